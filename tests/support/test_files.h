@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace catalog::testing {
+
+// A fresh folder for one test, removed with everything in it when the test ends.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    std::string operator/(std::string_view name) const { return (m_path / name).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+void writeFile(const std::filesystem::path& path, std::string_view bytes);
+std::string readFile(const std::filesystem::path& path);
+
+// A product record as catalog pages hold it, with the keys in their usual order.
+std::string productRecord(std::string_view reference, std::string_view name, std::string_view price,
+                          std::string_view thumbnail);
+
+}  // namespace catalog::testing
