@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace catalog {
+
+// Substring search over raw bytes. Catalog records can be many megabytes, so every search here
+// runs in time linear in the text and allocates nothing.
+
+constexpr std::size_t kNotFound = std::string_view::npos;
+
+// Position of the first occurrence of `needle` in `text`, or kNotFound. An empty needle is found
+// at 0.
+std::size_t findFirst(std::string_view text, std::string_view needle);
+
+// Position of the last occurrence of `needle` lying wholly inside `text`, or kNotFound. An empty
+// needle is found at text.size().
+std::size_t findLast(std::string_view text, std::string_view needle);
+
+// Removes every non-overlapping occurrence of `needle` from `value`, scanning left to right.
+void eraseAll(std::string& value, std::string_view needle);
+
+}  // namespace catalog
