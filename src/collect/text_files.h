@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace catalog {
+
+// Reads whole files into one buffer that is reused from file to file, so a run over many small
+// files does not allocate per file. Bytes come back exactly as stored.
+class FileReader {
+public:
+    // The file's whole content, valid until the next call. Throws FileError.
+    std::string_view read(const std::string& path);
+
+private:
+    void reserve(std::size_t capacity);
+
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_capacity = 0;
+};
+
+// The whole text of the file at `filename`. An empty file gives the empty text. Throws FileError.
+std::string getfile(const std::string& filename);
+
+// Replaces the file at `filename` with `strdata`. The text goes to a temporary file beside the
+// target, which is flushed to disk and then renamed over the target: a failed or interrupted
+// write leaves the earlier file whole. A symbolic link at `filename` stays a link; the file it
+// points to is replaced. Throws FileError.
+void WriteTextFile(const std::string& filename, std::string_view strdata);
+
+// Writes all of `data` to an open descriptor, such as standard output. Throws FileError naming
+// `name`.
+void writeAll(int fd, std::string_view data, const std::string& name);
+
+}  // namespace catalog

@@ -1,0 +1,116 @@
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+
+#include "collect/file_error.h"
+#include "collect/text_files.h"
+#include "collect/unique_fd.h"
+
+namespace catalog {
+
+namespace {
+
+// The file the text finally replaces: the target itself, or the file a symbolic link at the
+// target points to. Fails early on targets that can never be replaced by a file.
+std::string resolveTarget(const std::string& filename, std::optional<struct stat>& existing) {
+    struct stat status {};
+    if (::stat(filename.c_str(), &status) != 0) {
+        const bool namesAFile = !filename.empty() && filename.back() != '/';
+        if (errno != ENOENT || !namesAFile) {
+            throw FileError("write", filename, errno);
+        }
+        return filename;  // a new file, or a link that points nowhere yet: replaced as named
+    }
+    if (S_ISDIR(status.st_mode)) {
+        throw FileError("write", filename, EISDIR);
+    }
+    existing = status;
+    char resolved[PATH_MAX];
+    if (::realpath(filename.c_str(), resolved) == nullptr) {
+        throw FileError("write", filename, errno);
+    }
+    return resolved;
+}
+
+// A temporary file in the target's folder, so that the final rename stays within one file
+// system and is atomic.
+class TemporaryFile {
+public:
+    TemporaryFile(const std::string& target, const std::string& filename) {
+        const std::size_t slash = target.rfind('/');
+        const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+        // Shortened so that a long target name still leaves room within the name length limit.
+        const std::string base =
+            "." + target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 200);
+        static std::atomic<unsigned> counter{0};
+        for (int attempt = 0; !m_fd; ++attempt) {
+            m_path = folder + base + ".tmp" + std::to_string(::getpid()) + "-" +
+                     std::to_string(counter++);
+            // Mode 0666 lets the umask decide, as for any newly created file.
+            m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            if (!m_fd && (errno != EEXIST || attempt > 100)) {
+                throw FileError("write", filename, errno);
+            }
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (!m_committed) {
+            m_fd.reset();
+            ::unlink(m_path.c_str());
+        }
+    }
+
+    int fd() const { return m_fd.get(); }
+    const std::string& path() const { return m_path; }
+    int close() { return m_fd.close(); }
+    void commit() { m_committed = true; }
+
+private:
+    std::string m_path;
+    UniqueFd m_fd;
+    bool m_committed = false;
+};
+
+void failIf(bool failed, const std::string& filename) {
+    if (failed) {
+        throw FileError("write", filename, errno);
+    }
+}
+
+}  // namespace
+
+void writeAll(int fd, std::string_view data, const std::string& name) {
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError("write", name, errno);
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+void WriteTextFile(const std::string& filename, std::string_view strdata) {
+    std::optional<struct stat> existing;
+    const std::string target = resolveTarget(filename, existing);
+    TemporaryFile temporary(target, filename);
+    if (existing) {
+        // The replacement keeps the permissions of the file it replaces.
+        failIf(::fchmod(temporary.fd(), existing->st_mode & 07777) != 0, filename);
+    }
+    writeAll(temporary.fd(), strdata, filename);
+    failIf(::fsync(temporary.fd()) != 0, filename);
+    failIf(temporary.close() != 0, filename);
+    failIf(::rename(temporary.path().c_str(), target.c_str()) != 0, filename);
+    temporary.commit();
+}
+
+}  // namespace catalog

@@ -1,0 +1,61 @@
+#include "collect/folder_listing.h"
+
+#include <filesystem>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "support/test_files.h"
+
+namespace catalog {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+using testing::TempDir;
+using testing::writeFile;
+
+TEST(FolderToTabs, ListsRegularFilesAndLinksToThemInByteOrder) {
+    TempDir dir;
+    for (const char* name : {"b.html", "a#b.html", "B.html", ".hidden", "\xc3\xa9t\xc3\xa9", "a"}) {
+        writeFile(dir / name, "x");
+    }
+    fs::create_symlink(dir / "a", dir / "link-to-a");
+    EXPECT_EQ(FolderToTabs(dir / ""), (Names{".hidden", "B.html", "a", "a#b.html", "b.html",
+                                             "link-to-a", "\xc3\xa9t\xc3\xa9"}));
+}
+
+TEST(FolderToTabs, LeavesOutFoldersPipesSocketsDevicesAndDanglingLinks) {
+    TempDir dir;
+    writeFile(dir / "kept", "x");
+    fs::create_directory(dir / "sub");
+    writeFile(dir / "sub/inner", "x");
+    fs::create_directory_symlink(dir / "sub", dir / "link-to-sub");
+    fs::create_symlink(dir / "missing", dir / "dangling");
+    fs::create_symlink("/dev/null", dir / "device");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = dir / "socket";
+    socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(FolderToTabs(dir / ""), Names{"kept"});
+    ::close(sock);
+}
+
+TEST(FolderToTabs, MissingEmptyOrNonFolderPathsListNothing) {
+    TempDir dir;
+    writeFile(dir / "file", "x");
+    EXPECT_EQ(FolderToTabs(dir / ""), Names{"file"});
+    EXPECT_EQ(FolderToTabs(dir / "missing/"), Names{});
+    EXPECT_EQ(FolderToTabs(dir / "file/"), Names{});
+    fs::create_directory(dir / "empty");
+    EXPECT_EQ(FolderToTabs(dir / "empty/"), Names{});
+}
+
+}  // namespace
+}  // namespace catalog
