@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace catalog {
+
+// Where a run's listing goes: a file, or standard output for the batch command's "-".
+struct ListingTarget {
+    std::string path;
+    bool standardOutput = false;
+
+    static ListingTarget file(std::string path) { return {std::move(path), false}; }
+    static ListingTarget standardOutputStream() { return {"", true}; }
+    std::string describe() const { return standardOutput ? "standard output" : path; }
+};
+
+// What a run needs from the program that starts it.
+class CollectionClient {
+public:
+    virtual ~CollectionClient() = default;
+
+    // One row per record, in listing order: the four values joined by tabs, no line end.
+    // Called only once every file has been read, so a failed run adds no row.
+    virtual void appendRow(std::string_view row) = 0;
+
+    // Asked once, after the last row, so a name typed during the run still counts.
+    virtual ListingTarget listingTarget() = 0;
+};
+
+struct RunSummary {
+    std::size_t filesRead = 0;
+    std::size_t records = 0;
+    ListingTarget target;
+};
+
+// The data folder and the default listing beside a program, joined as plain text so that an
+// output name is used exactly as typed: "sub/x.txt" lands in the folder sub, "/tmp/x" inside
+// the program directory.
+std::string dataFolderIn(const std::string& programDirectory);
+std::string outputPathIn(const std::string& programDirectory, std::string_view outputName);
+
+// One collection run: lists `dataFolder` (a path ending in "/"), reads every file, extracts the
+// four fields of every product record, hands the rows to the client and writes the listing.
+// Stops at the first failure with a FileError; nothing is written then, and an earlier listing
+// stays as it was.
+RunSummary runCollection(const std::string& dataFolder, CollectionClient& client);
+
+}  // namespace catalog

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "collect/field_extraction.h"
+
+namespace catalog {
+
+// The listing's first line; blanks between the words, unlike the tabs of the data lines.
+inline constexpr std::string_view kListingHeader = "id   price   thumbnail   name";
+inline constexpr std::string_view kLineEnd = "\r\n";
+
+// The output listing as it grows: the header, then one line per record, each the four values
+// joined by tabs and ended by CR LF, written as extracted with no quoting. Each row shown in
+// the window is a line without its line end, so rows are views into the same text.
+class Listing {
+public:
+    Listing();
+
+    void add(const ProductRecord& record);
+
+    std::size_t rowCount() const { return m_rows.size(); }
+    std::string_view row(std::size_t index) const;
+    const std::string& text() const { return m_text; }
+
+private:
+    struct Span {
+        std::size_t offset;
+        std::size_t length;
+    };
+
+    std::string m_text;
+    std::vector<Span> m_rows;
+};
+
+}  // namespace catalog

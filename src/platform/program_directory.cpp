@@ -1,0 +1,25 @@
+#include "platform/program_directory.h"
+
+#include <cerrno>
+#include <climits>
+#include <system_error>
+#include <unistd.h>
+
+namespace catalog {
+
+std::string programDirectory() {
+    constexpr const char* kSelf = "/proc/self/exe";
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink(kSelf, path, sizeof path);
+    if (length < 0) {
+        throw std::system_error(errno, std::generic_category(), kSelf);
+    }
+    if (static_cast<std::size_t>(length) == sizeof path) {
+        throw std::system_error(ENAMETOOLONG, std::generic_category(), kSelf);
+    }
+    const std::string executable(path, static_cast<std::size_t>(length));
+    const std::size_t slash = executable.rfind('/');
+    return slash == 0 ? std::string("/") : executable.substr(0, slash);
+}
+
+}  // namespace catalog

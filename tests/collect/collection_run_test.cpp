@@ -1,0 +1,149 @@
+#include "collect/collection_run.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "collect/file_error.h"
+#include "support/test_files.h"
+
+namespace catalog {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::productRecord;
+using testing::readFile;
+using testing::TempDir;
+using testing::writeFile;
+
+const std::string kHeader = "id   price   thumbnail   name\r\n";
+
+// Everything a run showed its caller, across runs, as the window keeps it.
+struct Shown {
+    std::vector<std::string> rows;
+    std::vector<std::size_t> rowsWhenNameRead;
+};
+
+// Stands in for the window: keeps the rows and gives the output name typed in its box.
+class RecordingClient : public CollectionClient {
+public:
+    RecordingClient(Shown& shown, std::string programDir, std::string outputName)
+        : m_shown(shown),
+          m_programDir(std::move(programDir)),
+          m_outputName(std::move(outputName)) {}
+
+    void appendRow(std::string_view row) override { m_shown.rows.emplace_back(row); }
+    ListingTarget listingTarget() override {
+        m_shown.rowsWhenNameRead.push_back(m_shown.rows.size());
+        return ListingTarget::file(outputPathIn(m_programDir, m_outputName));
+    }
+
+private:
+    Shown& m_shown;
+    std::string m_programDir;
+    std::string m_outputName;
+};
+
+class CollectionRunTest : public ::testing::Test {
+protected:
+    RunSummary run(const std::string& outputName = "output.txt") {
+        RecordingClient client(shown, programDir(), outputName);
+        return runCollection(dataFolderIn(programDir()), client);
+    }
+    std::string programDir() const { return m_dir.path().string(); }
+    std::string data(const std::string& name) const { return m_dir / ("data/" + name); }
+    void makeDataFolder() const { fs::create_directory(m_dir / "data"); }
+    std::string listing(const std::string& name = "output.txt") const {
+        return readFile(m_dir / name);
+    }
+
+    Shown shown;
+    const std::vector<std::string>& rows = shown.rows;
+    const std::vector<std::size_t>& rowsWhenNameRead = shown.rowsWhenNameRead;
+
+private:
+    TempDir m_dir;
+};
+
+TEST_F(CollectionRunTest, MissingOrEmptyDataFolderWritesTheHeaderAlone) {
+    EXPECT_EQ(run().records, 0u);
+    EXPECT_EQ(listing(), kHeader);
+    makeDataFolder();
+    EXPECT_EQ(run().filesRead, 0u);
+    EXPECT_EQ(listing(), kHeader);
+    EXPECT_TRUE(rows.empty());
+}
+
+TEST_F(CollectionRunTest, WritesOneLinePerRecordInNameOrder) {
+    makeDataFolder();
+    writeFile(data("b.html"), "<p>\n" + productRecord("B2", "Bolt\tM4", "0.10", "b.jpg"));
+    writeFile(data("a#1.html"), productRecord("A1", "Anchor", "125", "a.jpg"));
+    writeFile(data(".hidden"), productRecord("H", "Hidden", "1", "h.jpg"));
+    writeFile(data("no-record.html"), "<html>nothing for sale</html>");
+    writeFile(data("lower.html"), "'REFERENCE' => 'L', 'NAME' => 'L', 'price' => 1, ");
+    writeFile(data("empty"), "");
+    fs::create_directory(data("sub"));
+    writeFile(data("sub/inner.html"), productRecord("S", "Sub", "1", "s.jpg"));
+    ASSERT_EQ(::mkfifo(data("pipe").c_str(), 0600), 0);
+
+    const RunSummary summary = run();
+    EXPECT_EQ(summary.filesRead, 6u);
+    EXPECT_EQ(summary.records, 3u);
+    const std::vector<std::string> expectedRows = {"H\t1\th.jpg\tHidden", "A1\t125\ta.jpg\tAnchor",
+                                                   "B2\t0.10\tb.jpg\tBolt\tM4"};
+    EXPECT_EQ(rows, expectedRows);
+    EXPECT_EQ(listing(), kHeader + expectedRows[0] + "\r\n" + expectedRows[1] + "\r\n" +
+                             expectedRows[2] + "\r\n");
+    EXPECT_EQ(rowsWhenNameRead, std::vector<std::size_t>{3});
+}
+
+TEST_F(CollectionRunTest, ASecondRunAddsTheRowsAgainAndRewritesTheListing) {
+    makeDataFolder();
+    writeFile(data("a.html"), productRecord("A1", "Anchor", "125", "a.jpg"));
+    run();
+    const std::string first = listing();
+    run();
+    EXPECT_EQ(rows, std::vector<std::string>(2, "A1\t125\ta.jpg\tAnchor"));
+    EXPECT_EQ(listing(), first);
+    EXPECT_EQ(first, kHeader + "A1\t125\ta.jpg\tAnchor\r\n");
+}
+
+TEST_F(CollectionRunTest, TheOutputNameIsJoinedToTheProgramDirectoryAsTyped) {
+    fs::create_directories(programDir() + "/sub");
+    fs::create_directories(programDir() + "/tmp");
+    run("sub/x.txt");
+    run("/tmp/x.txt");
+    EXPECT_EQ(listing("sub/x.txt"), kHeader);
+    EXPECT_EQ(listing("tmp/x.txt"), kHeader);
+    EXPECT_EQ(outputPathIn("/opt/cc", "/tmp/x"), "/opt/cc//tmp/x");
+}
+
+TEST_F(CollectionRunTest, AFileThatCannotBeReadStopsTheRunBeforeAnyRow) {
+    makeDataFolder();
+    writeFile(data("a.html"), productRecord("A1", "Anchor", "125", "a.jpg"));
+    run();
+    // Opens like any file, then fails to read with EIO.
+    fs::create_symlink("/proc/self/mem", data("m.html"));
+    writeFile(data("z.html"), productRecord("Z", "Zed", "1", "z.jpg"));
+    try {
+        run();
+        FAIL() << "the run went through";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), data("m.html"));
+        EXPECT_EQ(error.errorNumber(), EIO);
+    }
+    EXPECT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rowsWhenNameRead.size(), 1u);
+    EXPECT_EQ(listing(), kHeader + "A1\t125\ta.jpg\tAnchor\r\n");
+}
+
+TEST_F(CollectionRunTest, AnEmptyOutputNameFailsTheWriteAfterTheRows) {
+    makeDataFolder();
+    writeFile(data("a.html"), productRecord("A1", "Anchor", "125", "a.jpg"));
+    EXPECT_THROW(run(""), FileError);
+    EXPECT_EQ(rows.size(), 1u);
+}
+
+}  // namespace
+}  // namespace catalog
