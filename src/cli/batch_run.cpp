@@ -1,0 +1,74 @@
+#include "cli/batch_run.h"
+
+#include <cerrno>
+#include <ostream>
+#include <sys/stat.h>
+#include <system_error>
+
+#include "collect/collection_run.h"
+#include "collect/file_error.h"
+#include "platform/program_directory.h"
+
+namespace catalog {
+
+namespace {
+
+// The batch command shows no rows: the listing holds them.
+class BatchClient : public CollectionClient {
+public:
+    explicit BatchClient(ListingTarget target) : m_target(std::move(target)) {}
+
+    void appendRow(std::string_view) override {}
+    ListingTarget listingTarget() override { return m_target; }
+
+private:
+    ListingTarget m_target;
+};
+
+// A folder named on the command line must exist: a typo should not quietly give an empty
+// listing, as the missing data folder beside the program does.
+std::string existingFolder(const std::string& folder) {
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0) {
+        throw FileError("open data folder", folder, errno);
+    }
+    if (!S_ISDIR(status.st_mode)) {
+        throw FileError("open data folder", folder, ENOTDIR);
+    }
+    return folder.back() == '/' ? folder : folder + "/";
+}
+
+ListingTarget targetFor(const CommandLine& line, const std::string& programDir) {
+    if (!line.output) {
+        return ListingTarget::file(outputPathIn(programDir, "output.txt"));
+    }
+    if (*line.output == "-") {
+        return ListingTarget::standardOutputStream();
+    }
+    return ListingTarget::file(*line.output);
+}
+
+std::string counted(std::size_t count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
+int runBatch(const CommandLine& line, const std::string& program, std::ostream& errors) {
+    try {
+        const std::string programDir = programDirectory();
+        const std::string dataFolder =
+            line.dataFolder ? existingFolder(*line.dataFolder) : dataFolderIn(programDir);
+        BatchClient client(targetFor(line, programDir));
+        const RunSummary summary = runCollection(dataFolder, client);
+        errors << program << ": " << counted(summary.records, "record") << " from "
+               << counted(summary.filesRead, "file") << ", listing written to "
+               << summary.target.describe() << "\n";
+        return 0;
+    } catch (const std::exception& failure) {
+        errors << program << ": " << failure.what() << "\n";
+        return 1;
+    }
+}
+
+}  // namespace catalog

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace catalog {
+
+// What the batch command was asked to do.
+struct CommandLine {
+    enum class Action { Run, Help, Version, UsageError };
+
+    Action action = Action::Run;
+    std::optional<std::string> dataFolder;  // none: the data folder beside the program
+    std::optional<std::string> output;      // none: output.txt beside the program; "-": stdout
+    std::string error;                      // what was wrong, for UsageError
+};
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+std::string usageText(const std::string& program);
+
+}  // namespace catalog

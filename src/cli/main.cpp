@@ -1,0 +1,33 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/batch_run.h"
+#include "cli/command_line.h"
+
+namespace {
+
+constexpr const char* kProgram = "catalog-collector-cli";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using catalog::CommandLine;
+    const CommandLine line =
+        catalog::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (line.action) {
+        case CommandLine::Action::Help:
+            std::cout << catalog::usageText(kProgram);
+            return 0;
+        case CommandLine::Action::Version:
+            std::cout << kProgram << " " << CATALOG_COLLECTOR_VERSION << "\n";
+            return 0;
+        case CommandLine::Action::UsageError:
+            std::cerr << kProgram << ": " << line.error << "\nTry '" << kProgram
+                      << " --help' for more information.\n";
+            return 2;
+        case CommandLine::Action::Run:
+            break;
+    }
+    return catalog::runBatch(line, kProgram, std::cerr);
+}

@@ -1,0 +1,154 @@
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include "support/test_files.h"
+
+extern char** environ;
+
+namespace catalog {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::productRecord;
+using testing::readFile;
+using testing::TempDir;
+using testing::writeFile;
+
+const std::string kHeader = "id   price   thumbnail   name\r\n";
+const std::string kRows = "A1\t125\ta.jpg\tAnchor\r\nB2\t7\tb.jpg\tBolt\r\n";
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the built program as a script would, with its output captured in files.
+Outcome runProgram(const std::string& program, std::vector<std::string> arguments,
+                   const fs::path& workingDir) {
+    TempDir capture;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, (capture / "out").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, (capture / "err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addchdir_np(&actions, workingDir.c_str());
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    Outcome outcome;
+    pid_t pid = 0;
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    outcome.out = readFile(capture / "out");
+    outcome.err = readFile(capture / "err");
+    return outcome;
+}
+
+// Each test gets its own copy of the program, so that the data folder and the listing beside it
+// are the test's own.
+class BatchCommandTest : public ::testing::Test {
+protected:
+    BatchCommandTest() {
+        fs::create_directories(m_dir / "prog/data");
+        fs::copy_file(CLI_PROGRAM, program());
+        writeFile(m_dir / "prog/data/b.html", productRecord("B2", "Bolt", "7", "b.jpg"));
+        writeFile(m_dir / "prog/data/a.html",
+                  "<html>" + productRecord("A1", "Anchor", "125", "a.jpg"));
+        writeFile(m_dir / "prog/data/c.html", "<html>no record</html>");
+    }
+
+    Outcome run(std::vector<std::string> arguments) {
+        return runProgram(program(), std::move(arguments), m_dir.path());
+    }
+    std::string program() const { return m_dir / "prog/catalog-collector-cli"; }
+    std::string path(const std::string& name) const { return m_dir / name; }
+
+private:
+    TempDir m_dir;
+};
+
+TEST_F(BatchCommandTest, WithoutArgumentsCollectsTheDataFolderBesideTheProgram) {
+    const Outcome outcome = run({});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(readFile(path("prog/output.txt")), kHeader + kRows);
+    EXPECT_EQ(outcome.err, "catalog-collector-cli: 2 records from 3 files, listing written to " +
+                               path("prog/output.txt") + "\n");
+    EXPECT_EQ(outcome.out, "");
+
+    fs::remove_all(path("prog/data"));
+    EXPECT_EQ(run({}).exitCode, 0);
+    EXPECT_EQ(readFile(path("prog/output.txt")), kHeader);
+}
+
+TEST_F(BatchCommandTest, WritesTheNamedFolderToAPathOrStandardOutput) {
+    const Outcome toFile = run({"prog/data", "listing.txt"});
+    EXPECT_EQ(toFile.exitCode, 0) << toFile.err;
+    EXPECT_EQ(readFile(path("listing.txt")), kHeader + kRows);
+
+    const Outcome toStdout = run({path("prog/data/"), "-"});
+    EXPECT_EQ(toStdout.exitCode, 0) << toStdout.err;
+    EXPECT_EQ(toStdout.out, kHeader + kRows);
+    EXPECT_NE(toStdout.err.find("listing written to standard output"), std::string::npos);
+
+    EXPECT_EQ(run({"prog/data"}).exitCode, 0);
+    EXPECT_EQ(readFile(path("prog/output.txt")), kHeader + kRows);
+}
+
+TEST_F(BatchCommandTest, AFailedRunExitsWithOneAndWritesNothing) {
+    writeFile(path("listing.txt"), "earlier");
+    fs::create_directory(path("folder"));
+    fs::create_directory(path("-data"));
+
+    const Outcome missing = run({"no-such-folder", "listing.txt"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err,
+              "catalog-collector-cli: cannot open data folder 'no-such-folder': "
+              "No such file or directory (error 2)\n");
+
+    const Outcome intoFolder = run({"prog/data", "folder"});
+    EXPECT_EQ(intoFolder.exitCode, 1);
+    EXPECT_EQ(intoFolder.err,
+              "catalog-collector-cli: cannot write 'folder': Is a directory (error 21)\n");
+    EXPECT_TRUE(fs::is_empty(path("folder")));
+
+    fs::create_symlink("/proc/self/mem", path("prog/data/m.html"));
+    const Outcome unreadable = run({"prog/data", "listing.txt"});
+    EXPECT_EQ(unreadable.exitCode, 1);
+    EXPECT_EQ(unreadable.err,
+              "catalog-collector-cli: cannot read 'prog/data/m.html': "
+              "Input/output error (error 5)\n");
+    EXPECT_EQ(readFile(path("listing.txt")), "earlier");
+    EXPECT_EQ(unreadable.out, "");
+    EXPECT_EQ(run({"--", "-data", "-"}).out, kHeader);
+}
+
+TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {
+    const Outcome tooMany = run({"a", "b", "c"});
+    EXPECT_EQ(tooMany.exitCode, 2);
+    EXPECT_NE(tooMany.err.find("too many arguments"), std::string::npos);
+    EXPECT_EQ(run({"--frobnicate"}).exitCode, 2);
+    EXPECT_FALSE(fs::exists(path("prog/output.txt")));
+
+    const Outcome help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("Usage: catalog-collector-cli [DATA_DIR [OUTPUT]]\n", 0), 0u);
+    const Outcome version = run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "catalog-collector-cli " CATALOG_COLLECTOR_VERSION "\n");
+}
+
+}  // namespace
+}  // namespace catalog
