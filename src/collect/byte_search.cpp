@@ -7,11 +7,41 @@ namespace catalog {
 
 namespace {
 
-// Backward search by the needle's last byte: memrchr finds candidates at vector speed and memcmp
-// confirms them. Some texts (long runs of one byte) make almost every position a false
-// candidate; once the wasted comparisons outweigh the text scanned, the search hands over to a
+// Backward search by the needle's rarest byte: memrchr finds candidates at vector speed and
+// memcmp confirms them. Some texts (long runs of one byte) make almost every position a false
+// candidate; once the comparisons outweigh the text scanned, the search hands over to a
 // linear-time scan so that no input can make it quadratic.
 constexpr std::size_t kWastedWorkAllowance = 4096;
+
+// How common a byte is in catalog pages (HTML, English words, quoted key dumps); lower is rarer.
+// Searching for the needle's rarest byte keeps false candidates few: the blanks and quotes that
+// close every marker are among the most common bytes of a page.
+int commonness(unsigned char byte) {
+    constexpr std::string_view kMostCommon = " etaoinsrhldcum<>/\"=\n'";
+    constexpr std::string_view kRare = "{}[]|~^`\\@$%*+?!";
+    if (kMostCommon.find(static_cast<char>(byte)) != std::string_view::npos) {
+        return 4;
+    }
+    if ((byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || byte == '\t' ||
+        byte == '\r' || byte == '.' || byte == ',' || byte == '-' || byte == ':' || byte == ';') {
+        return 3;
+    }
+    if (kRare.find(static_cast<char>(byte)) != std::string_view::npos) {
+        return 1;
+    }
+    return byte < 0x20 ? 0 : 2;
+}
+
+std::size_t rarestByteIndex(std::string_view needle) {
+    std::size_t best = needle.size() - 1;
+    for (std::size_t i = needle.size(); i-- > 0;) {
+        if (commonness(static_cast<unsigned char>(needle[i])) <
+            commonness(static_cast<unsigned char>(needle[best]))) {
+            best = i;
+        }
+    }
+    return best;
+}
 
 // Knuth-Morris-Pratt run backwards: the last occurrence of `needle` ending at or before `end`.
 std::size_t findLastLinear(std::string_view text, std::string_view needle, std::size_t end) {
@@ -61,25 +91,30 @@ std::size_t findLast(std::string_view text, std::string_view needle) {
     if (m > text.size()) {
         return kNotFound;
     }
-    const unsigned char lastByte = static_cast<unsigned char>(needle.back());
-    // `end` is one past the last byte a candidate may end on.
-    std::size_t end = text.size();
-    std::size_t wasted = 0;
-    while (end >= m) {
-        const void* hit = memrchr(text.data() + m - 1, lastByte, end - (m - 1));
+    // Candidates are found by the byte at `pivot`: a hit at p means a start at p - pivot.
+    const std::size_t pivot = rarestByteIndex(needle);
+    const auto pivotByte = static_cast<unsigned char>(needle[pivot]);
+    const std::size_t lastStart = text.size() - m;
+    std::size_t searchEnd = lastStart + pivot + 1;  // one past the last pivot position allowed
+    std::size_t work = 0;
+    while (searchEnd > pivot) {
+        const void* hit = memrchr(text.data() + pivot, pivotByte, searchEnd - pivot);
         if (!hit) {
             return kNotFound;
         }
-        const std::size_t candidateEnd = static_cast<const char*>(hit) - text.data() + 1;
-        const std::size_t start = candidateEnd - m;
-        if (std::memcmp(text.data() + start, needle.data(), m - 1) == 0) {
-            return start;
+        const std::size_t start = static_cast<const char*>(hit) - text.data() - pivot;
+        const char* candidate = text.data() + start;
+        ++work;
+        if (candidate[0] == needle[0] && candidate[m - 1] == needle[m - 1]) {
+            if (std::memcmp(candidate, needle.data(), m) == 0) {
+                return start;
+            }
+            work += m;
         }
-        wasted += m;
-        if (wasted > kWastedWorkAllowance + (text.size() - start)) {
-            return findLastLinear(text, needle, candidateEnd - 1);
+        if (work > kWastedWorkAllowance + (lastStart - start)) {
+            return findLastLinear(text, needle, start + m - 1);
         }
-        end = candidateEnd - 1;
+        searchEnd = start + pivot;
     }
     return kNotFound;
 }
