@@ -11,7 +11,7 @@ namespace catalog {
 
 namespace {
 
-constexpr std::size_t kMinimumCapacity = 64 * 1024;
+constexpr std::size_t kMinimumCapacity = std::size_t{64} * 1024;
 
 UniqueFd openForReading(const std::string& path) {
     // O_NONBLOCK: should a FIFO take a listed file's place, opening it must not wait for a

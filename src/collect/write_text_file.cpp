@@ -14,26 +14,31 @@ namespace catalog {
 
 namespace {
 
-// The file the text finally replaces: the target itself, or the file a symbolic link at the
-// target points to. Fails early on targets that can never be replaced by a file.
-std::string resolveTarget(const std::string& filename, std::optional<struct stat>& existing) {
+// The file the text finally replaces, and the permissions of the one it replaces, if any.
+struct Target {
+    std::string path;
+    std::optional<mode_t> permissions;
+};
+
+// The target itself, or the file a symbolic link at the target points to, so that the link
+// stays a link. Fails early on targets that can never be replaced by a file.
+Target resolveTarget(const std::string& filename) {
     struct stat status {};
     if (::stat(filename.c_str(), &status) != 0) {
         const bool namesAFile = !filename.empty() && filename.back() != '/';
         if (errno != ENOENT || !namesAFile) {
             throw FileError("write", filename, errno);
         }
-        return filename;  // a new file, or a link that points nowhere yet: replaced as named
+        return {filename, std::nullopt};  // a new file, or a link that points nowhere yet
     }
     if (S_ISDIR(status.st_mode)) {
         throw FileError("write", filename, EISDIR);
     }
-    existing = status;
     char resolved[PATH_MAX];
     if (::realpath(filename.c_str(), resolved) == nullptr) {
         throw FileError("write", filename, errno);
     }
-    return resolved;
+    return {resolved, status.st_mode & 07777};
 }
 
 // A temporary file in the target's folder, so that the final rename stays within one file
@@ -99,17 +104,15 @@ void writeAll(int fd, std::string_view data, const std::string& name) {
 }
 
 void WriteTextFile(const std::string& filename, std::string_view strdata) {
-    std::optional<struct stat> existing;
-    const std::string target = resolveTarget(filename, existing);
-    TemporaryFile temporary(target, filename);
-    if (existing) {
-        // The replacement keeps the permissions of the file it replaces.
-        failIf(::fchmod(temporary.fd(), existing->st_mode & 07777) != 0, filename);
+    const Target target = resolveTarget(filename);
+    TemporaryFile temporary(target.path, filename);
+    if (target.permissions) {
+        failIf(::fchmod(temporary.fd(), *target.permissions) != 0, filename);
     }
     writeAll(temporary.fd(), strdata, filename);
     failIf(::fsync(temporary.fd()) != 0, filename);
     failIf(temporary.close() != 0, filename);
-    failIf(::rename(temporary.path().c_str(), target.c_str()) != 0, filename);
+    failIf(::rename(temporary.path().c_str(), target.path.c_str()) != 0, filename);
     temporary.commit();
 }
 

@@ -13,12 +13,12 @@ namespace catalog {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::kHeader;
 using testing::productRecord;
 using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
 
-const std::string kHeader = "id   price   thumbnail   name\r\n";
 const std::string kRows = "A1\t125\ta.jpg\tAnchor\r\nB2\t7\tb.jpg\tBolt\r\n";
 
 struct Outcome {

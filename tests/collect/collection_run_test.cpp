@@ -12,12 +12,12 @@ namespace catalog {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::kHeader;
 using testing::productRecord;
 using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
 
-const std::string kHeader = "id   price   thumbnail   name\r\n";
 
 // Everything a run showed its caller, across runs, as the window keeps it.
 struct Shown {

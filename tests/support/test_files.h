@@ -24,6 +24,9 @@ private:
 void writeFile(const std::filesystem::path& path, std::string_view bytes);
 std::string readFile(const std::filesystem::path& path);
 
+// The listing's header line, the whole listing of a run that found no record.
+inline const std::string kHeader = "id   price   thumbnail   name\r\n";
+
 // A product record as catalog pages hold it, with the keys in their usual order.
 std::string productRecord(std::string_view reference, std::string_view name, std::string_view price,
                           std::string_view thumbnail);
