@@ -40,7 +40,7 @@ std::string existingFolder(const std::string& folder) {
 
 ListingTarget targetFor(const CommandLine& line, const std::string& programDir) {
     if (!line.output) {
-        return ListingTarget::file(outputPathIn(programDir, "output.txt"));
+        return ListingTarget::file(outputPathIn(programDir, kDefaultOutputName));
     }
     if (*line.output == "-") {
         return ListingTarget::standardOutputStream();

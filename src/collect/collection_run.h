@@ -35,6 +35,9 @@ struct RunSummary {
     ListingTarget target;
 };
 
+// The listing's name until the user gives another, in the window and the batch command alike.
+inline constexpr std::string_view kDefaultOutputName = "output.txt";
+
 // The data folder and the default listing beside a program, joined as plain text so that an
 // output name is used exactly as typed: "sub/x.txt" lands in the folder sub, "/tmp/x" inside
 // the program directory.
