@@ -11,16 +11,25 @@ namespace catalog {
 
 namespace {
 
+void stopIfAsked(CollectionClient& client) {
+    if (client.stopRequested()) {
+        throw RunStopped();
+    }
+}
+
 // Each file is read, tested and extracted, then dropped: memory follows the listing, not the
 // folder.
-Listing collectRecords(const std::string& dataFolder, const std::vector<std::string>& names) {
+Listing collectRecords(const std::string& dataFolder, const std::vector<std::string>& names,
+                       CollectionClient& client) {
     Listing listing;
     FileReader reader;
-    for (const std::string& name : names) {
-        const std::string_view text = reader.read(dataFolder + name);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string_view text = reader.read(dataFolder + names[i]);
         if (holdsRecord(text)) {
             listing.add(extractRecord(text));
         }
+        client.filesRead(i + 1, names.size());
+        stopIfAsked(client);
     }
     return listing;
 }
@@ -45,11 +54,12 @@ std::string outputPathIn(const std::string& programDirectory, std::string_view o
 
 RunSummary runCollection(const std::string& dataFolder, CollectionClient& client) {
     const std::vector<std::string> names = FolderToTabs(dataFolder);
-    const Listing listing = collectRecords(dataFolder, names);
+    const Listing listing = collectRecords(dataFolder, names, client);
     for (std::size_t i = 0; i < listing.rowCount(); ++i) {
         client.appendRow(listing.row(i));
     }
     RunSummary summary{names.size(), listing.rowCount(), client.listingTarget()};
+    stopIfAsked(client);
     writeListing(summary.target, listing.text());
     return summary;
 }

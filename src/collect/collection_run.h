@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,19 @@ public:
 
     // Asked once, after the last row, so a name typed during the run still counts.
     virtual ListingTarget listingTarget() = 0;
+
+    // After each file is read: how many of the listed files have been read so far.
+    virtual void filesRead(std::size_t /*done*/, std::size_t /*total*/) {}
+
+    // Asked after each file and before the write: a run told to stop ends with RunStopped,
+    // shows no row and writes nothing, so a window closed mid-run leaves the old listing be.
+    virtual bool stopRequested() { return false; }
+};
+
+// How a run ends when its client asked it to stop.
+class RunStopped : public std::runtime_error {
+public:
+    RunStopped() : std::runtime_error("the collection run was stopped") {}
 };
 
 struct RunSummary {
@@ -47,7 +61,7 @@ std::string outputPathIn(const std::string& programDirectory, std::string_view o
 // One collection run: lists `dataFolder` (a path ending in "/"), reads every file, extracts the
 // four fields of every product record, hands the rows to the client and writes the listing.
 // Stops at the first failure with a FileError; nothing is written then, and an earlier listing
-// stays as it was.
+// stays as it was. Every call to the client is made on the calling thread.
 RunSummary runCollection(const std::string& dataFolder, CollectionClient& client);
 
 }  // namespace catalog

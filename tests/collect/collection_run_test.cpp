@@ -1,5 +1,6 @@
 #include "collect/collection_run.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -18,11 +19,13 @@ using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
 
-
 // Everything a run showed its caller, across runs, as the window keeps it.
 struct Shown {
     std::vector<std::string> rows;
     std::vector<std::size_t> rowsWhenNameRead;
+    std::vector<std::pair<std::size_t, std::size_t>> progress;
+    std::size_t stopAfterFiles = SIZE_MAX;
+    bool stopOnceNameRead = false;
 };
 
 // Stands in for the window: keeps the rows and gives the output name typed in its box.
@@ -37,6 +40,15 @@ public:
     ListingTarget listingTarget() override {
         m_shown.rowsWhenNameRead.push_back(m_shown.rows.size());
         return ListingTarget::file(outputPathIn(m_programDir, m_outputName));
+    }
+    void filesRead(std::size_t done, std::size_t total) override {
+        m_shown.progress.emplace_back(done, total);
+    }
+    bool stopRequested() override {
+        if (m_shown.stopOnceNameRead) {
+            return !m_shown.rowsWhenNameRead.empty();
+        }
+        return !m_shown.progress.empty() && m_shown.progress.back().first >= m_shown.stopAfterFiles;
     }
 
 private:
@@ -136,6 +148,33 @@ TEST_F(CollectionRunTest, AFileThatCannotBeReadStopsTheRunBeforeAnyRow) {
     EXPECT_EQ(rows.size(), 1u);
     EXPECT_EQ(rowsWhenNameRead.size(), 1u);
     EXPECT_EQ(listing(), kHeader + "A1\t125\ta.jpg\tAnchor\r\n");
+}
+
+TEST_F(CollectionRunTest, ReportsEachFileReadAndStopsWithoutWritingWhenAsked) {
+    makeDataFolder();
+    for (const char* name : {"a.html", "b.html", "c.html"}) {
+        writeFile(data(name), productRecord(name, "Anchor", "125", "a.jpg"));
+    }
+    run();
+    using Progress = std::vector<std::pair<std::size_t, std::size_t>>;
+    EXPECT_EQ(shown.progress, (Progress{{1, 3}, {2, 3}, {3, 3}}));
+    const std::string first = listing();
+
+    fs::remove(data("c.html"));
+    shown = Shown{};
+    shown.stopAfterFiles = 1;
+    EXPECT_THROW(run(), RunStopped);
+    EXPECT_EQ(shown.progress, (Progress{{1, 2}}));
+    EXPECT_TRUE(rows.empty());
+    EXPECT_TRUE(rowsWhenNameRead.empty());
+    EXPECT_EQ(listing(), first);
+
+    // Told to stop as the name is read, the run still writes nothing.
+    shown = Shown{};
+    shown.stopOnceNameRead = true;
+    EXPECT_THROW(run(), RunStopped);
+    EXPECT_EQ(rowsWhenNameRead, std::vector<std::size_t>{2});
+    EXPECT_EQ(listing(), first);
 }
 
 TEST_F(CollectionRunTest, AnEmptyOutputNameFailsTheWriteAfterTheRows) {
