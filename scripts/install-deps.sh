@@ -3,7 +3,10 @@
 # so that a machine that has them all is not touched.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ make qt6-base-dev libgtest-dev libgmock-dev "$@")
+# qt6-qpa-plugins holds the display and offscreen back ends that the window and its tests run
+# on; a font is needed to draw any text at all.
+packages=(cmake ninja-build g++ make qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
+          libgtest-dev libgmock-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do
