@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 BIN := $(BUILD_DIR)/bin
 
-.PHONY: all deps configure build run test format clean
+.PHONY: all deps configure build run test picture format clean
 
 all: build
 
@@ -19,16 +19,24 @@ configure: deps $(BUILD_DIR)/build.ninja
 build: configure
 	cmake --build $(BUILD_DIR)
 
-# The programs read the data folder beside themselves, so the sample data goes there.
+# The programs read the data folder beside themselves, so the sample data goes there. Without a
+# display the window cannot open, so the batch command shows the same run instead.
 run: build
 	rm -rf $(BIN)/data
 	cp -r examples/data $(BIN)/data
-	$(BIN)/catalog-collector-cli
-	@echo "--- $(BIN)/output.txt"
-	@cat $(BIN)/output.txt
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	    $(BIN)/catalog-collector; \
+	else \
+	    echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): running the batch command."; \
+	    $(BIN)/catalog-collector-cli && echo "--- $(BIN)/output.txt" && cat $(BIN)/output.txt; \
+	fi
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+# Redraws the README's picture of the window from the sample data, offscreen.
+picture: build
+	cmake --build $(BUILD_DIR) --target window-picture
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
