@@ -115,8 +115,13 @@ void Form1::placeControls() {
     const QRect freeSpace = kProgressGeometry.adjusted(0, shift.y(), shift.x(), shift.y());
     m_progress->setGeometry(freeSpace);
     m_status->setGeometry(freeSpace);
+    elideStatus();
+}
+
+// The status may be longer than the free space; the tooltip keeps the whole of it.
+void Form1::elideStatus() {
     m_status->setText(
-        m_status->fontMetrics().elidedText(m_statusText, Qt::ElideMiddle, freeSpace.width()));
+        m_status->fontMetrics().elidedText(m_statusText, Qt::ElideMiddle, m_status->width()));
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
@@ -146,7 +151,7 @@ void Form1::showRunEnd() {
     m_progress->hide();
     m_collect->setEnabled(true);
     if (m_run.isCanceled() || m_run.future().resultCount() == 0) {
-        showStatus(QStringLiteral("Stopped; nothing written"));
+        showStatus(QStringLiteral("Run stopped"));
         emit runFinished();
         return;
     }
@@ -166,7 +171,7 @@ void Form1::showRunEnd() {
 void Form1::showStatus(const QString& text, const QString& details) {
     m_statusText = text;
     m_status->setToolTip(details.isEmpty() ? text : details);
-    placeControls();
+    elideStatus();
 }
 
 // Not modal to the application and not waited on: the window stays usable for the next run.

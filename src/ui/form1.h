@@ -43,6 +43,7 @@ private:
     void createControls();
     void connectControls();
     void placeControls();
+    void elideStatus();
     void showRunEnd();
     void showStatus(const QString& text, const QString& details = {});
     void showFailure(const RunFailure& failure);
