@@ -1,5 +1,6 @@
 #include "collect/byte_search.h"
 
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -15,22 +16,25 @@ constexpr std::size_t kWastedWorkAllowance = 4096;
 
 // How common a byte is in catalog pages (HTML, English words, quoted key dumps); lower is rarer.
 // Searching for the needle's rarest byte keeps false candidates few: the blanks and quotes that
-// close every marker are among the most common bytes of a page.
-int commonness(unsigned char byte) {
-    constexpr std::string_view kMostCommon = " etaoinsrhldcum<>/\"=\n'";
-    constexpr std::string_view kRare = "{}[]|~^`\\@$%*+?!";
-    if (kMostCommon.find(static_cast<char>(byte)) != std::string_view::npos) {
-        return 4;
+// close every marker are among the most common bytes of a page. A table, because it is asked
+// for every byte of every needle on every search.
+constexpr std::array<unsigned char, 256> kCommonness = [] {
+    std::array<unsigned char, 256> table{};
+    const auto rank = [&table](std::string_view bytes, unsigned char value) {
+        for (const char byte : bytes) {
+            table[static_cast<unsigned char>(byte)] = value;
+        }
+    };
+    for (std::size_t byte = 0x20; byte < table.size(); ++byte) {
+        table[byte] = 2;
     }
-    if ((byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || byte == '\t' ||
-        byte == '\r' || byte == '.' || byte == ',' || byte == '-' || byte == ':' || byte == ';') {
-        return 3;
-    }
-    if (kRare.find(static_cast<char>(byte)) != std::string_view::npos) {
-        return 1;
-    }
-    return byte < 0x20 ? 0 : 2;
-}
+    rank("{}[]|~^`\\@$%*+?!", 1);
+    rank("abcdefghijklmnopqrstuvwxyz0123456789\t\r.,-:;", 3);
+    rank(" etaoinsrhldcum<>/\"=\n'", 4);
+    return table;
+}();
+
+int commonness(unsigned char byte) { return kCommonness[byte]; }
 
 std::size_t rarestByteIndex(std::string_view needle) {
     std::size_t best = needle.size() - 1;
