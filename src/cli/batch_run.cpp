@@ -60,7 +60,8 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
         const std::string dataFolder =
             line.dataFolder ? existingFolder(*line.dataFolder) : dataFolderIn(programDir);
         BatchClient client(targetFor(line, programDir));
-        const RunSummary summary = runCollection(dataFolder, client);
+        const RunSummary summary =
+            runCollection(dataFolder, client, RunOptions{.threads = line.threads});
         errors << program << ": " << counted(summary.records, "record") << " from "
                << counted(summary.filesRead, "file") << ", listing written to "
                << summary.target.describe() << "\n";

@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
 
+#include <optional>
+
 namespace catalog {
 
 namespace {
@@ -15,13 +17,29 @@ CommandLine usageError(std::string message) {
     return line;
 }
 
+constexpr unsigned kMostThreads = 256;
+
+// A thread count from 1 to kMostThreads, or nothing.
+std::optional<unsigned> threadCount(const std::string& text) {
+    if (text.empty() || text.size() > 3 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const auto count = static_cast<unsigned>(std::stoul(text));
+    if (count == 0 || count > kMostThreads) {
+        return std::nullopt;
+    }
+    return count;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
     std::vector<std::string> positional;
     bool optionsEnded = false;
-    for (const std::string& argument : arguments) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (optionsEnded || !isOption(argument)) {
             positional.push_back(argument);
         } else if (argument == "--") {
@@ -30,6 +48,18 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             line.action = CommandLine::Action::Help;
         } else if (argument == "--version") {
             line.action = CommandLine::Action::Version;
+        } else if (argument == "--threads" || argument.starts_with("--threads=")) {
+            const bool joined = argument != "--threads";
+            if (!joined && i + 1 == arguments.size()) {
+                return usageError("--threads needs a number");
+            }
+            const std::string& value = joined ? argument.substr(10) : arguments[++i];
+            const std::optional<unsigned> count = threadCount(value);
+            if (!count) {
+                return usageError("--threads takes a number from 1 to " +
+                                  std::to_string(kMostThreads) + ", not '" + value + "'");
+            }
+            line.threads = *count;
         } else {
             return usageError("unknown option '" + argument + "'");
         }
@@ -48,18 +78,20 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string usageText(const std::string& program) {
     return "Usage: " + program +
-           " [DATA_DIR [OUTPUT]]\n"
+           " [--threads N] [DATA_DIR [OUTPUT]]\n"
            "Collects the product records of every file in a folder of catalog files into a\n"
            "tab-separated listing.\n"
            "\n"
            "With no arguments it does what one click on Collect in the window does: it reads\n"
            "the folder 'data' beside the program and writes output.txt beside the program.\n"
            "\n"
-           "  DATA_DIR   the folder of catalog files; it must exist\n"
-           "  OUTPUT     the listing to write, relative to the working directory, or '-' for\n"
-           "             standard output (default: output.txt beside the program)\n"
-           "  --help     show this help and exit\n"
-           "  --version  show the version and exit\n"
+           "  DATA_DIR     the folder of catalog files; it must exist\n"
+           "  OUTPUT       the listing to write, relative to the working directory, or '-'\n"
+           "               for standard output (default: output.txt beside the program)\n"
+           "  --threads N  read and extract files on N threads, 1 to 256 (default: one per\n"
+           "               processor); the listing is the same whatever N is\n"
+           "  --help       show this help and exit\n"
+           "  --version    show the version and exit\n"
            "\n"
            "Exit status: 0 when the listing was written, 1 when the run failed (nothing is\n"
            "written then), 2 for a usage error.\n";

@@ -13,6 +13,7 @@ struct CommandLine {
     Action action = Action::Run;
     std::optional<std::string> dataFolder;  // none: the data folder beside the program
     std::optional<std::string> output;      // none: output.txt beside the program; "-": stdout
+    unsigned threads = 0;                   // 0: one per processor
     std::string error;                      // what was wrong, for UsageError
 };
 

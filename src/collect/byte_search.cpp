@@ -34,7 +34,9 @@ constexpr std::array<unsigned char, 256> kCommonness = [] {
     return table;
 }();
 
-int commonness(unsigned char byte) { return kCommonness[byte]; }
+int commonness(unsigned char byte) {
+    return kCommonness[byte];
+}
 
 std::size_t rarestByteIndex(std::string_view needle) {
     std::size_t best = needle.size() - 1;

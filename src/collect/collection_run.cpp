@@ -1,10 +1,12 @@
 #include "collect/collection_run.h"
 
+#include <algorithm>
+#include <thread>
 #include <unistd.h>
 
-#include "collect/field_extraction.h"
 #include "collect/folder_listing.h"
 #include "collect/listing.h"
+#include "collect/record_collection.h"
 #include "collect/text_files.h"
 
 namespace catalog {
@@ -17,21 +19,11 @@ void stopIfAsked(CollectionClient& client) {
     }
 }
 
-// Each file is read, tested and extracted, then dropped: memory follows the listing, not the
-// folder.
-Listing collectRecords(const std::string& dataFolder, const std::vector<std::string>& names,
-                       CollectionClient& client) {
-    Listing listing;
-    FileReader reader;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::string_view text = reader.read(dataFolder + names[i]);
-        if (holdsRecord(text)) {
-            listing.add(extractRecord(text));
-        }
-        client.filesRead(i + 1, names.size());
-        stopIfAsked(client);
+unsigned workersFor(const RunOptions& options) {
+    if (options.threads > 0) {
+        return options.threads;
     }
-    return listing;
+    return std::max(1u, std::thread::hardware_concurrency());
 }
 
 void writeListing(const ListingTarget& target, const std::string& text) {
@@ -52,13 +44,14 @@ std::string outputPathIn(const std::string& programDirectory, std::string_view o
     return programDirectory + "/" + std::string(outputName);
 }
 
-RunSummary runCollection(const std::string& dataFolder, CollectionClient& client) {
-    const std::vector<std::string> names = FolderToTabs(dataFolder);
-    const Listing listing = collectRecords(dataFolder, names, client);
+RunSummary runCollection(const std::string& dataFolder, CollectionClient& client,
+                         const RunOptions& options) {
+    const FolderContents contents = listFolder(dataFolder);
+    const Listing listing = collectRecords(contents, dataFolder, client, workersFor(options));
     for (std::size_t i = 0; i < listing.rowCount(); ++i) {
         client.appendRow(listing.row(i));
     }
-    RunSummary summary{names.size(), listing.rowCount(), client.listingTarget()};
+    RunSummary summary{contents.names.size(), listing.rowCount(), client.listingTarget()};
     stopIfAsked(client);
     writeListing(summary.target, listing.text());
     return summary;

@@ -58,10 +58,17 @@ inline constexpr std::string_view kDefaultOutputName = "output.txt";
 std::string dataFolderIn(const std::string& programDirectory);
 std::string outputPathIn(const std::string& programDirectory, std::string_view outputName);
 
+struct RunOptions {
+    // Threads that read and extract files; 0 means one per processor. The listing is the same
+    // whatever the number.
+    unsigned threads = 0;
+};
+
 // One collection run: lists `dataFolder` (a path ending in "/"), reads every file, extracts the
 // four fields of every product record, hands the rows to the client and writes the listing.
 // Stops at the first failure with a FileError; nothing is written then, and an earlier listing
 // stays as it was. Every call to the client is made on the calling thread.
-RunSummary runCollection(const std::string& dataFolder, CollectionClient& client);
+RunSummary runCollection(const std::string& dataFolder, CollectionClient& client,
+                         const RunOptions& options = {});
 
 }  // namespace catalog

@@ -2,10 +2,7 @@
 
 namespace catalog {
 
-Listing::Listing() {
-    m_text.append(kListingHeader);
-    m_text.append(kLineEnd);
-}
+Listing::Listing() : Listing(std::string(kListingHeader).append(kLineEnd)) {}
 
 void Listing::add(const ProductRecord& record) {
     const std::size_t offset = m_text.size();
@@ -15,6 +12,18 @@ void Listing::add(const ProductRecord& record) {
     m_text.append(record.name);
     m_rows.push_back({offset, m_text.size() - offset});
     m_text.append(kLineEnd);
+}
+
+void Listing::append(const Listing& part) {
+    if (part.m_rows.empty()) {
+        return;
+    }
+    const std::size_t partStart = part.m_rows.front().offset;
+    const std::size_t shift = m_text.size() - partStart;
+    m_text.append(part.m_text, partStart);
+    for (const Span span : part.m_rows) {
+        m_rows.push_back({span.offset + shift, span.length});
+    }
 }
 
 std::string_view Listing::row(std::size_t index) const {

@@ -19,14 +19,20 @@ inline constexpr std::string_view kLineEnd = "\r\n";
 class Listing {
 public:
     Listing();
+    // Rows without the header, to be appended to a whole listing later.
+    static Listing rowsOnly() { return Listing(std::string()); }
 
     void add(const ProductRecord& record);
+    // Adds the rows of `part` after this listing's own.
+    void append(const Listing& part);
 
     std::size_t rowCount() const { return m_rows.size(); }
     std::string_view row(std::size_t index) const;
     const std::string& text() const { return m_text; }
 
 private:
+    explicit Listing(std::string text) : m_text(std::move(text)) {}
+
     struct Span {
         std::size_t offset;
         std::size_t length;

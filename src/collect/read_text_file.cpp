@@ -13,24 +13,34 @@ namespace {
 
 constexpr std::size_t kMinimumCapacity = std::size_t{64} * 1024;
 
-UniqueFd openForReading(const std::string& path) {
+// Where a file is, for an error message: joined only when there is an error to report.
+struct FileName {
+    std::string_view folderPath;
+    const std::string& name;
+
+    std::string path() const { return std::string(folderPath).append(name); }
+};
+
+UniqueFd openForReading(int folder, const FileName& file) {
     // O_NONBLOCK: should a FIFO take a listed file's place, opening it must not wait for a
     // writer that never comes.
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    UniqueFd fd(::openat(folder, file.name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd) {
-        throw FileError("open", path, errno);
+        const int error = errno;
+        throw FileError("open", file.path(), error);
     }
     return fd;
 }
 
-struct stat statusOf(int fd, const std::string& path) {
+struct stat statusOf(int fd, const FileName& file) {
     struct stat status {};
     if (::fstat(fd, &status) != 0) {
-        throw FileError("read", path, errno);
+        const int error = errno;
+        throw FileError("read", file.path(), error);
     }
     // Folders fail on read with EISDIR by themselves; devices and pipes can stream without end.
     if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) {
-        throw FileError("read", path, EINVAL);
+        throw FileError("read", file.path(), EINVAL);
     }
     return status;
 }
@@ -46,9 +56,15 @@ void FileReader::reserve(std::size_t capacity) {
 }
 
 std::string_view FileReader::read(const std::string& path) {
-    const UniqueFd fd = openForReading(path);
+    return read(AT_FDCWD, {}, path);
+}
+
+std::string_view FileReader::read(int folder, std::string_view folderPath,
+                                  const std::string& name) {
+    const FileName file{folderPath, name};
+    const UniqueFd fd = openForReading(folder, file);
     // The size is a hint: files in /proc report 0, and a file may grow while it is read.
-    const auto expected = static_cast<std::size_t>(statusOf(fd.get(), path).st_size);
+    const auto expected = static_cast<std::size_t>(statusOf(fd.get(), file).st_size);
     reserve(std::max(expected + 1, kMinimumCapacity));
     std::size_t length = 0;
     for (;;) {
@@ -63,7 +79,8 @@ std::string_view FileReader::read(const std::string& path) {
             if (errno == EINTR) {
                 continue;
             }
-            throw FileError("read", path, errno);
+            const int error = errno;
+            throw FileError("read", file.path(), error);
         }
         length += static_cast<std::size_t>(got);
         // A short read that lands exactly on the size fstat gave is the end of a regular file;

@@ -13,6 +13,9 @@ class FileReader {
 public:
     // The file's whole content, valid until the next call. Throws FileError.
     std::string_view read(const std::string& path);
+    // The same for the file `name` in the open folder `folder`, whose path `folderPath` (ending
+    // in "/") only serves to name the file in an error.
+    std::string_view read(int folder, std::string_view folderPath, const std::string& name);
 
 private:
     void reserve(std::size_t capacity);

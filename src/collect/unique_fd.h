@@ -22,6 +22,9 @@ public:
     int get() const { return m_fd; }
     explicit operator bool() const { return m_fd >= 0; }
 
+    // Gives up ownership, for a callee that takes the descriptor over.
+    int release() { return std::exchange(m_fd, -1); }
+
     // Closes now, for callers that must know whether the close itself failed.
     int close() { return ::close(std::exchange(m_fd, -1)); }
 

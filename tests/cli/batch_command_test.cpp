@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -135,16 +136,71 @@ TEST_F(BatchCommandTest, AFailedRunExitsWithOneAndWritesNothing) {
     EXPECT_EQ(run({"--", "-data", "-"}).out, kHeader);
 }
 
+// Enough files for several workers' worth, made in an order unlike the names' order. Gives the
+// listing a serial run in name order writes.
+std::string fillMixedFolder(const fs::path& folder) {
+    fs::create_directory(folder);
+    std::map<std::string, std::string> rows;
+    for (int i = 0; i < 1000; ++i) {
+        const std::string name = "p" + std::to_string(i * 7919 % 1000) + ".html";
+        const std::string reference = "R" + std::to_string(i);
+        if (i % 5 == 0) {
+            writeFile(folder / name, "<p>no record</p>");
+        } else if (i % 5 == 1) {
+            writeFile(folder / name, "");
+        } else if (i % 5 == 2) {
+            writeFile(folder / name, productRecord(reference, "Caf\xE9", "1", "t\tx"));
+            rows[name] = reference + "\t1\tt\tx\tCaf\xE9\r\n";
+        } else {
+            writeFile(folder / name, "<p>" + productRecord(reference, "N", "2", "x.jpg"));
+            rows[name] = reference + "\t2\tx.jpg\tN\r\n";
+        }
+    }
+    std::string listing = kHeader;
+    for (const auto& [name, row] : rows) {
+        listing += row;
+    }
+    return listing;
+}
+
+TEST_F(BatchCommandTest, EveryThreadCountWritesTheSameListingAndReportsTheSameFailure) {
+    const std::string expected = fillMixedFolder(path("mixed"));
+    for (const char* threads : {"1", "2", "7"}) {
+        const Outcome outcome = run({"--threads", threads, "mixed", "-"});
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_NE(outcome.err.find("600 records from 1000 files"), std::string::npos);
+        EXPECT_TRUE(outcome.out == expected) << "--threads " << threads;
+    }
+    EXPECT_EQ(run({"--threads=2", "mixed", "-"}).out.size(), expected.size());
+
+    // The failure reported is the first in name order, whichever worker meets which first.
+    fs::create_symlink("/proc/self/mem", path("mixed/p5.html.bad"));
+    fs::create_symlink("/proc/self/mem", path("mixed/p999.html.bad"));
+    for (const char* threads : {"1", "2"}) {
+        const Outcome failed = run({"--threads", threads, "mixed", "listing.txt"});
+        EXPECT_EQ(failed.exitCode, 1);
+        EXPECT_NE(failed.err.find("'mixed/p5.html.bad'"), std::string::npos) << failed.err;
+        EXPECT_FALSE(fs::exists(path("listing.txt")));
+    }
+}
+
 TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {
     const Outcome tooMany = run({"a", "b", "c"});
     EXPECT_EQ(tooMany.exitCode, 2);
     EXPECT_NE(tooMany.err.find("too many arguments"), std::string::npos);
     EXPECT_EQ(run({"--frobnicate"}).exitCode, 2);
+    for (const char* threads : {"0", "257", "2x", "", "-1"}) {
+        const Outcome badThreads = run({"--threads", threads});
+        EXPECT_EQ(badThreads.exitCode, 2) << threads;
+        EXPECT_NE(badThreads.err.find("--threads takes a number from 1 to 256"), std::string::npos);
+    }
+    EXPECT_EQ(run({"--threads"}).exitCode, 2);
     EXPECT_FALSE(fs::exists(path("prog/output.txt")));
 
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out.rfind("Usage: catalog-collector-cli [DATA_DIR [OUTPUT]]\n", 0), 0u);
+    EXPECT_EQ(help.out.rfind("Usage: catalog-collector-cli [--threads N] [DATA_DIR [OUTPUT]]\n", 0),
+              0u);
     const Outcome version = run({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "catalog-collector-cli " CATALOG_COLLECTOR_VERSION "\n");
