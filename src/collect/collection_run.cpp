@@ -4,7 +4,6 @@
 #include <thread>
 #include <unistd.h>
 
-#include "collect/folder_listing.h"
 #include "collect/listing.h"
 #include "collect/record_collection.h"
 #include "collect/text_files.h"
@@ -46,12 +45,12 @@ std::string outputPathIn(const std::string& programDirectory, std::string_view o
 
 RunSummary runCollection(const std::string& dataFolder, CollectionClient& client,
                          const RunOptions& options) {
-    const FolderContents contents = listFolder(dataFolder);
-    const Listing listing = collectRecords(contents, dataFolder, client, workersFor(options));
+    const Collected collected = collectRecords(dataFolder, client, workersFor(options));
+    const Listing& listing = collected.listing;
     for (std::size_t i = 0; i < listing.rowCount(); ++i) {
         client.appendRow(listing.row(i));
     }
-    RunSummary summary{contents.names.size(), listing.rowCount(), client.listingTarget()};
+    RunSummary summary{collected.files, listing.rowCount(), client.listingTarget()};
     stopIfAsked(client);
     writeListing(summary.target, listing.text());
     return summary;

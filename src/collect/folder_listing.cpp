@@ -14,6 +14,16 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
+// A directory stream on a descriptor of its own, which the stream closes: `folder` stays open.
+std::unique_ptr<DIR, DirCloser> openStream(int folder) {
+    UniqueFd copy(folder >= 0 ? ::dup(folder) : -1);
+    DIR* stream = copy ? ::fdopendir(copy.get()) : nullptr;
+    if (stream != nullptr) {
+        copy.release();
+    }
+    return std::unique_ptr<DIR, DirCloser>(stream);
+}
+
 bool isRegularFile(int folder, const dirent& entry) {
     if (entry.d_type == DT_REG) {
         return true;
@@ -26,39 +36,34 @@ bool isRegularFile(int folder, const dirent& entry) {
     return ::fstatat(folder, entry.d_name, &status, 0) == 0 && S_ISREG(status.st_mode);
 }
 
-// A directory stream on a descriptor of its own, which the stream closes: `folder` stays open.
-std::unique_ptr<DIR, DirCloser> openStream(const UniqueFd& folder) {
-    UniqueFd copy(folder ? ::dup(folder.get()) : -1);
-    DIR* stream = copy ? ::fdopendir(copy.get()) : nullptr;
-    if (stream != nullptr) {
-        copy.release();
-    }
-    return std::unique_ptr<DIR, DirCloser>(stream);
-}
-
 }  // namespace
 
-FolderContents listFolder(const std::string& Path) {
-    FolderContents contents;
-    UniqueFd folder(::open(Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+UniqueFd openFolder(const std::string& Path) {
+    return UniqueFd(::open(Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+void forEachRegularFile(int folder, const std::function<bool(const FolderEntry&)>& take) {
     const std::unique_ptr<DIR, DirCloser> dir = openStream(folder);
     if (!dir) {
-        return contents;
+        return;
     }
-    // A read error ends the listing: the run needs a finite list more than a complete one.
     while (const dirent* entry = ::readdir(dir.get())) {
-        if (isRegularFile(folder.get(), *entry)) {
-            contents.names.emplace_back(entry->d_name);
+        if (isRegularFile(folder, *entry) && !take(FolderEntry{entry->d_name, entry->d_ino})) {
+            return;
         }
     }
-    // Directory order differs between machines and file systems; the rows must not.
-    std::sort(contents.names.begin(), contents.names.end());
-    contents.folder = std::move(folder);
-    return contents;
 }
 
 std::vector<std::string> FolderToTabs(const std::string& Path) {
-    return listFolder(Path).names;
+    std::vector<std::string> names;
+    const UniqueFd folder = openFolder(Path);
+    forEachRegularFile(folder.get(), [&names](const FolderEntry& entry) {
+        names.emplace_back(entry.name);
+        return true;
+    });
+    // Directory order differs between machines and file systems; the rows must not.
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace catalog

@@ -14,16 +14,14 @@ void Listing::add(const ProductRecord& record) {
     m_text.append(kLineEnd);
 }
 
-void Listing::append(const Listing& part) {
-    if (part.m_rows.empty()) {
-        return;
-    }
-    const std::size_t partStart = part.m_rows.front().offset;
-    const std::size_t shift = m_text.size() - partStart;
-    m_text.append(part.m_text, partStart);
-    for (const Span span : part.m_rows) {
-        m_rows.push_back({span.offset + shift, span.length});
-    }
+void Listing::addRow(std::string_view row) {
+    m_rows.push_back({m_text.size(), row.size()});
+    m_text.append(row).append(kLineEnd);
+}
+
+void Listing::reserve(std::size_t bytes, std::size_t rows) {
+    m_text.reserve(m_text.size() + bytes);
+    m_rows.reserve(m_rows.size() + rows);
 }
 
 std::string_view Listing::row(std::size_t index) const {

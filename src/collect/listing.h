@@ -23,8 +23,10 @@ public:
     static Listing rowsOnly() { return Listing(std::string()); }
 
     void add(const ProductRecord& record);
-    // Adds the rows of `part` after this listing's own.
-    void append(const Listing& part);
+    // Adds a row that another listing made.
+    void addRow(std::string_view row);
+    // Makes room for rows of `bytes` in all, line ends included.
+    void reserve(std::size_t bytes, std::size_t rows);
 
     std::size_t rowCount() const { return m_rows.size(); }
     std::string_view row(std::size_t index) const;

@@ -1,20 +1,24 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
-#include "collect/folder_listing.h"
 #include "collect/listing.h"
 
 namespace catalog {
 
 class CollectionClient;
 
-// Reads every listed file of `contents` and extracts its record on `workers` threads, the
-// calling one among them. The rows come in name order, exactly as one thread would give them.
-// Only the calling thread talks to `client`: it reports the files read and asks whether to
-// stop. Throws the failure of the first failing file in name order, or RunStopped.
-// `folderPath` (ending in "/") names files in errors.
-Listing collectRecords(const FolderContents& contents, const std::string& folderPath,
-                       CollectionClient& client, unsigned workers);
+struct Collected {
+    Listing listing;
+    std::size_t files = 0;
+};
+
+// Lists the folder `folderPath` (ending in "/") and reads and extracts every regular file of
+// it, on `workers` threads, the calling one among them. The rows come in the byte order of the
+// names, exactly as one thread reading the sorted names would give them. Only the calling
+// thread talks to `client`: it reports the files read and asks whether to stop. Throws the
+// failure of the first failing file in name order, or RunStopped.
+Collected collectRecords(const std::string& folderPath, CollectionClient& client, unsigned workers);
 
 }  // namespace catalog

@@ -1,5 +1,6 @@
 #include "collect/collection_run.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <sys/stat.h>
@@ -59,9 +60,9 @@ private:
 
 class CollectionRunTest : public ::testing::Test {
 protected:
-    RunSummary run(const std::string& outputName = "output.txt") {
+    RunSummary run(const std::string& outputName = "output.txt", RunOptions options = {}) {
         RecordingClient client(shown, programDir(), outputName);
-        return runCollection(dataFolderIn(programDir()), client);
+        return runCollection(dataFolderIn(programDir()), client, options);
     }
     std::string programDir() const { return m_dir.path().string(); }
     std::string data(const std::string& name) const { return m_dir / ("data/" + name); }
@@ -155,15 +156,22 @@ TEST_F(CollectionRunTest, ReportsEachFileReadAndStopsWithoutWritingWhenAsked) {
     for (const char* name : {"a.html", "b.html", "c.html"}) {
         writeFile(data(name), productRecord(name, "Anchor", "125", "a.jpg"));
     }
-    run();
+    // One thread reads every file itself and reports each; with more, the calling thread
+    // reports what it sees, and the end.
+    const RunOptions serial{.threads = 1};
+    run("output.txt", serial);
     using Progress = std::vector<std::pair<std::size_t, std::size_t>>;
     EXPECT_EQ(shown.progress, (Progress{{1, 3}, {2, 3}, {3, 3}}));
     const std::string first = listing();
+    shown = Shown{};
+    run("output.txt", RunOptions{.threads = 4});
+    EXPECT_EQ(shown.progress.back(), (std::pair<std::size_t, std::size_t>{3, 3}));
+    EXPECT_TRUE(std::is_sorted(shown.progress.begin(), shown.progress.end()));
 
     fs::remove(data("c.html"));
     shown = Shown{};
     shown.stopAfterFiles = 1;
-    EXPECT_THROW(run(), RunStopped);
+    EXPECT_THROW(run("output.txt", serial), RunStopped);
     EXPECT_EQ(shown.progress, (Progress{{1, 2}}));
     EXPECT_TRUE(rows.empty());
     EXPECT_TRUE(rowsWhenNameRead.empty());
@@ -172,7 +180,7 @@ TEST_F(CollectionRunTest, ReportsEachFileReadAndStopsWithoutWritingWhenAsked) {
     // Told to stop as the name is read, the run still writes nothing.
     shown = Shown{};
     shown.stopOnceNameRead = true;
-    EXPECT_THROW(run(), RunStopped);
+    EXPECT_THROW(run("output.txt", serial), RunStopped);
     EXPECT_EQ(rowsWhenNameRead, std::vector<std::size_t>{2});
     EXPECT_EQ(listing(), first);
 }
