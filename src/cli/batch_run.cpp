@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <system_error>
 
+#include "cli/progress_line.h"
 #include "collect/collection_run.h"
 #include "collect/file_error.h"
 #include "platform/program_directory.h"
@@ -13,16 +14,21 @@ namespace catalog {
 
 namespace {
 
-// The batch command shows no rows: the listing holds them.
+// The batch command shows no rows, the listing holds them; only its progress.
 class BatchClient : public CollectionClient {
 public:
-    explicit BatchClient(ListingTarget target) : m_target(std::move(target)) {}
+    BatchClient(ListingTarget target, ProgressLine& progress)
+        : m_target(std::move(target)), m_progress(progress) {}
 
     void appendRow(std::string_view) override {}
     ListingTarget listingTarget() override { return m_target; }
+    void filesRead(std::size_t done, std::size_t total) override {
+        m_progress.update(done, total, ProgressLine::Clock::now());
+    }
 
 private:
     ListingTarget m_target;
+    ProgressLine& m_progress;
 };
 
 // A folder named on the command line must exist: a typo should not quietly give an empty
@@ -54,19 +60,23 @@ std::string counted(std::size_t count, const char* noun) {
 
 }  // namespace
 
-int runBatch(const CommandLine& line, const std::string& program, std::ostream& errors) {
+int runBatch(const CommandLine& line, const std::string& program, std::ostream& errors,
+             bool showProgress) {
+    ProgressLine progress(errors, program, showProgress, ProgressLine::Clock::now());
     try {
         const std::string programDir = programDirectory();
         const std::string dataFolder =
             line.dataFolder ? existingFolder(*line.dataFolder) : dataFolderIn(programDir);
-        BatchClient client(targetFor(line, programDir));
+        BatchClient client(targetFor(line, programDir), progress);
         const RunSummary summary =
             runCollection(dataFolder, client, RunOptions{.threads = line.threads});
+        progress.clear();
         errors << program << ": " << counted(summary.records, "record") << " from "
                << counted(summary.filesRead, "file") << ", listing written to "
                << summary.target.describe() << "\n";
         return 0;
     } catch (const std::exception& failure) {
+        progress.clear();
         errors << program << ": " << failure.what() << "\n";
         return 1;
     }

@@ -1,5 +1,6 @@
 #include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "cli/batch_run.h"
@@ -29,5 +30,5 @@ int main(int argc, char** argv) {
         case CommandLine::Action::Run:
             break;
     }
-    return catalog::runBatch(line, kProgram, std::cerr);
+    return catalog::runBatch(line, kProgram, std::cerr, ::isatty(STDERR_FILENO) == 1);
 }
