@@ -34,11 +34,14 @@ def page(index: int, size: int) -> str:
     if index % 10 != 9:
         text += RECORD.format(index=index, name=name, price=f"{index % 997}.{index % 100:02d}",
                               minimum=1 + index % 12, weight=index % 1000)
+    parts = [text]
+    length = len(text)
     line = 0
-    while len(text) < size - 20:
-        text += FILLER.format(index=index, line=line)
+    while length < size - 20:
+        parts.append(FILLER.format(index=index, line=line))
+        length += len(parts[-1])
         line += 1
-    return text[: size - 16] + "\n</body></html>\n"
+    return "".join(parts)[: size - 16] + "\n</body></html>\n"
 
 
 def main() -> None:

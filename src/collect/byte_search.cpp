@@ -79,14 +79,50 @@ std::size_t findLastLinear(std::string_view text, std::string_view needle, std::
     return kNotFound;
 }
 
+bool isAt(std::string_view text, std::size_t at, std::string_view needle) {
+    const char* candidate = text.data() + at;
+    return candidate[0] == needle[0] && candidate[needle.size() - 1] == needle.back() &&
+           std::memcmp(candidate, needle.data(), needle.size()) == 0;
+}
+
+std::size_t memmemFrom(std::string_view text, std::size_t from, std::string_view needle) {
+    const void* hit = memmem(text.data() + from, text.size() - from, needle.data(), needle.size());
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : kNotFound;
+}
+
 }  // namespace
 
 std::size_t findFirst(std::string_view text, std::string_view needle) {
-    if (needle.empty()) {
+    const std::size_t m = needle.size();
+    if (m == 0) {
         return 0;
     }
-    const void* hit = memmem(text.data(), text.size(), needle.data(), needle.size());
-    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : kNotFound;
+    if (m > text.size()) {
+        return kNotFound;
+    }
+    // As findLast, forwards: memchr on the rarest byte runs several times faster than memmem,
+    // and memmem, linear in the worst case, takes over when false candidates pile up.
+    const std::size_t pivot = rarestByteIndex(needle);
+    const auto pivotByte = static_cast<unsigned char>(needle[pivot]);
+    const std::size_t lastStart = text.size() - m;
+    std::size_t work = 0;
+    for (std::size_t start = 0; start <= lastStart;) {
+        const void* hit =
+            std::memchr(text.data() + start + pivot, pivotByte, lastStart - start + 1);
+        if (!hit) {
+            return kNotFound;
+        }
+        const std::size_t candidate = static_cast<const char*>(hit) - text.data() - pivot;
+        if (isAt(text, candidate, needle)) {
+            return candidate;
+        }
+        work += 1 + m;
+        if (work > kWastedWorkAllowance + candidate) {
+            return memmemFrom(text, candidate + 1, needle);
+        }
+        start = candidate + 1;
+    }
+    return kNotFound;
 }
 
 std::size_t findLast(std::string_view text, std::string_view needle) {
@@ -109,14 +145,10 @@ std::size_t findLast(std::string_view text, std::string_view needle) {
             return kNotFound;
         }
         const std::size_t start = static_cast<const char*>(hit) - text.data() - pivot;
-        const char* candidate = text.data() + start;
-        ++work;
-        if (candidate[0] == needle[0] && candidate[m - 1] == needle[m - 1]) {
-            if (std::memcmp(candidate, needle.data(), m) == 0) {
-                return start;
-            }
-            work += m;
+        if (isAt(text, start, needle)) {
+            return start;
         }
+        work += 1 + m;
         if (work > kWastedWorkAllowance + (lastStart - start)) {
             return findLastLinear(text, needle, start + m - 1);
         }
@@ -125,14 +157,14 @@ std::size_t findLast(std::string_view text, std::string_view needle) {
     return kNotFound;
 }
 
-void eraseAll(std::string& value, std::string_view needle) {
+void eraseAll(std::string& value, std::string_view needle, std::size_t from) {
     if (needle.empty()) {
         return;
     }
     // Compacts in place: the write position never passes the read position, so every search
     // still sees the original bytes.
-    std::size_t read = 0;
-    std::size_t write = 0;
+    std::size_t read = from;
+    std::size_t write = from;
     for (;;) {
         const std::size_t hit = findFirst(std::string_view(value).substr(read), needle);
         const std::size_t keep = hit == kNotFound ? value.size() - read : hit;
@@ -146,6 +178,20 @@ void eraseAll(std::string& value, std::string_view needle) {
         read += hit + needle.size();
     }
     value.resize(write);
+}
+
+void appendWithout(std::string& out, std::string_view text, std::string_view needle) {
+    if (needle.empty()) {
+        out.append(text);
+        return;
+    }
+    out.reserve(out.size() + text.size());
+    for (std::size_t hit = findFirst(text, needle); hit != kNotFound;
+         hit = findFirst(text, needle)) {
+        out.append(text.substr(0, hit));
+        text.remove_prefix(hit + needle.size());
+    }
+    out.append(text);
 }
 
 }  // namespace catalog

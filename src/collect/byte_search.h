@@ -19,7 +19,12 @@ std::size_t findFirst(std::string_view text, std::string_view needle);
 // needle is found at text.size().
 std::size_t findLast(std::string_view text, std::string_view needle);
 
-// Removes every non-overlapping occurrence of `needle` from `value`, scanning left to right.
-void eraseAll(std::string& value, std::string_view needle);
+// Removes every non-overlapping occurrence of `needle` from `value` at or after `from`, scanning
+// left to right.
+void eraseAll(std::string& value, std::string_view needle, std::size_t from = 0);
+
+// Appends `text` to `out` with every occurrence of `needle` left out: what eraseAll leaves of a
+// copy, without copying the text twice.
+void appendWithout(std::string& out, std::string_view text, std::string_view needle);
 
 }  // namespace catalog

@@ -10,10 +10,16 @@ std::string TestRegExp(std::string_view myPattern, std::string_view myString) {
     return std::string(match ? *match : kMatchFailed);
 }
 
+void appendField(const FieldRule& rule, std::string_view record, std::string& out) {
+    const std::size_t start = out.size();
+    const auto match = lastMatch(rule.pattern, record);
+    appendWithout(out, match ? *match : kMatchFailed, rule.opener);
+    eraseAll(out, rule.closer, start);
+}
+
 std::string extractField(const FieldRule& rule, std::string_view record) {
-    std::string value = TestRegExp(rule.pattern, record);
-    eraseAll(value, rule.opener);
-    eraseAll(value, rule.closer);
+    std::string value;
+    appendField(rule, record, value);
     return value;
 }
 
@@ -29,6 +35,16 @@ ProductRecord extractRecord(std::string_view record) {
     product.reference = extractField(kReferenceRule, record);
     product.thumbnail = extractField(kThumbnailRule, record);
     return product;
+}
+
+void appendRecordRow(std::string_view record, std::string& out) {
+    appendField(kReferenceRule, record, out);
+    out.push_back('\t');
+    appendField(kPriceRule, record, out);
+    out.push_back('\t');
+    appendField(kThumbnailRule, record, out);
+    out.push_back('\t');
+    appendField(kNameRule, record, out);
 }
 
 }  // namespace catalog

@@ -33,6 +33,9 @@ inline constexpr FieldRule kThumbnailRule{", 'THUMBNAIL' => '[\\s\\S]*',  }, ",
                                           ", 'THUMBNAIL' => '", "',  }, "};
 
 std::string extractField(const FieldRule& rule, std::string_view record);
+// The same value, appended to `out`: a run builds its rows in place, so a value of many
+// megabytes is copied once.
+void appendField(const FieldRule& rule, std::string_view record, std::string& out);
 
 struct ProductRecord {
     std::string reference;
@@ -45,5 +48,10 @@ bool holdsRecord(std::string_view text);
 
 // The four fields of a record text; values keep every byte, line breaks and tabs included.
 ProductRecord extractRecord(std::string_view record);
+
+// A record's row appended to `out`: reference, price, thumbnail and name, joined by tabs. The
+// fields are pure functions of the text, so making them in column order gives the same row
+// as extracting name, price, reference and thumbnail in that order.
+void appendRecordRow(std::string_view record, std::string& out);
 
 }  // namespace catalog

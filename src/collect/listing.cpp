@@ -4,12 +4,9 @@ namespace catalog {
 
 Listing::Listing() : Listing(std::string(kListingHeader).append(kLineEnd)) {}
 
-void Listing::add(const ProductRecord& record) {
+void Listing::addRecord(std::string_view record) {
     const std::size_t offset = m_text.size();
-    m_text.append(record.reference).append(1, '\t');
-    m_text.append(record.price).append(1, '\t');
-    m_text.append(record.thumbnail).append(1, '\t');
-    m_text.append(record.name);
+    appendRecordRow(record, m_text);
     m_rows.push_back({offset, m_text.size() - offset});
     m_text.append(kLineEnd);
 }

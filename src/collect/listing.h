@@ -22,7 +22,8 @@ public:
     // Rows without the header, to be appended to a whole listing later.
     static Listing rowsOnly() { return Listing(std::string()); }
 
-    void add(const ProductRecord& record);
+    // Adds the row of the product record `record`.
+    void addRecord(std::string_view record);
     // Adds a row that another listing made.
     void addRow(std::string_view row);
     // Makes room for rows of `bytes` in all, line ends included.

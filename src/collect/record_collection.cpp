@@ -125,7 +125,7 @@ private:
         const std::string_view text = reader.read(m_folder.get(), m_folderPath, name);
         if (holdsRecord(text)) {
             chunk.rowOf[slot] = static_cast<std::int32_t>(chunk.rows.rowCount());
-            chunk.rows.add(extractRecord(text));
+            chunk.rows.addRecord(text);
         }
     }
 

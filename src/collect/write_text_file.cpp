@@ -50,11 +50,13 @@ public:
         const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
         // Shortened so that a long target name still leaves room within the name length limit.
         const std::string base =
-            "." + target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 200);
+            target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 200);
         static std::atomic<unsigned> counter{0};
         for (int attempt = 0; !m_fd; ++attempt) {
-            m_path = folder + base + ".tmp" + std::to_string(::getpid()) + "-" +
-                     std::to_string(counter++);
+            m_path = folder;
+            m_path.append(1, '.').append(base).append(".tmp");
+            m_path.append(std::to_string(::getpid())).append(1, '-');
+            m_path.append(std::to_string(counter++));
             // Mode 0666 lets the umask decide, as for any newly created file.
             m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
             if (!m_fd && (errno != EEXIST || attempt > 100)) {

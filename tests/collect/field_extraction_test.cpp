@@ -13,44 +13,51 @@ using testing::productRecord;
 
 const std::string kFailed(kMatchFailed);
 
-void expectRecord(const ProductRecord& product, const std::string& reference,
-                  const std::string& price, const std::string& thumbnail, const std::string& name) {
+// Checks both ways of cutting a record: the four values, and the row a run appends to its
+// listing, which must leave what is already there alone, markers and all.
+void expectRecord(std::string_view record, const std::string& reference, const std::string& price,
+                  const std::string& thumbnail, const std::string& name) {
+    const ProductRecord product = extractRecord(record);
     EXPECT_EQ(product.reference, reference);
     EXPECT_EQ(product.price, price);
     EXPECT_EQ(product.thumbnail, thumbnail);
     EXPECT_EQ(product.name, name);
+
+    const std::string earlier = "', 'PRICE' => ',  }, \r\n";
+    std::string listing = earlier;
+    appendRecordRow(record, listing);
+    EXPECT_EQ(listing, earlier + reference + "\t" + price + "\t" + thumbnail + "\t" + name);
 }
 
 TEST(FieldRules, CutTheFourValuesOutOfARecord) {
-    expectRecord(extractRecord(productRecord("A1", "Widget", "125", "w.jpg")), "A1", "125", "w.jpg",
-                 "Widget");
+    expectRecord(productRecord("A1", "Widget", "125", "w.jpg"), "A1", "125", "w.jpg", "Widget");
     // Values keep line breaks, tabs and bytes that are not UTF-8, byte order mark included.
-    expectRecord(extractRecord(productRecord("\xef\xbb\xbfR", "two\r\nlines\tand \xff", "9", "")),
-                 "\xef\xbb\xbfR", "9", "", "two\r\nlines\tand \xff");
+    expectRecord(productRecord("\xef\xbb\xbfR", "two\r\nlines\tand \xff", "9", ""), "\xef\xbb\xbfR",
+                 "9", "", "two\r\nlines\tand \xff");
 }
 
 TEST(FieldRules, AnEmptyValueIsEmptyAndAMissingMarkerFails) {
-    expectRecord(extractRecord(productRecord("A1", "", "5", "w.jpg")), "A1", "5", "w.jpg", "");
+    expectRecord(productRecord("A1", "", "5", "w.jpg"), "A1", "5", "w.jpg", "");
 
     std::string noReference = productRecord("A1", "Widget", "5", "w.jpg");
     noReference.replace(noReference.find("'REFERENCE'"), 11, "'reference'");
-    expectRecord(extractRecord(noReference), kFailed, "5", "w.jpg", "Widget");
+    expectRecord(noReference, kFailed, "5", "w.jpg", "Widget");
 
     std::string lowerName = productRecord("A1", "Widget", "5", "w.jpg");
     lowerName.replace(lowerName.find("'NAME'"), 6, "'name'");
     // The reference rule closes on the name key too, so it fails with it.
-    expectRecord(extractRecord(lowerName), kFailed, "5", "w.jpg", kFailed);
+    expectRecord(lowerName, kFailed, "5", "w.jpg", kFailed);
 
     std::string shortClose = productRecord("A1", "Widget", "5", "w.jpg");
     shortClose.replace(shortClose.find("',  }, "), 7, "', }, ");
-    expectRecord(extractRecord(shortClose), "A1", "5", kFailed, "Widget");
+    expectRecord(shortClose, "A1", "5", kFailed, "Widget");
 }
 
 TEST(FieldRules, TwoRecordsGiveOneValueFromFirstOpenerToLastCloser) {
     const std::string text = productRecord("A1", "First", "1", "a.jpg") + "\n" +
                              productRecord("B2", "Second", "2", "b.jpg");
     // Each value spans both records, with only its own rule's markers taken out.
-    expectRecord(extractRecord(text),
+    expectRecord(text,
                  "A1First', 'PRICE' => 1, 'MIN_QUANTITY_ORDERABLE' => 1, 'WEIGHT' => 0.5, "
                  "'THUMBNAIL' => 'a.jpg',  }, \n{ B2",
                  "11, 'WEIGHT' => 0.5, 'THUMBNAIL' => 'a.jpg',  }, \n{ 'REFERENCE' => 'B2', "
@@ -64,7 +71,7 @@ TEST(FieldRules, TwoRecordsGiveOneValueFromFirstOpenerToLastCloser) {
 TEST(FieldRules, AMarkersTextInsideAValueIsRemoved) {
     // The name holds the closing marker of the reference, so the reference runs up to it.
     const std::string text = productRecord("A1", "x', 'NAME' => 'y", "5", "w.jpg");
-    expectRecord(extractRecord(text), "A1x", "5", "w.jpg", "xy");
+    expectRecord(text, "A1x", "5", "w.jpg", "xy");
 }
 
 TEST(FieldRules, StripTheOpenerFirstThenTheCloserLeftToRight) {

@@ -1,0 +1,108 @@
+// Micro-benchmarks of the record test and the four field rules.
+#include <benchmark/benchmark.h>
+#include <string>
+
+#include "collect/field_extraction.h"
+
+namespace {
+
+using catalog::appendRecordRow;
+using catalog::extractRecord;
+using catalog::holdsRecord;
+
+constexpr std::size_t kHugeBytes = std::size_t{200} << 20;
+
+std::string filler(std::size_t bytes) {
+    const std::string line =
+        "<div class=\"row\"><p>Sturdy, reliable and made to last; see the data sheet.</p></div>\n";
+    std::string text;
+    text.reserve(bytes + line.size());
+    while (text.size() < bytes) {
+        text += line;
+    }
+    return text;
+}
+
+std::string record(const std::string& name) {
+    return "{ 'REFERENCE' => 'BIG-1', 'NAME' => '" + name +
+           "', 'PRICE' => 9.99, 'MIN_QUANTITY_ORDERABLE' => 1, 'WEIGHT' => 0.5, "
+           "'THUMBNAIL' => 'img/big-1-small.jpg',  }, \n";
+}
+
+// A product whose description runs 200 MB inside its NAME value.
+const std::string& hugeName() {
+    static const std::string text =
+        "<html><body>\n" + record(filler(kHugeBytes)) + "</body></html>\n";
+    return text;
+}
+
+// A record near the top of a 200 MB page: the backward searches cross all of it.
+const std::string& hugePage() {
+    static const std::string text = "<html><body>\n" + record("Anchor") + filler(kHugeBytes);
+    return text;
+}
+
+const std::string& typicalPage() {
+    static const std::string text =
+        "<!DOCTYPE html>\n<html><head><title>Anchor</title></head><body>\n" + record("Anchor") +
+        filler(1900);
+    return text;
+}
+
+void setBytes(benchmark::State& state, const std::string& text) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+// The four field rules as a run applies them: the row appended to a listing that keeps its
+// memory from record to record.
+void rulesOn(benchmark::State& state, const std::string& text) {
+    std::string listing;
+    for (auto _ : state) {
+        listing.clear();
+        appendRecordRow(text, listing);
+        benchmark::DoNotOptimize(listing.data());
+    }
+    setBytes(state, text);
+}
+
+// The four values as strings of their own, fresh memory each time.
+void valuesOf(benchmark::State& state, const std::string& text) {
+    for (auto _ : state) {
+        auto product = extractRecord(text);
+        benchmark::DoNotOptimize(product);
+    }
+    setBytes(state, text);
+}
+
+void recordTestOn(benchmark::State& state, const std::string& text) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(holdsRecord(text));
+    }
+    setBytes(state, text);
+}
+
+void BM_FieldRules_200MBName(benchmark::State& state) {
+    rulesOn(state, hugeName());
+}
+void BM_FieldRules_200MBPage(benchmark::State& state) {
+    rulesOn(state, hugePage());
+}
+void BM_FieldRules_2KBPage(benchmark::State& state) {
+    rulesOn(state, typicalPage());
+}
+void BM_ExtractRecord_200MBName(benchmark::State& state) {
+    valuesOf(state, hugeName());
+}
+void BM_HoldsRecord_200MBName(benchmark::State& state) {
+    recordTestOn(state, hugeName());
+}
+
+BENCHMARK(BM_FieldRules_200MBName)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_FieldRules_200MBPage)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_FieldRules_2KBPage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExtractRecord_200MBName)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_HoldsRecord_200MBName)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+
+BENCHMARK_MAIN();
