@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 BIN := $(BUILD_DIR)/bin
 
-.PHONY: all deps configure build run test picture format clean
+.PHONY: all deps configure build run test bench picture format clean
 
 all: build
 
@@ -34,6 +34,16 @@ run: build
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
 
+# Timing runs, not tests: a Release build of the programs and the benchmarks, run on generated
+# corpora in bench/corpus.
+BENCH_DIR ?= build-release
+bench:
+	@./scripts/install-deps.sh hyperfine libbenchmark-dev time python3
+	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+	    -DCATALOG_BUILD_BENCHMARKS=ON -DCATALOG_WARNINGS_AS_ERRORS=ON
+	cmake --build $(BENCH_DIR)
+	bench/run_bench.sh $(BENCH_DIR)
+
 # Redraws the README's picture of the window from the sample data, offscreen.
 picture: build
 	cmake --build $(BUILD_DIR) --target window-picture
@@ -42,4 +52,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(BENCH_DIR)

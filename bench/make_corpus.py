@@ -3,6 +3,8 @@
 
 Each page is about SIZE bytes of HTML with a product record near the top; every tenth page has
 no record. The pages depend only on their index, so two corpora of the same size are identical.
+With --long-name, the page's bulk goes inside the record's NAME value instead: one record as
+large as the page.
 """
 import argparse
 import os
@@ -28,20 +30,34 @@ FILLER = (
 WORDS = ["Anchor", "Bolt", "Clamp", "Drill", "Eyelet", "Fitting", "Gasket", "Hinge", "Insert"]
 
 
+def filler(index: int, size: int) -> str:
+    parts = []
+    length = 0
+    line = 0
+    while length < size:
+        parts.append(FILLER.format(index=index, line=line))
+        length += len(parts[-1])
+        line += 1
+    return "".join(parts)[:size]
+
+
+def record(index: int, name: str) -> str:
+    return RECORD.format(index=index, name=name, price=f"{index % 997}.{index % 100:02d}",
+                         minimum=1 + index % 12, weight=index % 1000)
+
+
 def page(index: int, size: int) -> str:
     name = f"{WORDS[index % len(WORDS)]} {WORDS[(index // 9) % len(WORDS)].lower()} {index}"
     text = HEAD.format(name=name)
     if index % 10 != 9:
-        text += RECORD.format(index=index, name=name, price=f"{index % 997}.{index % 100:02d}",
-                              minimum=1 + index % 12, weight=index % 1000)
-    parts = [text]
-    length = len(text)
-    line = 0
-    while length < size - 20:
-        parts.append(FILLER.format(index=index, line=line))
-        length += len(parts[-1])
-        line += 1
-    return "".join(parts)[: size - 16] + "\n</body></html>\n"
+        text += record(index, name)
+    text += filler(index, size - 16 - len(text))
+    return text + "\n</body></html>\n"
+
+
+def long_name_page(index: int, size: int) -> str:
+    text = HEAD.format(name="Catalogue") + record(index, "{name}") + "\n</body></html>\n"
+    return text.replace("{name}", filler(index, size - len(text) + len("{name}")))
 
 
 def main() -> None:
@@ -49,11 +65,13 @@ def main() -> None:
     parser.add_argument("folder")
     parser.add_argument("count", type=int)
     parser.add_argument("--size", type=int, default=2048, help="bytes per page (default 2048)")
+    parser.add_argument("--long-name", action="store_true", help="one record as large as the page")
     args = parser.parse_args()
     os.makedirs(args.folder, exist_ok=True)
+    make = long_name_page if args.long_name else page
     for index in range(args.count):
         with open(os.path.join(args.folder, f"page-{index:07d}.html"), "w") as out:
-            out.write(page(index, args.size))
+            out.write(make(index, args.size))
 
 
 if __name__ == "__main__":

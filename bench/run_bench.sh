@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Times the batch command and the window on generated corpora, against cat reading the same
+# files, and runs the micro-benchmarks. `make bench` builds in Release and calls this:
+#   bench/run_bench.sh BUILD_DIR
+# Corpora are made once into bench/corpus (kept out of git). Warm page cache; medians of
+# hyperfine runs. The results table is printed and saved as BUILD_DIR/bench-results.md.
+set -euo pipefail
+
+build=${1:-build-release}
+bin=$build/bin
+corpus=bench/corpus
+work=$build/bench-work
+results=$build/bench-results.md
+mkdir -p "$corpus" "$work"
+
+# make_corpus NAME COUNT SIZE [--long-name]: made once; the .done mark sits beside the folder,
+# since every file inside it would be read as a catalog file.
+make_corpus() {
+    local name=$1 count=$2 size=$3
+    shift 3
+    if [ ! -e "$corpus/$name.done" ]; then
+        echo "Making $corpus/$name: $count files of $size bytes" >&2
+        rm -rf "${corpus:?}/$name"
+        python3 bench/make_corpus.py "$corpus/$name" "$count" --size "$size" "$@"
+        touch "$corpus/$name.done"
+    fi
+}
+
+# median_ms JSON INDEX: the median of one command of a hyperfine export, in milliseconds.
+median_ms() {
+    python3 -c "import json,sys; r=json.load(open(sys.argv[1]))['results'][int(sys.argv[2])]; \
+print(f\"{r['median']*1000:.1f}\")" "$1" "$2"
+}
+
+peak_mib() {
+    /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -n 1 | awk '{printf "%.1f", $1 / 1024}'
+}
+
+cat_command() {
+    echo "bash -c 'find $1 -maxdepth 1 -type f -print0 | xargs -0 cat > /dev/null'"
+}
+
+runs_for() {
+    local files=$1
+    if [ "$files" -ge 300000 ]; then echo 5; elif [ "$files" -ge 100000 ]; then echo 10; else echo 20; fi
+}
+
+# compare NAME FILES: this program against cat on one corpus; prints a table row.
+compare() {
+    local name=$1 files=$2 folder=$corpus/$1 json=$work/$1.json
+    local program="$bin/catalog-collector-cli $folder $work/$name.txt"
+    eval "$(cat_command "$folder")" # warm the page cache
+    hyperfine -N -w 2 -r "$(runs_for "$files")" --export-json "$json" "$program" \
+        "$(cat_command "$folder")" >&2
+    local ours theirs
+    ours=$(median_ms "$json" 0)
+    theirs=$(median_ms "$json" 1)
+    local ratio mem bytes
+    ratio=$(python3 -c "print(f'{$ours / $theirs:.2f}')")
+    mem=$(peak_mib $program)
+    bytes=$(du -sb "$folder" | cut -f1)
+    listing=$(stat -c %s "$work/$name.txt")
+    printf '| %s | %s | %s MB | %s ms | %s ms | %s | %s MiB | %s KB |\n' "$name" "$files" \
+        "$((bytes / 1000000))" "$ours" "$theirs" "$ratio" "$mem" "$((listing / 1000))"
+}
+
+make_corpus files-10k 10000 2048
+make_corpus files-100k 100000 2048
+make_corpus files-300k 300000 2048
+make_corpus size-1k 10000 1024
+make_corpus size-16k 10000 16384
+make_corpus size-1m 1000 1048576
+make_corpus record-200mb 1 209715200 --long-name
+
+{
+    echo "## Batch command against cat"
+    echo
+    echo "| corpus | files | size | catalog-collector-cli | cat | ratio | peak memory | listing |"
+    echo "|---|---:|---:|---:|---:|---:|---:|---:|"
+    for entry in files-10k:10000 files-100k:100000 files-300k:300000 size-1k:10000 \
+        size-16k:10000 size-1m:1000 record-200mb:1; do
+        compare "${entry%%:*}" "${entry##*:}"
+    done
+    echo
+
+    echo "## Threads (files-100k)"
+    echo
+    json=$work/threads.json
+    hyperfine -N -w 2 -r 15 --export-json "$json" \
+        "$bin/catalog-collector-cli --threads 1 $corpus/files-100k $work/threads-1.txt" \
+        "$bin/catalog-collector-cli --threads 2 $corpus/files-100k $work/threads-2.txt" >&2
+    one=$(median_ms "$json" 0)
+    two=$(median_ms "$json" 1)
+    cmp -s "$work/threads-1.txt" "$work/threads-2.txt" && same=identical || same=DIFFERENT
+    echo "--threads 1: $one ms, --threads 2: $two ms," \
+        "speed-up $(python3 -c "print(f'{$one / $two:.2f}')"); listings $same."
+    echo
+
+    echo "## Window (files-100k, offscreen, from the click to the rows painted)"
+    echo
+    mkdir -p "$work/window"
+    ln -sfn "$(realpath "$corpus/files-100k")" "$work/window/data"
+    window=$(QT_QPA_PLATFORM=offscreen "$bin/window-timing" "$work/window" 10 | tail -n 1)
+    cli=$(median_ms "$work/files-100k.json" 0)
+    echo "Window $window; batch command median: $cli ms."
+    echo
+} | tee "$results.tmp"
+
+echo "## Micro-benchmarks" | tee -a "$results.tmp"
+"$bin/field_rules_bench" --benchmark_format=console 2>/dev/null | tee -a "$results.tmp"
+mv "$results.tmp" "$results"
+echo "Saved $results" >&2
