@@ -2,14 +2,7 @@
 
 namespace catalog {
 
-Listing::Listing() : Listing(std::string(kListingHeader).append(kLineEnd)) {}
-
-void Listing::addRecord(std::string_view record) {
-    const std::size_t offset = m_text.size();
-    appendRecordRow(record, m_text);
-    m_rows.push_back({offset, m_text.size() - offset});
-    m_text.append(kLineEnd);
-}
+Listing::Listing() : m_text(std::string(kListingHeader).append(kLineEnd)) {}
 
 void Listing::addRow(std::string_view row) {
     m_rows.push_back({m_text.size(), row.size()});

@@ -5,8 +5,6 @@
 #include <string_view>
 #include <vector>
 
-#include "collect/field_extraction.h"
-
 namespace catalog {
 
 // The listing's first line; blanks between the words, unlike the tabs of the data lines.
@@ -19,12 +17,8 @@ inline constexpr std::string_view kLineEnd = "\r\n";
 class Listing {
 public:
     Listing();
-    // Rows without the header, to be appended to a whole listing later.
-    static Listing rowsOnly() { return Listing(std::string()); }
 
-    // Adds the row of the product record `record`.
-    void addRecord(std::string_view record);
-    // Adds a row that another listing made.
+    // Adds a row: the four values joined by tabs, as appendRecordRow makes it.
     void addRow(std::string_view row);
     // Makes room for rows of `bytes` in all, line ends included.
     void reserve(std::size_t bytes, std::size_t rows);
@@ -34,8 +28,6 @@ public:
     const std::string& text() const { return m_text; }
 
 private:
-    explicit Listing(std::string text) : m_text(std::move(text)) {}
-
     struct Span {
         std::size_t offset;
         std::size_t length;

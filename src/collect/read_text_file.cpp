@@ -16,7 +16,7 @@ constexpr std::size_t kMinimumCapacity = std::size_t{64} * 1024;
 // Where a file is, for an error message: joined only when there is an error to report.
 struct FileName {
     std::string_view folderPath;
-    const std::string& name;
+    const char* name;
 
     std::string path() const { return std::string(folderPath).append(name); }
 };
@@ -24,7 +24,7 @@ struct FileName {
 UniqueFd openForReading(int folder, const FileName& file) {
     // O_NONBLOCK: should a FIFO take a listed file's place, opening it must not wait for a
     // writer that never comes.
-    UniqueFd fd(::openat(folder, file.name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    UniqueFd fd(::openat(folder, file.name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd) {
         const int error = errno;
         throw FileError("open", file.path(), error);
@@ -56,11 +56,10 @@ void FileReader::reserve(std::size_t capacity) {
 }
 
 std::string_view FileReader::read(const std::string& path) {
-    return read(AT_FDCWD, {}, path);
+    return read(AT_FDCWD, {}, path.c_str());
 }
 
-std::string_view FileReader::read(int folder, std::string_view folderPath,
-                                  const std::string& name) {
+std::string_view FileReader::read(int folder, std::string_view folderPath, const char* name) {
     const FileName file{folderPath, name};
     const UniqueFd fd = openForReading(folder, file);
     // The size is a hint: files in /proc report 0, and a file may grow while it is read.

@@ -11,6 +11,7 @@
 
 #include "collect/collection_run.h"
 #include "collect/field_extraction.h"
+#include "collect/folder_index.h"
 #include "collect/folder_listing.h"
 #include "collect/text_files.h"
 
@@ -21,50 +22,37 @@ namespace {
 // Files are handed out in runs: few enough hand-outs to cost nothing, small enough that the
 // workers finish close together.
 constexpr std::size_t kChunkFiles = 32;
-constexpr std::int32_t kNoRow = -1;
 
-struct Entry {
-    std::string name;
-    std::uint64_t inode;
+struct RowSpan {
+    std::size_t offset = 0;
+    std::size_t length = kNoRow;
+
+    static constexpr std::size_t kNoRow = SIZE_MAX;
 };
 
 // What reading a run of files gave. Written by the one worker that takes it; the calling thread
 // looks at it once the workers are joined.
 struct Chunk {
-    Listing rows = Listing::rowsOnly();
-    std::vector<std::int32_t> rowOf;           // per file: its row in `rows`, or kNoRow
+    std::string rows;                          // the rows found, back to back
+    std::vector<RowSpan> rowOf;                // per file
     std::vector<std::exception_ptr> failures;  // per file, made once one fails
+    std::size_t rowsLeft = 0;                  // rows not yet in the listing
 };
 
-// Files are read in the order of their inodes, which keeps the file system's tables warm and
-// measured a third faster than the folder's own order; the names' byte order only matters for
-// the listing, which is put in that order at the end.
+// Files are read in inode order (see FolderIndex); the names' byte order only matters for the
+// listing, which is put in that order at the end.
 class Collection {
 public:
     Collection(const std::string& folderPath, CollectionClient& client)
-        : m_folderPath(folderPath), m_folder(openFolder(folderPath)) {
-        forEachRegularFile(m_folder.get(), [&](const FolderEntry& entry) {
-            m_entries.push_back({entry.name, entry.inode});
-            // A huge folder takes a while to list; a window being closed should not wait.
-            return m_entries.size() % 4096 != 0 || !client.stopRequested();
-        });
-        std::sort(m_entries.begin(), m_entries.end(),
-                  [](const Entry& a, const Entry& b) { return a.inode < b.inode; });
-        m_chunks.resize((m_entries.size() + kChunkFiles - 1) / kChunkFiles);
-    }
+        : m_folderPath(folderPath),
+          m_folder(openFolder(folderPath)),
+          m_files(m_folder.get(), [&client] { return !client.stopRequested(); }),
+          m_chunks((m_files.size() + kChunkFiles - 1) / kChunkFiles) {}
 
-    std::size_t fileCount() const { return m_entries.size(); }
     std::size_t chunkCount() const { return m_chunks.size(); }
 
     // The calling thread's share of the order work, done while the helpers read.
-    void sortNames() {
-        m_nameOrder.reserve(m_entries.size());
-        for (std::uint32_t i = 0; i < m_entries.size(); ++i) {
-            m_nameOrder.push_back({m_entries[i].name, i});
-        }
-        std::sort(m_nameOrder.begin(), m_nameOrder.end(),
-                  [](const NameRef& a, const NameRef& b) { return a.name < b.name; });
-    }
+    void sortNames() { m_nameOrder = m_files.nameOrder(); }
 
     // Takes chunks until none is left; `reporter` is the client, on the calling thread only.
     void work(CollectionClient* reporter) {
@@ -77,21 +65,27 @@ public:
 
     void stop() { m_stop.store(true); }
 
-    // Once every worker is done.
-    Collected result(CollectionClient& client) const {
+    // Once every worker is done. Each chunk's rows are let go as soon as the listing has them
+    // all, so the rows are not held twice over for long.
+    Collected result(CollectionClient& client) {
         if (m_stop.load()) {
             throw RunStopped();
         }
-        Collected collected{Listing(), m_entries.size()};
+        Collected collected{Listing(), m_files.size()};
         reserveRows(collected.listing);
-        for (const auto& [name, entry] : m_nameOrder) {
-            const Chunk& chunk = m_chunks[entry / kChunkFiles];
-            const std::size_t slot = entry % kChunkFiles;
+        for (const std::uint32_t file : m_nameOrder) {
+            Chunk& chunk = m_chunks[file / kChunkFiles];
+            const std::size_t slot = file % kChunkFiles;
             if (!chunk.failures.empty() && chunk.failures[slot]) {
                 std::rethrow_exception(chunk.failures[slot]);
             }
-            if (chunk.rowOf[slot] != kNoRow) {
-                collected.listing.addRow(chunk.rows.row(chunk.rowOf[slot]));
+            const RowSpan row = chunk.rowOf[slot];
+            if (row.length != RowSpan::kNoRow) {
+                collected.listing.addRow(
+                    std::string_view(chunk.rows).substr(row.offset, row.length));
+                if (--chunk.rowsLeft == 0) {
+                    std::string().swap(chunk.rows);
+                }
             }
         }
         if (collected.files > 0 && m_lastReported != collected.files) {
@@ -104,11 +98,11 @@ private:
     void readChunk(std::size_t index, FileReader& reader, CollectionClient* reporter) {
         Chunk& chunk = m_chunks[index];
         const std::size_t first = index * kChunkFiles;
-        const std::size_t count = std::min(kChunkFiles, m_entries.size() - first);
-        chunk.rowOf.assign(count, kNoRow);
+        const std::size_t count = std::min(kChunkFiles, m_files.size() - first);
+        chunk.rowOf.resize(count);
         for (std::size_t slot = 0; slot < count && !m_stop.load(); ++slot) {
             try {
-                readFile(chunk, slot, m_entries[first + slot].name, reader);
+                readFile(chunk, slot, m_files.name(first + slot), reader);
             } catch (...) {
                 // Files not read yet may hold a failure earlier in name order: go on.
                 chunk.failures.resize(count);
@@ -121,16 +115,18 @@ private:
         }
     }
 
-    void readFile(Chunk& chunk, std::size_t slot, const std::string& name, FileReader& reader) {
+    void readFile(Chunk& chunk, std::size_t slot, const char* name, FileReader& reader) {
         const std::string_view text = reader.read(m_folder.get(), m_folderPath, name);
         if (holdsRecord(text)) {
-            chunk.rowOf[slot] = static_cast<std::int32_t>(chunk.rows.rowCount());
-            chunk.rows.addRecord(text);
+            const std::size_t offset = chunk.rows.size();
+            appendRecordRow(text, chunk.rows);
+            chunk.rowOf[slot] = {offset, chunk.rows.size() - offset};
+            ++chunk.rowsLeft;
         }
     }
 
     void report(CollectionClient& client, std::size_t done) {
-        client.filesRead(done, m_entries.size());
+        client.filesRead(done, m_files.size());
         m_lastReported = done;
         if (client.stopRequested()) {
             stop();
@@ -141,26 +137,22 @@ private:
         std::size_t bytes = 0;
         std::size_t rows = 0;
         for (const Chunk& chunk : m_chunks) {
-            bytes += chunk.rows.text().size();
-            rows += chunk.rows.rowCount();
+            bytes += chunk.rows.size() + chunk.rowsLeft * kLineEnd.size();
+            rows += chunk.rowsLeft;
         }
         listing.reserve(bytes, rows);
     }
 
     const std::string& m_folderPath;
     const UniqueFd m_folder;
-    std::vector<Entry> m_entries;  // in inode order
-    std::vector<Chunk> m_chunks;   // m_chunks[i] holds m_entries[i * kChunkFiles ...]
+    const FolderIndex m_files;
+    std::vector<Chunk> m_chunks;  // m_chunks[i] holds files i * kChunkFiles ... of m_files
     std::atomic<std::size_t> m_nextChunk{0};
     std::atomic<std::size_t> m_filesRead{0};
     std::atomic<bool> m_stop{false};
 
     // The calling thread's own.
-    struct NameRef {
-        std::string_view name;
-        std::uint32_t entry;  // index into m_entries
-    };
-    std::vector<NameRef> m_nameOrder;  // in name order
+    std::vector<std::uint32_t> m_nameOrder;
     std::size_t m_lastReported = 0;
 };
 

@@ -15,7 +15,7 @@ public:
     std::string_view read(const std::string& path);
     // The same for the file `name` in the open folder `folder`, whose path `folderPath` (ending
     // in "/") only serves to name the file in an error.
-    std::string_view read(int folder, std::string_view folderPath, const std::string& name);
+    std::string_view read(int folder, std::string_view folderPath, const char* name);
 
 private:
     void reserve(std::size_t capacity);
