@@ -25,11 +25,11 @@ unsigned workersFor(const RunOptions& options) {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-void writeListing(const ListingTarget& target, const std::string& text) {
+void writeListing(const ListingTarget& target, const Listing& listing) {
     if (target.standardOutput) {
-        writeAll(STDOUT_FILENO, text, target.describe());
+        writeAll(STDOUT_FILENO, listing.lines(), target.describe());
     } else {
-        WriteTextFile(target.path, text);
+        WriteTextFile(target.path, listing.lines());
     }
 }
 
@@ -52,7 +52,7 @@ RunSummary runCollection(const std::string& dataFolder, CollectionClient& client
     }
     RunSummary summary{collected.files, listing.rowCount(), client.listingTarget()};
     stopIfAsked(client);
-    writeListing(summary.target, listing.text());
+    writeListing(summary.target, listing);
     return summary;
 }
 

@@ -2,21 +2,16 @@
 
 namespace catalog {
 
-Listing::Listing() : m_text(std::string(kListingHeader).append(kLineEnd)) {}
+Listing::Listing() : m_lines{kHeaderLine} {}
 
-void Listing::addRow(std::string_view row) {
-    m_rows.push_back({m_text.size(), row.size()});
-    m_text.append(row).append(kLineEnd);
-}
-
-void Listing::reserve(std::size_t bytes, std::size_t rows) {
-    m_text.reserve(m_text.size() + bytes);
-    m_rows.reserve(m_rows.size() + rows);
+std::string_view Listing::hold(std::string block) {
+    return m_blocks.emplace_back(std::move(block));
 }
 
 std::string_view Listing::row(std::size_t index) const {
-    const Span span = m_rows.at(index);
-    return std::string_view(m_text).substr(span.offset, span.length);
+    std::string_view line = m_lines.at(index + 1);
+    line.remove_suffix(kLineEnd.size());
+    return line;
 }
 
 }  // namespace catalog

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,33 +10,32 @@
 namespace catalog {
 
 // The listing's first line; blanks between the words, unlike the tabs of the data lines.
-inline constexpr std::string_view kListingHeader = "id   price   thumbnail   name";
+inline constexpr std::string_view kHeaderLine = "id   price   thumbnail   name\r\n";
 inline constexpr std::string_view kLineEnd = "\r\n";
 
-// The output listing as it grows: the header, then one line per record, each the four values
-// joined by tabs and ended by CR LF, written as extracted with no quoting. Each row shown in
-// the window is a line without its line end, so rows are views into the same text.
+// The output listing: the header line, then one line per record, each the four values joined
+// by tabs and ended by CR LF, written as extracted with no quoting. The lines stay in the
+// blocks the workers wrote them into, in the order of the names; the listing is written from
+// them as they lie, so a large listing is never copied into one piece.
 class Listing {
 public:
     Listing();
 
-    // Adds a row: the four values joined by tabs, as appendRecordRow makes it.
-    void addRow(std::string_view row);
-    // Makes room for rows of `bytes` in all, line ends included.
-    void reserve(std::size_t bytes, std::size_t rows);
+    // Keeps `block` as long as the listing, and gives a view of it to take lines from.
+    std::string_view hold(std::string block);
+    // Adds a line, a row followed by kLineEnd, lying in a held block.
+    void addLine(std::string_view line) { m_lines.push_back(line); }
+    void reserveLines(std::size_t count) { m_lines.reserve(m_lines.size() + count); }
 
-    std::size_t rowCount() const { return m_rows.size(); }
+    std::size_t rowCount() const { return m_lines.size() - 1; }
+    // A row as the window shows it: a line without its line end.
     std::string_view row(std::size_t index) const;
-    const std::string& text() const { return m_text; }
+    // Every line, the header first, as they are written.
+    std::span<const std::string_view> lines() const { return m_lines; }
 
 private:
-    struct Span {
-        std::size_t offset;
-        std::size_t length;
-    };
-
-    std::string m_text;
-    std::vector<Span> m_rows;
+    std::deque<std::string> m_blocks;  // a deque: its elements never move
+    std::vector<std::string_view> m_lines;
 };
 
 }  // namespace catalog

@@ -23,20 +23,20 @@ namespace {
 // workers finish close together.
 constexpr std::size_t kChunkFiles = 32;
 
-struct RowSpan {
+struct LineSpan {
     std::size_t offset = 0;
-    std::size_t length = kNoRow;
+    std::size_t length = kNoLine;
 
-    static constexpr std::size_t kNoRow = SIZE_MAX;
+    static constexpr std::size_t kNoLine = SIZE_MAX;
 };
 
 // What reading a run of files gave. Written by the one worker that takes it; the calling thread
 // looks at it once the workers are joined.
 struct Chunk {
-    std::string rows;                          // the rows found, back to back
-    std::vector<RowSpan> rowOf;                // per file
+    std::string rows;                          // the listing lines found, back to back
+    std::vector<LineSpan> lineOf;              // per file
     std::vector<std::exception_ptr> failures;  // per file, made once one fails
-    std::size_t rowsLeft = 0;                  // rows not yet in the listing
+    std::size_t rowCount = 0;
 };
 
 // Files are read in inode order (see FolderIndex); the names' byte order only matters for the
@@ -65,27 +65,30 @@ public:
 
     void stop() { m_stop.store(true); }
 
-    // Once every worker is done. Each chunk's rows are let go as soon as the listing has them
-    // all, so the rows are not held twice over for long.
+    // Once every worker is done.
     Collected result(CollectionClient& client) {
         if (m_stop.load()) {
             throw RunStopped();
         }
         Collected collected{Listing(), m_files.size()};
-        reserveRows(collected.listing);
+        std::vector<std::string_view> blocks;
+        blocks.reserve(m_chunks.size());
+        std::size_t rows = 0;
+        for (Chunk& chunk : m_chunks) {
+            blocks.push_back(collected.listing.hold(std::move(chunk.rows)));
+            rows += chunk.rowCount;
+        }
+        collected.listing.reserveLines(rows);
         for (const std::uint32_t file : m_nameOrder) {
-            Chunk& chunk = m_chunks[file / kChunkFiles];
+            const Chunk& chunk = m_chunks[file / kChunkFiles];
             const std::size_t slot = file % kChunkFiles;
             if (!chunk.failures.empty() && chunk.failures[slot]) {
                 std::rethrow_exception(chunk.failures[slot]);
             }
-            const RowSpan row = chunk.rowOf[slot];
-            if (row.length != RowSpan::kNoRow) {
-                collected.listing.addRow(
-                    std::string_view(chunk.rows).substr(row.offset, row.length));
-                if (--chunk.rowsLeft == 0) {
-                    std::string().swap(chunk.rows);
-                }
+            const LineSpan line = chunk.lineOf[slot];
+            if (line.length != LineSpan::kNoLine) {
+                collected.listing.addLine(
+                    blocks[file / kChunkFiles].substr(line.offset, line.length));
             }
         }
         if (collected.files > 0 && m_lastReported != collected.files) {
@@ -99,7 +102,7 @@ private:
         Chunk& chunk = m_chunks[index];
         const std::size_t first = index * kChunkFiles;
         const std::size_t count = std::min(kChunkFiles, m_files.size() - first);
-        chunk.rowOf.resize(count);
+        chunk.lineOf.resize(count);
         for (std::size_t slot = 0; slot < count && !m_stop.load(); ++slot) {
             try {
                 readFile(chunk, slot, m_files.name(first + slot), reader);
@@ -120,8 +123,9 @@ private:
         if (holdsRecord(text)) {
             const std::size_t offset = chunk.rows.size();
             appendRecordRow(text, chunk.rows);
-            chunk.rowOf[slot] = {offset, chunk.rows.size() - offset};
-            ++chunk.rowsLeft;
+            chunk.rows.append(kLineEnd);
+            chunk.lineOf[slot] = {offset, chunk.rows.size() - offset};
+            ++chunk.rowCount;
         }
     }
 
@@ -131,16 +135,6 @@ private:
         if (client.stopRequested()) {
             stop();
         }
-    }
-
-    void reserveRows(Listing& listing) const {
-        std::size_t bytes = 0;
-        std::size_t rows = 0;
-        for (const Chunk& chunk : m_chunks) {
-            bytes += chunk.rows.size() + chunk.rowsLeft * kLineEnd.size();
-            rows += chunk.rowsLeft;
-        }
-        listing.reserve(bytes, rows);
     }
 
     const std::string& m_folderPath;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -32,9 +33,12 @@ std::string getfile(const std::string& filename);
 // write leaves the earlier file whole. A symbolic link at `filename` stays a link; the file it
 // points to is replaced. Throws FileError.
 void WriteTextFile(const std::string& filename, std::string_view strdata);
+// The same with the text in pieces, written one after the other.
+void WriteTextFile(const std::string& filename, std::span<const std::string_view> pieces);
 
 // Writes all of `data` to an open descriptor, such as standard output. Throws FileError naming
 // `name`.
 void writeAll(int fd, std::string_view data, const std::string& name);
+void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name);
 
 }  // namespace catalog

@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/uio.h>
+#include <vector>
 
 #include "collect/file_error.h"
 #include "collect/text_files.h"
@@ -84,6 +86,9 @@ private:
     bool m_committed = false;
 };
 
+// Within the system's limit on pieces a call, and large enough that calls are few.
+constexpr std::size_t kPiecesPerWrite = 1024;
+
 void failIf(bool failed, const std::string& filename) {
     if (failed) {
         throw FileError("write", filename, errno);
@@ -93,25 +98,48 @@ void failIf(bool failed, const std::string& filename) {
 }  // namespace
 
 void writeAll(int fd, std::string_view data, const std::string& name) {
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
+    writeAll(fd, std::span<const std::string_view>(&data, 1), name);
+}
+
+// Many pieces go out in each system call; a short write resumes inside the piece it cut.
+void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name) {
+    std::size_t next = 0;
+    std::size_t offset = 0;  // bytes of pieces[next] already written
+    std::vector<iovec> batch;
+    while (next < pieces.size()) {
+        batch.clear();
+        for (std::size_t i = next; i < pieces.size() && batch.size() < kPiecesPerWrite; ++i) {
+            const std::string_view piece = pieces[i].substr(i == next ? offset : 0);
+            batch.push_back({const_cast<char*>(piece.data()), piece.size()});
+        }
+        const ssize_t written = ::writev(fd, batch.data(), static_cast<int>(batch.size()));
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
             }
             throw FileError("write", name, errno);
         }
-        data.remove_prefix(static_cast<std::size_t>(written));
+        auto left = static_cast<std::size_t>(written);
+        while (next < pieces.size() && left >= pieces[next].size() - offset) {
+            left -= pieces[next].size() - offset;
+            offset = 0;
+            ++next;
+        }
+        offset += left;
     }
 }
 
 void WriteTextFile(const std::string& filename, std::string_view strdata) {
+    WriteTextFile(filename, std::span<const std::string_view>(&strdata, 1));
+}
+
+void WriteTextFile(const std::string& filename, std::span<const std::string_view> pieces) {
     const Target target = resolveTarget(filename);
     TemporaryFile temporary(target.path, filename);
     if (target.permissions) {
         failIf(::fchmod(temporary.fd(), *target.permissions) != 0, filename);
     }
-    writeAll(temporary.fd(), strdata, filename);
+    writeAll(temporary.fd(), pieces, filename);
     failIf(::fsync(temporary.fd()) != 0, filename);
     failIf(temporary.close() != 0, filename);
     failIf(::rename(temporary.path().c_str(), target.path.c_str()) != 0, filename);

@@ -4,10 +4,12 @@
 #include <cstring>
 #include <filesystem>
 #include <signal.h>
+#include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -84,6 +86,21 @@ TEST(WriteTextFile, ReplacesTheWholeFileAndLeavesNoTemporaryFile) {
     WriteTextFile(dir / "out.txt", "");
     EXPECT_EQ(readFile(dir / "out.txt"), "");
     EXPECT_EQ(entriesIn(dir.path()), 1u);
+}
+
+TEST(WriteTextFile, WritesPiecesInOrderAcrossManySystemCalls) {
+    TempDir dir;
+    std::vector<std::string> texts;
+    std::string expected;
+    for (int i = 0; i < 5000; ++i) {
+        texts.push_back(i % 7 == 0 ? "" : std::to_string(i) + "\r\n");
+        expected += texts.back();
+    }
+    const std::vector<std::string_view> pieces(texts.begin(), texts.end());
+    WriteTextFile(dir / "out.txt", pieces);
+    EXPECT_TRUE(readFile(dir / "out.txt") == expected);
+    WriteTextFile(dir / "out.txt", std::span<const std::string_view>());
+    EXPECT_EQ(readFile(dir / "out.txt"), "");
 }
 
 TEST(WriteTextFile, WritesThroughASymbolicLink) {
