@@ -20,6 +20,8 @@ std::unique_ptr<DIR, DirCloser> openStream(int folder) {
     DIR* stream = copy ? ::fdopendir(copy.get()) : nullptr;
     if (stream != nullptr) {
         copy.release();
+        // The copy shares its position with `folder`: a folder listed before starts over.
+        ::rewinddir(stream);
     }
     return std::unique_ptr<DIR, DirCloser>(stream);
 }

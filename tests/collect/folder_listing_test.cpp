@@ -1,5 +1,6 @@
 #include "collect/folder_listing.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -55,6 +56,22 @@ TEST(FolderToTabs, MissingEmptyOrNonFolderPathsListNothing) {
     EXPECT_EQ(FolderToTabs(dir / "file/"), Names{});
     fs::create_directory(dir / "empty");
     EXPECT_EQ(FolderToTabs(dir / "empty/"), Names{});
+}
+
+TEST(FolderToTabs, AnOpenFolderListsInFullEachTime) {
+    TempDir dir;
+    writeFile(dir / "a", "x");
+    writeFile(dir / "b", "x");
+    const UniqueFd folder = openFolder(dir / "");
+    for (int pass = 0; pass < 2; ++pass) {
+        Names names;
+        forEachRegularFile(folder.get(), [&names](const FolderEntry& entry) {
+            names.emplace_back(entry.name);
+            return true;
+        });
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (Names{"a", "b"})) << "pass " << pass;
+    }
 }
 
 }  // namespace
