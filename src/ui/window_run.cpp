@@ -39,9 +39,11 @@ public:
         return ListingTarget::file(outputPathIn(m_programDirectory, m_nameUsed));
     }
 
+    // Several threads read, so the first report may come after many files.
     void filesRead(std::size_t done, std::size_t total) override {
-        if (done == 1) {
+        if (!m_rangeSet) {
             m_promise.setProgressRange(0, progressValue(total));
+            m_rangeSet = true;
         }
         m_promise.setProgressValue(progressValue(done));
     }
@@ -57,6 +59,7 @@ private:
     const OutputName& m_outputName;
     QStringList m_rows;
     std::string m_nameUsed;
+    bool m_rangeSet = false;
 };
 
 RunFailure failureOf(const FileError& error) {

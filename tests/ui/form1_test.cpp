@@ -127,6 +127,9 @@ TEST_F(Form1Test, EachClickAddsTheRowsAgainAndWritesTheListingUnderTheTypedName)
 }
 
 TEST_F(Form1Test, TheButtonAndTheProgressBarFollowTheRun) {
+    for (int i = 0; i < 297; ++i) {
+        addPage("page" + std::to_string(i) + ".html", "<p>no record</p>");
+    }
     QSignalSpy finished(&form, &Form1::runFinished);
     click();
     EXPECT_FALSE(button()->isEnabled());
@@ -136,7 +139,8 @@ TEST_F(Form1Test, TheButtonAndTheProgressBarFollowTheRun) {
     ASSERT_TRUE(waitForRunEnd(finished));
     EXPECT_TRUE(button()->isEnabled());
     EXPECT_FALSE(control<QProgressBar>("progress")->isVisible());
-    EXPECT_EQ(control<QProgressBar>("progress")->maximum(), 3);
+    EXPECT_EQ(control<QProgressBar>("progress")->maximum(), 300);
+    EXPECT_EQ(control<QProgressBar>("progress")->value(), 300);
     QTest::qWait(50);
     EXPECT_EQ(finished.size(), 1);
     EXPECT_EQ(rows().size(), 2);
