@@ -30,6 +30,8 @@ private:
         std::size_t nameLength;
     };
 
+    static void sortByInode(std::vector<Entry>& entries);
+
     std::string_view nameView(const Entry& entry) const {
         return {m_names.data() + entry.nameOffset, entry.nameLength};
     }
