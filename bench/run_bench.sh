@@ -3,7 +3,7 @@
 # files, and runs the micro-benchmarks. `make bench` builds in Release and calls this:
 #   bench/run_bench.sh BUILD_DIR
 # Corpora are made once into bench/corpus (kept out of git). Warm page cache; medians of
-# hyperfine runs. The results table is printed and saved as BUILD_DIR/bench-results.md.
+# hyperfine runs, taken in rounds that alternate the two commands compared. The results table is printed and saved as BUILD_DIR/bench-results.md.
 set -euo pipefail
 
 build=${1:-build-release}
@@ -26,10 +26,24 @@ make_corpus() {
     fi
 }
 
-# median_ms JSON INDEX: the median of one command of a hyperfine export, in milliseconds.
+# alternate PREFIX RUNS COMMAND1 COMMAND2: hyperfine on both commands, in rounds of a few runs
+# each, so that a drift of the machine during the measurement falls on both alike. Leaves the
+# exports as PREFIX-N.json.
+alternate() {
+    local prefix=$1 runs=$2 round
+    shift 2
+    rm -f "$prefix"-*.json
+    for round in 1 2 3 4 5; do
+        hyperfine -N -w 1 -r "$(((runs + 4) / 5))" --export-json "$prefix-$round.json" "$@" >&2
+    done
+}
+
+# median_ms PREFIX INDEX: the median of one command over every round, in milliseconds.
 median_ms() {
-    python3 -c "import json,sys; r=json.load(open(sys.argv[1]))['results'][int(sys.argv[2])]; \
-print(f\"{r['median']*1000:.1f}\")" "$1" "$2"
+    python3 -c "import glob,json,statistics,sys
+times = [t for f in glob.glob(sys.argv[1] + '-*.json')
+         for t in json.load(open(f))['results'][int(sys.argv[2])]['times']]
+print(f'{statistics.median(times) * 1000:.1f}')" "$1" "$2"
 }
 
 peak_mib() {
@@ -47,14 +61,13 @@ runs_for() {
 
 # compare NAME FILES: this program against cat on one corpus; prints a table row.
 compare() {
-    local name=$1 files=$2 folder=$corpus/$1 json=$work/$1.json
+    local name=$1 files=$2 folder=$corpus/$1 prefix=$work/$1
     local program="$bin/catalog-collector-cli $folder $work/$name.txt"
     eval "$(cat_command "$folder")" # warm the page cache
-    hyperfine -N -w 2 -r "$(runs_for "$files")" --export-json "$json" "$program" \
-        "$(cat_command "$folder")" >&2
+    alternate "$prefix" "$(runs_for "$files")" "$program" "$(cat_command "$folder")"
     local ours theirs
-    ours=$(median_ms "$json" 0)
-    theirs=$(median_ms "$json" 1)
+    ours=$(median_ms "$prefix" 0)
+    theirs=$(median_ms "$prefix" 1)
     local ratio mem bytes
     ratio=$(python3 -c "print(f'{$ours / $theirs:.2f}')")
     mem=$(peak_mib $program)
@@ -85,12 +98,11 @@ make_corpus record-200mb 1 209715200 --long-name
 
     echo "## Threads (files-100k)"
     echo
-    json=$work/threads.json
-    hyperfine -N -w 2 -r 15 --export-json "$json" \
+    alternate "$work/threads" 20 \
         "$bin/catalog-collector-cli --threads 1 $corpus/files-100k $work/threads-1.txt" \
-        "$bin/catalog-collector-cli --threads 2 $corpus/files-100k $work/threads-2.txt" >&2
-    one=$(median_ms "$json" 0)
-    two=$(median_ms "$json" 1)
+        "$bin/catalog-collector-cli --threads 2 $corpus/files-100k $work/threads-2.txt"
+    one=$(median_ms "$work/threads" 0)
+    two=$(median_ms "$work/threads" 1)
     cmp -s "$work/threads-1.txt" "$work/threads-2.txt" && same=identical || same=DIFFERENT
     echo "--threads 1: $one ms, --threads 2: $two ms," \
         "speed-up $(python3 -c "print(f'{$one / $two:.2f}')"); listings $same."
@@ -101,7 +113,7 @@ make_corpus record-200mb 1 209715200 --long-name
     mkdir -p "$work/window"
     ln -sfn "$(realpath "$corpus/files-100k")" "$work/window/data"
     window=$(QT_QPA_PLATFORM=offscreen "$bin/window-timing" "$work/window" 10 | tail -n 1)
-    cli=$(median_ms "$work/files-100k.json" 0)
+    cli=$(median_ms "$work/files-100k" 0)
     echo "Window $window; batch command median: $cli ms."
     echo
 } | tee "$results.tmp"
