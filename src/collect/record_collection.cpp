@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <sched.h>
 #include <system_error>
 #include <thread>
@@ -46,13 +47,14 @@ public:
     Collection(const std::string& folderPath, CollectionClient& client)
         : m_folderPath(folderPath),
           m_folder(openFolder(folderPath)),
-          m_files(m_folder.get(), [&client] { return !client.stopRequested(); }),
-          m_chunks((m_files.size() + kChunkFiles - 1) / kChunkFiles) {}
+          m_files(std::in_place, m_folder.get(), [&client] { return !client.stopRequested(); }),
+          m_fileCount(m_files->size()),
+          m_chunks((m_fileCount + kChunkFiles - 1) / kChunkFiles) {}
 
     std::size_t chunkCount() const { return m_chunks.size(); }
 
     // The calling thread's share of the order work, done while the helpers read.
-    void sortNames() { m_nameOrder = m_files.nameOrder(); }
+    void sortNames() { m_nameOrder = m_files->nameOrder(); }
 
     // Takes chunks until none is left; `reporter` is the client, on the calling thread only.
     void work(CollectionClient* reporter) {
@@ -70,7 +72,9 @@ public:
         if (m_stop.load()) {
             throw RunStopped();
         }
-        Collected collected{Listing(), m_files.size()};
+        // The names are done with: their memory goes before the listing's lines take theirs.
+        m_files.reset();
+        Collected collected{Listing(), m_fileCount};
         std::vector<std::string_view> blocks;
         blocks.reserve(m_chunks.size());
         std::size_t rows = 0;
@@ -101,11 +105,11 @@ private:
     void readChunk(std::size_t index, FileReader& reader, CollectionClient* reporter) {
         Chunk& chunk = m_chunks[index];
         const std::size_t first = index * kChunkFiles;
-        const std::size_t count = std::min(kChunkFiles, m_files.size() - first);
+        const std::size_t count = std::min(kChunkFiles, m_fileCount - first);
         chunk.lineOf.resize(count);
         for (std::size_t slot = 0; slot < count && !m_stop.load(); ++slot) {
             try {
-                readFile(chunk, slot, m_files.name(first + slot), reader);
+                readFile(chunk, slot, m_files->name(first + slot), reader);
             } catch (...) {
                 // Files not read yet may hold a failure earlier in name order: go on.
                 chunk.failures.resize(count);
@@ -130,7 +134,7 @@ private:
     }
 
     void report(CollectionClient& client, std::size_t done) {
-        client.filesRead(done, m_files.size());
+        client.filesRead(done, m_fileCount);
         m_lastReported = done;
         if (client.stopRequested()) {
             stop();
@@ -139,7 +143,8 @@ private:
 
     const std::string& m_folderPath;
     const UniqueFd m_folder;
-    const FolderIndex m_files;
+    std::optional<const FolderIndex> m_files;  // until the workers are done
+    const std::size_t m_fileCount;
     std::vector<Chunk> m_chunks;  // m_chunks[i] holds files i * kChunkFiles ... of m_files
     std::atomic<std::size_t> m_nextChunk{0};
     std::atomic<std::size_t> m_filesRead{0};
