@@ -158,40 +158,22 @@ std::size_t findLast(std::string_view text, std::string_view needle) {
 }
 
 void eraseAll(std::string& value, std::string_view needle, std::size_t from) {
-    if (needle.empty()) {
-        return;
-    }
-    // Compacts in place: the write position never passes the read position, so every search
-    // still sees the original bytes.
-    std::size_t read = from;
+    // Compacts in place: each piece moves down, never past bytes still to be searched, so every
+    // search sees the original bytes.
     std::size_t write = from;
-    for (;;) {
-        const std::size_t hit = findFirst(std::string_view(value).substr(read), needle);
-        const std::size_t keep = hit == kNotFound ? value.size() - read : hit;
-        if (write != read) {
-            std::memmove(value.data() + write, value.data() + read, keep);
+    forEachPieceBetween(std::string_view(value).substr(from), needle, [&](std::string_view piece) {
+        char* target = value.data() + write;
+        if (target != piece.data()) {
+            std::memmove(target, piece.data(), piece.size());
         }
-        write += keep;
-        if (hit == kNotFound) {
-            break;
-        }
-        read += hit + needle.size();
-    }
+        write += piece.size();
+    });
     value.resize(write);
 }
 
 void appendWithout(std::string& out, std::string_view text, std::string_view needle) {
-    if (needle.empty()) {
-        out.append(text);
-        return;
-    }
     out.reserve(out.size() + text.size());
-    for (std::size_t hit = findFirst(text, needle); hit != kNotFound;
-         hit = findFirst(text, needle)) {
-        out.append(text.substr(0, hit));
-        text.remove_prefix(hit + needle.size());
-    }
-    out.append(text);
+    forEachPieceBetween(text, needle, [&out](std::string_view piece) { out.append(piece); });
 }
 
 }  // namespace catalog
