@@ -45,6 +45,21 @@ bool hasLiteralBytes(std::string_view pattern) {
     return false;
 }
 
+// A literal pattern's matches do not overlap, so the last one is not always its last
+// occurrence: "aa" in "aaa" matches at 0 only. Each search starts where the previous match
+// ended, so the text is scanned once.
+std::optional<std::string_view> lastOfSuccessive(std::string_view literal, std::string_view text) {
+    std::optional<std::string_view> last;
+    for (std::size_t from = 0;;) {
+        const std::size_t at = findFirst(text.substr(from), literal);
+        if (at == kNotFound) {
+            return last;
+        }
+        last = text.substr(from + at, literal.size());
+        from += at + literal.size();
+    }
+}
+
 }  // namespace
 
 std::optional<std::string_view> lastMatch(std::string_view pattern, std::string_view text) {
@@ -55,8 +70,7 @@ std::optional<std::string_view> lastMatch(std::string_view pattern, std::string_
     }
     const std::size_t firstCut = pattern.find(kWildcard);
     if (firstCut == std::string_view::npos) {
-        const std::size_t at = findFirst(text, pattern);
-        return at == kNotFound ? std::nullopt : std::optional(text.substr(at, pattern.size()));
+        return lastOfSuccessive(pattern, text);
     }
     const std::string_view head = pattern.substr(0, firstCut);
     const std::optional<Tail> tail = placeTail(pattern.substr(firstCut + kWildcard.size()), text);

@@ -1,3 +1,5 @@
+#include "collect/wildcard_match.h"
+
 #include <chrono>
 #include <string>
 
@@ -50,6 +52,27 @@ TEST(TestRegExp, ReturnsTheLastMatchOfLiteralsAndGreedyWildcards) {
     for (const MatchCase& c : cases) {
         EXPECT_EQ(TestRegExp(c.pattern, c.text), c.expected)
             << "pattern " << c.pattern << " on " << c.text;
+    }
+}
+
+TEST(lastMatch, PointsAtTheLastOfTheMatchesFoundLeftToRight) {
+    // The position matters to callers that cut around the match, even where the text is the
+    // same for every match.
+    const struct {
+        const char* pattern;
+        std::string_view text;
+        std::size_t start;
+        std::size_t length;
+    } cases[] = {
+        {"ab", "xxabyyab", 6, 2},     {"aa", "aaa", 0, 2},        {"aa", "aaaa", 2, 2},
+        {"a[\\s\\S]*a", "aaa", 0, 3}, {"[\\s\\S]*", "abc", 3, 0},
+    };
+    for (const auto& c : cases) {
+        const auto match = lastMatch(c.pattern, c.text);
+        ASSERT_TRUE(match) << c.pattern << " on " << c.text;
+        EXPECT_EQ(match->data() - c.text.data(), static_cast<std::ptrdiff_t>(c.start))
+            << c.pattern << " on " << c.text;
+        EXPECT_EQ(match->size(), c.length) << c.pattern << " on " << c.text;
     }
 }
 
