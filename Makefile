@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 BIN := $(BUILD_DIR)/bin
 
-.PHONY: all deps configure build run test bench picture format clean
+.PHONY: all deps configure build run test test-sanitize fuzz bench package picture format clean
 
 all: build
 
@@ -33,6 +33,23 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+# The field rules against a plain matcher under libFuzzer, for FUZZ_SECONDS. New inputs go to
+# $(FUZZ_DIR)/corpus; those that reach code the saved corpus does not are then merged into
+# fuzz/corpus, and any difference or crash is written to fuzz/findings. The tests replay both.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 300
+FUZZ_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+fuzz:
+	@./scripts/install-deps.sh clang libclang-rt-14-dev
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
+	    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)" -DCATALOG_BUILD_FUZZERS=ON
+	cmake --build $(FUZZ_DIR) --target field_rules_fuzz
+	mkdir -p $(FUZZ_DIR)/corpus
+	$(FUZZ_DIR)/bin/field_rules_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=1024 \
+	    -dict=fuzz/field_rules.dict -artifact_prefix=fuzz/findings/ -print_final_stats=1 \
+	    $(FUZZ_DIR)/corpus fuzz/corpus
+	$(FUZZ_DIR)/bin/field_rules_fuzz -merge=1 fuzz/corpus $(FUZZ_DIR)/corpus
 
 # Timing runs, not tests: a Release build of the programs and the benchmarks, run on generated
 # corpora in bench/corpus.

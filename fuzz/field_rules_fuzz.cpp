@@ -1,0 +1,228 @@
+// Differential fuzz target for the field rules and the wildcard matcher.
+//
+// The fast matcher places literals with backward scans and skips most of the text; here the same
+// answers are worked out the slow, obvious way (every start, every reachable end) and must agree
+// byte for byte. Any disagreement aborts, so libFuzzer keeps the input as a finding and the
+// replay test fails on it.
+//
+// Input: PATTERN \0 TEXT, where byte 0x01 in PATTERN stands for the wildcard so that the fuzzer
+// reaches it in one mutation. Without a \0 the whole input is TEXT. TEXT always goes through the
+// four field rules as well.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "collect/field_extraction.h"
+#include "collect/wildcard_match.h"
+
+namespace {
+
+using catalog::kWildcard;
+
+struct Span {
+    std::size_t start;
+    std::size_t end;
+    bool operator==(const Span&) const = default;
+};
+
+// The pattern as a list of pieces; an empty piece is a wildcard.
+std::vector<std::string_view> piecesOf(std::string_view pattern) {
+    std::vector<std::string_view> pieces;
+    while (!pattern.empty()) {
+        if (pattern.substr(0, kWildcard.size()) == kWildcard) {
+            pieces.push_back({});
+            pattern.remove_prefix(kWildcard.size());
+            continue;
+        }
+        const std::size_t next = pattern.find(kWildcard);
+        const std::size_t length = next == std::string_view::npos ? pattern.size() : next;
+        pieces.push_back(pattern.substr(0, length));
+        pattern.remove_prefix(length);
+    }
+    return pieces;
+}
+
+// Every end a match starting at `start` can reach, in increasing order.
+std::vector<std::size_t> endsFrom(const std::vector<std::string_view>& pieces,
+                                  std::string_view text, std::size_t start) {
+    std::vector<std::size_t> at{start};
+    for (const std::string_view piece : pieces) {
+        std::vector<std::size_t> next;
+        if (piece.empty()) {  // a wildcard reaches everything from the earliest position on
+            for (std::size_t q = at.front(); q <= text.size(); ++q) {
+                next.push_back(q);
+            }
+        } else {
+            for (const std::size_t p : at) {
+                if (text.substr(p, piece.size()) == piece) {
+                    next.push_back(p + piece.size());
+                }
+            }
+        }
+        if (next.empty()) {
+            return {};
+        }
+        at = std::move(next);
+    }
+    return at;
+}
+
+// The leftmost start at or after `from` with a match, and that match's longest end: what a
+// backtracking engine with greedy wildcards finds.
+std::optional<Span> firstMatchFrom(const std::vector<std::string_view>& pieces,
+                                   std::string_view text, std::size_t from) {
+    for (std::size_t start = from; start <= text.size(); ++start) {
+        const std::vector<std::size_t> ends = endsFrom(pieces, text, start);
+        if (!ends.empty()) {
+            return Span{start, ends.back()};
+        }
+    }
+    return std::nullopt;
+}
+
+// Collects every match left to right, resuming after each (one byte on after an empty match),
+// and keeps the last.
+std::optional<Span> plainLastMatch(std::string_view pattern, std::string_view text) {
+    const std::vector<std::string_view> pieces = piecesOf(pattern);
+    std::optional<Span> last;
+    for (std::size_t from = 0; from <= text.size();) {
+        const std::optional<Span> match = firstMatchFrom(pieces, text, from);
+        if (!match) {
+            break;
+        }
+        last = match;
+        from = match->end == match->start ? match->end + 1 : match->end;
+    }
+    return last;
+}
+
+std::string plainWithout(std::string_view text, std::string_view needle) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        if (!needle.empty() && text.substr(i, needle.size()) == needle) {
+            i += needle.size();
+        } else {
+            out.push_back(text[i++]);
+        }
+    }
+    return out;
+}
+
+std::string plainField(const catalog::FieldRule& rule, std::string_view record) {
+    const std::optional<Span> match = plainLastMatch(rule.pattern, record);
+    const std::string value =
+        match ? std::string(record.substr(match->start, match->end - match->start))
+              : std::string(catalog::kMatchFailed);
+    return plainWithout(plainWithout(value, rule.opener), rule.closer);
+}
+
+void printEscaped(const char* label, std::string_view bytes) {
+    std::fprintf(stderr, "%s (%zu bytes): \"", label, bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7f && byte != '"' && byte != '\\') {
+            std::fputc(byte, stderr);
+        } else {
+            std::fprintf(stderr, "\\x%02x", byte);
+        }
+    }
+    std::fprintf(stderr, "\"\n");
+}
+
+void differ(const char* what, std::string_view pattern, std::string_view text,
+            std::string_view fast, std::string_view plain) {
+    std::fprintf(stderr, "DIFFERENCE in %s\n", what);
+    printEscaped("pattern", pattern);
+    printEscaped("text", text);
+    printEscaped("fast", fast);
+    printEscaped("plain", plain);
+    std::abort();
+}
+
+std::string describe(const std::optional<Span>& span) {
+    return span ? std::to_string(span->start) + ".." + std::to_string(span->end) : "no match";
+}
+
+void checkMatcher(std::string_view pattern, std::string_view text) {
+    const std::optional<std::string_view> fast = catalog::lastMatch(pattern, text);
+    std::optional<Span> fastSpan;
+    if (fast) {
+        const auto start = static_cast<std::size_t>(fast->data() - text.data());
+        fastSpan = Span{start, start + fast->size()};
+    }
+    const std::optional<Span> plain = plainLastMatch(pattern, text);
+    if (fastSpan != plain) {
+        differ("lastMatch", pattern, text, describe(fastSpan), describe(plain));
+    }
+    const std::string expected =
+        plain ? std::string(text.substr(plain->start, plain->end - plain->start))
+              : std::string(catalog::kMatchFailed);
+    const std::string value = catalog::TestRegExp(pattern, text);
+    if (value != expected) {
+        differ("TestRegExp", pattern, text, value, expected);
+    }
+}
+
+void checkFieldRules(std::string_view text) {
+    const catalog::ProductRecord product = catalog::extractRecord(text);
+    const std::string reference = plainField(catalog::kReferenceRule, text);
+    const std::string price = plainField(catalog::kPriceRule, text);
+    const std::string thumbnail = plainField(catalog::kThumbnailRule, text);
+    const std::string name = plainField(catalog::kNameRule, text);
+    const std::string_view noPattern = "(field rules)";
+    if (product.reference != reference) {
+        differ("reference", noPattern, text, product.reference, reference);
+    }
+    if (product.price != price) {
+        differ("price", noPattern, text, product.price, price);
+    }
+    if (product.thumbnail != thumbnail) {
+        differ("thumbnail", noPattern, text, product.thumbnail, thumbnail);
+    }
+    if (product.name != name) {
+        differ("name", noPattern, text, product.name, name);
+    }
+
+    // A row is appended after earlier ones; an earlier line ending in part of a closer must
+    // neither be touched nor join with the new value to form a marker.
+    const std::string earlier = "x', 'PRICE' =";
+    std::string row = earlier;
+    catalog::appendRecordRow(text, row);
+    const std::string plainRow =
+        earlier + reference + "\t" + price + "\t" + thumbnail + "\t" + name;
+    if (row != plainRow) {
+        differ("appendRecordRow", noPattern, text, row, plainRow);
+    }
+    const bool holds = text.find(catalog::kRecordMarker) != std::string_view::npos;
+    if (catalog::holdsRecord(text) != holds) {
+        differ("holdsRecord", noPattern, text, holds ? "false" : "true", holds ? "true" : "false");
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t split = input.find('\0');
+    std::string_view text = input;
+    if (split != std::string_view::npos) {
+        std::string pattern;
+        for (const char c : input.substr(0, split)) {
+            if (c == '\x01') {
+                pattern.append(kWildcard);
+            } else {
+                pattern.push_back(c);
+            }
+        }
+        text = input.substr(split + 1);
+        checkMatcher(pattern, text);
+    }
+    checkFieldRules(text);
+    return 0;
+}
