@@ -34,6 +34,17 @@ run: build
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
 
+# The whole suite, window tests included, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer; any report fails the test that caused it.
+SANITIZE_DIR ?= build-sanitize
+SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined \
+    -fno-omit-frame-pointer
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	    -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" -DCATALOG_WARNINGS_AS_ERRORS=ON
+	cmake --build $(SANITIZE_DIR)
+	UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(SANITIZE_DIR) --output-on-failure
+
 # The field rules against a plain matcher under libFuzzer, for FUZZ_SECONDS. New inputs go to
 # $(FUZZ_DIR)/corpus; those that reach code the saved corpus does not are then merged into
 # fuzz/corpus, and any difference or crash is written to fuzz/findings. The tests replay both.
