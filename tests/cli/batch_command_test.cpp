@@ -1,85 +1,22 @@
-#include <fcntl.h>
 #include <filesystem>
 #include <map>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
-#include "support/test_files.h"
-
-extern char** environ;
+#include "cli/batch_command_fixture.h"
 
 namespace catalog {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::BatchCommandTest;
 using testing::kHeader;
+using testing::kRows;
+using testing::Outcome;
 using testing::productRecord;
 using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
-
-const std::string kRows = "A1\t125\ta.jpg\tAnchor\r\nB2\t7\tb.jpg\tBolt\r\n";
-
-struct Outcome {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs the built program as a script would, with its output captured in files.
-Outcome runProgram(const std::string& program, std::vector<std::string> arguments,
-                   const fs::path& workingDir) {
-    TempDir capture;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, (capture / "out").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, (capture / "err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addchdir_np(&actions, workingDir.c_str());
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    Outcome outcome;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    outcome.out = readFile(capture / "out");
-    outcome.err = readFile(capture / "err");
-    return outcome;
-}
-
-// Each test gets its own copy of the program, so that the data folder and the listing beside it
-// are the test's own.
-class BatchCommandTest : public ::testing::Test {
-protected:
-    BatchCommandTest() {
-        fs::create_directories(m_dir / "prog/data");
-        fs::copy_file(CLI_PROGRAM, program());
-        writeFile(m_dir / "prog/data/b.html", productRecord("B2", "Bolt", "7", "b.jpg"));
-        writeFile(m_dir / "prog/data/a.html",
-                  "<html>" + productRecord("A1", "Anchor", "125", "a.jpg"));
-        writeFile(m_dir / "prog/data/c.html", "<html>no record</html>");
-    }
-
-    Outcome run(std::vector<std::string> arguments) {
-        return runProgram(program(), std::move(arguments), m_dir.path());
-    }
-    std::string program() const { return m_dir / "prog/catalog-collector-cli"; }
-    std::string path(const std::string& name) const { return m_dir / name; }
-
-private:
-    TempDir m_dir;
-};
 
 TEST_F(BatchCommandTest, WithoutArgumentsCollectsTheDataFolderBesideTheProgram) {
     const Outcome outcome = run({});
