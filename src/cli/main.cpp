@@ -5,6 +5,7 @@
 
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
+#include "platform/write_limits.h"
 
 namespace {
 
@@ -13,6 +14,7 @@ constexpr const char* kProgram = "catalog-collector-cli";
 }  // namespace
 
 int main(int argc, char** argv) {
+    catalog::reportOversizedWritesAsErrors();
     using catalog::CommandLine;
     const CommandLine line =
         catalog::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));

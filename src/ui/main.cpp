@@ -4,9 +4,11 @@
 #include <QMessageBox>
 
 #include "platform/program_directory.h"
+#include "platform/write_limits.h"
 #include "ui/form1.h"
 
 int main(int argc, char* argv[]) {
+    catalog::reportOversizedWritesAsErrors();
     QApplication app(argc, argv);
     std::string programDirectory;
     try {

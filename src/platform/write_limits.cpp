@@ -1,0 +1,11 @@
+#include "platform/write_limits.h"
+
+#include <csignal>
+
+namespace catalog {
+
+void reportOversizedWritesAsErrors() {
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+}  // namespace catalog
