@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@ struct Shown {
     std::vector<std::pair<std::size_t, std::size_t>> progress;
     std::size_t stopAfterFiles = SIZE_MAX;
     bool stopOnceNameRead = false;
+    std::function<void()> afterFirstFile;  // a change to the folder while the run reads it
 };
 
 // Stands in for the window: keeps the rows and gives the output name typed in its box.
@@ -44,6 +46,9 @@ public:
     }
     void filesRead(std::size_t done, std::size_t total) override {
         m_shown.progress.emplace_back(done, total);
+        if (done == 1 && m_shown.afterFirstFile) {
+            m_shown.afterFirstFile();
+        }
     }
     bool stopRequested() override {
         if (m_shown.stopOnceNameRead) {
@@ -149,6 +154,53 @@ TEST_F(CollectionRunTest, AFileThatCannotBeReadStopsTheRunBeforeAnyRow) {
     EXPECT_EQ(rows.size(), 1u);
     EXPECT_EQ(rowsWhenNameRead.size(), 1u);
     EXPECT_EQ(listing(), kHeader + "A1\t125\ta.jpg\tAnchor\r\n");
+}
+
+TEST_F(CollectionRunTest, AFileGoneOrReplacedAfterTheListingFailsTheRunAndWritesNothing) {
+    makeDataFolder();
+    writeFile(data("a.html"), productRecord("A1", "Anchor", "125", "a.jpg"));
+    writeFile(data("b.html"), productRecord("B2", "Bolt", "7", "b.jpg"));
+    run();
+    const std::string earlier = listing();
+    const auto inode = [](const std::string& path) {
+        struct stat status {};
+        ::stat(path.c_str(), &status);
+        return status.st_ino;
+    };
+    const struct {
+        const char* change;
+        std::function<void(const std::string&)> make;
+        const char* operation;
+        int errorNumber;
+    } cases[] = {
+        {"removed", [](const std::string&) {}, "open", ENOENT},
+        {"replaced by a folder", [](const std::string& p) { fs::create_directory(p); }, "read",
+         EISDIR},
+        {"replaced by a FIFO", [](const std::string& p) { ::mkfifo(p.c_str(), 0600); }, "read",
+         EINVAL},
+    };
+    for (const auto& c : cases) {
+        // One thread reads the files in inode order, so the larger inode is read second.
+        const std::string second =
+            data(inode(data("a.html")) < inode(data("b.html")) ? "b.html" : "a.html");
+        shown = Shown{};
+        shown.afterFirstFile = [&] {
+            fs::remove(second);
+            c.make(second);
+        };
+        try {
+            run("output.txt", RunOptions{.threads = 1});
+            ADD_FAILURE() << "the run went through with the file " << c.change;
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.path(), second) << c.change;
+            EXPECT_EQ(error.operation(), c.operation) << c.change;
+            EXPECT_EQ(error.errorNumber(), c.errorNumber) << c.change;
+        }
+        EXPECT_TRUE(rows.empty()) << c.change;
+        EXPECT_EQ(listing(), earlier) << c.change;
+        fs::remove(second);
+        writeFile(second, "restored");
+    }
 }
 
 TEST_F(CollectionRunTest, ReportsEachFileReadAndStopsWithoutWritingWhenAsked) {

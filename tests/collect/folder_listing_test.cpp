@@ -29,13 +29,16 @@ TEST(FolderToTabs, ListsRegularFilesAndLinksToThemInByteOrder) {
                                              "link-to-a", "\xc3\xa9t\xc3\xa9"}));
 }
 
-TEST(FolderToTabs, LeavesOutFoldersPipesSocketsDevicesAndDanglingLinks) {
+TEST(FolderToTabs, LeavesOutFoldersPipesSocketsDevicesAndDanglingOrLoopingLinks) {
     TempDir dir;
     writeFile(dir / "kept", "x");
     fs::create_directory(dir / "sub");
     writeFile(dir / "sub/inner", "x");
     fs::create_directory_symlink(dir / "sub", dir / "link-to-sub");
     fs::create_symlink(dir / "missing", dir / "dangling");
+    fs::create_symlink("loop-b", dir / "loop-a");
+    fs::create_symlink("loop-a", dir / "loop-b");
+    fs::create_symlink("self", dir / "self");
     fs::create_symlink("/dev/null", dir / "device");
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
