@@ -70,7 +70,7 @@ bench:
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
 	    -DCATALOG_BUILD_BENCHMARKS=ON -DCATALOG_WARNINGS_AS_ERRORS=ON
 	cmake --build $(BENCH_DIR)
-	bench/run_bench.sh $(BENCH_DIR)
+	bench/run_bench.sh $(BENCH_DIR) $(CORPORA)
 
 # Redraws the README's picture of the window from the sample data, offscreen.
 picture: build

@@ -4,7 +4,8 @@
 Each page is about SIZE bytes of HTML with a product record near the top; every tenth page has
 no record. The pages depend only on their index, so two corpora of the same size are identical.
 With --long-name, the page's bulk goes inside the record's NAME value instead: one record as
-large as the page.
+large as the page. With --no-record, no page has a record; such pages are written a megabyte at
+a time, so that they can be far larger than memory would hold twice.
 """
 import argparse
 import os
@@ -60,17 +61,32 @@ def long_name_page(index: int, size: int) -> str:
     return text.replace("{name}", filler(index, size - len(text) + len("{name}")))
 
 
+def write_page_without_record(path: str, index: int, size: int) -> None:
+    block = filler(index, 1 << 20)
+    with open(path, "w") as out:
+        out.write(HEAD.format(name="Catalogue"))
+        left = size - len(HEAD.format(name="Catalogue"))
+        while left > 0:
+            out.write(block[:left])
+            left -= len(block)
+
+
 def main() -> None:
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("folder")
     parser.add_argument("count", type=int)
     parser.add_argument("--size", type=int, default=2048, help="bytes per page (default 2048)")
     parser.add_argument("--long-name", action="store_true", help="one record as large as the page")
+    parser.add_argument("--no-record", action="store_true", help="pages without any record")
     args = parser.parse_args()
     os.makedirs(args.folder, exist_ok=True)
     make = long_name_page if args.long_name else page
     for index in range(args.count):
-        with open(os.path.join(args.folder, f"page-{index:07d}.html"), "w") as out:
+        path = os.path.join(args.folder, f"page-{index:07d}.html")
+        if args.no_record:
+            write_page_without_record(path, index, args.size)
+            continue
+        with open(path, "w") as out:
             out.write(make(index, args.size))
 
 

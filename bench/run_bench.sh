@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Times the batch command and the window on generated corpora, against cat reading the same
 # files, and runs the micro-benchmarks. `make bench` builds in Release and calls this:
-#   bench/run_bench.sh BUILD_DIR
+#   bench/run_bench.sh BUILD_DIR [CORPUS...]
+# Naming corpora (`make bench CORPORA="files-200k norecord-2gb"`) times only those against cat.
 # Corpora are made once into bench/corpus (kept out of git). Warm page cache; medians of
 # hyperfine runs, taken in rounds that alternate the two commands compared. The results table is printed and saved as BUILD_DIR/bench-results.md.
 set -euo pipefail
 
 build=${1:-build-release}
+shift || true
 bin=$build/bin
 corpus=bench/corpus
 work=$build/bench-work
@@ -55,23 +57,30 @@ cat_command() {
 }
 
 runs_for() {
-    local files=$1
-    if [ "$files" -ge 300000 ]; then echo 5; elif [ "$files" -ge 100000 ]; then echo 10; else echo 20; fi
+    local files=$1 bytes=$2
+    if [ "$files" -ge 300000 ] || [ "$bytes" -ge 1000000000 ]; then
+        echo 5
+    elif [ "$files" -ge 100000 ]; then
+        echo 10
+    else
+        echo 20
+    fi
 }
 
 # compare NAME FILES: this program against cat on one corpus; prints a table row.
 compare() {
     local name=$1 files=$2 folder=$corpus/$1 prefix=$work/$1
     local program="$bin/catalog-collector-cli $folder $work/$name.txt"
+    local bytes
+    bytes=$(du -sb "$folder" | cut -f1)
     eval "$(cat_command "$folder")" # warm the page cache
-    alternate "$prefix" "$(runs_for "$files")" "$program" "$(cat_command "$folder")"
+    alternate "$prefix" "$(runs_for "$files" "$bytes")" "$program" "$(cat_command "$folder")"
     local ours theirs
     ours=$(median_ms "$prefix" 0)
     theirs=$(median_ms "$prefix" 1)
-    local ratio mem bytes
+    local ratio mem
     ratio=$(python3 -c "print(f'{$ours / $theirs:.2f}')")
     mem=$(peak_mib $program)
-    bytes=$(du -sb "$folder" | cut -f1)
     listing=$(stat -c %s "$work/$name.txt")
     printf '| %s | %s | %s MB | %s ms | %s ms | %s | %s MiB | %s KB |\n' "$name" "$files" \
         "$((bytes / 1000000))" "$ours" "$theirs" "$ratio" "$mem" "$((listing / 1000))"
@@ -84,17 +93,35 @@ make_corpus size-1k 10000 1024
 make_corpus size-16k 10000 16384
 make_corpus size-1m 1000 1048576
 make_corpus record-200mb 1 209715200 --long-name
+# Scale: many files, and one file of 2 GiB with no record in it. Memory should stay near one
+# file's size plus the listing.
+make_corpus files-200k 200000 2048
+make_corpus norecord-2gb 1 2147483648 --no-record
 
-{
+all_corpora=(files-10k:10000 files-100k:100000 files-300k:300000 size-1k:10000 size-16k:10000
+             size-1m:1000 record-200mb:1 files-200k:200000 norecord-2gb:1)
+
+against_cat() {
     echo "## Batch command against cat"
     echo
     echo "| corpus | files | size | catalog-collector-cli | cat | ratio | peak memory | listing |"
     echo "|---|---:|---:|---:|---:|---:|---:|---:|"
-    for entry in files-10k:10000 files-100k:100000 files-300k:300000 size-1k:10000 \
-        size-16k:10000 size-1m:1000 record-200mb:1; do
-        compare "${entry%%:*}" "${entry##*:}"
+    local entry
+    for entry in "${all_corpora[@]}"; do
+        if [ $# -eq 0 ] || [[ " $* " == *" ${entry%%:*} "* ]]; then
+            compare "${entry%%:*}" "${entry##*:}"
+        fi
     done
     echo
+}
+
+if [ $# -gt 0 ]; then
+    against_cat "$@"
+    exit 0
+fi
+
+{
+    against_cat
 
     echo "## Threads (files-100k)"
     echo
