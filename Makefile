@@ -72,6 +72,15 @@ bench:
 	cmake --build $(BENCH_DIR)
 	bench/run_bench.sh $(BENCH_DIR) $(CORPORA)
 
+# The release archive, from a Release build of its own: PACKAGE_DIR/catalog-collector-*.tar.gz.
+PACKAGE_DIR ?= build-package
+package: deps
+	cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+	    -DCATALOG_WARNINGS_AS_ERRORS=ON
+	cmake --build $(PACKAGE_DIR) --target catalog-collector catalog-collector-cli
+	cd $(PACKAGE_DIR) && cpack
+	@ls -l $(PACKAGE_DIR)/catalog-collector-*.tar.gz
+
 # Redraws the README's picture of the window from the sample data, offscreen.
 picture: build
 	cmake --build $(BUILD_DIR) --target window-picture
