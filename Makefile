@@ -50,7 +50,8 @@ test-sanitize: deps
 # fuzz/corpus, and any difference or crash is written to fuzz/findings. The tests replay both.
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 300
-FUZZ_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+FUZZ_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined \
+    -DFUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
 fuzz:
 	@./scripts/install-deps.sh clang libclang-rt-14-dev
 	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \

@@ -12,7 +12,12 @@ namespace {
 // memcmp confirms them. Some texts (long runs of one byte) make almost every position a false
 // candidate; once the comparisons outweigh the text scanned, the search hands over to a
 // linear-time scan so that no input can make it quadratic.
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+// Fuzzing inputs are a few hundred bytes: a small allowance sends them down the fallbacks too.
+constexpr std::size_t kWastedWorkAllowance = 8;
+#else
 constexpr std::size_t kWastedWorkAllowance = 4096;
+#endif
 
 // How common a byte is in catalog pages (HTML, English words, quoted key dumps); lower is rarer.
 // Searching for the needle's rarest byte keeps false candidates few: the blanks and quotes that
