@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::error_code error;
         for (const auto& entry : std::filesystem::directory_iterator(argv[i], error)) {
-            if (!entry.is_regular_file()) {
+            // Notes such as a folder's README sit beside the inputs.
+            if (!entry.is_regular_file() || entry.path().extension() == ".md") {
                 continue;
             }
             const std::string input = contentsOf(entry.path());
