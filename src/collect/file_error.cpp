@@ -1,18 +1,32 @@
 #include "collect/file_error.h"
 
+#include <cerrno>
 #include <cstring>
+#include <new>
+#include <ostream>
+#include <sstream>
 
 namespace catalog {
 
 namespace {
 
-std::string describe(int errorNumber) {
-    return std::strerror(errorNumber);
+std::string describe(int errorNumber, const std::string& detail = {}) {
+    std::string description = std::strerror(errorNumber);
+    if (!detail.empty()) {
+        description.append(": ").append(detail);
+    }
+    return description;
 }
 
-// The message goes to terminals and logs, where a control byte in a file name, a line break
-// above all, could forge a line or move the cursor; such bytes are spelled out. path() keeps
-// the name's bytes as they are.
+std::string composeMessage(const std::string& operation, const std::string& path, int errorNumber,
+                           const std::string& description) {
+    return "cannot " + operation + " '" + printable(path) + "': " + description + " (error " +
+           std::to_string(errorNumber) + ")";
+}
+
+}  // namespace
+
+// path() keeps the name's bytes as they are; only the message spells them out.
 std::string printable(const std::string& path) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string shown;
@@ -35,18 +49,25 @@ std::string printable(const std::string& path) {
     return shown;
 }
 
-std::string composeMessage(const std::string& operation, const std::string& path, int errorNumber) {
-    return "cannot " + operation + " '" + printable(path) + "': " + describe(errorNumber) +
-           " (error " + std::to_string(errorNumber) + ")";
+std::string failureText(const std::exception& failure) {
+    if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) {
+        std::ostringstream text;
+        writeOutOfMemory(text);
+        return text.str();
+    }
+    return failure.what();
 }
 
-}  // namespace
+void writeOutOfMemory(std::ostream& out) {
+    out << "out of memory: " << std::strerror(ENOMEM) << " (error " << ENOMEM << ")";
+}
 
-FileError::FileError(std::string operation, std::string path, int errorNumber)
-    : std::runtime_error(composeMessage(operation, path, errorNumber)),
+FileError::FileError(std::string operation, std::string path, int errorNumber, std::string detail)
+    : std::runtime_error(
+          composeMessage(operation, path, errorNumber, describe(errorNumber, detail))),
       m_operation(std::move(operation)),
       m_path(std::move(path)),
       m_errorNumber(errorNumber),
-      m_description(describe(errorNumber)) {}
+      m_description(describe(errorNumber, detail)) {}
 
 }  // namespace catalog

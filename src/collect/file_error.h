@@ -1,5 +1,7 @@
 #pragma once
 
+#include <exception>
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 
@@ -9,7 +11,9 @@ namespace catalog {
 // what was attempted, on which path, and the system's error number and its description.
 class FileError : public std::runtime_error {
 public:
-    FileError(std::string operation, std::string path, int errorNumber);
+    // `detail`, when given, says why the program itself refused; it follows the system's words
+    // in the description.
+    FileError(std::string operation, std::string path, int errorNumber, std::string detail = {});
 
     const std::string& operation() const { return m_operation; }
     const std::string& path() const { return m_path; }
@@ -22,5 +26,16 @@ private:
     int m_errorNumber;
     std::string m_description;
 };
+
+// `path` fit for a terminal or a log: control bytes, which could forge a line or move the
+// cursor, are spelled out as \n, \t, \r or \xHH.
+std::string printable(const std::string& path);
+
+// The one line a user is shown for any failure; running out of memory reads as such, with its
+// error number, rather than as the library's name for it.
+std::string failureText(const std::exception& failure);
+
+// The same line for running out of memory, written without taking any, for a last resort.
+void writeOutOfMemory(std::ostream& out);
 
 }  // namespace catalog

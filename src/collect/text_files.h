@@ -28,10 +28,14 @@ private:
 // The whole text of the file at `filename`. An empty file gives the empty text. Throws FileError.
 std::string getfile(const std::string& filename);
 
-// Replaces the file at `filename` with `strdata`. The text goes to a temporary file beside the
-// target, which is flushed to disk and then renamed over the target: a failed or interrupted
-// write leaves the earlier file whole. A symbolic link at `filename` stays a link; the file it
-// points to is replaced. Throws FileError.
+// Writes `strdata` to `filename`. A regular file, or a name where there is none yet, is
+// replaced: the text goes to a temporary file beside it, which is flushed to disk and renamed
+// over it, and the folder is flushed after; a failed or interrupted write (SIGINT, SIGTERM,
+// SIGHUP) leaves the earlier file whole and no temporary file. The replacement keeps the
+// permissions and, where the process may, the owner. Symbolic links stay links, dangling ones
+// included: the file at the end of the chain is replaced or created. A character device, a
+// FIFO or a socket is written into as it stands; a block device or a folder is refused.
+// Throws FileError, running out of memory included.
 void WriteTextFile(const std::string& filename, std::string_view strdata);
 // The same with the text in pieces, written one after the other.
 void WriteTextFile(const std::string& filename, std::span<const std::string_view> pieces);

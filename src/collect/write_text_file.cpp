@@ -1,68 +1,122 @@
 #include <atomic>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <fcntl.h>
+#include <new>
 #include <optional>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <sys/un.h>
 #include <vector>
 
 #include "collect/file_error.h"
 #include "collect/text_files.h"
 #include "collect/unique_fd.h"
+#include "platform/interrupt_cleanup.h"
 
 namespace catalog {
 
 namespace {
 
-// The file the text finally replaces, and the permissions of the one it replaces, if any.
+// The error number is read first: building the error's texts may call the allocator, which is
+// free to change it.
+[[noreturn]] void failWithErrno(const std::string& filename) {
+    const int error = errno;
+    throw FileError("write", filename, error);
+}
+
+void failIf(bool failed, const std::string& filename) {
+    if (failed) {
+        failWithErrno(filename);
+    }
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string linkText(const std::string& link, const std::string& filename) {
+    std::string text(256, '\0');
+    for (;;) {
+        const ssize_t length = ::readlink(link.c_str(), text.data(), text.size());
+        failIf(length < 0, filename);
+        if (static_cast<std::size_t>(length) < text.size()) {
+            text.resize(static_cast<std::size_t>(length));
+            return text;
+        }
+        text.resize(text.size() * 2);
+    }
+}
+
+// The path at the end of the chain of symbolic links that starts at `filename`: the file to
+// replace, or to create when the last link points nowhere, so that every link stays a link.
+std::string endOfLinks(const std::string& filename) {
+    constexpr int kMostLinks = 40;  // as many as the system itself follows
+    std::string path = filename;
+    for (int hop = 0; hop < kMostLinks; ++hop) {
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            return path;
+        }
+        const std::string next = linkText(path, filename);
+        path = next.starts_with('/') ? next : folderOf(path) + next;
+    }
+    throw FileError("write", filename, ELOOP);
+}
+
+// A listing replaces a regular file in one step. Into a device, a pipe or a socket it is
+// written as any program writes there: replacing /dev/null or a FIFO by a file would break
+// whatever relies on them.
 struct Target {
-    std::string path;
-    std::optional<mode_t> permissions;
+    enum class Kind { File, Stream };
+
+    Kind kind;
+    std::string path;                     // for a file, the end of its chain of links
+    std::optional<struct stat> existing;  // what the path names now, if anything
 };
 
-// The target itself, or the file a symbolic link at the target points to, so that the link
-// stays a link. Fails early on targets that can never be replaced by a file.
 Target resolveTarget(const std::string& filename) {
     struct stat status {};
     if (::stat(filename.c_str(), &status) != 0) {
+        const int error = errno;
         const bool namesAFile = !filename.empty() && filename.back() != '/';
-        if (errno != ENOENT || !namesAFile) {
-            throw FileError("write", filename, errno);
+        if (error != ENOENT || !namesAFile) {
+            throw FileError("write", filename, error);
         }
-        return {filename, std::nullopt};  // a new file, or a link that points nowhere yet
+        return {Target::Kind::File, endOfLinks(filename), std::nullopt};
     }
     if (S_ISDIR(status.st_mode)) {
         throw FileError("write", filename, EISDIR);
     }
-    char resolved[PATH_MAX];
-    if (::realpath(filename.c_str(), resolved) == nullptr) {
-        throw FileError("write", filename, errno);
+    if (S_ISBLK(status.st_mode)) {
+        throw FileError("write", filename, ENOTSUP, "a listing never overwrites a block device");
     }
-    return {resolved, status.st_mode & 07777};
+    if (S_ISREG(status.st_mode)) {
+        return {Target::Kind::File, endOfLinks(filename), status};
+    }
+    return {Target::Kind::Stream, filename, status};
 }
 
 // A temporary file in the target's folder, so that the final rename stays within one file
-// system and is atomic.
+// system and is atomic. It is removed on every way out, a signal that ends the process included,
+// unless committed.
 class TemporaryFile {
 public:
     TemporaryFile(const std::string& target, const std::string& filename) {
-        const std::size_t slash = target.rfind('/');
-        const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
         // Shortened so that a long target name still leaves room within the name length limit.
-        const std::string base =
-            target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 200);
+        const std::string base = target.substr(folderOf(target).size()).substr(0, 200);
         static std::atomic<unsigned> counter{0};
         for (int attempt = 0; !m_fd; ++attempt) {
-            m_path = folder;
+            m_path = folderOf(target);
             m_path.append(1, '.').append(base).append(".tmp");
             m_path.append(std::to_string(::getpid())).append(1, '-');
             m_path.append(std::to_string(counter++));
+            m_removedOnInterrupt.emplace(m_path);
             // Mode 0666 lets the umask decide, as for any newly created file.
             m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
             if (!m_fd && (errno != EEXIST || attempt > 100)) {
-                throw FileError("write", filename, errno);
+                failWithErrno(filename);
             }
         }
     }
@@ -78,22 +132,98 @@ public:
     int fd() const { return m_fd.get(); }
     const std::string& path() const { return m_path; }
     int close() { return m_fd.close(); }
-    void commit() { m_committed = true; }
+    void commit() {
+        m_committed = true;
+        m_removedOnInterrupt.reset();
+    }
 
 private:
     std::string m_path;
+    std::optional<RemovedOnInterrupt> m_removedOnInterrupt;
     UniqueFd m_fd;
     bool m_committed = false;
 };
 
+// Only a process that may give files away (root) can keep another user's file theirs; any
+// other keeps the group if it belongs to it, and else makes the file its own, as a copy would.
+void keepOwnerAndPermissions(int fd, const struct stat& replaced, const std::string& filename) {
+    if ((replaced.st_uid != ::geteuid() || replaced.st_gid != ::getegid()) &&
+        ::fchown(fd, replaced.st_uid, replaced.st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid) != 0) {
+        // Neither is allowed: the new file stays the process's own.
+    }
+    // After the owner: a change of owner clears the set-user-ID and set-group-ID bits.
+    failIf(::fchmod(fd, replaced.st_mode & 07777) != 0, filename);
+}
+
+// The new name lives in the folder: until the folder reaches the disk, a power cut may bring
+// back the earlier listing, or none. The listing is already in place, so only a failure of
+// the disk itself is reported.
+void syncFolder(const std::string& folder, const std::string& filename) {
+    const UniqueFd fd(
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd && errno == EACCES) {
+        return;  // a folder that may be written but not read cannot be opened to be synced
+    }
+    failIf(!fd, filename);
+    failIf(::fsync(fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP, filename);
+}
+
+void replaceFile(const Target& target, const std::string& filename,
+                 std::span<const std::string_view> pieces) {
+    TemporaryFile temporary(target.path, filename);
+    if (target.existing) {
+        keepOwnerAndPermissions(temporary.fd(), *target.existing, filename);
+    }
+    writeAll(temporary.fd(), pieces, filename);
+    failIf(::fsync(temporary.fd()) != 0, filename);
+    failIf(temporary.close() != 0, filename);
+    failIf(::rename(temporary.path().c_str(), target.path.c_str()) != 0, filename);
+    temporary.commit();
+    syncFolder(folderOf(target.path), filename);
+}
+
+// A socket cannot be opened. At a path it is either one of this process's own descriptors
+// (/dev/stdout when standard output is a socket) or a socket that takes connections there.
+UniqueFd connectTo(const std::string& filename, const struct stat& socket) {
+    for (const int own : {STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat status {};
+        if (::fstat(own, &status) == 0 && status.st_dev == socket.st_dev &&
+            status.st_ino == socket.st_ino) {
+            UniqueFd copy(::fcntl(own, F_DUPFD_CLOEXEC, 0));
+            failIf(!copy, filename);
+            return copy;
+        }
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (filename.size() >= sizeof address.sun_path) {
+        throw FileError("write", filename, ENAMETOOLONG);
+    }
+    filename.copy(address.sun_path, filename.size());
+    UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    failIf(!fd, filename);
+    failIf(::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0,
+           filename);
+    return fd;
+}
+
+// No temporary file and no rename: the bytes go straight in. A FIFO waits for its reader,
+// as it would for any writer.
+void writeIntoStream(const Target& target, const std::string& filename,
+                     std::span<const std::string_view> pieces) {
+    UniqueFd fd = S_ISSOCK(target.existing->st_mode)
+                      ? connectTo(filename, *target.existing)
+                      : UniqueFd(::open(filename.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+    failIf(!fd, filename);
+    writeAll(fd.get(), pieces, filename);
+    // Most devices, and every pipe and socket, have nothing to flush and refuse to be asked.
+    failIf(::fsync(fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP, filename);
+    failIf(fd.close() != 0, filename);
+}
+
 // Within the system's limit on pieces a call, and large enough that calls are few.
 constexpr std::size_t kPiecesPerWrite = 1024;
-
-void failIf(bool failed, const std::string& filename) {
-    if (failed) {
-        throw FileError("write", filename, errno);
-    }
-}
 
 }  // namespace
 
@@ -117,7 +247,7 @@ void writeAll(int fd, std::span<const std::string_view> pieces, const std::strin
             if (errno == EINTR) {
                 continue;
             }
-            throw FileError("write", name, errno);
+            failWithErrno(name);
         }
         auto left = static_cast<std::size_t>(written);
         while (next < pieces.size() && left >= pieces[next].size() - offset) {
@@ -134,16 +264,16 @@ void WriteTextFile(const std::string& filename, std::string_view strdata) {
 }
 
 void WriteTextFile(const std::string& filename, std::span<const std::string_view> pieces) {
-    const Target target = resolveTarget(filename);
-    TemporaryFile temporary(target.path, filename);
-    if (target.permissions) {
-        failIf(::fchmod(temporary.fd(), *target.permissions) != 0, filename);
+    try {
+        const Target target = resolveTarget(filename);
+        if (target.kind == Target::Kind::Stream) {
+            writeIntoStream(target, filename, pieces);
+        } else {
+            replaceFile(target, filename, pieces);
+        }
+    } catch (const std::bad_alloc&) {
+        throw FileError("write", filename, ENOMEM);
     }
-    writeAll(temporary.fd(), pieces, filename);
-    failIf(::fsync(temporary.fd()) != 0, filename);
-    failIf(temporary.close() != 0, filename);
-    failIf(::rename(temporary.path().c_str(), target.path.c_str()) != 0, filename);
-    temporary.commit();
 }
 
 }  // namespace catalog

@@ -1,0 +1,155 @@
+// Where the listing goes when the output is not a plain file: devices, pipes and sockets are
+// written into as by any Unix tool, links stay links, a replaced file stays its owner's, and
+// a signal during the write leaves nothing behind.
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "cli/batch_command_fixture.h"
+
+namespace catalog {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::BatchCommandTest;
+using testing::entriesOf;
+using testing::kHeader;
+using testing::kRows;
+using testing::Outcome;
+using testing::productRecord;
+using testing::readFile;
+using testing::runProgram;
+using testing::StartedProgram;
+using testing::writeFile;
+
+const std::string kProgram = "catalog-collector-cli: ";
+
+std::string summaryFor(const std::string& output) {
+    return kProgram + "2 records from 3 files, listing written to " + output + "\n";
+}
+
+TEST_F(BatchCommandTest, PipesAreWrittenIntoAndStayPipes) {
+    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+    StartedProgram reader("/bin/cat", {"fifo"}, workingDir());
+    const Outcome writer = run({"prog/data", "fifo"});
+    if (writer.exitCode != 0 || !fs::is_fifo(path("fifo"))) {
+        ::kill(reader.pid(), SIGKILL);  // it would wait for a writer for ever
+    }
+    EXPECT_EQ(writer.err, summaryFor("fifo"));
+    EXPECT_EQ(reader.wait().out, kHeader + kRows);
+    EXPECT_TRUE(fs::is_fifo(path("fifo")));
+
+    // Standard output as a pipe, as in a shell pipeline.
+    const Outcome piped = runProgram(
+        "/bin/sh", {"-c", "\"$0\" prog/data /dev/stdout | cat", program()}, workingDir());
+    EXPECT_EQ(piped.out, kHeader + kRows);
+    EXPECT_EQ(piped.err, summaryFor("/dev/stdout"));
+}
+
+TEST_F(BatchCommandTest, DevicesAreWrittenIntoOrRefusedAndNeverReplaced) {
+    const struct {
+        const char* name;
+        mode_t type;
+        dev_t device;
+        int exitCode;
+        std::string message;
+    } cases[] = {
+        {"null", S_IFCHR, ::makedev(1, 3), 0, summaryFor("null")},
+        {"full", S_IFCHR, ::makedev(1, 7), 1,
+         kProgram + "cannot write 'full': " + std::strerror(ENOSPC) + " (error 28)\n"},
+        {"disk", S_IFBLK, ::makedev(7, 0), 1,
+         kProgram + "cannot write 'disk': " + std::strerror(ENOTSUP) +
+             ": a listing never overwrites a block device (error 95)\n"},
+    };
+    for (const auto& c : cases) {
+        if (::mknod(path(c.name).c_str(), c.type | 0600, c.device) != 0) {
+            GTEST_SKIP() << "cannot make devices here: " << std::strerror(errno);
+        }
+        const Outcome outcome = run({"prog/data", c.name});
+        EXPECT_EQ(outcome.exitCode, c.exitCode) << c.name;
+        EXPECT_EQ(outcome.err, c.message);
+        struct stat status {};
+        ASSERT_EQ(::stat(path(c.name).c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & S_IFMT, c.type) << c.name;
+        EXPECT_EQ(status.st_rdev, c.device) << c.name;
+    }
+}
+
+TEST_F(BatchCommandTest, ALinkStaysALinkAndAReplacedFileKeepsItsOwner) {
+    fs::create_symlink("made.txt", path("dangling"));
+    EXPECT_EQ(run({"prog/data", "dangling"}).err, summaryFor("dangling"));
+    EXPECT_TRUE(fs::is_symlink(path("dangling")));
+    EXPECT_EQ(readFile(path("made.txt")), kHeader + kRows);
+
+    // Only root may keep another user's file theirs; anyone keeps the permissions.
+    writeFile(path("theirs.txt"), "earlier");
+    const uid_t other = ::geteuid() == 0 ? 65534 : ::geteuid();
+    ASSERT_EQ(::chown(path("theirs.txt").c_str(), other, other == 65534 ? 65534 : -1), 0);
+    ASSERT_EQ(::chmod(path("theirs.txt").c_str(), 0640), 0);
+    struct stat before {};
+    ::stat(path("theirs.txt").c_str(), &before);
+    EXPECT_EQ(run({"prog/data", "theirs.txt"}).exitCode, 0);
+    struct stat after {};
+    ::stat(path("theirs.txt").c_str(), &after);
+    EXPECT_EQ(readFile(path("theirs.txt")), kHeader + kRows);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+}
+
+// Tells of the files created in a folder.
+struct CreationWatch {
+    explicit CreationWatch(const fs::path& folder) {
+        ::inotify_add_watch(fd, folder.c_str(), IN_CREATE);
+    }
+    ~CreationWatch() { ::close(fd); }
+
+    const int fd = ::inotify_init1(IN_CLOEXEC);
+};
+
+// Waits until a file whose name starts with `prefix` appears in the watched folder.
+bool awaitCreation(const CreationWatch& watch, std::string_view prefix) {
+    alignas(inotify_event) char events[4096];
+    for (pollfd ready{watch.fd, POLLIN, 0}; ::poll(&ready, 1, 60'000) == 1;) {
+        const ssize_t length = ::read(watch.fd, events, sizeof events);
+        for (ssize_t at = 0; at < length;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            if (event->len > 0 && std::string_view(event->name).starts_with(prefix)) {
+                return true;
+            }
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    return false;
+}
+
+TEST_F(BatchCommandTest, ASignalDuringTheWriteRemovesTheTemporaryFile) {
+    // A listing of 64 MB: the write still goes on when the signal comes, the moment the
+    // temporary file appears.
+    writeFile(path("prog/data/large.html"),
+              productRecord("L", std::string(std::size_t{64} << 20, 'n'), "1", "l.jpg"));
+    writeFile(path("listing.txt"), "earlier");
+    const std::vector<std::string> before = entriesOf(workingDir());
+    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+        const CreationWatch watch(workingDir());
+        StartedProgram running(program(), {"prog/data", "listing.txt"}, workingDir());
+        ASSERT_TRUE(awaitCreation(watch, ".listing.txt.tmp"));
+        ::kill(running.pid(), signalNumber);
+        EXPECT_EQ(running.wait().exitCode, 128 + signalNumber) << strsignal(signalNumber);
+        EXPECT_EQ(entriesOf(workingDir()), before) << strsignal(signalNumber);
+        EXPECT_EQ(readFile(path("listing.txt")), "earlier");
+    }
+}
+
+}  // namespace
+}  // namespace catalog
