@@ -71,13 +71,17 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
         const RunSummary summary =
             runCollection(dataFolder, client, RunOptions{.threads = line.threads});
         progress.clear();
+        if (summary.dataFolderMissing) {
+            errors << program << ": no data folder at '" << printable(dataFolder)
+                   << "'; the listing holds only the header\n";
+        }
         errors << program << ": " << counted(summary.records, "record") << " from "
                << counted(summary.filesRead, "file") << ", listing written to "
                << summary.target.describe() << "\n";
         return 0;
     } catch (const std::exception& failure) {
         progress.clear();
-        errors << program << ": " << failure.what() << "\n";
+        errors << program << ": " << failureText(failure) << "\n";
         return 1;
     }
 }

@@ -1,20 +1,19 @@
 #include <iostream>
+#include <new>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
+#include "collect/file_error.h"
 #include "platform/write_limits.h"
 
 namespace {
 
 constexpr const char* kProgram = "catalog-collector-cli";
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    catalog::reportOversizedWritesAsErrors();
+int runCommand(int argc, char** argv) {
     using catalog::CommandLine;
     const CommandLine line =
         catalog::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -33,4 +32,22 @@ int main(int argc, char** argv) {
             break;
     }
     return catalog::runBatch(line, kProgram, std::cerr, ::isatty(STDERR_FILENO) == 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    catalog::reportOversizedWritesAsErrors();
+    try {
+        return runCommand(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // Out of memory outside the run, or while reporting it: one line, and never an abort.
+        std::cerr << kProgram << ": ";
+        catalog::writeOutOfMemory(std::cerr);
+        std::cerr << "\n";
+        return 1;
+    } catch (const std::exception& failure) {
+        std::cerr << kProgram << ": " << failure.what() << "\n";
+        return 1;
+    }
 }

@@ -1,9 +1,12 @@
 #include "collect/collection_run.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <new>
 #include <thread>
 #include <unistd.h>
 
+#include "collect/file_error.h"
 #include "collect/listing.h"
 #include "collect/record_collection.h"
 #include "collect/text_files.h"
@@ -45,15 +48,22 @@ std::string outputPathIn(const std::string& programDirectory, std::string_view o
 
 RunSummary runCollection(const std::string& dataFolder, CollectionClient& client,
                          const RunOptions& options) {
-    const Collected collected = collectRecords(dataFolder, client, workersFor(options));
-    const Listing& listing = collected.listing;
-    for (std::size_t i = 0; i < listing.rowCount(); ++i) {
-        client.appendRow(listing.row(i));
+    try {
+        const Collected collected = collectRecords(dataFolder, client, workersFor(options));
+        const Listing& listing = collected.listing;
+        for (std::size_t i = 0; i < listing.rowCount(); ++i) {
+            client.appendRow(listing.row(i));
+        }
+        RunSummary summary{collected.files, listing.rowCount(), client.listingTarget(),
+                           collected.folderMissing};
+        stopIfAsked(client);
+        writeListing(summary.target, listing);
+        return summary;
+    } catch (const std::bad_alloc&) {
+        // Out of memory for the run's own bookkeeping, not for any one file or the write, which
+        // name their own path.
+        throw FileError("collect", dataFolder, ENOMEM);
     }
-    RunSummary summary{collected.files, listing.rowCount(), client.listingTarget()};
-    stopIfAsked(client);
-    writeListing(summary.target, listing);
-    return summary;
 }
 
 }  // namespace catalog

@@ -47,6 +47,9 @@ struct RunSummary {
     std::size_t filesRead = 0;
     std::size_t records = 0;
     ListingTarget target;
+    // There was no data folder, so the listing holds the header alone: worth telling, since a
+    // mistyped or moved folder looks the same.
+    bool dataFolderMissing = false;
 };
 
 // The listing's name until the user gives another, in the window and the batch command alike.
@@ -66,8 +69,10 @@ struct RunOptions {
 
 // One collection run: lists `dataFolder` (a path ending in "/"), reads every file, extracts the
 // four fields of every product record, hands the rows to the client and writes the listing.
-// Stops at the first failure with a FileError; nothing is written then, and an earlier listing
-// stays as it was. Every call to the client is made on the calling thread.
+// A data folder that does not exist lists nothing; one that cannot be read fails the run.
+// Stops at the first failure with a FileError, running out of memory included; nothing is
+// written then, and an earlier listing stays as it was. Every call to the client is made on
+// the calling thread.
 RunSummary runCollection(const std::string& dataFolder, CollectionClient& client,
                          const RunOptions& options = {});
 

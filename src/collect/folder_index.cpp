@@ -37,8 +37,9 @@ void FolderIndex::sortByInode(std::vector<Entry>& entries) {
     }
 }
 
-FolderIndex::FolderIndex(int folder, const std::function<bool()>& keepGoing) {
-    forEachRegularFile(folder, [&](const FolderEntry& entry) {
+FolderIndex::FolderIndex(int folder, const std::string& folderPath,
+                         const std::function<bool()>& keepGoing) {
+    forEachRegularFile(folder, folderPath, [&](const FolderEntry& entry) {
         const std::size_t length = std::strlen(entry.name);
         m_entries.push_back({entry.inode, m_names.size(), length});
         m_names.append(entry.name, length + 1);

@@ -14,8 +14,9 @@ namespace catalog {
 // warm, and measured a third faster than the folder's own order.
 class FolderIndex {
 public:
-    // Lists `folder`; `keepGoing` is asked now and then, and a false ends the listing early.
-    FolderIndex(int folder, const std::function<bool()>& keepGoing);
+    // Lists `folder`, whose path `folderPath` names it in errors; `keepGoing` is asked now and
+    // then, and a false ends the listing early. Throws FileError.
+    FolderIndex(int folder, const std::string& folderPath, const std::function<bool()>& keepGoing);
 
     std::size_t size() const { return m_entries.size(); }
     // The i-th name in inode order, NUL-terminated.

@@ -10,7 +10,9 @@
 namespace catalog {
 
 // Opens the folder `Path` for listing it and for opening its files relative to it, so that its
-// path is looked up once, not once a file. Not open when the folder cannot be.
+// path is looked up once, not once a file. A folder that does not exist gives a descriptor
+// that is not open; any other failure (no permission, no descriptor left, not a folder)
+// throws FileError.
 UniqueFd openFolder(const std::string& Path);
 
 // One regular file of a folder, as the folder lists it.
@@ -21,12 +23,15 @@ struct FolderEntry {
 
 // Hands each regular file of the open folder `folder` to `take`, in the order the folder
 // gives them, until `take` returns false. Symbolic links count as the files they point
-// to; hidden files count; folders, pipes, sockets, devices and dangling links do not. A read
-// error ends the listing: a run needs a finite list more than a complete one.
-void forEachRegularFile(int folder, const std::function<bool(const FolderEntry&)>& take);
+// to; hidden files count; folders, pipes, sockets, devices and links that lead nowhere
+// (dangling or looping) do not. A folder that is not open lists nothing. A failure to read
+// the folder, or to follow a link for any other reason, throws FileError naming `folderPath`
+// (ending in "/") or the entry in it.
+void forEachRegularFile(int folder, const std::string& folderPath,
+                        const std::function<bool(const FolderEntry&)>& take);
 
-// The names of the regular files in the folder `Path`, in byte order. A folder that is missing
-// or cannot be read lists nothing: this never fails.
+// The names of the regular files in the folder `Path`, in byte order. A folder that does not
+// exist lists nothing; one that cannot be read throws FileError.
 std::vector<std::string> FolderToTabs(const std::string& Path);
 
 }  // namespace catalog

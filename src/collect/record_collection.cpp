@@ -2,16 +2,18 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <exception>
+#include <new>
 #include <optional>
 #include <sched.h>
-#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "collect/collection_run.h"
 #include "collect/field_extraction.h"
+#include "collect/file_error.h"
 #include "collect/folder_index.h"
 #include "collect/folder_listing.h"
 #include "collect/text_files.h"
@@ -47,7 +49,8 @@ public:
     Collection(const std::string& folderPath, CollectionClient& client)
         : m_folderPath(folderPath),
           m_folder(openFolder(folderPath)),
-          m_files(std::in_place, m_folder.get(), [&client] { return !client.stopRequested(); }),
+          m_files(std::in_place, m_folder.get(), folderPath,
+                  [&client] { return !client.stopRequested(); }),
           m_fileCount(m_files->size()),
           m_chunks((m_fileCount + kChunkFiles - 1) / kChunkFiles) {}
 
@@ -57,11 +60,16 @@ public:
     void sortNames() { m_nameOrder = m_files->nameOrder(); }
 
     // Takes chunks until none is left; `reporter` is the client, on the calling thread only.
-    void work(CollectionClient* reporter) {
-        FileReader reader;
-        for (std::size_t chunk = m_nextChunk++; chunk < m_chunks.size() && !m_stop.load();
-             chunk = m_nextChunk++) {
-            readChunk(chunk, reader, reporter);
+    // Nothing thrown leaves: out of a helper thread, an exception would end the process.
+    void work(CollectionClient* reporter) noexcept {
+        try {
+            FileReader reader;
+            for (std::size_t chunk = m_nextChunk++; chunk < m_chunks.size() && !m_stop.load();
+                 chunk = m_nextChunk++) {
+                readChunk(chunk, reader, reporter);
+            }
+        } catch (...) {
+            fail(std::current_exception());
         }
     }
 
@@ -69,12 +77,15 @@ public:
 
     // Once every worker is done.
     Collected result(CollectionClient& client) {
+        if (m_failure) {
+            std::rethrow_exception(m_failure);
+        }
         if (m_stop.load()) {
             throw RunStopped();
         }
         // The names are done with: their memory goes before the listing's lines take theirs.
         m_files.reset();
-        Collected collected{Listing(), m_fileCount};
+        Collected collected{Listing(), m_fileCount, !m_folder};
         std::vector<std::string_view> blocks;
         blocks.reserve(m_chunks.size());
         std::size_t rows = 0;
@@ -123,14 +134,27 @@ private:
     }
 
     void readFile(Chunk& chunk, std::size_t slot, const char* name, FileReader& reader) {
-        const std::string_view text = reader.read(m_folder.get(), m_folderPath, name);
-        if (holdsRecord(text)) {
-            const std::size_t offset = chunk.rows.size();
-            appendRecordRow(text, chunk.rows);
-            chunk.rows.append(kLineEnd);
-            chunk.lineOf[slot] = {offset, chunk.rows.size() - offset};
-            ++chunk.rowCount;
+        try {
+            const std::string_view text = reader.read(m_folder.get(), m_folderPath, name);
+            if (holdsRecord(text)) {
+                const std::size_t offset = chunk.rows.size();
+                appendRecordRow(text, chunk.rows);
+                chunk.rows.append(kLineEnd);
+                chunk.lineOf[slot] = {offset, chunk.rows.size() - offset};
+                ++chunk.rowCount;
+            }
+        } catch (const std::bad_alloc&) {
+            // A file too large to hold, or a row too large to make: that file's failure.
+            throw FileError("read", m_folderPath + name, ENOMEM);
         }
+    }
+
+    // A failure outside any one file (the bookkeeping's memory, the client) ends the run.
+    void fail(std::exception_ptr failure) noexcept {
+        if (!m_failed.exchange(true)) {
+            m_failure = std::move(failure);
+        }
+        stop();
     }
 
     void report(CollectionClient& client, std::size_t done) {
@@ -149,6 +173,8 @@ private:
     std::atomic<std::size_t> m_nextChunk{0};
     std::atomic<std::size_t> m_filesRead{0};
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_failed{false};
+    std::exception_ptr m_failure;  // set once, by the thread that set m_failed
 
     // The calling thread's own.
     std::vector<std::uint32_t> m_nameOrder;
@@ -182,11 +208,13 @@ Collected collectRecords(const std::string& folderPath, CollectionClient& client
             std::max<std::size_t>(std::min<std::size_t>(workers, collection.chunkCount()), 1) - 1;
         std::vector<std::jthread> helpers;
         try {
+            helpers.reserve(helperCount);
             while (helpers.size() < helperCount) {
                 helpers.emplace_back(helpWith, std::ref(collection));
             }
-        } catch (const std::system_error&) {
-            // Fewer threads than asked for only make the run slower.
+        } catch (const std::exception&) {
+            // Fewer threads than asked for (no memory or no thread left) only make the run
+            // slower.
         }
         try {
             collection.sortNames();

@@ -8,4 +8,8 @@ void reportOversizedWritesAsErrors() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
+void reportBrokenPipesAsErrors() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
 }  // namespace catalog

@@ -7,4 +7,9 @@ namespace catalog {
 // half-written temporary file beside the listing. Call once at start-up.
 void reportOversizedWritesAsErrors();
 
+// Makes a write into a pipe or socket whose reader has gone fail with EPIPE instead of killing
+// the process with SIGPIPE. For the window, which must outlive a listing sent into a named pipe;
+// the batch command keeps the signal, so that it ends quietly in a pipeline such as `| head`.
+void reportBrokenPipesAsErrors();
+
 }  // namespace catalog

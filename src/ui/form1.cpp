@@ -160,6 +160,10 @@ void Form1::showRunEnd() {
     if (outcome.failure) {
         showStatus(QStringLiteral("Failed; nothing written"));
         showFailure(*outcome.failure);
+    } else if (!outcome.missingDataFolder.isEmpty()) {
+        showStatus(QStringLiteral("No data folder: header only"),
+                   QStringLiteral("No data folder at %1: %2 holds only the header")
+                       .arg(outcome.missingDataFolder, outcome.listingPath));
     } else {
         showStatus(counted(outcome.records, "record") + QStringLiteral(" written to ") +
                        outcome.outputName,

@@ -1,14 +1,18 @@
 #include <exception>
+#include <iostream>
+#include <new>
 
 #include <QApplication>
 #include <QMessageBox>
 
+#include "collect/file_error.h"
 #include "platform/program_directory.h"
 #include "platform/write_limits.h"
 #include "ui/form1.h"
 
-int main(int argc, char* argv[]) {
-    catalog::reportOversizedWritesAsErrors();
+namespace {
+
+int runWindow(int argc, char* argv[]) {
     QApplication app(argc, argv);
     std::string programDirectory;
     try {
@@ -22,4 +26,20 @@ int main(int argc, char* argv[]) {
     catalog::ui::Form1 form(programDirectory);
     form.show();
     return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    catalog::reportOversizedWritesAsErrors();
+    catalog::reportBrokenPipesAsErrors();
+    try {
+        return runWindow(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // Out of memory outside a run, which reports its own: one line, and never an abort.
+        std::cerr << "catalog-collector: ";
+        catalog::writeOutOfMemory(std::cerr);
+        std::cerr << "\n";
+        return 1;
+    }
 }

@@ -73,17 +73,21 @@ void collectInBackground(QPromise<WindowRunOutcome>& promise, const std::string&
                          const std::shared_ptr<const OutputName>& outputName) {
     WindowClient client(promise, programDirectory, *outputName);
     WindowRunOutcome outcome;
+    const std::string dataFolder = dataFolderIn(programDirectory);
     try {
-        const RunSummary summary = runCollection(dataFolderIn(programDirectory), client);
+        const RunSummary summary = runCollection(dataFolder, client);
         outcome.records = static_cast<qsizetype>(summary.records);
         outcome.outputName = displayText(client.nameUsed());
         outcome.listingPath = displayText(summary.target.path);
+        if (summary.dataFolderMissing) {
+            outcome.missingDataFolder = displayText(dataFolder);
+        }
     } catch (const RunStopped&) {
         return;
     } catch (const FileError& error) {
         outcome.failure = failureOf(error);
     } catch (const std::exception& error) {
-        outcome.failure = RunFailure{{}, {}, 0, QString::fromLocal8Bit(error.what())};
+        outcome.failure = RunFailure{{}, {}, 0, QString::fromLocal8Bit(failureText(error))};
     }
     outcome.rows = client.takeRows();
     promise.addResult(std::move(outcome));

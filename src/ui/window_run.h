@@ -37,8 +37,9 @@ struct RunFailure {
 struct WindowRunOutcome {
     QStringList rows;
     qsizetype records = 0;
-    QString outputName;   // as typed, which is how the user knows the listing
-    QString listingPath;  // where that put it
+    QString outputName;         // as typed, which is how the user knows the listing
+    QString listingPath;        // where that put it
+    QString missingDataFolder;  // the data folder's path when there was none, else empty
     std::optional<RunFailure> failure;
 };
 

@@ -2,7 +2,6 @@
 // one would type, outputs that cannot be written. Each run ends with the documented skip or
 // with one clear message, and an earlier listing survives every failure whole.
 
-#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <sys/stat.h>
@@ -16,23 +15,15 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::BatchCommandTest;
+using testing::entriesOf;
 using testing::kHeader;
+using testing::kSanitized;
 using testing::Outcome;
 using testing::productRecord;
 using testing::readFile;
-using testing::runProgram;
 using testing::writeFile;
 
 constexpr const char* kProgram = "catalog-collector-cli: ";
-
-std::vector<std::string> entriesOf(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 TEST_F(BatchCommandTest, SkipsEntriesThatAreNotFilesAndReadsOddNamesLikeAnyOther) {
     const fs::path data = path("prog/data");
@@ -100,15 +91,53 @@ TEST_F(BatchCommandTest, AListingCutShortByTheFileSizeLimitFailsAndKeepsTheEarli
     // The limit is a few kilobytes; the listing is about ten. The shell's ulimit leaves the
     // signal that such a write raises at its default, which ends a process that does not
     // handle it.
-    const Outcome outcome = runProgram(
-        "/bin/sh",
-        {"-c", "ulimit -f 4 && exec \"$0\" \"$@\"", program(), "prog/data", "listing.txt"},
-        workingDir());
+    const Outcome outcome = runLimited("-f 4", {"prog/data", "listing.txt"});
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(outcome.err,
               std::string(kProgram) + "cannot write 'listing.txt': File too large (error 27)\n");
     EXPECT_EQ(readFile(path("listing.txt")), "earlier");
     EXPECT_EQ(entriesOf(workingDir()), (std::vector<std::string>{"listing.txt", "prog"}));
+}
+
+TEST_F(BatchCommandTest, ADataFolderThatCannotBeListedFailsTheRunAndWritesNothing) {
+    writeFile(path("listing.txt"), "earlier");
+    writeFile(path("prog/output.txt"), "earlier");
+    fs::rename(path("prog/data"), path("data"));
+    writeFile(path("prog/data"), "a file where the folder should be");
+    const Outcome notAFolder = run({});
+    EXPECT_EQ(notAFolder.exitCode, 1);
+    EXPECT_EQ(notAFolder.err, kProgram + ("cannot open folder '" + path("prog/data/")) +
+                                  "': Not a directory (error 20)\n");
+    EXPECT_EQ(readFile(path("prog/output.txt")), "earlier");
+
+    if (kSanitized) {
+        GTEST_SKIP() << "the sanitizers' runtime needs descriptors of its own";
+    }
+    // Descriptors enough to open the folder, not to list it.
+    const Outcome starved = runLimited("-n 4", {"data", "listing.txt"});
+    EXPECT_EQ(starved.exitCode, 1);
+    EXPECT_EQ(starved.err, std::string(kProgram) +
+                               "cannot list folder 'data/': Too many open files (error 24)\n");
+    EXPECT_EQ(readFile(path("listing.txt")), "earlier");
+}
+
+TEST_F(BatchCommandTest, AFileTooLargeForTheMemoryLeftFailsTheRunWithItsPath) {
+    if (kSanitized) {
+        GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit leaves";
+    }
+    // Enough pages that helper threads read too; the large file takes no disk, being sparse.
+    for (int i = 0; i < 200; ++i) {
+        writeFile(path("prog/data/p" + std::to_string(i) + ".html"), "<p>no record</p>");
+    }
+    writeFile(path("prog/data/huge.bin"), "");
+    fs::resize_file(path("prog/data/huge.bin"), std::uintmax_t{1} << 30);
+    writeFile(path("listing.txt"), "earlier");
+    const Outcome outcome = runLimited("-v 700000", {"--threads", "4", "prog/data", "listing.txt"});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.err,
+              std::string(kProgram) +
+                  "cannot read 'prog/data/huge.bin': Cannot allocate memory (error 12)\n");
+    EXPECT_EQ(readFile(path("listing.txt")), "earlier");
 }
 
 TEST_F(BatchCommandTest, ControlBytesInAFailingNameAreSpelledOutInItsMessage) {

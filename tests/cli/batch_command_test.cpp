@@ -26,9 +26,16 @@ TEST_F(BatchCommandTest, WithoutArgumentsCollectsTheDataFolderBesideTheProgram) 
                                path("prog/output.txt") + "\n");
     EXPECT_EQ(outcome.out, "");
 
+    // No data folder at all: the header alone, and a word on why.
     fs::remove_all(path("prog/data"));
-    EXPECT_EQ(run({}).exitCode, 0);
+    const Outcome noFolder = run({});
+    EXPECT_EQ(noFolder.exitCode, 0);
     EXPECT_EQ(readFile(path("prog/output.txt")), kHeader);
+    EXPECT_EQ(noFolder.err,
+              "catalog-collector-cli: no data folder at '" + path("prog/data/") +
+                  "'; the listing holds only the header\n"
+                  "catalog-collector-cli: 0 records from 0 files, listing written to " +
+                  path("prog/output.txt") + "\n");
 }
 
 TEST_F(BatchCommandTest, WritesTheNamedFolderToAPathOrStandardOutput) {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "collect/file_error.h"
 #include "support/test_files.h"
 
 namespace catalog {
@@ -51,14 +52,20 @@ TEST(FolderToTabs, LeavesOutFoldersPipesSocketsDevicesAndDanglingOrLoopingLinks)
     ::close(sock);
 }
 
-TEST(FolderToTabs, MissingEmptyOrNonFolderPathsListNothing) {
+TEST(FolderToTabs, MissingOrEmptyFoldersListNothingAndOthersThatCannotBeOpenedFail) {
     TempDir dir;
     writeFile(dir / "file", "x");
     EXPECT_EQ(FolderToTabs(dir / ""), Names{"file"});
     EXPECT_EQ(FolderToTabs(dir / "missing/"), Names{});
-    EXPECT_EQ(FolderToTabs(dir / "file/"), Names{});
     fs::create_directory(dir / "empty");
     EXPECT_EQ(FolderToTabs(dir / "empty/"), Names{});
+    try {
+        FolderToTabs(dir / "file/");
+        ADD_FAILURE() << "a file listed as a folder";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), dir / "file/");
+        EXPECT_EQ(error.errorNumber(), ENOTDIR);
+    }
 }
 
 TEST(FolderToTabs, AnOpenFolderListsInFullEachTime) {
@@ -68,7 +75,7 @@ TEST(FolderToTabs, AnOpenFolderListsInFullEachTime) {
     const UniqueFd folder = openFolder(dir / "");
     for (int pass = 0; pass < 2; ++pass) {
         Names names;
-        forEachRegularFile(folder.get(), [&names](const FolderEntry& entry) {
+        forEachRegularFile(folder.get(), dir / "", [&names](const FolderEntry& entry) {
             names.emplace_back(entry.name);
             return true;
         });

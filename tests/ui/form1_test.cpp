@@ -189,6 +189,16 @@ TEST_F(Form1Test, ShowsBytesThatAreNotUtf8LegiblyAndWritesThemUnchanged) {
     EXPECT_EQ(listing(), kHeader + "A1\t125\ta.jpg\tAnchor\r\nC3\t2\tc.jpg\tCaf\xE9 cr\xE8me\r\n");
 }
 
+TEST_F(Form1Test, AMissingDataFolderIsToldInTheStatus) {
+    fs::remove_all(path("data"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(status()->text(), QStringLiteral("No data folder: header only"));
+    EXPECT_EQ(status()->toolTip(),
+              QStringLiteral("No data folder at %1/data/: %1/output.txt holds only the header")
+                  .arg(QString::fromStdString(m_dir.path().string())));
+    EXPECT_EQ(listing(), kHeader);
+}
+
 TEST_F(Form1Test, ResizingGrowsTheListAndKeepsTheBottomRowInTheCorner) {
     form.resize(800, 500);
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.size() == QSize(800, 500); }));
