@@ -32,7 +32,8 @@ private:
 };
 
 // A folder named on the command line must exist: a typo should not quietly give an empty
-// listing, as the missing data folder beside the program does.
+// listing, as the missing data folder beside the program does. Checked here to name the folder
+// as typed; the run checks again, as the folder may go meanwhile.
 std::string existingFolder(const std::string& folder) {
     struct stat status {};
     if (::stat(folder.c_str(), &status) != 0) {
@@ -44,9 +45,15 @@ std::string existingFolder(const std::string& folder) {
     return folder.back() == '/' ? folder : folder + "/";
 }
 
-ListingTarget targetFor(const CommandLine& line, const std::string& programDir) {
+// The program's folder is looked up only for a default: a run given both a folder and an
+// output works wherever the program lies, even where the system cannot say.
+std::string dataFolderFor(const CommandLine& line) {
+    return line.dataFolder ? existingFolder(*line.dataFolder) : dataFolderIn(programDirectory());
+}
+
+ListingTarget targetFor(const CommandLine& line) {
     if (!line.output) {
-        return ListingTarget::file(outputPathIn(programDir, kDefaultOutputName));
+        return ListingTarget::file(outputPathIn(programDirectory(), kDefaultOutputName));
     }
     if (*line.output == "-") {
         return ListingTarget::standardOutputStream();
@@ -64,12 +71,11 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
              bool showProgress) {
     ProgressLine progress(errors, program, showProgress, ProgressLine::Clock::now());
     try {
-        const std::string programDir = programDirectory();
-        const std::string dataFolder =
-            line.dataFolder ? existingFolder(*line.dataFolder) : dataFolderIn(programDir);
-        BatchClient client(targetFor(line, programDir), progress);
-        const RunSummary summary =
-            runCollection(dataFolder, client, RunOptions{.threads = line.threads});
+        const std::string dataFolder = dataFolderFor(line);
+        BatchClient client(targetFor(line), progress);
+        const RunSummary summary = runCollection(
+            dataFolder, client,
+            RunOptions{.threads = line.threads, .requireDataFolder = line.dataFolder.has_value()});
         progress.clear();
         if (summary.dataFolderMissing) {
             errors << program << ": no data folder at '" << printable(dataFolder)
@@ -77,7 +83,7 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
         }
         errors << program << ": " << counted(summary.records, "record") << " from "
                << counted(summary.filesRead, "file") << ", listing written to "
-               << summary.target.describe() << "\n";
+               << printable(summary.target.describe()) << "\n";
         return 0;
     } catch (const std::exception& failure) {
         progress.clear();

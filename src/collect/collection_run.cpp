@@ -50,6 +50,9 @@ RunSummary runCollection(const std::string& dataFolder, CollectionClient& client
                          const RunOptions& options) {
     try {
         const Collected collected = collectRecords(dataFolder, client, workersFor(options));
+        if (collected.folderMissing && options.requireDataFolder) {
+            throw FileError("open data folder", dataFolder, ENOENT);
+        }
         const Listing& listing = collected.listing;
         for (std::size_t i = 0; i < listing.rowCount(); ++i) {
             client.appendRow(listing.row(i));

@@ -65,6 +65,9 @@ struct RunOptions {
     // Threads that read and extract files; 0 means one per processor. The listing is the same
     // whatever the number.
     unsigned threads = 0;
+    // A data folder that was named by the user must exist: one that is missing fails the run
+    // instead of giving the header-only listing.
+    bool requireDataFolder = false;
 };
 
 // One collection run: lists `dataFolder` (a path ending in "/"), reads every file, extracts the

@@ -5,6 +5,7 @@
 #include <new>
 #include <ostream>
 #include <sstream>
+#include <system_error>
 
 namespace catalog {
 
@@ -54,6 +55,9 @@ std::string failureText(const std::exception& failure) {
         std::ostringstream text;
         writeOutOfMemory(text);
         return text.str();
+    }
+    if (const auto* system = dynamic_cast<const std::system_error*>(&failure)) {
+        return system->what() + (" (error " + std::to_string(system->code().value()) + ")");
     }
     return failure.what();
 }

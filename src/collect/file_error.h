@@ -31,8 +31,8 @@ private:
 // cursor, are spelled out as \n, \t, \r or \xHH.
 std::string printable(const std::string& path);
 
-// The one line a user is shown for any failure; running out of memory reads as such, with its
-// error number, rather than as the library's name for it.
+// The one line a user is shown for any failure; running out of memory reads as such, and a
+// system error carries its number, as a FileError does.
 std::string failureText(const std::exception& failure);
 
 // The same line for running out of memory, written without taking any, for a last resort.

@@ -134,19 +134,30 @@ private:
     }
 
     void readFile(Chunk& chunk, std::size_t slot, const char* name, FileReader& reader) {
+        std::string_view text;
         try {
-            const std::string_view text = reader.read(m_folder.get(), m_folderPath, name);
-            if (holdsRecord(text)) {
-                const std::size_t offset = chunk.rows.size();
-                appendRecordRow(text, chunk.rows);
-                chunk.rows.append(kLineEnd);
-                chunk.lineOf[slot] = {offset, chunk.rows.size() - offset};
-                ++chunk.rowCount;
-            }
+            text = reader.read(m_folder.get(), m_folderPath, name);
         } catch (const std::bad_alloc&) {
-            // A file too large to hold, or a row too large to make: that file's failure.
+            // A file too large to hold: that file's failure, as any other.
             throw FileError("read", m_folderPath + name, ENOMEM);
         }
+        if (!holdsRecord(text)) {
+            return;
+        }
+        const std::size_t offset = chunk.rows.size();
+        try {
+            appendRecordRow(text, chunk.rows);
+            chunk.rows.append(kLineEnd);
+        } catch (const std::bad_alloc&) {
+            // A row too large to make is that file's failure; a small row that no longer fits
+            // beside the rows already made is the listing's, and is reported as the run's.
+            if (offset == 0) {
+                throw FileError("read", m_folderPath + name, ENOMEM);
+            }
+            throw;
+        }
+        chunk.lineOf[slot] = {offset, chunk.rows.size() - offset};
+        ++chunk.rowCount;
     }
 
     // A failure outside any one file (the bookkeeping's memory, the client) ends the run.

@@ -54,15 +54,27 @@ std::string linkText(const std::string& link, const std::string& filename) {
 std::string endOfLinks(const std::string& filename) {
     constexpr int kMostLinks = 40;  // as many as the system itself follows
     std::string path = filename;
-    for (int hop = 0; hop < kMostLinks; ++hop) {
+    for (int hop = 0;; ++hop) {
         struct stat status {};
         if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
             return path;
         }
+        if (hop == kMostLinks) {
+            throw FileError("write", filename, ELOOP);
+        }
         const std::string next = linkText(path, filename);
         path = next.starts_with('/') ? next : folderOf(path) + next;
     }
-    throw FileError("write", filename, ELOOP);
+}
+
+bool sameFile(const struct stat& one, const struct stat& other) {
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+// A link swapped between looking at the output and writing it could otherwise make the write
+// land on what the look refused, a device above all.
+FileError changedMeanwhile(const std::string& filename) {
+    return FileError("write", filename, EAGAIN, "the output changed while it was written");
 }
 
 // A listing replaces a regular file in one step. Into a device, a pipe or a socket it is
@@ -73,9 +85,10 @@ struct Target {
 
     Kind kind;
     std::string path;                     // for a file, the end of its chain of links
-    std::optional<struct stat> existing;  // what the path names now, if anything
+    std::optional<struct stat> existing;  // what the output was when looked at, if anything
 };
 
+// The output is looked at once, through its links; the steps after write to what was seen then.
 Target resolveTarget(const std::string& filename) {
     struct stat status {};
     if (::stat(filename.c_str(), &status) != 0) {
@@ -93,7 +106,14 @@ Target resolveTarget(const std::string& filename) {
         throw FileError("write", filename, ENOTSUP, "a listing never overwrites a block device");
     }
     if (S_ISREG(status.st_mode)) {
-        return {Target::Kind::File, endOfLinks(filename), status};
+        std::string end = endOfLinks(filename);
+        struct stat atEnd {};
+        if (::lstat(end.c_str(), &atEnd) == 0 && sameFile(atEnd, status)) {
+            return {Target::Kind::File, std::move(end), status};
+        }
+        // The links do not spell out where the file is: a file in no folder any more, reached
+        // through /proc (standard output sent to a deleted file or a memfd). No one else can
+        // see it, so it is written into in place.
     }
     return {Target::Kind::Stream, filename, status};
 }
@@ -178,6 +198,10 @@ void replaceFile(const Target& target, const std::string& filename,
     writeAll(temporary.fd(), pieces, filename);
     failIf(::fsync(temporary.fd()) != 0, filename);
     failIf(temporary.close() != 0, filename);
+    struct stat now {};
+    if (::lstat(target.path.c_str(), &now) == 0 && !S_ISREG(now.st_mode)) {
+        throw changedMeanwhile(filename);
+    }
     failIf(::rename(temporary.path().c_str(), target.path.c_str()) != 0, filename);
     temporary.commit();
     syncFolder(folderOf(target.path), filename);
@@ -208,14 +232,28 @@ UniqueFd connectTo(const std::string& filename, const struct stat& socket) {
     return fd;
 }
 
+// What was looked at, opened for writing: anything else is never written, nor truncated.
+UniqueFd openSeen(const std::string& filename, const struct stat& seen) {
+    if (S_ISSOCK(seen.st_mode)) {
+        return connectTo(filename, seen);
+    }
+    UniqueFd fd(::open(filename.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+    failIf(!fd, filename);
+    struct stat opened {};
+    failIf(::fstat(fd.get(), &opened) != 0, filename);
+    if (!sameFile(opened, seen)) {
+        throw changedMeanwhile(filename);
+    }
+    // A file in no folder holds what was written to it before; devices and pipes hold nothing.
+    failIf(S_ISREG(opened.st_mode) && ::ftruncate(fd.get(), 0) != 0, filename);
+    return fd;
+}
+
 // No temporary file and no rename: the bytes go straight in. A FIFO waits for its reader,
 // as it would for any writer.
 void writeIntoStream(const Target& target, const std::string& filename,
                      std::span<const std::string_view> pieces) {
-    UniqueFd fd = S_ISSOCK(target.existing->st_mode)
-                      ? connectTo(filename, *target.existing)
-                      : UniqueFd(::open(filename.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
-    failIf(!fd, filename);
+    UniqueFd fd = openSeen(filename, *target.existing);
     writeAll(fd.get(), pieces, filename);
     // Most devices, and every pipe and socket, have nothing to flush and refuse to be asked.
     failIf(::fsync(fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP, filename);

@@ -11,11 +11,16 @@ std::string programDirectory() {
     constexpr const char* kSelf = "/proc/self/exe";
     char path[PATH_MAX];
     const ssize_t length = ::readlink(kSelf, path, sizeof path);
+    const auto fail = [](int error) {
+        throw std::system_error(
+            error, std::generic_category(),
+            std::string("cannot find the program's folder from '") + kSelf + "'");
+    };
     if (length < 0) {
-        throw std::system_error(errno, std::generic_category(), kSelf);
+        fail(errno);
     }
     if (static_cast<std::size_t>(length) == sizeof path) {
-        throw std::system_error(ENAMETOOLONG, std::generic_category(), kSelf);
+        fail(ENAMETOOLONG);
     }
     const std::string executable(path, static_cast<std::size_t>(length));
     const std::size_t slash = executable.rfind('/');

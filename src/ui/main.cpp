@@ -19,8 +19,7 @@ int runWindow(int argc, char* argv[]) {
         programDirectory = catalog::programDirectory();
     } catch (const std::exception& error) {
         QMessageBox::critical(nullptr, QStringLiteral("Form1"),
-                              QStringLiteral("Cannot find the program's folder: %1")
-                                  .arg(QString::fromLocal8Bit(error.what())));
+                              QString::fromLocal8Bit(catalog::failureText(error)));
         return 1;
     }
     catalog::ui::Form1 form(programDirectory);

@@ -140,7 +140,10 @@ TEST_F(BatchCommandTest, AFileTooLargeForTheMemoryLeftFailsTheRunWithItsPath) {
     EXPECT_EQ(readFile(path("listing.txt")), "earlier");
 }
 
-TEST_F(BatchCommandTest, ControlBytesInAFailingNameAreSpelledOutInItsMessage) {
+TEST_F(BatchCommandTest, ControlBytesInANameAreSpelledOutInMessages) {
+    const Outcome written = run({"prog/data", "new\nline\x1b[2J.txt"});
+    EXPECT_EQ(written.err, std::string(kProgram) + "2 records from 3 files, listing written to " +
+                               "new\\nline\\x1b[2J.txt\n");
     // Reading this link fails even for root.
     fs::create_symlink("/proc/self/mem", path("prog/data/bad\nname\x1b[2J.html"));
     const Outcome outcome = run({"prog/data", "listing.txt"});

@@ -38,7 +38,7 @@ std::string summaryFor(const std::string& output) {
     return kProgram + "2 records from 3 files, listing written to " + output + "\n";
 }
 
-TEST_F(BatchCommandTest, PipesAreWrittenIntoAndStayPipes) {
+TEST_F(BatchCommandTest, PipesAndStandardOutputAreWrittenIntoAsTheyStand) {
     ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
     StartedProgram reader("/bin/cat", {"fifo"}, workingDir());
     const Outcome writer = run({"prog/data", "fifo"});
@@ -54,6 +54,16 @@ TEST_F(BatchCommandTest, PipesAreWrittenIntoAndStayPipes) {
         "/bin/sh", {"-c", "\"$0\" prog/data /dev/stdout | cat", program()}, workingDir());
     EXPECT_EQ(piped.out, kHeader + kRows);
     EXPECT_EQ(piped.err, summaryFor("/dev/stdout"));
+
+    // Standard output as a file in no folder, which /proc names "NAME (deleted)".
+    const Outcome unlinked = runProgram(
+        "/bin/sh",
+        {"-c", "exec 3<>gone && rm gone && \"$0\" prog/data /dev/stdout >&3 && cat /dev/fd/3",
+         program()},
+        workingDir());
+    EXPECT_EQ(unlinked.out, kHeader + kRows);
+    EXPECT_EQ(unlinked.err, summaryFor("/dev/stdout"));
+    EXPECT_FALSE(fs::exists(path("gone (deleted)")));
 }
 
 TEST_F(BatchCommandTest, DevicesAreWrittenIntoOrRefusedAndNeverReplaced) {

@@ -85,10 +85,15 @@ private:
 };
 
 TEST_F(CollectionRunTest, MissingOrEmptyDataFolderWritesTheHeaderAlone) {
-    EXPECT_EQ(run().records, 0u);
+    EXPECT_TRUE(run().dataFolderMissing);
     EXPECT_EQ(listing(), kHeader);
+    // Unless the user named the folder: then it must be there.
+    EXPECT_THROW(run("named.txt", RunOptions{.requireDataFolder = true}), FileError);
+    EXPECT_FALSE(fs::exists(programDir() + "/named.txt"));
     makeDataFolder();
-    EXPECT_EQ(run().filesRead, 0u);
+    const RunSummary empty = run();
+    EXPECT_FALSE(empty.dataFolderMissing);
+    EXPECT_EQ(empty.filesRead, 0u);
     EXPECT_EQ(listing(), kHeader);
     EXPECT_TRUE(rows.empty());
 }
