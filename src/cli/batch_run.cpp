@@ -37,7 +37,7 @@ private:
 std::string existingFolder(const std::string& folder) {
     struct stat status {};
     if (::stat(folder.c_str(), &status) != 0) {
-        throw FileError("open data folder", folder, errno);
+        throwLastError("open data folder", folder);
     }
     if (!S_ISDIR(status.st_mode)) {
         throw FileError("open data folder", folder, ENOTDIR);

@@ -50,6 +50,11 @@ std::string printable(const std::string& path) {
     return shown;
 }
 
+void throwLastError(const char* operation, const std::string& path) {
+    const int error = errno;
+    throw FileError(operation, path, error);
+}
+
 std::string failureText(const std::exception& failure) {
     if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) {
         std::ostringstream text;

@@ -27,6 +27,11 @@ private:
     std::string m_description;
 };
 
+// Throws the FileError for the system call that just failed. The error number is read first:
+// building the error's texts may call the allocator, which is free to change it. So the
+// arguments are ones that exist already, never strings made for the call.
+[[noreturn]] void throwLastError(const char* operation, const std::string& path);
+
 // `path` fit for a terminal or a log: control bytes, which could forge a line or move the
 // cursor, are spelled out as \n, \t, \r or \xHH.
 std::string printable(const std::string& path);

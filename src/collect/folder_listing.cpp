@@ -17,17 +17,12 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-[[noreturn]] void failToList(const std::string& folderPath) {
-    const int error = errno;
-    throw FileError("list folder", folderPath, error);
-}
-
 // A directory stream on a descriptor of its own, which the stream closes: `folder` stays open.
 std::unique_ptr<DIR, DirCloser> openStream(int folder, const std::string& folderPath) {
     UniqueFd copy(::dup(folder));
     DIR* stream = copy ? ::fdopendir(copy.get()) : nullptr;
     if (stream == nullptr) {
-        failToList(folderPath);
+        throwLastError("list folder", folderPath);
     }
     copy.release();
     // The copy shares its position with `folder`: a folder listed before starts over.
@@ -65,8 +60,7 @@ bool isRegularFile(int folder, const std::string& folderPath, const dirent& entr
 UniqueFd openFolder(const std::string& Path) {
     UniqueFd folder(::open(Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder && errno != ENOENT) {
-        const int error = errno;
-        throw FileError("open folder", Path, error);
+        throwLastError("open folder", Path);
     }
     return folder;
 }
@@ -82,7 +76,7 @@ void forEachRegularFile(int folder, const std::string& folderPath,
         const dirent* entry = ::readdir(dir.get());
         if (entry == nullptr) {
             if (errno != 0) {
-                failToList(folderPath);
+                throwLastError("list folder", folderPath);
             }
             return;
         }

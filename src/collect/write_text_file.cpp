@@ -18,16 +18,9 @@ namespace catalog {
 
 namespace {
 
-// The error number is read first: building the error's texts may call the allocator, which is
-// free to change it.
-[[noreturn]] void failWithErrno(const std::string& filename) {
-    const int error = errno;
-    throw FileError("write", filename, error);
-}
-
 void failIf(bool failed, const std::string& filename) {
     if (failed) {
-        failWithErrno(filename);
+        throwLastError("write", filename);
     }
 }
 
@@ -136,7 +129,7 @@ public:
             // Mode 0666 lets the umask decide, as for any newly created file.
             m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
             if (!m_fd && (errno != EEXIST || attempt > 100)) {
-                failWithErrno(filename);
+                throwLastError("write", filename);
             }
         }
     }
@@ -285,7 +278,7 @@ void writeAll(int fd, std::span<const std::string_view> pieces, const std::strin
             if (errno == EINTR) {
                 continue;
             }
-            failWithErrno(name);
+            throwLastError("write", name);
         }
         auto left = static_cast<std::size_t>(written);
         while (next < pieces.size() && left >= pieces[next].size() - offset) {
