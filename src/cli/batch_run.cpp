@@ -1,13 +1,15 @@
 #include "cli/batch_run.h"
 
-#include <cerrno>
 #include <ostream>
-#include <sys/stat.h>
 #include <system_error>
 
 #include "cli/progress_line.h"
 #include "collect/collection_run.h"
-#include "collect/file_error.h"
+#include "collect/text_files.h"
+#include "platform/file_error.h"
+#include "platform/folder.h"
+#include "platform/output_file.h"
+#include "platform/paths.h"
 #include "platform/program_directory.h"
 
 namespace catalog {
@@ -17,17 +19,13 @@ namespace {
 // The batch command shows no rows, the listing holds them; only its progress.
 class BatchClient : public CollectionClient {
 public:
-    BatchClient(ListingTarget target, ProgressLine& progress)
-        : m_target(std::move(target)), m_progress(progress) {}
+    explicit BatchClient(ProgressLine& progress) : m_progress(progress) {}
 
-    void appendRow(std::string_view) override {}
-    ListingTarget listingTarget() override { return m_target; }
     void filesRead(std::size_t done, std::size_t total) override {
         m_progress.update(done, total, ProgressLine::Clock::now());
     }
 
 private:
-    ListingTarget m_target;
     ProgressLine& m_progress;
 };
 
@@ -35,14 +33,9 @@ private:
 // listing, as the missing data folder beside the program does. Checked here to name the folder
 // as typed; the run checks again, as the folder may go meanwhile.
 std::string existingFolder(const std::string& folder) {
-    struct stat status {};
-    if (::stat(folder.c_str(), &status) != 0) {
-        throwLastError("open data folder", folder);
-    }
-    if (!S_ISDIR(status.st_mode)) {
-        throw FileError("open data folder", folder, ENOTDIR);
-    }
-    return folder.back() == '/' ? folder : folder + "/";
+    requireFolder(folder, "open data folder");
+    const bool ended = folder.back() == '/' || folder.back() == kPathSeparator;
+    return ended ? folder : folder + kPathSeparator;
 }
 
 // The program's folder is looked up only for a default: a run given both a folder and an
@@ -51,14 +44,21 @@ std::string dataFolderFor(const CommandLine& line) {
     return line.dataFolder ? existingFolder(*line.dataFolder) : dataFolderIn(programDirectory());
 }
 
-ListingTarget targetFor(const CommandLine& line) {
-    if (!line.output) {
-        return ListingTarget::file(outputPathIn(programDirectory(), kDefaultOutputName));
+// "-" is standard output; anything else a file, the default one beside the program.
+std::string outputFor(const CommandLine& line) {
+    return line.output ? *line.output : outputPathIn(programDirectory(), kDefaultOutputName);
+}
+
+bool toStandardOutput(const std::string& output) {
+    return output == "-";
+}
+
+void writeListing(const std::string& output, const Listing& listing) {
+    if (toStandardOutput(output)) {
+        writeStandardOutput(listing.lines());
+    } else {
+        WriteTextFile(output, listing.lines());
     }
-    if (*line.output == "-") {
-        return ListingTarget::standardOutputStream();
-    }
-    return ListingTarget::file(*line.output);
 }
 
 std::string counted(std::size_t count, const char* noun) {
@@ -72,18 +72,20 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
     ProgressLine progress(errors, program, showProgress, ProgressLine::Clock::now());
     try {
         const std::string dataFolder = dataFolderFor(line);
-        BatchClient client(targetFor(line), progress);
-        const RunSummary summary = runCollection(
+        const std::string output = outputFor(line);
+        BatchClient client(progress);
+        const Collected collected = runCollection(
             dataFolder, client,
             RunOptions{.threads = line.threads, .requireDataFolder = line.dataFolder.has_value()});
+        writeListing(output, collected.listing);
         progress.clear();
-        if (summary.dataFolderMissing) {
+        if (collected.folderMissing) {
             errors << program << ": no data folder at '" << printable(dataFolder)
                    << "'; the listing holds only the header\n";
         }
-        errors << program << ": " << counted(summary.records, "record") << " from "
-               << counted(summary.filesRead, "file") << ", listing written to "
-               << printable(summary.target.describe()) << "\n";
+        errors << program << ": " << counted(collected.listing.rowCount(), "record") << " from "
+               << counted(collected.files, "file") << ", listing written to "
+               << printable(toStandardOutput(output) ? "standard output" : output) << "\n";
         return 0;
     } catch (const std::exception& failure) {
         progress.clear();

@@ -1,12 +1,12 @@
 #include <iostream>
 #include <new>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
-#include "collect/file_error.h"
+#include "platform/console.h"
+#include "platform/file_error.h"
 #include "platform/write_limits.h"
 
 namespace {
@@ -15,8 +15,7 @@ constexpr const char* kProgram = "catalog-collector-cli";
 
 int runCommand(int argc, char** argv) {
     using catalog::CommandLine;
-    const CommandLine line =
-        catalog::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const CommandLine line = catalog::parseCommandLine(catalog::programArguments(argc, argv));
     switch (line.action) {
         case CommandLine::Action::Help:
             std::cout << catalog::usageText(kProgram);
@@ -31,12 +30,13 @@ int runCommand(int argc, char** argv) {
         case CommandLine::Action::Run:
             break;
     }
-    return catalog::runBatch(line, kProgram, std::cerr, ::isatty(STDERR_FILENO) == 1);
+    return catalog::runBatch(line, kProgram, std::cerr, catalog::standardErrorIsTerminal());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    catalog::prepareConsole();
     catalog::reportOversizedWritesAsErrors();
     try {
         return runCommand(argc, argv);

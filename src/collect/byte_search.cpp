@@ -90,9 +90,58 @@ bool isAt(std::string_view text, std::size_t at, std::string_view needle) {
            std::memcmp(candidate, needle.data(), needle.size()) == 0;
 }
 
-std::size_t memmemFrom(std::string_view text, std::size_t from, std::string_view needle) {
+#ifndef __GLIBC__
+// Knuth-Morris-Pratt forwards: the first occurrence of `needle` starting at or after `from`.
+std::size_t findFirstLinear(std::string_view text, std::string_view needle, std::size_t from) {
+    const std::size_t m = needle.size();
+    std::vector<std::size_t> border(m, 0);  // as in findLastLinear, for the needle as it is
+    for (std::size_t i = 1, k = 0; i < m; ++i) {
+        while (k > 0 && needle[i] != needle[k]) {
+            k = border[k - 1];
+        }
+        if (needle[i] == needle[k]) {
+            ++k;
+        }
+        border[i] = k;
+    }
+    std::size_t matched = 0;
+    for (std::size_t pos = from; pos < text.size(); ++pos) {
+        while (matched > 0 && text[pos] != needle[matched]) {
+            matched = border[matched - 1];
+        }
+        if (text[pos] == needle[matched]) {
+            ++matched;
+        }
+        if (matched == m) {
+            return pos + 1 - m;
+        }
+    }
+    return kNotFound;
+}
+#endif
+
+// glibc's memmem and memrchr run at vector speed. Other C libraries (Windows' among them) lack
+// them: a plain backward scan and the linear search above take their place there.
+std::size_t findFirstFrom(std::string_view text, std::size_t from, std::string_view needle) {
+#ifdef __GLIBC__
     const void* hit = memmem(text.data() + from, text.size() - from, needle.data(), needle.size());
     return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : kNotFound;
+#else
+    return findFirstLinear(text, needle, from);
+#endif
+}
+
+const void* lastByteIn(const char* data, unsigned char byte, std::size_t length) {
+#ifdef __GLIBC__
+    return memrchr(data, byte, length);
+#else
+    for (std::size_t i = length; i-- > 0;) {
+        if (static_cast<unsigned char>(data[i]) == byte) {
+            return data + i;
+        }
+    }
+    return nullptr;
+#endif
 }
 
 }  // namespace
@@ -123,7 +172,7 @@ std::size_t findFirst(std::string_view text, std::string_view needle) {
         }
         work += 1 + m;
         if (work > kWastedWorkAllowance + candidate) {
-            return memmemFrom(text, candidate + 1, needle);
+            return findFirstFrom(text, candidate + 1, needle);
         }
         start = candidate + 1;
     }
@@ -145,7 +194,7 @@ std::size_t findLast(std::string_view text, std::string_view needle) {
     std::size_t searchEnd = lastStart + pivot + 1;  // one past the last pivot position allowed
     std::size_t work = 0;
     while (searchEnd > pivot) {
-        const void* hit = memrchr(text.data() + pivot, pivotByte, searchEnd - pivot);
+        const void* hit = lastByteIn(text.data() + pivot, pivotByte, searchEnd - pivot);
         if (!hit) {
             return kNotFound;
         }

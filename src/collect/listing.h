@@ -20,6 +20,12 @@ inline constexpr std::string_view kLineEnd = "\r\n";
 class Listing {
 public:
     Listing();
+    // The lines are views into the listing's own blocks: a copy would view the original's.
+    // Moving keeps them valid, as the blocks themselves stay where they are.
+    Listing(const Listing&) = delete;
+    Listing& operator=(const Listing&) = delete;
+    Listing(Listing&&) = default;
+    Listing& operator=(Listing&&) = default;
 
     // Keeps `block` as long as the listing, and gives a view of it to take lines from.
     std::string_view hold(std::string block);

@@ -2,21 +2,20 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstdint>
 #include <exception>
 #include <new>
 #include <optional>
-#include <sched.h>
 #include <thread>
 #include <vector>
 
-#include "collect/collection_run.h"
 #include "collect/field_extraction.h"
-#include "collect/file_error.h"
 #include "collect/folder_index.h"
-#include "collect/folder_listing.h"
 #include "collect/text_files.h"
+#include "platform/file_error.h"
+#include "platform/file_table.h"
+#include "platform/folder.h"
+#include "platform/system_error.h"
 
 namespace catalog {
 
@@ -42,15 +41,13 @@ struct Chunk {
     std::size_t rowCount = 0;
 };
 
-// Files are read in inode order (see FolderIndex); the names' byte order only matters for the
-// listing, which is put in that order at the end.
+// Files are read in the file system's order (see FolderIndex); the names' byte order only
+// matters for the listing, which is put in that order at the end.
 class Collection {
 public:
     Collection(const std::string& folderPath, CollectionClient& client)
-        : m_folderPath(folderPath),
-          m_folder(openFolder(folderPath)),
-          m_files(std::in_place, m_folder.get(), folderPath,
-                  [&client] { return !client.stopRequested(); }),
+        : m_folder(Folder::open(folderPath)),
+          m_files(std::in_place, m_folder, [&client] { return !client.stopRequested(); }),
           m_fileCount(m_files->size()),
           m_chunks((m_fileCount + kChunkFiles - 1) / kChunkFiles) {}
 
@@ -85,7 +82,7 @@ public:
         }
         // The names are done with: their memory goes before the listing's lines take theirs.
         m_files.reset();
-        Collected collected{Listing(), m_fileCount, !m_folder};
+        Collected collected{Listing(), m_fileCount, !m_folder.isOpen()};
         std::vector<std::string_view> blocks;
         blocks.reserve(m_chunks.size());
         std::size_t rows = 0;
@@ -136,10 +133,10 @@ private:
     void readFile(Chunk& chunk, std::size_t slot, const char* name, FileReader& reader) {
         std::string_view text;
         try {
-            text = reader.read(m_folder.get(), m_folderPath, name);
+            text = reader.read(m_folder, name);
         } catch (const std::bad_alloc&) {
             // A file too large to hold: that file's failure, as any other.
-            throw FileError("read", m_folderPath + name, ENOMEM);
+            throw outOfMemoryFor(name);
         }
         if (!holdsRecord(text)) {
             return;
@@ -152,12 +149,16 @@ private:
             // A row too large to make is that file's failure; a small row that no longer fits
             // beside the rows already made is the listing's, and is reported as the run's.
             if (offset == 0) {
-                throw FileError("read", m_folderPath + name, ENOMEM);
+                throw outOfMemoryFor(name);
             }
             throw;
         }
         chunk.lineOf[slot] = {offset, chunk.rows.size() - offset};
         ++chunk.rowCount;
+    }
+
+    FileError outOfMemoryFor(const char* name) const {
+        return FileError("read", m_folder.path() + name, errorNumberOf(Condition::OutOfMemory));
     }
 
     // A failure outside any one file (the bookkeeping's memory, the client) ends the run.
@@ -176,8 +177,7 @@ private:
         }
     }
 
-    const std::string& m_folderPath;
-    const UniqueFd m_folder;
+    const Folder m_folder;
     std::optional<const FolderIndex> m_files;  // until the workers are done
     const std::size_t m_fileCount;
     std::vector<Chunk> m_chunks;  // m_chunks[i] holds files i * kChunkFiles ... of m_files
@@ -192,16 +192,11 @@ private:
     std::size_t m_lastReported = 0;
 };
 
-// Each helper gets a file table of its own: opening and closing many files from several threads
-// otherwise contends on the lock of the process's shared table; on two cores the read phase
-// measured a tenth slower that way.
-// The copy holds the table's descriptors until the helper ends, at the end of the run.
-// ThreadSanitizer tracks descriptors by number across the process, so under it the tables
-// stay shared: the same number open in two tables would look like a race.
+// Each helper gets a file table of its own where the system has one: opening and closing many
+// files from several threads otherwise contends on the lock of the process's shared table.
+// Where it cannot, the helper reads as well through the shared one.
 void helpWith(Collection& collection) {
-#ifndef __SANITIZE_THREAD__
-    ::unshare(CLONE_FILES);
-#endif
+    [[maybe_unused]] const bool ownTable = useOwnFileTable();
     collection.work(nullptr);
 }
 

@@ -3,20 +3,12 @@
 #include <cstddef>
 #include <string>
 
-#include "collect/listing.h"
+#include "collect/collection_run.h"
 
 namespace catalog {
 
-class CollectionClient;
-
-struct Collected {
-    Listing listing;
-    std::size_t files = 0;
-    bool folderMissing = false;  // listed as empty, since there is nothing to list
-};
-
-// Lists the folder `folderPath` (ending in "/") and reads and extracts every regular file of
-// it, on `workers` threads, the calling one among them. The rows come in the byte order of the
+// Lists the folder `folderPath` (ending in a separator) and reads and extracts every regular file
+// of it, on `workers` threads, the calling one among them. The rows come in the byte order of the
 // names, exactly as one thread reading the sorted names would give them. Only the calling
 // thread talks to `client`: it reports the files read and asks whether to stop. Throws the
 // failure of the first failing file in name order, a failure of the folder or of the run's own

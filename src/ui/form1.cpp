@@ -76,7 +76,6 @@ void Form1::createControls() {
         kDefaultOutputName.data(), static_cast<qsizetype>(kDefaultOutputName.size()));
     m_outputfilename = new QLineEdit(defaultName, this);
     m_outputfilename->setObjectName(QStringLiteral("outputfilename"));
-    m_outputName->set(std::string(kDefaultOutputName));
 
     m_label1 = new QLabel(QStringLiteral("Save to:"), this);
     m_label1->setObjectName(QStringLiteral("Label1"));
@@ -93,9 +92,6 @@ void Form1::createControls() {
 
 void Form1::connectControls() {
     connect(m_collect, &QPushButton::clicked, this, &Form1::collect_Click);
-    connect(m_outputfilename, &QLineEdit::textChanged, this, [this](const QString& text) {
-        m_outputName->set(QFile::encodeName(text).toStdString());
-    });
     connect(&m_run, &QFutureWatcher<WindowRunOutcome>::progressRangeChanged, m_progress,
             &QProgressBar::setRange);
     connect(&m_run, &QFutureWatcher<WindowRunOutcome>::progressValueChanged, m_progress,
@@ -137,8 +133,10 @@ void Form1::collect_Click() {
     showStatus({});
     m_progress->setRange(0, 0);
     m_progress->show();
+    // The name as it stands now: as in a window that is busy until the run ends, what is typed
+    // meanwhile is for the next run.
     m_run.setFuture(QtConcurrent::run(collectInBackground, m_programDirectory,
-                                      std::shared_ptr<const OutputName>(m_outputName)));
+                                      QFile::encodeName(m_outputfilename->text()).toStdString()));
 }
 
 // Closing mid-run stops the run before its write: the earlier listing stays as it was.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include <QFutureWatcher>
@@ -49,7 +48,6 @@ private:
     void showFailure(const RunFailure& failure);
 
     std::string m_programDirectory;
-    std::shared_ptr<OutputName> m_outputName = std::make_shared<OutputName>();
     QFutureWatcher<WindowRunOutcome> m_run;
     QString m_statusText;
 

@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "collect/file_error.h"
+#include "platform/file_error.h"
 #include "platform/program_directory.h"
 #include "platform/write_limits.h"
 #include "ui/form1.h"

@@ -3,20 +3,11 @@
 #include <climits>
 
 #include "collect/collection_run.h"
-#include "collect/file_error.h"
+#include "collect/text_files.h"
+#include "platform/file_error.h"
 #include "ui/display_text.h"
 
 namespace catalog::ui {
-
-void OutputName::set(std::string name) {
-    const std::lock_guard lock(m_mutex);
-    m_name = std::move(name);
-}
-
-std::string OutputName::get() const {
-    const std::lock_guard lock(m_mutex);
-    return m_name;
-}
 
 namespace {
 
@@ -24,20 +15,10 @@ int progressValue(std::size_t count) {
     return count > INT_MAX ? INT_MAX : static_cast<int>(count);
 }
 
-// The window's side of a run: rows are turned into display text here, off the window's thread,
-// so the window only has to insert them.
+// The window's side of a run: progress for the bar, and the window's cancel as the stop.
 class WindowClient : public CollectionClient {
 public:
-    WindowClient(QPromise<WindowRunOutcome>& promise, const std::string& programDirectory,
-                 const OutputName& outputName)
-        : m_promise(promise), m_programDirectory(programDirectory), m_outputName(outputName) {}
-
-    void appendRow(std::string_view row) override { m_rows.append(displayText(row)); }
-
-    ListingTarget listingTarget() override {
-        m_nameUsed = m_outputName.get();
-        return ListingTarget::file(outputPathIn(m_programDirectory, m_nameUsed));
-    }
+    explicit WindowClient(QPromise<WindowRunOutcome>& promise) : m_promise(promise) {}
 
     // Several threads read, so the first report may come after many files.
     void filesRead(std::size_t done, std::size_t total) override {
@@ -50,17 +31,21 @@ public:
 
     bool stopRequested() override { return m_promise.isCanceled(); }
 
-    QStringList takeRows() { return std::move(m_rows); }
-    const std::string& nameUsed() const { return m_nameUsed; }
-
 private:
     QPromise<WindowRunOutcome>& m_promise;
-    const std::string& m_programDirectory;
-    const OutputName& m_outputName;
-    QStringList m_rows;
-    std::string m_nameUsed;
     bool m_rangeSet = false;
 };
+
+// Rows are turned into display text here, off the window's thread, so the window only has to
+// insert them.
+QStringList displayRows(const Listing& listing) {
+    QStringList rows;
+    rows.reserve(static_cast<qsizetype>(listing.rowCount()));
+    for (std::size_t i = 0; i < listing.rowCount(); ++i) {
+        rows.append(displayText(listing.row(i)));
+    }
+    return rows;
+}
 
 RunFailure failureOf(const FileError& error) {
     return {QString::fromStdString(error.operation()), displayText(error.path()),
@@ -70,16 +55,23 @@ RunFailure failureOf(const FileError& error) {
 }  // namespace
 
 void collectInBackground(QPromise<WindowRunOutcome>& promise, const std::string& programDirectory,
-                         const std::shared_ptr<const OutputName>& outputName) {
-    WindowClient client(promise, programDirectory, *outputName);
+                         const std::string& outputName) {
+    WindowClient client(promise);
     WindowRunOutcome outcome;
     const std::string dataFolder = dataFolderIn(programDirectory);
+    const std::string listingPath = outputPathIn(programDirectory, outputName);
     try {
-        const RunSummary summary = runCollection(dataFolder, client);
-        outcome.records = static_cast<qsizetype>(summary.records);
-        outcome.outputName = displayText(client.nameUsed());
-        outcome.listingPath = displayText(summary.target.path);
-        if (summary.dataFolderMissing) {
+        const Collected collected = runCollection(dataFolder, client);
+        // The rows are shown even when the write then fails, as they were all found before it.
+        outcome.rows = displayRows(collected.listing);
+        outcome.records = static_cast<qsizetype>(collected.listing.rowCount());
+        if (client.stopRequested()) {
+            return;  // closed before the write: the earlier listing stays as it was
+        }
+        WriteTextFile(listingPath, collected.listing.lines());
+        outcome.outputName = displayText(outputName);
+        outcome.listingPath = displayText(listingPath);
+        if (collected.folderMissing) {
             outcome.missingDataFolder = displayText(dataFolder);
         }
     } catch (const RunStopped&) {
@@ -89,7 +81,6 @@ void collectInBackground(QPromise<WindowRunOutcome>& promise, const std::string&
     } catch (const std::exception& error) {
         outcome.failure = RunFailure{{}, {}, 0, QString::fromLocal8Bit(failureText(error))};
     }
-    outcome.rows = client.takeRows();
     promise.addResult(std::move(outcome));
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -10,18 +8,6 @@
 #include <QStringList>
 
 namespace catalog::ui {
-
-// The output name as the user last left it. The box lives on the window's thread and the run
-// on its own, so the run reads this copy, kept current as the user types.
-class OutputName {
-public:
-    void set(std::string name);
-    std::string get() const;
-
-private:
-    mutable std::mutex m_mutex;
-    std::string m_name;
-};
 
 // Why a run ended early, in the terms the user needs: what was attempted on which path, and
 // the system's error number and its description.
@@ -43,9 +29,10 @@ struct WindowRunOutcome {
     std::optional<RunFailure> failure;
 };
 
-// One collection run, off the window's thread. Reports files read as the promise's progress
-// and stops, writing nothing, once the promise is cancelled.
+// One collection run, off the window's thread, writing the listing under `outputName` (as typed
+// when the run started) beside the program. Reports files read as the promise's progress and
+// stops, writing nothing, once the promise is cancelled.
 void collectInBackground(QPromise<WindowRunOutcome>& promise, const std::string& programDirectory,
-                         const std::shared_ptr<const OutputName>& outputName);
+                         const std::string& outputName);
 
 }  // namespace catalog::ui

@@ -9,7 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "collect/file_error.h"
+#include "platform/file_error.h"
+#include "platform/folder.h"
 #include "support/test_files.h"
 
 namespace catalog {
@@ -72,10 +73,10 @@ TEST(FolderToTabs, AnOpenFolderListsInFullEachTime) {
     TempDir dir;
     writeFile(dir / "a", "x");
     writeFile(dir / "b", "x");
-    const UniqueFd folder = openFolder(dir / "");
+    const Folder folder = Folder::open(dir / "");
     for (int pass = 0; pass < 2; ++pass) {
         Names names;
-        forEachRegularFile(folder.get(), dir / "", [&names](const FolderEntry& entry) {
+        folder.forEachRegularFile([&names](const FolderEntry& entry) {
             names.emplace_back(entry.name);
             return true;
         });

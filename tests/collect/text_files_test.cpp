@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "collect/file_error.h"
+#include "platform/file_error.h"
 #include "support/test_files.h"
 
 namespace catalog {

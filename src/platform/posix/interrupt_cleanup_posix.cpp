@@ -1,11 +1,11 @@
-#include "platform/interrupt_cleanup.h"
-
 #include <atomic>
 #include <climits>
 #include <csignal>
 #include <cstring>
 #include <mutex>
 #include <unistd.h>
+
+#include "platform/interrupt_cleanup.h"
 
 namespace catalog {
 

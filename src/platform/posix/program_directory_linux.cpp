@@ -1,9 +1,9 @@
-#include "platform/program_directory.h"
-
 #include <cerrno>
 #include <climits>
 #include <system_error>
 #include <unistd.h>
+
+#include "platform/program_directory.h"
 
 namespace catalog {
 

@@ -1,6 +1,6 @@
-#include "platform/write_limits.h"
-
 #include <csignal>
+
+#include "platform/write_limits.h"
 
 namespace catalog {
 

@@ -1,18 +1,18 @@
-#include "collect/file_error.h"
+#include "platform/file_error.h"
 
-#include <cerrno>
-#include <cstring>
 #include <new>
 #include <ostream>
 #include <sstream>
 #include <system_error>
+
+#include "platform/system_error.h"
 
 namespace catalog {
 
 namespace {
 
 std::string describe(int errorNumber, const std::string& detail = {}) {
-    std::string description = std::strerror(errorNumber);
+    std::string description = describeSystemError(errorNumber);
     if (!detail.empty()) {
         description.append(": ").append(detail);
     }
@@ -51,7 +51,7 @@ std::string printable(const std::string& path) {
 }
 
 void throwLastError(const char* operation, const std::string& path) {
-    const int error = errno;
+    const int error = lastSystemError();
     throw FileError(operation, path, error);
 }
 
@@ -68,7 +68,8 @@ std::string failureText(const std::exception& failure) {
 }
 
 void writeOutOfMemory(std::ostream& out) {
-    out << "out of memory: " << std::strerror(ENOMEM) << " (error " << ENOMEM << ")";
+    out << "out of memory: " << outOfMemoryDescription() << " (error "
+        << errorNumberOf(Condition::OutOfMemory) << ")";
 }
 
 FileError::FileError(std::string operation, std::string path, int errorNumber, std::string detail)

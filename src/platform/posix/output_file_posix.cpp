@@ -7,16 +7,20 @@
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <sys/un.h>
+#include <unistd.h>
 #include <vector>
 
-#include "collect/file_error.h"
-#include "collect/text_files.h"
-#include "collect/unique_fd.h"
+#include "platform/file_error.h"
 #include "platform/interrupt_cleanup.h"
+#include "platform/output_file.h"
+#include "platform/posix/unique_fd.h"
+#include "platform/system_error.h"
 
 namespace catalog {
 
 namespace {
+
+void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name);
 
 void failIf(bool failed, const std::string& filename) {
     if (failed) {
@@ -256,12 +260,6 @@ void writeIntoStream(const Target& target, const std::string& filename,
 // Within the system's limit on pieces a call, and large enough that calls are few.
 constexpr std::size_t kPiecesPerWrite = 1024;
 
-}  // namespace
-
-void writeAll(int fd, std::string_view data, const std::string& name) {
-    writeAll(fd, std::span<const std::string_view>(&data, 1), name);
-}
-
 // Many pieces go out in each system call; a short write resumes inside the piece it cut.
 void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name) {
     std::size_t next = 0;
@@ -290,11 +288,9 @@ void writeAll(int fd, std::span<const std::string_view> pieces, const std::strin
     }
 }
 
-void WriteTextFile(const std::string& filename, std::string_view strdata) {
-    WriteTextFile(filename, std::span<const std::string_view>(&strdata, 1));
-}
+}  // namespace
 
-void WriteTextFile(const std::string& filename, std::span<const std::string_view> pieces) {
+void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces) {
     try {
         const Target target = resolveTarget(filename);
         if (target.kind == Target::Kind::Stream) {
@@ -305,6 +301,10 @@ void WriteTextFile(const std::string& filename, std::span<const std::string_view
     } catch (const std::bad_alloc&) {
         throw FileError("write", filename, ENOMEM);
     }
+}
+
+void writeStandardOutput(std::span<const std::string_view> pieces) {
+    writeAll(STDOUT_FILENO, pieces, "standard output");
 }
 
 }  // namespace catalog

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace catalog {
+
+class Folder;
+
+// A regular file open for reading its bytes as stored. Anything else (a folder, a device, a
+// pipe, which may stream without end) is refused when opened.
+class InputFile {
+public:
+    // The file `name` in `folder`; `folder.path()` and `name` make the path that errors name.
+    // Opening never waits, not even for a FIFO that took a listed file's place. Throws
+    // FileError("open" or "read", path, ...). Both must outlive the InputFile.
+    InputFile(const Folder& folder, const char* name);
+    // The file at `path`, relative to the working directory or absolute; it must outlive the
+    // InputFile.
+    explicit InputFile(const std::string& path);
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    ~InputFile();
+
+    // The size the system gave when the file was opened: a hint only, as files in /proc say 0
+    // and a file may grow or shrink while it is read.
+    std::uint64_t sizeHint() const { return m_sizeHint; }
+
+    // Reads up to `most` bytes into `into`; 0 at the end of the file. Throws FileError("read").
+    std::size_t read(char* into, std::size_t most);
+
+private:
+    void checkRegular();
+    std::string path() const;
+
+    std::string_view m_folderPath;  // the path is joined only when an error names it
+    const char* m_name;
+    std::intptr_t m_handle;  // a descriptor on POSIX, a HANDLE on Windows
+    std::uint64_t m_sizeHint = 0;
+};
+
+}  // namespace catalog

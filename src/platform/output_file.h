@@ -1,0 +1,24 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace catalog {
+
+// Writes `pieces`, one after the other, to `filename`. A regular file, or a name where there is
+// none yet, is replaced: the text goes to a temporary file beside it, which is flushed to disk
+// and then moved over it, so that a failed or interrupted write (SIGINT, SIGTERM, SIGHUP; Ctrl+C
+// or a closed console on Windows) leaves the earlier file whole and no temporary file. On POSIX
+// the replacement keeps the permissions and, where the process may, the owner; symbolic links
+// stay links, dangling ones included; a character device, a FIFO or a socket is written into as
+// it stands, and a block device or a folder is refused. On Windows a file held open by another
+// program (a sharing violation) is retried for about a second. Throws FileError("write",
+// filename, ...), running out of memory included.
+void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces);
+
+// Writes `pieces` to standard output, byte for byte (binary on Windows: CR LF stays CR LF).
+// Throws FileError("write", "standard output", ...).
+void writeStandardOutput(std::span<const std::string_view> pieces);
+
+}  // namespace catalog

@@ -1,0 +1,111 @@
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "platform/file_error.h"
+#include "platform/folder.h"
+#include "platform/posix/folder_native.h"
+#include "platform/system_error.h"
+
+namespace catalog {
+
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// A directory stream on a descriptor of its own, which the stream closes: the folder stays open.
+std::unique_ptr<DIR, DirCloser> openStream(int folder, const std::string& folderPath) {
+    UniqueFd copy(::dup(folder));
+    DIR* stream = copy ? ::fdopendir(copy.get()) : nullptr;
+    if (stream == nullptr) {
+        throwLastError("list folder", folderPath);
+    }
+    copy.release();
+    // The copy shares its position with the folder: a folder listed before starts over.
+    ::rewinddir(stream);
+    return std::unique_ptr<DIR, DirCloser>(stream);
+}
+
+// A link leads nowhere when its target, or a folder on the way there, does not exist, or when
+// the links loop. Anything else (no permission, an I/O error) is a file that cannot be read.
+bool leadsNowhere(int error) {
+    return error == ENOENT || error == ENOTDIR || error == ELOOP || error == ENAMETOOLONG;
+}
+
+bool isRegularFile(int folder, const std::string& folderPath, const dirent& entry) {
+    if (entry.d_type == DT_REG) {
+        return true;
+    }
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) {
+        return false;
+    }
+    // Follows links: a link counts as what it points to.
+    struct stat status {};
+    if (::fstatat(folder, entry.d_name, &status, 0) != 0) {
+        const int error = errno;
+        if (leadsNowhere(error)) {
+            return false;
+        }
+        throw FileError("open", folderPath + entry.d_name, error);
+    }
+    return S_ISREG(status.st_mode);
+}
+
+}  // namespace
+
+Folder Folder::open(const std::string& path) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd && errno != ENOENT) {
+        throwLastError("open folder", path);
+    }
+    Folder folder;
+    folder.m_path = path;
+    folder.m_native->fd = std::move(fd);
+    return folder;
+}
+
+Folder::Folder() : m_native(std::make_unique<Native>()) {}
+Folder::Folder(Folder&&) noexcept = default;
+Folder& Folder::operator=(Folder&&) noexcept = default;
+Folder::~Folder() = default;
+
+bool Folder::isOpen() const {
+    return m_native && m_native->fd;
+}
+
+void Folder::forEachRegularFile(const std::function<bool(const FolderEntry&)>& take) const {
+    if (!isOpen()) {
+        return;
+    }
+    const int folder = m_native->fd.get();
+    const std::unique_ptr<DIR, DirCloser> dir = openStream(folder, m_path);
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir.get());
+        if (entry == nullptr) {
+            if (errno != 0) {
+                throwLastError("list folder", m_path);
+            }
+            return;
+        }
+        if (isRegularFile(folder, m_path, *entry) &&
+            !take(FolderEntry{entry->d_name, entry->d_ino})) {
+            return;
+        }
+    }
+}
+
+void requireFolder(const std::string& path, const char* operation) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        throwLastError(operation, path);
+    }
+    if (!S_ISDIR(status.st_mode)) {
+        throw FileError(operation, path, errorNumberOf(Condition::NotAFolder));
+    }
+}
+
+}  // namespace catalog

@@ -1,0 +1,32 @@
+#include <cerrno>
+#include <cstring>
+
+#include "platform/system_error.h"
+
+namespace catalog {
+
+int errorNumberOf(Condition condition) {
+    switch (condition) {
+        case Condition::NoSuchFile:
+            return ENOENT;
+        case Condition::OutOfMemory:
+            return ENOMEM;
+        case Condition::NotAFolder:
+            return ENOTDIR;
+    }
+    return EINVAL;
+}
+
+int lastSystemError() {
+    return errno;
+}
+
+std::string describeSystemError(int errorNumber) {
+    return std::strerror(errorNumber);
+}
+
+const char* outOfMemoryDescription() {
+    return std::strerror(ENOMEM);
+}
+
+}  // namespace catalog

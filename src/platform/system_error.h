@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+namespace catalog {
+
+// Failures the program finds by itself rather than hears from a system call. Each system has
+// its own number for them, so that a message reads the same as one the system gave.
+enum class Condition {
+    NoSuchFile,   // a folder or file that is not there
+    OutOfMemory,  // no memory left for a file or for the run
+    NotAFolder,   // a folder was named, something else is there
+};
+
+// The system's error number for `condition`: errno values on POSIX, GetLastError values on
+// Windows.
+int errorNumberOf(Condition condition);
+
+// The error of the last system call that failed on this thread (errno, GetLastError). Read it
+// before anything else can run: an allocation or another call may change it.
+int lastSystemError();
+
+// The system's own description of `errorNumber`, as strerror or FormatMessage give it.
+std::string describeSystemError(int errorNumber);
+
+// The description of running out of memory, fixed text that takes no memory to produce.
+const char* outOfMemoryDescription();
+
+}  // namespace catalog
