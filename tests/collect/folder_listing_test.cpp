@@ -2,15 +2,18 @@
 
 #include <algorithm>
 #include <filesystem>
+#ifndef _WIN32
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
 #include "platform/file_error.h"
 #include "platform/folder.h"
+#include "platform/system_error.h"
 #include "support/test_files.h"
 
 namespace catalog {
@@ -21,6 +24,9 @@ using Names = std::vector<std::string>;
 using testing::TempDir;
 using testing::writeFile;
 
+#ifndef _WIN32
+// Symbolic links, FIFOs, sockets and devices as POSIX has them; the batch command's tests show
+// hidden files and odd names on Windows.
 TEST(FolderToTabs, ListsRegularFilesAndLinksToThemInByteOrder) {
     TempDir dir;
     for (const char* name : {"b.html", "a#b.html", "B.html", ".hidden", "\xc3\xa9t\xc3\xa9", "a"}) {
@@ -53,6 +59,8 @@ TEST(FolderToTabs, LeavesOutFoldersPipesSocketsDevicesAndDanglingOrLoopingLinks)
     ::close(sock);
 }
 
+#endif
+
 TEST(FolderToTabs, MissingOrEmptyFoldersListNothingAndOthersThatCannotBeOpenedFail) {
     TempDir dir;
     writeFile(dir / "file", "x");
@@ -65,7 +73,7 @@ TEST(FolderToTabs, MissingOrEmptyFoldersListNothingAndOthersThatCannotBeOpenedFa
         ADD_FAILURE() << "a file listed as a folder";
     } catch (const FileError& error) {
         EXPECT_EQ(error.path(), dir / "file/");
-        EXPECT_EQ(error.errorNumber(), ENOTDIR);
+        EXPECT_EQ(error.errorNumber(), errorNumberOf(Condition::NotAFolder));
     }
 }
 
