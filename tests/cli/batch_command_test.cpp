@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "cli/batch_command_fixture.h"
+#include "platform/paths.h"
+#include "platform/system_error.h"
 
 namespace catalog {
 namespace {
@@ -11,12 +13,19 @@ namespace {
 namespace fs = std::filesystem;
 using testing::BatchCommandTest;
 using testing::kHeader;
+using testing::kNewline;
 using testing::kRows;
 using testing::Outcome;
 using testing::productRecord;
 using testing::readFile;
-using testing::TempDir;
+using testing::reasonFor;
 using testing::writeFile;
+
+// `name` in the folder `folder` as the program names it, which joins the two with the system's
+// separator.
+std::string inFolder(const std::string& folder, const std::string& name) {
+    return folder + kPathSeparator + name;
+}
 
 TEST_F(BatchCommandTest, WithoutArgumentsCollectsTheDataFolderBesideTheProgram) {
     const Outcome outcome = run({});
@@ -59,22 +68,20 @@ TEST_F(BatchCommandTest, AFailedRunExitsWithOneAndWritesNothing) {
 
     const Outcome missing = run({"no-such-folder", "listing.txt"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err,
-              "catalog-collector-cli: cannot open data folder 'no-such-folder': "
-              "No such file or directory (error 2)\n");
+    EXPECT_EQ(missing.err, "catalog-collector-cli: cannot open data folder 'no-such-folder': " +
+                               reasonFor(errorNumberOf(Condition::NoSuchFile)) + "\n");
 
     const Outcome intoFolder = run({"prog/data", "folder"});
     EXPECT_EQ(intoFolder.exitCode, 1);
     EXPECT_EQ(intoFolder.err,
-              "catalog-collector-cli: cannot write 'folder': Is a directory (error 21)\n");
+              "catalog-collector-cli: cannot write 'folder': " + folderAsOutputReason() + "\n");
     EXPECT_TRUE(fs::is_empty(path("folder")));
 
-    fs::create_symlink("/proc/self/mem", path("prog/data/m.html"));
+    makeUnreadable("prog/data/m.html");
     const Outcome unreadable = run({"prog/data", "listing.txt"});
     EXPECT_EQ(unreadable.exitCode, 1);
-    EXPECT_EQ(unreadable.err,
-              "catalog-collector-cli: cannot read 'prog/data/m.html': "
-              "Input/output error (error 5)\n");
+    EXPECT_EQ(unreadable.err, "catalog-collector-cli: " +
+                                  unreadableFailure(inFolder("prog/data", "m.html")) + "\n");
     EXPECT_EQ(readFile(path("listing.txt")), "earlier");
     EXPECT_EQ(unreadable.out, "");
     EXPECT_EQ(run({"--", "-data", "-"}).out, kHeader);
@@ -118,12 +125,13 @@ TEST_F(BatchCommandTest, EveryThreadCountWritesTheSameListingAndReportsTheSameFa
     EXPECT_EQ(run({"--threads=2", "mixed", "-"}).out.size(), expected.size());
 
     // The failure reported is the first in name order, whichever worker meets which first.
-    fs::create_symlink("/proc/self/mem", path("mixed/p5.html.bad"));
-    fs::create_symlink("/proc/self/mem", path("mixed/p999.html.bad"));
+    makeUnreadable("mixed/p5.html.bad");
+    makeUnreadable("mixed/p999.html.bad");
     for (const char* threads : {"1", "2"}) {
         const Outcome failed = run({"--threads", threads, "mixed", "listing.txt"});
         EXPECT_EQ(failed.exitCode, 1);
-        EXPECT_NE(failed.err.find("'mixed/p5.html.bad'"), std::string::npos) << failed.err;
+        EXPECT_NE(failed.err.find("'" + inFolder("mixed", "p5.html.bad") + "'"), std::string::npos)
+            << failed.err;
         EXPECT_FALSE(fs::exists(path("listing.txt")));
     }
 }
@@ -143,11 +151,12 @@ TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {
 
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out.rfind("Usage: catalog-collector-cli [--threads N] [DATA_DIR [OUTPUT]]\n", 0),
-              0u);
+    EXPECT_TRUE(help.out.starts_with(
+        "Usage: catalog-collector-cli [--threads N] [DATA_DIR [OUTPUT]]" + std::string(kNewline)));
     const Outcome version = run({"--version"});
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, "catalog-collector-cli " CATALOG_COLLECTOR_VERSION "\n");
+    EXPECT_EQ(version.out,
+              "catalog-collector-cli " CATALOG_COLLECTOR_VERSION + std::string(kNewline));
 }
 
 }  // namespace

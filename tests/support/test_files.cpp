@@ -2,19 +2,29 @@
 
 #include <fstream>
 #include <iterator>
-#include <stdlib.h>
+#include <random>
+#include <system_error>
 
 #include <gtest/gtest.h>
 
 namespace catalog::testing {
 
+// A random name, made anew while it is taken: tests that run at once, in one process or in
+// several, each get a folder of their own.
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "catalog-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::filesystem::filesystem_error("mkdtemp", pattern,
-                                                std::error_code(errno, std::generic_category()));
+    static constexpr int kAttempts = 100;
+    const std::filesystem::path parent = std::filesystem::temp_directory_path();
+    std::random_device random;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const std::string name =
+            "catalog-test-" + std::to_string(random()) + std::to_string(random());
+        if (std::filesystem::create_directory(parent / name)) {
+            m_path = parent / name;
+            return;
+        }
     }
-    m_path = pattern;
+    throw std::filesystem::filesystem_error("no unused name for a folder", parent,
+                                            std::make_error_code(std::errc::file_exists));
 }
 
 TempDir::~TempDir() {

@@ -1,0 +1,49 @@
+#include <algorithm>
+#include <memory>
+
+#include "platform/console.h"
+
+// clang-format off
+#include "platform/win32/wide_path_win.h"  // <windows.h>, whose types <shellapi.h> takes
+#include <shellapi.h>
+// clang-format on
+
+namespace catalog {
+
+namespace {
+
+struct LocalFreer {
+    void operator()(LPWSTR* arguments) const { ::LocalFree(arguments); }
+};
+
+}  // namespace
+
+// `argv` holds the arguments in the ANSI code page, which is UTF-8 only where the system honours
+// the manifest's request for it; the wide command line holds every name as typed, a lone
+// surrogate included.
+std::vector<std::string> programArguments(int argc, char** argv) {
+    int count = 0;
+    const std::unique_ptr<LPWSTR, LocalFreer> wide(
+        ::CommandLineToArgvW(::GetCommandLineW(), &count));
+    std::vector<std::string> arguments;
+    if (!wide) {
+        arguments.assign(argv + std::min(argc, 1), argv + argc);
+        return arguments;
+    }
+    for (int i = 1; i < count; ++i) {
+        arguments.push_back(win32::utf8FromWide(wide.get()[i]));
+    }
+    return arguments;
+}
+
+void prepareConsole() {
+    ::SetConsoleOutputCP(CP_UTF8);
+}
+
+// A console answers GetConsoleMode; a file or a pipe does not.
+bool standardErrorIsTerminal() {
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+}  // namespace catalog

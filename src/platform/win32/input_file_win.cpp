@@ -1,0 +1,101 @@
+#include <algorithm>
+
+#include "platform/file_error.h"
+#include "platform/folder.h"
+#include "platform/input_file.h"
+#include "platform/system_error.h"
+#include "platform/win32/wide_path_win.h"
+
+namespace catalog {
+
+namespace {
+
+// ReadFile takes a DWORD count; a large file is read in pieces well below its limit.
+constexpr std::size_t kMostPerRead = std::size_t{1} << 30;
+
+HANDLE handleOf(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+// Others may read, write, rename or delete the file meanwhile, as they may on POSIX: a run
+// never keeps anyone from their files.
+HANDLE openForReading(const std::wstring& path) {
+    return ::CreateFileW(path.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+bool isFolder(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The open handle, as the InputFile keeps it. `shownPath` makes the path an error names, only
+// when there is an error. A folder cannot be opened as a file at all, and the system then says
+// only that access is denied: the message says why.
+template <typename ShownPath>
+std::intptr_t openOrThrow(const std::wstring& path, const ShownPath& shownPath) {
+    const HANDLE handle = openForReading(path);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const int error = lastSystemError();
+        if (error == ERROR_ACCESS_DENIED && isFolder(path)) {
+            throw FileError("read", shownPath(), error, "it is a folder");
+        }
+        throw FileError("open", shownPath(), error);
+    }
+    return reinterpret_cast<std::intptr_t>(handle);
+}
+
+}  // namespace
+
+InputFile::InputFile(const Folder& folder, const char* name)
+    : m_folderPath(folder.path()),
+      m_name(name),
+      m_handle(openOrThrow(win32::widePathIn(folder, name), [this] { return path(); })) {
+    checkRegular();
+}
+
+InputFile::InputFile(const std::string& path)
+    : m_name(path.c_str()),
+      m_handle(openOrThrow(win32::widePath(path), [this] { return this->path(); })) {
+    checkRegular();
+}
+
+InputFile::~InputFile() {
+    ::CloseHandle(handleOf(m_handle));
+}
+
+std::size_t InputFile::read(char* into, std::size_t most) {
+    DWORD got = 0;
+    if (!::ReadFile(handleOf(m_handle), into, static_cast<DWORD>(std::min(most, kMostPerRead)),
+                    &got, nullptr)) {
+        const int error = lastSystemError();
+        throw FileError("read", path(), error);
+    }
+    return got;
+}
+
+// Devices and pipes can stream without end; only a file on a disk is read. The handle is
+// closed here on failure, as no destructor runs for an object that was never made.
+void InputFile::checkRegular() {
+    const HANDLE handle = handleOf(m_handle);
+    int error = ERROR_INVALID_FUNCTION;
+    const char* detail = "it is a device or a pipe";
+    if (::GetFileType(handle) == FILE_TYPE_DISK) {
+        LARGE_INTEGER size{};
+        if (::GetFileSizeEx(handle, &size)) {
+            m_sizeHint = static_cast<std::uint64_t>(size.QuadPart);
+            return;
+        }
+        error = lastSystemError();
+        detail = "";
+    }
+    ::CloseHandle(handle);
+    throw FileError("read", path(), error, detail);
+}
+
+std::string InputFile::path() const {
+    return std::string(m_folderPath).append(m_name);
+}
+
+}  // namespace catalog

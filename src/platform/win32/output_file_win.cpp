@@ -1,0 +1,245 @@
+#include <algorithm>
+#include <atomic>
+#include <new>
+#include <optional>
+#include <string>
+
+#include "platform/file_error.h"
+#include "platform/interrupt_cleanup.h"
+#include "platform/output_file.h"
+#include "platform/system_error.h"
+#include "platform/win32/wide_path_win.h"
+
+namespace catalog {
+
+namespace {
+
+using win32::UniqueHandle;
+
+// WriteFile takes a DWORD count; a large piece is written in parts well below its limit.
+constexpr std::size_t kMostPerWrite = std::size_t{1} << 30;
+// Short pieces are gathered up to this size, so that a listing of many short rows takes a few
+// calls to the system, not one a piece.
+constexpr std::size_t kGathered = std::size_t{1} << 20;
+
+// Another program that holds the listing open (a viewer, a virus scanner, an indexer) usually
+// lets go within a second.
+constexpr int kMoveAttempts = 20;
+constexpr DWORD kPauseMilliseconds = 50;
+
+// Hidden, system or left out of the search index: what a user may have set on the listing.
+// Read-only is not among them: a read-only listing is not replaced at all.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// A string already, for errors that read the system's error before anything can change it.
+const std::string kStandardOutput = "standard output";
+
+void writeBytes(HANDLE handle, std::string_view bytes, const std::string& name) {
+    while (!bytes.empty()) {
+        DWORD written = 0;
+        if (!::WriteFile(handle, bytes.data(),
+                         static_cast<DWORD>(std::min(bytes.size(), kMostPerWrite)), &written,
+                         nullptr)) {
+            throwLastError("write", name);
+        }
+        if (written == 0) {
+            throw FileError("write", name, ERROR_WRITE_FAULT);  // it would never end otherwise
+        }
+        bytes.remove_prefix(written);
+    }
+}
+
+void writeAll(HANDLE handle, std::span<const std::string_view> pieces, const std::string& name) {
+    std::string gathered;
+    gathered.reserve(kGathered);
+    for (const std::string_view piece : pieces) {
+        if (gathered.size() + piece.size() > kGathered) {
+            writeBytes(handle, gathered, name);
+            gathered.clear();
+        }
+        if (piece.size() >= kGathered) {
+            writeBytes(handle, piece, name);
+        } else {
+            gathered.append(piece);
+        }
+    }
+    writeBytes(handle, gathered, name);
+}
+
+bool startsWith(const std::wstring& path, std::wstring_view prefix) {
+    return std::wstring_view(path).starts_with(prefix);
+}
+
+// A temporary file in the target's folder, so that the final move stays within one volume and
+// is atomic. It is removed on every way out, Ctrl+C or a closed console included, unless
+// committed.
+class TemporaryFile {
+public:
+    // `attributes` are the replaced file's, of which the new one keeps those a user sets.
+    TemporaryFile(const std::wstring& target, DWORD attributes, const std::string& filename) {
+        const DWORD kept = attributes & kKeptAttributes;
+        const std::size_t nameStart = target.rfind(L'\\') + 1;
+        const std::wstring_view base = shortened(std::wstring_view(target).substr(nameStart));
+        static std::atomic<unsigned> counter{0};
+        for (int attempt = 0; !m_handle; ++attempt) {
+            m_path.assign(target, 0, nameStart).append(1, L'.').append(base).append(L".tmp");
+            m_path.append(std::to_wstring(::GetCurrentProcessId())).append(1, L'-');
+            m_path.append(std::to_wstring(counter++));
+            m_removedOnInterrupt.emplace(win32::utf8FromWide(m_path));
+            // Shared for deleting only: the handler that removes the file on Ctrl+C runs while
+            // it is still open.
+            m_handle.reset(::CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                                         CREATE_NEW, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL,
+                                         nullptr));
+            if (!m_handle) {
+                const int error = lastSystemError();
+                if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) ||
+                    attempt > 100) {
+                    throw FileError("write", filename, error);
+                }
+            }
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (!m_committed) {
+            m_handle.reset();
+            ::DeleteFileW(m_path.c_str());
+        }
+    }
+
+    HANDLE handle() const { return m_handle.get(); }
+    const std::wstring& path() const { return m_path; }
+    bool close() { return m_handle.close(); }
+    void commit() {
+        m_committed = true;
+        m_removedOnInterrupt.reset();
+    }
+
+private:
+    // Shortened so that a long target name still leaves room within the limit of 255
+    // characters a name, and never between the two halves of a surrogate pair.
+    static std::wstring_view shortened(std::wstring_view name) {
+        constexpr std::size_t kMostBase = 200;
+        if (name.size() <= kMostBase) {
+            return name;
+        }
+        const bool cutsPair = name[kMostBase - 1] >= 0xD800 && name[kMostBase - 1] <= 0xDBFF;
+        return name.substr(0, cutsPair ? kMostBase - 1 : kMostBase);
+    }
+
+    std::wstring m_path;
+    std::optional<RemovedOnInterrupt> m_removedOnInterrupt;
+    UniqueHandle m_handle;
+    bool m_committed = false;
+};
+
+// What another program holding the listing open causes; it goes when that program lets go. A
+// move onto a file open without shared deletion is denied access rather than told of a sharing
+// violation; so is one onto a read-only file, which then fails after the wait.
+bool heldByAnother(int error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_USER_MAPPED_FILE || error == ERROR_ACCESS_DENIED;
+}
+
+// A move within one volume replaces the listing in one step: any failure leaves it whole and
+// the temporary file where it was. ReplaceFileW is not used, although it would keep more of the
+// replaced file: how much of its work a failure undoes is left unsaid, and Wine's leaves a
+// stray copy of the listing behind on every failed try.
+void moveIntoPlace(const std::wstring& from, const std::wstring& to, const std::string& filename) {
+    for (int attempt = 1;; ++attempt) {
+        if (::MoveFileExW(from.c_str(), to.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return;
+        }
+        const int error = lastSystemError();
+        if (!heldByAnother(error) || attempt == kMoveAttempts) {
+            throw FileError("write", filename, error);
+        }
+        ::Sleep(kPauseMilliseconds);
+    }
+}
+
+void replaceFile(const std::wstring& target, DWORD attributes, const std::string& filename,
+                 std::span<const std::string_view> pieces) {
+    TemporaryFile temporary(target, attributes, filename);
+    writeAll(temporary.handle(), pieces, filename);
+    if (!::FlushFileBuffers(temporary.handle())) {
+        throwLastError("write", filename);
+    }
+    if (!temporary.close()) {
+        throwLastError("write", filename);
+    }
+    moveIntoPlace(temporary.path(), target, filename);
+    temporary.commit();
+}
+
+// NUL, CON, COM1 or a named pipe: written into as any program writes there, as replacing them
+// is impossible.
+void writeIntoDevice(const std::wstring& device, const std::string& filename,
+                     std::span<const std::string_view> pieces) {
+    UniqueHandle handle(::CreateFileW(device.c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) {
+        throwLastError("write", filename);
+    }
+    writeAll(handle.get(), pieces, filename);
+    if (!handle.close()) {
+        throwLastError("write", filename);
+    }
+}
+
+void writeOutput(const std::string& filename, std::span<const std::string_view> pieces) {
+    if (filename.empty()) {
+        // Names nothing; the system's own answer to it differs between its versions.
+        throw FileError("write", filename, errorNumberOf(Condition::NoSuchFile));
+    }
+    const std::wstring target = win32::widePath(filename);
+    if (startsWith(target, L"\\\\.\\")) {
+        writeIntoDevice(target, filename, pieces);
+        return;
+    }
+    DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const int error = lastSystemError();
+        if (error != ERROR_FILE_NOT_FOUND) {
+            throw FileError("write", filename, error);
+        }
+        attributes = 0;
+    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        // What the system itself says to a program that opens a folder to write it.
+        throw FileError("write", filename, ERROR_ACCESS_DENIED, "it is a folder");
+    }
+    replaceFile(target, attributes, filename, pieces);
+}
+
+}  // namespace
+
+void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces) {
+    try {
+        writeOutput(filename, pieces);
+    } catch (const std::bad_alloc&) {
+        throw FileError("write", filename, errorNumberOf(Condition::OutOfMemory));
+    }
+}
+
+// Straight to the handle, past the C runtime, which would turn each LF into CR LF.
+void writeStandardOutput(std::span<const std::string_view> pieces) {
+    try {
+        const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+        if (output == INVALID_HANDLE_VALUE) {
+            throwLastError("write", kStandardOutput);
+        }
+        if (output == nullptr) {
+            throw FileError("write", kStandardOutput, ERROR_INVALID_HANDLE);  // none was given
+        }
+        writeAll(output, pieces, kStandardOutput);
+    } catch (const std::bad_alloc&) {
+        throw FileError("write", kStandardOutput, errorNumberOf(Condition::OutOfMemory));
+    }
+}
+
+}  // namespace catalog

@@ -1,0 +1,66 @@
+#include <system_error>
+
+#include "platform/program_directory.h"
+#include "platform/system_error.h"
+#include "platform/win32/wide_path_win.h"
+
+namespace catalog {
+
+namespace {
+
+// Describes GetLastError values in the system's own words, as FileError does.
+class WindowsCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "windows"; }
+    std::string message(int errorNumber) const override { return describeSystemError(errorNumber); }
+};
+
+[[noreturn]] void fail(int error) {
+    static const WindowsCategory category;
+    throw std::system_error(error, category, "cannot find the program's folder");
+}
+
+// The executable's path, at any length: the buffer grows until the path fits.
+std::wstring executablePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            fail(lastSystemError());
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+// A program started through a "\\?\" path has it in its own path too. The rest of the program
+// joins names to its folder with "/" as well as "\", which such a path would take literally, so
+// the prefix comes off here and goes back on in each call to the system.
+std::wstring withoutLongPrefix(std::wstring path) {
+    constexpr std::wstring_view kUnc = L"\\\\?\\UNC\\";
+    constexpr std::wstring_view kLong = L"\\\\?\\";
+    if (path.starts_with(kUnc)) {
+        return path.replace(0, kUnc.size(), L"\\\\");
+    }
+    if (path.starts_with(kLong)) {
+        return path.erase(0, kLong.size());
+    }
+    return path;
+}
+
+}  // namespace
+
+std::string programDirectory() {
+    const std::wstring executable = withoutLongPrefix(executablePath());
+    const std::size_t separator = executable.rfind(L'\\');
+    if (separator == std::wstring::npos) {
+        fail(ERROR_BAD_PATHNAME);
+    }
+    return win32::utf8FromWide(std::wstring_view(executable).substr(0, separator));
+}
+
+}  // namespace catalog

@@ -1,0 +1,60 @@
+#include "platform/win32/wide_path_win.h"
+
+#include "platform/wtf8.h"
+
+namespace catalog::win32 {
+
+namespace {
+
+constexpr std::wstring_view kLongPrefix = L"\\\\?\\";
+constexpr std::wstring_view kDevicePrefix = L"\\\\.\\";
+constexpr std::wstring_view kUncPrefix = L"\\\\";
+
+// The absolute path the system makes of `path`: "/" turned into "\", "." and ".." resolved,
+// trailing dots and blanks dropped from names, as every Windows program sees the path. Empty
+// when the system cannot make one.
+std::wstring fullPathOf(const std::wstring& path) {
+    std::wstring full;
+    DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    while (size > full.size()) {
+        full.resize(size);
+        size = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    }
+    // On success the result is shorter than the buffer and `size` leaves out the final NUL;
+    // should the working directory change between the calls, the loop asks again.
+    full.resize(size);
+    return full;
+}
+
+}  // namespace
+
+std::wstring wideFromUtf8(std::string_view text) {
+    const std::u16string wide = utf16FromWtf8(text);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+std::string utf8FromWide(std::wstring_view text) {
+    return wtf8FromUtf16(std::u16string(text.begin(), text.end()));
+}
+
+// "\\?\" paths are taken as they stand by the system: no "/" is turned into "\" and no ".." is
+// resolved. So the prefix goes only on a path the system has made absolute first.
+std::wstring widePath(const std::string& path) {
+    std::wstring wide = wideFromUtf8(path);
+    if (wide.starts_with(kLongPrefix)) {
+        return wide;
+    }
+    std::wstring full = fullPathOf(wide);
+    if (full.empty()) {
+        return wide;  // the call it is given to then fails with the system's own error
+    }
+    if (full.starts_with(kDevicePrefix) || full.starts_with(kLongPrefix)) {
+        return full;
+    }
+    if (full.starts_with(kUncPrefix)) {
+        return std::wstring(kLongPrefix).append(L"UNC\\").append(full, kUncPrefix.size());
+    }
+    return std::wstring(kLongPrefix).append(full);
+}
+
+}  // namespace catalog::win32

@@ -1,0 +1,66 @@
+#pragma once
+
+// Every file of the Windows implementation takes <windows.h> from here, so that it is always
+// included the same way.
+#ifndef NOMINMAX
+#define NOMINMAX  // std::min and std::max, not the macros of the same names
+#endif
+#include <string>
+#include <string_view>
+#include <utility>
+#include <windows.h>
+
+namespace catalog {
+
+class Folder;
+
+namespace win32 {
+
+// Names and paths are UTF-16 in every call to the system and WTF-8 everywhere else.
+std::wstring wideFromUtf8(std::string_view text);
+std::string utf8FromWide(std::wstring_view text);
+
+// `path` (UTF-8, relative to the working directory or absolute, "/" or "\" between names) as
+// the system's calls take it at any length: made absolute, and given the "\\?\" prefix that lifts
+// the limit of MAX_PATH characters. Device names (NUL, CON, "\\.\pipe\...") stay device paths,
+// and a path that has the prefix already is taken as it stands.
+std::wstring widePath(const std::string& path);
+
+// The same for the file `name` (UTF-8) in an open folder, whose path was made so once.
+std::wstring widePathIn(const Folder& folder, const char* name);
+
+// Owns a HANDLE and closes it on every way out of a scope. Both INVALID_HANDLE_VALUE and null
+// mean none, as the system's calls return one or the other.
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(HANDLE handle) : m_handle(handle) {}
+    UniqueHandle(UniqueHandle&& other) noexcept
+        : m_handle(std::exchange(other.m_handle, INVALID_HANDLE_VALUE)) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        reset(std::exchange(other.m_handle, INVALID_HANDLE_VALUE));
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { reset(); }
+
+    HANDLE get() const { return m_handle; }
+    explicit operator bool() const { return m_handle != INVALID_HANDLE_VALUE && m_handle; }
+
+    // Closes now, for callers that must know whether the close itself failed.
+    bool close() { return ::CloseHandle(std::exchange(m_handle, INVALID_HANDLE_VALUE)) != 0; }
+
+    void reset(HANDLE handle = INVALID_HANDLE_VALUE) {
+        if (*this) {
+            ::CloseHandle(m_handle);
+        }
+        m_handle = handle;
+    }
+
+private:
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
+};
+
+}  // namespace win32
+}  // namespace catalog

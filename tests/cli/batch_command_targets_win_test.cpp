@@ -1,0 +1,95 @@
+// Where the listing goes on Windows: a device is written into, a hidden listing stays hidden,
+// and one another program holds open is waited for, briefly, and else left whole.
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "cli/batch_command_fixture.h"
+
+namespace catalog {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::BatchCommandTest;
+using testing::entriesOf;
+using testing::kHeader;
+using testing::kRows;
+using testing::Outcome;
+using testing::readFile;
+using testing::StartedProgram;
+using testing::utf8Path;
+using testing::writeFile;
+
+const std::string kProgram = "catalog-collector-cli: ";
+
+// Opens `path` as a viewer would: reading it and letting others read, nothing more.
+HANDLE holdOpen(const std::string& path) {
+    return ::CreateFileW(utf8Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Waits until a file whose name starts with `prefix` is in `folder`.
+bool awaitFile(const fs::path& folder, std::string_view prefix) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (const std::string& name : entriesOf(folder)) {
+            if (name.starts_with(prefix)) {
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return false;
+}
+
+TEST_F(BatchCommandTest, ADeviceIsWrittenIntoAndNeverReplaced) {
+    const std::vector<std::string> before = entriesOf(workingDir());
+    const Outcome outcome = run({"prog/data", "NUL"});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, kProgram + "2 records from 3 files, listing written to NUL\n");
+    EXPECT_EQ(entriesOf(workingDir()), before);
+}
+
+TEST_F(BatchCommandTest, AReplacedListingStaysHidden) {
+    writeFile(path("listing.txt"), "earlier");
+    const fs::path listing = utf8Path(path("listing.txt"));
+    ASSERT_TRUE(::SetFileAttributesW(listing.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const Outcome outcome = run({"prog/data", "listing.txt"});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(readFile(listing), kHeader + kRows);
+    EXPECT_NE(::GetFileAttributesW(listing.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+
+TEST_F(BatchCommandTest, AListingHeldOpenElsewhereIsReplacedOnceLetGoOrElseKeptWhole) {
+    writeFile(path("listing.txt"), "earlier");
+    const std::vector<std::string> before = entriesOf(workingDir());
+    HANDLE viewer = holdOpen(path("listing.txt"));
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    const Outcome held = run({"prog/data", "listing.txt"});
+    ::CloseHandle(viewer);
+    EXPECT_EQ(held.exitCode, 1);
+    EXPECT_TRUE(held.err.starts_with(kProgram + "cannot write 'listing.txt': ")) << held.err;
+    EXPECT_EQ(readFile(path("listing.txt")), "earlier");
+    EXPECT_EQ(entriesOf(workingDir()), before);
+
+    // Let go while the program waits: the temporary file is written by then, and the program
+    // retries for about a second.
+    viewer = holdOpen(path("listing.txt"));
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    StartedProgram running(program(), {"prog/data", "listing.txt"}, workingDir());
+    const bool written = awaitFile(workingDir(), ".listing.txt.tmp");
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ::CloseHandle(viewer);
+    const Outcome released = running.wait();
+    EXPECT_TRUE(written);
+    EXPECT_EQ(released.exitCode, 0) << released.err;
+    EXPECT_EQ(readFile(path("listing.txt")), kHeader + kRows);
+    EXPECT_EQ(entriesOf(workingDir()), before);
+}
+
+}  // namespace
+}  // namespace catalog

@@ -1,0 +1,47 @@
+#include "platform/wtf8.h"
+
+#include <gtest/gtest.h>
+
+namespace catalog {
+namespace {
+
+TEST(wtf8, NamesSurviveTheRoundTripLoneSurrogatesIncluded) {
+    const struct {
+        std::u16string utf16;
+        std::string wtf8;
+    } cases[] = {
+        {u"caf\u00e9.html", "caf\xc3\xa9.html"},
+        {u"\U0001F4E6", "\xf0\x9f\x93\xa6"},  // a pair is one code point, in four bytes
+        {std::u16string{u'a', 0xD800, u'b'},
+         "a\xed\xa0\x80"
+         "b"},
+        {std::u16string{0xDC00, 0xD800}, "\xed\xb0\x80\xed\xa0\x80"},  // the wrong way round
+        {std::u16string{0xD83D}, "\xed\xa0\xbd"},                      // cut off at the end
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(wtf8FromUtf16(c.utf16), c.wtf8);
+        EXPECT_EQ(utf16FromWtf8(c.wtf8), c.utf16);
+    }
+}
+
+// Bytes no name on Windows can give, which only a path typed or built wrongly could hold.
+TEST(wtf8, EachByteThatStartsNoSequenceBecomesAReplacementCharacter) {
+    EXPECT_EQ(utf16FromWtf8("a\xff"
+                            "b\xc3"),
+              (std::u16string{u'a', 0xFFFD, u'b', 0xFFFD}));
+    EXPECT_EQ(utf16FromWtf8("\xc0\xaf"), (std::u16string{0xFFFD, 0xFFFD}));   // an overlong "/"
+    EXPECT_EQ(utf16FromWtf8("\xf4\x90\x80\x80"), std::u16string(4, 0xFFFD));  // past U+10FFFF
+}
+
+// The rows follow the names' byte order, which must be that of their code points whatever the
+// system: UTF-16 would put the parcel, a pair, before the fullwidth tilde.
+TEST(wtf8, ByteOrderIsCodePointOrder) {
+    const std::u16string ascending[] = {u"a", u"\u00e9", std::u16string{0xD800}, u"\uff5e",
+                                        u"\U0001F4E6"};
+    for (std::size_t i = 1; i < std::size(ascending); ++i) {
+        EXPECT_LT(wtf8FromUtf16(ascending[i - 1]), wtf8FromUtf16(ascending[i])) << i;
+    }
+}
+
+}  // namespace
+}  // namespace catalog
