@@ -1,12 +1,41 @@
-# The release archive (`make package`): one folder holding both programs, the empty data folder
-# they read, the README and the sample pages. Unpacked anywhere, it runs as it stands.
+# The release archive (`make package`, `make package-windows`): one folder holding the programs,
+# the empty data folder they read, the users' README and the sample pages. Unpacked anywhere, it
+# runs as it stands. Linux gets a .tar.gz, Windows a .zip, which Explorer opens by itself.
+
+# The programs the archive holds, whichever of them this build makes: each installs itself
+# beside the data folder (install(TARGETS ... DESTINATION .) in its own folder). A Windows
+# window, once there is one, joins by being named here.
+set(release_programs catalog-collector catalog-collector-cli)
+add_custom_target(release-programs)
+foreach(program IN LISTS release_programs)
+    if(TARGET ${program})
+        add_dependencies(release-programs ${program})
+    endif()
+endforeach()
+
 install(DIRECTORY DESTINATION data)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
-install(FILES ${PROJECT_SOURCE_DIR}/docs/window.png DESTINATION docs)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples)
+if(CATALOG_BUILD_WINDOW)
+    install(FILES ${PROJECT_SOURCE_DIR}/docs/window.png DESTINATION docs)
+endif()
+
+# The users' README, not the developers' one: what the programs do, not how to build them.
+# On Windows it gets CR LF, the line end every Windows editor shows, old Notepad included.
+if(WIN32)
+    set(readme_newlines CRLF)
+else()
+    set(readme_newlines UNIX)
+endif()
+configure_file(${PROJECT_SOURCE_DIR}/packaging/README.txt ${PROJECT_BINARY_DIR}/release/README.txt
+    @ONLY NEWLINE_STYLE ${readme_newlines})
+install(FILES ${PROJECT_BINARY_DIR}/release/README.txt DESTINATION .)
 
 string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" release_platform)
-set(CPACK_GENERATOR TGZ)
+if(WIN32)
+    set(CPACK_GENERATOR ZIP)
+else()
+    set(CPACK_GENERATOR TGZ)
+endif()
 set(CPACK_PACKAGE_NAME catalog-collector)
 set(CPACK_PACKAGE_FILE_NAME "catalog-collector-${PROJECT_VERSION}-${release_platform}")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)

@@ -2,7 +2,8 @@
 # Checks the release archive where nothing of the build is installed: a minimal Debian 12 made
 # with debootstrap, given only the runtime packages the README names. There the archive is
 # unpacked, the batch command runs on the sample pages, and the window is opened on a virtual
-# display and its button clicked; both listings must match the one made here.
+# display and its button clicked; both listings must match the one made here. The archive must
+# hold the users' README.txt, not the developers' README.md.
 #   scripts/check-release-archive.sh build-package/catalog-collector-VERSION-linux-x86_64.tar.gz
 # Needs root and Debian's package mirror. The minimal system is made once and kept in
 # CLEAN_ROOT (default build-package/debian12).
@@ -47,6 +48,11 @@ reference=$(mktemp -d)
 tar -xzf "$archive" -C "$reference"
 release_name=$(basename "$archive" .tar.gz)
 here="$reference/$release_name"
+# Users get the users' README, the one that names the runtime packages installed above.
+if [ ! -f "$here/README.txt" ] || [ -e "$here/README.md" ]; then
+    echo "The archive must hold README.txt (packaging/README.txt), not README.md." >&2
+    exit 1
+fi
 cp "$here"/examples/data/* "$here/data/"
 "$here/catalog-collector-cli" >/dev/null
 
