@@ -1,31 +1,21 @@
 #pragma once
 
 #include <cstddef>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "collect/listing.h"
+#include "collect/stop_flag.h"
 
 namespace catalog {
 
-// What a run needs from the program that starts it: a way to show progress and a way to stop.
+// What a run tells the program that starts it, on the calling thread: its progress.
 class CollectionClient {
 public:
     virtual ~CollectionClient() = default;
 
     // After each file is read: how many of the listed files have been read so far.
     virtual void filesRead(std::size_t /*done*/, std::size_t /*total*/) {}
-
-    // Asked after each file: a run told to stop ends with RunStopped and gives no listing, so
-    // a window closed mid-run leaves the old listing be.
-    virtual bool stopRequested() { return false; }
-};
-
-// How a run ends when its client asked it to stop.
-class RunStopped : public std::runtime_error {
-public:
-    RunStopped() : std::runtime_error("the collection run was stopped") {}
 };
 
 // What a run found, for the program that started it to show and to write.
@@ -53,6 +43,9 @@ struct RunOptions {
     // A data folder that was named by the user must exist: one that is missing fails the run
     // instead of giving the header-only listing.
     bool requireDataFolder = false;
+    // Once requested, the run ends with RunStopped within a fraction of a second and gives no
+    // listing, so a window closed mid-run leaves the old listing be.
+    const StopFlag* stop = nullptr;
 };
 
 // One collection run: lists `dataFolder` (a path ending in a separator), reads every file and

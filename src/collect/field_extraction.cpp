@@ -37,14 +37,19 @@ ProductRecord extractRecord(std::string_view record) {
     return product;
 }
 
-void appendRecordRow(std::string_view record, std::string& out) {
-    appendField(kReferenceRule, record, out);
-    out.push_back('\t');
-    appendField(kPriceRule, record, out);
-    out.push_back('\t');
-    appendField(kThumbnailRule, record, out);
-    out.push_back('\t');
+FieldLengths appendRecordRow(std::string_view record, std::string& out, const StopFlag* stop) {
+    FieldLengths lengths{};
+    const FieldRule* const firstRules[] = {&kReferenceRule, &kPriceRule, &kThumbnailRule};
+    for (std::size_t i = 0; i < lengths.size(); ++i) {
+        stopIfRequested(stop);
+        const std::size_t start = out.size();
+        appendField(*firstRules[i], record, out);
+        lengths[i] = out.size() - start;
+        out.push_back('\t');
+    }
+    stopIfRequested(stop);
     appendField(kNameRule, record, out);
+    return lengths;
 }
 
 }  // namespace catalog

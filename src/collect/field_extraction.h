@@ -3,6 +3,9 @@
 #include <string>
 #include <string_view>
 
+#include "collect/listing.h"
+#include "collect/stop_flag.h"
+
 namespace catalog {
 
 // The value of a field whose pattern finds nothing in a record.
@@ -51,7 +54,10 @@ ProductRecord extractRecord(std::string_view record);
 
 // A record's row appended to `out`: reference, price, thumbnail and name, joined by tabs. The
 // fields are pure functions of the text, so making them in column order gives the same row
-// as extracting name, price, reference and thumbnail in that order.
-void appendRecordRow(std::string_view record, std::string& out);
+// as extracting name, price, reference and thumbnail in that order. Returns where the fields
+// end. Between fields it throws RunStopped once `stop` is requested: matching a large record
+// takes a while.
+FieldLengths appendRecordRow(std::string_view record, std::string& out,
+                             const StopFlag* stop = nullptr);
 
 }  // namespace catalog

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <deque>
 #include <span>
@@ -13,10 +14,17 @@ namespace catalog {
 inline constexpr std::string_view kHeaderLine = "id   price   thumbnail   name\r\n";
 inline constexpr std::string_view kLineEnd = "\r\n";
 
+// The four fields of a row, in the listing's column order.
+inline constexpr std::size_t kFieldCount = 4;
+// Where a row's fields end: the lengths of the first three (reference, price, thumbnail); the
+// name is the rest. Values may hold tabs themselves, so the row's tabs cannot tell.
+using FieldLengths = std::array<std::size_t, kFieldCount - 1>;
+
 // The output listing: the header line, then one line per record, each the four values joined
 // by tabs and ended by CR LF, written as extracted with no quoting. The lines stay in the
 // blocks the workers wrote them into, in the order of the names; the listing is written from
-// them as they lie, so a large listing is never copied into one piece.
+// them as they lie, so a large listing is never copied into one piece. Each row also knows
+// its fields and the name of the file it came from, for a window to show.
 class Listing {
 public:
     Listing();
@@ -29,19 +37,27 @@ public:
 
     // Keeps `block` as long as the listing, and gives a view of it to take lines from.
     std::string_view hold(std::string block);
-    // Adds a line, a row followed by kLineEnd, lying in a held block.
-    void addLine(std::string_view line) { m_lines.push_back(line); }
-    void reserveLines(std::size_t count) { m_lines.reserve(m_lines.size() + count); }
+    // Adds a line, a row followed by kLineEnd, lying in a held block, with its fields' lengths
+    // and the name of its file.
+    void addLine(std::string_view line, const FieldLengths& fields, std::string_view file);
+    void reserveLines(std::size_t count);
 
     std::size_t rowCount() const { return m_lines.size() - 1; }
     // A row as the window shows it: a line without its line end.
     std::string_view row(std::size_t index) const;
+    // One of the row's four fields, in column order.
+    std::string_view field(std::size_t index, std::size_t column) const;
+    // The name of the file the row came from.
+    std::string_view file(std::size_t index) const;
     // Every line, the header first, as they are written.
     std::span<const std::string_view> lines() const { return m_lines; }
 
 private:
     std::deque<std::string> m_blocks;  // a deque: its elements never move
     std::vector<std::string_view> m_lines;
+    std::vector<FieldLengths> m_fields;     // per row
+    std::string m_fileNames;                // back to back
+    std::vector<std::size_t> m_fileStarts;  // per row, and one past the last
 };
 
 }  // namespace catalog

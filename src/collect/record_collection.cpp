@@ -28,6 +28,7 @@ constexpr std::size_t kChunkFiles = 32;
 struct LineSpan {
     std::size_t offset = 0;
     std::size_t length = kNoLine;
+    FieldLengths fields{};
 
     static constexpr std::size_t kNoLine = SIZE_MAX;
 };
@@ -45,9 +46,10 @@ struct Chunk {
 // matters for the listing, which is put in that order at the end.
 class Collection {
 public:
-    Collection(const std::string& folderPath, CollectionClient& client)
-        : m_folder(Folder::open(folderPath)),
-          m_files(std::in_place, m_folder, [&client] { return !client.stopRequested(); }),
+    Collection(const std::string& folderPath, const StopFlag* stop)
+        : m_requestedStop(stop),
+          m_folder(Folder::open(folderPath)),
+          m_files(std::in_place, m_folder, [stop] { return !(stop && stop->requested()); }),
           m_fileCount(m_files->size()),
           m_chunks((m_fileCount + kChunkFiles - 1) / kChunkFiles) {}
 
@@ -61,7 +63,7 @@ public:
     void work(CollectionClient* reporter) noexcept {
         try {
             FileReader reader;
-            for (std::size_t chunk = m_nextChunk++; chunk < m_chunks.size() && !m_stop.load();
+            for (std::size_t chunk = m_nextChunk++; chunk < m_chunks.size() && !stopped();
                  chunk = m_nextChunk++) {
                 readChunk(chunk, reader, reporter);
             }
@@ -71,17 +73,18 @@ public:
     }
 
     void stop() { m_stop.store(true); }
+    bool stopped() const {
+        return m_stop.load() || (m_requestedStop && m_requestedStop->requested());
+    }
 
     // Once every worker is done.
     Collected result(CollectionClient& client) {
         if (m_failure) {
             std::rethrow_exception(m_failure);
         }
-        if (m_stop.load()) {
+        if (stopped()) {
             throw RunStopped();
         }
-        // The names are done with: their memory goes before the listing's lines take theirs.
-        m_files.reset();
         Collected collected{Listing(), m_fileCount, !m_folder.isOpen()};
         std::vector<std::string_view> blocks;
         blocks.reserve(m_chunks.size());
@@ -100,9 +103,11 @@ public:
             const LineSpan line = chunk.lineOf[slot];
             if (line.length != LineSpan::kNoLine) {
                 collected.listing.addLine(
-                    blocks[file / kChunkFiles].substr(line.offset, line.length));
+                    blocks[file / kChunkFiles].substr(line.offset, line.length), line.fields,
+                    m_files->name(file));
             }
         }
+        m_files.reset();
         if (collected.files > 0 && m_lastReported != collected.files) {
             client.filesRead(collected.files, collected.files);
         }
@@ -115,7 +120,7 @@ private:
         const std::size_t first = index * kChunkFiles;
         const std::size_t count = std::min(kChunkFiles, m_fileCount - first);
         chunk.lineOf.resize(count);
-        for (std::size_t slot = 0; slot < count && !m_stop.load(); ++slot) {
+        for (std::size_t slot = 0; slot < count && !stopped(); ++slot) {
             try {
                 readFile(chunk, slot, m_files->name(first + slot), reader);
             } catch (...) {
@@ -133,7 +138,7 @@ private:
     void readFile(Chunk& chunk, std::size_t slot, const char* name, FileReader& reader) {
         std::string_view text;
         try {
-            text = reader.read(m_folder, name);
+            text = reader.read(m_folder, name, m_requestedStop);
         } catch (const std::bad_alloc&) {
             // A file too large to hold: that file's failure, as any other.
             throw outOfMemoryFor(name);
@@ -142,8 +147,9 @@ private:
             return;
         }
         const std::size_t offset = chunk.rows.size();
+        FieldLengths fields{};
         try {
-            appendRecordRow(text, chunk.rows);
+            fields = appendRecordRow(text, chunk.rows, m_requestedStop);
             chunk.rows.append(kLineEnd);
         } catch (const std::bad_alloc&) {
             // A row too large to make is that file's failure; a small row that no longer fits
@@ -153,7 +159,7 @@ private:
             }
             throw;
         }
-        chunk.lineOf[slot] = {offset, chunk.rows.size() - offset};
+        chunk.lineOf[slot] = {offset, chunk.rows.size() - offset, fields};
         ++chunk.rowCount;
     }
 
@@ -172,11 +178,9 @@ private:
     void report(CollectionClient& client, std::size_t done) {
         client.filesRead(done, m_fileCount);
         m_lastReported = done;
-        if (client.stopRequested()) {
-            stop();
-        }
     }
 
+    const StopFlag* const m_requestedStop;  // by the caller; may be null
     const Folder m_folder;
     std::optional<const FolderIndex> m_files;  // until the workers are done
     const std::size_t m_fileCount;
@@ -202,12 +206,10 @@ void helpWith(Collection& collection) {
 
 }  // namespace
 
-Collected collectRecords(const std::string& folderPath, CollectionClient& client,
-                         unsigned workers) {
-    Collection collection(folderPath, client);
-    if (client.stopRequested()) {
-        throw RunStopped();
-    }
+Collected collectRecords(const std::string& folderPath, CollectionClient& client, unsigned workers,
+                         const StopFlag* stop) {
+    Collection collection(folderPath, stop);
+    stopIfRequested(stop);
     {
         // A folder of one chunk is read by the calling thread alone.
         const std::size_t helperCount =

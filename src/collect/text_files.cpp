@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "collect/stop_flag.h"
 #include "platform/input_file.h"
 #include "platform/output_file.h"
 
@@ -10,6 +11,9 @@ namespace catalog {
 namespace {
 
 constexpr std::size_t kMinimumCapacity = std::size_t{64} * 1024;
+// Large enough that a page takes one read, small enough that a stop is seen within a fraction
+// of a second in a file of gigabytes.
+constexpr std::size_t kMostPerRead = std::size_t{64} << 20;
 
 }  // namespace
 
@@ -23,15 +27,15 @@ void FileReader::reserve(std::size_t capacity) {
 
 std::string_view FileReader::read(const std::string& path) {
     InputFile file(path);
-    return readAll(file);
+    return readAll(file, nullptr);
 }
 
-std::string_view FileReader::read(const Folder& folder, const char* name) {
+std::string_view FileReader::read(const Folder& folder, const char* name, const StopFlag* stop) {
     InputFile file(folder, name);
-    return readAll(file);
+    return readAll(file, stop);
 }
 
-std::string_view FileReader::readAll(InputFile& file) {
+std::string_view FileReader::readAll(InputFile& file, const StopFlag* stop) {
     // The size is a hint: files in /proc report 0, and a file may grow while it is read.
     const auto expected = static_cast<std::size_t>(file.sizeHint());
     reserve(std::max(expected + 1, kMinimumCapacity));
@@ -43,7 +47,9 @@ std::string_view FileReader::readAll(InputFile& file) {
             m_buffer = std::move(larger);
             m_capacity *= 2;
         }
-        const std::size_t got = file.read(m_buffer.get() + length, m_capacity - length);
+        stopIfRequested(stop);
+        const std::size_t got =
+            file.read(m_buffer.get() + length, std::min(m_capacity - length, kMostPerRead));
         length += got;
         // A short read that lands exactly on the size the system gave is the end of a regular
         // file; it saves the extra read that would only return 0.

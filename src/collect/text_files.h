@@ -10,6 +10,7 @@ namespace catalog {
 
 class Folder;
 class InputFile;
+class StopFlag;
 
 // Reads whole files into one buffer that is reused from file to file, so a run over many small
 // files does not allocate per file. Bytes come back exactly as stored.
@@ -17,11 +18,12 @@ class FileReader {
 public:
     // The file's whole content, valid until the next call. Throws FileError.
     std::string_view read(const std::string& path);
-    // The same for the file `name` in the open folder `folder`.
-    std::string_view read(const Folder& folder, const char* name);
+    // The same for the file `name` in the open folder `folder`. A large file is read in pieces,
+    // and between them RunStopped is thrown once `stop` is requested.
+    std::string_view read(const Folder& folder, const char* name, const StopFlag* stop = nullptr);
 
 private:
-    std::string_view readAll(InputFile& file);
+    std::string_view readAll(InputFile& file, const StopFlag* stop);
     void reserve(std::size_t capacity);
 
     std::unique_ptr<char[]> m_buffer;

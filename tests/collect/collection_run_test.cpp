@@ -36,20 +36,21 @@ struct Shown {
 // Stands in for a front end's progress and stop.
 class RecordingClient : public CollectionClient {
 public:
-    explicit RecordingClient(Shown& shown) : m_shown(shown) {}
+    RecordingClient(Shown& shown, StopFlag& stop) : m_shown(shown), m_stop(stop) {}
 
     void filesRead(std::size_t done, std::size_t total) override {
         m_shown.progress.emplace_back(done, total);
         if (done == 1 && m_shown.afterFirstFile) {
             m_shown.afterFirstFile();
         }
-    }
-    bool stopRequested() override {
-        return !m_shown.progress.empty() && m_shown.progress.back().first >= m_shown.stopAfterFiles;
+        if (done >= m_shown.stopAfterFiles) {
+            m_stop.request();
+        }
     }
 
 private:
     Shown& m_shown;
+    StopFlag& m_stop;
 };
 
 struct RunSummary {
@@ -62,7 +63,9 @@ class CollectionRunTest : public ::testing::Test {
 protected:
     // A run as the front ends make it: the rows are shown, then the listing written.
     RunSummary run(const std::string& outputName = "output.txt", RunOptions options = {}) {
-        RecordingClient client(shown);
+        StopFlag stop;
+        RecordingClient client(shown, stop);
+        options.stop = &stop;
         const Collected collected = runCollection(dataFolderIn(programDir()), client, options);
         for (std::size_t i = 0; i < collected.listing.rowCount(); ++i) {
             shown.rows.emplace_back(collected.listing.row(i));

@@ -25,8 +25,9 @@ void expectRecord(std::string_view record, const std::string& reference, const s
 
     const std::string earlier = "', 'PRICE' => ',  }, \r\n";
     std::string listing = earlier;
-    appendRecordRow(record, listing);
+    const FieldLengths lengths = appendRecordRow(record, listing);
     EXPECT_EQ(listing, earlier + reference + "\t" + price + "\t" + thumbnail + "\t" + name);
+    EXPECT_EQ(lengths, (FieldLengths{reference.size(), price.size(), thumbnail.size()}));
 }
 
 TEST(FieldRules, CutTheFourValuesOutOfARecord) {
@@ -86,6 +87,24 @@ TEST(FieldRules, TheRecordMarkerIsCaseSensitive) {
     EXPECT_TRUE(holdsRecord(productRecord("A1", "Widget", "5", "w.jpg")));
     EXPECT_FALSE(holdsRecord("'REFERENCE' => 'A1', 'NAME' => 'W', 'price' => 5, "));
     EXPECT_FALSE(holdsRecord(""));
+}
+
+TEST(FieldRules, ARowKnowsItsFieldsThoughValuesHoldTabsAndStopsWhenAsked) {
+    const std::string record = productRecord("A\t1", "Bolt\tM4", "7", "a\tb.jpg");
+    std::string rows;
+    const FieldLengths lengths = appendRecordRow(record, rows);
+    rows.append(kLineEnd);
+    Listing listing;
+    listing.addLine(listing.hold(rows), lengths, "a#1.html");
+    EXPECT_EQ(listing.field(0, 0), "A\t1");
+    EXPECT_EQ(listing.field(0, 1), "7");
+    EXPECT_EQ(listing.field(0, 2), "a\tb.jpg");
+    EXPECT_EQ(listing.field(0, 3), "Bolt\tM4");
+    EXPECT_EQ(listing.file(0), "a#1.html");
+
+    StopFlag stop;
+    stop.request();
+    EXPECT_THROW(appendRecordRow(record, rows, &stop), RunStopped);
 }
 
 }  // namespace
