@@ -1,0 +1,107 @@
+#include "window/display_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+namespace catalog::window {
+
+namespace {
+
+// 0x80-0x9F in Windows-1252; the five bytes it leaves undefined keep their Latin-1 value.
+constexpr std::array<char16_t, 32> kWindows1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char16_t singleByteCharacter(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : char16_t(byte);
+}
+
+void appendUtf8(std::string& out, char16_t character) {
+    if (character < 0x80) {
+        out.push_back(static_cast<char>(character));
+    } else if (character < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (character >> 6)));
+        out.push_back(static_cast<char>(0x80 | (character & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (character >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((character >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (character & 0x3F)));
+    }
+}
+
+bool inRange(unsigned char byte, unsigned char low, unsigned char high) {
+    return byte >= low && byte <= high;
+}
+
+}  // namespace
+
+// No overlong forms, no surrogates, nothing above U+10FFFF.
+std::size_t utf8SequenceLength(std::string_view bytes, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    unsigned char secondLow = 0x80;
+    unsigned char secondHigh = 0xBF;
+    if (lead < 0x80) {
+        return 1;
+    } else if (inRange(lead, 0xC2, 0xDF)) {
+        length = 2;
+    } else if (inRange(lead, 0xE0, 0xEF)) {
+        length = 3;
+        secondLow = lead == 0xE0 ? 0xA0 : 0x80;
+        secondHigh = lead == 0xED ? 0x9F : 0xBF;
+    } else if (inRange(lead, 0xF0, 0xF4)) {
+        length = 4;
+        secondLow = lead == 0xF0 ? 0x90 : 0x80;
+        secondHigh = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (bytes.size() - at < length || !inRange(byte(1), secondLow, secondHigh)) {
+        return 0;
+    }
+    for (std::size_t i = 2; i < length; ++i) {
+        if (!inRange(byte(i), 0x80, 0xBF)) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+void forEachCharacter(std::string_view bytes,
+                      const std::function<bool(std::string_view utf8)>& take) {
+    std::string decoded;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t length = utf8SequenceLength(bytes, at);
+        if (length > 0) {
+            if (!take(bytes.substr(at, length))) {
+                return;
+            }
+            at += length;
+            continue;
+        }
+        decoded.clear();
+        appendUtf8(decoded, singleByteCharacter(static_cast<unsigned char>(bytes[at])));
+        if (!take(decoded)) {
+            return;
+        }
+        ++at;
+    }
+}
+
+std::string displayText(std::string_view bytes) {
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
+        return std::string(bytes);
+    }
+    std::string text;
+    text.reserve(bytes.size());
+    forEachCharacter(bytes, [&text](std::string_view character) {
+        text.append(character);
+        return true;
+    });
+    return text;
+}
+
+}  // namespace catalog::window

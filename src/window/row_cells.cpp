@@ -1,0 +1,75 @@
+#include "window/row_cells.h"
+
+#include "collect/field_extraction.h"
+#include "window/display_text.h"
+
+namespace catalog::window {
+
+namespace {
+
+constexpr std::string_view kEllipsis = "\u2026";
+constexpr std::string_view kLineBreakMark = "\u21b5";  // ↵
+constexpr std::string_view kTabMark = "\u2192";        // →
+
+// A character takes at most four bytes, in the file as in the display: this many bytes always
+// hold more characters than a cell shows, so a cell never decodes a whole large value.
+constexpr std::size_t kCellBytes = 4 * (kMostCellCharacters + 1);
+
+// One line for the table: CR LF, CR and LF each become one mark, a tab another, and other
+// control characters their visible pictures (U+2400 on), which a table would draw as nothing.
+void appendOnOneLine(std::string& out, std::string_view character, bool afterCarriageReturn) {
+    const auto byte = static_cast<unsigned char>(character.front());
+    if (character.size() > 1 || (byte >= 0x20 && byte != 0x7f)) {
+        out.append(character);
+    } else if (byte == '\n' && afterCarriageReturn) {
+        // The CR before it made the mark already.
+    } else if (byte == '\n' || byte == '\r') {
+        out.append(kLineBreakMark);
+    } else if (byte == '\t') {
+        out.append(kTabMark);
+    } else {
+        const char16_t picture = byte == 0x7f ? 0x2421 : char16_t(0x2400 + byte);
+        out.push_back(static_cast<char>(0xE0 | (picture >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((picture >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (picture & 0x3F)));
+    }
+}
+
+}  // namespace
+
+Cell cellFor(std::string_view value) {
+    Cell cell;
+    cell.notFound = value == kMatchFailed;
+    std::size_t shown = 0;
+    bool afterCarriageReturn = false;
+    forEachCharacter(value.substr(0, kCellBytes), [&](std::string_view character) {
+        if (shown == kMostCellCharacters) {
+            cell.text.append(kEllipsis);
+            return false;
+        }
+        appendOnOneLine(cell.text, character, afterCarriageReturn);
+        afterCarriageReturn = character == "\r";
+        ++shown;
+        return true;
+    });
+    return cell;
+}
+
+std::string tooltipFor(std::string_view value) {
+    std::string tooltip;
+    bool cut = false;
+    forEachCharacter(value.substr(0, kMostTooltipBytes + 4), [&](std::string_view character) {
+        if (tooltip.size() + character.size() > kMostTooltipBytes) {
+            cut = true;
+            return false;
+        }
+        tooltip.append(character);
+        return true;
+    });
+    if (cut || value.size() > kMostTooltipBytes + 4) {
+        tooltip.append(kEllipsis);
+    }
+    return tooltip;
+}
+
+}  // namespace catalog::window

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <deque>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "collect/listing.h"
+#include "window/row_cells.h"
+
+namespace catalog::window {
+
+// One run's rows, made off the window's thread: the listing with every byte, for copying and
+// tooltips, and its cells, split once so that painting never looks at a whole value.
+struct RunRows {
+    Listing listing;
+    std::vector<std::array<Cell, kColumnCount>> cells;  // one per row of the listing
+    std::size_t recordsWithFieldNotFound = 0;
+
+    explicit RunRows(Listing made);
+};
+
+// The rows the window shows, in the order runs added them. It only grows: rows of earlier runs
+// stay above those of later ones until the program ends.
+class RowTable {
+public:
+    std::size_t rowCount() const { return m_rowCount; }
+    const Cell& cell(std::size_t row, std::size_t column) const;
+    std::string tooltip(std::size_t row, std::size_t column) const;
+
+    // The rows as listing lines (four fields joined by tabs, each line ended by CR LF), in the
+    // order given, as text for the clipboard: a spreadsheet takes them as rows and columns.
+    std::string copyText(std::span<const std::size_t> rows) const;
+
+    // Adds a run's rows below the others; returns the index of the first of them.
+    std::size_t append(RunRows rows);
+
+private:
+    struct Place {
+        const RunRows* run;
+        std::size_t row;
+    };
+    Place place(std::size_t row) const;
+
+    std::deque<RunRows> m_runs;            // a deque: a run's listing never moves
+    std::vector<std::size_t> m_firstRows;  // the table row of each run's first row
+    std::size_t m_rowCount = 0;
+};
+
+}  // namespace catalog::window

@@ -1,0 +1,129 @@
+#include "window/window_run.h"
+
+#include <new>
+#include <utility>
+
+#include "collect/collection_run.h"
+#include "collect/text_files.h"
+#include "platform/file_error.h"
+#include "window/display_text.h"
+
+namespace catalog::window {
+
+namespace {
+
+// The run's progress, kept where the window's thread can read it at any time.
+class ProgressClient : public CollectionClient {
+public:
+    ProgressClient(std::atomic<std::size_t>& done, std::atomic<std::size_t>& total)
+        : m_done(done), m_total(total) {}
+
+    void filesRead(std::size_t done, std::size_t total) override {
+        m_total.store(total);
+        m_done.store(done);
+    }
+
+private:
+    std::atomic<std::size_t>& m_done;
+    std::atomic<std::size_t>& m_total;
+};
+
+RunFailure failureOf(const FileError& error) {
+    return {error.operation(), displayText(error.path()), error.errorNumber(),
+            displayText(error.description())};
+}
+
+// Everything the run does, the write included; a failure is the outcome, never an exception.
+void collectInto(RunOutcome& outcome, const std::string& programDirectory,
+                 const std::string& outputName, CollectionClient& client, const StopFlag& stop) {
+    const std::string dataFolder = dataFolderIn(programDirectory);
+    const std::string listingPath = outputPathIn(programDirectory, outputName);
+    try {
+        Collected collected = runCollection(dataFolder, client, RunOptions{.stop = &stop});
+        // The cells are made here, off the window's thread; they are shown even when the write
+        // then fails, as they were all found before it.
+        outcome.rows.emplace(std::move(collected.listing));
+        stopIfRequested(&stop);  // closed before the write: the earlier listing stays
+        WriteTextFile(listingPath, outcome.rows->listing.lines());
+        outcome.outputName = displayText(outputName);
+        outcome.listingPath = displayText(listingPath);
+        if (collected.folderMissing) {
+            outcome.missingDataFolder = displayText(dataFolder);
+        }
+    } catch (const RunStopped&) {
+        outcome.stopped = true;
+        outcome.rows.reset();
+    } catch (const FileError& error) {
+        outcome.failure = failureOf(error);
+    } catch (const std::exception& error) {
+        outcome.failure = RunFailure{{}, {}, 0, displayText(failureText(error))};
+    }
+}
+
+}  // namespace
+
+WindowRun::WindowRun(std::function<void()> finished) : m_finished(std::move(finished)) {}
+
+WindowRun::~WindowRun() {
+    stop();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+bool WindowRun::start(const std::string& programDirectory, const std::string& outputName) {
+    if (m_running.exchange(true)) {
+        return false;
+    }
+    if (m_thread.joinable()) {
+        m_thread.join();  // the last run has told its end already; its thread is finishing
+    }
+    m_stop.clear();
+    m_done.store(0);
+    m_total.store(0);
+    try {
+        m_thread = std::jthread(&WindowRun::run, this, programDirectory, outputName);
+    } catch (...) {
+        m_running.store(false);
+        throw;
+    }
+    return true;
+}
+
+void WindowRun::stop() {
+    m_stop.request();
+}
+
+bool WindowRun::running() const {
+    return m_running.load();
+}
+
+Progress WindowRun::progress() const {
+    return {m_done.load(), m_total.load()};
+}
+
+std::optional<RunOutcome> WindowRun::takeOutcome() {
+    const std::lock_guard lock(m_mutex);
+    return std::exchange(m_outcome, std::nullopt);
+}
+
+// Nothing thrown may leave the thread: out of it, an exception would end the process. Should
+// even the outcome's texts find no memory, the outcome says only that.
+void WindowRun::run(std::string programDirectory, std::string outputName) {
+    ProgressClient client(m_done, m_total);
+    std::optional<RunOutcome> outcome;
+    try {
+        outcome.emplace();
+        collectInto(*outcome, programDirectory, outputName, client, m_stop);
+    } catch (...) {
+        outcome.reset();
+    }
+    {
+        const std::lock_guard lock(m_mutex);
+        m_outcome = std::move(outcome);
+    }
+    m_running.store(false);
+    m_finished();
+}
+
+}  // namespace catalog::window

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "collect/stop_flag.h"
+#include "window/row_table.h"
+
+namespace catalog::window {
+
+// Why a run ended early, in the terms the user needs, as display text (UTF-8).
+struct RunFailure {
+    std::string operation;  // "read", "write", ...; empty when no file is to blame
+    std::string path;
+    int errorNumber = 0;
+    std::string description;
+};
+
+// What a run leaves for the window.
+struct RunOutcome {
+    bool stopped = false;           // stopped before its end: nothing shown, nothing written
+    std::optional<RunRows> rows;    // shown even when the write then failed
+    std::string outputName;         // as typed, which is how the user knows the listing
+    std::string listingPath;        // where that put it
+    std::string missingDataFolder;  // the data folder's path when there was none, else empty
+    std::optional<RunFailure> failure;
+};
+
+struct Progress {
+    std::size_t done = 0;
+    std::size_t total = 0;  // 0 until the folder is listed
+};
+
+// One collection run at a time, off the window's thread, for any toolkit: the window starts
+// it, polls its progress, and is told when it ends.
+class WindowRun {
+public:
+    // `finished` is called on the run's own thread as it ends: the window hands it over to its
+    // own thread (a queued call, a posted message) and then takes the outcome.
+    explicit WindowRun(std::function<void()> finished);
+    // Stops a run under way and waits for it: a closed window leaves the old listing as it was.
+    ~WindowRun();
+    WindowRun(const WindowRun&) = delete;
+    WindowRun& operator=(const WindowRun&) = delete;
+
+    // Reads the data folder beside `programDirectory` and writes the listing there under
+    // `outputName` (as typed when the run starts). Does nothing and returns false while a run
+    // is under way.
+    bool start(const std::string& programDirectory, const std::string& outputName);
+    // Asks the run to stop; it ends within a fraction of a second, writing nothing.
+    void stop();
+    bool running() const;
+    Progress progress() const;
+    // The outcome of the run that ended; once only, after `finished`. Empty when the run
+    // could not even make one for want of memory.
+    std::optional<RunOutcome> takeOutcome();
+
+private:
+    void run(std::string programDirectory, std::string outputName);
+
+    std::function<void()> m_finished;
+    StopFlag m_stop;
+    std::atomic<std::size_t> m_done{0};
+    std::atomic<std::size_t> m_total{0};
+    std::atomic<bool> m_running{false};
+    mutable std::mutex m_mutex;
+    std::optional<RunOutcome> m_outcome;  // under m_mutex
+    std::jthread m_thread;
+};
+
+}  // namespace catalog::window

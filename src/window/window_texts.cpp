@@ -1,0 +1,76 @@
+#include "window/window_texts.h"
+
+#include "window/window_run.h"
+
+namespace catalog::window {
+
+namespace {
+
+// Digits in groups of three, so that a million records reads at a glance.
+std::string grouped(std::size_t count) {
+    std::string digits = std::to_string(count);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) {
+        digits.insert(at - 3, 1, ',');
+    }
+    return digits;
+}
+
+std::string counted(std::size_t count, const char* noun) {
+    return grouped(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
+StatusText statusAfter(const RunOutcome& outcome) {
+    if (outcome.stopped) {
+        return stoppedStatus();
+    }
+    if (outcome.failure) {
+        return {"Failed; nothing written", failureTextFor(*outcome.failure).details};
+    }
+    if (!outcome.missingDataFolder.empty()) {
+        return {"No data folder: only the header written to " + outcome.outputName,
+                "No data folder at " + outcome.missingDataFolder + ": " + outcome.listingPath +
+                    " holds only the header"};
+    }
+    const std::size_t records = outcome.rows ? outcome.rows->listing.rowCount() : 0;
+    const std::size_t notFound = outcome.rows ? outcome.rows->recordsWithFieldNotFound : 0;
+    std::string text = counted(records, "record") + " written to " + outcome.outputName;
+    if (notFound > 0) {
+        text += " (" + grouped(notFound) + " with a field not found)";
+    }
+    return {text, outcome.listingPath};
+}
+
+StatusText stoppedStatus() {
+    return {"Run stopped", "The run was stopped before its end; nothing was written"};
+}
+
+FailureText failureTextFor(const RunFailure& failure) {
+    std::string details;
+    if (!failure.path.empty()) {
+        details = "Could not " + failure.operation + " \"" + failure.path + "\".\n";
+    }
+    if (failure.errorNumber == 0) {
+        details += failure.description;
+    } else {
+        details += "Error " + std::to_string(failure.errorNumber) + ": " + failure.description;
+    }
+    return {"The collection run failed.", details};
+}
+
+std::string noDisplayMessage(const std::string& reason) {
+    std::string line = "catalog-collector: cannot open the window";
+    if (!reason.empty()) {
+        line += " (" + reason + ")";
+    }
+    line += "; catalog-collector-cli collects the data folder without a display";
+    for (char& c : line) {
+        if (c == '\n' || c == '\r') {
+            c = ' ';  // one line, whatever the toolkit said
+        }
+    }
+    return line;
+}
+
+}  // namespace catalog::window

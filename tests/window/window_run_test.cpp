@@ -1,0 +1,131 @@
+#include "window/window_run.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "platform/system_error.h"
+#include "support/test_files.h"
+#include "window/window_texts.h"
+
+namespace catalog::window {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::kHeader;
+using testing::productRecord;
+using testing::readFile;
+using testing::TempDir;
+using testing::writeFile;
+
+// Runs as a window would, waiting for the end it is told of.
+class WindowRunTest : public ::testing::Test {
+protected:
+    WindowRunTest() { fs::create_directory(m_dir.path() / "data"); }
+
+    void page(const std::string& name, std::string_view bytes) {
+        writeFile(m_dir / ("data/" + name), bytes);
+    }
+    bool start(const std::string& outputName = "output.txt") {
+        return m_run.start(m_dir.path().string(), outputName);
+    }
+    RunOutcome waitForOutcome() {
+        std::unique_lock lock(m_mutex);
+        EXPECT_TRUE(m_ended.wait_for(lock, std::chrono::seconds(20), [this] { return m_told; }));
+        m_told = false;
+        std::optional<RunOutcome> outcome = m_run.takeOutcome();
+        EXPECT_TRUE(outcome.has_value());
+        return outcome ? std::move(*outcome) : RunOutcome{};
+    }
+    std::string path(const std::string& name) const { return m_dir / name; }
+
+    TempDir m_dir;
+    std::mutex m_mutex;
+    std::condition_variable m_ended;
+    bool m_told = false;
+    WindowRun m_run{[this] {
+        const std::lock_guard lock(m_mutex);
+        m_told = true;
+        m_ended.notify_all();
+    }};
+};
+
+TEST_F(WindowRunTest, WritesTheListingAndTellsWhatItFound) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    page("b.html", "'REFERENCE' => 'B2', 'NAME' => 'Bolt', 'PRICE' => 7, ");
+    ASSERT_TRUE(start());
+    const RunOutcome outcome = waitForOutcome();
+    ASSERT_TRUE(outcome.rows);
+    EXPECT_EQ(outcome.rows->listing.rowCount(), 2u);
+    EXPECT_EQ(readFile(path("output.txt")),
+              kHeader +
+                  "A1\t125\ta.jpg\tAnchor\r\nB2\tString Matching Failed\tString "
+                  "Matching Failed\tBolt\r\n");
+    const StatusText status = statusAfter(outcome);
+    EXPECT_EQ(status.text, "2 records written to output.txt (1 with a field not found)");
+    EXPECT_EQ(status.details, path("output.txt"));
+    EXPECT_EQ(m_run.progress().done, 2u);
+    EXPECT_FALSE(m_run.running());
+}
+
+TEST_F(WindowRunTest, AFailedWriteKeepsTheRowsAndAMissingFolderIsTold) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    ASSERT_TRUE(start("missing/out.txt"));
+    RunOutcome outcome = waitForOutcome();
+    ASSERT_TRUE(outcome.failure);
+    EXPECT_EQ(outcome.failure->operation, "write");
+    EXPECT_EQ(outcome.rows->listing.rowCount(), 1u);
+    EXPECT_EQ(statusAfter(outcome).text, "Failed; nothing written");
+    EXPECT_NE(failureTextFor(*outcome.failure).details.find(path("missing/out.txt")),
+              std::string::npos);
+
+    fs::remove_all(m_dir.path() / "data");
+    ASSERT_TRUE(start());
+    outcome = waitForOutcome();
+    EXPECT_EQ(statusAfter(outcome).text, "No data folder: only the header written to output.txt");
+    EXPECT_EQ(readFile(path("output.txt")), kHeader);
+}
+
+TEST_F(WindowRunTest, AStopDuringTheRunEndsItPromptlyAndWritesNothing) {
+    // Large enough that the run is under way when the stop comes, whatever the machine.
+    for (int i = 0; i < 64; ++i) {
+        page("p" + std::to_string(i), productRecord("R", std::string(4 << 20, 'n'), "1", "t"));
+    }
+    ASSERT_TRUE(start());
+    EXPECT_FALSE(start());  // one run at a time
+    while (m_run.progress().done == 0 && m_run.running()) {
+        std::this_thread::yield();
+    }
+    const auto stopped = std::chrono::steady_clock::now();
+    m_run.stop();
+    const RunOutcome outcome = waitForOutcome();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::milliseconds(500));
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_FALSE(outcome.rows);
+    EXPECT_FALSE(fs::exists(path("output.txt")));
+    EXPECT_EQ(statusAfter(outcome).text, "Run stopped");
+}
+
+TEST(WindowTexts, CountsReadAtAGlanceAndTheNoDisplayLineNamesTheBatchCommand) {
+    Listing listing;
+    const std::string_view block = listing.hold("R\t1\tt\tN\r\n");
+    for (int i = 0; i < 1234; ++i) {
+        listing.addLine(block, FieldLengths{1, 1, 1}, "f");
+    }
+    RunOutcome outcome;
+    outcome.rows.emplace(std::move(listing));
+    outcome.outputName = "output.txt";
+    EXPECT_EQ(statusAfter(outcome).text, "1,234 records written to output.txt");
+    const std::string line = noDisplayMessage("could not connect\nto display :99");
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+    EXPECT_NE(line.find("catalog-collector-cli"), std::string::npos);
+    RunFailure failure{"read", "data/x.html", errorNumberOf(Condition::NoSuchFile), "gone"};
+    EXPECT_EQ(failureTextFor(failure).details,
+              "Could not read \"data/x.html\".\nError " +
+                  std::to_string(errorNumberOf(Condition::NoSuchFile)) + ": gone");
+}
+
+}  // namespace
+}  // namespace catalog::window
