@@ -4,6 +4,8 @@
 #include <array>
 #include <cstddef>
 
+#include "platform/wtf8.h"
+
 namespace catalog::window {
 
 namespace {
@@ -16,19 +18,6 @@ constexpr std::array<char16_t, 32> kWindows1252High = {
 
 char16_t singleByteCharacter(unsigned char byte) {
     return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : char16_t(byte);
-}
-
-void appendUtf8(std::string& out, char16_t character) {
-    if (character < 0x80) {
-        out.push_back(static_cast<char>(character));
-    } else if (character < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (character >> 6)));
-        out.push_back(static_cast<char>(0x80 | (character & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (character >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((character >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (character & 0x3F)));
-    }
 }
 
 bool inRange(unsigned char byte, unsigned char low, unsigned char high) {
@@ -72,7 +61,6 @@ std::size_t utf8SequenceLength(std::string_view bytes, std::size_t at) {
 
 void forEachCharacter(std::string_view bytes,
                       const std::function<bool(std::string_view utf8)>& take) {
-    std::string decoded;
     for (std::size_t at = 0; at < bytes.size();) {
         const std::size_t length = utf8SequenceLength(bytes, at);
         if (length > 0) {
@@ -82,9 +70,8 @@ void forEachCharacter(std::string_view bytes,
             at += length;
             continue;
         }
-        decoded.clear();
-        appendUtf8(decoded, singleByteCharacter(static_cast<unsigned char>(bytes[at])));
-        if (!take(decoded)) {
+        const char16_t character = singleByteCharacter(static_cast<unsigned char>(bytes[at]));
+        if (!take(wtf8FromUtf16(std::u16string_view(&character, 1)))) {
             return;
         }
         ++at;

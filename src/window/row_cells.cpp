@@ -1,6 +1,7 @@
 #include "window/row_cells.h"
 
 #include "collect/field_extraction.h"
+#include "platform/wtf8.h"
 #include "window/display_text.h"
 
 namespace catalog::window {
@@ -29,9 +30,7 @@ void appendOnOneLine(std::string& out, std::string_view character, bool afterCar
         out.append(kTabMark);
     } else {
         const char16_t picture = byte == 0x7f ? 0x2421 : char16_t(0x2400 + byte);
-        out.push_back(static_cast<char>(0xE0 | (picture >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((picture >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (picture & 0x3F)));
+        out.append(wtf8FromUtf16(std::u16string_view(&picture, 1)));
     }
 }
 
