@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "ui/form1.h"
+#include "qt_window/form1.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -16,12 +16,15 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QString picture = QString::fromLocal8Bit(argv[2]);
-    catalog::ui::Form1 form(argv[1]);
+    catalog::qt_window::Form1 form(argv[1]);
     form.show();
     int status = 1;
-    QObject::connect(&form, &catalog::ui::Form1::runFinished, &app, [&] {
-        status = form.grab().save(picture) ? 0 : 1;
-        QApplication::quit();
+    QObject::connect(&form, &catalog::qt_window::Form1::runFinished, &app, [&] {
+        // Drawn once the rows have been laid out and painted, as a user would see them.
+        QTimer::singleShot(0, &form, [&] {
+            status = form.grab().save(picture) ? 0 : 1;
+            QApplication::quit();
+        });
     });
     QTimer::singleShot(
         0, &form, [&form] { form.findChild<QPushButton*>(QStringLiteral("collect"))->click(); });

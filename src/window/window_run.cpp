@@ -102,9 +102,20 @@ Progress WindowRun::progress() const {
     return {m_done.load(), m_total.load()};
 }
 
-std::optional<RunOutcome> WindowRun::takeOutcome() {
-    const std::lock_guard lock(m_mutex);
-    return std::exchange(m_outcome, std::nullopt);
+RunOutcome WindowRun::takeOutcome() {
+    std::optional<RunOutcome> outcome;
+    {
+        const std::lock_guard lock(m_mutex);
+        outcome = std::exchange(m_outcome, std::nullopt);
+    }
+    if (outcome) {
+        return std::move(*outcome);
+    }
+    // The run found no memory even for its outcome; some is likely free again now that it is
+    // over.
+    RunOutcome outOfMemory;
+    outOfMemory.failure = RunFailure{{}, {}, 0, failureText(std::bad_alloc())};
+    return outOfMemory;
 }
 
 // Nothing thrown may leave the thread: out of it, an exception would end the process. Should

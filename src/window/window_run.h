@@ -56,9 +56,9 @@ public:
     void stop();
     bool running() const;
     Progress progress() const;
-    // The outcome of the run that ended; once only, after `finished`. Empty when the run
-    // could not even make one for want of memory.
-    std::optional<RunOutcome> takeOutcome();
+    // The outcome of the run that ended, once, after `finished`. A run that could not even make
+    // its outcome for want of memory gives a failure that says so.
+    RunOutcome takeOutcome();
 
 private:
     void run(std::string programDirectory, std::string outputName);

@@ -1,5 +1,6 @@
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <new>
 
 #include <QApplication>
@@ -8,12 +9,18 @@
 #include "platform/file_error.h"
 #include "platform/program_directory.h"
 #include "platform/write_limits.h"
-#include "ui/form1.h"
+#include "qt_window/form1.h"
+#include "qt_window/no_display_guard.h"
 
 namespace {
 
+std::unique_ptr<QApplication> startApplication(int& argc, char* argv[]) {
+    const catalog::qt_window::NoDisplayGuard guard;
+    return std::make_unique<QApplication>(argc, argv);
+}
+
 int runWindow(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> app = startApplication(argc, argv);
     std::string programDirectory;
     try {
         programDirectory = catalog::programDirectory();
@@ -22,7 +29,7 @@ int runWindow(int argc, char* argv[]) {
                               QString::fromLocal8Bit(catalog::failureText(error)));
         return 1;
     }
-    catalog::ui::Form1 form(programDirectory);
+    catalog::qt_window::Form1 form(programDirectory);
     form.show();
     return QApplication::exec();
 }

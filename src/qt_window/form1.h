@@ -2,23 +2,25 @@
 
 #include <string>
 
-#include <QFutureWatcher>
+#include <QTimer>
 #include <QWidget>
 
-#include "ui/window_run.h"
+#include "window/window_run.h"
+#include "window/window_texts.h"
 
 class QLabel;
 class QLineEdit;
-class QListView;
 class QProgressBar;
 class QPushButton;
+class QTableView;
 
-namespace catalog::ui {
+namespace catalog::qt_window {
 
-class RowListModel;
+class RowTableModel;
 
 // The program's one window: the rows found so far, the name the listing is saved under, and
-// the button that starts a collection run over the data folder of `programDirectory`.
+// the button that starts a collection run over the data folder of `programDirectory`. It only
+// shows: the run, its rows and every text it shows come from the window layer.
 class Form1 : public QWidget {
     Q_OBJECT
 
@@ -40,19 +42,26 @@ protected:
 
 private:
     void createControls();
+    void createList();
     void connectControls();
     void placeControls();
-    void elideStatus();
+    void showProgress();
     void showRunEnd();
-    void showStatus(const QString& text, const QString& details = {});
-    void showFailure(const RunFailure& failure);
+    void showRows(window::RunRows rows);
+    void fitColumnsToContents(int firstRow);
+    void showStatus(const window::StatusText& status);
+    void elideStatus();
+    void showFailure(const window::RunFailure& failure);
+    void copySelectedRows();
 
     std::string m_programDirectory;
-    QFutureWatcher<WindowRunOutcome> m_run;
+    window::WindowRun m_run;
+    QTimer m_progressTimer;
     QString m_statusText;
+    bool m_columnsFitted = false;
 
-    RowListModel* m_rows = nullptr;
-    QListView* m_displaylist = nullptr;
+    RowTableModel* m_rows = nullptr;
+    QTableView* m_displaylist = nullptr;
     QPushButton* m_collect = nullptr;
     QLineEdit* m_outputfilename = nullptr;
     QLabel* m_label1 = nullptr;
@@ -60,4 +69,4 @@ private:
     QLabel* m_status = nullptr;
 };
 
-}  // namespace catalog::ui
+}  // namespace catalog::qt_window

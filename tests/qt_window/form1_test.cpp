@@ -1,0 +1,439 @@
+#include "qt_window/form1.h"
+
+#include <filesystem>
+#include <string>
+
+#include <QAction>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "collect/listing.h"
+#include "qt_window/qt_text.h"
+#include "support/test_files.h"
+#include "window/row_cells.h"
+#include "window/window_texts.h"
+
+namespace catalog::qt_window {
+namespace {
+
+namespace fs = std::filesystem;
+using catalog::testing::kHeader;
+using catalog::testing::productRecord;
+using catalog::testing::readFile;
+using catalog::testing::TempDir;
+using catalog::testing::writeFile;
+
+const QStringList kAnchorRow{"A1", "125", "a.jpg", "Anchor", "a.html"};
+const QStringList kBoltRow{"B2", "7", "b.jpg", "Bolt", "b.html"};
+const std::string kAnchorLine = "A1\t125\ta.jpg\tAnchor\r\n";
+const std::string kBoltLine = "B2\t7\tb.jpg\tBolt\r\n";
+const std::string kListing = kHeader + kAnchorLine + kBoltLine;
+constexpr int kNameColumn = 3;
+
+// One window over a fresh program folder, driven through its controls as a user would.
+class Form1Test : public ::testing::Test {
+protected:
+    Form1Test() {
+        fs::create_directory(m_dir.path() / "data");
+        addPage("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+        addPage("b.html", "<p>" + productRecord("B2", "Bolt", "7", "b.jpg"));
+        addPage("contact.html", "<p>Call us</p>");
+        form.show();
+    }
+
+    void addPage(const std::string& name, std::string_view bytes) {
+        writeFile(m_dir / ("data/" + name), bytes);
+    }
+    void addPages(int count, const std::string& prefix) {
+        for (int i = 0; i < count; ++i) {
+            const std::string reference = prefix + std::to_string(1000 + i);
+            addPage(reference + ".html", productRecord(reference, "Page", "1", "p.jpg"));
+        }
+    }
+    std::string path(const std::string& name) const { return m_dir / name; }
+    std::string listing(const std::string& name = "output.txt") const {
+        return readFile(path(name));
+    }
+
+    template <typename Control>
+    Control* control(const char* name) {
+        auto* found = form.findChild<Control*>(QLatin1String(name));
+        if (found == nullptr) {
+            ADD_FAILURE() << "no control named " << name;
+        }
+        return found;
+    }
+    QTableView* list() { return control<QTableView>("displaylist"); }
+    QPushButton* button() { return control<QPushButton>("collect"); }
+    QLineEdit* box() { return control<QLineEdit>("outputfilename"); }
+    QLabel* label() { return control<QLabel>("Label1"); }
+    QLabel* status() { return control<QLabel>("status"); }
+    QProgressBar* progress() { return control<QProgressBar>("progress"); }
+
+    int rowCount() { return list()->model()->rowCount(); }
+    QVariant data(int row, int column, int role = Qt::DisplayRole) {
+        return list()->model()->index(row, column).data(role);
+    }
+    QStringList row(int index) {
+        QStringList cells;
+        for (int column = 0; column < list()->model()->columnCount(); ++column) {
+            cells << data(index, column).toString();
+        }
+        return cells;
+    }
+    QList<QStringList> rows() {
+        QList<QStringList> shown;
+        for (int i = 0; i < rowCount(); ++i) {
+            shown << row(i);
+        }
+        return shown;
+    }
+    // The first row whose top edge the list shows.
+    int topRow() { return list()->rowAt(0); }
+
+    void click() { QTest::mouseClick(button(), Qt::LeftButton); }
+    bool waitForRunEnd(QSignalSpy& finished) { return !finished.isEmpty() || finished.wait(10000); }
+    bool clickAndWait() {
+        QSignalSpy finished(&form, &Form1::runFinished);
+        click();
+        return waitForRunEnd(finished);
+    }
+    QMessageBox* failure() { return form.findChild<QMessageBox*>(QStringLiteral("failure")); }
+
+    TempDir m_dir;
+    Form1 form{m_dir.path().string()};
+};
+
+// Opening
+
+TEST_F(Form1Test, OpensEmptyWithTheDrawnLayoutAndTheStatusBelowIt) {
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Form1"));
+    EXPECT_EQ(form.width(), 598);
+    EXPECT_EQ(list()->geometry(), QRect(8, 8, 577, 303));
+    EXPECT_EQ(button()->geometry(), QRect(472, 320, 113, 25));
+    EXPECT_EQ(box()->geometry(), QRect(272, 320, 193, 19));
+    EXPECT_EQ(label()->geometry(), QRect(200, 320, 65, 17));
+    // The status strip lies below the drawn 351 pixels and inside the window.
+    EXPECT_GE(status()->y(), 351);
+    EXPECT_LT(status()->geometry().bottom(), form.height());
+    EXPECT_EQ(progress()->geometry(), status()->geometry());
+
+    EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
+    EXPECT_EQ(label()->text(), QStringLiteral("Save to:"));
+    EXPECT_EQ(box()->text(), QStringLiteral("output.txt"));
+    EXPECT_EQ(rowCount(), 0);
+    QStringList titles;
+    for (int column = 0; column < list()->model()->columnCount(); ++column) {
+        titles << list()->model()->headerData(column, Qt::Horizontal).toString();
+    }
+    EXPECT_EQ(titles, (QStringList{"id", "price", "thumbnail", "name", "file"}));
+    EXPECT_FALSE(list()->verticalHeader()->isVisible());
+    EXPECT_EQ(status()->text(), QString());
+    EXPECT_FALSE(fs::exists(path("output.txt")));
+
+    QWidgetList tabOrder;
+    QWidget* next = list();
+    do {
+        if (next->parentWidget() == &form && (next->focusPolicy() & Qt::TabFocus)) {
+            tabOrder << next;
+        }
+        next = next->nextInFocusChain();
+    } while (next != list());
+    EXPECT_EQ(tabOrder, (QWidgetList{list(), button(), box()}));
+}
+
+TEST_F(Form1Test, TabLeavesTheListForTheButton) {
+    ASSERT_TRUE(clickAndWait());
+    list()->setFocus();
+    list()->setCurrentIndex(list()->model()->index(0, 0));
+    QTest::keyClick(list(), Qt::Key_Tab);
+    EXPECT_TRUE(button()->hasFocus());
+}
+
+// Runs
+
+TEST_F(Form1Test, EachClickAddsTheRowsAgainAndWritesTheListingUnderTheTypedName) {
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow}));
+    EXPECT_EQ(listing(), kListing);
+    EXPECT_EQ(status()->text(), QStringLiteral("2 records written to output.txt"));
+    EXPECT_EQ(status()->toolTip(), QString::fromStdString(path("output.txt")));
+
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow, kAnchorRow, kBoltRow}));
+    EXPECT_EQ(listing(), kListing);
+
+    fs::remove(path("data/b.html"));
+    box()->selectAll();
+    QTest::keyClicks(box(), QStringLiteral("second.txt"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(rowCount(), 5);
+    EXPECT_EQ(row(4), kAnchorRow);
+    EXPECT_EQ(listing("second.txt"), kHeader + kAnchorLine);
+    EXPECT_EQ(listing(), kListing);
+}
+
+TEST_F(Form1Test, EnterInTheSaveToBoxStartsARun) {
+    box()->setText(QStringLiteral("entered.txt"));
+    QSignalSpy finished(&form, &Form1::runFinished);
+    QTest::keyClick(box(), Qt::Key_Return);
+    ASSERT_TRUE(waitForRunEnd(finished));
+    EXPECT_EQ(listing("entered.txt"), kListing);
+    EXPECT_EQ(rowCount(), 2);
+}
+
+TEST_F(Form1Test, TheButtonAndTheProgressBarFollowTheRun) {
+    addPages(297, "P");
+    QSignalSpy finished(&form, &Form1::runFinished);
+    click();
+    EXPECT_FALSE(button()->isEnabled());
+    EXPECT_TRUE(progress()->isVisible());
+    // A second click while the run goes on starts nothing.
+    form.collect_Click();
+    ASSERT_TRUE(waitForRunEnd(finished));
+    EXPECT_TRUE(button()->isEnabled());
+    EXPECT_FALSE(progress()->isVisible());
+    EXPECT_EQ(progress()->maximum(), 300);
+    EXPECT_EQ(progress()->value(), 300);
+    QTest::qWait(50);
+    EXPECT_EQ(finished.size(), 1);
+    EXPECT_EQ(rowCount(), 299);
+}
+
+TEST_F(Form1Test, AFailedRunIsReportedAndTheNextRunStillWorks) {
+    ASSERT_TRUE(clickAndWait());
+    // Opens like any file, then fails to read with EIO.
+    fs::create_symlink("/proc/self/mem", path("data/m.html"));
+    ASSERT_TRUE(clickAndWait());
+
+    ASSERT_NE(failure(), nullptr);
+    EXPECT_TRUE(failure()->isVisible());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(failure()->informativeText(),
+              QStringLiteral("Could not read \"%1\".\nError 5: Input/output error")
+                  .arg(QString::fromStdString(path("data/m.html"))));
+    EXPECT_EQ(rowCount(), 2);
+    EXPECT_EQ(listing(), kListing);
+    EXPECT_TRUE(button()->isEnabled());
+    failure()->close();
+
+    fs::remove(path("data/m.html"));
+    fs::remove(path("output.txt"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow, kAnchorRow, kBoltRow}));
+    EXPECT_EQ(listing(), kListing);
+}
+
+TEST_F(Form1Test, AFailedWriteKeepsTheRowsItFound) {
+    fs::create_directory(path("taken"));
+    box()->setText(QStringLiteral("taken"));
+    ASSERT_TRUE(clickAndWait());
+    ASSERT_NE(failure(), nullptr);
+    EXPECT_TRUE(failure()->informativeText().endsWith(QStringLiteral("Error 21: Is a directory")));
+    EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow}));
+}
+
+TEST_F(Form1Test, AMissingDataFolderIsToldInTheStatusAndTheHeaderWritten) {
+    fs::remove_all(path("data"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(status()->text(),
+              QStringLiteral("No data folder: only the header written to output.txt"));
+    EXPECT_EQ(status()->toolTip(),
+              QStringLiteral("No data folder at %1/data/: %1/output.txt holds only the header")
+                  .arg(QString::fromStdString(m_dir.path().string())));
+    EXPECT_EQ(listing(), kHeader);
+}
+
+TEST_F(Form1Test, ClosingDuringARunStopsItPromptlyWithoutWriting) {
+    addPages(20, "P");
+    // Made last, so read last, and large enough to be still under way when the window closes.
+    // A sparse file: it takes no room on disk.
+    writeFile(path("data/zz-large.html"), "<p>");
+    fs::resize_file(path("data/zz-large.html"), std::uintmax_t{2} << 30);
+
+    QSignalSpy finished(&form, &Form1::runFinished);
+    click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return progress()->value() > 0; }, 5000));
+    ASSERT_TRUE(finished.isEmpty());
+    QElapsedTimer sinceClose;
+    sinceClose.start();
+    form.close();
+    ASSERT_TRUE(waitForRunEnd(finished));
+    EXPECT_LT(sinceClose.elapsed(), 1000);
+    EXPECT_EQ(status()->text(), fromUtf8(window::stoppedStatus().text));
+    EXPECT_FALSE(fs::exists(path("output.txt")));
+    EXPECT_EQ(rowCount(), 0);
+}
+
+// Cells
+
+TEST_F(Form1Test, ShowsBytesThatAreNotUtf8LegiblyAndWritesThemUnchanged) {
+    fs::remove(path("data/b.html"));
+    addPage("c.html", productRecord("C3", "Caf\xE9 cr\xE8me", "2", "c.jpg"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(data(1, kNameColumn).toString(), QStringLiteral(u"Café crème"));
+    EXPECT_EQ(listing(), kHeader + kAnchorLine + "C3\t2\tc.jpg\tCaf\xE9 cr\xE8me\r\n");
+}
+
+TEST_F(Form1Test, ALongValueShowsItsStartOnOneLineAndMoreInItsTooltip) {
+    const std::string name = "Long\nname " + std::string(1 << 20, 'x');
+    addPage("c.html", productRecord("C3", name, "2", "c.jpg"));
+    ASSERT_TRUE(clickAndWait());
+    const QString cell = data(2, kNameColumn).toString();
+    EXPECT_TRUE(cell.startsWith(QStringLiteral("Long")));
+    EXPECT_FALSE(cell.contains(QLatin1Char('\n')));
+    EXPECT_LE(cell.size(), static_cast<qsizetype>(window::kMostCellCharacters) + 1);
+    const QString tooltip = data(2, kNameColumn, Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tooltip.startsWith(QStringLiteral("Long\nname xxx")));
+    EXPECT_GT(tooltip.size(), cell.size());
+    EXPECT_LT(tooltip.size(), static_cast<qsizetype>(name.size()));
+}
+
+TEST_F(Form1Test, AFieldNotFoundIsDimmedAndCounted) {
+    addPage("c.html", "{ 'REFERENCE' => 'C3', 'NAME' => 'Clamp', 'PRICE' => 2, }");
+    ASSERT_TRUE(clickAndWait());
+    const int thumbnail = 2;
+    EXPECT_EQ(data(2, thumbnail).toString(), QStringLiteral("String Matching Failed"));
+    const QColor dimmed = QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
+    EXPECT_NE(dimmed, QGuiApplication::palette().color(QPalette::Active, QPalette::Text));
+    EXPECT_EQ(data(2, thumbnail, Qt::ForegroundRole).value<QBrush>().color(), dimmed);
+    EXPECT_FALSE(data(2, kNameColumn, Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(data(0, thumbnail, Qt::ForegroundRole).isValid());
+    EXPECT_TRUE(status()->text().contains(QStringLiteral("1 with a field not found")))
+        << status()->text().toStdString();
+}
+
+// The list
+
+TEST_F(Form1Test, AfterARunTheListShowsItsFirstNewRowAtTheTop) {
+    addPages(60, "P");
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(topRow(), 0);
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(topRow(), 62);
+}
+
+TEST_F(Form1Test, ColumnsFitMostOfTheFirstRowsThenKeepTheUsersWidths) {
+    EXPECT_EQ(list()->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+    const QString longName(150, QLatin1Char('w'));
+    addPage("c.html", productRecord("C3", longName.toStdString(), "2", "c.jpg"));
+    ASSERT_TRUE(clickAndWait());
+    const QFontMetrics metrics = list()->fontMetrics();
+    EXPECT_GT(list()->columnWidth(0), metrics.horizontalAdvance(QStringLiteral("A1")));
+    EXPECT_GT(list()->columnWidth(kNameColumn),
+              metrics.horizontalAdvance(QStringLiteral("Anchor")));
+    // One odd value does not push the other columns out of sight.
+    EXPECT_LT(list()->columnWidth(kNameColumn), metrics.horizontalAdvance(longName));
+    EXPECT_EQ(list()->horizontalScrollBar()->maximum(), 0);
+
+    list()->setColumnWidth(0, 30);
+    list()->setColumnWidth(kNameColumn, 2 * list()->viewport()->width());
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(list()->columnWidth(0), 30);
+    EXPECT_GT(list()->horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(Form1Test, SelectedRowsAreCopiedAsListingLines) {
+    ASSERT_TRUE(clickAndWait());
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(list()->selectionModel()->selectedRows().size(), 2);
+    QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QString::fromStdString(kAnchorLine + kBoltLine));
+
+    list()->selectionModel()->select(
+        list()->model()->index(1, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QAction* copy = nullptr;
+    for (QAction* action : list()->actions()) {
+        if (action->text() == QStringLiteral("Copy")) {
+            copy = action;
+        }
+    }
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(list()->contextMenuPolicy(), Qt::ActionsContextMenu);
+    copy->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString(kBoltLine));
+}
+
+// Sizes
+
+TEST_F(Form1Test, ResizingGrowsTheListAndKeepsTheBottomRowAndTheStatusInTheCorner) {
+    const QSize first = form.size();
+    const QList<QWidget*> corner{button(), box(), label(), status()};
+    QList<QPoint> fromCorner;
+    for (QWidget* control : corner) {
+        fromCorner << form.rect().bottomRight() - control->geometry().bottomRight();
+    }
+    const QRect listBefore = list()->geometry();
+
+    form.resize(first + QSize(202, 149));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.size() == first + QSize(202, 149); }));
+    EXPECT_EQ(list()->geometry(), listBefore.adjusted(0, 0, 202, 149));
+    for (int i = 0; i < corner.size(); ++i) {
+        EXPECT_EQ(form.rect().bottomRight() - corner[i]->geometry().bottomRight(), fromCorner[i])
+            << corner[i]->objectName().toStdString();
+    }
+    EXPECT_EQ(status()->x(), list()->x());
+}
+
+TEST_F(Form1Test, TheLongestStatusReadsWholeAtTheFirstSize) {
+    // A million records, every one with a field not found, under the default name; the rows
+    // are left without cells, which the status does not count.
+    window::RunOutcome outcome;
+    outcome.outputName = "output.txt";
+    Listing& listing = outcome.rows.emplace(Listing()).listing;
+    const std::string_view line = listing.hold("A\t1\ta\tB\r\n");
+    constexpr std::size_t kRecords = 1'000'000;
+    listing.reserveLines(kRecords);
+    for (std::size_t i = 0; i < kRecords; ++i) {
+        listing.addLine(line, {1, 1, 1}, "a.html");
+    }
+    outcome.rows->recordsWithFieldNotFound = kRecords;
+
+    const QString longest = fromUtf8(window::statusAfter(outcome).text);
+    ASSERT_TRUE(longest.contains(QStringLiteral("1,000,000"))) << longest.toStdString();
+    EXPECT_LE(status()->fontMetrics().horizontalAdvance(longest), status()->width());
+}
+
+TEST_F(Form1Test, TheMinimumSizeKeepsEveryControlWhole) {
+    const QList<QWidget*> controls{list(), label(), box(), button(), status()};
+    QList<QSize> sizes;
+    for (QWidget* control : controls) {
+        sizes << control->size();
+    }
+    form.resize(1, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.size() == form.minimumSize(); }));
+    for (int i = 0; i < controls.size(); ++i) {
+        const QRect place = controls[i]->geometry();
+        EXPECT_TRUE(form.rect().contains(place)) << controls[i]->objectName().toStdString();
+        for (int j = 0; j < i; ++j) {
+            EXPECT_FALSE(place.intersects(controls[j]->geometry()))
+                << controls[i]->objectName().toStdString() << " and "
+                << controls[j]->objectName().toStdString();
+        }
+    }
+    // The bottom row keeps its size, the status its height; the list still shows rows below
+    // its header.
+    for (int i = 1; i < controls.size() - 1; ++i) {
+        EXPECT_EQ(controls[i]->size(), sizes[i]) << controls[i]->objectName().toStdString();
+    }
+    EXPECT_EQ(status()->height(), sizes.last().height());
+    EXPECT_GT(list()->viewport()->height(), 3 * list()->verticalHeader()->defaultSectionSize());
+}
+
+}  // namespace
+}  // namespace catalog::qt_window
