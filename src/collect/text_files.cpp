@@ -69,8 +69,17 @@ void WriteTextFile(const std::string& filename, std::string_view strdata) {
     WriteTextFile(filename, std::span<const std::string_view>(&strdata, 1));
 }
 
-void WriteTextFile(const std::string& filename, std::span<const std::string_view> pieces) {
-    writeOutputFile(filename, pieces);
+void WriteTextFile(const std::string& filename, std::span<const std::string_view> pieces,
+                   const StopFlag* stop) {
+    if (stop == nullptr) {
+        writeOutputFile(filename, pieces);
+        return;
+    }
+    try {
+        writeOutputFile(filename, pieces, [stop] { return stop->requested(); });
+    } catch (const WriteStopped&) {
+        throw RunStopped();
+    }
 }
 
 }  // namespace catalog

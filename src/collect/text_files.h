@@ -37,7 +37,9 @@ std::string getfile(const std::string& filename);
 // interrupted write leaves the earlier file whole; see writeOutputFile for devices, pipes and
 // links. Throws FileError, running out of memory included.
 void WriteTextFile(const std::string& filename, std::string_view strdata);
-// The same with the text in pieces, written one after the other.
-void WriteTextFile(const std::string& filename, std::span<const std::string_view> pieces);
+// The same with the text in pieces, written one after the other. Waiting for a FIFO's reader
+// ends with RunStopped once `stop` is requested.
+void WriteTextFile(const std::string& filename, std::span<const std::string_view> pieces,
+                   const StopFlag* stop = nullptr);
 
 }  // namespace catalog

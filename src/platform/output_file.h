@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -15,7 +17,18 @@ namespace catalog {
 // it stands, and a block device or a folder is refused. On Windows a file held open by another
 // program (a sharing violation) is retried for about a second. Throws FileError("write",
 // filename, ...), running out of memory included.
-void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces);
+//
+// Writing into a FIFO waits for a reader, and for room while the reader is slow; `stopped`, when
+// given, is asked every few hundredths of a second meanwhile, and once it says true the write
+// ends with WriteStopped. (On Windows a pipe is written without asking.)
+void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
+                     const std::function<bool()>& stopped = {});
+
+// A write given up because its caller asked, while it waited for a pipe's reader.
+class WriteStopped : public std::runtime_error {
+public:
+    WriteStopped() : std::runtime_error("the write was stopped") {}
+};
 
 // Writes `pieces` to standard output, byte for byte (binary on Windows: CR LF stays CR LF).
 // Throws FileError("write", "standard output", ...).

@@ -65,6 +65,7 @@ void Form1::createControls() {
     m_label1->setObjectName(QStringLiteral("Label1"));
 
     m_status = new QLabel(this);
+    m_status->setTextFormat(Qt::PlainText);  // a typed name such as "<b>x.txt" is text
     m_status->setObjectName(QStringLiteral("status"));
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progress"));
@@ -195,7 +196,8 @@ void Form1::fitColumnsToContents(int firstRow) {
 
 void Form1::showStatus(const window::StatusText& status) {
     m_statusText = fromUtf8(status.text);
-    m_status->setToolTip(fromUtf8(status.details.empty() ? status.text : status.details));
+    m_status->setToolTip(
+        literalRichText(fromUtf8(status.details.empty() ? status.text : status.details)));
     elideStatus();
 }
 
@@ -206,15 +208,17 @@ void Form1::elideStatus() {
         m_status->fontMetrics().elidedText(m_statusText, Qt::ElideMiddle, m_status->width()));
 }
 
-// Not modal to the application and not waited on: the window stays usable for the next run.
+// Not modal and not waited on: the window stays usable for the next run, and can be closed.
 void Form1::showFailure(const window::RunFailure& failure) {
     const window::FailureText text = window::failureTextFor(failure);
     auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(), fromUtf8(text.message),
                                 QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("failure"));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setInformativeText(fromUtf8(text.details));
-    box->open();
+    box->setTextFormat(Qt::PlainText);
+    box->setInformativeText(literalRichText(fromUtf8(text.details)));
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void Form1::copySelectedRows() {
@@ -222,7 +226,12 @@ void Form1::copySelectedRows() {
     if (selection.isEmpty()) {
         return;
     }
-    QGuiApplication::clipboard()->setText(m_rows->copyText(selection));
+    const std::optional<QString> text = m_rows->copyText(selection);
+    if (!text) {
+        showStatus(window::copyRefusedStatus());
+        return;
+    }
+    QGuiApplication::clipboard()->setText(*text);
 }
 
 }  // namespace catalog::qt_window

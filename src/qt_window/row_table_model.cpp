@@ -39,7 +39,7 @@ QVariant RowTableModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return fromUtf8(m_table.cell(row, column).text);
         case Qt::ToolTipRole:
-            return fromUtf8(m_table.tooltip(row, column));
+            return literalRichText(fromUtf8(m_table.tooltip(row, column)));
         case Qt::ForegroundRole:
             return m_table.cell(row, column).notFound ? notFoundForeground() : QVariant();
         default:
@@ -68,7 +68,7 @@ int RowTableModel::append(window::RunRows rows) {
     return first;
 }
 
-QString RowTableModel::copyText(const QItemSelection& selection) const {
+std::optional<QString> RowTableModel::copyText(const QItemSelection& selection) const {
     std::vector<std::size_t> rows;
     for (const QItemSelectionRange& range : selection) {
         for (int row = range.top(); row <= range.bottom(); ++row) {
@@ -77,7 +77,11 @@ QString RowTableModel::copyText(const QItemSelection& selection) const {
     }
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return fromUtf8(m_table.copyText(rows));
+    const std::optional<std::string> text = m_table.copyText(rows);
+    if (!text) {
+        return std::nullopt;
+    }
+    return fromUtf8(*text);
 }
 
 }  // namespace catalog::qt_window

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QAbstractTableModel>
 #include <QItemSelection>
 
@@ -28,7 +30,8 @@ public:
 
     // The rows `selection` touches, in the table's order, as listing lines. Taken from the
     // selection's ranges, so that copying every row never makes an index per cell.
-    QString copyText(const QItemSelection& selection) const;
+    // Nothing when the rows are too large for the clipboard.
+    std::optional<QString> copyText(const QItemSelection& selection) const;
 
 private:
     window::RowTable m_table;

@@ -78,16 +78,26 @@ void forEachCharacter(std::string_view bytes,
     }
 }
 
+// Valid runs are copied whole: a value of many megabytes is decoded at memory speed.
 std::string displayText(std::string_view bytes) {
     if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
         return std::string(bytes);
     }
     std::string text;
     text.reserve(bytes.size());
-    forEachCharacter(bytes, [&text](std::string_view character) {
-        text.append(character);
-        return true;
-    });
+    std::size_t runStart = 0;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t length = utf8SequenceLength(bytes, at);
+        if (length > 0) {
+            at += length;
+            continue;
+        }
+        text.append(bytes.substr(runStart, at - runStart));
+        const char16_t character = singleByteCharacter(static_cast<unsigned char>(bytes[at]));
+        text.append(wtf8FromUtf16(std::u16string_view(&character, 1)));
+        runStart = ++at;
+    }
+    text.append(bytes.substr(runStart));
     return text;
 }
 

@@ -16,11 +16,19 @@ constexpr std::string_view kTabMark = "\u2192";        // →
 // hold more characters than a cell shows, so a cell never decodes a whole large value.
 constexpr std::size_t kCellBytes = 4 * (kMostCellCharacters + 1);
 
-// One line for the table: CR LF, CR and LF each become one mark, a tab another, and other
-// control characters their visible pictures (U+2400 on), which a table would draw as nothing.
+// One line for the table: CR LF, CR, LF and Unicode's own line breaks each become one mark, a
+// tab another, and other control characters their visible pictures (U+2400 on), which a table
+// would draw as nothing.
+// The line breaks of Unicode beyond CR and LF: next line, line and paragraph separators.
+bool breaksTheLine(std::string_view character) {
+    return character == "\u0085" || character == "\u2028" || character == "\u2029";
+}
+
 void appendOnOneLine(std::string& out, std::string_view character, bool afterCarriageReturn) {
     const auto byte = static_cast<unsigned char>(character.front());
-    if (character.size() > 1 || (byte >= 0x20 && byte != 0x7f)) {
+    if (breaksTheLine(character)) {
+        out.append(kLineBreakMark);
+    } else if (character.size() > 1 || (byte >= 0x20 && byte != 0x7f)) {
         out.append(character);
     } else if (byte == '\n' && afterCarriageReturn) {
         // The CR before it made the mark already.
@@ -52,6 +60,17 @@ Cell cellFor(std::string_view value) {
         return true;
     });
     return cell;
+}
+
+std::string oneLine(std::string_view text) {
+    std::string line;
+    bool afterCarriageReturn = false;
+    forEachCharacter(text, [&](std::string_view character) {
+        appendOnOneLine(line, character, afterCarriageReturn);
+        afterCarriageReturn = character == "\r";
+        return true;
+    });
+    return line;
 }
 
 std::string tooltipFor(std::string_view value) {

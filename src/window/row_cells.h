@@ -28,6 +28,9 @@ struct Cell {
 
 Cell cellFor(std::string_view value);
 
+// A value on one line, whole: for a name typed by the user and shown in the status.
+std::string oneLine(std::string_view text);
+
 // The value as its tooltip shows it: UTF-8, line breaks kept, at most kMostTooltipBytes of it
 // and an ellipsis when cut.
 std::string tooltipFor(std::string_view value);

@@ -46,8 +46,17 @@ std::string RowTable::tooltip(std::size_t row, std::size_t column) const {
     return tooltipFor(valueAt(at.run->listing, at.row, column));
 }
 
-std::string RowTable::copyText(std::span<const std::size_t> rows) const {
+std::optional<std::string> RowTable::copyText(std::span<const std::size_t> rows) const {
+    std::size_t size = 0;
+    for (const std::size_t row : rows) {
+        const Place at = place(row);
+        size += at.run->listing.row(at.row).size() + kLineEnd.size();
+    }
+    if (size > kMostCopyBytes) {
+        return std::nullopt;
+    }
     std::string bytes;
+    bytes.reserve(size);
     for (const std::size_t row : rows) {
         const Place at = place(row);
         bytes.append(at.run->listing.row(at.row)).append(kLineEnd);

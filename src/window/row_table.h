@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "window/row_cells.h"
 
 namespace catalog::window {
+
+inline constexpr std::size_t kMostCopyBytes = std::size_t{64} << 20;
 
 // One run's rows, made off the window's thread: the listing with every byte, for copying and
 // tooltips, and its cells, split once so that painting never looks at a whole value.
@@ -32,7 +35,9 @@ public:
 
     // The rows as listing lines (four fields joined by tabs, each line ended by CR LF), in the
     // order given, as text for the clipboard: a spreadsheet takes them as rows and columns.
-    std::string copyText(std::span<const std::size_t> rows) const;
+    // Nothing when they are larger than kMostCopyBytes: the window would stall on them, and the
+    // listing file holds them anyway.
+    std::optional<std::string> copyText(std::span<const std::size_t> rows) const;
 
     // Adds a run's rows below the others; returns the index of the first of them.
     std::size_t append(RunRows rows);

@@ -44,7 +44,7 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
         // then fails, as they were all found before it.
         outcome.rows.emplace(std::move(collected.listing));
         stopIfRequested(&stop);  // closed before the write: the earlier listing stays
-        WriteTextFile(listingPath, outcome.rows->listing.lines());
+        WriteTextFile(listingPath, outcome.rows->listing.lines(), &stop);
         outcome.outputName = displayText(outputName);
         outcome.listingPath = displayText(listingPath);
         if (collected.folderMissing) {

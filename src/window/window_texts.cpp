@@ -1,5 +1,6 @@
 #include "window/window_texts.h"
 
+#include "window/row_cells.h"
 #include "window/window_run.h"
 
 namespace catalog::window {
@@ -29,17 +30,23 @@ StatusText statusAfter(const RunOutcome& outcome) {
         return {"Failed; nothing written", failureTextFor(*outcome.failure).details};
     }
     if (!outcome.missingDataFolder.empty()) {
-        return {"No data folder: only the header written to " + outcome.outputName,
+        return {"No data folder: only the header written to " + oneLine(outcome.outputName),
                 "No data folder at " + outcome.missingDataFolder + ": " + outcome.listingPath +
                     " holds only the header"};
     }
     const std::size_t records = outcome.rows ? outcome.rows->listing.rowCount() : 0;
     const std::size_t notFound = outcome.rows ? outcome.rows->recordsWithFieldNotFound : 0;
-    std::string text = counted(records, "record") + " written to " + outcome.outputName;
+    std::string text = counted(records, "record") + " written to " + oneLine(outcome.outputName);
     if (notFound > 0) {
         text += " (" + grouped(notFound) + " with a field not found)";
     }
     return {text, outcome.listingPath};
+}
+
+StatusText copyRefusedStatus() {
+    return {"Too large to copy; the listing file holds these rows",
+            "The rows chosen hold more than " + std::to_string(kMostCopyBytes >> 20) +
+                " MB: open the listing file instead"};
 }
 
 StatusText stoppedStatus() {

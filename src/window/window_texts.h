@@ -17,6 +17,8 @@ struct StatusText {
 // data folder; short enough to read whole at the window's first size.
 StatusText statusAfter(const RunOutcome& outcome);
 StatusText stoppedStatus();
+// When the rows chosen for copying are too large for the clipboard.
+StatusText copyRefusedStatus();
 
 // The message box of a failed run.
 struct FailureText {

@@ -58,7 +58,8 @@ TEST(RowTable, ShowsEachRunsRowsBelowTheEarlierOnesWithTheirFiles) {
 }
 
 TEST(RowTable, CellsShowTheStartOfAValueOnOneLineAndTooltipsABoundedPart) {
-    const std::string longName = "Line one\r\nline\ttwo\x01" + std::string(50 << 20, 'x');
+    EXPECT_EQ(cellFor("a\u2028b\u2029c\u0085d").text, "a\u21b5b\u21b5c\u21b5d");
+    const std::string longName = "Line one\r\nline\ttwo\x01" + std::string(kMostCopyBytes, 'x');
     RowTable table;
     table.append(runOf({{"big.html", productRecord("R", longName, "1", "r.jpg")}}));
     const std::string& cell = table.cell(0, 3).text;
@@ -69,6 +70,9 @@ TEST(RowTable, CellsShowTheStartOfAValueOnOneLineAndTooltipsABoundedPart) {
     EXPECT_TRUE(tooltip.starts_with("Line one\r\nline\ttwo"));
     EXPECT_LE(tooltip.size(), kMostTooltipBytes + 3);
     EXPECT_EQ(table.tooltip(0, 0), "R");
+    // Rows too large for the clipboard are refused rather than stalling the window.
+    const std::size_t rows[] = {0};
+    EXPECT_FALSE(table.copyText(rows));
 }
 
 TEST(RowTable, CopiesTheChosenRowsAsListingLines) {

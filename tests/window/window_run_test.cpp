@@ -3,6 +3,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <thread>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -106,6 +110,22 @@ TEST_F(WindowRunTest, AStopDuringTheRunEndsItPromptlyAndWritesNothing) {
     EXPECT_EQ(statusAfter(outcome).text, "Run stopped");
 }
 
+#ifndef _WIN32
+TEST_F(WindowRunTest, AStopWhileTheListingWaitsForAPipesReaderEndsTheRun) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);  // Windows has no FIFOs
+    ASSERT_TRUE(start("pipe"));
+    while (m_run.progress().done == 0) {
+        std::this_thread::yield();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // now waiting for a reader
+    const auto stopped = std::chrono::steady_clock::now();
+    m_run.stop();
+    EXPECT_TRUE(waitForOutcome().stopped);
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::milliseconds(500));
+}
+#endif
+
 TEST(WindowTexts, CountsReadAtAGlanceAndTheNoDisplayLineNamesTheBatchCommand) {
     Listing listing;
     const std::string_view block = listing.hold("R\t1\tt\tN\r\n");
@@ -116,6 +136,8 @@ TEST(WindowTexts, CountsReadAtAGlanceAndTheNoDisplayLineNamesTheBatchCommand) {
     outcome.rows.emplace(std::move(listing));
     outcome.outputName = "output.txt";
     EXPECT_EQ(statusAfter(outcome).text, "1,234 records written to output.txt");
+    outcome.outputName = "two\nlines.txt";  // pasted into the box: the status stays one line
+    EXPECT_EQ(statusAfter(outcome).text, "1,234 records written to two\u21b5lines.txt");
     const std::string line = noDisplayMessage("could not connect\nto display :99");
     EXPECT_EQ(line.find('\n'), std::string::npos);
     EXPECT_NE(line.find("catalog-collector-cli"), std::string::npos);

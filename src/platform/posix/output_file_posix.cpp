@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <new>
 #include <optional>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -20,7 +21,23 @@ namespace catalog {
 
 namespace {
 
-void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name);
+using StopQuery = std::function<bool()>;
+
+void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name,
+              const StopQuery& stopped = {});
+
+// How long a write into a pipe waits before it asks again whether to stop.
+constexpr int kPollMilliseconds = 50;
+
+// Waits a moment for `fd` to take more bytes, or just a moment when there is no descriptor yet
+// (a FIFO without a reader); throws WriteStopped once the caller asks.
+void waitForPipe(int fd, const StopQuery& stopped) {
+    if (stopped && stopped()) {
+        throw WriteStopped();
+    }
+    pollfd ready{fd, POLLOUT, 0};
+    ::poll(fd >= 0 ? &ready : nullptr, fd >= 0 ? 1 : 0, kPollMilliseconds);
+}
 
 void failIf(bool failed, const std::string& filename) {
     if (failed) {
@@ -229,12 +246,26 @@ UniqueFd connectTo(const std::string& filename, const struct stat& socket) {
     return fd;
 }
 
+// A FIFO is opened without blocking, so that waiting for its reader can be given up: until one
+// comes, the open fails with ENXIO. Its writes then stay non-blocking, for the same reason.
+UniqueFd openFifo(const std::string& filename, const StopQuery& stopped) {
+    for (;;) {
+        UniqueFd fd(::open(filename.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
+        if (fd || errno != ENXIO) {
+            return fd;
+        }
+        waitForPipe(-1, stopped);
+    }
+}
+
 // What was looked at, opened for writing: anything else is never written, nor truncated.
-UniqueFd openSeen(const std::string& filename, const struct stat& seen) {
+UniqueFd openSeen(const std::string& filename, const struct stat& seen, const StopQuery& stopped) {
     if (S_ISSOCK(seen.st_mode)) {
         return connectTo(filename, seen);
     }
-    UniqueFd fd(::open(filename.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+    UniqueFd fd = S_ISFIFO(seen.st_mode)
+                      ? openFifo(filename, stopped)
+                      : UniqueFd(::open(filename.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
     failIf(!fd, filename);
     struct stat opened {};
     failIf(::fstat(fd.get(), &opened) != 0, filename);
@@ -249,9 +280,9 @@ UniqueFd openSeen(const std::string& filename, const struct stat& seen) {
 // No temporary file and no rename: the bytes go straight in. A FIFO waits for its reader,
 // as it would for any writer.
 void writeIntoStream(const Target& target, const std::string& filename,
-                     std::span<const std::string_view> pieces) {
-    UniqueFd fd = openSeen(filename, *target.existing);
-    writeAll(fd.get(), pieces, filename);
+                     std::span<const std::string_view> pieces, const StopQuery& stopped) {
+    UniqueFd fd = openSeen(filename, *target.existing, stopped);
+    writeAll(fd.get(), pieces, filename, stopped);
     // Most devices, and every pipe and socket, have nothing to flush and refuse to be asked.
     failIf(::fsync(fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP, filename);
     failIf(fd.close() != 0, filename);
@@ -261,7 +292,8 @@ void writeIntoStream(const Target& target, const std::string& filename,
 constexpr std::size_t kPiecesPerWrite = 1024;
 
 // Many pieces go out in each system call; a short write resumes inside the piece it cut.
-void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name) {
+void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name,
+              const StopQuery& stopped) {
     std::size_t next = 0;
     std::size_t offset = 0;  // bytes of pieces[next] already written
     std::vector<iovec> batch;
@@ -274,6 +306,10 @@ void writeAll(int fd, std::span<const std::string_view> pieces, const std::strin
         const ssize_t written = ::writev(fd, batch.data(), static_cast<int>(batch.size()));
         if (written < 0) {
             if (errno == EINTR) {
+                continue;
+            }
+            if (errno == EAGAIN) {
+                waitForPipe(fd, stopped);  // a FIFO's reader that is slow to take the bytes
                 continue;
             }
             throwLastError("write", name);
@@ -290,11 +326,12 @@ void writeAll(int fd, std::span<const std::string_view> pieces, const std::strin
 
 }  // namespace
 
-void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces) {
+void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
+                     const std::function<bool()>& stopped) {
     try {
         const Target target = resolveTarget(filename);
         if (target.kind == Target::Kind::Stream) {
-            writeIntoStream(target, filename, pieces);
+            writeIntoStream(target, filename, pieces, stopped);
         } else {
             replaceFile(target, filename, pieces);
         }

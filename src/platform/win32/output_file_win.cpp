@@ -218,7 +218,8 @@ void writeOutput(const std::string& filename, std::span<const std::string_view> 
 
 }  // namespace
 
-void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces) {
+void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
+                     const std::function<bool()>& /*stopped*/) {
     try {
         writeOutput(filename, pieces);
     } catch (const std::bad_alloc&) {
