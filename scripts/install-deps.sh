@@ -6,7 +6,7 @@ set -euo pipefail
 # qt6-qpa-plugins holds the display and offscreen back ends that the window and its tests run
 # on; a font is needed to draw any text at all.
 packages=(cmake ninja-build g++ make qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
-          libgtest-dev libgmock-dev "$@")
+          libgtest-dev libgmock-dev liburing-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -30,6 +30,10 @@ public:
 
     // Reads up to `most` bytes into `into`; 0 at the end of the file. Throws FileError("read").
     std::size_t read(char* into, std::size_t most);
+    // Reads up to `most` bytes at `offset` from the file's start, whatever was read before; fewer,
+    // down to 0, only where the file ends. Plain reads that follow may go on from where it
+    // ended (they do on Windows). Throws FileError("read").
+    std::size_t readAt(std::uint64_t offset, char* into, std::size_t most);
 
 private:
     void checkRegular();

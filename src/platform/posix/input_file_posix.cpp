@@ -80,4 +80,17 @@ std::size_t InputFile::read(char* into, std::size_t most) {
     }
 }
 
+std::size_t InputFile::readAt(std::uint64_t offset, char* into, std::size_t most) {
+    for (;;) {
+        const ssize_t got = ::pread(descriptorOf(m_handle), into, most, static_cast<off_t>(offset));
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) {
+            const int error = errno;
+            throw FileError("read", path(), error);
+        }
+    }
+}
+
 }  // namespace catalog

@@ -75,6 +75,23 @@ std::size_t InputFile::read(char* into, std::size_t most) {
     return got;
 }
 
+std::size_t InputFile::readAt(std::uint64_t offset, char* into, std::size_t most) {
+    // On a handle opened for plain reads, the offset in OVERLAPPED positions this read alone.
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (!::ReadFile(handleOf(m_handle), into, static_cast<DWORD>(std::min(most, kMostPerRead)),
+                    &got, &at)) {
+        const int error = lastSystemError();
+        if (error == ERROR_HANDLE_EOF) {
+            return 0;
+        }
+        throw FileError("read", path(), error);
+    }
+    return got;
+}
+
 // Devices and pipes can stream without end; only a file on a disk is read. The handle is
 // closed here on failure, as no destructor runs for an object that was never made.
 void InputFile::checkRegular() {

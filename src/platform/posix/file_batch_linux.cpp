@@ -1,0 +1,261 @@
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
+#include <liburing.h>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "platform/file_batch.h"
+#include "platform/posix/folder_native.h"
+
+namespace catalog {
+
+namespace {
+
+// A single read of more than this costs far more per byte on a warm file than several of it.
+constexpr std::size_t kMostPerRead = 128 * 1024;
+// Past this many files a batch, more in flight gains nothing and the buffer only grows.
+constexpr std::size_t kMostFiles = 256;
+
+// Each file is one chain of requests: open, check, read, close.
+enum Step : unsigned { kOpen = 0, kCheck = 1, kRead = 2, kClose = 3, kSteps = 4 };
+
+// How batching proves itself: over a window of files, if most are left to the plain way (too
+// large, links, not regular), each of those was opened twice, so the batch pauses for a while
+// and then looks again.
+constexpr std::size_t kJudgedFiles = 256;
+constexpr std::size_t kPausedFiles = 4096;
+
+constexpr std::uint64_t kCleanUp = UINT64_MAX;
+
+// Open as the plain way does (never waiting, not even for a FIFO), and besides:
+// - O_NOFOLLOW: a link fails here and goes the plain way, so nothing reached through a link (a
+//   device anyone may point to) is ever read by the batch. A device node itself can only be made
+//   by a user who may make them; the plain way refuses it with its own check;
+// - no O_CLOEXEC, which direct descriptors refuse: they are never in the process's table.
+constexpr int kOpenFlags = O_RDONLY | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+
+}  // namespace
+
+struct FileBatch::Native {
+    io_uring ring{};
+    bool ready = false;
+    std::size_t maxFiles = 0;
+    std::size_t bytesPerFile = 0;
+    std::unique_ptr<char[]> buffer;  // maxFiles slices of bytesPerFile
+    std::vector<int> lengths;        // per file of the last batch; -1: not read whole
+    std::vector<unsigned> leftOpen;  // slots whose close was cancelled by a failed check
+    std::size_t count = 0;           // files in the last batch
+    std::size_t judged = 0;
+    std::size_t leftToPlain = 0;
+    std::size_t paused = 0;
+
+    ~Native() {
+        if (ready) {
+            ::io_uring_queue_exit(&ring);
+        }
+    }
+
+    bool setUp() {
+        io_uring_params params{};
+        // SUBMIT_ALL: a request refused at submission fails alone, so every chain queued is
+        // in flight and answers. One submitting thread whose waits run the completions is the
+        // cheapest set-up where the kernel has it (6.1 on); older ones take the plainer one.
+        params.flags =
+            IORING_SETUP_SUBMIT_ALL | IORING_SETUP_SINGLE_ISSUER | IORING_SETUP_DEFER_TASKRUN;
+        const auto entries = static_cast<unsigned>(maxFiles * kSteps);
+        int result = ::io_uring_queue_init_params(entries, &ring, &params);
+        if (result == -EINVAL) {
+            params = io_uring_params{};
+            params.flags = IORING_SETUP_SUBMIT_ALL;
+            result = ::io_uring_queue_init_params(entries, &ring, &params);
+        }
+        if (result < 0) {
+            return false;  // ENOSYS, EPERM (seccomp, sysctl), ENOMEM, EMFILE
+        }
+        // Sparse slots exist only on kernels that also open into them (5.19 on); fewer
+        // descriptors allowed than slots is EMFILE.
+        if (::io_uring_register_files_sparse(&ring, static_cast<unsigned>(maxFiles)) < 0) {
+            ::io_uring_queue_exit(&ring);
+            return false;
+        }
+        return true;
+    }
+
+    char* slice(std::size_t i) { return buffer.get() + i * bytesPerFile; }
+
+    bool queue(int folder, const char* name, std::size_t i) {
+        if (::io_uring_sq_space_left(&ring) < kSteps) {
+            return false;
+        }
+        io_uring_sqe* open = ::io_uring_get_sqe(&ring);
+        io_uring_sqe* check = ::io_uring_get_sqe(&ring);
+        io_uring_sqe* read = ::io_uring_get_sqe(&ring);
+        io_uring_sqe* close = ::io_uring_get_sqe(&ring);
+        const auto slot = static_cast<unsigned>(i);
+        const auto fixed = static_cast<int>(slot);
+        ::io_uring_prep_openat_direct(open, folder, name, kOpenFlags, 0, slot);
+        open->flags |= IOSQE_IO_LINK;
+        // A FIFO that took a listed file's place fails this advice (ESPIPE) before anything is
+        // read from it; the advice itself changes nothing and is given without waiting.
+        ::io_uring_prep_fadvise(check, fixed, 0, 0, POSIX_FADV_NORMAL);
+        check->flags |= IOSQE_FIXED_FILE | IOSQE_IO_LINK;
+        ::io_uring_prep_read(read, fixed, slice(i), static_cast<unsigned>(bytesPerFile), 0);
+        // A hard link: the close runs even when the read fails (a folder: EISDIR).
+        read->flags |= IOSQE_FIXED_FILE | IOSQE_IO_HARDLINK;
+        ::io_uring_prep_close_direct(close, slot);
+        ::io_uring_sqe_set_data64(open, i * kSteps + kOpen);
+        ::io_uring_sqe_set_data64(check, i * kSteps + kCheck);
+        ::io_uring_sqe_set_data64(read, i * kSteps + kRead);
+        ::io_uring_sqe_set_data64(close, i * kSteps + kClose);
+        return true;
+    }
+
+    // A failed check cancels the read and the close behind it: those slots are closed now, so
+    // that no FIFO stays open until the slot is next used.
+    bool closeLeftOpen() {
+        for (const unsigned slot : leftOpen) {
+            io_uring_sqe* close = ::io_uring_get_sqe(&ring);
+            ::io_uring_prep_close_direct(close, slot);
+            ::io_uring_sqe_set_data64(close, kCleanUp);
+        }
+        const std::size_t requests = leftOpen.size();
+        leftOpen.clear();
+        return requests == 0 || complete(requests);
+    }
+
+    // Waits for every request queued; false if the ring failed, which then serves no more.
+    bool complete(std::size_t requests) {
+        int submitted = ::io_uring_submit_and_wait(&ring, static_cast<unsigned>(requests));
+        while (submitted == -EINTR) {
+            submitted = ::io_uring_submit_and_wait(&ring, static_cast<unsigned>(requests));
+        }
+        if (submitted < 0) {
+            return false;
+        }
+        // Those in flight are waited for even if some were not taken: their slices are theirs.
+        const auto inFlight = static_cast<std::size_t>(submitted);
+        return drain(inFlight) && inFlight == requests;
+    }
+
+    bool drain(std::size_t requests) {
+        std::size_t done = 0;
+        while (done < requests) {
+            io_uring_cqe* cqe = nullptr;
+            const int waited = ::io_uring_wait_cqe(&ring, &cqe);
+            if (waited == -EINTR) {
+                continue;
+            }
+            if (waited < 0) {
+                return false;
+            }
+            unsigned head = 0;
+            unsigned seen = 0;
+            io_uring_for_each_cqe(&ring, head, cqe) {
+                take(*cqe);
+                ++seen;
+            }
+            ::io_uring_cq_advance(&ring, seen);
+            done += seen;
+        }
+        return true;
+    }
+
+    void take(const io_uring_cqe& cqe) {
+        const std::uint64_t data = ::io_uring_cqe_get_data64(&cqe);
+        if (data == kCleanUp) {
+            return;
+        }
+        const std::size_t i = data / kSteps;
+        switch (data % kSteps) {
+            case kCheck:
+                if (cqe.res < 0 && cqe.res != -ECANCELED) {
+                    leftOpen.push_back(static_cast<unsigned>(i));
+                }
+                break;
+            case kRead:
+                // A full slice may have more behind it; an empty one may be a device (made in
+                // the folder by its owner), not a file: both go the plain way, which knows.
+                if (cqe.res > 0 && static_cast<std::size_t>(cqe.res) < bytesPerFile) {
+                    lengths[i] = cqe.res;
+                }
+                break;
+            default:
+                break;  // a failed open cancels the rest; a close has nothing to say
+        }
+    }
+
+    void judge() {
+        judged += count;
+        leftToPlain += static_cast<std::size_t>(
+            std::count(lengths.begin(), lengths.begin() + static_cast<long>(count), -1));
+        if (judged < kJudgedFiles) {
+            return;
+        }
+        if (leftToPlain * 2 > judged) {
+            paused = kPausedFiles;
+        }
+        judged = 0;
+        leftToPlain = 0;
+    }
+};
+
+FileBatch::FileBatch(std::size_t maxFiles, std::size_t bytesPerFile) {
+    try {
+        auto native = std::make_unique<Native>();
+        native->maxFiles = std::clamp<std::size_t>(maxFiles, 1, kMostFiles);
+        native->bytesPerFile = std::clamp<std::size_t>(bytesPerFile, 1, kMostPerRead);
+        native->buffer.reset(new char[native->maxFiles * native->bytesPerFile]);
+        native->lengths.assign(native->maxFiles, -1);
+        native->ready = native->setUp();
+        m_native = std::move(native);
+    } catch (const std::bad_alloc&) {
+        // No memory for the buffers: every file goes the plain way.
+    }
+}
+
+FileBatch::~FileBatch() = default;
+
+bool FileBatch::active() const {
+    return m_native && m_native->ready && m_native->paused == 0;
+}
+
+void FileBatch::read(const Folder& folder, std::span<const char* const> names) {
+    if (!m_native) {
+        return;
+    }
+    Native& native = *m_native;
+    native.count = std::min(names.size(), native.maxFiles);
+    std::fill(native.lengths.begin(), native.lengths.end(), -1);
+    if (native.paused > 0) {
+        native.paused -= std::min(native.paused, names.size());
+        return;
+    }
+    const int folderFd = folder.native().fd.get();
+    if (!native.ready || folderFd < 0 || native.count == 0) {
+        return;
+    }
+    std::size_t queued = 0;
+    while (queued < native.count && native.queue(folderFd, names[queued], queued)) {
+        ++queued;
+    }
+    if (!native.complete(queued * kSteps) || !native.closeLeftOpen()) {
+        // Whatever the ring still holds is released with it; the plain way reads every file.
+        std::fill(native.lengths.begin(), native.lengths.end(), -1);
+        ::io_uring_queue_exit(&native.ring);
+        native.ready = false;
+        return;
+    }
+    native.judge();
+}
+
+std::optional<std::string_view> FileBatch::whole(std::size_t i) const {
+    if (!m_native || i >= m_native->count || m_native->lengths[i] < 0) {
+        return std::nullopt;
+    }
+    return std::string_view(m_native->slice(i), static_cast<std::size_t>(m_native->lengths[i]));
+}
+
+}  // namespace catalog
