@@ -7,8 +7,11 @@
 //
 // Input: PATTERN \0 TEXT, where byte 0x01 in PATTERN stands for the wildcard so that the fuzzer
 // reaches it in one mutation. Without a \0 the whole input is TEXT. TEXT always goes through the
-// four field rules as well.
+// four field rules as well, both in memory and as a file too large to hold: scanned in blocks
+// (of sizes from one byte up, one of them chosen by the input's last byte) and its matches read
+// again, which must give the very same row.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +22,7 @@
 #include <vector>
 
 #include "collect/field_extraction.h"
+#include "collect/record_scan.h"
 #include "collect/wildcard_match.h"
 
 namespace {
@@ -205,6 +209,44 @@ void checkFieldRules(std::string_view text) {
     }
 }
 
+// The row of `text` as a streamed file: fed in blocks of `blockSize` bytes, then its matches
+// read again from it.
+std::string streamedRow(std::string_view text, std::size_t blockSize, std::string_view earlier) {
+    catalog::RecordScan scan;
+    for (std::size_t at = 0; at < text.size(); at += blockSize) {
+        scan.feed(text.substr(at, blockSize));
+    }
+    const bool holds = text.find(catalog::kRecordMarker) != std::string_view::npos;
+    if (scan.holdsRecord() != holds) {
+        differ("streamed holdsRecord", "(field rules)", text, holds ? "false" : "true",
+               holds ? "true" : "false");
+    }
+    const catalog::ReadAt readAt = [text](std::uint64_t offset, char* into, std::size_t most) {
+        const std::string_view rest = text.substr(std::min<std::size_t>(offset, text.size()));
+        const std::size_t got = std::min(most, rest.size());
+        std::copy_n(rest.data(), got, into);
+        return got;
+    };
+    std::string row(earlier);
+    catalog::appendScannedRow(scan, readAt, row);
+    return row;
+}
+
+void checkStreaming(std::string_view text, unsigned char chooser) {
+    const std::string_view earlier = "x', 'PRICE' =";
+    std::string inMemory(earlier);
+    catalog::appendRecordRow(text, inMemory);
+    const std::size_t blockSizes[] = {
+        1, 2, 3, 29, 30, 31, 64, std::size_t{chooser} + 1, text.size() + 1};
+    for (const std::size_t blockSize : blockSizes) {
+        const std::string streamed = streamedRow(text, blockSize, earlier);
+        if (streamed != inMemory) {
+            differ(("streamed row, blocks of " + std::to_string(blockSize)).c_str(),
+                   "(field rules)", text, streamed, inMemory);
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -224,5 +266,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkMatcher(pattern, text);
     }
     checkFieldRules(text);
+    checkStreaming(text, input.empty() ? 0 : static_cast<unsigned char>(input.back()));
     return 0;
 }

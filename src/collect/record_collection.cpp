@@ -1,17 +1,21 @@
 #include "collect/record_collection.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <exception>
 #include <new>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <thread>
 #include <vector>
 
-#include "collect/field_extraction.h"
 #include "collect/folder_index.h"
-#include "collect/text_files.h"
+#include "collect/listing.h"
+#include "collect/record_reader.h"
+#include "platform/file_batch.h"
 #include "platform/file_error.h"
 #include "platform/file_table.h"
 #include "platform/folder.h"
@@ -62,10 +66,12 @@ public:
     // Nothing thrown leaves: out of a helper thread, an exception would end the process.
     void work(CollectionClient* reporter) noexcept {
         try {
-            FileReader reader;
+            RecordReader reader;
+            // Made on the thread that uses it: the system's batches belong to one thread.
+            FileBatch batch(kChunkFiles, RecordReader::kSmallFile);
             for (std::size_t chunk = m_nextChunk++; chunk < m_chunks.size() && !stopped();
                  chunk = m_nextChunk++) {
-                readChunk(chunk, reader, reporter);
+                readChunk(chunk, reader, batch, reporter);
             }
         } catch (...) {
             fail(std::current_exception());
@@ -115,14 +121,18 @@ public:
     }
 
 private:
-    void readChunk(std::size_t index, FileReader& reader, CollectionClient* reporter) {
+    void readChunk(std::size_t index, RecordReader& reader, FileBatch& batch,
+                   CollectionClient* reporter) {
         Chunk& chunk = m_chunks[index];
         const std::size_t first = index * kChunkFiles;
         const std::size_t count = std::min(kChunkFiles, m_fileCount - first);
         chunk.lineOf.resize(count);
+        const bool batched = readTogether(batch, first, count);
         for (std::size_t slot = 0; slot < count && !stopped(); ++slot) {
             try {
-                readFile(chunk, slot, m_files->name(first + slot), reader);
+                const std::optional<std::string_view> whole =
+                    batched ? batch.whole(slot) : std::nullopt;
+                readFile(chunk, slot, m_files->name(first + slot), reader, whole);
             } catch (...) {
                 // Files not read yet may hold a failure earlier in name order: go on.
                 chunk.failures.resize(count);
@@ -135,31 +145,41 @@ private:
         }
     }
 
-    void readFile(Chunk& chunk, std::size_t slot, const char* name, FileReader& reader) {
-        std::string_view text;
-        try {
-            text = reader.read(m_folder, name, m_requestedStop);
-        } catch (const std::bad_alloc&) {
-            // A file too large to hold: that file's failure, as any other.
-            throw outOfMemoryFor(name);
+    // Small files are read together where the system can; the rest, and any file that failed
+    // there, are read one by one, which also gives a failing file's exact error.
+    bool readTogether(FileBatch& batch, std::size_t first, std::size_t count) {
+        if (!batch.active()) {
+            return false;
         }
-        if (!holdsRecord(text)) {
-            return;
+        std::array<const char*, kChunkFiles> names{};
+        for (std::size_t slot = 0; slot < count; ++slot) {
+            names[slot] = m_files->name(first + slot);
         }
+        batch.read(m_folder, std::span(names.data(), count));
+        return true;
+    }
+
+    void readFile(Chunk& chunk, std::size_t slot, const char* name, RecordReader& reader,
+                  std::optional<std::string_view> whole) {
         const std::size_t offset = chunk.rows.size();
-        FieldLengths fields{};
+        std::optional<FieldLengths> fields;
         try {
-            fields = appendRecordRow(text, chunk.rows, m_requestedStop);
+            fields = whole ? reader.appendRow(*whole, chunk.rows, m_requestedStop)
+                           : reader.appendRow(m_folder, name, chunk.rows, m_requestedStop);
+            if (!fields) {
+                return;
+            }
             chunk.rows.append(kLineEnd);
         } catch (const std::bad_alloc&) {
-            // A row too large to make is that file's failure; a small row that no longer fits
+            // The reader's memory is its buffer, made before any file: only rows take more. A
+            // row too large to make is that file's failure; a small row that no longer fits
             // beside the rows already made is the listing's, and is reported as the run's.
             if (offset == 0) {
                 throw outOfMemoryFor(name);
             }
             throw;
         }
-        chunk.lineOf[slot] = {offset, chunk.rows.size() - offset, fields};
+        chunk.lineOf[slot] = {offset, chunk.rows.size() - offset, *fields};
         ++chunk.rowCount;
     }
 

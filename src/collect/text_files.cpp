@@ -11,8 +11,7 @@ namespace catalog {
 namespace {
 
 constexpr std::size_t kMinimumCapacity = std::size_t{64} * 1024;
-// Large enough that a page takes one read, small enough that a stop is seen within a fraction
-// of a second in a file of gigabytes.
+// Large enough that a page takes one read.
 constexpr std::size_t kMostPerRead = std::size_t{64} << 20;
 
 }  // namespace
@@ -27,15 +26,10 @@ void FileReader::reserve(std::size_t capacity) {
 
 std::string_view FileReader::read(const std::string& path) {
     InputFile file(path);
-    return readAll(file, nullptr);
+    return readAll(file);
 }
 
-std::string_view FileReader::read(const Folder& folder, const char* name, const StopFlag* stop) {
-    InputFile file(folder, name);
-    return readAll(file, stop);
-}
-
-std::string_view FileReader::readAll(InputFile& file, const StopFlag* stop) {
+std::string_view FileReader::readAll(InputFile& file) {
     // The size is a hint: files in /proc report 0, and a file may grow while it is read.
     const auto expected = static_cast<std::size_t>(file.sizeHint());
     reserve(std::max(expected + 1, kMinimumCapacity));
@@ -47,7 +41,6 @@ std::string_view FileReader::readAll(InputFile& file, const StopFlag* stop) {
             m_buffer = std::move(larger);
             m_capacity *= 2;
         }
-        stopIfRequested(stop);
         const std::size_t got =
             file.read(m_buffer.get() + length, std::min(m_capacity - length, kMostPerRead));
         length += got;

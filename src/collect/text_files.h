@@ -8,7 +8,6 @@
 
 namespace catalog {
 
-class Folder;
 class InputFile;
 class StopFlag;
 
@@ -18,12 +17,9 @@ class FileReader {
 public:
     // The file's whole content, valid until the next call. Throws FileError.
     std::string_view read(const std::string& path);
-    // The same for the file `name` in the open folder `folder`. A large file is read in pieces,
-    // and between them RunStopped is thrown once `stop` is requested.
-    std::string_view read(const Folder& folder, const char* name, const StopFlag* stop = nullptr);
 
 private:
-    std::string_view readAll(InputFile& file, const StopFlag* stop);
+    std::string_view readAll(InputFile& file);
     void reserve(std::size_t capacity);
 
     std::unique_ptr<char[]> m_buffer;

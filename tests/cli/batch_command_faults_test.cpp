@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -180,8 +181,11 @@ TEST_F(BatchCommandTest, AFileTooLargeForTheMemoryLeftFailsTheRunWithItsPath) {
     for (int i = 0; i < 200; ++i) {
         writeFile(path("prog/data/p" + std::to_string(i) + ".html"), "<p>no record</p>");
     }
-    writeFile(path("prog/data/huge.bin"), "");
+    // A record as large as the file, whose row cannot be held.
+    writeFile(path("prog/data/huge.bin"), "'REFERENCE' => 'A', 'NAME' => '");
     fs::resize_file(path("prog/data/huge.bin"), std::uintmax_t{1} << 30);
+    std::ofstream(path("prog/data/huge.bin"), std::ios::app | std::ios::binary)
+        << "', 'PRICE' => 1, 'MIN_QUANTITY_ORDERABLE' => 1, 'THUMBNAIL' => 't',  }, ";
     writeFile(path("listing.txt"), "earlier");
     const Outcome outcome = runLimited("-v 700000", {"--threads", "4", "prog/data", "listing.txt"});
     EXPECT_EQ(outcome.exitCode, 1);

@@ -1,0 +1,225 @@
+#include "collect/record_scan.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "collect/byte_search.h"
+
+namespace catalog {
+
+namespace {
+
+// Most bytes asked for per read: a stop is seen between reads, well within a second.
+constexpr std::size_t kMostPerRead = std::size_t{128} * 1024;
+
+struct Marker {
+    std::string_view text;
+    std::size_t quote;  // where its first quote is: every marker has one
+};
+
+constexpr Marker markerOf(std::string_view text) {
+    return {text, text.find('\'')};
+}
+
+// Every opener and closer of the four rules, once each; the record marker is among them.
+constexpr std::array<Marker, 6> kMarkerTable = {
+    markerOf(kNameRule.opener),      markerOf(kPriceRule.opener), markerOf(kReferenceRule.opener),
+    markerOf(kThumbnailRule.opener), markerOf(kPriceRule.closer), markerOf(kThumbnailRule.closer),
+};
+
+constexpr std::size_t indexOf(std::string_view text) {
+    std::size_t index = 0;
+    while (index < kMarkerTable.size() && kMarkerTable[index].text != text) {
+        ++index;
+    }
+    return index;
+}
+
+constexpr bool tableIsComplete() {
+    for (const FieldRule& rule : {kNameRule, kPriceRule, kReferenceRule, kThumbnailRule}) {
+        if (indexOf(rule.opener) == kMarkerTable.size() ||
+            indexOf(rule.closer) == kMarkerTable.size()) {
+            return false;
+        }
+    }
+    for (const Marker& marker : kMarkerTable) {
+        // The first quote must have a byte after it, which is checked before the whole marker.
+        if (marker.quote + 1 >= marker.text.size()) {
+            return false;
+        }
+    }
+    return indexOf(kRecordMarker) < kMarkerTable.size();
+}
+static_assert(tableIsComplete());
+
+// For each byte, the markers whose first quote it can follow, one bit each.
+constexpr std::array<unsigned char, 256> kAfterQuote = [] {
+    std::array<unsigned char, 256> table{};
+    for (std::size_t m = 0; m < kMarkerTable.size(); ++m) {
+        const Marker& marker = kMarkerTable[m];
+        table[static_cast<unsigned char>(marker.text[marker.quote + 1])] |= 1U << m;
+    }
+    return table;
+}();
+
+constexpr std::size_t longestMarker() {
+    std::size_t longest = 0;
+    for (const Marker& marker : kMarkerTable) {
+        longest = std::max(longest, marker.text.size());
+    }
+    return longest;
+}
+
+}  // namespace
+
+RecordScan::RecordScan() {
+    static_assert(kMarkers == kMarkerTable.size());
+    static_assert(kCarry + 1 >= longestMarker());
+    m_first.fill(kNone);
+    m_last.fill(kNone);
+}
+
+void RecordScan::found(std::size_t marker, std::uint64_t at) {
+    if (m_first[marker] == kNone) {
+        m_first[marker] = at;
+    }
+    if (m_last[marker] == kNone || at > m_last[marker]) {
+        m_last[marker] = at;
+    }
+}
+
+// Every marker holds a quote: one pass for the quote byte finds every candidate at vector
+// speed, and the byte after a quote rules out most candidates at once, without looking at the
+// markers one by one. Occurrences found twice (a window may overlap what was scanned before)
+// change nothing.
+void RecordScan::scan(std::string_view window, std::uint64_t offset) {
+    const char* const begin = window.data();
+    const std::size_t size = window.size();
+    for (std::size_t from = 0; from < size;) {
+        const void* hit = std::memchr(begin + from, '\'', size - from);
+        if (hit == nullptr) {
+            return;
+        }
+        const auto quote = static_cast<std::size_t>(static_cast<const char*>(hit) - begin);
+        from = quote + 1;
+        if (from == size) {
+            return;
+        }
+        for (unsigned candidates = kAfterQuote[static_cast<unsigned char>(begin[from])];
+             candidates != 0; candidates &= candidates - 1) {
+            const auto m = static_cast<std::size_t>(std::countr_zero(candidates));
+            const Marker& marker = kMarkerTable[m];
+            if (quote < marker.quote) {
+                continue;
+            }
+            const std::size_t start = quote - marker.quote;
+            if (start + marker.text.size() <= size &&
+                std::memcmp(begin + start, marker.text.data(), marker.text.size()) == 0) {
+                found(m, offset + start);
+            }
+        }
+    }
+}
+
+void RecordScan::keepTail(std::string_view block) {
+    if (block.size() >= kCarry) {
+        std::memcpy(m_carry.data(), block.data() + block.size() - kCarry, kCarry);
+        m_carried = kCarry;
+        return;
+    }
+    const std::size_t kept = std::min(m_carried, kCarry - block.size());
+    std::memmove(m_carry.data(), m_carry.data() + m_carried - kept, kept);
+    std::memcpy(m_carry.data() + kept, block.data(), block.size());
+    m_carried = kept + block.size();
+}
+
+void RecordScan::feed(std::string_view block) {
+    // Occurrences that begin in the bytes carried over from earlier blocks end within the
+    // first kCarry bytes of this one: the two side by side hold them all.
+    if (m_carried > 0 && !block.empty()) {
+        std::array<char, 2 * kCarry> joined{};
+        const std::size_t taken = std::min(block.size(), kCarry);
+        std::memcpy(joined.data(), m_carry.data(), m_carried);
+        std::memcpy(joined.data() + m_carried, block.data(), taken);
+        scan({joined.data(), m_carried + taken}, m_fed - m_carried);
+    }
+    scan(block, m_fed);
+    keepTail(block);
+    m_fed += block.size();
+}
+
+bool RecordScan::holdsRecord() const {
+    return m_first[indexOf(kRecordMarker)] != kNone;
+}
+
+std::optional<FileSpan> RecordScan::matchOf(const FieldRule& rule) const {
+    const std::uint64_t opener = m_first[indexOf(rule.opener)];
+    const std::uint64_t closer = m_last[indexOf(rule.closer)];
+    if (opener == kNone || closer == kNone || opener + rule.opener.size() > closer) {
+        return std::nullopt;
+    }
+    return FileSpan{opener, closer + rule.closer.size()};
+}
+
+namespace {
+
+// Appends the bytes of `span` to `out`, cut short where the file now ends.
+void appendSpan(const FileSpan& span, const ReadAt& readAt, std::string& out,
+                const StopFlag* stop) {
+    const std::size_t start = out.size();
+    const auto length = static_cast<std::size_t>(span.end - span.begin);
+    out.resize(start + length);
+    std::size_t got = 0;
+    while (got < length) {
+        stopIfRequested(stop);
+        const std::size_t piece = readAt(span.begin + got, out.data() + start + got,
+                                         std::min(length - got, kMostPerRead));
+        if (piece == 0) {
+            break;
+        }
+        got += piece;
+    }
+    out.resize(start + got);
+}
+
+// As appendField: the match, every opener left out, then every closer.
+void appendScannedField(const FieldRule& rule, const RecordScan& scan, const ReadAt& readAt,
+                        std::string& out, const StopFlag* stop) {
+    const std::optional<FileSpan> span = scan.matchOf(rule);
+    if (!span) {
+        out.append(kMatchFailed);  // it holds no marker
+        return;
+    }
+    const std::size_t start = out.size();
+    appendSpan(*span, readAt, out, stop);
+    eraseAll(out, rule.opener, start);
+    eraseAll(out, rule.closer, start);
+}
+
+}  // namespace
+
+FieldLengths appendScannedRow(const RecordScan& scan, const ReadAt& readAt, std::string& out,
+                              const StopFlag* stop) {
+    const FieldRule* const columns[] = {&kReferenceRule, &kPriceRule, &kThumbnailRule, &kNameRule};
+    // Room for the whole row at once: a value of hundreds of megabytes is then never copied
+    // to a larger string as it grows.
+    std::uint64_t total = out.size() + std::size(columns) - 1 + kLineEnd.size();
+    for (const FieldRule* rule : columns) {
+        const std::optional<FileSpan> span = scan.matchOf(*rule);
+        total += span ? span->end - span->begin : kMatchFailed.size();
+    }
+    out.reserve(static_cast<std::size_t>(total));
+    FieldLengths lengths{};
+    for (std::size_t i = 0; i < std::size(columns); ++i) {
+        const std::size_t start = out.size();
+        appendScannedField(*columns[i], scan, readAt, out, stop);
+        if (i < lengths.size()) {
+            lengths[i] = out.size() - start;
+            out.push_back('\t');
+        }
+    }
+    return lengths;
+}
+
+}  // namespace catalog
