@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 BIN := $(BUILD_DIR)/bin
 
 .PHONY: all deps configure build run test test-sanitize fuzz bench package picture format clean \
-    windows-deps windows test-windows package-windows
+    windows-deps windows test-windows package-windows picture-windows
 
 all: build
 
@@ -87,12 +87,15 @@ package: deps
 	cd $(PACKAGE_DIR) && cpack
 	@ls -l $(PACKAGE_DIR)/catalog-collector-*.tar.gz
 
-# Windows: the batch command cross-compiled with MinGW-w64 into $(WINDOWS_DIR)/bin, and its tests
-# run under Wine. Qt is not cross-built, so these builds leave the window out.
+# Windows: the batch command and the native window (catalog-collector.exe) cross-compiled with
+# MinGW-w64 into $(WINDOWS_DIR)/bin, and their tests run under Wine. Qt is not cross-built: the
+# Windows window is a Win32 one.
 WINDOWS_DIR ?= build-windows
 # Debian's wine64 runs the 64-bit programs, `wine` gives the command; googletest is GoogleTest's
 # sources, which the build compiles with the cross compiler (libgtest-dev is for Linux only).
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 googletest
+# The window's test clicks it on a virtual X display and reads the clipboard it fills.
+WINDOWS_GUI_PACKAGES := xvfb xdotool xclip
 WINDOWS_CMAKE := -G Ninja -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-toolchain.cmake \
     -DCATALOG_WARNINGS_AS_ERRORS=ON
 windows-deps:
@@ -102,9 +105,11 @@ windows: windows-deps
 	cmake -S . -B $(WINDOWS_DIR) $(WINDOWS_CMAKE) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 	cmake --build $(WINDOWS_DIR)
 
-# Every test but the window's, each program run by Wine in a prefix of the build's own
-# ($(WINDOWS_DIR)/wineprefix), whose server is started before ctest and stopped after it.
+# Every test, each program run by Wine in a prefix of the build's own
+# ($(WINDOWS_DIR)/wineprefix), whose server is started before ctest and stopped after it. The
+# window's test (tests/win32_window/form1_gui_test.sh) brings its own X display and Wine prefix.
 test-windows: windows
+	@./scripts/install-deps.sh $(WINDOWS_GUI_PACKAGES)
 	./scripts/wine.sh session $(WINDOWS_DIR)/wineprefix \
 	    ctest --test-dir $(WINDOWS_DIR) --output-on-failure
 
@@ -121,6 +126,14 @@ package-windows:
 	cd $(PACKAGE_WINDOWS_DIR) && cpack
 	./scripts/check-windows-archive.sh $(PACKAGE_WINDOWS_DIR)/catalog-collector-*.zip
 	@ls -l $(PACKAGE_WINDOWS_DIR)/catalog-collector-*.zip
+
+# Redraws the README's picture of the Windows window (docs/window-windows.png): a click on
+# Collect over the sample pages under Wine, on a virtual X display, taken with imagemagick.
+picture-windows: windows
+	@./scripts/install-deps.sh $(WINDOWS_GUI_PACKAGES) imagemagick
+	tests/win32_window/form1_gui_test.sh $(WINDOWS_DIR)/bin/catalog-collector.exe \
+	    $(WINDOWS_DIR)/bin/catalog-collector-cli.exe examples/data \
+	    $(WINDOWS_DIR)/tests/win32_window/gui docs/window-windows.png
 
 # Redraws the README's picture of the window from the sample data, offscreen.
 picture: build

@@ -3,8 +3,8 @@
 # runs as it stands. Linux gets a .tar.gz, Windows a .zip, which Explorer opens by itself.
 
 # The programs the archive holds, whichever of them this build makes: each installs itself
-# beside the data folder (install(TARGETS ... DESTINATION .) in its own folder). A Windows
-# window, once there is one, joins by being named here.
+# beside the data folder (install(TARGETS ... DESTINATION .) in its own folder): on Linux the Qt
+# window, on Windows the Win32 one, both named catalog-collector.
 set(release_programs catalog-collector catalog-collector-cli)
 add_custom_target(release-programs)
 foreach(program IN LISTS release_programs)
@@ -17,6 +17,9 @@ install(DIRECTORY DESTINATION data)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples)
 if(CATALOG_BUILD_WINDOW)
     install(FILES ${PROJECT_SOURCE_DIR}/docs/window.png DESTINATION docs)
+endif()
+if(WIN32)
+    install(FILES ${PROJECT_SOURCE_DIR}/docs/window-windows.png DESTINATION docs)
 endif()
 
 # The users' README, not the developers' one: what the programs do, not how to build them.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the Windows release archive as a user gets it: unpacked, it must hold the batch command,
-# the empty data folder, the sample pages and the users' README in CR LF; the program must need
-# no DLL that Windows does not ship and must carry its manifest; and, run by Wine on the sample
-# pages, it must write a listing. Given a listing made elsewhere (by the Linux batch command on
+# the window, the empty data folder, the sample pages and the users' README in CR LF; the programs
+# must need no DLL that Windows does not ship and must carry their manifests, the window's a
+# window program's (no console); and the batch command, run by Wine on the sample pages, must
+# write a listing. Given a listing made elsewhere (by the Linux batch command on
 # examples/data), the two must match byte for byte.
 #   scripts/check-windows-archive.sh \
 #       build-package-windows/catalog-collector-VERSION-windows-x86_64.zip [LISTING]
@@ -25,8 +26,11 @@ trap 'rm -rf "$unpacked"' EXIT
 unzip -q "$archive" -d "$unpacked"
 here=$unpacked/$release_name
 program=$here/catalog-collector-cli.exe
+window=$here/catalog-collector.exe
 
 [ -f "$program" ] || fail "no catalog-collector-cli.exe at the archive's top"
+[ -f "$window" ] || fail "no catalog-collector.exe at the archive's top"
+[ -f "$here/docs/window-windows.png" ] || fail "no picture of the window in docs"
 [ -d "$here/data" ] || fail "no data folder"
 [ -z "$(ls -A "$here/data")" ] || fail "the data folder is not empty"
 [ -n "$(ls -A "$here/examples/data")" ] || fail "no sample pages in examples/data"
@@ -37,18 +41,23 @@ program=$here/catalog-collector-cli.exe
 # The DLLs every Windows has; anything else (libstdc++, libgcc, libwinpthread) would have to
 # travel with the program.
 system_dlls='^(kernel32|ntdll|msvcrt|ucrtbase|api-ms-win-.*|shell32|advapi32|user32|ole32'
-system_dlls+='|ws2_32|bcrypt|shlwapi)\.dll$'
-imports=$(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p')
-echo "DLLs: $(echo $imports)"
-while read -r dll; do
-    echo "$dll" | tr '[:upper:]' '[:lower:]' | grep -Eq "$system_dlls" ||
-        fail "catalog-collector-cli.exe needs $dll"
-done <<<"$imports"
-
-# The manifest is resource 1 of type RT_MANIFEST (24 = 0x18), the one Windows reads at start.
-x86_64-w64-mingw32-objdump -p "$program" |
-    grep -A2 'Entry: ID: 0x000018' | grep -q 'Entry: ID: 0x000001,' ||
-    fail "catalog-collector-cli.exe holds no manifest as resource 1"
+system_dlls+='|ws2_32|bcrypt|shlwapi|comctl32|gdi32)\.dll$'
+for exe in "$program" "$window"; do
+    name=$(basename "$exe")
+    headers=$(x86_64-w64-mingw32-objdump -p "$exe")
+    imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
+    echo "$name DLLs: $(echo $imports)"
+    while read -r dll; do
+        echo "$dll" | tr '[:upper:]' '[:lower:]' | grep -Eq "$system_dlls" ||
+            fail "$name needs $dll"
+    done <<<"$imports"
+    # The manifest is resource 1 of type RT_MANIFEST (24 = 0x18), the one Windows reads at start.
+    grep -A2 'Entry: ID: 0x000018' <<<"$headers" | grep -q 'Entry: ID: 0x000001,' ||
+        fail "$name holds no manifest as resource 1"
+done
+# Subsystem 2 is a window program, which opens no console window beside it; 3 is a console one.
+grep -Eq '^Subsystem\s+00000002' <<<"$(x86_64-w64-mingw32-objdump -p "$window")" ||
+    fail "catalog-collector.exe is not a window program"
 
 cp "$here"/examples/data/* "$here/data/"
 ./scripts/wine.sh session "$prefix" ./scripts/wine.sh run "$prefix" "$program"

@@ -1,0 +1,447 @@
+#include "win32_window/form1.h"
+
+#include <climits>
+#include <commctrl.h>
+#include <exception>
+#include <new>
+
+#include "collect/collection_run.h"
+#include "platform/file_error.h"
+#include "win32_window/clipboard.h"
+#include "win32_window/row_list_view.h"
+#include "win32_window/wide_text.h"
+
+namespace catalog::win32_window {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"CatalogCollectorForm1";
+constexpr wchar_t kCaption[] = L"Form1";
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kExtendedStyle = 0;
+
+// Control ids above the dialog commands (IDOK, IDCANCEL), which IsDialogMessage sends for
+// Enter and Escape and which the window ignores.
+enum ControlId : int {
+    kListId = 100,
+    kCollectId,
+    kOutputNameId,
+    kLabelId,
+    kProgressId,
+    kStatusId,
+    kCopyCommand,
+};
+
+// The run's end, posted from the run's own thread.
+constexpr UINT kRunEndMessage = WM_APP + 1;
+constexpr UINT_PTR kProgressTimer = 1;
+// Often enough for the bar to move smoothly, seldom enough to cost the run nothing.
+constexpr UINT kProgressIntervalMs = 100;
+constexpr int kMostTooltipWidth = 600;
+
+int clampedToInt(std::size_t count) {
+    return count > INT_MAX ? INT_MAX : static_cast<int>(count);
+}
+
+std::wstring windowText(HWND control) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+    const int length = ::GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
+    text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return text;
+}
+
+void registerClass(HINSTANCE instance, WNDPROC procedure) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    // A second window of the program finds the class there already, which is as good.
+    ::RegisterClassExW(&windowClass);
+}
+
+// The system's font for text in windows, at the monitor's dots per inch.
+HFONT messageFont(int dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0,
+                                      static_cast<UINT>(dpi))) {
+        return nullptr;
+    }
+    return ::CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+}  // namespace
+
+Form1::Form1(HINSTANCE instance, std::string programDirectory)
+    : m_instance(instance),
+      m_programDirectory(std::move(programDirectory)),
+      // Called on the run's thread: the end is shown on the window's.
+      m_run([this] {
+          if (HWND target = m_runEndTarget.load()) {
+              ::PostMessageW(target, kRunEndMessage, 0, 0);
+          }
+      }) {
+    registerClass(instance, &Form1::windowProcedure);
+    ::CreateWindowExW(kExtendedStyle, kClassName, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
+}
+
+Form1::~Form1() {
+    if (m_window != nullptr) {
+        ::DestroyWindow(m_window);
+    }
+    if (m_font != nullptr) {
+        ::DeleteObject(m_font);
+    }
+}
+
+void Form1::show(int how) {
+    ::ShowWindow(m_window, how);
+    ::UpdateWindow(m_window);
+}
+
+// A C++ exception must not cross the system's code that calls the window procedure: one that
+// reaches here is shown, and the window goes on.
+LRESULT CALLBACK Form1::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->m_window = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Form1*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    try {
+        return self->handle(message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        self->reportUnexpected(failure);
+        return 0;
+    }
+}
+
+void Form1::reportUnexpected(const std::exception& failure) {
+    std::wstring text = L"Out of memory.";
+    try {
+        text = wideFromUtf8(failureText(failure));
+    } catch (const std::bad_alloc&) {
+        // The fixed text it is.
+    }
+    ::MessageBoxW(m_window, text.c_str(), kCaption, MB_OK | MB_ICONERROR);
+}
+
+LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            createControls();
+            applyDpi(static_cast<int>(::GetDpiForWindow(m_window)));
+            sizeToFirstClientSize();
+            return 0;
+        case WM_SIZE:
+            placeControls();
+            return 0;
+        case WM_GETMINMAXINFO:
+            limitSize(*reinterpret_cast<MINMAXINFO*>(lParam));
+            return 0;
+        case WM_DPICHANGED: {
+            const int oldDpi = m_dpi;
+            applyDpi(HIWORD(wParam));
+            m_displaylist->rescale(oldDpi, m_dpi);
+            // Where the system suggests: the window keeps its size in inches on the new monitor.
+            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(m_window, nullptr, suggested.left, suggested.top,
+                           suggested.right - suggested.left, suggested.bottom - suggested.top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_COMMAND:
+            onCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_NOTIFY:
+            return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wParam) == m_displaylist->handle()) {
+                showCopyMenu(lParam);
+                return 0;
+            }
+            break;
+        case WM_TIMER:
+            if (wParam == kProgressTimer) {
+                showProgress();
+            }
+            return 0;
+        case kRunEndMessage:
+            showRunEnd();
+            return 0;
+        case WM_CLOSE:
+            onClose();
+            return 0;
+        case WM_DESTROY:
+            ::KillTimer(m_window, kProgressTimer);
+            ::PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY: {
+            HWND window = m_window;
+            m_runEndTarget.store(nullptr);
+            ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            m_window = nullptr;
+            return ::DefWindowProcW(window, message, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return ::DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+// In the tab order of the drawn window: the list, the button, the name box; the label and the
+// status take no focus.
+void Form1::createControls() {
+    m_displaylist = std::make_unique<RowListView>(m_window, kListId, m_instance);
+    m_collect = createControl(WC_BUTTONW, L"Collect", WS_TABSTOP | BS_PUSHBUTTON, kCollectId);
+    const std::string_view defaultName = kDefaultOutputName;
+    m_outputfilename = createControl(WC_EDITW, wideFromUtf8(defaultName).c_str(),
+                                     WS_TABSTOP | ES_AUTOHSCROLL, kOutputNameId, WS_EX_CLIENTEDGE);
+    m_label1 = createControl(WC_STATICW, L"Save to:", SS_LEFT | SS_CENTERIMAGE, kLabelId);
+    // A typed name such as "&x.txt" is text: no ampersand is taken for a mnemonic.
+    m_status = createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY,
+                             kStatusId);
+    m_progress = createControl(PROGRESS_CLASSW, L"", 0, kProgressId);
+    ::ShowWindow(m_progress, SW_HIDE);
+    createStatusTooltip();
+    m_runEndTarget.store(m_window);
+}
+
+HWND Form1::createControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                          DWORD extendedStyle) {
+    return ::CreateWindowExW(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
+                             0, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             m_instance, nullptr);
+}
+
+// The status reads whole at the window's first size; a narrower window cuts it short, and its
+// tooltip keeps the whole of it, with the full paths.
+void Form1::createStatusTooltip() {
+    m_statusTooltip =
+        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, m_instance, nullptr);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = m_window;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_status);
+    tool.lpszText = m_statusDetails.data();
+    ::SendMessageW(m_statusTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Form1::applyDpi(int dpi) {
+    m_dpi = dpi > 0 ? dpi : kBaseDpi;
+    HFONT font = messageFont(m_dpi);
+    const HFONT shown =
+        font != nullptr ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    for (HWND control :
+         {m_displaylist->handle(), m_collect, m_outputfilename, m_label1, m_status}) {
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
+    }
+    if (m_font != nullptr) {
+        ::DeleteObject(m_font);
+    }
+    m_font = font;
+    ::SendMessageW(m_statusTooltip, TTM_SETMAXTIPWIDTH, 0, scaled(kMostTooltipWidth, m_dpi));
+    placeControls();
+}
+
+void Form1::placeControls() {
+    RECT client{};
+    ::GetClientRect(m_window, &client);
+    if (client.right == 0 || client.bottom == 0) {
+        return;  // minimised: the controls keep their places for the restore
+    }
+    const Form1Layout layout = layoutFor({client.right, client.bottom}, m_dpi);
+    // Moved together, and each repainted whole where it lands: bits copied from where a
+    // control was are not always there to copy when the window has just grown.
+    HDWP moves = ::BeginDeferWindowPos(6);
+    const auto place = [&moves](HWND control, const Rect& at) {
+        if (moves != nullptr) {
+            moves = ::DeferWindowPos(moves, control, nullptr, at.left, at.top, at.width, at.height,
+                                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+        }
+    };
+    place(m_displaylist->handle(), layout.list);
+    place(m_collect, layout.collect);
+    place(m_outputfilename, layout.outputName);
+    place(m_label1, layout.label);
+    place(m_progress, layout.statusStrip);
+    place(m_status, layout.statusStrip);
+    if (moves != nullptr) {
+        ::EndDeferWindowPos(moves);
+    }
+}
+
+void Form1::sizeToFirstClientSize() {
+    const Size client = firstClientSize(m_dpi);
+    RECT frame{0, 0, client.width, client.height};
+    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExtendedStyle, static_cast<UINT>(m_dpi));
+    ::SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form1::limitSize(MINMAXINFO& limits) const {
+    const Size client = minimumClientSize(m_dpi);
+    RECT frame{0, 0, client.width, client.height};
+    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExtendedStyle, static_cast<UINT>(m_dpi));
+    limits.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+bool Form1::preTranslate(MSG& message) {
+    if (m_window == nullptr) {
+        return false;
+    }
+    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
+        message.hwnd == m_outputfilename) {
+        collect_Click();
+        return true;
+    }
+    return ::IsDialogMessageW(m_window, &message) != FALSE;
+}
+
+void Form1::onCommand(int id, int code) {
+    if (id == kCollectId && code == BN_CLICKED) {
+        collect_Click();
+    }
+}
+
+LRESULT Form1::onNotify(const NMHDR& header) {
+    if (const std::optional<LRESULT> handled = m_displaylist->notify(header)) {
+        return *handled;
+    }
+    if (header.hwndFrom == m_displaylist->handle() &&
+        header.code == static_cast<UINT>(LVN_KEYDOWN) && ::GetKeyState(VK_CONTROL) < 0) {
+        const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey;
+        if (key == 'C' || key == VK_INSERT) {
+            copySelectedRows();
+        } else if (key == 'A') {
+            m_displaylist->selectAll();
+        }
+    }
+    return 0;
+}
+
+// Closing mid-run stops the run before its write: the earlier listing stays as it was. The
+// run is waited for when the window's object goes, after the message loop.
+void Form1::onClose() {
+    m_run.stop();
+    ::DestroyWindow(m_window);
+}
+
+void Form1::collect_Click() {
+    // The name as it stands now: what is typed during the run is for the next one.
+    if (!m_run.start(m_programDirectory, utf8FromWide(windowText(m_outputfilename)))) {
+        return;
+    }
+    // A disabled button cannot keep the focus, and without it the keyboard would reach nothing.
+    if (::GetFocus() == m_collect) {
+        ::SetFocus(m_displaylist->handle());
+    }
+    ::EnableWindow(m_collect, FALSE);
+    showStatus({});
+    // Until the folder is listed the total is unknown and the bar only shows that work goes on.
+    m_progressKnown = false;
+    ::SetWindowLongPtrW(m_progress, GWL_STYLE,
+                        ::GetWindowLongPtrW(m_progress, GWL_STYLE) | PBS_MARQUEE);
+    ::SendMessageW(m_progress, PBM_SETMARQUEE, TRUE, 0);
+    ::ShowWindow(m_status, SW_HIDE);
+    ::ShowWindow(m_progress, SW_SHOW);
+    ::SetTimer(m_window, kProgressTimer, kProgressIntervalMs, nullptr);
+}
+
+void Form1::showProgress() {
+    const window::Progress progress = m_run.progress();
+    if (progress.total == 0) {
+        return;
+    }
+    if (!m_progressKnown) {
+        m_progressKnown = true;
+        ::SendMessageW(m_progress, PBM_SETMARQUEE, FALSE, 0);
+        ::SetWindowLongPtrW(m_progress, GWL_STYLE,
+                            ::GetWindowLongPtrW(m_progress, GWL_STYLE) & ~PBS_MARQUEE);
+    }
+    ::SendMessageW(m_progress, PBM_SETRANGE32, 0, clampedToInt(progress.total));
+    ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(clampedToInt(progress.done)), 0);
+}
+
+void Form1::showRunEnd() {
+    ::KillTimer(m_window, kProgressTimer);
+    ::ShowWindow(m_progress, SW_HIDE);
+    ::ShowWindow(m_status, SW_SHOW);
+    ::EnableWindow(m_collect, TRUE);
+    window::RunOutcome outcome = m_run.takeOutcome();
+    // The status counts the rows, so it is made before they move into the list.
+    showStatus(window::statusAfter(outcome));
+    if (outcome.rows) {
+        m_displaylist->append(std::move(*outcome.rows));
+    }
+    // Last: the message box waits for the user, and the window may be closed meanwhile.
+    if (outcome.failure) {
+        showFailure(*outcome.failure);
+    }
+}
+
+void Form1::showStatus(const window::StatusText& status) {
+    ::SetWindowTextW(m_status, wideFromUtf8(status.text).c_str());
+    m_statusDetails = wideFromUtf8(status.details.empty() ? status.text : status.details);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = m_window;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_status);
+    tool.lpszText = m_statusDetails.data();
+    ::SendMessageW(m_statusTooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// The window stays open for the next run; the box names the path, the error number and its
+// description.
+void Form1::showFailure(const window::RunFailure& failure) {
+    const window::FailureText text = window::failureTextFor(failure);
+    ::MessageBoxW(m_window, wideFromUtf8(text.message + "\n\n" + text.details).c_str(), kCaption,
+                  MB_OK | MB_ICONERROR);
+}
+
+void Form1::copySelectedRows() {
+    const std::vector<std::size_t> rows = m_displaylist->selectedRows();
+    if (rows.empty()) {
+        return;
+    }
+    const std::optional<std::string> text = m_displaylist->table().copyText(rows);
+    if (!text) {
+        showStatus(window::copyRefusedStatus());
+        return;
+    }
+    copyToClipboard(m_window, wideFromUtf8(*text));
+}
+
+// Right click, or the menu key (the position is then -1, -1: the menu opens at the list's
+// corner).
+void Form1::showCopyMenu(LPARAM at) {
+    POINT where{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    if (where.x == -1 && where.y == -1) {
+        where = {0, 0};
+        ::ClientToScreen(m_displaylist->handle(), &where);
+    }
+    HMENU menu = ::CreatePopupMenu();
+    if (menu == nullptr) {
+        return;
+    }
+    ::AppendMenuW(menu, MF_STRING, kCopyCommand, L"Copy\tCtrl+C");
+    const BOOL chosen = ::TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, where.x, where.y, 0,
+                                         m_window, nullptr);
+    ::DestroyMenu(menu);
+    if (chosen == kCopyCommand) {
+        copySelectedRows();
+    }
+}
+
+}  // namespace catalog::win32_window

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <string>
+#include <windows.h>
+
+#include "win32_window/form1_layout.h"
+#include "window/window_run.h"
+#include "window/window_texts.h"
+
+namespace catalog::win32_window {
+
+class RowListView;
+
+// The program's one window: the rows found so far, the name the listing is saved under, and
+// the button that starts a collection run over the data folder of `programDirectory`. It only
+// shows: the run, its rows and every text it shows come from the window layer.
+class Form1 {
+public:
+    Form1(HINSTANCE instance, std::string programDirectory);
+    ~Form1();
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // False when the system could not make the window.
+    bool created() const { return m_window != nullptr; }
+    void show(int how);
+
+    // Keys the window takes before the control with the focus: Enter in the name box starts a
+    // run; Tab and Shift+Tab move between the controls. True when `message` was handled.
+    bool preTranslate(MSG& message);
+
+    // The button's handler: starts a run unless one is going. The rows and the listing
+    // follow when it ends.
+    void collect_Click();
+
+private:
+    static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void reportUnexpected(const std::exception& failure);
+
+    void createControls();
+    HWND createControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                       DWORD extendedStyle = 0);
+    void createStatusTooltip();
+    void applyDpi(int dpi);
+    void placeControls();
+    void sizeToFirstClientSize();
+    void limitSize(MINMAXINFO& limits) const;
+    LRESULT onNotify(const NMHDR& header);
+    void onCommand(int id, int code);
+    void onClose();
+
+    void showProgress();
+    void showRunEnd();
+    void showStatus(const window::StatusText& status);
+    void showFailure(const window::RunFailure& failure);
+    void copySelectedRows();
+    void showCopyMenu(LPARAM at);
+
+    HINSTANCE m_instance;
+    std::string m_programDirectory;
+    HWND m_window = nullptr;
+    HWND m_collect = nullptr;
+    HWND m_outputfilename = nullptr;
+    HWND m_label1 = nullptr;
+    HWND m_progress = nullptr;
+    HWND m_status = nullptr;
+    HWND m_statusTooltip = nullptr;
+    std::wstring m_statusDetails;  // the tooltip holds a pointer to it
+    std::unique_ptr<RowListView> m_displaylist;
+    HFONT m_font = nullptr;
+    int m_dpi = kBaseDpi;
+    bool m_progressKnown = false;
+    // Where the run's thread posts the run's end; cleared as the window goes.
+    std::atomic<HWND> m_runEndTarget{nullptr};
+    // Last: a run still going is stopped and waited for before anything it reports to goes.
+    window::WindowRun m_run;
+};
+
+}  // namespace catalog::win32_window

@@ -1,0 +1,85 @@
+#include <exception>
+#include <new>
+#include <string>
+
+// clang-format off
+#include <windows.h>  // before <commctrl.h>, which takes its types
+#include <commctrl.h>
+// clang-format on
+
+#include "platform/file_error.h"
+#include "platform/program_directory.h"
+#include "platform/write_limits.h"
+#include "win32_window/form1.h"
+#include "win32_window/wide_text.h"
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"Form1";
+
+void showFailure(const std::wstring& text) {
+    ::MessageBoxW(nullptr, text.c_str(), kCaption, MB_OK | MB_ICONERROR);
+}
+
+// The list view, the progress bar and the tooltips come from the common controls, version 6
+// by the manifest.
+bool loadCommonControls() {
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC =
+        ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
+    return ::InitCommonControlsEx(&controls) != FALSE;
+}
+
+int runMessageLoop(catalog::win32_window::Form1& form) {
+    MSG message{};
+    for (;;) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            break;
+        }
+        if (!form.preTranslate(message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+int runWindow(HINSTANCE instance, int show) {
+    if (!loadCommonControls()) {
+        showFailure(L"The system's common controls could not be loaded.");
+        return 1;
+    }
+    std::string programDirectory;
+    try {
+        programDirectory = catalog::programDirectory();
+    } catch (const std::exception& error) {
+        showFailure(catalog::win32_window::wideFromUtf8(catalog::failureText(error)));
+        return 1;
+    }
+    catalog::win32_window::Form1 form(instance, programDirectory);
+    if (!form.created()) {
+        showFailure(L"The window could not be created.");
+        return 1;
+    }
+    form.show(show);
+    return runMessageLoop(form);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    catalog::reportOversizedWritesAsErrors();
+    catalog::reportBrokenPipesAsErrors();
+    try {
+        return runWindow(instance, show);
+    } catch (const std::bad_alloc&) {
+        // Out of memory outside a run, which reports its own: one line, and never an abort.
+        showFailure(L"catalog-collector: out of memory");
+        return 1;
+    } catch (const std::exception& error) {
+        showFailure(catalog::win32_window::wideFromUtf8(catalog::failureText(error)));
+        return 1;
+    }
+}

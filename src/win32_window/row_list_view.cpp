@@ -1,0 +1,218 @@
+#include "win32_window/row_list_view.h"
+
+#include <algorithm>
+#include <climits>
+#include <commctrl.h>
+#include <string_view>
+
+#include "win32_window/form1_layout.h"
+#include "win32_window/wide_text.h"
+
+namespace catalog::win32_window {
+
+namespace {
+
+// Enough rows to be typical, few enough that measuring them is instant.
+constexpr std::size_t kRowsMeasured = 100;
+// A column takes its widest value unless that is more than half again as wide as nine values
+// in ten: then the widest is an odd one, and the nine decide. A record that ran into the next,
+// or a name of megabytes, then does not push the other columns out of sight.
+constexpr double kShareOfRowsTypical = 0.9;
+constexpr double kMostOverTypical = 1.5;
+// The margins a report-mode list view leaves either side of a cell's text, and of a title.
+constexpr int kCellMargins = 12;
+constexpr int kTitleMargins = 16;
+constexpr int kFirstColumnWidth = 100;
+
+int clampedToInt(std::size_t count) {
+    return count > INT_MAX ? INT_MAX : static_cast<int>(count);
+}
+
+// Copies `text` into a buffer the list view gives, cut to fit, never through the middle of a
+// surrogate pair.
+void copyInto(const std::wstring& text, wchar_t* buffer, int capacity) {
+    if (buffer == nullptr || capacity <= 0) {
+        return;
+    }
+    std::size_t length = std::min(text.size(), static_cast<std::size_t>(capacity - 1));
+    if (length < text.size() && length > 0 && IS_HIGH_SURROGATE(text[length - 1])) {
+        --length;
+    }
+    text.copy(buffer, length);
+    buffer[length] = L'\0';
+}
+
+}  // namespace
+
+RowListView::RowListView(HWND parent, int controlId, HINSTANCE instance) {
+    // Rows are selected whole, several at a time, and stay marked while the button has focus.
+    constexpr DWORD style =
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS;
+    m_list = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance,
+                               nullptr);
+    if (m_list == nullptr) {
+        return;
+    }
+    ListView_SetExtendedListViewStyle(
+        m_list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
+    addColumns();
+}
+
+void RowListView::addColumns() {
+    for (std::size_t column = 0; column < window::kColumnCount; ++column) {
+        std::wstring title = wideFromUtf8(window::kColumnTitles[column]);
+        LVCOLUMNW format{};
+        format.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        format.pszText = title.data();
+        format.cx = scaled(kFirstColumnWidth, dpi());
+        format.iSubItem = static_cast<int>(column);
+        ListView_InsertColumn(m_list, static_cast<int>(column), &format);
+    }
+}
+
+int RowListView::dpi() const {
+    const UINT dpi = ::GetDpiForWindow(m_list);
+    return dpi == 0 ? kBaseDpi : static_cast<int>(dpi);
+}
+
+void RowListView::append(window::RunRows rows) {
+    const std::size_t first = m_table.append(std::move(rows));
+    if (first == m_table.rowCount()) {
+        return;
+    }
+    // Only the count: the list asks for the texts of the rows it paints.
+    ListView_SetItemCountEx(m_list, clampedToInt(m_table.rowCount()), LVSICF_NOSCROLL);
+    if (!m_columnsFitted) {
+        // Once, on the first rows: from then on the widths are the user's to drag.
+        m_columnsFitted = true;
+        fitColumnsToRows(first);
+    }
+    scrollToTop(first);
+}
+
+// The last row, then the first new one: the first new row ends at the top, unless too few
+// rows follow it to fill the list.
+void RowListView::scrollToTop(std::size_t row) {
+    ListView_EnsureVisible(m_list, clampedToInt(m_table.rowCount() - 1), FALSE);
+    ListView_EnsureVisible(m_list, clampedToInt(row), FALSE);
+}
+
+void RowListView::fitColumnsToRows(std::size_t firstRow) {
+    const std::size_t lastRow = std::min(m_table.rowCount(), firstRow + kRowsMeasured) - 1;
+    RECT client{};
+    ::GetClientRect(m_list, &client);
+    for (std::size_t column = 0; column < window::kColumnCount; ++column) {
+        const std::wstring title = wideFromUtf8(window::kColumnTitles[column]);
+        const int titleWidth =
+            ListView_GetStringWidth(m_list, title.c_str()) + scaled(kTitleMargins, dpi());
+        const int wanted = std::max(titleWidth, fittedWidth(column, firstRow, lastRow));
+        ListView_SetColumnWidth(m_list, static_cast<int>(column),
+                                std::min(wanted, static_cast<int>(client.right)));
+    }
+}
+
+int RowListView::fittedWidth(std::size_t column, std::size_t firstRow, std::size_t lastRow) const {
+    std::vector<int> widths;
+    for (std::size_t row = firstRow; row <= lastRow; ++row) {
+        const std::wstring text = wideFromUtf8(m_table.cell(row, column).text);
+        widths.push_back(ListView_GetStringWidth(m_list, text.c_str()));
+    }
+    std::sort(widths.begin(), widths.end());
+    const int typical = widths[static_cast<std::size_t>(static_cast<double>(widths.size() - 1) *
+                                                        kShareOfRowsTypical)];
+    const int widest = widths.back();
+    const int fitted = widest <= typical * kMostOverTypical ? widest : typical;
+    return fitted + scaled(kCellMargins, dpi());
+}
+
+void RowListView::rescale(int oldDpi, int newDpi) {
+    for (int column = 0; column < static_cast<int>(window::kColumnCount); ++column) {
+        ListView_SetColumnWidth(m_list, column,
+                                ::MulDiv(ListView_GetColumnWidth(m_list, column), newDpi, oldDpi));
+    }
+}
+
+std::optional<LRESULT> RowListView::notify(const NMHDR& header) {
+    if (header.hwndFrom != m_list) {
+        return std::nullopt;
+    }
+    // The notification codes are unsigned values that the headers spell as negative ints.
+    switch (static_cast<int>(header.code)) {
+        case static_cast<int>(LVN_GETDISPINFOW):
+            return cellText(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+        case static_cast<int>(NM_CUSTOMDRAW):
+            return customDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+        case static_cast<int>(LVN_GETINFOTIPW):
+            return tooltip(*reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&header)));
+        default:
+            return std::nullopt;
+    }
+}
+
+LRESULT RowListView::cellText(NMLVDISPINFOW& info) const {
+    LVITEMW& item = info.item;
+    if ((item.mask & LVIF_TEXT) == 0 || item.iItem < 0 ||
+        static_cast<std::size_t>(item.iItem) >= m_table.rowCount() || item.iSubItem < 0 ||
+        static_cast<std::size_t>(item.iSubItem) >= window::kColumnCount) {
+        return 0;
+    }
+    const window::Cell& cell =
+        m_table.cell(static_cast<std::size_t>(item.iItem), static_cast<std::size_t>(item.iSubItem));
+    copyInto(wideFromUtf8(cell.text), item.pszText, item.cchTextMax);
+    return 0;
+}
+
+// A field the rules did not find is drawn in the colour of disabled text: its words stay
+// readable while the values that were found stand out.
+LRESULT RowListView::customDraw(NMLVCUSTOMDRAW& draw) const {
+    switch (draw.nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            return CDRF_NOTIFYSUBITEMDRAW;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+            const std::size_t row = draw.nmcd.dwItemSpec;
+            const auto column = static_cast<std::size_t>(draw.iSubItem);
+            const bool notFound = row < m_table.rowCount() && column < window::kColumnCount &&
+                                  m_table.cell(row, column).notFound;
+            draw.clrText = notFound ? ::GetSysColor(COLOR_GRAYTEXT) : CLR_DEFAULT;
+            return CDRF_NEWFONT;
+        }
+        default:
+            return CDRF_DODEFAULT;
+    }
+}
+
+// The list names the row only; the column is the one under the pointer.
+LRESULT RowListView::tooltip(NMLVGETINFOTIPW& tip) const {
+    LVHITTESTINFO hit{};
+    const DWORD at = ::GetMessagePos();
+    hit.pt = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    ::ScreenToClient(m_list, &hit.pt);
+    if (ListView_SubItemHitTest(m_list, &hit) < 0 || hit.iItem != tip.iItem ||
+        static_cast<std::size_t>(hit.iItem) >= m_table.rowCount() || hit.iSubItem < 0 ||
+        static_cast<std::size_t>(hit.iSubItem) >= window::kColumnCount) {
+        return 0;
+    }
+    const std::wstring text = wideFromUtf8(m_table.tooltip(static_cast<std::size_t>(hit.iItem),
+                                                           static_cast<std::size_t>(hit.iSubItem)));
+    copyInto(text, tip.pszText, tip.cchTextMax);
+    return 0;
+}
+
+std::vector<std::size_t> RowListView::selectedRows() const {
+    std::vector<std::size_t> rows;
+    int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
+    while (row >= 0) {
+        rows.push_back(static_cast<std::size_t>(row));
+        row = ListView_GetNextItem(m_list, row, LVNI_SELECTED);
+    }
+    return rows;
+}
+
+void RowListView::selectAll() {
+    ListView_SetItemState(m_list, -1, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+}  // namespace catalog::win32_window

@@ -1,0 +1,230 @@
+#!/usr/bin/env bash
+# Drives the Windows window as a user would, under Wine on a virtual X display: it starts from
+# another folder with a data folder beside it, Collect is clicked where the drawn layout puts it,
+# and the listing beside the program must be the batch command's listing of the same folder.
+# A second click adds the rows again (the list, copied whole with Ctrl+A and Ctrl+C, holds them
+# twice) and writes the same file; a file that cannot be read brings the failure message, writes
+# nothing and leaves the window open; Alt+F4 then ends the program with status 0.
+#   form1_gui_test.sh WINDOW_EXE CLI_EXE SAMPLE_DATA WORK_DIR [PICTURE.png]
+# Wine runs in WORK_DIR/wineprefix, a prefix of its own, whose server and programs are ended on
+# exit, as is the X server. Given PICTURE, only the first click is made, on the sample pages
+# alone, and the window is then saved there (imagemagick's import).
+set -euo pipefail
+
+[ $# -ge 4 ] || { sed -n '2,10p' "$0" >&2; exit 2; }
+window_exe=$(realpath "$1")
+cli_exe=$(realpath "$2")
+samples=$(realpath "$3")
+work=$(realpath -m "$4")
+picture=${5:+$(realpath -m "$5")}
+
+# The drawn layout puts Collect at 7080, 4800 twips, 1695 by 375: its centre at 96 dots an inch.
+readonly collect_x=528 collect_y=332
+# A point on the list's first row.
+readonly first_row_x=100 first_row_y=40
+
+export WINEPREFIX=$work/wineprefix WINEARCH=win64 WINEDEBUG=-all
+# Making a prefix would otherwise offer to download Mono and Gecko, which nothing here needs.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+mkdir -p "$work"
+scratch=$(mktemp -d "$work/run.XXXXXX")
+app=$scratch/app
+xvfb_pid=
+wine_started=
+window_pid=
+
+cleanup() {
+    if [ -n "$wine_started" ]; then
+        wineserver -k 2>/dev/null || true
+    fi
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+# Stopped from outside (Ctrl+C, ctest's end), the X server and Wine still go.
+trap 'exit 1' INT TERM HUP
+
+fail() {
+    echo "form1_gui_test: $*" >&2
+    [ -s "$scratch/window.log" ] && sed 's/^/  window: /' "$scratch/window.log" >&2
+    exit 1
+}
+
+# Every step has a time limit, so that a window that never answers fails the test instead of
+# hanging it: xdotool's --sync, for one, waits for ever.
+xdo() {
+    timeout 20 xdotool "$@"
+}
+
+# Runs the command until it succeeds, for at most SECONDS.
+wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.2
+    done
+}
+
+# A display number of its own, well away from the :0 of a desktop and the :99 of the other tests;
+# one taken by another X server is skipped.
+start_display() {
+    local number
+    for number in $(seq 140 179); do
+        [ -e "/tmp/.X$number-lock" ] && continue
+        Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
+        xvfb_pid=$!
+        export DISPLAY=":$number"
+        if wait_until 10 xdo getdisplaygeometry >/dev/null 2>&1; then
+            return
+        fi
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=
+    done
+    fail "no X display could be started"
+}
+
+# The server is started here, its output sent elsewhere: one started by a program would inherit
+# ctest's pipes and hold them open after the test ends.
+start_wine() {
+    mkdir -p "$WINEPREFIX"
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine_started=1
+    timeout 240 wine wineboot --init </dev/null >/dev/null 2>&1 || fail "wineboot failed"
+    # A crash reports and ends, rather than waiting for a click on a debugger dialog.
+    timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 \
+        /f </dev/null >/dev/null 2>&1 || fail "the crash dialog could not be switched off"
+}
+
+# The sample pages, and for the test a page under a name beyond ASCII whose record lacks its
+# reference: its first cell is drawn dimmed.
+make_program_folder() {
+    mkdir -p "$app/data" "$scratch/elsewhere"
+    cp "$window_exe" "$cli_exe" "$app/"
+    cp "$samples"/* "$app/data/"
+    [ -z "$picture" ] || return 0
+    printf '%s\n' "array ( 'ID' => '7', 'NAME' => 'Caf"$'\xc3\xa9'" au lait', 'PRICE' => 3.10," \
+        "'MIN_QUANTITY_ORDERABLE' => 1, 'THUMBNAIL' => 'img/cafe.jpg',  }, " \
+        >"$app/data/caf"$'\xc3\xa9 \xe2\x80\x93 \xc3\x9f'".html"
+}
+
+# The listing the batch command makes of the same folder, started the same way.
+make_reference_listing() {
+    (cd "$scratch/elsewhere" && timeout 120 wine "$app/$(basename "$cli_exe")") \
+        </dev/null >/dev/null 2>"$scratch/cli.log" ||
+        fail "the batch command failed: $(cat "$scratch/cli.log")"
+    mv "$app/output.txt" "$scratch/reference.txt"
+}
+
+visible_windows() {
+    xdo search --onlyvisible --name '^Form1$' 2>/dev/null || true
+}
+
+window_shown() {
+    [ -n "$(visible_windows)" ]
+}
+
+start_window() {
+    (cd "$scratch/elsewhere" && exec timeout 600 wine "$app/$(basename "$window_exe")") \
+        </dev/null >"$scratch/window.log" 2>&1 &
+    window_pid=$!
+    wait_until 60 window_shown || fail "no window titled Form1 appeared"
+    window=$(visible_windows | head -n 1)
+}
+
+click_collect() {
+    xdo mousemove --window "$window" "$collect_x" "$collect_y" click 1
+}
+
+listing_written() {
+    cmp -s "$app/output.txt" "$scratch/reference.txt"
+}
+
+# Wine hands the clipboard to X with LF line ends.
+copied_rows_are() {
+    cmp -s <(timeout 5 xclip -o -selection clipboard 2>/dev/null) "$1"
+}
+
+check_first_click() {
+    click_collect
+    wait_until 60 listing_written || fail "after the first click output.txt is not the listing"
+}
+
+check_second_click() {
+    rm "$app/output.txt"
+    click_collect
+    wait_until 60 listing_written || fail "after the second click output.txt is not the listing"
+
+    local rows=$scratch/rows-twice.txt
+    { tail -n +2 "$scratch/reference.txt" && tail -n +2 "$scratch/reference.txt"; } |
+        tr -d '\r' >"$rows"
+    xdo windowfocus --sync "$window"
+    xdo mousemove --window "$window" "$first_row_x" "$first_row_y" click 1
+    xdo key ctrl+a ctrl+c
+    wait_until 10 copied_rows_are "$rows" || fail "the list does not hold the rows twice"
+}
+
+failure_box_shown() {
+    [ "$(visible_windows | wc -l)" -ge 2 ]
+}
+
+failure_box_gone() {
+    [ "$(visible_windows | wc -l)" -eq 1 ]
+}
+
+# Under Wine a link to /proc/self/mem is read through Linux, which fails with an I/O error.
+check_failure() {
+    ln -s /proc/self/mem "$app/data/zz-unreadable"
+    rm "$app/output.txt"
+    click_collect
+    wait_until 60 failure_box_shown || fail "a file that cannot be read brought no message"
+    local box
+    box=$(visible_windows | grep -vx "$window" | head -n 1)
+    [ ! -e "$app/output.txt" ] || fail "a failed run wrote output.txt"
+    [ "$(ls -A "$app" | sort | tr '\n' ' ')" = \
+        "$(basename "$cli_exe") $(basename "$window_exe") data " ] ||
+        fail "a failed run left files behind: $(ls -A "$app")"
+    xdo windowfocus --sync "$box"
+    xdo key Return
+    wait_until 10 failure_box_gone || fail "the message did not close"
+    kill -0 "$window_pid" 2>/dev/null || fail "the window closed after the failure"
+    rm "$app/data/zz-unreadable"
+}
+
+check_close() {
+    xdo windowfocus --sync "$window"
+    xdo key alt+F4
+    local status=0
+    wait_until 30 eval '! kill -0 "$window_pid" 2>/dev/null' || fail "Alt+F4 did not end the program"
+    wait "$window_pid" || status=$?
+    window_pid=
+    [ "$status" -eq 0 ] || fail "the program ended with status $status"
+}
+
+# The window as the README shows it, after a run on the sample pages.
+save_picture() {
+    sleep 1  # the rows and the status are painted
+    timeout 30 import -window "$window" "$picture"
+    echo "form1_gui_test: saved $picture"
+}
+
+start_display
+start_wine
+make_program_folder
+make_reference_listing
+start_window
+check_first_click
+if [ -n "$picture" ]; then
+    save_picture
+    check_close
+    exit 0
+fi
+check_second_click
+check_failure
+check_close
+echo "form1_gui_test: passed"
