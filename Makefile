@@ -67,10 +67,11 @@ fuzz:
 	$(FUZZ_DIR)/bin/field_rules_fuzz -merge=1 fuzz/corpus $(FUZZ_DIR)/corpus
 
 # Timing runs, not tests: a Release build of the programs and the benchmarks, run on generated
-# corpora in bench/corpus.
+# corpora in bench/corpus against cat, ripgrep and the floor (bench/read_floor.cpp), with the
+# targets checked. CORPORA="files-100k random-2gb" runs only those.
 BENCH_DIR ?= build-release
 bench:
-	@./scripts/install-deps.sh hyperfine libbenchmark-dev time python3
+	@./scripts/install-deps.sh hyperfine libbenchmark-dev time python3 ripgrep
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
 	    -DCATALOG_BUILD_BENCHMARKS=ON -DCATALOG_WARNINGS_AS_ERRORS=ON
 	cmake --build $(BENCH_DIR)

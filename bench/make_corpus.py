@@ -5,10 +5,15 @@ Each page is about SIZE bytes of HTML with a product record near the top; every 
 no record. The pages depend only on their index, so two corpora of the same size are identical.
 With --long-name, the page's bulk goes inside the record's NAME value instead: one record as
 large as the page. With --no-record, no page has a record; such pages are written a megabyte at
-a time, so that they can be far larger than memory would hold twice.
+a time, so that they can be far larger than memory would hold twice. With --random, each file is
+random bytes without a record, as an image or an archive would be (seeded by the index, so again
+the same every time). With --record-at-end, each file is a sparse file whose only data is a page
+with a record at its very end: the holes before it read as zero bytes, and the file takes no more
+disk than the page.
 """
 import argparse
 import os
+import random
 
 HEAD = """<!DOCTYPE html>
 <html lang="en">
@@ -71,6 +76,23 @@ def write_page_without_record(path: str, index: int, size: int) -> None:
             left -= len(block)
 
 
+def write_random_bytes(path: str, index: int, size: int) -> None:
+    generator = random.Random(index)
+    with open(path, "wb") as out:
+        left = size
+        while left > 0:
+            out.write(generator.randbytes(min(left, 1 << 20)))
+            left -= 1 << 20
+
+
+def write_record_at_end(path: str, index: int, size: int) -> None:
+    tail = page(index if index % 10 != 9 else index + 1, 2048).encode()
+    with open(path, "wb") as out:
+        out.truncate(size - len(tail))
+        out.seek(size - len(tail))
+        out.write(tail)
+
+
 def main() -> None:
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("folder")
@@ -78,6 +100,9 @@ def main() -> None:
     parser.add_argument("--size", type=int, default=2048, help="bytes per page (default 2048)")
     parser.add_argument("--long-name", action="store_true", help="one record as large as the page")
     parser.add_argument("--no-record", action="store_true", help="pages without any record")
+    parser.add_argument("--random", action="store_true", help="random bytes, no record")
+    parser.add_argument("--record-at-end", action="store_true",
+                        help="sparse files with a page holding a record at the end")
     args = parser.parse_args()
     os.makedirs(args.folder, exist_ok=True)
     make = long_name_page if args.long_name else page
@@ -85,6 +110,12 @@ def main() -> None:
         path = os.path.join(args.folder, f"page-{index:07d}.html")
         if args.no_record:
             write_page_without_record(path, index, args.size)
+            continue
+        if args.random:
+            write_random_bytes(path, index, args.size)
+            continue
+        if args.record_at_end:
+            write_record_at_end(path, index, args.size)
             continue
         with open(path, "w") as out:
             out.write(make(index, args.size))

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Times the batch command and the window on generated corpora, against cat reading the same
-# files, and runs the micro-benchmarks. `make bench` builds in Release and calls this:
+# files, against the floor (a bare program that only opens, reads and closes the files) and
+# ripgrep, checks the targets, and runs the micro-benchmarks. `make bench` builds in Release and
+# calls this:
 #   bench/run_bench.sh BUILD_DIR [CORPUS...]
-# Naming corpora (`make bench CORPORA="files-200k norecord-2gb"`) times only those against cat.
-# Corpora are made once into bench/corpus (kept out of git). Warm page cache; medians of
-# hyperfine runs, taken in rounds that alternate the two commands compared. The results table is printed and saved as BUILD_DIR/bench-results.md.
+# Naming corpora (`make bench CORPORA="files-100k random-2gb"`) runs only those, and checks only
+# their targets. Corpora are made on first use into bench/corpus (kept out of git). Warm page
+# cache; medians of hyperfine runs, taken in rounds that alternate the commands compared. The
+# results are printed and saved as BUILD_DIR/bench-results.md.
 set -euo pipefail
 
 build=${1:-build-release}
@@ -13,30 +16,49 @@ bin=$build/bin
 corpus=bench/corpus
 work=$build/bench-work
 results=$build/bench-results.md
+figures=$work/figures.txt
 mkdir -p "$corpus" "$work"
+: >"$figures"
 
-# make_corpus NAME COUNT SIZE [--long-name]: made once; the .done mark sits beside the folder,
-# since every file inside it would be read as a catalog file.
+# Each corpus: name, files, bytes a file, and how make_corpus.py makes them.
+all_corpora=(
+    "files-10k 10000 2048"
+    "files-100k 100000 2048"
+    "files-300k 300000 2048"
+    "size-1k 10000 1024"
+    "size-16k 10000 16384"
+    "size-1m 1000 1048576"
+    "record-200mb 1 209715200 --long-name"
+    "files-200k 200000 2048"
+    "norecord-2gb 1 2147483648 --no-record"
+    "random-2gb 1 2147483648 --random"
+    "recordend-4gb 1 4294967296 --record-at-end"
+)
+
+# make_corpus NAME COUNT SIZE [FLAGS]: made once; the .done mark sits beside the folder, since
+# every file inside it would be read as a catalog file.
 make_corpus() {
     local name=$1 count=$2 size=$3
     shift 3
     if [ ! -e "$corpus/$name.done" ]; then
-        echo "Making $corpus/$name: $count files of $size bytes" >&2
+        echo "Making $corpus/$name: $count files of $size bytes $*" >&2
         rm -rf "${corpus:?}/$name"
         python3 bench/make_corpus.py "$corpus/$name" "$count" --size "$size" "$@"
         touch "$corpus/$name.done"
     fi
 }
 
-# alternate PREFIX RUNS COMMAND1 COMMAND2: hyperfine on both commands, in rounds of a few runs
-# each, so that a drift of the machine during the measurement falls on both alike. Leaves the
-# exports as PREFIX-N.json.
+# alternate PREFIX RUNS COMMAND...: hyperfine on all commands, in rounds of a few runs each, so
+# that a drift of the machine during the measurement falls on all alike. Leaves the exports as
+# PREFIX-N.json.
 alternate() {
     local prefix=$1 runs=$2 round
     shift 2
     rm -f "$prefix"-*.json
     for round in 1 2 3 4 5; do
-        hyperfine -N -w 1 -r "$(((runs + 4) / 5))" --export-json "$prefix-$round.json" "$@" >&2
+        # One warm-up, in the first round: the later rounds find the page cache warm.
+        hyperfine -N -w "$((round == 1))" -r "$(((runs + 4) / 5))" \
+            --export-json "$prefix-$round.json" "$@" >&2
     done
 }
 
@@ -50,6 +72,10 @@ print(f'{statistics.median(times) * 1000:.1f}')" "$1" "$2"
 
 peak_mib() {
     /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -n 1 | awk '{printf "%.1f", $1 / 1024}'
+}
+
+ratio() {
+    python3 -c "print(f'{$1 / $2:.2f}')"
 }
 
 cat_command() {
@@ -67,62 +93,92 @@ runs_for() {
     fi
 }
 
+# figure KEY VALUE: kept for the targets.
+figure() {
+    echo "$1 $2" >>"$figures"
+}
+
 # compare NAME FILES: this program against cat on one corpus; prints a table row.
 compare() {
     local name=$1 files=$2 folder=$corpus/$1 prefix=$work/$1
     local program="$bin/catalog-collector-cli $folder $work/$name.txt"
     local bytes
-    bytes=$(du -sb "$folder" | cut -f1)
+    bytes=$(du -b --apparent-size -s "$folder" | cut -f1)
     eval "$(cat_command "$folder")" # warm the page cache
     alternate "$prefix" "$(runs_for "$files" "$bytes")" "$program" "$(cat_command "$folder")"
-    local ours theirs
+    local ours theirs mem listing
     ours=$(median_ms "$prefix" 0)
     theirs=$(median_ms "$prefix" 1)
-    local ratio mem
-    ratio=$(python3 -c "print(f'{$ours / $theirs:.2f}')")
     mem=$(peak_mib $program)
     listing=$(stat -c %s "$work/$name.txt")
+    figure "$name.ours" "$ours"
+    figure "$name.cat" "$theirs"
+    figure "$name.peak" "$mem"
+    figure "$name.listing" "$listing"
     printf '| %s | %s | %s MB | %s ms | %s ms | %s | %s MiB | %s KB |\n' "$name" "$files" \
-        "$((bytes / 1000000))" "$ours" "$theirs" "$ratio" "$mem" "$((listing / 1000))"
+        "$((bytes / 1000000))" "$ours" "$theirs" "$(ratio "$ours" "$theirs")" "$mem" \
+        "$((listing / 1000))"
 }
 
-make_corpus files-10k 10000 2048
-make_corpus files-100k 100000 2048
-make_corpus files-300k 300000 2048
-make_corpus size-1k 10000 1024
-make_corpus size-16k 10000 16384
-make_corpus size-1m 1000 1048576
-make_corpus record-200mb 1 209715200 --long-name
-# Scale: many files, and one file of 2 GiB with no record in it. Memory should stay near one
-# file's size plus the listing.
-make_corpus files-200k 200000 2048
-make_corpus norecord-2gb 1 2147483648 --no-record
-
-all_corpora=(files-10k:10000 files-100k:100000 files-300k:300000 size-1k:10000 size-16k:10000
-             size-1m:1000 record-200mb:1 files-200k:200000 norecord-2gb:1)
+selected() {
+    [ ${#chosen[@]} -eq 0 ] || [[ " ${chosen[*]} " == *" $1 "* ]]
+}
 
 against_cat() {
     echo "## Batch command against cat"
     echo
     echo "| corpus | files | size | catalog-collector-cli | cat | ratio | peak memory | listing |"
     echo "|---|---:|---:|---:|---:|---:|---:|---:|"
-    local entry
+    local entry name count size
     for entry in "${all_corpora[@]}"; do
-        if [ $# -eq 0 ] || [[ " $* " == *" ${entry%%:*} "* ]]; then
-            compare "${entry%%:*}" "${entry##*:}"
+        read -r name count size flags <<<"$entry"
+        if selected "$name"; then
+            # shellcheck disable=SC2086 # the flags are words
+            make_corpus "$name" "$count" "$size" $flags
+            compare "$name" "$count"
         fi
     done
     echo
 }
 
-if [ $# -gt 0 ]; then
-    against_cat "$@"
-    exit 0
-fi
+# The small files against the floor, plain and io_uring, and ripgrep listing the files that
+# hold a record.
+against_floor() {
+    local folder=$corpus/files-100k prefix=$work/floor
+    echo "## Small files at the floor (files-100k: 100,000 pages of 2 KB)"
+    echo
+    alternate "$prefix" 5 "$bin/catalog-collector-cli $folder $work/floor.txt" \
+        "$bin/read_floor --uring $folder" "$bin/read_floor $folder" "$(cat_command "$folder")" \
+        "rg -l -F \"', 'PRICE' => \" $folder"
+    local names=(cli uring plain cat rg) i cli
+    cli=$(median_ms "$prefix" 0)
+    echo "| command | median | batch command against it |"
+    echo "|---|---:|---:|"
+    local labels=("catalog-collector-cli" "read_floor --uring" "read_floor (plain calls)"
+                  "cat" "rg -l -F \"', 'PRICE' => \"")
+    for i in 0 1 2 3 4; do
+        local ms
+        ms=$(median_ms "$prefix" "$i")
+        figure "floor.${names[$i]}" "$ms"
+        echo "| \`${labels[$i]}\` | $ms ms | $(ratio "$cli" "$ms") |"
+    done
+    echo
+}
 
-{
-    against_cat
+# Batching against the plain way, on the threads' own, before the core uses it.
+file_batch() {
+    local folder=$corpus/files-100k prefix=$work/batch
+    echo "## FileBatch against InputFile (files-100k, 2 threads)"
+    echo
+    alternate "$prefix" 10 "$bin/file_batch_bench --batch $folder" "$bin/file_batch_bench $folder"
+    local batch plain
+    batch=$(median_ms "$prefix" 0)
+    plain=$(median_ms "$prefix" 1)
+    echo "FileBatch: $batch ms, InputFile: $plain ms, speed-up $(ratio "$plain" "$batch")."
+    echo
+}
 
+others() {
     echo "## Threads (files-100k)"
     echo
     alternate "$work/threads" 20 \
@@ -131,21 +187,39 @@ fi
     one=$(median_ms "$work/threads" 0)
     two=$(median_ms "$work/threads" 1)
     cmp -s "$work/threads-1.txt" "$work/threads-2.txt" && same=identical || same=DIFFERENT
-    echo "--threads 1: $one ms, --threads 2: $two ms," \
-        "speed-up $(python3 -c "print(f'{$one / $two:.2f}')"); listings $same."
+    echo "--threads 1: $one ms, --threads 2: $two ms, speed-up $(ratio "$one" "$two");" \
+        "listings $same."
     echo
 
     echo "## Window (files-100k, offscreen, from the click to the rows painted)"
     echo
-    mkdir -p "$work/window"
-    ln -sfn "$(realpath "$corpus/files-100k")" "$work/window/data"
-    window=$(QT_QPA_PLATFORM=offscreen "$bin/window-timing" "$work/window" 10 | tail -n 1)
-    cli=$(median_ms "$work/files-100k" 0)
-    echo "Window $window; batch command median: $cli ms."
+    if [ -x "$bin/window-timing" ]; then
+        mkdir -p "$work/window"
+        ln -sfn "$(realpath "$corpus/files-100k")" "$work/window/data"
+        window=$(QT_QPA_PLATFORM=offscreen "$bin/window-timing" "$work/window" 10 | tail -n 1)
+        echo "Window $window; batch command median: $(median_ms "$work/files-100k" 0) ms."
+    else
+        echo "Not built (no Qt)."
+    fi
     echo
+}
+
+chosen=("$@")
+{
+    against_cat
+    if selected files-100k; then
+        against_floor
+        file_batch
+    fi
+    if [ ${#chosen[@]} -eq 0 ]; then
+        others
+    fi
+    python3 bench/check_targets.py "$figures"
 } | tee "$results.tmp"
 
-echo "## Micro-benchmarks" | tee -a "$results.tmp"
-"$bin/field_rules_bench" --benchmark_format=console 2>/dev/null | tee -a "$results.tmp"
+if [ ${#chosen[@]} -eq 0 ]; then
+    echo "## Micro-benchmarks" | tee -a "$results.tmp"
+    "$bin/field_rules_bench" --benchmark_format=console 2>/dev/null | tee -a "$results.tmp"
+fi
 mv "$results.tmp" "$results"
 echo "Saved $results" >&2
