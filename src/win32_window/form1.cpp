@@ -261,7 +261,7 @@ void Form1::placeControls() {
     if (client.right == 0 || client.bottom == 0) {
         return;  // minimised: the controls keep their places for the restore
     }
-    const Form1Layout layout = layoutFor({client.right, client.bottom}, m_dpi);
+    const Form1Layout layout = window::layoutFor({client.right, client.bottom}, m_dpi);
     // Moved together, and each repainted whole where it lands: bits copied from where a
     // control was are not always there to copy when the window has just grown.
     HDWP moves = ::BeginDeferWindowPos(6);
@@ -283,7 +283,7 @@ void Form1::placeControls() {
 }
 
 void Form1::sizeToFirstClientSize() {
-    const Size client = firstClientSize(m_dpi);
+    const Size client = window::firstClientSize(m_dpi);
     RECT frame{0, 0, client.width, client.height};
     ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExtendedStyle, static_cast<UINT>(m_dpi));
     ::SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -291,7 +291,7 @@ void Form1::sizeToFirstClientSize() {
 }
 
 void Form1::limitSize(MINMAXINFO& limits) const {
-    const Size client = minimumClientSize(m_dpi);
+    const Size client = window::minimumClientSize(m_dpi);
     RECT frame{0, 0, client.width, client.height};
     ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExtendedStyle, static_cast<UINT>(m_dpi));
     limits.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};

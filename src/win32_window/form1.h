@@ -6,11 +6,17 @@
 #include <string>
 #include <windows.h>
 
-#include "win32_window/form1_layout.h"
+#include "window/form1_layout.h"
 #include "window/window_run.h"
 #include "window/window_texts.h"
 
 namespace catalog::win32_window {
+
+using window::Form1Layout;
+using window::kBaseDpi;
+using window::Rect;
+using window::scaled;
+using window::Size;
 
 class RowListView;
 

@@ -5,10 +5,13 @@
 #include <commctrl.h>
 #include <string_view>
 
-#include "win32_window/form1_layout.h"
 #include "win32_window/wide_text.h"
+#include "window/form1_layout.h"
 
 namespace catalog::win32_window {
+
+using window::kBaseDpi;
+using window::scaled;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace catalog::win32_window {
+namespace catalog::window {
 
 // A rectangle in pixels, from the client area's top left corner.
 struct Rect {
@@ -44,4 +44,4 @@ Size minimumClientSize(int dpi);
 // status strip keep their distance to the bottom right corner.
 Form1Layout layoutFor(Size clientSize, int dpi);
 
-}  // namespace catalog::win32_window
+}  // namespace catalog::window

@@ -1,8 +1,8 @@
-#include "win32_window/form1_layout.h"
+#include "window/form1_layout.h"
 
 #include <gtest/gtest.h>
 
-namespace catalog::win32_window {
+namespace catalog::window {
 namespace {
 
 // The drawn layout, twips at 15 to a pixel: the GUI test clicks Collect's centre, (528, 332).
@@ -43,4 +43,4 @@ TEST(Form1Layout, ScalesWithTheMonitorsDotsPerInch) {
 }
 
 }  // namespace
-}  // namespace catalog::win32_window
+}  // namespace catalog::window

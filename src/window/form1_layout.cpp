@@ -1,11 +1,11 @@
-#include "win32_window/form1_layout.h"
+#include "window/form1_layout.h"
 
-namespace catalog::win32_window {
+namespace catalog::window {
 
 namespace {
 
-// The window's layout was drawn in twips, 15 to a pixel at 96 dots an inch: the same geometry
-// as the Qt window's, so that both windows look alike and a click lands on the same control.
+// The window's layout was drawn in twips, 15 to a pixel at 96 dots an inch. Both windows take
+// it from here, so that they look alike and a click lands on the same control.
 constexpr int kTwipsPerPixel = 15;
 constexpr Rect fromTwips(int left, int top, int width, int height) {
     return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
@@ -90,4 +90,4 @@ Form1Layout layoutFor(Size clientSize, int dpi) {
     };
 }
 
-}  // namespace catalog::win32_window
+}  // namespace catalog::window
