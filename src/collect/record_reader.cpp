@@ -61,8 +61,10 @@ std::optional<FieldLengths> appendStreamedRow(InputFile& file, std::string_view 
                                               std::string& out, const StopFlag* stop) {
     RecordScan scan;
     scan.feed(head);
-    for (std::size_t got = fill(file, buffer, kBufferSize, stop); got > 0;
-         got = fill(file, buffer, kBufferSize, stop)) {
+    // Each read is scanned before the next one: its bytes are then still in the core's cache,
+    // where a whole buffer's worth would not be.
+    for (std::size_t got = fill(file, buffer, kMostPerRead, stop); got > 0;
+         got = fill(file, buffer, kMostPerRead, stop)) {
         scan.feed({buffer, got});
     }
     if (!scan.holdsRecord()) {
@@ -91,14 +93,8 @@ std::optional<FieldLengths> RecordReader::appendRow(const Folder& folder, const 
 
 std::optional<FieldLengths> RecordReader::appendRow(std::string_view text, std::string& out,
                                                     const StopFlag* stop) {
-    // Larger texts are scanned once, as streamed files are, rather than searched once for the
-    // record marker and twice for each rule.
-    if (text.size() <= kSmallFile) {
-        if (!holdsRecord(text)) {
-            return std::nullopt;
-        }
-        return appendRecordRow(text, out, stop);
-    }
+    // Scanned once, as streamed files are, rather than searched once for the record marker and
+    // twice for each rule.
     RecordScan scan;
     scan.feed(text);
     if (!scan.holdsRecord()) {

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <string>
 
+#include "collect/byte_pair_search.h"
 #include "collect/byte_search.h"
 
 namespace catalog {
@@ -13,13 +15,27 @@ namespace {
 // Most bytes asked for per read: a stop is seen between reads, well within a second.
 constexpr std::size_t kMostPerRead = std::size_t{128} * 1024;
 
+// Four bytes as one number, the same way in constant expressions as in memory.
+constexpr std::uint32_t fourBytes(const char* bytes) {
+    return std::bit_cast<std::uint32_t>(
+        std::array<char, 4>{bytes[0], bytes[1], bytes[2], bytes[3]});
+}
+
+std::uint32_t fourBytesAt(const char* bytes) {
+    std::uint32_t value = 0;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
+
 struct Marker {
     std::string_view text;
-    std::size_t quote;  // where its first quote is: every marker has one
+    std::size_t quote;    // where its first quote is: every marker has one
+    std::uint32_t probe;  // the four bytes after that quote, which tell the markers apart
 };
 
 constexpr Marker markerOf(std::string_view text) {
-    return {text, text.find('\'')};
+    const std::size_t quote = text.find('\'');
+    return {text, quote, quote + 5 <= text.size() ? fourBytes(text.data() + quote + 1) : 0};
 }
 
 // Every opener and closer of the four rules, once each; the record marker is among them.
@@ -44,14 +60,39 @@ constexpr bool tableIsComplete() {
         }
     }
     for (const Marker& marker : kMarkerTable) {
-        // The first quote must have a byte after it, which is checked before the whole marker.
-        if (marker.quote + 1 >= marker.text.size()) {
+        // Four bytes after the first quote are compared before the whole marker.
+        if (marker.quote + 5 > marker.text.size()) {
             return false;
         }
     }
     return indexOf(kRecordMarker) < kMarkerTable.size();
 }
 static_assert(tableIsComplete());
+
+constexpr std::size_t kRecordIndex = indexOf(kRecordMarker);
+
+// A rule with where its markers sit in the table, worked out once rather than on every file.
+struct ScannedRule {
+    const FieldRule* rule;
+    std::size_t opener;
+    std::size_t closer;
+};
+
+constexpr ScannedRule scannedRule(const FieldRule& rule) {
+    return {&rule, indexOf(rule.opener), indexOf(rule.closer)};
+}
+
+constexpr std::array<ScannedRule, 4> kScannedRules = {
+    scannedRule(kNameRule), scannedRule(kPriceRule), scannedRule(kReferenceRule),
+    scannedRule(kThumbnailRule)};
+
+const ScannedRule& scannedRuleOf(const FieldRule& rule) {
+    std::size_t index = 0;
+    while (index + 1 < kScannedRules.size() && kScannedRules[index].rule != &rule) {
+        ++index;
+    }
+    return kScannedRules[index];
+}
 
 // For each byte, the markers whose first quote it can follow, one bit each.
 constexpr std::array<unsigned char, 256> kAfterQuote = [] {
@@ -61,6 +102,17 @@ constexpr std::array<unsigned char, 256> kAfterQuote = [] {
         table[static_cast<unsigned char>(marker.text[marker.quote + 1])] |= 1U << m;
     }
     return table;
+}();
+
+// A quote and a byte that follows the first quote of some marker: where a marker may lie.
+constexpr BytePairSearch kMarkerStart = [] {
+    std::string seconds;
+    for (std::size_t byte = 0; byte < kAfterQuote.size(); ++byte) {
+        if (kAfterQuote[byte] != 0) {
+            seconds.push_back(static_cast<char>(byte));
+        }
+    }
+    return BytePairSearch('\'', seconds);
 }();
 
 constexpr std::size_t longestMarker() {
@@ -89,35 +141,34 @@ void RecordScan::found(std::size_t marker, std::uint64_t at) {
     }
 }
 
-// Every marker holds a quote: one pass for the quote byte finds every candidate at vector
-// speed, and the byte after a quote rules out most candidates at once, without looking at the
-// markers one by one. Occurrences found twice (a window may overlap what was scanned before)
-// change nothing.
+// Every marker holds a quote, and the byte after it rules out most quotes at once: one pass
+// for the two finds every candidate at vector speed, without looking at the markers one by one.
+// Occurrences found twice (a window may overlap what was scanned before) change nothing.
 void RecordScan::scan(std::string_view window, std::uint64_t offset) {
+    std::array<std::size_t, 64> quotes;
+    for (std::size_t from = 0; from < window.size();) {
+        const std::size_t count = kMarkerStart.find(window, from, quotes);
+        for (std::size_t i = 0; i < count; ++i) {
+            scanAt(window, quotes[i], offset);
+        }
+    }
+}
+
+// The markers whose first quote may be the one at `quote`, each checked whole.
+void RecordScan::scanAt(std::string_view window, std::size_t quote, std::uint64_t offset) {
     const char* const begin = window.data();
-    const std::size_t size = window.size();
-    for (std::size_t from = 0; from < size;) {
-        const void* hit = std::memchr(begin + from, '\'', size - from);
-        if (hit == nullptr) {
-            return;
+    for (unsigned candidates = kAfterQuote[static_cast<unsigned char>(begin[quote + 1])];
+         candidates != 0; candidates &= candidates - 1) {
+        const auto m = static_cast<std::size_t>(std::countr_zero(candidates));
+        const Marker& marker = kMarkerTable[m];
+        if (quote < marker.quote) {
+            continue;
         }
-        const auto quote = static_cast<std::size_t>(static_cast<const char*>(hit) - begin);
-        from = quote + 1;
-        if (from == size) {
-            return;
-        }
-        for (unsigned candidates = kAfterQuote[static_cast<unsigned char>(begin[from])];
-             candidates != 0; candidates &= candidates - 1) {
-            const auto m = static_cast<std::size_t>(std::countr_zero(candidates));
-            const Marker& marker = kMarkerTable[m];
-            if (quote < marker.quote) {
-                continue;
-            }
-            const std::size_t start = quote - marker.quote;
-            if (start + marker.text.size() <= size &&
-                std::memcmp(begin + start, marker.text.data(), marker.text.size()) == 0) {
-                found(m, offset + start);
-            }
+        const std::size_t start = quote - marker.quote;
+        if (start + marker.text.size() <= window.size() &&
+            fourBytesAt(begin + quote + 1) == marker.probe &&
+            std::memcmp(begin + start, marker.text.data(), marker.text.size()) == 0) {
+            found(m, offset + start);
         }
     }
 }
@@ -150,12 +201,19 @@ void RecordScan::feed(std::string_view block) {
 }
 
 bool RecordScan::holdsRecord() const {
-    return m_first[indexOf(kRecordMarker)] != kNone;
+    return m_first[kRecordIndex] != kNone;
+}
+
+bool RecordScan::markersOccurOnce(const FieldRule& rule) const {
+    const ScannedRule& scanned = scannedRuleOf(rule);
+    return m_first[scanned.opener] != kNone && m_first[scanned.opener] == m_last[scanned.opener] &&
+           m_first[scanned.closer] != kNone && m_first[scanned.closer] == m_last[scanned.closer];
 }
 
 std::optional<FileSpan> RecordScan::matchOf(const FieldRule& rule) const {
-    const std::uint64_t opener = m_first[indexOf(rule.opener)];
-    const std::uint64_t closer = m_last[indexOf(rule.closer)];
+    const ScannedRule& scanned = scannedRuleOf(rule);
+    const std::uint64_t opener = m_first[scanned.opener];
+    const std::uint64_t closer = m_last[scanned.closer];
     if (opener == kNone || closer == kNone || opener + rule.opener.size() > closer) {
         return std::nullopt;
     }
@@ -189,6 +247,13 @@ void appendScannedField(const FieldRule& rule, const RecordScan& scan, const Rea
     const std::optional<FileSpan> span = scan.matchOf(rule);
     if (!span) {
         out.append(kMatchFailed);  // it holds no marker
+        return;
+    }
+    if (scan.markersOccurOnce(rule)) {
+        // What the erasing below leaves: the opener starts the match and the closer ends it,
+        // and neither occurs anywhere else.
+        appendSpan({span->begin + rule.opener.size(), span->end - rule.closer.size()}, readAt, out,
+                   stop);
         return;
     }
     const std::size_t start = out.size();

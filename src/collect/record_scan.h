@@ -37,6 +37,9 @@ public:
     // The bytes of `rule`'s match, or nullopt when the rule finds nothing. `rule` is one of the
     // four field rules.
     std::optional<FileSpan> matchOf(const FieldRule& rule) const;
+    // Whether `rule`'s opener and closer each occur exactly once: its match then holds them
+    // only at its two ends.
+    bool markersOccurOnce(const FieldRule& rule) const;
 
 private:
     static constexpr std::size_t kMarkers = 6;
@@ -46,6 +49,7 @@ private:
     static constexpr std::uint64_t kNone = UINT64_MAX;
 
     void scan(std::string_view window, std::uint64_t offset);
+    void scanAt(std::string_view window, std::size_t quote, std::uint64_t offset);
     void found(std::size_t marker, std::uint64_t at);
     void keepTail(std::string_view block);
 
