@@ -23,6 +23,9 @@ public:
     std::size_t size() const { return m_entries.size(); }
     // The i-th name in reading order, NUL-terminated.
     const char* name(std::size_t i) const { return m_names.data() + m_entries[i].nameOffset; }
+    std::string_view nameView(std::size_t i) const { return nameView(m_entries[i]); }
+    // The bytes of all names together, terminators left out.
+    std::size_t nameBytes() const { return m_names.size() - m_entries.size(); }
     // Indexes of the names in their byte order, the order of the rows.
     std::vector<std::uint32_t> nameOrder() const;
 

@@ -15,7 +15,8 @@ void Listing::addLine(std::string_view line, const FieldLengths& fields, std::st
     m_fileStarts.push_back(m_fileNames.size());
 }
 
-void Listing::reserveLines(std::size_t count) {
+void Listing::reserveLines(std::size_t count, std::size_t nameBytes) {
+    m_fileNames.reserve(m_fileNames.size() + nameBytes);
     m_lines.reserve(m_lines.size() + count);
     m_fields.reserve(m_fields.size() + count);
     m_fileStarts.reserve(m_fileStarts.size() + count);

@@ -40,7 +40,8 @@ public:
     // Adds a line, a row followed by kLineEnd, lying in a held block, with its fields' lengths
     // and the name of its file.
     void addLine(std::string_view line, const FieldLengths& fields, std::string_view file);
-    void reserveLines(std::size_t count);
+    // Room for `count` more lines whose files' names take `nameBytes` together.
+    void reserveLines(std::size_t count, std::size_t nameBytes = 0);
 
     std::size_t rowCount() const { return m_lines.size() - 1; }
     // A row as the window shows it: a line without its line end.

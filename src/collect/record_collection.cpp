@@ -99,7 +99,7 @@ public:
             blocks.push_back(collected.listing.hold(std::move(chunk.rows)));
             rows += chunk.rowCount;
         }
-        collected.listing.reserveLines(rows);
+        collected.listing.reserveLines(rows, m_files->nameBytes());
         for (const std::uint32_t file : m_nameOrder) {
             const Chunk& chunk = m_chunks[file / kChunkFiles];
             const std::size_t slot = file % kChunkFiles;
@@ -110,7 +110,7 @@ public:
             if (line.length != LineSpan::kNoLine) {
                 collected.listing.addLine(
                     blocks[file / kChunkFiles].substr(line.offset, line.length), line.fields,
-                    m_files->name(file));
+                    m_files->nameView(file));
             }
         }
         m_files.reset();

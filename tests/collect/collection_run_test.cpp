@@ -132,6 +132,34 @@ TEST_F(CollectionRunTest, WritesOneLinePerRecordInNameOrder) {
                              expectedRows[2] + "\r\n");
 }
 
+// Files are read in the file system's order, which follows the order they were made in on
+// most systems: here first in a few runs of name order, then also in reverse, a run per file.
+TEST_F(CollectionRunTest, RowsFollowNameOrderWhateverOrderTheFilesWereMadeIn) {
+    makeDataFolder();
+    const auto make = [this](int id) {
+        const std::string reference = std::to_string(id);
+        writeFile(data(reference + ".html"), productRecord(reference, "N", "1", "t.jpg"));
+    };
+    const auto expectRowsUpTo = [this](int last) {
+        run();
+        ASSERT_EQ(rows.size(), static_cast<std::size_t>(last - 999));
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            ASSERT_EQ(rows[i], std::to_string(1000 + i) + "\t1\tt.jpg\tN") << i;
+        }
+        shown.rows.clear();
+    };
+    for (const int run : {3, 1, 4, 0, 2}) {
+        for (int i = 0; i < 40; ++i) {
+            make(1000 + run * 40 + i);
+        }
+    }
+    expectRowsUpTo(1199);
+    for (int id = 1399; id >= 1200; --id) {
+        make(id);
+    }
+    expectRowsUpTo(1399);
+}
+
 TEST_F(CollectionRunTest, ASecondRunAddsTheRowsAgainAndRewritesTheListing) {
     makeDataFolder();
     writeFile(data("a.html"), productRecord("A1", "Anchor", "125", "a.jpg"));
