@@ -100,13 +100,7 @@ std::optional<FieldLengths> RecordReader::appendRow(std::string_view text, std::
     if (!scan.holdsRecord()) {
         return std::nullopt;
     }
-    const ReadAt readAt = [text](std::uint64_t offset, char* into, std::size_t most) {
-        const std::string_view rest = text.substr(std::min<std::uint64_t>(offset, text.size()));
-        const std::size_t got = std::min(most, rest.size());
-        std::copy_n(rest.data(), got, into);
-        return got;
-    };
-    return appendScannedRow(scan, readAt, out, stop);
+    return appendScannedRow(scan, text, out, stop);
 }
 
 }  // namespace catalog

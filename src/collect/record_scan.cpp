@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <string>
 
 #include "collect/byte_pair_search.h"
 #include "collect/byte_search.h"
@@ -106,13 +105,14 @@ constexpr std::array<unsigned char, 256> kAfterQuote = [] {
 
 // A quote and a byte that follows the first quote of some marker: where a marker may lie.
 constexpr BytePairSearch kMarkerStart = [] {
-    std::string seconds;
+    std::array<char, 256> seconds{};
+    std::size_t count = 0;
     for (std::size_t byte = 0; byte < kAfterQuote.size(); ++byte) {
         if (kAfterQuote[byte] != 0) {
-            seconds.push_back(static_cast<char>(byte));
+            seconds[count++] = static_cast<char>(byte);
         }
     }
-    return BytePairSearch('\'', seconds);
+    return BytePairSearch('\'', std::string_view(seconds.data(), count));
 }();
 
 constexpr std::size_t longestMarker() {
@@ -241,8 +241,16 @@ void appendSpan(const FileSpan& span, const ReadAt& readAt, std::string& out,
     out.resize(start + got);
 }
 
+// The same from a text held whole, cut short where it ends.
+void appendSpan(const FileSpan& span, std::string_view text, std::string& out, const StopFlag*) {
+    const std::uint64_t begin = std::min<std::uint64_t>(span.begin, text.size());
+    const std::uint64_t end = std::min<std::uint64_t>(span.end, text.size());
+    out.append(text.substr(begin, end - begin));
+}
+
 // As appendField: the match, every opener left out, then every closer.
-void appendScannedField(const FieldRule& rule, const RecordScan& scan, const ReadAt& readAt,
+template <typename Source>
+void appendScannedField(const FieldRule& rule, const RecordScan& scan, const Source& source,
                         std::string& out, const StopFlag* stop) {
     const std::optional<FileSpan> span = scan.matchOf(rule);
     if (!span) {
@@ -252,20 +260,19 @@ void appendScannedField(const FieldRule& rule, const RecordScan& scan, const Rea
     if (scan.markersOccurOnce(rule)) {
         // What the erasing below leaves: the opener starts the match and the closer ends it,
         // and neither occurs anywhere else.
-        appendSpan({span->begin + rule.opener.size(), span->end - rule.closer.size()}, readAt, out,
+        appendSpan({span->begin + rule.opener.size(), span->end - rule.closer.size()}, source, out,
                    stop);
         return;
     }
     const std::size_t start = out.size();
-    appendSpan(*span, readAt, out, stop);
+    appendSpan(*span, source, out, stop);
     eraseAll(out, rule.opener, start);
     eraseAll(out, rule.closer, start);
 }
 
-}  // namespace
-
-FieldLengths appendScannedRow(const RecordScan& scan, const ReadAt& readAt, std::string& out,
-                              const StopFlag* stop) {
+template <typename Source>
+FieldLengths appendRowFrom(const RecordScan& scan, const Source& source, std::string& out,
+                           const StopFlag* stop) {
     const FieldRule* const columns[] = {&kReferenceRule, &kPriceRule, &kThumbnailRule, &kNameRule};
     // Room for the whole row at once: a value of hundreds of megabytes is then never copied
     // to a larger string as it grows.
@@ -278,13 +285,25 @@ FieldLengths appendScannedRow(const RecordScan& scan, const ReadAt& readAt, std:
     FieldLengths lengths{};
     for (std::size_t i = 0; i < std::size(columns); ++i) {
         const std::size_t start = out.size();
-        appendScannedField(*columns[i], scan, readAt, out, stop);
+        appendScannedField(*columns[i], scan, source, out, stop);
         if (i < lengths.size()) {
             lengths[i] = out.size() - start;
             out.push_back('\t');
         }
     }
     return lengths;
+}
+
+}  // namespace
+
+FieldLengths appendScannedRow(const RecordScan& scan, const ReadAt& readAt, std::string& out,
+                              const StopFlag* stop) {
+    return appendRowFrom(scan, readAt, out, stop);
+}
+
+FieldLengths appendScannedRow(const RecordScan& scan, std::string_view text, std::string& out,
+                              const StopFlag* stop) {
+    return appendRowFrom(scan, text, out, stop);
 }
 
 }  // namespace catalog

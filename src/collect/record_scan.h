@@ -71,5 +71,8 @@ using ReadAt = std::function<std::size_t(std::uint64_t offset, char* into, std::
 // where the matches were.
 FieldLengths appendScannedRow(const RecordScan& scan, const ReadAt& readAt, std::string& out,
                               const StopFlag* stop = nullptr);
+// The same for the scan of a text held whole.
+FieldLengths appendScannedRow(const RecordScan& scan, std::string_view text, std::string& out,
+                              const StopFlag* stop = nullptr);
 
 }  // namespace catalog
