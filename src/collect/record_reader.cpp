@@ -41,12 +41,25 @@ std::size_t fill(InputFile& file, char* buffer, std::size_t most, const StopFlag
     return length;
 }
 
-// The file's first bytes, as many as the buffer holds. The size the system gave is a hint
-// (files in /proc say 0); reading up to it saves the read that would only return 0.
-std::size_t readHead(InputFile& file, char* buffer, const StopFlag* stop) {
+// The file's first bytes, as many as the buffer holds, each read scanned before the next one:
+// its bytes are then still in the core's cache, where a whole buffer's worth would not be. The
+// size the system gave is a hint (files in /proc say 0); reading up to it saves the read that
+// would only return 0.
+std::size_t readHead(InputFile& file, char* buffer, RecordScan& scan, const StopFlag* stop) {
     const std::uint64_t expected = file.sizeHint();
-    return fill(file, buffer, expected > 0 && expected < kBufferSize ? expected : kBufferSize,
-                stop);
+    const std::size_t most =
+        expected > 0 && expected < kBufferSize ? static_cast<std::size_t>(expected) : kBufferSize;
+    std::size_t length = 0;
+    while (length < most) {
+        const std::size_t got =
+            fill(file, buffer + length, std::min(most - length, kMostPerRead), stop);
+        if (got == 0) {
+            break;
+        }
+        scan.feed({buffer + length, got});
+        length += got;
+    }
+    return length;
 }
 
 bool holdsAll(const InputFile& file, std::size_t length) {
@@ -57,12 +70,8 @@ bool holdsAll(const InputFile& file, std::size_t length) {
 // sees the blocks as they were read, and a match read again where the file has since ended is
 // cut short there. Nothing waits for a file to settle, so a file that grows without end is
 // read until the run is stopped.
-std::optional<FieldLengths> appendStreamedRow(InputFile& file, std::string_view head, char* buffer,
+std::optional<FieldLengths> appendStreamedRow(InputFile& file, RecordScan& scan, char* buffer,
                                               std::string& out, const StopFlag* stop) {
-    RecordScan scan;
-    scan.feed(head);
-    // Each read is scanned before the next one: its bytes are then still in the core's cache,
-    // where a whole buffer's worth would not be.
     for (std::size_t got = fill(file, buffer, kMostPerRead, stop); got > 0;
          got = fill(file, buffer, kMostPerRead, stop)) {
         scan.feed({buffer, got});
@@ -84,11 +93,15 @@ RecordReader::RecordReader()
 std::optional<FieldLengths> RecordReader::appendRow(const Folder& folder, const char* name,
                                                     std::string& out, const StopFlag* stop) {
     InputFile file(folder, name);
-    const std::string_view head(m_buffer, readHead(file, m_buffer, stop));
-    if (!holdsAll(file, head.size())) {
-        return appendStreamedRow(file, head, m_buffer, out, stop);
+    RecordScan scan;
+    const std::size_t length = readHead(file, m_buffer, scan, stop);
+    if (!holdsAll(file, length)) {
+        return appendStreamedRow(file, scan, m_buffer, out, stop);
     }
-    return appendRow(head, out, stop);
+    if (!scan.holdsRecord()) {
+        return std::nullopt;
+    }
+    return appendScannedRow(scan, std::string_view(m_buffer, length), out, stop);
 }
 
 std::optional<FieldLengths> RecordReader::appendRow(std::string_view text, std::string& out,
