@@ -118,11 +118,6 @@ std::size_t BytePairSearch::find(std::string_view text, std::size_t& from,
 
 #else
 
-std::size_t BytePairSearch::findByVectors(std::string_view text, std::size_t& from,
-                                          std::span<std::size_t> found) const {
-    return findByBytes(text, from, found, 0);
-}
-
 std::size_t BytePairSearch::find(std::string_view text, std::size_t& from,
                                  std::span<std::size_t> found) const {
     return findByBytes(text, from, found, 0);
