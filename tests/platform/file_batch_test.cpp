@@ -95,7 +95,7 @@ TEST_F(FileBatchTest, ReadsWholeOnlyRegularFilesShorterThanASlice) {
     EXPECT_EQ(next[2], std::nullopt);
 }
 
-// Files that mostly go the plain way are opened twice; after a few hundred such, the batch stops
+// Files that mostly go the plain way are opened twice; after a batch of such, the batch stops
 // trying for a while.
 TEST_F(FileBatchTest, PausesWhenMostFilesAreTooLarge) {
     constexpr std::size_t kFiles = 32;
