@@ -33,6 +33,7 @@ struct LineSpan {
     std::size_t offset = 0;
     std::size_t length = kNoLine;
     FieldLengths fields{};
+    std::size_t nameOffset = 0;  // in Chunk::names
 
     static constexpr std::size_t kNoLine = SIZE_MAX;
 };
@@ -40,7 +41,11 @@ struct LineSpan {
 // What reading a run of files gave. Written by the one worker that takes it; the calling thread
 // looks at it once the workers are joined.
 struct Chunk {
-    std::string rows;                          // the listing lines found, back to back
+    std::string rows;   // the listing lines found, back to back
+    // The names of the files that gave them, back to back. Copied while the name is still in the
+    // cache from opening the file: the folder's names lie in the order it listed them, so taking
+    // them in name order at the end would miss the cache on nearly every one.
+    std::string names;
     std::vector<LineSpan> lineOf;              // per file
     std::vector<std::exception_ptr> failures;  // per file, made once one fails
     std::size_t rowCount = 0;
@@ -110,7 +115,7 @@ public:
             if (line.length != LineSpan::kNoLine) {
                 collected.listing.addLine(
                     blocks[file / kChunkFiles].substr(line.offset, line.length), line.fields,
-                    m_files->nameView(file));
+                    std::string_view(chunk.names).substr(line.nameOffset, m_files->nameView(file).size()));
             }
         }
         m_files.reset();
@@ -132,7 +137,7 @@ private:
             try {
                 const std::optional<std::string_view> whole =
                     batched ? batch.whole(slot) : std::nullopt;
-                readFile(chunk, slot, m_files->name(first + slot), reader, whole);
+                readFile(chunk, slot, first + slot, reader, whole);
             } catch (...) {
                 // Files not read yet may hold a failure earlier in name order: go on.
                 chunk.failures.resize(count);
@@ -159,9 +164,11 @@ private:
         return true;
     }
 
-    void readFile(Chunk& chunk, std::size_t slot, const char* name, RecordReader& reader,
+    void readFile(Chunk& chunk, std::size_t slot, std::size_t file, RecordReader& reader,
                   std::optional<std::string_view> whole) {
+        const char* const name = m_files->name(file);
         const std::size_t offset = chunk.rows.size();
+        std::size_t nameOffset = 0;
         std::optional<FieldLengths> fields;
         try {
             fields = whole ? reader.appendRow(*whole, chunk.rows, m_requestedStop)
@@ -170,6 +177,8 @@ private:
                 return;
             }
             chunk.rows.append(kLineEnd);
+            nameOffset = chunk.names.size();
+            chunk.names.append(m_files->nameView(file));
         } catch (const std::bad_alloc&) {
             // The reader's memory is its buffer, made before any file: only rows take more. A
             // row too large to make is that file's failure; a small row that no longer fits
@@ -179,7 +188,7 @@ private:
             }
             throw;
         }
-        chunk.lineOf[slot] = {offset, chunk.rows.size() - offset, *fields};
+        chunk.lineOf[slot] = {offset, chunk.rows.size() - offset, *fields, nameOffset};
         ++chunk.rowCount;
     }
 
