@@ -74,9 +74,11 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
         const std::string dataFolder = dataFolderFor(line);
         const std::string output = outputFor(line);
         BatchClient client(progress);
-        const Collected collected = runCollection(
-            dataFolder, client,
-            RunOptions{.threads = line.threads, .requireDataFolder = line.dataFolder.has_value()});
+        const Collected collected =
+            runCollection(dataFolder, client,
+                          RunOptions{.threads = line.threads,
+                                     .requireDataFolder = line.dataFolder.has_value(),
+                                     .rowDetails = false});
         writeListing(output, collected.listing);
         progress.clear();
         if (collected.folderMissing) {

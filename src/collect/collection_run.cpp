@@ -33,7 +33,10 @@ std::string outputPathIn(const std::string& programDirectory, std::string_view o
 Collected runCollection(const std::string& dataFolder, CollectionClient& client,
                         const RunOptions& options) {
     try {
-        Collected collected = collectRecords(dataFolder, client, workersFor(options), options.stop);
+        Collected collected = collectRecords(dataFolder, client,
+                                             RecordsWanted{.workers = workersFor(options),
+                                                           .stop = options.stop,
+                                                           .rowDetails = options.rowDetails});
         if (collected.folderMissing && options.requireDataFolder) {
             throw FileError("open data folder", dataFolder, errorNumberOf(Condition::NoSuchFile));
         }

@@ -46,6 +46,9 @@ struct RunOptions {
     // Once requested, the run ends with RunStopped within a fraction of a second and gives no
     // listing, so a window closed mid-run leaves the old listing be.
     const StopFlag* stop = nullptr;
+    // Each row's fields and file, for a window to show. A program that only writes the listing
+    // (the batch command) is spared keeping them, and the listing is then written sooner.
+    bool rowDetails = true;
 };
 
 // One collection run: lists `dataFolder` (a path ending in a separator), reads every file and

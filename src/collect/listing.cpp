@@ -2,7 +2,8 @@
 
 namespace catalog {
 
-Listing::Listing() : m_lines{kHeaderLine}, m_fileStarts{0} {}
+Listing::Listing(bool rowDetails)
+    : m_rowDetails(rowDetails), m_lines{kHeaderLine}, m_fileStarts{0} {}
 
 std::string_view Listing::hold(std::string block) {
     return m_blocks.emplace_back(std::move(block));
@@ -15,11 +16,17 @@ void Listing::addLine(std::string_view line, const FieldLengths& fields, std::st
     m_fileStarts.push_back(m_fileNames.size());
 }
 
+void Listing::addLine(std::string_view line) {
+    m_lines.push_back(line);
+}
+
 void Listing::reserveLines(std::size_t count, std::size_t nameBytes) {
-    m_fileNames.reserve(m_fileNames.size() + nameBytes);
     m_lines.reserve(m_lines.size() + count);
-    m_fields.reserve(m_fields.size() + count);
-    m_fileStarts.reserve(m_fileStarts.size() + count);
+    if (m_rowDetails) {
+        m_fileNames.reserve(m_fileNames.size() + nameBytes);
+        m_fields.reserve(m_fields.size() + count);
+        m_fileStarts.reserve(m_fileStarts.size() + count);
+    }
 }
 
 std::string_view Listing::row(std::size_t index) const {
@@ -30,7 +37,7 @@ std::string_view Listing::row(std::size_t index) const {
 
 std::string_view Listing::field(std::size_t index, std::size_t column) const {
     std::string_view rest = row(index);
-    const FieldLengths& lengths = m_fields[index];
+    const FieldLengths& lengths = m_fields.at(index);
     for (std::size_t i = 0; i < column; ++i) {
         rest.remove_prefix(lengths[i] + 1);  // the field and the tab after it
     }
@@ -39,7 +46,7 @@ std::string_view Listing::field(std::size_t index, std::size_t column) const {
 
 std::string_view Listing::file(std::size_t index) const {
     const std::size_t start = m_fileStarts.at(index);
-    return std::string_view(m_fileNames).substr(start, m_fileStarts[index + 1] - start);
+    return std::string_view(m_fileNames).substr(start, m_fileStarts.at(index + 1) - start);
 }
 
 }  // namespace catalog

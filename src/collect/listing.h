@@ -27,7 +27,10 @@ using FieldLengths = std::array<std::size_t, kFieldCount - 1>;
 // its fields and the name of the file it came from, for a window to show.
 class Listing {
 public:
-    Listing();
+    // Without `rowDetails`, the listing keeps only the lines, for a program that only writes
+    // them: rows are then added with addLine(line), and asking for a row's fields or file
+    // throws std::out_of_range.
+    explicit Listing(bool rowDetails = true);
     // The lines are views into the listing's own blocks: a copy would view the original's.
     // Moving keeps them valid, as the blocks themselves stay where they are.
     Listing(const Listing&) = delete;
@@ -40,6 +43,8 @@ public:
     // Adds a line, a row followed by kLineEnd, lying in a held block, with its fields' lengths
     // and the name of its file.
     void addLine(std::string_view line, const FieldLengths& fields, std::string_view file);
+    // Adds a line alone, to a listing without row details.
+    void addLine(std::string_view line);
     // Room for `count` more lines whose files' names take `nameBytes` together.
     void reserveLines(std::size_t count, std::size_t nameBytes = 0);
 
@@ -54,6 +59,7 @@ public:
     std::span<const std::string_view> lines() const { return m_lines; }
 
 private:
+    bool m_rowDetails;
     std::deque<std::string> m_blocks;  // a deque: its elements never move
     std::vector<std::string_view> m_lines;
     std::vector<FieldLengths> m_fields;     // per row

@@ -41,7 +41,7 @@ struct LineSpan {
 // What reading a run of files gave. Written by the one worker that takes it; the calling thread
 // looks at it once the workers are joined.
 struct Chunk {
-    std::string rows;   // the listing lines found, back to back
+    std::string rows;  // the listing lines found, back to back
     // The names of the files that gave them, back to back. Copied while the name is still in the
     // cache from opening the file: the folder's names lie in the order it listed them, so taking
     // them in name order at the end would miss the cache on nearly every one.
@@ -55,8 +55,9 @@ struct Chunk {
 // matters for the listing, which is put in that order at the end.
 class Collection {
 public:
-    Collection(const std::string& folderPath, const StopFlag* stop)
+    Collection(const std::string& folderPath, const StopFlag* stop, bool rowDetails)
         : m_requestedStop(stop),
+          m_rowDetails(rowDetails),
           m_folder(Folder::open(folderPath)),
           m_files(std::in_place, m_folder, [stop] { return !(stop && stop->requested()); }),
           m_fileCount(m_files->size()),
@@ -96,7 +97,7 @@ public:
         if (stopped()) {
             throw RunStopped();
         }
-        Collected collected{Listing(), m_fileCount, !m_folder.isOpen()};
+        Collected collected{Listing(m_rowDetails), m_fileCount, !m_folder.isOpen()};
         std::vector<std::string_view> blocks;
         blocks.reserve(m_chunks.size());
         std::size_t rows = 0;
@@ -112,10 +113,18 @@ public:
                 std::rethrow_exception(chunk.failures[slot]);
             }
             const LineSpan line = chunk.lineOf[slot];
-            if (line.length != LineSpan::kNoLine) {
+            if (line.length == LineSpan::kNoLine) {
+                continue;
+            }
+            const std::string_view text =
+                blocks[file / kChunkFiles].substr(line.offset, line.length);
+            if (m_rowDetails) {
                 collected.listing.addLine(
-                    blocks[file / kChunkFiles].substr(line.offset, line.length), line.fields,
-                    std::string_view(chunk.names).substr(line.nameOffset, m_files->nameView(file).size()));
+                    text, line.fields,
+                    std::string_view(chunk.names)
+                        .substr(line.nameOffset, m_files->nameView(file).size()));
+            } else {
+                collected.listing.addLine(text);
             }
         }
         m_files.reset();
@@ -177,8 +186,10 @@ private:
                 return;
             }
             chunk.rows.append(kLineEnd);
-            nameOffset = chunk.names.size();
-            chunk.names.append(m_files->nameView(file));
+            if (m_rowDetails) {
+                nameOffset = chunk.names.size();
+                chunk.names.append(m_files->nameView(file));
+            }
         } catch (const std::bad_alloc&) {
             // The reader's memory is its buffer, made before any file: only rows take more. A
             // row too large to make is that file's failure; a small row that no longer fits
@@ -210,6 +221,7 @@ private:
     }
 
     const StopFlag* const m_requestedStop;  // by the caller; may be null
+    const bool m_rowDetails;
     const Folder m_folder;
     std::optional<const FolderIndex> m_files;  // until the workers are done
     const std::size_t m_fileCount;
@@ -235,14 +247,16 @@ void helpWith(Collection& collection) {
 
 }  // namespace
 
-Collected collectRecords(const std::string& folderPath, CollectionClient& client, unsigned workers,
-                         const StopFlag* stop) {
-    Collection collection(folderPath, stop);
-    stopIfRequested(stop);
+Collected collectRecords(const std::string& folderPath, CollectionClient& client,
+                         const RecordsWanted& wanted) {
+    Collection collection(folderPath, wanted.stop, wanted.rowDetails);
+    stopIfRequested(wanted.stop);
     {
         // A folder of one chunk is read by the calling thread alone.
         const std::size_t helperCount =
-            std::max<std::size_t>(std::min<std::size_t>(workers, collection.chunkCount()), 1) - 1;
+            std::max<std::size_t>(std::min<std::size_t>(wanted.workers, collection.chunkCount()),
+                                  1) -
+            1;
         std::vector<std::jthread> helpers;
         try {
             helpers.reserve(helperCount);

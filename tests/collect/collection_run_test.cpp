@@ -35,6 +35,7 @@ using testing::writeFile;
 // Everything a run showed its caller, across runs, as the window keeps it.
 struct Shown {
     std::vector<std::string> rows;
+    std::vector<std::string> files;  // of the rows, where the run kept them
     std::vector<std::pair<std::size_t, std::size_t>> progress;
     std::size_t stopAfterFiles = SIZE_MAX;
     std::function<void()> afterFirstFile;  // a change to the folder while the run reads it
@@ -76,6 +77,9 @@ protected:
         const Collected collected = runCollection(dataFolderIn(programDir()), client, options);
         for (std::size_t i = 0; i < collected.listing.rowCount(); ++i) {
             shown.rows.emplace_back(collected.listing.row(i));
+            if (options.rowDetails) {
+                shown.files.emplace_back(collected.listing.file(i));
+            }
         }
         WriteTextFile(outputPathIn(programDir(), outputName), collected.listing.lines());
         return {collected.files, collected.listing.rowCount(), collected.folderMissing};
@@ -130,6 +134,9 @@ TEST_F(CollectionRunTest, WritesOneLinePerRecordInNameOrder) {
     EXPECT_EQ(rows, expectedRows);
     EXPECT_EQ(listing(), kHeader + expectedRows[0] + "\r\n" + expectedRows[1] + "\r\n" +
                              expectedRows[2] + "\r\n");
+    // The batch command keeps the lines alone, and writes the same.
+    run("lines.txt", RunOptions{.rowDetails = false});
+    EXPECT_EQ(listing("lines.txt"), listing());
 }
 
 // Files are read in the file system's order, which follows the order they were made in on
@@ -145,8 +152,10 @@ TEST_F(CollectionRunTest, RowsFollowNameOrderWhateverOrderTheFilesWereMadeIn) {
         ASSERT_EQ(rows.size(), static_cast<std::size_t>(last - 999));
         for (std::size_t i = 0; i < rows.size(); ++i) {
             ASSERT_EQ(rows[i], std::to_string(1000 + i) + "\t1\tt.jpg\tN") << i;
+            ASSERT_EQ(shown.files[i], std::to_string(1000 + i) + ".html") << i;
         }
         shown.rows.clear();
+        shown.files.clear();
     };
     for (const int run : {3, 1, 4, 0, 2}) {
         for (int i = 0; i < 40; ++i) {
