@@ -59,9 +59,15 @@ constexpr bool tableIsComplete() {
         }
     }
     for (const Marker& marker : kMarkerTable) {
-        // Four bytes after the first quote are compared before the whole marker.
+        // Four bytes after the first quote are compared before the whole marker, and tell
+        // every marker from the others: a quote starts at most one.
         if (marker.quote + 5 > marker.text.size()) {
             return false;
+        }
+        for (const Marker& other : kMarkerTable) {
+            if (&other != &marker && other.probe == marker.probe) {
+                return false;
+            }
         }
     }
     return indexOf(kRecordMarker) < kMarkerTable.size();
@@ -154,22 +160,27 @@ void RecordScan::scan(std::string_view window, std::uint64_t offset) {
     }
 }
 
-// The markers whose first quote may be the one at `quote`, each checked whole.
+// The one marker whose first quote may be the one at `quote`, found by the four bytes after it
+// and then checked whole.
 void RecordScan::scanAt(std::string_view window, std::size_t quote, std::uint64_t offset) {
     const char* const begin = window.data();
+    if (quote + 5 > window.size()) {
+        return;  // no marker ends here
+    }
+    const std::uint32_t probe = fourBytesAt(begin + quote + 1);
     for (unsigned candidates = kAfterQuote[static_cast<unsigned char>(begin[quote + 1])];
          candidates != 0; candidates &= candidates - 1) {
         const auto m = static_cast<std::size_t>(std::countr_zero(candidates));
         const Marker& marker = kMarkerTable[m];
-        if (quote < marker.quote) {
+        if (probe != marker.probe) {
             continue;
         }
         const std::size_t start = quote - marker.quote;
-        if (start + marker.text.size() <= window.size() &&
-            fourBytesAt(begin + quote + 1) == marker.probe &&
+        if (quote >= marker.quote && start + marker.text.size() <= window.size() &&
             std::memcmp(begin + start, marker.text.data(), marker.text.size()) == 0) {
             found(m, offset + start);
         }
+        return;
     }
 }
 
@@ -250,9 +261,9 @@ void appendSpan(const FileSpan& span, std::string_view text, std::string& out, c
 
 // As appendField: the match, every opener left out, then every closer.
 template <typename Source>
-void appendScannedField(const FieldRule& rule, const RecordScan& scan, const Source& source,
-                        std::string& out, const StopFlag* stop) {
-    const std::optional<FileSpan> span = scan.matchOf(rule);
+void appendScannedField(const FieldRule& rule, const std::optional<FileSpan>& span,
+                        const RecordScan& scan, const Source& source, std::string& out,
+                        const StopFlag* stop) {
     if (!span) {
         out.append(kMatchFailed);  // it holds no marker
         return;
@@ -277,15 +288,16 @@ FieldLengths appendRowFrom(const RecordScan& scan, const Source& source, std::st
     // Room for the whole row at once: a value of hundreds of megabytes is then never copied
     // to a larger string as it grows.
     std::uint64_t total = out.size() + std::size(columns) - 1 + kLineEnd.size();
-    for (const FieldRule* rule : columns) {
-        const std::optional<FileSpan> span = scan.matchOf(*rule);
-        total += span ? span->end - span->begin : kMatchFailed.size();
+    std::array<std::optional<FileSpan>, std::size(columns)> spans;
+    for (std::size_t i = 0; i < std::size(columns); ++i) {
+        spans[i] = scan.matchOf(*columns[i]);
+        total += spans[i] ? spans[i]->end - spans[i]->begin : kMatchFailed.size();
     }
     out.reserve(static_cast<std::size_t>(total));
     FieldLengths lengths{};
     for (std::size_t i = 0; i < std::size(columns); ++i) {
         const std::size_t start = out.size();
-        appendScannedField(*columns[i], scan, source, out, stop);
+        appendScannedField(*columns[i], spans[i], scan, source, out, stop);
         if (i < lengths.size()) {
             lengths[i] = out.size() - start;
             out.push_back('\t');
