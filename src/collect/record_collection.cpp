@@ -75,9 +75,10 @@ public:
             RecordReader reader;
             // Made on the thread that uses it: the system's batches belong to one thread.
             FileBatch batch(kChunkFiles, RecordReader::kSmallFile);
+            std::size_t lastRows = 0;
             for (std::size_t chunk = m_nextChunk++; chunk < m_chunks.size() && !stopped();
                  chunk = m_nextChunk++) {
-                readChunk(chunk, reader, batch, reporter);
+                lastRows = readChunk(chunk, reader, batch, reporter, lastRows);
             }
         } catch (...) {
             fail(std::current_exception());
@@ -135,12 +136,17 @@ public:
     }
 
 private:
-    void readChunk(std::size_t index, RecordReader& reader, FileBatch& batch,
-                   CollectionClient* reporter) {
+    // Returns the bytes of rows the chunk took: folders hold pages much alike, so room for as
+    // much is set aside for the next chunk, which then grows its rows once rather than a dozen
+    // times. Capped, so that one huge row does not set as much aside for every chunk after it.
+    std::size_t readChunk(std::size_t index, RecordReader& reader, FileBatch& batch,
+                          CollectionClient* reporter, std::size_t lastRows) {
+        constexpr std::size_t kMostRoom = 64 * 1024;
         Chunk& chunk = m_chunks[index];
         const std::size_t first = index * kChunkFiles;
         const std::size_t count = std::min(kChunkFiles, m_fileCount - first);
         chunk.lineOf.resize(count);
+        chunk.rows.reserve(std::min(lastRows + lastRows / 8, kMostRoom));
         const bool batched = readTogether(batch, first, count);
         for (std::size_t slot = 0; slot < count && !stopped(); ++slot) {
             try {
@@ -157,6 +163,7 @@ private:
                 report(*reporter, done);
             }
         }
+        return chunk.rows.size();
     }
 
     // Small files are read together where the system can; the rest, and any file that failed
