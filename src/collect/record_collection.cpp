@@ -28,8 +28,10 @@ namespace {
 // Files are handed out in runs: few enough hand-outs to cost nothing, small enough that the
 // workers finish close together.
 constexpr std::size_t kChunkFiles = 32;
+constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 
 struct LineSpan {
+    std::size_t block = 0;  // in Chunk::blocks
     std::size_t offset = 0;
     std::size_t length = kNoLine;
     FieldLengths fields{};
@@ -41,7 +43,10 @@ struct LineSpan {
 // What reading a run of files gave. Written by the one worker that takes it; the calling thread
 // looks at it once the workers are joined.
 struct Chunk {
-    std::string rows;  // the listing lines found, back to back
+    // The listing lines found, back to back, in blocks. A block that holds a megabyte takes no
+    // more: a row after a huge one would otherwise grow the block, and copy it all, for a few
+    // bytes.
+    std::vector<std::string> blocks;
     // The names of the files that gave them, back to back. Copied while the name is still in the
     // cache from opening the file: the folder's names lie in the order it listed them, so taking
     // them in name order at the end would miss the cache on nearly every one.
@@ -100,10 +105,15 @@ public:
         }
         Collected collected{Listing(m_rowDetails), m_fileCount, !m_folder.isOpen()};
         std::vector<std::string_view> blocks;
+        std::vector<std::size_t> firstBlock;  // per chunk, in `blocks`
         blocks.reserve(m_chunks.size());
+        firstBlock.reserve(m_chunks.size());
         std::size_t rows = 0;
         for (Chunk& chunk : m_chunks) {
-            blocks.push_back(collected.listing.hold(std::move(chunk.rows)));
+            firstBlock.push_back(blocks.size());
+            for (std::string& block : chunk.blocks) {
+                blocks.push_back(collected.listing.hold(std::move(block)));
+            }
             rows += chunk.rowCount;
         }
         collected.listing.reserveLines(rows, m_files->nameBytes());
@@ -118,7 +128,8 @@ public:
                 continue;
             }
             const std::string_view text =
-                blocks[file / kChunkFiles].substr(line.offset, line.length);
+                blocks[firstBlock[file / kChunkFiles] + line.block].substr(line.offset,
+                                                                           line.length);
             if (m_rowDetails) {
                 collected.listing.addLine(
                     text, line.fields,
@@ -146,7 +157,7 @@ private:
         const std::size_t first = index * kChunkFiles;
         const std::size_t count = std::min(kChunkFiles, m_fileCount - first);
         chunk.lineOf.resize(count);
-        chunk.rows.reserve(std::min(lastRows + lastRows / 8, kMostRoom));
+        chunk.blocks.emplace_back().reserve(std::min(lastRows + lastRows / 8, kMostRoom));
         const bool batched = readTogether(batch, first, count);
         for (std::size_t slot = 0; slot < count && !stopped(); ++slot) {
             try {
@@ -163,7 +174,11 @@ private:
                 report(*reporter, done);
             }
         }
-        return chunk.rows.size();
+        std::size_t bytes = 0;
+        for (const std::string& block : chunk.blocks) {
+            bytes += block.size();
+        }
+        return bytes;
     }
 
     // Small files are read together where the system can; the rest, and any file that failed
@@ -183,16 +198,20 @@ private:
     void readFile(Chunk& chunk, std::size_t slot, std::size_t file, RecordReader& reader,
                   std::optional<std::string_view> whole) {
         const char* const name = m_files->name(file);
-        const std::size_t offset = chunk.rows.size();
+        if (chunk.blocks.back().size() >= kBlockBytes) {
+            chunk.blocks.emplace_back();
+        }
+        std::string& rows = chunk.blocks.back();
+        const std::size_t offset = rows.size();
         std::size_t nameOffset = 0;
         std::optional<FieldLengths> fields;
         try {
-            fields = whole ? reader.appendRow(*whole, chunk.rows, m_requestedStop)
-                           : reader.appendRow(m_folder, name, chunk.rows, m_requestedStop);
+            fields = whole ? reader.appendRow(*whole, rows, m_requestedStop)
+                           : reader.appendRow(m_folder, name, rows, m_requestedStop);
             if (!fields) {
                 return;
             }
-            chunk.rows.append(kLineEnd);
+            rows.append(kLineEnd);
             if (m_rowDetails) {
                 nameOffset = chunk.names.size();
                 chunk.names.append(m_files->nameView(file));
@@ -206,7 +225,8 @@ private:
             }
             throw;
         }
-        chunk.lineOf[slot] = {offset, chunk.rows.size() - offset, *fields, nameOffset};
+        chunk.lineOf[slot] = {chunk.blocks.size() - 1, offset, rows.size() - offset, *fields,
+                              nameOffset};
         ++chunk.rowCount;
     }
 
