@@ -20,26 +20,60 @@ std::vector<std::size_t> pairsByBytes(const std::string& text, std::size_t from)
     return pairs;
 }
 
+// Three places at a time make every call stop with its places full.
+std::vector<std::size_t> pairsBySearch(const std::string& text, std::size_t start) {
+    constexpr BytePairSearch search('\'', ",RTM");
+    std::vector<std::size_t> pairs;
+    std::array<std::size_t, 3> found{};
+    for (std::size_t from = start; from < text.size();) {
+        const std::size_t count = search.find(text, from, found);
+        pairs.insert(pairs.end(), found.begin(), found.begin() + count);
+    }
+    return pairs;
+}
+
+// Bytes drawn from `alphabet`, with a quote among them once in `quoteEvery` on average.
+std::string textOf(std::size_t size, std::string_view alphabet, std::size_t quoteEvery,
+                   std::mt19937& random) {
+    std::string text(size, 'x');
+    for (char& byte : text) {
+        byte = random() % quoteEvery == 0 ? '\'' : alphabet[random() % alphabet.size()];
+    }
+    return text;
+}
+
 // Texts of bytes that share low bits with the seconds, or differ from them only in the top
 // bit, so that a lookup by the low bits alone, a signed comparison or a step past the end
-// shows at once. Three places at a time also make every call stop with its places full.
+// shows at once. Long texts pass from sparse quotes, passed over step by step, to dense ones,
+// looked at whole, and back.
 TEST(BytePairSearch, FindsWhatAByteByByteSearchFinds) {
-    constexpr BytePairSearch search('\'', ",RTM");
     const std::string alphabet("',RTM<\xAC\x82\xD4\xCD\x0C\xA7x\x01\0", 15);
     std::mt19937 random(7);
     for (std::size_t size = 0; size < 300; ++size) {
-        std::string text(size, 'x');
-        for (char& byte : text) {
-            byte = alphabet[random() % alphabet.size()];
-        }
+        const std::string text = textOf(size, alphabet, alphabet.size(), random);
         for (std::size_t start = 0; start <= size; ++start) {
-            std::vector<std::size_t> pairs;
-            std::array<std::size_t, 3> found{};
-            for (std::size_t from = start; from < size;) {
-                const std::size_t count = search.find(text, from, found);
-                pairs.insert(pairs.end(), found.begin(), found.begin() + count);
-            }
-            ASSERT_EQ(pairs, pairsByBytes(text, start)) << size << " from " << start;
+            ASSERT_EQ(pairsBySearch(text, start), pairsByBytes(text, start))
+                << size << " from " << start;
+        }
+    }
+    // One pair in a sparse text, at every place of a step, early and late in the text.
+    for (const std::size_t step : {8, 96}) {
+        for (std::size_t at = step * 128; at < step * 128 + 130; ++at) {
+            std::string text(16384, 'x');
+            text[at] = '\'';
+            text[at + 1] = 'R';
+            ASSERT_EQ(pairsBySearch(text, 0), std::vector<std::size_t>{at});
+        }
+    }
+    const std::string_view seconds(",RTMx");
+    for (const std::size_t quoteEvery : {2000, 300, 40, 3}) {
+        std::string text;
+        for (const std::size_t every : {quoteEvery, std::size_t{3}, quoteEvery, std::size_t{900}}) {
+            text += textOf(9000 + random() % 300, seconds, every, random);
+        }
+        for (const std::size_t start : {0, 1, 127, 129, 8191, 17000}) {
+            ASSERT_EQ(pairsBySearch(text, start), pairsByBytes(text, start))
+                << quoteEvery << " from " << start;
         }
     }
 }
