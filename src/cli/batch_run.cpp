@@ -22,7 +22,9 @@ public:
     explicit BatchClient(ProgressLine& progress) : m_progress(progress) {}
 
     void filesRead(std::size_t done, std::size_t total) override {
-        m_progress.update(done, total, ProgressLine::Clock::now());
+        if (m_progress.enabled()) {
+            m_progress.update(done, total, ProgressLine::Clock::now());
+        }
     }
 
 private:

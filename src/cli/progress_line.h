@@ -17,6 +17,9 @@ public:
     ProgressLine(std::ostream& out, std::string program, bool enabled, Clock::time_point start);
 
     void update(std::size_t done, std::size_t total, Clock::time_point now);
+    // False where nothing is ever drawn (standard error is no terminal): callers then spare
+    // reading the clock after every file.
+    bool enabled() const { return m_enabled; }
     // Rubs the line out, before the summary or an error takes its place.
     void clear();
 
