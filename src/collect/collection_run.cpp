@@ -33,10 +33,7 @@ std::string outputPathIn(const std::string& programDirectory, std::string_view o
 Collected runCollection(const std::string& dataFolder, CollectionClient& client,
                         const RunOptions& options) {
     try {
-        Collected collected = collectRecords(dataFolder, client,
-                                             RecordsWanted{.workers = workersFor(options),
-                                                           .stop = options.stop,
-                                                           .rowDetails = options.rowDetails});
+        Collected collected = collectRecords(dataFolder, client, workersFor(options), options);
         if (collected.folderMissing && options.requireDataFolder) {
             throw FileError("open data folder", dataFolder, errorNumberOf(Condition::NoSuchFile));
         }

@@ -274,16 +274,14 @@ void helpWith(Collection& collection) {
 
 }  // namespace
 
-Collected collectRecords(const std::string& folderPath, CollectionClient& client,
-                         const RecordsWanted& wanted) {
-    Collection collection(folderPath, wanted.stop, wanted.rowDetails);
-    stopIfRequested(wanted.stop);
+Collected collectRecords(const std::string& folderPath, CollectionClient& client, unsigned workers,
+                         const RunOptions& options) {
+    Collection collection(folderPath, options.stop, options.rowDetails);
+    stopIfRequested(options.stop);
     {
         // A folder of one chunk is read by the calling thread alone.
         const std::size_t helperCount =
-            std::max<std::size_t>(std::min<std::size_t>(wanted.workers, collection.chunkCount()),
-                                  1) -
-            1;
+            std::max<std::size_t>(std::min<std::size_t>(workers, collection.chunkCount()), 1) - 1;
         std::vector<std::jthread> helpers;
         try {
             helpers.reserve(helperCount);
