@@ -75,6 +75,22 @@ FolderIndex::FolderIndex(const Folder& folder, const std::function<bool()>& keep
         return m_entries.size() % kFilesBetweenQuestions != 0 || keepGoing();
     });
     sortByReadingOrder(m_entries);
+    gatherNamesInReadingOrder();
+}
+
+// The folder lists its names in its own order (a hash, on most file systems), unrelated to the
+// reading order: every use of the names after this (opening the files, putting them in byte
+// order) would otherwise fetch each from a different place in memory.
+void FolderIndex::gatherNamesInReadingOrder() {
+    std::string gathered;
+    gathered.resize(m_names.size());
+    std::size_t at = 0;
+    for (Entry& entry : m_entries) {
+        std::memcpy(gathered.data() + at, m_names.data() + entry.nameOffset, entry.nameLength + 1);
+        entry.nameOffset = at;
+        at += entry.nameLength + 1;
+    }
+    m_names.swap(gathered);
 }
 
 std::vector<std::uint32_t> FolderIndex::nameOrder() const {

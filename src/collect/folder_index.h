@@ -37,6 +37,7 @@ private:
     };
 
     static void sortByReadingOrder(std::vector<Entry>& entries);
+    void gatherNamesInReadingOrder();
 
     std::string_view nameView(const Entry& entry) const {
         return {m_names.data() + entry.nameOffset, entry.nameLength};
