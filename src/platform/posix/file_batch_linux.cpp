@@ -19,8 +19,12 @@ constexpr std::size_t kMostPerRead = 128 * 1024;
 // Past this many files a batch, more in flight gains nothing and the buffer only grows.
 constexpr std::size_t kMostFiles = 256;
 
-// Each file is one chain of requests: open, check, read, close.
-enum Step : unsigned { kOpen = 0, kCheck = 1, kRead = 2, kClose = 3, kSteps = 4 };
+// Each file is one chain of requests: open, check, read. It answers once: the open or the check
+// answers only when it fails, and then the rest of the chain is cancelled without a word; else
+// the read answers. There is no close: a file opened into a slot closes the one that was there,
+// and the ring closes the last ones when it goes. That spares a request and three answers a
+// file, which is what the kernel's time beyond the bare reading went to.
+enum Step : unsigned { kOpen = 0, kCheck = 1, kRead = 2, kSteps = 3 };
 
 // How batching proves itself: over a window of files, if most are left to the plain way (too
 // large, links, not regular), each of those was opened twice, so the batch pauses for a while
@@ -47,7 +51,7 @@ struct FileBatch::Native {
     std::size_t bytesPerFile = 0;
     std::unique_ptr<char[]> buffer;  // maxFiles slices of bytesPerFile
     std::vector<int> lengths;        // per file of the last batch; -1: not read whole
-    std::vector<unsigned> leftOpen;  // slots whose close was cancelled by a failed check
+    std::vector<unsigned> leftOpen;  // slots whose check failed, their file still open
     std::size_t count = 0;           // files in the last batch
     std::size_t judged = 0;
     std::size_t leftToPlain = 0;
@@ -94,28 +98,24 @@ struct FileBatch::Native {
         io_uring_sqe* open = ::io_uring_get_sqe(&ring);
         io_uring_sqe* check = ::io_uring_get_sqe(&ring);
         io_uring_sqe* read = ::io_uring_get_sqe(&ring);
-        io_uring_sqe* close = ::io_uring_get_sqe(&ring);
         const auto slot = static_cast<unsigned>(i);
         const auto fixed = static_cast<int>(slot);
         ::io_uring_prep_openat_direct(open, folder, name, kOpenFlags, 0, slot);
-        open->flags |= IOSQE_IO_LINK;
+        open->flags |= IOSQE_IO_LINK | IOSQE_CQE_SKIP_SUCCESS;
         // A FIFO that took a listed file's place fails this advice (ESPIPE) before anything is
         // read from it; the advice itself changes nothing and is given without waiting.
         ::io_uring_prep_fadvise(check, fixed, 0, 0, POSIX_FADV_NORMAL);
-        check->flags |= IOSQE_FIXED_FILE | IOSQE_IO_LINK;
+        check->flags |= IOSQE_FIXED_FILE | IOSQE_IO_LINK | IOSQE_CQE_SKIP_SUCCESS;
         ::io_uring_prep_read(read, fixed, slice(i), static_cast<unsigned>(bytesPerFile), 0);
-        // A hard link: the close runs even when the read fails (a folder: EISDIR).
-        read->flags |= IOSQE_FIXED_FILE | IOSQE_IO_HARDLINK;
-        ::io_uring_prep_close_direct(close, slot);
+        read->flags |= IOSQE_FIXED_FILE;
         ::io_uring_sqe_set_data64(open, i * kSteps + kOpen);
         ::io_uring_sqe_set_data64(check, i * kSteps + kCheck);
         ::io_uring_sqe_set_data64(read, i * kSteps + kRead);
-        ::io_uring_sqe_set_data64(close, i * kSteps + kClose);
         return true;
     }
 
-    // A failed check cancels the read and the close behind it: those slots are closed now, so
-    // that no FIFO stays open until the slot is next used.
+    // A failed check leaves its file open in the slot: a FIFO is closed now rather than when the
+    // slot is next used.
     bool closeLeftOpen() {
         for (const unsigned slot : leftOpen) {
             io_uring_sqe* close = ::io_uring_get_sqe(&ring);
@@ -124,26 +124,40 @@ struct FileBatch::Native {
         }
         const std::size_t requests = leftOpen.size();
         leftOpen.clear();
-        return requests == 0 || complete(requests);
+        if (requests == 0) {
+            return true;
+        }
+        const long taken = submit(requests);
+        return taken >= 0 && drain(static_cast<std::size_t>(taken), 0) &&
+               static_cast<std::size_t>(taken) == requests;
     }
 
-    // Waits for every request queued; false if the ring failed, which then serves no more.
-    bool complete(std::size_t requests) {
-        int submitted = ::io_uring_submit_and_wait(&ring, static_cast<unsigned>(requests));
-        while (submitted == -EINTR) {
-            submitted = ::io_uring_submit_and_wait(&ring, static_cast<unsigned>(requests));
-        }
-        if (submitted < 0) {
+    // Waits for the chains of the `files` files queued; false if the ring failed, which then
+    // serves no more. A submission cut short leaves at most one chain cut, without its read: the
+    // whole chains before it may still write into their slices, so they are waited for.
+    bool complete(std::size_t files) {
+        const long taken = submit(files);
+        if (taken < 0) {
             return false;
         }
-        // Those in flight are waited for even if some were not taken: their slices are theirs.
-        const auto inFlight = static_cast<std::size_t>(submitted);
-        return drain(inFlight) && inFlight == requests;
+        const std::size_t wholeChains = static_cast<std::size_t>(taken) / kSteps;
+        return drain(wholeChains, wholeChains) && wholeChains == files;
     }
 
-    bool drain(std::size_t requests) {
+    // Submits what is queued and waits for `answers`: the requests the kernel took, or -1.
+    long submit(std::size_t answers) {
+        int taken = ::io_uring_submit_and_wait(&ring, static_cast<unsigned>(answers));
+        while (taken == -EINTR) {
+            taken = ::io_uring_submit_and_wait(&ring, static_cast<unsigned>(answers));
+        }
+        return taken < 0 ? -1 : taken;
+    }
+
+    // Waits for `expected` answers: the clean-up's, and one from each of the first `wholeChains`
+    // files.
+    bool drain(std::size_t expected, std::size_t wholeChains) {
         std::size_t done = 0;
-        while (done < requests) {
+        while (done < expected) {
             io_uring_cqe* cqe = nullptr;
             const int waited = ::io_uring_wait_cqe(&ring, &cqe);
             if (waited == -EINTR) {
@@ -155,21 +169,24 @@ struct FileBatch::Native {
             unsigned head = 0;
             unsigned seen = 0;
             io_uring_for_each_cqe(&ring, head, cqe) {
-                take(*cqe);
+                done += take(*cqe, wholeChains) ? 1 : 0;
                 ++seen;
             }
             ::io_uring_cq_advance(&ring, seen);
-            done += seen;
         }
         return true;
     }
 
-    void take(const io_uring_cqe& cqe) {
+    // Whether the answer is one of those waited for.
+    bool take(const io_uring_cqe& cqe, std::size_t wholeChains) {
         const std::uint64_t data = ::io_uring_cqe_get_data64(&cqe);
         if (data == kCleanUp) {
-            return;
+            return true;
         }
         const std::size_t i = data / kSteps;
+        if (i >= wholeChains) {
+            return false;
+        }
         switch (data % kSteps) {
             case kCheck:
                 if (cqe.res < 0 && cqe.res != -ECANCELED) {
@@ -184,8 +201,9 @@ struct FileBatch::Native {
                 }
                 break;
             default:
-                break;  // a failed open cancels the rest; a close has nothing to say
+                break;  // a failed open: the rest was cancelled
         }
+        return true;
     }
 
     void judge() {
@@ -242,7 +260,7 @@ void FileBatch::read(const Folder& folder, std::span<const char* const> names) {
     while (queued < native.count && native.queue(folderFd, names[queued], queued)) {
         ++queued;
     }
-    if (!native.complete(queued * kSteps) || !native.closeLeftOpen()) {
+    if (!native.complete(queued) || !native.closeLeftOpen()) {
         // Whatever the ring still holds is released with it; the plain way reads every file.
         std::fill(native.lengths.begin(), native.lengths.end(), -1);
         ::io_uring_queue_exit(&native.ring);
