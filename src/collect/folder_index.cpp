@@ -83,12 +83,11 @@ FolderIndex::FolderIndex(const Folder& folder, const std::function<bool()>& keep
 // order) would otherwise fetch each from a different place in memory.
 void FolderIndex::gatherNamesInReadingOrder() {
     std::string gathered;
-    gathered.resize(m_names.size());
-    std::size_t at = 0;
+    gathered.reserve(m_names.size());
     for (Entry& entry : m_entries) {
-        std::memcpy(gathered.data() + at, m_names.data() + entry.nameOffset, entry.nameLength + 1);
-        entry.nameOffset = at;
-        at += entry.nameLength + 1;
+        const std::size_t offset = gathered.size();
+        gathered.append(m_names, entry.nameOffset, entry.nameLength + 1);
+        entry.nameOffset = offset;
     }
     m_names.swap(gathered);
 }
