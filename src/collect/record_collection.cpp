@@ -34,10 +34,15 @@ struct LineSpan {
     std::size_t block = 0;  // in Chunk::blocks
     std::size_t offset = 0;
     std::size_t length = kNoLine;
-    FieldLengths fields{};
-    std::size_t nameOffset = 0;  // in Chunk::names
 
     static constexpr std::size_t kNoLine = SIZE_MAX;
+};
+
+// What a window needs besides the line; kept apart, so that a run without row details does not
+// carry them through the cache.
+struct RowDetails {
+    FieldLengths fields{};
+    std::size_t nameOffset = 0;  // in Chunk::names
 };
 
 // What reading a run of files gave. Written by the one worker that takes it; the calling thread
@@ -52,6 +57,7 @@ struct Chunk {
     // them in name order at the end would miss the cache on nearly every one.
     std::string names;
     std::vector<LineSpan> lineOf;              // per file
+    std::vector<RowDetails> details;           // per file, with row details only
     std::vector<std::exception_ptr> failures;  // per file, made once one fails
     std::size_t rowCount = 0;
 };
@@ -132,9 +138,9 @@ public:
                                                                            line.length);
             if (m_rowDetails) {
                 collected.listing.addLine(
-                    text, line.fields,
+                    text, chunk.details[slot].fields,
                     std::string_view(chunk.names)
-                        .substr(line.nameOffset, m_files->nameView(file).size()));
+                        .substr(chunk.details[slot].nameOffset, m_files->nameView(file).size()));
             } else {
                 collected.listing.addLine(text);
             }
@@ -157,6 +163,9 @@ private:
         const std::size_t first = index * kChunkFiles;
         const std::size_t count = std::min(kChunkFiles, m_fileCount - first);
         chunk.lineOf.resize(count);
+        if (m_rowDetails) {
+            chunk.details.resize(count);
+        }
         chunk.blocks.emplace_back().reserve(std::min(lastRows + lastRows / 8, kMostRoom));
         const bool batched = readTogether(batch, first, count);
         for (std::size_t slot = 0; slot < count && !stopped(); ++slot) {
@@ -203,7 +212,6 @@ private:
         }
         std::string& rows = chunk.blocks.back();
         const std::size_t offset = rows.size();
-        std::size_t nameOffset = 0;
         std::optional<FieldLengths> fields;
         try {
             fields = whole ? reader.appendRow(*whole, rows, m_requestedStop)
@@ -213,7 +221,7 @@ private:
             }
             rows.append(kLineEnd);
             if (m_rowDetails) {
-                nameOffset = chunk.names.size();
+                chunk.details[slot] = {*fields, chunk.names.size()};
                 chunk.names.append(m_files->nameView(file));
             }
         } catch (const std::bad_alloc&) {
@@ -225,8 +233,7 @@ private:
             }
             throw;
         }
-        chunk.lineOf[slot] = {chunk.blocks.size() - 1, offset, rows.size() - offset, *fields,
-                              nameOffset};
+        chunk.lineOf[slot] = {chunk.blocks.size() - 1, offset, rows.size() - offset};
         ++chunk.rowCount;
     }
 
