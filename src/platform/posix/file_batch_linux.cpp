@@ -23,7 +23,7 @@ constexpr std::size_t kMostFiles = 256;
 // answers only when it fails, and then the rest of the chain is cancelled without a word; else
 // the read answers. There is no close: a file opened into a slot closes the one that was there,
 // and the ring closes the last ones when it goes. That spares a request and three answers a
-// file, which is what the kernel's time beyond the bare reading went to.
+// file, and the waiting is simpler.
 enum Step : unsigned { kOpen = 0, kCheck = 1, kRead = 2, kSteps = 3 };
 
 // How batching proves itself: over a window of files, if most are left to the plain way (too
