@@ -38,11 +38,10 @@ struct LineSpan {
     static constexpr std::size_t kNoLine = SIZE_MAX;
 };
 
-// What a window needs besides the line; kept apart, so that a run without row details does not
-// carry them through the cache.
+// What a window needs besides the line and the file's name; kept apart, so that a run without
+// row details does not carry it through the cache.
 struct RowDetails {
     FieldLengths fields{};
-    std::size_t nameOffset = 0;  // in Chunk::names
 };
 
 // What reading a run of files gave. Written by the one worker that takes it; the calling thread
@@ -52,10 +51,6 @@ struct Chunk {
     // more: a row after a huge one would otherwise grow the block, and copy it all, for a few
     // bytes.
     std::vector<std::string> blocks;
-    // The names of the files that gave them, back to back. Copied while the name is still in the
-    // cache from opening the file: the folder's names lie in the order it listed them, so taking
-    // them in name order at the end would miss the cache on nearly every one.
-    std::string names;
     std::vector<LineSpan> lineOf;              // per file
     std::vector<RowDetails> details;           // per file, with row details only
     std::vector<std::exception_ptr> failures;  // per file, made once one fails
@@ -137,10 +132,8 @@ public:
                 blocks[firstBlock[file / kChunkFiles] + line.block].substr(line.offset,
                                                                            line.length);
             if (m_rowDetails) {
-                collected.listing.addLine(
-                    text, chunk.details[slot].fields,
-                    std::string_view(chunk.names)
-                        .substr(chunk.details[slot].nameOffset, m_files->nameView(file).size()));
+                collected.listing.addLine(text, chunk.details[slot].fields,
+                                          m_files->nameView(file));
             } else {
                 collected.listing.addLine(text);
             }
@@ -221,8 +214,7 @@ private:
             }
             rows.append(kLineEnd);
             if (m_rowDetails) {
-                chunk.details[slot] = {*fields, chunk.names.size()};
-                chunk.names.append(m_files->nameView(file));
+                chunk.details[slot] = {*fields};
             }
         } catch (const std::bad_alloc&) {
             // The reader's memory is its buffer, made before any file: only rows take more. A
