@@ -6,7 +6,10 @@
 
 #include "collect/field_extraction.h"
 #include "collect/record_scan.h"
+#include "platform/file_error.h"
+#include "platform/folder.h"
 #include "platform/input_file.h"
+#include "platform/system_error.h"
 
 namespace catalog {
 
@@ -21,14 +24,58 @@ constexpr std::size_t kMostPerRead = std::size_t{128} * 1024;
 // does not.
 constexpr std::size_t kPageSize = 4096;
 
+// A file that keeps changing while it is read is read from its start this many times at most.
+constexpr int kMostReadings = 3;
+
 char* pageIn(char* storage) {
     void* start = storage;
     std::size_t space = kBufferSize + kPageSize;
     return static_cast<char*>(std::align(kPageSize, kBufferSize, start, space));
 }
 
+// One reading of a file from its start. What one call of the system gave, the whole file, is one
+// version of it; what several gave, or a file that ended sooner than it said, is one only if the
+// file has not changed since it was opened, which is asked once, after the last read: so the
+// many small files read in one call pay nothing for it. A file
+// is read up to the size it had when opened, since bytes past it can only belong to a later
+// version: a file that grows without end (a log) then fails as changed rather than being read
+// for ever. Files that say they are empty (those in /proc) are read to their end.
+class Reading {
+public:
+    Reading(const Folder& folder, const char* name) : m_file(folder, name) {}
+
+    std::uint64_t sizeHint() const { return m_file.sizeHint(); }
+    std::size_t read(char* into, std::size_t most) {
+        const std::uint64_t size = m_file.sizeHint();
+        if (size > 0) {
+            most = static_cast<std::size_t>(std::min<std::uint64_t>(most, size - m_position));
+            if (most == 0) {
+                return 0;
+            }
+        }
+        const std::size_t got = m_file.read(into, most);
+        m_calls += got > 0 ? 1 : 0;
+        m_position += got;
+        return got;
+    }
+    std::size_t readAt(std::uint64_t offset, char* into, std::size_t most) {
+        ++m_calls;
+        return m_file.readAt(offset, into, most);
+    }
+    bool gaveOneVersion() const {
+        const bool oneWholeRead =
+            m_calls <= 1 && (m_file.sizeHint() == 0 || m_position == m_file.sizeHint());
+        return oneWholeRead || !m_file.changedSinceOpened();
+    }
+
+private:
+    InputFile m_file;
+    std::uint64_t m_position = 0;
+    int m_calls = 0;  // that gave bytes
+};
+
 // Reads into `buffer` until `most` bytes are there or the file ends.
-std::size_t fill(InputFile& file, char* buffer, std::size_t most, const StopFlag* stop) {
+std::size_t fill(Reading& file, char* buffer, std::size_t most, const StopFlag* stop) {
     std::size_t length = 0;
     while (length < most) {
         stopIfRequested(stop);
@@ -45,7 +92,7 @@ std::size_t fill(InputFile& file, char* buffer, std::size_t most, const StopFlag
 // its bytes are then still in the core's cache, where a whole buffer's worth would not be. The
 // size the system gave is a hint (files in /proc say 0); reading up to it saves the read that
 // would only return 0.
-std::size_t readHead(InputFile& file, char* buffer, RecordScan& scan, const StopFlag* stop) {
+std::size_t readHead(Reading& file, char* buffer, RecordScan& scan, const StopFlag* stop) {
     const std::uint64_t expected = file.sizeHint();
     const std::size_t most =
         expected > 0 && expected < kBufferSize ? static_cast<std::size_t>(expected) : kBufferSize;
@@ -62,15 +109,13 @@ std::size_t readHead(InputFile& file, char* buffer, RecordScan& scan, const Stop
     return length;
 }
 
-bool holdsAll(const InputFile& file, std::size_t length) {
+bool holdsAll(const Reading& file, std::size_t length) {
     return length < kBufferSize || length == file.sizeHint();
 }
 
-// A file that changes while it is read gives a row of whatever bytes the reads met: the scan
-// sees the blocks as they were read, and a match read again where the file has since ended is
-// cut short there. Nothing waits for a file to settle, so a file that grows without end is
-// read until the run is stopped.
-std::optional<FieldLengths> appendStreamedRow(InputFile& file, RecordScan& scan, char* buffer,
+// The rest of a file too large to hold is scanned block after block, and then only its matches
+// are read again.
+std::optional<FieldLengths> appendStreamedRow(Reading& file, RecordScan& scan, char* buffer,
                                               std::string& out, const StopFlag* stop) {
     for (std::size_t got = fill(file, buffer, kMostPerRead, stop); got > 0;
          got = fill(file, buffer, kMostPerRead, stop)) {
@@ -85,23 +130,42 @@ std::optional<FieldLengths> appendStreamedRow(InputFile& file, RecordScan& scan,
     return appendScannedRow(scan, readAt, out, stop);
 }
 
+std::optional<FieldLengths> appendRowOf(Reading& file, char* buffer, std::string& out,
+                                        const StopFlag* stop) {
+    RecordScan scan;
+    const std::size_t length = readHead(file, buffer, scan, stop);
+    if (!holdsAll(file, length)) {
+        return appendStreamedRow(file, scan, buffer, out, stop);
+    }
+    if (!scan.holdsRecord()) {
+        return std::nullopt;
+    }
+    return appendScannedRow(scan, std::string_view(buffer, length), out, stop);
+}
+
 }  // namespace
 
 RecordReader::RecordReader()
     : m_storage(new char[kBufferSize + kPageSize]), m_buffer(pageIn(m_storage.get())) {}
 
+// A row mixing two versions of a file would be wrong in a way no one could see: a file changed
+// while it was read is read again from its start, and one that never holds still fails.
 std::optional<FieldLengths> RecordReader::appendRow(const Folder& folder, const char* name,
                                                     std::string& out, const StopFlag* stop) {
-    InputFile file(folder, name);
-    RecordScan scan;
-    const std::size_t length = readHead(file, m_buffer, scan, stop);
-    if (!holdsAll(file, length)) {
-        return appendStreamedRow(file, scan, m_buffer, out, stop);
+    const std::size_t start = out.size();
+    for (int reading = 0; reading < kMostReadings; ++reading) {
+        try {
+            Reading file(folder, name);
+            std::optional<FieldLengths> row = appendRowOf(file, m_buffer, out, stop);
+            if (file.gaveOneVersion()) {
+                return row;
+            }
+        } catch (const FileChanged&) {
+        }
+        out.resize(start);
     }
-    if (!scan.holdsRecord()) {
-        return std::nullopt;
-    }
-    return appendScannedRow(scan, std::string_view(m_buffer, length), out, stop);
+    throw FileError("read", folder.path() + name, errorNumberOf(Condition::Changed),
+                    "the file changed while it was read");
 }
 
 std::optional<FieldLengths> RecordReader::appendRow(std::string_view text, std::string& out,

@@ -233,7 +233,7 @@ std::optional<FileSpan> RecordScan::matchOf(const FieldRule& rule) const {
 
 namespace {
 
-// Appends the bytes of `span` to `out`, cut short where the file now ends.
+// Appends the bytes of `span` to `out`.
 void appendSpan(const FileSpan& span, const ReadAt& readAt, std::string& out,
                 const StopFlag* stop) {
     const std::size_t start = out.size();
@@ -245,11 +245,11 @@ void appendSpan(const FileSpan& span, const ReadAt& readAt, std::string& out,
         const std::size_t piece = readAt(span.begin + got, out.data() + start + got,
                                          std::min(length - got, kMostPerRead));
         if (piece == 0) {
-            break;
+            out.resize(start);
+            throw FileChanged();
         }
         got += piece;
     }
-    out.resize(start + got);
 }
 
 // The same from a text held whole, cut short where it ends.

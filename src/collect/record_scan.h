@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -64,11 +65,17 @@ private:
 // where the file now ends. Throws as the file's reads do.
 using ReadAt = std::function<std::size_t(std::uint64_t offset, char* into, std::size_t most)>;
 
+// A match read again came back shorter than the scan saw it: the file changed meanwhile.
+class FileChanged : public std::exception {
+public:
+    const char* what() const noexcept override { return "the file changed while it was read"; }
+};
+
 // The row appendRecordRow makes of the whole text, made from the scan of a record and the
 // bytes of the four matches read again through `readAt`: only those bytes are ever held.
-// Between reads it throws RunStopped once `stop` is requested. A file that shrank since the scan
-// gives values cut where it now ends; one that changed otherwise gives the bytes now found
-// where the matches were.
+// Between reads it throws RunStopped once `stop` is requested. A match cut short, where the
+// file now ends sooner, throws FileChanged; whether the bytes read are still those scanned is
+// the caller's to make sure of.
 FieldLengths appendScannedRow(const RecordScan& scan, const ReadAt& readAt, std::string& out,
                               const StopFlag* stop = nullptr);
 // The same for the scan of a text held whole.

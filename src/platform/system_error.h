@@ -10,11 +10,16 @@ enum class Condition {
     NoSuchFile,   // a folder or file that is not there
     OutOfMemory,  // no memory left for a file or for the run
     NotAFolder,   // a folder was named, something else is there
+    Changed,      // a file kept changing while it was read
 };
 
 // The system's error number for `condition`: errno values on POSIX, GetLastError values on
 // Windows.
 int errorNumberOf(Condition condition);
+
+// Whether `errorNumber` says the process ran short of memory or of descriptors: a failure that
+// the same work may not meet at another moment, with fewer threads taking their share.
+bool isShortage(int errorNumber);
 
 // The error of the last system call that failed on this thread (errno, GetLastError). Read it
 // before anything else can run: an allocation or another call may change it.

@@ -21,6 +21,15 @@ int descriptorOf(std::intptr_t handle) {
     return static_cast<int>(handle);
 }
 
+std::int64_t nanosecondsOf(const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+InputFile::State stateOf(const struct stat& status) {
+    return {static_cast<std::uint64_t>(status.st_size), static_cast<std::uint64_t>(status.st_ino),
+            nanosecondsOf(status.st_mtim), nanosecondsOf(status.st_ctim)};
+}
+
 }  // namespace
 
 InputFile::InputFile(const Folder& folder, const char* name)
@@ -64,7 +73,20 @@ void InputFile::checkRegular() {
         ::close(descriptorOf(m_handle));
         throw FileError("read", path(), error);
     }
-    m_sizeHint = static_cast<std::uint64_t>(status.st_size);
+    m_opened = stateOf(status);
+}
+
+InputFile::State InputFile::currentState() const {
+    struct stat status {};
+    if (::fstat(descriptorOf(m_handle), &status) != 0) {
+        const int error = errno;
+        throw FileError("read", path(), error);
+    }
+    return stateOf(status);
+}
+
+bool InputFile::changedSinceOpened() const {
+    return currentState() != m_opened;
 }
 
 std::size_t InputFile::read(char* into, std::size_t most) {

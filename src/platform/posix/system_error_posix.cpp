@@ -13,8 +13,14 @@ int errorNumberOf(Condition condition) {
             return ENOMEM;
         case Condition::NotAFolder:
             return ENOTDIR;
+        case Condition::Changed:
+            return EAGAIN;
     }
     return EINVAL;
+}
+
+bool isShortage(int errorNumber) {
+    return errorNumber == ENOMEM || errorNumber == EMFILE || errorNumber == ENFILE;
 }
 
 int lastSystemError() {

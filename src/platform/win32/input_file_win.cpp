@@ -92,23 +92,43 @@ std::size_t InputFile::readAt(std::uint64_t offset, char* into, std::size_t most
     return got;
 }
 
+std::int64_t ticksOf(const FILETIME& time) {
+    return static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) |
+                                     time.dwLowDateTime);
+}
+
 // Devices and pipes can stream without end; only a file on a disk is read. The handle is
 // closed here on failure, as no destructor runs for an object that was never made.
 void InputFile::checkRegular() {
     const HANDLE handle = handleOf(m_handle);
-    int error = ERROR_INVALID_FUNCTION;
-    const char* detail = "it is a device or a pipe";
-    if (::GetFileType(handle) == FILE_TYPE_DISK) {
-        LARGE_INTEGER size{};
-        if (::GetFileSizeEx(handle, &size)) {
-            m_sizeHint = static_cast<std::uint64_t>(size.QuadPart);
-            return;
-        }
-        error = lastSystemError();
-        detail = "";
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        ::CloseHandle(handle);
+        throw FileError("read", path(), ERROR_INVALID_FUNCTION, "it is a device or a pipe");
     }
-    ::CloseHandle(handle);
-    throw FileError("read", path(), error, detail);
+    try {
+        m_opened = currentState();
+    } catch (...) {
+        ::CloseHandle(handle);
+        throw;
+    }
+}
+
+InputFile::State InputFile::currentState() const {
+    const HANDLE handle = handleOf(m_handle);
+    BY_HANDLE_FILE_INFORMATION information{};
+    FILE_BASIC_INFO times{};
+    if (!::GetFileInformationByHandle(handle, &information) ||
+        !::GetFileInformationByHandleEx(handle, FileBasicInfo, &times, sizeof times)) {
+        const int error = lastSystemError();
+        throw FileError("read", path(), error);
+    }
+    return {(std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow,
+            (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow,
+            ticksOf(information.ftLastWriteTime), times.ChangeTime.QuadPart};
+}
+
+bool InputFile::changedSinceOpened() const {
+    return currentState() != m_opened;
 }
 
 std::string InputFile::path() const {

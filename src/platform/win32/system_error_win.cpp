@@ -16,8 +16,15 @@ int errorNumberOf(Condition condition) {
             return ERROR_NOT_ENOUGH_MEMORY;
         case Condition::NotAFolder:
             return ERROR_DIRECTORY;
+        case Condition::Changed:
+            return ERROR_RETRY;
     }
     return ERROR_INVALID_FUNCTION;
+}
+
+bool isShortage(int errorNumber) {
+    return errorNumber == ERROR_NOT_ENOUGH_MEMORY || errorNumber == ERROR_OUTOFMEMORY ||
+           errorNumber == ERROR_TOO_MANY_OPEN_FILES || errorNumber == ERROR_NO_SYSTEM_RESOURCES;
 }
 
 int lastSystemError() {
