@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "platform/file_batch.h"
-#include "platform/file_table.h"
 #include "platform/folder.h"
 #include "platform/input_file.h"
 
@@ -63,7 +62,6 @@ std::uint64_t readPlain(const catalog::Folder& folder, const char* name, char* b
 
 void work(const Options& options, const catalog::Folder& folder, const Files& files,
           std::atomic<std::size_t>& next, std::atomic<std::uint64_t>& bytes) {
-    catalog::useOwnFileTable();
     std::vector<char> buffer(kReadSize);
     catalog::FileBatch batch(options.files, options.slice);
     std::uint64_t total = 0;

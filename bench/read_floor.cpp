@@ -14,7 +14,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <liburing.h>
-#include <sched.h>
 #include <string>
 #include <sys/syscall.h>
 #include <thread>
@@ -166,7 +165,6 @@ struct Ring {
 
 void work(const Options& options, int folder, const std::vector<Entry>& entries,
           std::atomic<std::size_t>& next, std::atomic<std::uint64_t>& bytes) {
-    ::unshare(CLONE_FILES);  // a file table of its own, as the batch command's threads have
     std::vector<char> buffer(kReadSize);
     std::vector<Ring> ring;
     if (options.uring) {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <exception>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <span>
@@ -17,7 +18,6 @@
 #include "collect/record_reader.h"
 #include "platform/file_batch.h"
 #include "platform/file_error.h"
-#include "platform/file_table.h"
 #include "platform/folder.h"
 #include "platform/system_error.h"
 
@@ -55,7 +55,31 @@ struct Chunk {
     std::vector<RowDetails> details;           // per file, with row details only
     std::vector<std::exception_ptr> failures;  // per file, made once one fails
     std::size_t rowCount = 0;
+    std::size_t filesRead = 0;  // as told in the progress
 };
+
+// What one thread reads with, made once, on that thread: the system's batches belong to one.
+struct ThreadReader {
+    RecordReader record;
+    FileBatch batch{kChunkFiles, RecordReader::kSmallFile};
+    std::size_t lastRows = 0;  // the bytes of rows of its last chunk
+};
+
+// Who reads a chunk. Helpers only ever speed the run up: short of memory or descriptors, a
+// helper gives its chunk back and leaves, and so does the calling thread while helpers may be
+// what took them. What fails on the calling thread alone fails the run, as with one thread.
+enum class Role { Helper, Caller, Alone };
+
+// The chunk was given back, to be read again by the calling thread alone.
+struct GivenBack {};
+
+bool ranShort(const std::exception& failure) {
+    if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) {
+        return true;
+    }
+    const auto* error = dynamic_cast<const FileError*>(&failure);
+    return error != nullptr && isShortage(error->errorNumber());
+}
 
 // Files are read in the file system's order (see FolderIndex); the names' byte order only
 // matters for the listing, which is put in that order at the end.
@@ -71,24 +95,54 @@ public:
 
     std::size_t chunkCount() const { return m_chunks.size(); }
 
-    // The calling thread's share of the order work, done while the helpers read.
-    void sortNames() { m_nameOrder = m_files->nameOrder(); }
+    // Room for every chunk that `helpers` and the calling thread may give back, made before
+    // they start: giving back must not need memory.
+    void expectHelpers(std::size_t helpers) { m_givenBack.reserve(helpers + 1); }
 
-    // Takes chunks until none is left; `reporter` is the client, on the calling thread only.
-    // Nothing thrown leaves: out of a helper thread, an exception would end the process.
-    void work(CollectionClient* reporter) noexcept {
+    // The calling thread's share of the order work, done while the helpers read. False when
+    // there was no memory for it: the calling thread then goes on alone, which sorts them.
+    bool trySortNames() {
         try {
-            RecordReader reader;
-            // Made on the thread that uses it: the system's batches belong to one thread.
-            FileBatch batch(kChunkFiles, RecordReader::kSmallFile);
-            std::size_t lastRows = 0;
-            for (std::size_t chunk = m_nextChunk++; chunk < m_chunks.size() && !stopped();
-                 chunk = m_nextChunk++) {
-                lastRows = readChunk(chunk, reader, batch, reporter, lastRows);
-            }
+            m_nameOrder = m_files->nameOrder();
+            return true;
+        } catch (const std::bad_alloc&) {
+            m_alone.store(true);
+            return false;
+        }
+    }
+
+    // A helper's whole life. Nothing thrown leaves: out of a helper thread, an exception would
+    // end the process.
+    void help() noexcept {
+        try {
+            ThreadReader reader;
+            work(reader, nullptr, Role::Helper);
+        } catch (const std::bad_alloc&) {
+            // No memory for its buffers: it leaves its share to the others.
         } catch (...) {
             fail(std::current_exception());
         }
+    }
+
+    // The calling thread's reading beside the helpers, until no chunk is left or it must go on
+    // alone; `client` hears of the progress.
+    void readBesideHelpers(ThreadReader& reader, CollectionClient& client) {
+        work(reader, &client, Role::Caller);
+    }
+
+    // Once the helpers are joined: the names' order if it is still to be made, the chunks
+    // given back, then any not taken.
+    void finishAlone(ThreadReader& reader, CollectionClient& client) {
+        if (m_nameOrder.size() != m_fileCount) {
+            m_nameOrder = m_files->nameOrder();
+        }
+        m_alone.store(true);
+        for (const std::size_t chunk : m_givenBack) {
+            if (!stopped()) {
+                readChunkAs(chunk, reader, &client, Role::Alone);
+            }
+        }
+        work(reader, &client, Role::Alone);
     }
 
     void stop() { m_stop.store(true); }
@@ -146,11 +200,53 @@ public:
     }
 
 private:
+    // Takes chunks until none is left, or until this thread gives one back. A failure outside
+    // any one file (the bookkeeping's memory, the client) ends the run.
+    void work(ThreadReader& reader, CollectionClient* reporter, Role role) {
+        try {
+            while (!stopped() && !(role == Role::Helper && m_alone.load())) {
+                const std::size_t chunk = m_nextChunk++;
+                if (chunk >= m_chunks.size() || !readChunkAs(chunk, reader, reporter, role)) {
+                    return;
+                }
+            }
+        } catch (...) {
+            fail(std::current_exception());
+        }
+    }
+
+    // False when the chunk was given back.
+    bool readChunkAs(std::size_t index, ThreadReader& reader, CollectionClient* reporter,
+                     Role role) {
+        try {
+            reader.lastRows = readChunk(index, reader, reporter, role);
+            return true;
+        } catch (const GivenBack&) {
+        } catch (const std::bad_alloc&) {
+            if (role == Role::Alone) {
+                throw;
+            }
+        }
+        giveBack(index);
+        if (role == Role::Caller) {
+            m_alone.store(true);
+        }
+        return false;
+    }
+
+    void giveBack(std::size_t index) {
+        Chunk& chunk = m_chunks[index];
+        m_filesRead.fetch_sub(chunk.filesRead);
+        chunk = Chunk{};
+        const std::lock_guard lock(m_givenBackMutex);
+        m_givenBack.push_back(index);
+    }
+
     // Returns the bytes of rows the chunk took: folders hold pages much alike, so room for as
     // much is set aside for the next chunk, which then grows its rows once rather than a dozen
     // times. Capped, so that one huge row does not set as much aside for every chunk after it.
-    std::size_t readChunk(std::size_t index, RecordReader& reader, FileBatch& batch,
-                          CollectionClient* reporter, std::size_t lastRows) {
+    std::size_t readChunk(std::size_t index, ThreadReader& reader, CollectionClient* reporter,
+                          Role role) {
         constexpr std::size_t kMostRoom = 64 * 1024;
         Chunk& chunk = m_chunks[index];
         const std::size_t first = index * kChunkFiles;
@@ -159,18 +255,23 @@ private:
         if (m_rowDetails) {
             chunk.details.resize(count);
         }
-        chunk.blocks.emplace_back().reserve(std::min(lastRows + lastRows / 8, kMostRoom));
-        const bool batched = readTogether(batch, first, count);
+        chunk.blocks.emplace_back().reserve(
+            std::min(reader.lastRows + reader.lastRows / 8, kMostRoom));
+        const bool batched = readTogether(reader.batch, first, count);
         for (std::size_t slot = 0; slot < count && !stopped(); ++slot) {
             try {
                 const std::optional<std::string_view> whole =
-                    batched ? batch.whole(slot) : std::nullopt;
-                readFile(chunk, slot, first + slot, reader, whole);
-            } catch (...) {
+                    batched ? reader.batch.whole(slot) : std::nullopt;
+                readFile(chunk, slot, first + slot, reader.record, whole);
+            } catch (const std::exception& failure) {
+                if (role != Role::Alone && ranShort(failure)) {
+                    throw GivenBack();
+                }
                 // Files not read yet may hold a failure earlier in name order: go on.
                 chunk.failures.resize(count);
                 chunk.failures[slot] = std::current_exception();
             }
+            ++chunk.filesRead;
             const std::size_t done = m_filesRead.fetch_add(1) + 1;
             if (reporter != nullptr) {
                 report(*reporter, done);
@@ -197,6 +298,7 @@ private:
         return true;
     }
 
+    // A row too large for the memory left is its file's failure, whatever else the run holds.
     void readFile(Chunk& chunk, std::size_t slot, std::size_t file, RecordReader& reader,
                   std::optional<std::string_view> whole) {
         const char* const name = m_files->name(file);
@@ -217,23 +319,13 @@ private:
                 chunk.details[slot] = {*fields};
             }
         } catch (const std::bad_alloc&) {
-            // The reader's memory is its buffer, made before any file: only rows take more. A
-            // row too large to make is that file's failure; a small row that no longer fits
-            // beside the rows already made is the listing's, and is reported as the run's.
-            if (offset == 0) {
-                throw outOfMemoryFor(name);
-            }
-            throw;
+            rows.resize(offset);
+            throw FileError("read", m_folder.path() + name, errorNumberOf(Condition::OutOfMemory));
         }
         chunk.lineOf[slot] = {chunk.blocks.size() - 1, offset, rows.size() - offset};
         ++chunk.rowCount;
     }
 
-    FileError outOfMemoryFor(const char* name) const {
-        return FileError("read", m_folder.path() + name, errorNumberOf(Condition::OutOfMemory));
-    }
-
-    // A failure outside any one file (the bookkeeping's memory, the client) ends the run.
     void fail(std::exception_ptr failure) noexcept {
         if (!m_failed.exchange(true)) {
             m_failure = std::move(failure);
@@ -255,21 +347,16 @@ private:
     std::atomic<std::size_t> m_nextChunk{0};
     std::atomic<std::size_t> m_filesRead{0};
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_alone{false};  // helpers take no more chunks
     std::atomic<bool> m_failed{false};
     std::exception_ptr m_failure;  // set once, by the thread that set m_failed
+    std::mutex m_givenBackMutex;
+    std::vector<std::size_t> m_givenBack;  // chunks for the calling thread alone
 
     // The calling thread's own.
     std::vector<std::uint32_t> m_nameOrder;
     std::size_t m_lastReported = 0;
 };
-
-// Each helper gets a file table of its own where the system has one: opening and closing many
-// files from several threads otherwise contends on the lock of the process's shared table.
-// Where it cannot, the helper reads as well through the shared one.
-void helpWith(Collection& collection) {
-    [[maybe_unused]] const bool ownTable = useOwnFileTable();
-    collection.work(nullptr);
-}
 
 }  // namespace
 
@@ -277,29 +364,34 @@ Collected collectRecords(const std::string& folderPath, CollectionClient& client
                          const RunOptions& options) {
     Collection collection(folderPath, options.stop, options.rowDetails);
     stopIfRequested(options.stop);
+    // Made before any helper starts, so that no helper takes what the run needs on one thread.
+    ThreadReader reader;
     {
         // A folder of one chunk is read by the calling thread alone.
         const std::size_t helperCount =
             std::max<std::size_t>(std::min<std::size_t>(workers, collection.chunkCount()), 1) - 1;
+        collection.expectHelpers(helperCount);
         std::vector<std::jthread> helpers;
         try {
             helpers.reserve(helperCount);
             while (helpers.size() < helperCount) {
-                helpers.emplace_back(helpWith, std::ref(collection));
+                helpers.emplace_back(&Collection::help, &collection);
             }
         } catch (const std::exception&) {
             // Fewer threads than asked for (no memory or no thread left) only make the run
             // slower.
         }
         try {
-            collection.sortNames();
-            collection.work(&client);
+            if (collection.trySortNames()) {
+                collection.readBesideHelpers(reader, client);
+            }
         } catch (...) {
             // The helpers are joined on the way out; they stop after the file in hand.
             collection.stop();
             throw;
         }
     }
+    collection.finishAlone(reader, client);
     return collection.result(client);
 }
 
