@@ -7,6 +7,7 @@
 #include "cli/command_line.h"
 #include "platform/console.h"
 #include "platform/file_error.h"
+#include "platform/memory_reserve.h"
 #include "platform/write_limits.h"
 
 namespace {
@@ -33,18 +34,26 @@ int runCommand(int argc, char** argv) {
     return catalog::runBatch(line, kProgram, std::cerr, catalog::standardErrorIsTerminal());
 }
 
+void reportOutOfMemory() {
+    std::cerr << kProgram << ": ";
+    catalog::writeOutOfMemory(std::cerr);
+    std::cerr << "\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (!catalog::keepMemoryForFailures()) {
+        reportOutOfMemory();
+        return 1;
+    }
     catalog::prepareConsole();
     catalog::reportOversizedWritesAsErrors();
     try {
         return runCommand(argc, argv);
     } catch (const std::bad_alloc&) {
         // Out of memory outside the run, or while reporting it: one line, and never an abort.
-        std::cerr << kProgram << ": ";
-        catalog::writeOutOfMemory(std::cerr);
-        std::cerr << "\n";
+        reportOutOfMemory();
         return 1;
     } catch (const std::exception& failure) {
         std::cerr << kProgram << ": " << failure.what() << "\n";

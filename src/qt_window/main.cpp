@@ -7,6 +7,7 @@
 #include <QMessageBox>
 
 #include "platform/file_error.h"
+#include "platform/memory_reserve.h"
 #include "platform/program_directory.h"
 #include "platform/write_limits.h"
 #include "qt_window/form1.h"
@@ -34,18 +35,26 @@ int runWindow(int argc, char* argv[]) {
     return QApplication::exec();
 }
 
+void reportOutOfMemory() {
+    std::cerr << "catalog-collector: ";
+    catalog::writeOutOfMemory(std::cerr);
+    std::cerr << "\n";
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (!catalog::keepMemoryForFailures()) {
+        reportOutOfMemory();
+        return 1;
+    }
     catalog::reportOversizedWritesAsErrors();
     catalog::reportBrokenPipesAsErrors();
     try {
         return runWindow(argc, argv);
     } catch (const std::bad_alloc&) {
         // Out of memory outside a run, which reports its own: one line, and never an abort.
-        std::cerr << "catalog-collector: ";
-        catalog::writeOutOfMemory(std::cerr);
-        std::cerr << "\n";
+        reportOutOfMemory();
         return 1;
     }
 }

@@ -8,6 +8,7 @@
 // clang-format on
 
 #include "platform/file_error.h"
+#include "platform/memory_reserve.h"
 #include "platform/program_directory.h"
 #include "platform/write_limits.h"
 #include "win32_window/form1.h"
@@ -70,6 +71,10 @@ int runWindow(HINSTANCE instance, int show) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    if (!catalog::keepMemoryForFailures()) {
+        showFailure(L"catalog-collector: out of memory");
+        return 1;
+    }
     catalog::reportOversizedWritesAsErrors();
     catalog::reportBrokenPipesAsErrors();
     try {

@@ -6,6 +6,7 @@
 #include "collect/collection_run.h"
 #include "collect/text_files.h"
 #include "platform/file_error.h"
+#include "platform/memory_reserve.h"
 #include "window/display_text.h"
 
 namespace catalog::window {
@@ -78,6 +79,8 @@ bool WindowRun::start(const std::string& programDirectory, const std::string& ou
     if (m_thread.joinable()) {
         m_thread.join();  // the last run has told its end already; its thread is finishing
     }
+    // A run that ran out of memory may have spent the reserve that lets the next one say so.
+    keepMemoryForFailures();
     m_stop.clear();
     m_done.store(0);
     m_total.store(0);
