@@ -10,13 +10,15 @@ namespace catalog {
 
 // Writes `pieces`, one after the other, to `filename`. A regular file, or a name where there is
 // none yet, is replaced: the text goes to a temporary file beside it, which is flushed to disk
-// and then moved over it, so that a failed or interrupted write (SIGINT, SIGTERM, SIGHUP; Ctrl+C
-// or a closed console on Windows) leaves the earlier file whole and no temporary file. On POSIX
-// the replacement keeps the permissions and, where the process may, the owner; symbolic links
-// stay links, dangling ones included; a character device, a FIFO or a socket is written into as
-// it stands, and a block device or a folder is refused. On Windows a file held open by another
-// program (a sharing violation) is retried for about a second. Throws FileError("write",
-// filename, ...), running out of memory included.
+// and then moved over it, so that a failed or interrupted write (any signal that ends the
+// process but SIGKILL; Ctrl+C or a closed console on Windows) leaves the earlier file whole and
+// no temporary file. On POSIX the replacement keeps the permissions and, where the process may,
+// the owner; symbolic links stay links, dangling ones included; a character device, a FIFO or a
+// socket is written into as it stands, and a block device or a folder is refused; a name of one
+// of the process's own descriptors (/dev/stdout, /dev/fd/N, /proc/self/fd/N), or a link to one,
+// is written into that descriptor as it stands, as standard output is. On Windows a file held
+// open by another program (a sharing violation) is retried for about a second. Throws
+// FileError("write", filename, ...), running out of memory included.
 //
 // Writing into a FIFO waits for a reader, and for room while the reader is slow; `stopped`, when
 // given, is asked every few hundredths of a second meanwhile, and once it says true the write

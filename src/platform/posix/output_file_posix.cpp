@@ -1,9 +1,11 @@
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
 #include <optional>
 #include <poll.h>
+#include <string_view>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -63,22 +65,95 @@ std::string linkText(const std::string& link, const std::string& filename) {
     }
 }
 
+constexpr int kMostLinks = 40;  // as many as the system itself follows
+
+// Where the symbolic link at `path` leads; nullopt when `path` is no link.
+std::optional<std::string> linkTarget(const std::string& path, const std::string& filename) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+        return std::nullopt;
+    }
+    std::string next = linkText(path, filename);
+    return next.starts_with('/') ? next : folderOf(path) + next;
+}
+
 // The path at the end of the chain of symbolic links that starts at `filename`: the file to
 // replace, or to create when the last link points nowhere, so that every link stays a link.
 std::string endOfLinks(const std::string& filename) {
-    constexpr int kMostLinks = 40;  // as many as the system itself follows
     std::string path = filename;
     for (int hop = 0;; ++hop) {
-        struct stat status {};
-        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+        std::optional<std::string> next = linkTarget(path, filename);
+        if (!next) {
             return path;
         }
         if (hop == kMostLinks) {
             throw FileError("write", filename, ELOOP);
         }
-        const std::string next = linkText(path, filename);
-        path = next.starts_with('/') ? next : folderOf(path) + next;
+        path = std::move(*next);
     }
+}
+
+std::optional<int> descriptorNumber(std::string_view digits) {
+    if (digits.empty() || digits.size() > 9 ||
+        digits.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    int number = 0;
+    for (const char digit : digits) {
+        number = number * 10 + (digit - '0');
+    }
+    return number;
+}
+
+// The descriptor of the process's own that `path` spells: /dev/stdin, /dev/stdout,
+// /dev/stderr, /dev/fd/N, or /proc/self/fd/N (also through thread-self or the process's id).
+std::optional<int> ownDescriptorNamed(const std::string& path) {
+    if (!path.starts_with('/')) {
+        return std::nullopt;
+    }
+    std::vector<std::string_view> parts;
+    for (std::size_t from = 1; from <= path.size();) {
+        const std::size_t slash = std::min(path.find('/', from), path.size());
+        const std::string_view part = std::string_view(path).substr(from, slash - from);
+        if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        from = slash + 1;
+    }
+    const auto is = [&parts](std::initializer_list<std::string_view> head) {
+        return parts.size() == head.size() + 1 &&
+               std::equal(head.begin(), head.end(), parts.begin());
+    };
+    constexpr std::string_view kStandard[] = {"stdin", "stdout", "stderr"};
+    for (int fd = 0; fd < 3; ++fd) {
+        if (parts.size() == 2 && parts[0] == "dev" && parts[1] == kStandard[fd]) {
+            return fd;
+        }
+    }
+    const std::string process = std::to_string(::getpid());
+    if (is({"dev", "fd"}) || is({"proc", "self", "fd"}) || is({"proc", "thread-self", "fd"}) ||
+        is({"proc", process, "fd"})) {
+        return descriptorNumber(parts.back());
+    }
+    return std::nullopt;
+}
+
+// Opening a name of one of the process's own descriptors would open anew whatever it leads to:
+// a file would be replaced and lose what the shell wrote before (`>> log`, `{ echo; ...; } >`).
+// Such a name, or a link to one, is the descriptor itself.
+std::optional<int> ownDescriptorAlong(const std::string& filename) {
+    std::string path = filename;
+    for (int hop = 0; hop <= kMostLinks; ++hop) {
+        if (const std::optional<int> fd = ownDescriptorNamed(path)) {
+            return fd;
+        }
+        std::optional<std::string> next = linkTarget(path, filename);
+        if (!next) {
+            return std::nullopt;
+        }
+        path = std::move(*next);
+    }
+    return std::nullopt;
 }
 
 bool sameFile(const struct stat& one, const struct stat& other) {
@@ -93,17 +168,21 @@ FileError changedMeanwhile(const std::string& filename) {
 
 // A listing replaces a regular file in one step. Into a device, a pipe or a socket it is
 // written as any program writes there: replacing /dev/null or a FIFO by a file would break
-// whatever relies on them.
+// whatever relies on them. Into one of the process's own descriptors it is written as it stands.
 struct Target {
-    enum class Kind { File, Stream };
+    enum class Kind { File, Stream, Descriptor };
 
     Kind kind;
     std::string path;                     // for a file, the end of its chain of links
     std::optional<struct stat> existing;  // what the output was when looked at, if anything
+    int descriptor = -1;
 };
 
 // The output is looked at once, through its links; the steps after write to what was seen then.
 Target resolveTarget(const std::string& filename) {
+    if (const std::optional<int> fd = ownDescriptorAlong(filename)) {
+        return {Target::Kind::Descriptor, filename, std::nullopt, *fd};
+    }
     struct stat status {};
     if (::stat(filename.c_str(), &status) != 0) {
         const int error = errno;
@@ -341,10 +420,16 @@ void writeOutputFile(const std::string& filename, std::span<const std::string_vi
                      const std::function<bool()>& stopped) {
     try {
         const Target target = resolveTarget(filename);
-        if (target.kind == Target::Kind::Stream) {
-            writeIntoStream(target, filename, pieces, stopped);
-        } else {
-            replaceFile(target, filename, pieces);
+        switch (target.kind) {
+            case Target::Kind::Descriptor:
+                writeAll(target.descriptor, pieces, filename, stopped);
+                break;
+            case Target::Kind::Stream:
+                writeIntoStream(target, filename, pieces, stopped);
+                break;
+            case Target::Kind::File:
+                replaceFile(target, filename, pieces);
+                break;
         }
     } catch (const std::bad_alloc&) {
         throw FileError("write", filename, ENOMEM);
