@@ -1,6 +1,8 @@
 #include <iostream>
 #include <new>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/batch_run.h"
@@ -8,21 +10,37 @@
 #include "platform/console.h"
 #include "platform/file_error.h"
 #include "platform/memory_reserve.h"
+#include "platform/output_file.h"
 #include "platform/write_limits.h"
 
 namespace {
 
 constexpr const char* kProgram = "catalog-collector-cli";
 
+// Help and version go out as a listing does, so that a write that fails (`>/dev/full`, `>&-`)
+// is told and ends the program with status 1, as the coreutils do.
+void writeText(const std::string& text) {
+    std::string lines;
+    for (const char c : text) {
+        if (c == '\n') {
+            lines.append(catalog::kTextLineEnd);
+        } else {
+            lines.push_back(c);
+        }
+    }
+    const std::string_view whole = lines;
+    catalog::writeStandardOutput(std::span(&whole, 1));
+}
+
 int runCommand(int argc, char** argv) {
     using catalog::CommandLine;
     const CommandLine line = catalog::parseCommandLine(catalog::programArguments(argc, argv));
     switch (line.action) {
         case CommandLine::Action::Help:
-            std::cout << catalog::usageText(kProgram);
+            writeText(catalog::usageText(kProgram));
             return 0;
         case CommandLine::Action::Version:
-            std::cout << kProgram << " " << CATALOG_COLLECTOR_VERSION << "\n";
+            writeText(std::string(kProgram) + " " + CATALOG_COLLECTOR_VERSION + "\n");
             return 0;
         case CommandLine::Action::UsageError:
             std::cerr << kProgram << ": " << line.error << "\nTry '" << kProgram

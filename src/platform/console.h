@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace catalog {
@@ -10,8 +11,19 @@ namespace catalog {
 std::vector<std::string> programArguments(int argc, char** argv);
 
 // Makes the console show the program's UTF-8 messages as such (Windows: the UTF-8 output code
-// page). Call once at start-up.
+// page). On POSIX a standard descriptor that was closed (`>&-`) is taken by /dev/null, opened
+// the other way round: writing to it still fails as it would have, but no file the program
+// opens can get its number, where the program's messages would then land. Call once at
+// start-up.
 void prepareConsole();
+
+// How the lines of the program's own texts for people (help, version) end on standard output,
+// as the system's text files end theirs. Listings keep their CR LF everywhere.
+#ifdef _WIN32
+inline constexpr std::string_view kTextLineEnd = "\r\n";
+#else
+inline constexpr std::string_view kTextLineEnd = "\n";
+#endif
 
 // Whether standard error is a terminal or console, where a progress line can be redrawn.
 bool standardErrorIsTerminal();

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "platform/console.h"
 #include "platform/file_error.h"
 #include "platform/memory_reserve.h"
 #include "platform/program_directory.h"
@@ -48,6 +49,8 @@ int main(int argc, char* argv[]) {
         reportOutOfMemory();
         return 1;
     }
+    // Qt's warnings go to standard error: never into a listing that took its number.
+    catalog::prepareConsole();
     catalog::reportOversizedWritesAsErrors();
     catalog::reportBrokenPipesAsErrors();
     try {
