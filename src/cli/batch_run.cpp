@@ -81,8 +81,9 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
                           RunOptions{.threads = line.threads,
                                      .requireDataFolder = line.dataFolder.has_value(),
                                      .rowDetails = false});
-        writeListing(output, collected.listing);
+        // Before the listing, which may go to the same terminal.
         progress.clear();
+        writeListing(output, collected.listing);
         if (collected.folderMissing) {
             errors << program << ": no data folder at '" << printable(dataFolder)
                    << "'; the listing holds only the header\n";
