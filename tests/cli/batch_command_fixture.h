@@ -54,6 +54,12 @@ class StartedProgram {
 public:
     StartedProgram(const std::string& program, std::vector<std::string> arguments,
                    const std::filesystem::path& workingDir);
+#ifndef _WIN32
+    // The same with standard output and standard error on `terminal` (a pseudo-terminal's
+    // other end), as at a user's terminal; wait() then captures neither.
+    StartedProgram(const std::string& program, std::vector<std::string> arguments,
+                   const std::filesystem::path& workingDir, const std::string& terminal);
+#endif
     StartedProgram(const StartedProgram&) = delete;
     StartedProgram& operator=(const StartedProgram&) = delete;
     ~StartedProgram();

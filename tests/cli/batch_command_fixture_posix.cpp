@@ -15,14 +15,23 @@ namespace catalog::testing {
 namespace fs = std::filesystem;
 
 StartedProgram::StartedProgram(const std::string& program, std::vector<std::string> arguments,
-                               const fs::path& workingDir) {
+                               const fs::path& workingDir)
+    : StartedProgram(program, std::move(arguments), workingDir, std::string()) {}
+
+StartedProgram::StartedProgram(const std::string& program, std::vector<std::string> arguments,
+                               const fs::path& workingDir, const std::string& terminal) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, (m_capture / "out").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, (m_capture / "err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (terminal.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, (m_capture / "out").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, (m_capture / "err").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, terminal.c_str(), O_RDWR | O_NOCTTY, 0);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    }
     // Only the three standard descriptors, whatever the test runner left open: limits on
     // descriptors then mean the same in every run.
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
@@ -32,14 +41,14 @@ StartedProgram::StartedProgram(const std::string& program, std::vector<std::stri
         argv.push_back(argument.data());
     }
     argv.push_back(nullptr);
-    // Signals the test's own parent ignores (a job started in the background) are not passed on.
+    // Signals the test's own parent ignores (a job started in the background ignores SIGINT and
+    // SIGQUIT) are not passed on.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t defaults;
-    sigemptyset(&defaults);
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
-        sigaddset(&defaults, signalNumber);
-    }
+    sigfillset(&defaults);
+    sigdelset(&defaults, SIGKILL);
+    sigdelset(&defaults, SIGSTOP);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t pid = -1;

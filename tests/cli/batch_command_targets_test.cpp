@@ -1,14 +1,12 @@
 // Where the listing goes when the output is not a plain file: devices, pipes and sockets are
-// written into as by any Unix tool, links stay links, a replaced file stays its owner's, and
-// a signal during the write leaves nothing behind.
+// written into as by any Unix tool, the program's own descriptors as they stand, links stay
+// links, and a replaced file stays its owner's.
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <poll.h>
-#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -55,6 +53,26 @@ TEST_F(BatchCommandTest, PipesAndStandardOutputAreWrittenIntoAsTheyStand) {
     EXPECT_EQ(piped.out, kHeader + kRows);
     EXPECT_EQ(piped.err, summaryFor("/dev/stdout"));
 
+    // A name of the program's own standard output, or a link to one, is that descriptor as the
+    // shell left it: what the shell wrote before stays, and `>>` appends.
+    writeFile(path("log.txt"), "earlier\n");
+    fs::create_symlink("/dev/stdout", path("to-stdout"));
+    for (const char* name :
+         {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1", "//dev/./stdout", "to-stdout"}) {
+        const Outcome appended = runProgram(
+            "/bin/sh", {"-c", "\"$0\" prog/data \"$1\" >>log.txt", program(), name}, workingDir());
+        EXPECT_EQ(appended.err, summaryFor(name));
+    }
+    EXPECT_EQ(readFile(path("log.txt")), "earlier\n" + kHeader + kRows + kHeader + kRows + kHeader +
+                                             kRows + kHeader + kRows + kHeader + kRows);
+    const Outcome headed = runProgram(
+        "/bin/sh", {"-c", "{ echo HEADER; \"$0\" prog/data /dev/stdout; } >headed.txt", program()},
+        workingDir());
+    EXPECT_EQ(headed.err, summaryFor("/dev/stdout"));
+    EXPECT_EQ(readFile(path("headed.txt")), "HEADER\n" + kHeader + kRows);
+    EXPECT_EQ(run({"prog/data", "/dev/fd/9"}).err,
+              kProgram + "cannot write '/dev/fd/9': " + std::strerror(EBADF) + " (error 9)\n");
+
     // Standard output as a file in no folder, which /proc names "NAME (deleted)".
     const Outcome unlinked = runProgram(
         "/bin/sh",
@@ -64,6 +82,19 @@ TEST_F(BatchCommandTest, PipesAndStandardOutputAreWrittenIntoAsTheyStand) {
     EXPECT_EQ(unlinked.out, kHeader + kRows);
     EXPECT_EQ(unlinked.err, summaryFor("/dev/stdout"));
     EXPECT_FALSE(fs::exists(path("gone (deleted)")));
+}
+
+TEST_F(BatchCommandTest, HelpAndVersionThatCannotBeWrittenFail) {
+    const Outcome full =
+        runProgram("/bin/sh", {"-c", "\"$0\" --help >/dev/full", program()}, workingDir());
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(full.err, kProgram + "cannot write 'standard output': " + std::strerror(ENOSPC) +
+                            " (error 28)\n");
+    const Outcome closed =
+        runProgram("/bin/sh", {"-c", "\"$0\" --version >&-", program()}, workingDir());
+    EXPECT_EQ(closed.exitCode, 1);
+    EXPECT_EQ(closed.err, kProgram + "cannot write 'standard output': " + std::strerror(EBADF) +
+                              " (error 9)\n");
 }
 
 TEST_F(BatchCommandTest, DevicesAreWrittenIntoOrRefusedAndNeverReplaced) {
@@ -115,50 +146,6 @@ TEST_F(BatchCommandTest, ALinkStaysALinkAndAReplacedFileKeepsItsOwner) {
     EXPECT_EQ(after.st_uid, before.st_uid);
     EXPECT_EQ(after.st_gid, before.st_gid);
     EXPECT_EQ(after.st_mode & 07777, 0640u);
-}
-
-// Tells of the files created in a folder.
-struct CreationWatch {
-    explicit CreationWatch(const fs::path& folder) {
-        ::inotify_add_watch(fd, folder.c_str(), IN_CREATE);
-    }
-    ~CreationWatch() { ::close(fd); }
-
-    const int fd = ::inotify_init1(IN_CLOEXEC);
-};
-
-// Waits until a file whose name starts with `prefix` appears in the watched folder.
-bool awaitCreation(const CreationWatch& watch, std::string_view prefix) {
-    alignas(inotify_event) char events[4096];
-    for (pollfd ready{watch.fd, POLLIN, 0}; ::poll(&ready, 1, 60'000) == 1;) {
-        const ssize_t length = ::read(watch.fd, events, sizeof events);
-        for (ssize_t at = 0; at < length;) {
-            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
-            if (event->len > 0 && std::string_view(event->name).starts_with(prefix)) {
-                return true;
-            }
-            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-        }
-    }
-    return false;
-}
-
-TEST_F(BatchCommandTest, ASignalDuringTheWriteRemovesTheTemporaryFile) {
-    // A listing of 64 MB: the write still goes on when the signal comes, the moment the
-    // temporary file appears.
-    writeFile(path("prog/data/large.html"),
-              productRecord("L", std::string(std::size_t{64} << 20, 'n'), "1", "l.jpg"));
-    writeFile(path("listing.txt"), "earlier");
-    const std::vector<std::string> before = entriesOf(workingDir());
-    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
-        const CreationWatch watch(workingDir());
-        StartedProgram running(program(), {"prog/data", "listing.txt"}, workingDir());
-        ASSERT_TRUE(awaitCreation(watch, ".listing.txt.tmp"));
-        ::kill(running.pid(), signalNumber);
-        EXPECT_EQ(running.wait().exitCode, 128 + signalNumber) << strsignal(signalNumber);
-        EXPECT_EQ(entriesOf(workingDir()), before) << strsignal(signalNumber);
-        EXPECT_EQ(readFile(path("listing.txt")), "earlier");
-    }
 }
 
 }  // namespace
