@@ -20,13 +20,13 @@ configure: deps $(BUILD_DIR)/build.ninja
 build: configure
 	cmake --build $(BUILD_DIR)
 
-# The programs read the data folder beside themselves, so the sample data goes there. Without a
-# display the window cannot open, so the batch command shows the same run instead. Only the two
-# programs are built: the tests and tools wait for `make test`.
+# The programs read the data folder beside themselves, so the sample data goes there, unless
+# that folder already holds pages: the user's own. Without a display the window cannot open, so
+# the batch command shows the same run instead. Only the two programs are built: the tests and
+# tools wait for `make test`.
 run: configure
 	cmake --build $(BUILD_DIR) --target catalog-collector catalog-collector-cli
-	rm -rf $(BIN)/data
-	cp -r examples/data $(BIN)/data
+	@./scripts/provide-sample-data.sh examples/data $(BIN)/data
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	    $(BIN)/catalog-collector; \
 	else \
