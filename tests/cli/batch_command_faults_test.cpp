@@ -2,6 +2,7 @@
 // one would type, outputs that cannot be written. Each run ends with the documented skip or
 // with one clear message, and an earlier listing survives every failure whole.
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,7 @@ namespace fs = std::filesystem;
 using testing::BatchCommandTest;
 using testing::entriesOf;
 using testing::kHeader;
+using testing::kRows;
 using testing::kSanitized;
 using testing::Outcome;
 using testing::productRecord;
@@ -187,9 +189,11 @@ TEST_F(BatchCommandTest, AFileTooLargeForTheMemoryLeftFailsTheRunWithItsPath) {
     if (kSanitized) {
         GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit leaves";
     }
-    // Enough pages that helper threads read too; the large file takes no disk, being sparse.
+    // Enough pages that helper threads read too, with rows before the large file's in the
+    // rows of its run of files; the large file takes no disk, being sparse.
     for (int i = 0; i < 200; ++i) {
-        writeFile(path("prog/data/p" + std::to_string(i) + ".html"), "<p>no record</p>");
+        writeFile(path("prog/data/p" + std::to_string(i) + ".html"),
+                  productRecord("R" + std::to_string(i), "Name", "1", "t.jpg"));
     }
     // A record as large as the file, whose row cannot be held.
     writeSparseRecord(path("prog/data/huge.bin"), std::uintmax_t{1} << 30);
@@ -199,6 +203,60 @@ TEST_F(BatchCommandTest, AFileTooLargeForTheMemoryLeftFailsTheRunWithItsPath) {
     EXPECT_EQ(outcome.err,
               kProgram + "cannot read 'prog/data/huge.bin': " + reasonFor(ENOMEM) + "\n");
     EXPECT_EQ(readFile(path("listing.txt")), "earlier");
+#endif
+}
+
+// Helpers only ever speed a run up: where memory or descriptors are short, the ones that get
+// none leave their share to the others.
+TEST_F(BatchCommandTest, UnderTightLimitsEveryThreadCountDoesWhatOneThreadDoes) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no limits on a process's memory or handles that a test could set";
+#else
+    if (kSanitized) {
+        GTEST_SKIP() << "the sanitizers' runtime needs more memory and descriptors than allowed";
+    }
+    // Enough pages for every thread to take a share; their names come before the fixture's.
+    std::string expected = kHeader;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string reference = "R" + std::to_string(10000 + i);
+        writeFile(path("prog/data/" + reference + ".html"),
+                  productRecord(reference, "Name", "1", "t.jpg"));
+        expected += reference + "\t1\tt.jpg\tName\r\n";
+    }
+    expected += kRows;
+    // Three descriptors for the standard ones, one for the folder, one for a file.
+    for (const char* limit : {"-n 5", "-v 307200"}) {
+        for (const char* threads : {"1", "2", "16", "64"}) {
+            for (int repeat = 0; repeat < 3; ++repeat) {
+                const Outcome outcome = runLimited(limit, {"--threads", threads, "prog/data", "-"});
+                EXPECT_EQ(outcome.exitCode, 0)
+                    << limit << ", --threads " << threads << ": " << outcome.err;
+                EXPECT_TRUE(outcome.out == expected) << limit << ", --threads " << threads;
+            }
+        }
+    }
+#endif
+}
+
+// From the first line of main on: the memory to report running out of it is set aside first.
+TEST_F(BatchCommandTest, NoLimitOnMemoryMakesTheProgramAbort) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a limit on a process's memory needs a job object, which Wine does not enforce";
+#else
+    if (kSanitized) {
+        GTEST_SKIP() << "AddressSanitizer reserves more address space than the limits leave";
+    }
+    for (int kib = 4096; kib <= 16384; kib += 64) {
+        const Outcome outcome =
+            runLimited("-v " + std::to_string(kib), {"prog/data", "listing.txt"});
+        if (outcome.err.find("error while loading shared libraries") != std::string::npos) {
+            continue;  // too little even to start: the system says so, before the program runs
+        }
+        EXPECT_TRUE(outcome.exitCode == 0 || outcome.exitCode == 1)
+            << kib << " KiB: " << outcome.err;
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1)
+            << kib << " KiB: " << outcome.err;
+    }
 #endif
 }
 
