@@ -38,6 +38,11 @@ void writeFile(const std::filesystem::path& path, std::string_view bytes) {
     ASSERT_TRUE(out.good()) << "cannot write " << path;
 }
 
+void writeEndlessFile(const std::filesystem::path& path, std::string_view head) {
+    writeFile(path, head);
+    std::filesystem::resize_file(path, std::uintmax_t{1} << 40);
+}
+
 std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -22,6 +22,9 @@ private:
 };
 
 void writeFile(const std::filesystem::path& path, std::string_view bytes);
+// A file no test waits long enough to read through: a terabyte of holes after `head`, which
+// takes no room on disk. A run over it ends within a test's time only if it is stopped.
+void writeEndlessFile(const std::filesystem::path& path, std::string_view head = {});
 std::string readFile(const std::filesystem::path& path);
 
 // The listing's header line, the whole listing of a run that found no record.
