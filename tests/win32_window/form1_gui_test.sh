@@ -150,9 +150,22 @@ copied_rows_are() {
     cmp -s <(timeout 5 xclip -o -selection clipboard 2>/dev/null) "$1"
 }
 
+# The rows are shown, and the button enabled again, only once the window has taken the run's
+# end, a moment after the listing is written: a click before that would be lost.
+rows_shown_are() {
+    xdo mousemove --window "$window" "$first_row_x" "$first_row_y" click 1
+    xdo key ctrl+a ctrl+c
+    copied_rows_are "$1"
+}
+
 check_first_click() {
     click_collect
     wait_until 60 listing_written || fail "after the first click output.txt is not the listing"
+    [ -z "$picture" ] || return 0  # a selected row would be in the picture
+    local rows=$scratch/rows-once.txt
+    tail -n +2 "$scratch/reference.txt" | tr -d '\r' >"$rows"
+    xdo windowfocus --sync "$window"
+    wait_until 30 rows_shown_are "$rows" || fail "after the first click the list is not the rows"
 }
 
 check_second_click() {
@@ -164,9 +177,7 @@ check_second_click() {
     { tail -n +2 "$scratch/reference.txt" && tail -n +2 "$scratch/reference.txt"; } |
         tr -d '\r' >"$rows"
     xdo windowfocus --sync "$window"
-    xdo mousemove --window "$window" "$first_row_x" "$first_row_y" click 1
-    xdo key ctrl+a ctrl+c
-    wait_until 10 copied_rows_are "$rows" || fail "the list does not hold the rows twice"
+    wait_until 30 rows_shown_are "$rows" || fail "the list does not hold the rows twice"
 }
 
 failure_box_shown() {
