@@ -382,7 +382,7 @@ Collected collectRecords(const std::string& folderPath, CollectionClient& client
             // slower.
         }
         try {
-            if (collection.trySortNames()) {
+            if (collection.trySortNames() && !helpers.empty()) {
                 collection.readBesideHelpers(reader, client);
             }
         } catch (...) {
