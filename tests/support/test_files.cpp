@@ -7,6 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+// clang-format off
+#include <windows.h>  // before <winioctl.h>, which takes its types
+#include <winioctl.h>
+// clang-format on
+#endif
+
 namespace catalog::testing {
 
 // A random name, made anew while it is taken: tests that run at once, in one process or in
@@ -40,7 +47,23 @@ void writeFile(const std::filesystem::path& path, std::string_view bytes) {
 
 void writeEndlessFile(const std::filesystem::path& path, std::string_view head) {
     writeFile(path, head);
-    std::filesystem::resize_file(path, std::uintmax_t{1} << 40);
+    constexpr std::uintmax_t kSize = std::uintmax_t{1} << 40;
+#ifdef _WIN32
+    // NTFS gives the room for a file's length unless the file is marked sparse first; the C
+    // runtime's resize cannot make a file this long at all.
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD returned = 0;
+    ::DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(kSize);
+    const BOOL resized = ::SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof end);
+    ::CloseHandle(file);
+    ASSERT_TRUE(resized) << path;
+#else
+    std::filesystem::resize_file(path, kSize);
+#endif
 }
 
 std::string readFile(const std::filesystem::path& path) {
