@@ -36,10 +36,10 @@ char* pageIn(char* storage) {
 // One reading of a file from its start. What one call of the system gave, the whole file, is one
 // version of it; what several gave, or a file that ended sooner than it said, is one only if the
 // file has not changed since it was opened, which is asked once, after the last read: so the
-// many small files read in one call pay nothing for it. A file
-// is read up to the size it had when opened, since bytes past it can only belong to a later
-// version: a file that grows without end (a log) then fails as changed rather than being read
-// for ever. Files that say they are empty (those in /proc) are read to their end.
+// many small files read in one call pay nothing for it. A file is read up to the size it had
+// when opened, since bytes past it can only belong to a later version: a file that grows
+// without end (a log) then fails as changed rather than being read for ever. Files that say
+// they are empty (those in /proc) are read to their end.
 class Reading {
 public:
     Reading(const Folder& folder, const char* name) : m_file(folder, name) {}
