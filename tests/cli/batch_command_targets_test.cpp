@@ -55,23 +55,30 @@ TEST_F(BatchCommandTest, PipesAndStandardOutputAreWrittenIntoAsTheyStand) {
 
     // A name of the program's own standard output, or a link to one, is that descriptor as the
     // shell left it: what the shell wrote before stays, and `>>` appends.
-    writeFile(path("log.txt"), "earlier\n");
+    std::string log = "earlier\n";
+    writeFile(path("log.txt"), log);
     fs::create_symlink("/dev/stdout", path("to-stdout"));
-    for (const char* name :
-         {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1", "//dev/./stdout", "to-stdout"}) {
+    fs::create_symlink("/proc/self", path("me"));
+    for (const char* name : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1", "//dev/./stdout",
+                             "/dev/fd/../fd/1", "to-stdout", "me/fd/1"}) {
         const Outcome appended = runProgram(
             "/bin/sh", {"-c", "\"$0\" prog/data \"$1\" >>log.txt", program(), name}, workingDir());
         EXPECT_EQ(appended.err, summaryFor(name));
+        log += kHeader + kRows;
     }
-    EXPECT_EQ(readFile(path("log.txt")), "earlier\n" + kHeader + kRows + kHeader + kRows + kHeader +
-                                             kRows + kHeader + kRows + kHeader + kRows);
+    EXPECT_EQ(readFile(path("log.txt")), log);
     const Outcome headed = runProgram(
         "/bin/sh", {"-c", "{ echo HEADER; \"$0\" prog/data /dev/stdout; } >headed.txt", program()},
         workingDir());
     EXPECT_EQ(headed.err, summaryFor("/dev/stdout"));
     EXPECT_EQ(readFile(path("headed.txt")), "HEADER\n" + kHeader + kRows);
+    // A closed one stays closed, even the one the program never writes to.
     EXPECT_EQ(run({"prog/data", "/dev/fd/9"}).err,
               kProgram + "cannot write '/dev/fd/9': " + std::strerror(EBADF) + " (error 9)\n");
+    const Outcome noInput =
+        runProgram("/bin/sh", {"-c", "\"$0\" prog/data /dev/stdin <&-", program()}, workingDir());
+    EXPECT_EQ(noInput.err,
+              kProgram + "cannot write '/dev/stdin': " + std::strerror(EBADF) + " (error 9)\n");
 
     // Standard output as a file in no folder, which /proc names "NAME (deleted)".
     const Outcome unlinked = runProgram(

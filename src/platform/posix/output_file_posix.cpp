@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
@@ -16,6 +15,7 @@
 #include "platform/file_error.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/output_file.h"
+#include "platform/posix/own_descriptor.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/system_error.h"
 
@@ -91,51 +91,6 @@ std::string endOfLinks(const std::string& filename) {
         }
         path = std::move(*next);
     }
-}
-
-std::optional<int> descriptorNumber(std::string_view digits) {
-    if (digits.empty() || digits.size() > 9 ||
-        digits.find_first_not_of("0123456789") != std::string_view::npos) {
-        return std::nullopt;
-    }
-    int number = 0;
-    for (const char digit : digits) {
-        number = number * 10 + (digit - '0');
-    }
-    return number;
-}
-
-// The descriptor of the process's own that `path` spells: /dev/stdin, /dev/stdout,
-// /dev/stderr, /dev/fd/N, or /proc/self/fd/N (also through thread-self or the process's id).
-std::optional<int> ownDescriptorNamed(const std::string& path) {
-    if (!path.starts_with('/')) {
-        return std::nullopt;
-    }
-    std::vector<std::string_view> parts;
-    for (std::size_t from = 1; from <= path.size();) {
-        const std::size_t slash = std::min(path.find('/', from), path.size());
-        const std::string_view part = std::string_view(path).substr(from, slash - from);
-        if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        from = slash + 1;
-    }
-    const auto is = [&parts](std::initializer_list<std::string_view> head) {
-        return parts.size() == head.size() + 1 &&
-               std::equal(head.begin(), head.end(), parts.begin());
-    };
-    constexpr std::string_view kStandard[] = {"stdin", "stdout", "stderr"};
-    for (int fd = 0; fd < 3; ++fd) {
-        if (parts.size() == 2 && parts[0] == "dev" && parts[1] == kStandard[fd]) {
-            return fd;
-        }
-    }
-    const std::string process = std::to_string(::getpid());
-    if (is({"dev", "fd"}) || is({"proc", "self", "fd"}) || is({"proc", "thread-self", "fd"}) ||
-        is({"proc", process, "fd"})) {
-        return descriptorNumber(parts.back());
-    }
-    return std::nullopt;
 }
 
 // Opening a name of one of the process's own descriptors would open anew whatever it leads to:
