@@ -31,7 +31,8 @@ bool isOwnDescriptorFolder(std::string_view folder) {
         return false;
     }
     folder.remove_suffix(3);
-    const std::string process = "/" + std::to_string(::getpid());
+    std::string process(1, '/');
+    process += std::to_string(::getpid());
     if (folder.ends_with(process)) {
         return true;
     }
