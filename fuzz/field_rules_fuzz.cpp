@@ -21,9 +21,9 @@
 #include <string_view>
 #include <vector>
 
-#include "collect/field_extraction.h"
+#include "reference/field_rules.h"
 #include "collect/record_scan.h"
-#include "collect/wildcard_match.h"
+#include "reference/wildcard_match.h"
 
 namespace {
 

@@ -1,55 +1,23 @@
 #include "collect/field_extraction.h"
 
-#include "collect/byte_search.h"
-#include "collect/wildcard_match.h"
+#include <cstring>
 
 namespace catalog {
 
-std::string TestRegExp(std::string_view myPattern, std::string_view myString) {
-    const auto match = lastMatch(myPattern, myString);
-    return std::string(match ? *match : kMatchFailed);
-}
-
-void appendField(const FieldRule& rule, std::string_view record, std::string& out) {
-    const std::size_t start = out.size();
-    const auto match = lastMatch(rule.pattern, record);
-    appendWithout(out, match ? *match : kMatchFailed, rule.opener);
-    eraseAll(out, rule.closer, start);
-}
-
-std::string extractField(const FieldRule& rule, std::string_view record) {
-    std::string value;
-    appendField(rule, record, value);
-    return value;
-}
-
-bool holdsRecord(std::string_view text) {
-    return findFirst(text, kRecordMarker) != kNotFound;
-}
-
-ProductRecord extractRecord(std::string_view record) {
-    // Extracted in this order, shown in column order.
-    ProductRecord product;
-    product.name = extractField(kNameRule, record);
-    product.price = extractField(kPriceRule, record);
-    product.reference = extractField(kReferenceRule, record);
-    product.thumbnail = extractField(kThumbnailRule, record);
-    return product;
-}
-
-FieldLengths appendRecordRow(std::string_view record, std::string& out, const StopFlag* stop) {
-    FieldLengths lengths{};
-    const FieldRule* const firstRules[] = {&kReferenceRule, &kPriceRule, &kThumbnailRule};
-    for (std::size_t i = 0; i < lengths.size(); ++i) {
-        stopIfRequested(stop);
-        const std::size_t start = out.size();
-        appendField(*firstRules[i], record, out);
-        lengths[i] = out.size() - start;
-        out.push_back('\t');
+void eraseAll(std::string& value, std::string_view marker, std::size_t from) {
+    // Compacts in place: each piece moves down, never past bytes still to be searched, so every
+    // search sees the original bytes.
+    const std::string_view text(value);
+    std::size_t write = from;
+    std::size_t read = from;
+    for (std::size_t hit = text.find(marker, read);
+         hit != std::string_view::npos && !marker.empty(); hit = text.find(marker, read)) {
+        std::memmove(value.data() + write, text.data() + read, hit - read);
+        write += hit - read;
+        read = hit + marker.size();
     }
-    stopIfRequested(stop);
-    appendField(kNameRule, record, out);
-    return lengths;
+    std::memmove(value.data() + write, text.data() + read, text.size() - read);
+    value.resize(write + text.size() - read);
 }
 
 }  // namespace catalog

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "collect/byte_pair_search.h"
-#include "collect/byte_search.h"
 
 namespace catalog {
 
@@ -259,7 +258,7 @@ void appendSpan(const FileSpan& span, std::string_view text, std::string& out, c
     out.append(text.substr(begin, end - begin));
 }
 
-// As appendField: the match, every opener left out, then every closer.
+// As the field rule says: the match, every opener left out, then every closer.
 template <typename Source>
 void appendScannedField(const FieldRule& rule, const std::optional<FileSpan>& span,
                         const RecordScan& scan, const Source& source, std::string& out,

@@ -25,7 +25,7 @@ struct FileSpan {
 // block after block: whether the record marker occurs, and for every marker of the four rules
 // its first and its last occurrence. A rule's match runs from the first occurrence of its
 // opener to the end of the last occurrence of its closer, when that opener ends at or before
-// that closer starts: exactly the match lastMatch finds in the whole text. Occurrences that
+// that closer starts: exactly the last match of its pattern in the whole text. Occurrences that
 // straddle two blocks are found as well; blocks may be of any size, even one byte.
 class RecordScan {
 public:
@@ -71,7 +71,7 @@ public:
     const char* what() const noexcept override { return "the file changed while it was read"; }
 };
 
-// The row appendRecordRow makes of the whole text, made from the scan of a record and the
+// The row the four field rules make of the whole text, made from the scan of a record and the
 // bytes of the four matches read again through `readAt`: only those bytes are ever held.
 // Between reads it throws RunStopped once `stop` is requested. A match cut short, where the
 // file now ends sooner, throws FileChanged; whether the bytes read are still those scanned is

@@ -1,4 +1,4 @@
-#include "collect/field_extraction.h"
+#include "reference/field_rules.h"
 
 #include <string>
 

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "collect/field_extraction.h"
+#include "reference/field_rules.h"
 #include "platform/folder.h"
 #include "support/test_files.h"
 

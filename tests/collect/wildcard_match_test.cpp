@@ -1,11 +1,11 @@
-#include "collect/wildcard_match.h"
+#include "reference/wildcard_match.h"
 
 #include <chrono>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "collect/field_extraction.h"
+#include "reference/field_rules.h"
 
 namespace catalog {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "collect/field_extraction.h"
+#include "reference/field_rules.h"
 #include "support/test_files.h"
 
 namespace catalog::window {

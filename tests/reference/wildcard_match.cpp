@@ -1,10 +1,73 @@
-#include "collect/wildcard_match.h"
+// Reference routines for the tests, the fuzzer and the benchmarks: see wildcard_match.h.
+#include "reference/wildcard_match.h"
 
-#include "collect/byte_search.h"
+#include <vector>
 
 namespace catalog {
 
 namespace {
+
+constexpr std::size_t kNotFound = std::string_view::npos;
+
+// Knuth-Morris-Pratt's table: border[i] is the length of the longest proper border of the
+// first i+1 bytes of `needle` read through `at`.
+template <typename At>
+std::vector<std::size_t> bordersOf(std::size_t length, At at) {
+    std::vector<std::size_t> border(length, 0);
+    for (std::size_t i = 1, k = 0; i < length; ++i) {
+        while (k > 0 && at(i) != at(k)) {
+            k = border[k - 1];
+        }
+        if (at(i) == at(k)) {
+            ++k;
+        }
+        border[i] = k;
+    }
+    return border;
+}
+
+// The first occurrence of `needle` in `text`, in linear time whatever the bytes; an empty
+// needle is found at 0.
+std::size_t findFirst(std::string_view text, std::string_view needle) {
+    const std::size_t m = needle.size();
+    if (m == 0) {
+        return 0;
+    }
+    const auto at = [needle](std::size_t i) { return needle[i]; };
+    const std::vector<std::size_t> border = bordersOf(m, at);
+    for (std::size_t pos = 0, matched = 0; pos < text.size(); ++pos) {
+        while (matched > 0 && text[pos] != needle[matched]) {
+            matched = border[matched - 1];
+        }
+        matched += text[pos] == needle[matched] ? 1 : 0;
+        if (matched == m) {
+            return pos + 1 - m;
+        }
+    }
+    return kNotFound;
+}
+
+// The last occurrence of `needle` lying wholly inside `text`: the same search run backwards
+// with the needle reversed. An empty needle is found at text.size().
+std::size_t findLast(std::string_view text, std::string_view needle) {
+    const std::size_t m = needle.size();
+    if (m == 0) {
+        return text.size();
+    }
+    const auto at = [needle, m](std::size_t i) { return needle[m - 1 - i]; };
+    const std::vector<std::size_t> border = bordersOf(m, at);
+    for (std::size_t pos = text.size(), matched = 0; pos > 0; --pos) {
+        const char byte = text[pos - 1];
+        while (matched > 0 && byte != at(matched)) {
+            matched = border[matched - 1];
+        }
+        matched += byte == at(matched) ? 1 : 0;
+        if (matched == m) {
+            return pos - 1;
+        }
+    }
+    return kNotFound;
+}
 
 struct Tail {
     std::size_t latestStart;  // where the literal after the head starts, as late as possible

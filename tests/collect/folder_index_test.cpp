@@ -1,4 +1,4 @@
-#include "collect/folder_listing.h"
+#include "reference/folder_to_tabs.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -27,7 +27,7 @@ using testing::writeFile;
 #ifndef _WIN32
 // Symbolic links, FIFOs, sockets and devices as POSIX has them; the batch command's tests show
 // hidden files and odd names on Windows.
-TEST(FolderToTabs, ListsRegularFilesAndLinksToThemInByteOrder) {
+TEST(FolderIndex, ListsRegularFilesAndLinksToThemInByteOrder) {
     TempDir dir;
     for (const char* name : {"b.html", "a#b.html", "B.html", ".hidden", "\xc3\xa9t\xc3\xa9", "a"}) {
         writeFile(dir / name, "x");
@@ -37,7 +37,7 @@ TEST(FolderToTabs, ListsRegularFilesAndLinksToThemInByteOrder) {
                                              "link-to-a", "\xc3\xa9t\xc3\xa9"}));
 }
 
-TEST(FolderToTabs, LeavesOutFoldersPipesSocketsDevicesAndDanglingOrLoopingLinks) {
+TEST(FolderIndex, LeavesOutFoldersPipesSocketsDevicesAndDanglingOrLoopingLinks) {
     TempDir dir;
     writeFile(dir / "kept", "x");
     fs::create_directory(dir / "sub");
@@ -61,7 +61,7 @@ TEST(FolderToTabs, LeavesOutFoldersPipesSocketsDevicesAndDanglingOrLoopingLinks)
 
 #endif
 
-TEST(FolderToTabs, MissingOrEmptyFoldersListNothingAndOthersThatCannotBeOpenedFail) {
+TEST(FolderIndex, MissingOrEmptyFoldersListNothingAndOthersThatCannotBeOpenedFail) {
     TempDir dir;
     writeFile(dir / "file", "x");
     EXPECT_EQ(FolderToTabs(dir / ""), Names{"file"});
@@ -77,7 +77,7 @@ TEST(FolderToTabs, MissingOrEmptyFoldersListNothingAndOthersThatCannotBeOpenedFa
     }
 }
 
-TEST(FolderToTabs, AnOpenFolderListsInFullEachTime) {
+TEST(FolderIndex, AnOpenFolderListsInFullEachTime) {
     TempDir dir;
     writeFile(dir / "a", "x");
     writeFile(dir / "b", "x");
