@@ -5,8 +5,8 @@
 
 #include "cli/progress_line.h"
 #include "collect/collection_run.h"
+#include "collect/failure_text.h"
 #include "collect/text_files.h"
-#include "platform/file_error.h"
 #include "platform/folder.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"

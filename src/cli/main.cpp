@@ -7,8 +7,8 @@
 
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
+#include "collect/failure_text.h"
 #include "platform/console.h"
-#include "platform/file_error.h"
 #include "platform/memory_reserve.h"
 #include "platform/output_file.h"
 #include "platform/write_limits.h"
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
         reportOutOfMemory();
         return 1;
     } catch (const std::exception& failure) {
-        std::cerr << kProgram << ": " << failure.what() << "\n";
+        std::cerr << kProgram << ": " << catalog::failureText(failure) << "\n";
         return 1;
     }
 }

@@ -11,14 +11,17 @@ void WriteTextFile(const std::string& filename, std::string_view strdata) {
 
 void WriteTextFile(const std::string& filename, std::span<const std::string_view> pieces,
                    const StopFlag* stop) {
-    if (stop == nullptr) {
-        writeOutputFile(filename, pieces);
-        return;
-    }
     try {
-        writeOutputFile(filename, pieces, [stop] { return stop->requested(); });
+        if (stop == nullptr) {
+            writeOutputFile(filename, pieces);
+        } else {
+            writeOutputFile(filename, pieces, [stop] { return stop->requested(); });
+        }
     } catch (const WriteStopped&) {
         throw RunStopped();
+    } catch (const BlockDeviceRefused& refused) {
+        throw FileError(refused.operation(), refused.path(), refused.errorNumber(),
+                        "a listing never overwrites a block device");
     }
 }
 

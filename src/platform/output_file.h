@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_error.h"
+
 namespace catalog {
 
 // Writes `pieces`, one after the other, to `filename`. A regular file, or a name where there is
@@ -14,9 +16,10 @@ namespace catalog {
 // process but SIGKILL; Ctrl+C or a closed console on Windows) leaves the earlier file whole and
 // no temporary file. On POSIX the replacement keeps the permissions and, where the process may,
 // the owner; symbolic links stay links, dangling ones included; a character device, a FIFO or a
-// socket is written into as it stands, and a block device or a folder is refused; a name of one
-// of the process's own descriptors (/dev/stdout, /dev/fd/N, /proc/self/fd/N), or a link to one,
-// is written into that descriptor as it stands, as standard output is. On Windows a file held
+// socket is written into as it stands, and a folder or a block device (BlockDeviceRefused) is
+// refused; a name of one of the process's own descriptors (/dev/stdout, /dev/fd/N,
+// /proc/self/fd/N), or a link to one, is written into that descriptor as it stands, as standard
+// output is. On Windows a file held
 // open by another program (a sharing violation) is retried for about a second. Throws
 // FileError("write", filename, ...), running out of memory included.
 //
@@ -25,6 +28,13 @@ namespace catalog {
 // ends with WriteStopped. (On Windows a pipe is written without asking.)
 void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
                      const std::function<bool()>& stopped = {});
+
+// A block device named as the output, refused: it holds a disk's or a file system's bytes,
+// which no output of a program should overwrite.
+class BlockDeviceRefused : public FileError {
+public:
+    using FileError::FileError;
+};
 
 // A write given up because its caller asked, while it waited for a pipe's reader.
 class WriteStopped : public std::runtime_error {

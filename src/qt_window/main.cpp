@@ -7,12 +7,12 @@
 #include <QMessageBox>
 
 #include "platform/console.h"
-#include "platform/file_error.h"
 #include "platform/memory_reserve.h"
 #include "platform/program_directory.h"
 #include "platform/write_limits.h"
 #include "qt_window/form1.h"
 #include "qt_window/no_display_guard.h"
+#include "window/window_texts.h"
 
 namespace {
 

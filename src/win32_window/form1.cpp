@@ -6,7 +6,6 @@
 #include <new>
 
 #include "collect/collection_run.h"
-#include "platform/file_error.h"
 #include "win32_window/clipboard.h"
 #include "win32_window/row_list_view.h"
 #include "win32_window/wide_text.h"

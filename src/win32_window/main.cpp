@@ -7,12 +7,12 @@
 #include <commctrl.h>
 // clang-format on
 
-#include "platform/file_error.h"
 #include "platform/memory_reserve.h"
 #include "platform/program_directory.h"
 #include "platform/write_limits.h"
 #include "win32_window/form1.h"
 #include "win32_window/wide_text.h"
+#include "window/window_texts.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "collect/collection_run.h"
+#include "collect/failure_text.h"
 #include "collect/text_files.h"
 #include "platform/file_error.h"
 #include "platform/memory_reserve.h"

@@ -2,6 +2,9 @@
 
 #include <string>
 
+// The views show failures as the batch command does, through the window layer.
+#include "collect/failure_text.h"
+
 namespace catalog::window {
 
 struct RunFailure;

@@ -151,7 +151,7 @@ Target resolveTarget(const std::string& filename) {
         throw FileError("write", filename, EISDIR);
     }
     if (S_ISBLK(status.st_mode)) {
-        throw FileError("write", filename, ENOTSUP, "a listing never overwrites a block device");
+        throw BlockDeviceRefused("write", filename, ENOTSUP);
     }
     if (S_ISREG(status.st_mode)) {
         std::string end = endOfLinks(filename);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <exception>
+#include <iosfwd>
+#include <string>
+
+namespace catalog {
+
+// `path` fit for a terminal or a log: control bytes, which could forge a line or move the
+// cursor, are spelled out as \n, \t, \r or \xHH.
+std::string printable(const std::string& path);
+
+// The one line a user is shown for any failure: a FileError as "cannot OPERATION 'PATH':
+// DESCRIPTION (error N)"; running out of memory reads as such, and any other system error
+// carries its number too.
+std::string failureText(const std::exception& failure);
+
+// The same line for running out of memory, written without taking any, for a last resort.
+void writeOutOfMemory(std::ostream& out);
+
+}  // namespace catalog
