@@ -126,31 +126,10 @@ __attribute__((target("avx2"))) std::size_t BytePairSearch::findByVectors(
     const PairMask mask{_mm256_set1_epi8(m_first), _mm256_broadcastsi128_si256(table)};
     const char* const begin = text.data();
     std::size_t count = 0;
-    // Text holds the first byte (a quote) in few steps, which are passed over after looking for
-    // it alone: a third of the work on pages of text. Random bytes hold it in two steps of five,
-    // where whether a step holds it is a coin toss the processor cannot foresee: when a fifth
-    // of the first steps hold it, the rest is looked at for the pairs straight away.
-    constexpr std::size_t kJudgedSteps = 64;
-    constexpr std::size_t kCommon = 12;
-    std::size_t held = 0;
-    for (std::size_t judged = 0; judged < kJudgedSteps && from + 128 < text.size();
-         ++judged, from += 128) {
-        if (holdsAny(begin + from, mask.first)) {
-            ++held;
-            if (!takeStep(mask, begin, from, found, count)) {
-                return count;
-            }
-        }
-    }
-    if (held < kCommon) {
-        for (; from + 128 < text.size(); from += 128) {
-            if (holdsAny(begin + from, mask.first) && !takeStep(mask, begin, from, found, count)) {
-                return count;
-            }
-        }
-    }
+    // Pages of text hold the first byte (a quote) in few steps, which are passed over after
+    // looking for it alone.
     for (; from + 128 < text.size(); from += 128) {
-        if (!takeStep(mask, begin, from, found, count)) {
+        if (holdsAny(begin + from, mask.first) && !takeStep(mask, begin, from, found, count)) {
             return count;
         }
     }

@@ -1,10 +1,7 @@
 #include "collect/folder_index.h"
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <cstring>
-#include <utility>
 #include <vector>
 
 #include "platform/folder.h"
@@ -46,41 +43,6 @@ void sortByRuns(Iterator first, Iterator last, Less less) {
 
 }  // namespace
 
-// A digit at a time from the lowest, and only the bits in which the keys differ from the
-// smallest: a folder's inodes mostly lie close together, so two passes, each a count and a move,
-// usually sort them, fewer than a comparison sort's.
-void FolderIndex::sortByReadingOrder(std::vector<Entry>& entries) {
-    constexpr unsigned kDigitBits = 11;
-    constexpr std::size_t kDigits = std::size_t{1} << kDigitBits;
-    if (entries.size() < 2) {
-        return;
-    }
-    const auto [lowest, highest] =
-        std::minmax_element(entries.begin(), entries.end(),
-                            [](const Entry& a, const Entry& b) { return a.order < b.order; });
-    const std::uint64_t base = lowest->order;
-    const auto bits = static_cast<unsigned>(std::bit_width(highest->order - base));
-    std::vector<Entry> other(entries.size());
-    std::array<std::size_t, kDigits> start{};
-    for (unsigned shift = 0; shift < bits; shift += kDigitBits) {
-        const auto digitOf = [&](const Entry& entry) {
-            return ((entry.order - base) >> shift) & (kDigits - 1);
-        };
-        start.fill(0);
-        for (const Entry& entry : entries) {
-            ++start[digitOf(entry)];
-        }
-        std::size_t before = 0;
-        for (std::size_t& count : start) {
-            before += std::exchange(count, before);
-        }
-        for (const Entry& entry : entries) {
-            other[start[digitOf(entry)]++] = entry;
-        }
-        entries.swap(other);
-    }
-}
-
 FolderIndex::FolderIndex(const Folder& folder, const std::function<bool()>& keepGoing) {
     folder.forEachRegularFile([&](const FolderEntry& entry) {
         const std::size_t length = std::strlen(entry.name);
@@ -88,7 +50,8 @@ FolderIndex::FolderIndex(const Folder& folder, const std::function<bool()>& keep
         m_names.append(entry.name, length + 1);
         return m_entries.size() % kFilesBetweenQuestions != 0 || keepGoing();
     });
-    sortByReadingOrder(m_entries);
+    std::sort(m_entries.begin(), m_entries.end(),
+              [](const Entry& a, const Entry& b) { return a.order < b.order; });
     gatherNamesInReadingOrder();
 }
 

@@ -36,7 +36,6 @@ private:
         std::size_t nameLength;
     };
 
-    static void sortByReadingOrder(std::vector<Entry>& entries);
     void gatherNamesInReadingOrder();
 
     std::string_view nameView(const Entry& entry) const {
