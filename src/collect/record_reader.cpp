@@ -15,11 +15,9 @@ namespace catalog {
 
 namespace {
 
-// Pages up to this size are held whole and matched in memory, as fast as before; the buffer is
-// one per reading thread.
+// Pages up to this size are held whole and matched in memory, without reading any bytes twice;
+// the buffer is one per reading thread.
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
-// Most bytes asked for per read: a stop is seen between reads, well within a second.
-constexpr std::size_t kMostPerRead = std::size_t{128} * 1024;
 // The system copies into a buffer that starts a page several times faster than into one that
 // does not.
 constexpr std::size_t kPageSize = 4096;
@@ -79,7 +77,8 @@ std::size_t fill(Reading& file, char* buffer, std::size_t most, const StopFlag* 
     std::size_t length = 0;
     while (length < most) {
         stopIfRequested(stop);
-        const std::size_t got = file.read(buffer + length, std::min(most - length, kMostPerRead));
+        const std::size_t got =
+            file.read(buffer + length, std::min(most - length, kBytesBetweenStopChecks));
         if (got == 0) {
             break;
         }
@@ -99,7 +98,7 @@ std::size_t readHead(Reading& file, char* buffer, RecordScan& scan, const StopFl
     std::size_t length = 0;
     while (length < most) {
         const std::size_t got =
-            fill(file, buffer + length, std::min(most - length, kMostPerRead), stop);
+            fill(file, buffer + length, std::min(most - length, kBytesBetweenStopChecks), stop);
         if (got == 0) {
             break;
         }
@@ -117,8 +116,8 @@ bool holdsAll(const Reading& file, std::size_t length) {
 // are read again.
 std::optional<FieldLengths> appendStreamedRow(Reading& file, RecordScan& scan, char* buffer,
                                               std::string& out, const StopFlag* stop) {
-    for (std::size_t got = fill(file, buffer, kMostPerRead, stop); got > 0;
-         got = fill(file, buffer, kMostPerRead, stop)) {
+    for (std::size_t got = fill(file, buffer, kBytesBetweenStopChecks, stop); got > 0;
+         got = fill(file, buffer, kBytesBetweenStopChecks, stop)) {
         scan.feed({buffer, got});
     }
     if (!scan.holdsRecord()) {

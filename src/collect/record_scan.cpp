@@ -10,9 +10,6 @@ namespace catalog {
 
 namespace {
 
-// Most bytes asked for per read: a stop is seen between reads, well within a second.
-constexpr std::size_t kMostPerRead = std::size_t{128} * 1024;
-
 // Four bytes as one number, the same way in constant expressions as in memory.
 constexpr std::uint32_t fourBytes(const char* bytes) {
     return std::bit_cast<std::uint32_t>(
@@ -242,7 +239,7 @@ void appendSpan(const FileSpan& span, const ReadAt& readAt, std::string& out,
     while (got < length) {
         stopIfRequested(stop);
         const std::size_t piece = readAt(span.begin + got, out.data() + start + got,
-                                         std::min(length - got, kMostPerRead));
+                                         std::min(length - got, kBytesBetweenStopChecks));
         if (piece == 0) {
             out.resize(start);
             throw FileChanged();

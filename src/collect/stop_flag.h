@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <stdexcept>
 
 namespace catalog {
@@ -22,6 +23,10 @@ class RunStopped : public std::runtime_error {
 public:
     RunStopped() : std::runtime_error("the collection run was stopped") {}
 };
+
+// Most bytes read from a file between two looks at the stop: a stop is then seen well within a
+// second, however large the file.
+inline constexpr std::size_t kBytesBetweenStopChecks = std::size_t{128} * 1024;
 
 // Throws RunStopped once `stop` (which may be null: never) is requested.
 inline void stopIfRequested(const StopFlag* stop) {

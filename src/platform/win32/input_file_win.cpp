@@ -11,7 +11,7 @@ namespace catalog {
 namespace {
 
 // ReadFile takes a DWORD count; a large file is read in pieces well below its limit.
-constexpr std::size_t kMostPerRead = std::size_t{1} << 30;
+constexpr std::size_t kMostPerReadFileCall = std::size_t{1} << 30;
 
 HANDLE handleOf(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
@@ -67,8 +67,8 @@ InputFile::~InputFile() {
 
 std::size_t InputFile::read(char* into, std::size_t most) {
     DWORD got = 0;
-    if (!::ReadFile(handleOf(m_handle), into, static_cast<DWORD>(std::min(most, kMostPerRead)),
-                    &got, nullptr)) {
+    if (!::ReadFile(handleOf(m_handle), into,
+                    static_cast<DWORD>(std::min(most, kMostPerReadFileCall)), &got, nullptr)) {
         const int error = lastSystemError();
         throw FileError("read", path(), error);
     }
@@ -81,8 +81,8 @@ std::size_t InputFile::readAt(std::uint64_t offset, char* into, std::size_t most
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD got = 0;
-    if (!::ReadFile(handleOf(m_handle), into, static_cast<DWORD>(std::min(most, kMostPerRead)),
-                    &got, &at)) {
+    if (!::ReadFile(handleOf(m_handle), into,
+                    static_cast<DWORD>(std::min(most, kMostPerReadFileCall)), &got, &at)) {
         const int error = lastSystemError();
         if (error == ERROR_HANDLE_EOF) {
             return 0;
