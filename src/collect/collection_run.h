@@ -1,3 +1,5 @@
+// A collection run as the programs start it: where its folders are, what it may be asked, and
+// what it gives back, failures named for a user.
 #pragma once
 
 #include <cstddef>

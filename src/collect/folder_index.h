@@ -16,7 +16,7 @@ class Folder;
 // keeps the file system's tables warm.
 class FolderIndex {
 public:
-    // Lists `folder`; `keepGoing` is asked now and then, and a false ends the listing early.
+    // Lists `folder`; `keepGoing` is asked now and then, and a false stops reading the names.
     // Throws FileError.
     FolderIndex(const Folder& folder, const std::function<bool()>& keepGoing);
 

@@ -1,3 +1,5 @@
+// The reading itself: every file of one folder, on several threads, into one listing in the
+// order of the names.
 #pragma once
 
 #include <cstddef>

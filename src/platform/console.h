@@ -18,7 +18,7 @@ std::vector<std::string> programArguments(int argc, char** argv);
 void prepareConsole();
 
 // How the lines of the program's own texts for people (help, version) end on standard output,
-// as the system's text files end theirs. Listings keep their CR LF everywhere.
+// as the system's text files end theirs. Files written keep their CR LF everywhere.
 #ifdef _WIN32
 inline constexpr std::string_view kTextLineEnd = "\r\n";
 #else

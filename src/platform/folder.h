@@ -14,7 +14,7 @@ struct FolderEntry {
                           // on POSIX; 0 where there is none), no more
 };
 
-// A folder opened for listing it and for reading its files, so that its path is looked up once,
+// A folder opened for reading its names and its files, so that its path is looked up once,
 // not once a file.
 class Folder {
 public:

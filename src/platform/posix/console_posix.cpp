@@ -13,7 +13,7 @@ std::vector<std::string> programArguments(int argc, char** argv) {
 // Terminals take the bytes as they come; their encoding is the user's to set. A descriptor is
 // always the lowest free number, so the closed ones are taken in order. Where the system has
 // them, descriptors that only name a file (O_PATH) can be neither read nor written: /dev/stdin
-// then fails as a closed one would, where /dev/null opened for writing would swallow a listing.
+// then fails as a closed one would, where /dev/null opened for writing would swallow an output.
 void prepareConsole() {
 #ifdef O_PATH
     constexpr int kNoInput = O_PATH;

@@ -121,7 +121,7 @@ FileError changedMeanwhile(const std::string& filename) {
     return FileError("write", filename, EAGAIN, "the output changed while it was written");
 }
 
-// A listing replaces a regular file in one step. Into a device, a pipe or a socket it is
+// An output replaces a regular file in one step. Into a device, a pipe or a socket it is
 // written as any program writes there: replacing /dev/null or a FIFO by a file would break
 // whatever relies on them. Into one of the process's own descriptors it is written as it stands.
 struct Target {
@@ -225,7 +225,7 @@ void keepOwnerAndPermissions(int fd, const struct stat& replaced, const std::str
 }
 
 // The new name lives in the folder: until the folder reaches the disk, a power cut may bring
-// back the earlier listing, or none. The listing is already in place, so only a failure of
+// back the earlier file, or none. The new one is already in place, so only a failure of
 // the disk itself is reported.
 void syncFolder(const std::string& folder, const std::string& filename) {
     const UniqueFd fd(
@@ -336,7 +336,7 @@ void writeAll(int fd, std::span<const std::string_view> pieces, const std::strin
         for (std::size_t i = next; i < pieces.size(); ++i) {
             const std::string_view piece = pieces[i].substr(i == next ? offset : 0);
             // Lines that lie back to back in memory go out as one piece: the system's cost is
-            // per piece, and a listing's lines mostly follow each other in their blocks.
+            // per piece, and the pieces mostly follow each other in memory.
             if (!batch.empty() &&
                 static_cast<const char*>(batch.back().iov_base) + batch.back().iov_len ==
                     piece.data()) {

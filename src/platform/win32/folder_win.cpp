@@ -149,7 +149,8 @@ void Folder::forEachRegularFile(const std::function<bool(const FolderEntry&)>& t
     }
     const std::wstring pattern = m_native->path + L'*';
     WIN32_FIND_DATAW found;
-    // The large fetch asks for many entries a call: the listing is read to its end at once.
+    // The large fetch asks for many entries a call: the folder's names are read to their end at
+    // once.
     const HANDLE first =
         ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
                            FIND_FIRST_EX_LARGE_FETCH);

@@ -18,17 +18,17 @@ using win32::UniqueHandle;
 
 // WriteFile takes a DWORD count; a large piece is written in parts well below its limit.
 constexpr std::size_t kMostPerWrite = std::size_t{1} << 30;
-// Short pieces are gathered up to this size, so that a listing of many short rows takes a few
+// Short pieces are gathered up to this size, so that an output of many short lines takes a few
 // calls to the system, not one a piece.
 constexpr std::size_t kGathered = std::size_t{1} << 20;
 
-// Another program that holds the listing open (a viewer, a virus scanner, an indexer) usually
+// Another program that holds the output open (a viewer, a virus scanner, an indexer) usually
 // lets go within a second.
 constexpr int kMoveAttempts = 20;
 constexpr DWORD kPauseMilliseconds = 50;
 
-// Hidden, system or left out of the search index: what a user may have set on the listing.
-// Read-only is not among them: a read-only listing is not replaced at all.
+// Hidden, system or left out of the search index: what a user may have set on the output.
+// Read-only is not among them: a read-only output is not replaced at all.
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
@@ -136,7 +136,7 @@ private:
     bool m_committed = false;
 };
 
-// What another program holding the listing open causes; it goes when that program lets go. A
+// What another program holding the output open causes; it goes when that program lets go. A
 // move onto a file open without shared deletion is denied access rather than told of a sharing
 // violation; so is one onto a read-only file, which then fails after the wait.
 bool heldByAnother(int error) {
@@ -144,10 +144,10 @@ bool heldByAnother(int error) {
            error == ERROR_USER_MAPPED_FILE || error == ERROR_ACCESS_DENIED;
 }
 
-// A move within one volume replaces the listing in one step: any failure leaves it whole and
+// A move within one volume replaces the output in one step: any failure leaves it whole and
 // the temporary file where it was. ReplaceFileW is not used, although it would keep more of the
 // replaced file: how much of its work a failure undoes is left unsaid, and Wine's leaves a
-// stray copy of the listing behind on every failed try.
+// stray copy of the output behind on every failed try.
 void moveIntoPlace(const std::wstring& from, const std::wstring& to, const std::string& filename) {
     for (int attempt = 1;; ++attempt) {
         if (::MoveFileExW(from.c_str(), to.c_str(),
