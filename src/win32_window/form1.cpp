@@ -7,11 +7,14 @@
 
 #include "collect/collection_run.h"
 #include "platform/file_error.h"
+#include "platform/wtf8.h"
 #include "win32_window/clipboard.h"
 #include "win32_window/row_list_view.h"
-#include "win32_window/wide_text.h"
 
 namespace catalog::win32_window {
+
+using win32::utf8FromWide;
+using win32::wideFromUtf8;
 
 namespace {
 

@@ -5,11 +5,12 @@
 #include <commctrl.h>
 #include <string_view>
 
-#include "win32_window/wide_text.h"
+#include "platform/wtf8.h"
 #include "window/form1_layout.h"
 
 namespace catalog::win32_window {
 
+using win32::wideFromUtf8;
 using window::kBaseDpi;
 using window::scaled;
 
