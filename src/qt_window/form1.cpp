@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "collect/collection_run.h"
 #include "qt_window/column_widths.h"
 #include "qt_window/form1_layout.h"
 #include "qt_window/qt_text.h"
@@ -56,9 +55,7 @@ void Form1::createControls() {
     m_collect = new QPushButton(QStringLiteral("Collect"), this);
     m_collect->setObjectName(QStringLiteral("collect"));
 
-    const QString defaultName = QString::fromUtf8(
-        kDefaultOutputName.data(), static_cast<qsizetype>(kDefaultOutputName.size()));
-    m_outputfilename = new QLineEdit(defaultName, this);
+    m_outputfilename = new QLineEdit(fromUtf8(window::kDefaultOutputName), this);
     m_outputfilename->setObjectName(QStringLiteral("outputfilename"));
 
     m_label1 = new QLabel(QStringLiteral("Save to:"), this);
