@@ -63,10 +63,6 @@ void writeListing(const std::string& output, const Listing& listing) {
     }
 }
 
-std::string counted(std::size_t count, const char* noun) {
-    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
-}
-
 }  // namespace
 
 int runBatch(const CommandLine& line, const std::string& program, std::ostream& errors,

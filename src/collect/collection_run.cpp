@@ -22,6 +22,18 @@ unsigned workersFor(const RunOptions& options) {
 
 }  // namespace
 
+std::string grouped(std::size_t count) {
+    std::string digits = std::to_string(count);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) {
+        digits.insert(at - 3, 1, ',');
+    }
+    return digits;
+}
+
+std::string counted(std::size_t count, const char* noun) {
+    return grouped(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 std::string dataFolderIn(const std::string& programDirectory) {
     return programDirectory + kPathSeparator + "data" + kPathSeparator;
 }

@@ -29,6 +29,12 @@ struct Collected {
     bool folderMissing = false;
 };
 
+// Digits in groups of three, so that a million records reads at a glance: "1,000,000".
+std::string grouped(std::size_t count);
+// `count` of `noun`, grouped, and plural unless one: "1 record", "1,234 files". The window and
+// the batch command tell what a run found in the same words.
+std::string counted(std::size_t count, const char* noun);
+
 // The listing's name until the user gives another, in the window and the batch command alike.
 inline constexpr std::string_view kDefaultOutputName = "output.txt";
 

@@ -11,4 +11,20 @@ namespace catalog {
 std::string wtf8FromUtf16(std::u16string_view text);
 std::u16string utf16FromWtf8(std::string_view text);
 
+#ifdef _WIN32
+// The same for the system's wide calls, whose wchar_t is a UTF-16 code unit on Windows.
+namespace win32 {
+
+inline std::wstring wideFromUtf8(std::string_view text) {
+    const std::u16string wide = utf16FromWtf8(text);
+    return {wide.begin(), wide.end()};
+}
+
+inline std::string utf8FromWide(std::wstring_view text) {
+    return wtf8FromUtf16(std::u16string(text.begin(), text.end()));
+}
+
+}  // namespace win32
+#endif
+
 }  // namespace catalog

@@ -14,11 +14,10 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "collect/collection_run.h"
-#include "qt_window/column_widths.h"
 #include "qt_window/form1_layout.h"
 #include "qt_window/qt_text.h"
 #include "qt_window/row_table_model.h"
+#include "window/column_widths.h"
 
 namespace catalog::qt_window {
 
@@ -56,9 +55,7 @@ void Form1::createControls() {
     m_collect = new QPushButton(QStringLiteral("Collect"), this);
     m_collect->setObjectName(QStringLiteral("collect"));
 
-    const QString defaultName = QString::fromUtf8(
-        kDefaultOutputName.data(), static_cast<qsizetype>(kDefaultOutputName.size()));
-    m_outputfilename = new QLineEdit(defaultName, this);
+    m_outputfilename = new QLineEdit(fromUtf8(window::kDefaultOutputName), this);
     m_outputfilename->setObjectName(QStringLiteral("outputfilename"));
 
     m_label1 = new QLabel(QStringLiteral("Save to:"), this);
@@ -191,7 +188,24 @@ void Form1::fitColumnsToContents(int firstRow) {
         return;
     }
     m_columnsFitted = true;
-    fitColumnsToRows(*m_displaylist, firstRow);
+    QHeaderView& header = *m_displaylist->horizontalHeader();
+    std::vector<int> titleWidths;
+    for (int column = 0; column < header.count(); ++column) {
+        titleWidths.push_back(header.sectionSizeHint(column));
+    }
+    const window::ColumnsToFit columns{.titleWidths = std::move(titleWidths),
+                                       .firstRow = static_cast<std::size_t>(firstRow),
+                                       .rowCount = static_cast<std::size_t>(m_rows->rowCount()),
+                                       // The grid line takes a pixel of the column.
+                                       .valueMargins = m_displaylist->showGrid() ? 1 : 0,
+                                       .viewWidth = m_displaylist->viewport()->width()};
+    const std::vector<int> widths = window::columnWidths(columns, [this](auto row, auto column) {
+        const QModelIndex cell = m_rows->index(static_cast<int>(row), static_cast<int>(column));
+        return m_displaylist->sizeHintForIndex(cell).width();
+    });
+    for (int column = 0; column < header.count(); ++column) {
+        header.resizeSection(column, widths[static_cast<std::size_t>(column)]);
+    }
 }
 
 void Form1::showStatus(const window::StatusText& status) {

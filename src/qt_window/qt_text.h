@@ -1,13 +1,13 @@
 #pragma once
 
-#include <string>
+#include <string_view>
 
 #include <QString>
 
 namespace catalog::qt_window {
 
 // The window layer gives every text it composes or decodes as UTF-8.
-inline QString fromUtf8(const std::string& text) {
+inline QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -52,8 +52,7 @@ QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int
         section >= columnCount()) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    const std::string_view title = window::kColumnTitles[static_cast<std::size_t>(section)];
-    return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+    return fromUtf8(window::kColumnTitles[static_cast<std::size_t>(section)]);
 }
 
 int RowTableModel::append(window::RunRows rows) {

@@ -5,12 +5,14 @@
 #include <exception>
 #include <new>
 
-#include "collect/collection_run.h"
+#include "platform/wtf8.h"
 #include "win32_window/clipboard.h"
 #include "win32_window/row_list_view.h"
-#include "win32_window/wide_text.h"
 
 namespace catalog::win32_window {
+
+using win32::utf8FromWide;
+using win32::wideFromUtf8;
 
 namespace {
 
@@ -201,8 +203,7 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 void Form1::createControls() {
     m_displaylist = std::make_unique<RowListView>(m_window, kListId, m_instance);
     m_collect = createControl(WC_BUTTONW, L"Collect", WS_TABSTOP | BS_PUSHBUTTON, kCollectId);
-    const std::string_view defaultName = kDefaultOutputName;
-    m_outputfilename = createControl(WC_EDITW, wideFromUtf8(defaultName).c_str(),
+    m_outputfilename = createControl(WC_EDITW, wideFromUtf8(window::kDefaultOutputName).c_str(),
                                      WS_TABSTOP | ES_AUTOHSCROLL, kOutputNameId, WS_EX_CLIENTEDGE);
     m_label1 = createControl(WC_STATICW, L"Save to:", SS_LEFT | SS_CENTERIMAGE, kLabelId);
     // A typed name such as "&x.txt" is text: no ampersand is taken for a mnemonic.

@@ -10,8 +10,8 @@
 #include "platform/memory_reserve.h"
 #include "platform/program_directory.h"
 #include "platform/write_limits.h"
+#include "platform/wtf8.h"
 #include "win32_window/form1.h"
-#include "win32_window/wide_text.h"
 #include "window/window_texts.h"
 
 namespace {
@@ -56,7 +56,7 @@ int runWindow(HINSTANCE instance, int show) {
     try {
         programDirectory = catalog::programDirectory();
     } catch (const std::exception& error) {
-        showFailure(catalog::win32_window::wideFromUtf8(catalog::failureText(error)));
+        showFailure(catalog::win32::wideFromUtf8(catalog::failureText(error)));
         return 1;
     }
     catalog::win32_window::Form1 form(instance, programDirectory);
@@ -84,7 +84,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         showFailure(L"catalog-collector: out of memory");
         return 1;
     } catch (const std::exception& error) {
-        showFailure(catalog::win32_window::wideFromUtf8(catalog::failureText(error)));
+        showFailure(catalog::win32::wideFromUtf8(catalog::failureText(error)));
         return 1;
     }
 }

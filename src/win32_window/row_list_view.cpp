@@ -5,23 +5,18 @@
 #include <commctrl.h>
 #include <string_view>
 
-#include "win32_window/wide_text.h"
+#include "platform/wtf8.h"
+#include "window/column_widths.h"
 #include "window/form1_layout.h"
 
 namespace catalog::win32_window {
 
+using win32::wideFromUtf8;
 using window::kBaseDpi;
 using window::scaled;
 
 namespace {
 
-// Enough rows to be typical, few enough that measuring them is instant.
-constexpr std::size_t kRowsMeasured = 100;
-// A column takes its widest value unless that is more than half again as wide as nine values
-// in ten: then the widest is an odd one, and the nine decide. A record that ran into the next,
-// or a name of megabytes, then does not push the other columns out of sight.
-constexpr double kShareOfRowsTypical = 0.9;
-constexpr double kMostOverTypical = 1.5;
 // The margins a report-mode list view leaves either side of a cell's text, and of a title.
 constexpr int kCellMargins = 12;
 constexpr int kTitleMargins = 16;
@@ -102,31 +97,27 @@ void RowListView::scrollToTop(std::size_t row) {
 }
 
 void RowListView::fitColumnsToRows(std::size_t firstRow) {
-    const std::size_t lastRow = std::min(m_table.rowCount(), firstRow + kRowsMeasured) - 1;
     RECT client{};
     ::GetClientRect(m_list, &client);
-    for (std::size_t column = 0; column < window::kColumnCount; ++column) {
-        const std::wstring title = wideFromUtf8(window::kColumnTitles[column]);
-        const int titleWidth =
-            ListView_GetStringWidth(m_list, title.c_str()) + scaled(kTitleMargins, dpi());
-        const int wanted = std::max(titleWidth, fittedWidth(column, firstRow, lastRow));
-        ListView_SetColumnWidth(m_list, static_cast<int>(column),
-                                std::min(wanted, static_cast<int>(client.right)));
+    std::vector<int> titleWidths;
+    for (const std::string_view title : window::kColumnTitles) {
+        titleWidths.push_back(textWidth(title) + scaled(kTitleMargins, dpi()));
+    }
+    const window::ColumnsToFit columns{.titleWidths = std::move(titleWidths),
+                                       .firstRow = firstRow,
+                                       .rowCount = m_table.rowCount(),
+                                       .valueMargins = scaled(kCellMargins, dpi()),
+                                       .viewWidth = static_cast<int>(client.right)};
+    const std::vector<int> widths = window::columnWidths(columns, [this](auto row, auto column) {
+        return textWidth(m_table.cell(row, column).text);
+    });
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+        ListView_SetColumnWidth(m_list, static_cast<int>(column), widths[column]);
     }
 }
 
-int RowListView::fittedWidth(std::size_t column, std::size_t firstRow, std::size_t lastRow) const {
-    std::vector<int> widths;
-    for (std::size_t row = firstRow; row <= lastRow; ++row) {
-        const std::wstring text = wideFromUtf8(m_table.cell(row, column).text);
-        widths.push_back(ListView_GetStringWidth(m_list, text.c_str()));
-    }
-    std::sort(widths.begin(), widths.end());
-    const int typical = widths[static_cast<std::size_t>(static_cast<double>(widths.size() - 1) *
-                                                        kShareOfRowsTypical)];
-    const int widest = widths.back();
-    const int fitted = widest <= typical * kMostOverTypical ? widest : typical;
-    return fitted + scaled(kCellMargins, dpi());
+int RowListView::textWidth(std::string_view text) const {
+    return ListView_GetStringWidth(m_list, wideFromUtf8(text).c_str());
 }
 
 void RowListView::rescale(int oldDpi, int newDpi) {

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <optional>
-#include <string>
+#include <string_view>
 #include <vector>
 
 // clang-format off
@@ -43,7 +43,7 @@ public:
 private:
     void addColumns();
     void fitColumnsToRows(std::size_t firstRow);
-    int fittedWidth(std::size_t column, std::size_t firstRow, std::size_t lastRow) const;
+    int textWidth(std::string_view text) const;
     void scrollToTop(std::size_t row);
     LRESULT cellText(NMLVDISPINFOW& info) const;
     LRESULT customDraw(NMLVCUSTOMDRAW& draw) const;

@@ -8,10 +8,15 @@
 #include <string>
 #include <thread>
 
+#include "collect/collection_run.h"
 #include "collect/stop_flag.h"
 #include "window/row_table.h"
 
 namespace catalog::window {
+
+// The Save-to box's text until the user types another, the batch command's default too: the
+// views take it from here, as they take nothing from the collection itself.
+using catalog::kDefaultOutputName;
 
 // Why a run ended early, in the terms the user needs, as display text (UTF-8).
 struct RunFailure {

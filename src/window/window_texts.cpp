@@ -1,26 +1,10 @@
 #include "window/window_texts.h"
 
+#include "collect/collection_run.h"
 #include "window/row_cells.h"
 #include "window/window_run.h"
 
 namespace catalog::window {
-
-namespace {
-
-// Digits in groups of three, so that a million records reads at a glance.
-std::string grouped(std::size_t count) {
-    std::string digits = std::to_string(count);
-    for (std::size_t at = digits.size(); at > 3; at -= 3) {
-        digits.insert(at - 3, 1, ',');
-    }
-    return digits;
-}
-
-std::string counted(std::size_t count, const char* noun) {
-    return grouped(count) + " " + noun + (count == 1 ? "" : "s");
-}
-
-}  // namespace
 
 StatusText statusAfter(const RunOutcome& outcome) {
     if (outcome.stopped) {

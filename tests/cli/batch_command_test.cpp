@@ -119,7 +119,7 @@ TEST_F(BatchCommandTest, EveryThreadCountWritesTheSameListingAndReportsTheSameFa
     for (const char* threads : {"1", "2", "7"}) {
         const Outcome outcome = run({"--threads", threads, "mixed", "-"});
         EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-        EXPECT_NE(outcome.err.find("600 records from 1000 files"), std::string::npos);
+        EXPECT_NE(outcome.err.find("600 records from 1,000 files"), std::string::npos);
         EXPECT_TRUE(outcome.out == expected) << "--threads " << threads;
     }
     EXPECT_EQ(run({"--threads=2", "mixed", "-"}).out.size(), expected.size());

@@ -98,6 +98,14 @@ private:
     TempDir m_dir;
 };
 
+TEST(counted, GroupsTheDigitsInThreesAndMakesTheNounPluralUnlessOne) {
+    EXPECT_EQ(counted(0, "record"), "0 records");
+    EXPECT_EQ(counted(1, "file"), "1 file");
+    EXPECT_EQ(counted(999, "file"), "999 files");
+    EXPECT_EQ(counted(1000, "file"), "1,000 files");
+    EXPECT_EQ(counted(1234567, "record"), "1,234,567 records");
+}
+
 TEST_F(CollectionRunTest, MissingOrEmptyDataFolderWritesTheHeaderAlone) {
     EXPECT_TRUE(run().dataFolderMissing);
     EXPECT_EQ(listing(), kHeader);

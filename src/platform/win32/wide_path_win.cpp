@@ -1,7 +1,5 @@
 #include "platform/win32/wide_path_win.h"
 
-#include "platform/wtf8.h"
-
 namespace catalog::win32 {
 
 namespace {
@@ -27,15 +25,6 @@ std::wstring fullPathOf(const std::wstring& path) {
 }
 
 }  // namespace
-
-std::wstring wideFromUtf8(std::string_view text) {
-    const std::u16string wide = utf16FromWtf8(text);
-    return std::wstring(wide.begin(), wide.end());
-}
-
-std::string utf8FromWide(std::wstring_view text) {
-    return wtf8FromUtf16(std::u16string(text.begin(), text.end()));
-}
 
 // "\\?\" paths are taken as they stand by the system: no "/" is turned into "\" and no ".." is
 // resolved. So the prefix goes only on a path the system has made absolute first.

@@ -10,15 +10,13 @@
 #include <utility>
 #include <windows.h>
 
+#include "platform/wtf8.h"
+
 namespace catalog {
 
 class Folder;
 
 namespace win32 {
-
-// Names and paths are UTF-16 in every call to the system and WTF-8 everywhere else.
-std::wstring wideFromUtf8(std::string_view text);
-std::string utf8FromWide(std::wstring_view text);
 
 // `path` (UTF-8, relative to the working directory or absolute, "/" or "\" between names) as
 // the system's calls take it at any length: made absolute, and given the "\\?\" prefix that lifts
