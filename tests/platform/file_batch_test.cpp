@@ -34,6 +34,8 @@ using testing::whyFilesAreNotReadTogether;
 using testing::writeFile;
 
 constexpr std::size_t kBytesPerFile = 64;
+// One window of files judged.
+constexpr std::size_t kFiles = 32;
 
 class FileBatchTest : public ::testing::Test {
 protected:
@@ -56,6 +58,27 @@ protected:
             got.push_back(content ? std::optional<std::string>(*content) : std::nullopt);
         }
         return got;
+    }
+
+    // `kFiles` files of `bytes` each, named with `prefix`.
+    std::vector<std::string> writePages(const std::string& prefix, std::size_t bytes) {
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < kFiles; ++i) {
+            names.push_back(prefix + std::to_string(i));
+            writeFile(dir / names.back(), std::string(bytes, 'z'));
+        }
+        return names;
+    }
+
+    // Whether the first of `names` is read whole by the batch.
+    static bool readsFirst(FileBatch& batch, const Folder& folder,
+                           const std::vector<std::string>& names) {
+        std::vector<const char*> pointers;
+        for (const std::string& name : names) {
+            pointers.push_back(name.c_str());
+        }
+        batch.read(folder, pointers);
+        return batch.whole(0).has_value();
     }
 
     TempDir dir;
@@ -99,24 +122,32 @@ TEST_F(FileBatchTest, ReadsWholeOnlyRegularFilesShorterThanASlice) {
 }
 
 // Files that mostly go the plain way are opened twice; after a batch of such, the batch stops
-// trying for a while.
+// trying for a while, and small files too go the plain way.
 TEST_F(FileBatchTest, PausesWhenMostFilesAreTooLarge) {
-    constexpr std::size_t kFiles = 32;
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < kFiles; ++i) {
-        names.push_back("page-" + std::to_string(i));
-        writeFile(dir / names.back(), std::string(kBytesPerFile * 2, 'z'));
-    }
-    std::vector<const char*> batchNames;
-    for (const std::string& name : names) {
-        batchNames.push_back(name.c_str());
-    }
+    const auto large = writePages("large-", kBytesPerFile * 2);
+    const auto small = writePages("small-", 1);
     FileBatch batch(kFiles, kBytesPerFile);
     const Folder folder = openFolder();
-    for (int round = 0; round < 8; ++round) {
-        batch.read(folder, batchNames);
+    ASSERT_TRUE(readsFirst(batch, folder, small));
+    EXPECT_FALSE(readsFirst(batch, folder, large));
+    EXPECT_FALSE(readsFirst(batch, folder, small));
+}
+
+// A pause only lasts a while: then the batch looks again, and reads small files together.
+TEST_F(FileBatchTest, ResumesAfterAPause) {
+    // Far past any pause worth taking: a batch that never resumes reads this many files plainly.
+    constexpr std::size_t kMostPaused = 100000;
+    const auto large = writePages("large-", kBytesPerFile * 2);
+    const auto small = writePages("small-", 1);
+    FileBatch batch(kFiles, kBytesPerFile);
+    const Folder folder = openFolder();
+    readsFirst(batch, folder, large);
+    std::size_t leftToPlain = 0;
+    while (leftToPlain < kMostPaused && !readsFirst(batch, folder, small)) {
+        leftToPlain += small.size();
     }
-    EXPECT_FALSE(batch.active());
+    EXPECT_GT(leftToPlain, 0u);
+    EXPECT_LT(leftToPlain, kMostPaused);
 }
 
 #ifdef __linux__

@@ -238,7 +238,7 @@ FileBatch::FileBatch(std::size_t maxFiles, std::size_t bytesPerFile) {
 FileBatch::~FileBatch() = default;
 
 bool FileBatch::active() const {
-    return m_native && m_native->ready && m_native->paused == 0;
+    return m_native && m_native->ready;
 }
 
 void FileBatch::read(const Folder& folder, std::span<const char* const> names) {
