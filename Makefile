@@ -168,4 +168,5 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(BENCH_DIR) $(WINDOWS_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(NO_URING_DIR) $(FUZZ_DIR) $(BENCH_DIR) \
+	    $(PACKAGE_DIR) $(WINDOWS_DIR) $(PACKAGE_WINDOWS_DIR)
