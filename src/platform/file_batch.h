@@ -25,12 +25,14 @@ public:
     ~FileBatch();
 
     // False when the system cannot batch (no io_uring: not built in, refused by a seccomp filter
-    // or by sysctl, too few descriptors allowed), or once most files proved too large for
-    // batching to pay; read() then reads nothing, and the caller may as well not call it.
+    // or by sysctl, too few descriptors allowed); read() then reads nothing, and the caller may
+    // as well not call it.
     bool active() const;
 
     // Reads the files `names` (at most maxFiles) of `folder` together. Never throws; the names
-    // must stay valid until it returns.
+    // must stay valid until it returns. Once most files proved too large for batching to pay, it
+    // leaves the next few thousand to the plain way, counting them, and then tries again: so an
+    // active batch is called for every file, paused or not.
     void read(const Folder& folder, std::span<const char* const> names);
 
     // The whole content of names[i] of the last read() when it was read completely (a regular

@@ -187,7 +187,7 @@ TEST_F(BatchCommandTest, AFileTooLargeForTheMemoryLeftFailsTheRunWithItsPath) {
     GTEST_SKIP() << "a limit on a process's memory needs a job object, which Wine does not enforce";
 #else
     if (kSanitized) {
-        GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit leaves";
+        GTEST_SKIP() << "the sanitizers reserve more address space than the limit leaves";
     }
     // Enough pages that helper threads read too, with rows before the large file's in the
     // rows of its run of files; the large file takes no disk, being sparse.
@@ -244,7 +244,7 @@ TEST_F(BatchCommandTest, NoLimitOnMemoryMakesTheProgramAbort) {
     GTEST_SKIP() << "a limit on a process's memory needs a job object, which Wine does not enforce";
 #else
     if (kSanitized) {
-        GTEST_SKIP() << "AddressSanitizer reserves more address space than the limits leave";
+        GTEST_SKIP() << "the sanitizers reserve more address space than the limits leave";
     }
     for (int kib = 4096; kib <= 16384; kib += 64) {
         const Outcome outcome =
@@ -267,7 +267,7 @@ TEST_F(BatchCommandTest, AHugeRowIsHeldOnceWhateverRowsComeAfterIt) {
     GTEST_SKIP() << "a limit on a process's memory needs a job object, which Wine does not enforce";
 #else
     if (kSanitized) {
-        GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit leaves";
+        GTEST_SKIP() << "the sanitizers reserve more address space than the limit leaves";
     }
     writeSparseRecord(path("prog/data/huge.bin"), std::uintmax_t{200} << 20);
     for (int i = 0; i < 3; ++i) {  // made after it, so read after it

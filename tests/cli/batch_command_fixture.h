@@ -17,9 +17,9 @@
 
 namespace catalog::testing {
 
-// Built with AddressSanitizer (and UndefinedBehaviorSanitizer beside it): their runtimes need
-// more address space and descriptors than the tests' limits leave.
-#ifdef __SANITIZE_ADDRESS__
+// Built with AddressSanitizer (and UndefinedBehaviorSanitizer beside it) or ThreadSanitizer:
+// their runtimes need more address space and descriptors than the tests' limits leave.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 inline constexpr bool kSanitized = true;
 #else
 inline constexpr bool kSanitized = false;

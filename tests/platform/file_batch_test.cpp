@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/folder.h"
+#include "support/io_uring_refusal.h"
 #include "support/test_files.h"
 
 #ifndef _WIN32
@@ -18,8 +19,6 @@
 #ifdef __linux__
 #include <cerrno>
 #include <sys/resource.h>
-
-#include "support/io_uring_refusal.h"
 #endif
 
 #include <gtest/gtest.h>
@@ -31,12 +30,21 @@ namespace {
 using testing::refuseIoUring;
 #endif
 using testing::TempDir;
+using testing::whyFilesAreNotReadTogether;
 using testing::writeFile;
 
 constexpr std::size_t kBytesPerFile = 64;
+// One window of files judged.
+constexpr std::size_t kFiles = 32;
 
 class FileBatchTest : public ::testing::Test {
 protected:
+    void SetUp() override {
+        if (const std::string why = whyFilesAreNotReadTogether(); !why.empty()) {
+            GTEST_SKIP() << why;
+        }
+    }
+
     Folder openFolder() const { return Folder::open((dir.path() / "").string()); }
 
     // What whole() gives for each of `names` after one read().
@@ -52,13 +60,33 @@ protected:
         return got;
     }
 
+    // `kFiles` files of `bytes` each, named with `prefix`.
+    std::vector<std::string> writePages(const std::string& prefix, std::size_t bytes) {
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < kFiles; ++i) {
+            names.push_back(prefix + std::to_string(i));
+            writeFile(dir / names.back(), std::string(bytes, 'z'));
+        }
+        return names;
+    }
+
+    // Whether the first of `names` is read whole by the batch.
+    static bool readsFirst(FileBatch& batch, const Folder& folder,
+                           const std::vector<std::string>& names) {
+        std::vector<const char*> pointers;
+        for (const std::string& name : names) {
+            pointers.push_back(name.c_str());
+        }
+        batch.read(folder, pointers);
+        return batch.whole(0).has_value();
+    }
+
     TempDir dir;
 };
 
 // Only a regular file shorter than its slice counts as read; everything else (a file that may go
 // on, an empty one, a folder, a name that is gone, and on POSIX a FIFO and links, even to a
-// device) is left to the plain way, which gives the listing and the error. Where the system
-// cannot batch, every file is.
+// device) is left to the plain way, which gives the listing and the error.
 TEST_F(FileBatchTest, ReadsWholeOnlyRegularFilesShorterThanASlice) {
     writeFile(dir / "small", "a page");
     writeFile(dir / "exact", std::string(kBytesPerFile, 'x'));
@@ -79,9 +107,7 @@ TEST_F(FileBatchTest, ReadsWholeOnlyRegularFilesShorterThanASlice) {
     FileBatch batch(names.size(), kBytesPerFile);
     const auto got = readAll(batch, names);
     std::vector<std::optional<std::string>> expected(names.size() + 1);
-    if (batch.active()) {
-        expected[0] = "a page";
-    }
+    expected[0] = "a page";
     EXPECT_EQ(got, expected);
 #ifndef _WIN32
     ::close(writer);
@@ -91,32 +117,37 @@ TEST_F(FileBatchTest, ReadsWholeOnlyRegularFilesShorterThanASlice) {
     writeFile(dir / "other", "another page");
     const auto next = readAll(batch, {"larger", "other"});
     EXPECT_EQ(next[0], std::nullopt);
-    EXPECT_EQ(next[1], batch.active() ? std::optional<std::string>("another page") : std::nullopt);
+    EXPECT_EQ(next[1], "another page");
     EXPECT_EQ(next[2], std::nullopt);
 }
 
 // Files that mostly go the plain way are opened twice; after a batch of such, the batch stops
-// trying for a while.
+// trying for a while, and small files too go the plain way.
 TEST_F(FileBatchTest, PausesWhenMostFilesAreTooLarge) {
-    constexpr std::size_t kFiles = 32;
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < kFiles; ++i) {
-        names.push_back("page-" + std::to_string(i));
-        writeFile(dir / names.back(), std::string(kBytesPerFile * 2, 'z'));
-    }
-    std::vector<const char*> batchNames;
-    for (const std::string& name : names) {
-        batchNames.push_back(name.c_str());
-    }
+    const auto large = writePages("large-", kBytesPerFile * 2);
+    const auto small = writePages("small-", 1);
     FileBatch batch(kFiles, kBytesPerFile);
-    if (!batch.active()) {
-        GTEST_SKIP() << "this system cannot batch";
-    }
     const Folder folder = openFolder();
-    for (int round = 0; round < 8; ++round) {
-        batch.read(folder, batchNames);
+    ASSERT_TRUE(readsFirst(batch, folder, small));
+    EXPECT_FALSE(readsFirst(batch, folder, large));
+    EXPECT_FALSE(readsFirst(batch, folder, small));
+}
+
+// A pause only lasts a while: then the batch looks again, and reads small files together.
+TEST_F(FileBatchTest, ResumesAfterAPause) {
+    // Far past any pause worth taking: a batch that never resumes reads this many files plainly.
+    constexpr std::size_t kMostPaused = 100000;
+    const auto large = writePages("large-", kBytesPerFile * 2);
+    const auto small = writePages("small-", 1);
+    FileBatch batch(kFiles, kBytesPerFile);
+    const Folder folder = openFolder();
+    readsFirst(batch, folder, large);
+    std::size_t leftToPlain = 0;
+    while (leftToPlain < kMostPaused && !readsFirst(batch, folder, small)) {
+        leftToPlain += small.size();
     }
-    EXPECT_FALSE(batch.active());
+    EXPECT_GT(leftToPlain, 0u);
+    EXPECT_LT(leftToPlain, kMostPaused);
 }
 
 #ifdef __linux__
@@ -144,6 +175,8 @@ void expectPlainWayOnly(const TempDir& dir, bool (*refuse)()) {
     EXPECT_EXIT(readRefused(dir, refuse), ::testing::ExitedWithCode(0), "");
 }
 
+// Where the system refuses io_uring, or allows too few descriptors for the slots, the batch is
+// inactive and leaves every file to the plain way.
 TEST_F(FileBatchTest, GoesThePlainWayWhereIoUringIsRefused) {
     expectPlainWayOnly(dir, [] { return refuseIoUring(ENOSYS); });
     expectPlainWayOnly(dir, [] { return refuseIoUring(EPERM); });

@@ -19,12 +19,10 @@ constexpr std::size_t kMostPerRead = 128 * 1024;
 // Past this many files a batch, more in flight gains nothing and the buffer only grows.
 constexpr std::size_t kMostFiles = 256;
 
-// Each file is one chain of requests: open, check, read. It answers once: the open or the check
-// answers only when it fails, and then the rest of the chain is cancelled without a word; else
-// the read answers. There is no close: a file opened into a slot closes the one that was there,
-// and the ring closes the last ones when it goes. That spares a request and three answers a
-// file, and the waiting is simpler.
-enum Step : unsigned { kOpen = 0, kCheck = 1, kRead = 2, kSteps = 3 };
+// Each file is one chain of requests: open into its slot, check, read, close. Every request
+// answers, a cancelled one too, so a batch waits for four answers a file. The close follows the
+// read whatever that gave; a failed open or check cancels the rest of the chain.
+enum Step : unsigned { kOpen = 0, kCheck = 1, kRead = 2, kClose = 3, kSteps = 4 };
 
 // How batching proves itself: over a window of files, if most are left to the plain way (too
 // large, links, not regular), each of those was opened twice, so the batch pauses for a while
@@ -98,24 +96,28 @@ struct FileBatch::Native {
         io_uring_sqe* open = ::io_uring_get_sqe(&ring);
         io_uring_sqe* check = ::io_uring_get_sqe(&ring);
         io_uring_sqe* read = ::io_uring_get_sqe(&ring);
+        io_uring_sqe* close = ::io_uring_get_sqe(&ring);
         const auto slot = static_cast<unsigned>(i);
         const auto fixed = static_cast<int>(slot);
         ::io_uring_prep_openat_direct(open, folder, name, kOpenFlags, 0, slot);
-        open->flags |= IOSQE_IO_LINK | IOSQE_CQE_SKIP_SUCCESS;
+        open->flags |= IOSQE_IO_LINK;
         // A FIFO that took a listed file's place fails this advice (ESPIPE) before anything is
         // read from it; the advice itself changes nothing and is given without waiting.
         ::io_uring_prep_fadvise(check, fixed, 0, 0, POSIX_FADV_NORMAL);
-        check->flags |= IOSQE_FIXED_FILE | IOSQE_IO_LINK | IOSQE_CQE_SKIP_SUCCESS;
+        check->flags |= IOSQE_FIXED_FILE | IOSQE_IO_LINK;
+        // Every file read whole ends in a short read, which would end a plain link there.
         ::io_uring_prep_read(read, fixed, slice(i), static_cast<unsigned>(bytesPerFile), 0);
-        read->flags |= IOSQE_FIXED_FILE;
+        read->flags |= IOSQE_FIXED_FILE | IOSQE_IO_HARDLINK;
+        ::io_uring_prep_close_direct(close, slot);
         ::io_uring_sqe_set_data64(open, i * kSteps + kOpen);
         ::io_uring_sqe_set_data64(check, i * kSteps + kCheck);
         ::io_uring_sqe_set_data64(read, i * kSteps + kRead);
+        ::io_uring_sqe_set_data64(close, i * kSteps + kClose);
         return true;
     }
 
-    // A failed check leaves its file open in the slot: a FIFO is closed now rather than when the
-    // slot is next used.
+    // A failed check cancels the close with the read: its file (a FIFO) is closed here, so that
+    // every slot is empty between batches.
     bool closeLeftOpen() {
         for (const unsigned slot : leftOpen) {
             io_uring_sqe* close = ::io_uring_get_sqe(&ring);
@@ -133,15 +135,16 @@ struct FileBatch::Native {
     }
 
     // Waits for the chains of the `files` files queued; false if the ring failed, which then
-    // serves no more. A submission cut short leaves at most one chain cut, without its read: the
-    // whole chains before it may still write into their slices, so they are waited for.
+    // serves no more. A submission cut short (the kernel then waits for nothing) leaves at most
+    // one chain cut: the whole chains before it may still write into their slices, so they are
+    // waited for.
     bool complete(std::size_t files) {
-        const long taken = submit(files);
+        const long taken = submit(files * kSteps);
         if (taken < 0) {
             return false;
         }
         const std::size_t wholeChains = static_cast<std::size_t>(taken) / kSteps;
-        return drain(wholeChains, wholeChains) && wholeChains == files;
+        return drain(wholeChains * kSteps, wholeChains) && wholeChains == files;
     }
 
     // Submits what is queued and waits for `answers`: the requests the kernel took, or -1.
@@ -153,8 +156,7 @@ struct FileBatch::Native {
         return taken < 0 ? -1 : taken;
     }
 
-    // Waits for `expected` answers: the clean-up's, and one from each of the first `wholeChains`
-    // files.
+    // Waits for `expected` answers: the clean-up's, or those of the first `wholeChains` files.
     bool drain(std::size_t expected, std::size_t wholeChains) {
         std::size_t done = 0;
         while (done < expected) {
@@ -201,7 +203,7 @@ struct FileBatch::Native {
                 }
                 break;
             default:
-                break;  // a failed open: the rest was cancelled
+                break;  // the open's and the close's: a failed open leaves nothing open
         }
         return true;
     }
@@ -238,7 +240,7 @@ FileBatch::FileBatch(std::size_t maxFiles, std::size_t bytesPerFile) {
 FileBatch::~FileBatch() = default;
 
 bool FileBatch::active() const {
-    return m_native && m_native->ready && m_native->paused == 0;
+    return m_native && m_native->ready;
 }
 
 void FileBatch::read(const Folder& folder, std::span<const char* const> names) {

@@ -2,8 +2,9 @@
 
 namespace catalog {
 
-// Windows has no call that opens, reads and closes many files at once, so every file goes the
-// plain way; the batch stays inactive and costs nothing.
+// Where there is no call that opens, reads and closes many files at once (Windows has none, and
+// a Linux build may leave io_uring out), every file goes the plain way; the batch stays inactive
+// and costs nothing.
 struct FileBatch::Native {};
 
 FileBatch::FileBatch(std::size_t, std::size_t) {}
