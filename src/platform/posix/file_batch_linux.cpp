@@ -15,7 +15,7 @@ namespace catalog {
 namespace {
 
 // A single read of more than this costs far more per byte on a warm file than several of it.
-constexpr std::size_t kMostPerRead = 128 * 1024;
+constexpr std::size_t kLargestSlice = 128 * 1024;
 // Past this many files a batch, more in flight gains nothing and the buffer only grows.
 constexpr std::size_t kMostFiles = 256;
 
@@ -227,7 +227,7 @@ FileBatch::FileBatch(std::size_t maxFiles, std::size_t bytesPerFile) {
     try {
         auto native = std::make_unique<Native>();
         native->maxFiles = std::clamp<std::size_t>(maxFiles, 1, kMostFiles);
-        native->bytesPerFile = std::clamp<std::size_t>(bytesPerFile, 1, kMostPerRead);
+        native->bytesPerFile = std::clamp<std::size_t>(bytesPerFile, 1, kLargestSlice);
         native->buffer.reset(new char[native->maxFiles * native->bytesPerFile]);
         native->lengths.assign(native->maxFiles, -1);
         native->ready = native->setUp();
