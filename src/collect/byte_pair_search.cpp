@@ -55,20 +55,6 @@ struct PairMask {
     }
 };
 
-// Where the 32 bytes at `position` are `first`.
-__attribute__((target("avx2"))) __m256i firstsAt(const char* position, __m256i first) {
-    return _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(position)), first);
-}
-
-// Whether the 128 bytes at `position` hold `first` at all: four compares, where the pairs take
-// twice as many steps.
-__attribute__((target("avx2"))) bool holdsAny(const char* position, __m256i first) {
-    const __m256i any = _mm256_or_si256(
-        _mm256_or_si256(firstsAt(position, first), firstsAt(position + 32, first)),
-        _mm256_or_si256(firstsAt(position + 64, first), firstsAt(position + 96, first)));
-    return !_mm256_testz_si256(any, any);
-}
-
 __attribute__((target("avx2"))) std::uint64_t bitsOf(__m256i low, __m256i high) {
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(low)) |
            std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(high))} << 32;
@@ -78,10 +64,6 @@ bool hasAvx2() {
     static const bool has = __builtin_cpu_supports("avx2");
     return has;
 }
-
-}  // namespace
-
-namespace {
 
 // Puts the positions of `bits`, counted from `base`, into `found` after the `count` there;
 // false once `found` is full, with `from` just past the last position put.
@@ -126,10 +108,8 @@ __attribute__((target("avx2"))) std::size_t BytePairSearch::findByVectors(
     const PairMask mask{_mm256_set1_epi8(m_first), _mm256_broadcastsi128_si256(table)};
     const char* const begin = text.data();
     std::size_t count = 0;
-    // Pages of text hold the first byte (a quote) in few steps, which are passed over after
-    // looking for it alone.
     for (; from + 128 < text.size(); from += 128) {
-        if (holdsAny(begin + from, mask.first) && !takeStep(mask, begin, from, found, count)) {
+        if (!takeStep(mask, begin, from, found, count)) {
             return count;
         }
     }
