@@ -12,35 +12,6 @@ namespace {
 
 constexpr std::size_t kFilesBetweenQuestions = 4096;
 
-// Files made one after another, as an export makes them, get inodes mostly in the order of
-// their names: listed by inode, the names form a few runs already in order. Merging those runs
-// takes a pass or two, where a sort would compare every name some seventeen times over. Any
-// other order is sorted.
-template <typename Iterator, typename Less>
-void sortByRuns(Iterator first, Iterator last, Less less) {
-    constexpr std::size_t kMostRuns = 64;
-    std::vector<Iterator> bounds{first};
-    while (bounds.back() != last) {
-        if (bounds.size() > kMostRuns) {
-            std::sort(first, last, less);
-            return;
-        }
-        bounds.push_back(std::is_sorted_until(bounds.back(), last, less));
-    }
-    while (bounds.size() > 2) {
-        std::vector<Iterator> merged{first};
-        std::size_t run = 0;
-        for (; run + 2 < bounds.size(); run += 2) {
-            std::inplace_merge(bounds[run], bounds[run + 1], bounds[run + 2], less);
-            merged.push_back(bounds[run + 2]);
-        }
-        if (run + 1 < bounds.size()) {
-            merged.push_back(bounds.back());  // an odd run out, merged in the next round
-        }
-        bounds.swap(merged);
-    }
-}
-
 }  // namespace
 
 FolderIndex::FolderIndex(const Folder& folder, const std::function<bool()>& keepGoing) {
@@ -80,8 +51,7 @@ std::vector<std::uint32_t> FolderIndex::nameOrder() const {
     for (std::uint32_t i = 0; i < m_entries.size(); ++i) {
         refs.push_back({nameView(m_entries[i]), i});
     }
-    sortByRuns(refs.begin(), refs.end(),
-               [](const Ref& a, const Ref& b) { return a.name < b.name; });
+    std::sort(refs.begin(), refs.end(), [](const Ref& a, const Ref& b) { return a.name < b.name; });
     std::vector<std::uint32_t> order;
     order.reserve(refs.size());
     for (const Ref& ref : refs) {
