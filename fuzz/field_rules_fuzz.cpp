@@ -21,8 +21,8 @@
 #include <string_view>
 #include <vector>
 
-#include "reference/field_rules.h"
 #include "collect/record_scan.h"
+#include "reference/field_rules.h"
 #include "reference/wildcard_match.h"
 
 namespace {
