@@ -1,9 +1,8 @@
-#include "reference/field_rules.h"
-
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "reference/field_rules.h"
 #include "support/test_files.h"
 
 namespace catalog {

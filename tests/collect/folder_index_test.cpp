@@ -1,7 +1,7 @@
-#include "reference/folder_to_tabs.h"
-
 #include <algorithm>
 #include <filesystem>
+
+#include "reference/folder_to_tabs.h"
 #ifndef _WIN32
 #include <sys/socket.h>
 #include <sys/stat.h>

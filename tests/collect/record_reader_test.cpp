@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "reference/field_rules.h"
 #include "platform/folder.h"
+#include "reference/field_rules.h"
 #include "support/test_files.h"
 
 namespace catalog {
