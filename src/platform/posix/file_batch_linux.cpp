@@ -26,7 +26,7 @@ enum Step : unsigned { kOpen = 0, kCheck = 1, kRead = 2, kClose = 3, kSteps = 4 
 
 // How batching proves itself: over a window of files, if most are left to the plain way (too
 // large, links, not regular), each of those was opened twice, so the batch pauses for a while
-// and then looks again. The window is one batch: in a folder of large pages each file judged
+// and then looks again. The window is one batch: in a folder of large files each file judged
 // costs a wasted open and read, and a longer window only repeats the same verdict.
 constexpr std::size_t kJudgedFiles = 32;
 constexpr std::size_t kPausedFiles = 4096;
