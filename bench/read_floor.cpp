@@ -1,9 +1,11 @@
 // The floor for reading a folder of small files on Linux: what the batch command is compared
 // with. It lists the folder, sorts the files by inode, then opens, reads and closes every file
-// on N threads, and does nothing else: no checks, no extraction, no listing.
-//   read_floor [--uring] [--threads N] [--batch N] DIR
+// on N threads, and does nothing else: no checks, no extraction.
+//   read_floor [--uring] [--threads N] [--batch N] [--write BYTES PATH] DIR
 // Plain calls by default; with --uring, each thread passes its files through io_uring, N files
-// a batch, each a linked open, read and close on registered file slots.
+// a batch, each a linked open, read and close on registered file slots. With --write it then
+// does what any program must that leaves a file of BYTES whole: writes them to a new file
+// beside PATH, flushes it to disk and renames it over PATH.
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -35,6 +37,8 @@ struct Options {
     bool uring = false;
     unsigned threads = 2;
     std::size_t batch = 32;
+    std::size_t writeBytes = 0;
+    const char* writePath = nullptr;
     const char* folder = nullptr;
 };
 
@@ -187,6 +191,9 @@ Options parse(int argc, char** argv) {
             options.uring = true;
         } else if (arg == "--threads" && i + 1 < argc) {
             options.threads = static_cast<unsigned>(std::max(1, std::atoi(argv[++i])));
+        } else if (arg == "--write" && i + 2 < argc) {
+            options.writeBytes = static_cast<std::size_t>(std::strtoull(argv[++i], nullptr, 10));
+            options.writePath = argv[++i];
         } else if (arg == "--batch" && i + 1 < argc) {
             options.batch = static_cast<std::size_t>(std::clamp(std::atoi(argv[++i]), 1, 256));
         } else {
@@ -194,10 +201,21 @@ Options parse(int argc, char** argv) {
         }
     }
     if (options.folder == nullptr) {
-        std::fprintf(stderr, "usage: read_floor [--uring] [--threads N] [--batch N] DIR\n");
+        std::fprintf(stderr, "usage: read_floor [--uring] [--threads N] [--batch N] "
+                             "[--write BYTES PATH] DIR\n");
         std::exit(2);
     }
     return options;
+}
+
+void writeWhole(std::size_t bytes, const std::string& path) {
+    const std::string temporary = path + ".floor-tmp";
+    const std::string text(bytes, 'x');
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || ::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()) ||
+        ::fsync(fd) != 0 || ::close(fd) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        fail(path.c_str(), errno);
+    }
 }
 
 }  // namespace
@@ -217,6 +235,9 @@ int main(int argc, char** argv) {
             threads.emplace_back([&] { work(options, folder, entries, next, bytes); });
         }
         work(options, folder, entries, next, bytes);
+    }
+    if (options.writePath != nullptr) {
+        writeWhole(options.writeBytes, options.writePath);
     }
     std::printf("%zu files, %llu bytes\n", entries.size(),
                 static_cast<unsigned long long>(bytes.load()));
