@@ -39,6 +39,9 @@ std::string dataFolderIn(const std::string& programDirectory) {
 }
 
 std::string outputPathIn(const std::string& programDirectory, std::string_view outputName) {
+    if (isFullPathHere(outputName)) {
+        return std::string(outputName);
+    }
     return programDirectory + kPathSeparator + std::string(outputName);
 }
 

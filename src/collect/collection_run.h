@@ -40,7 +40,8 @@ inline constexpr std::string_view kDefaultOutputName = "output.txt";
 
 // The data folder and the default listing beside a program, joined as plain text so that an
 // output name is used exactly as typed: "sub/x.txt" lands in the folder sub, "/tmp/x" inside
-// the program directory. The separator is the system's own ("\" on Windows).
+// the program directory. The separator is the system's own ("\" on Windows). A name that says
+// where it goes on Windows ("C:\lists\x.txt", "\\server\share\x.txt") is used as it stands.
 std::string dataFolderIn(const std::string& programDirectory);
 std::string outputPathIn(const std::string& programDirectory, std::string_view outputName);
 

@@ -54,6 +54,12 @@ TEST_F(BatchCommandTest, ADeviceIsWrittenIntoAndNeverReplaced) {
     EXPECT_EQ(entriesOf(workingDir()), before);
 }
 
+TEST_F(BatchCommandTest, ANameWithALongPrefixIsUsedAsItStands) {
+    const Outcome outcome = run({"prog/data", "\\\\?\\" + path("listing.txt")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(readFile(path("listing.txt")), kHeader + kRows);
+}
+
 TEST_F(BatchCommandTest, AReplacedListingStaysHidden) {
     writeFile(path("listing.txt"), "earlier");
     const fs::path listing = utf8Path(path("listing.txt"));

@@ -126,6 +126,20 @@ TEST_F(WindowRunTest, AStopWhileTheListingWaitsForAPipesReaderEndsTheRun) {
 }
 #endif
 
+#ifdef _WIN32
+TEST_F(WindowRunTest, ANameWithADriveOrALongPrefixIsUsedAsItStands) {
+    const TempDir elsewhere;
+    const std::string full = (elsewhere.path() / "out.txt").string();
+    for (const std::string& name : {full, "\\\\?\\" + full}) {
+        ASSERT_TRUE(start(name));
+        EXPECT_FALSE(waitForOutcome().failure) << name;
+        EXPECT_EQ(readFile(elsewhere / "out.txt"), kHeader) << name;
+        fs::remove(elsewhere / "out.txt");
+    }
+}
+
+#endif
+
 TEST(WindowTexts, CountsReadAtAGlanceAndTheNoDisplayLineNamesTheBatchCommand) {
     Listing listing;
     const std::string_view block = listing.hold("R\t1\tt\tN\r\n");
