@@ -55,6 +55,17 @@ bool toStandardOutput(const std::string& output) {
     return output == "-";
 }
 
+// Where the summary says the listing went: a device takes it, but keeps no file of it.
+std::string destinationOf(const std::string& output) {
+    if (toStandardOutput(output)) {
+        return "standard output";
+    }
+    if (kWindowsNameRules && isWindowsDeviceName(output)) {
+        return "the device " + printable(output) + " (no file)";
+    }
+    return printable(output);
+}
+
 void writeListing(const std::string& output, const Listing& listing) {
     if (toStandardOutput(output)) {
         writeStandardOutput(listing.lines());
@@ -86,7 +97,7 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
         }
         errors << program << ": " << counted(collected.listing.rowCount(), "record") << " from "
                << counted(collected.files, "file") << ", listing written to "
-               << printable(toStandardOutput(output) ? "standard output" : output) << "\n";
+               << destinationOf(output) << "\n";
         return 0;
     } catch (const std::exception& failure) {
         progress.clear();

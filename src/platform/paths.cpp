@@ -1,6 +1,8 @@
 #include "platform/paths.h"
 
+#include <array>
 #include <cctype>
+#include <string>
 
 namespace catalog {
 
@@ -19,10 +21,49 @@ bool hasSharePrefix(std::string_view name) {
     return name.size() >= 2 && isSlash(name[0]) && isSlash(name[1]);
 }
 
+std::string_view lastName(std::string_view path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    path.remove_prefix(slash == std::string_view::npos ? 0 : slash + 1);
+    if (hasDriveLetter(path)) {
+        path.remove_prefix(2);
+    }
+    return path;
+}
+
+// The name before its extension, trailing dots and blanks, which the system drops.
+std::string_view stem(std::string_view name) {
+    const std::size_t dot = name.find('.');
+    name = name.substr(0, dot);
+    while (!name.empty() && name.back() == ' ') {
+        name.remove_suffix(1);
+    }
+    return name;
+}
+
+std::string upper(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return result;
+}
+
 }  // namespace
 
 bool isFullPathHere(std::string_view name) {
     return kWindowsNameRules && (hasDriveLetter(name) || hasSharePrefix(name));
+}
+
+bool isWindowsDeviceName(std::string_view path) {
+    const std::string name = upper(stem(lastName(path)));
+    static constexpr std::array<std::string_view, 4> kDevices = {"CON", "PRN", "AUX", "NUL"};
+    for (const std::string_view device : kDevices) {
+        if (name == device) {
+            return true;
+        }
+    }
+    return name.size() == 4 && (name.starts_with("COM") || name.starts_with("LPT")) &&
+           std::isdigit(static_cast<unsigned char>(name[3])) != 0;
 }
 
 }  // namespace catalog

@@ -25,4 +25,9 @@ inline constexpr bool kWindowsNameRules = false;
 // no name is: the window has always joined every name to its folder, "/tmp/x" included.
 bool isFullPathHere(std::string_view name);
 
+// Whether Windows takes the last name in `path` for a device rather than a file: CON, PRN, AUX,
+// NUL, COM0 to COM9 or LPT0 to LPT9, in any case, with or without an extension, trailing dots
+// or blanks. A file so named can be made on no Windows, so the rule is the same everywhere.
+bool isWindowsDeviceName(std::string_view path);
+
 }  // namespace catalog

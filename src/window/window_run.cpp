@@ -9,6 +9,7 @@
 #include "platform/file_error.h"
 #include "platform/memory_reserve.h"
 #include "window/display_text.h"
+#include "window/output_name.h"
 
 namespace catalog::window {
 
@@ -38,6 +39,10 @@ RunFailure failureOf(const FileError& error) {
 // Everything the run does, the write included; a failure is the outcome, never an exception.
 void collectInto(RunOutcome& outcome, const std::string& programDirectory,
                  const std::string& outputName, CollectionClient& client, const StopFlag& stop) {
+    if (const std::optional<std::string> refusal = outputNameRefusal(outputName)) {
+        outcome.failure = RunFailure{{}, {}, 0, displayText(*refusal), true};
+        return;
+    }
     const std::string dataFolder = dataFolderIn(programDirectory);
     const std::string listingPath = outputPathIn(programDirectory, outputName);
     try {

@@ -24,6 +24,7 @@ struct RunFailure {
     std::string path;
     int errorNumber = 0;
     std::string description;
+    bool nameRefused = false;  // the Save-to name, refused before the run: no file was touched
 };
 
 // What a run leaves for the window.

@@ -11,7 +11,9 @@ StatusText statusAfter(const RunOutcome& outcome) {
         return stoppedStatus();
     }
     if (outcome.failure) {
-        return {"Failed; nothing written", failureTextFor(*outcome.failure).details};
+        const char* text = outcome.failure->nameRefused ? "Name refused; nothing written"
+                                                        : "Failed; nothing written";
+        return {text, failureTextFor(*outcome.failure).details};
     }
     if (!outcome.missingDataFolder.empty()) {
         return {"No data folder: only the header written to " + oneLine(outcome.outputName),
@@ -46,6 +48,9 @@ FailureText failureTextFor(const RunFailure& failure) {
         details += failure.description;
     } else {
         details += "Error " + std::to_string(failure.errorNumber) + ": " + failure.description;
+    }
+    if (failure.nameRefused) {
+        return {"The listing cannot be saved under this name.", details};
     }
     return {"The collection run failed.", details};
 }

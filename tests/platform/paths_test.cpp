@@ -15,5 +15,16 @@ TEST(Paths, OnlyWindowsTakesANameWithADriveAShareOrAPrefixAsItStands) {
     }
 }
 
+TEST(Paths, DeviceNamesAreKnownInAnyCaseWithAnExtensionDotsOrBlanks) {
+    for (const char* device : {"NUL", "nul.txt", "Con", "prn.tar.gz", "AUX.", "NUL . txt", "com0",
+                               "COM9.log", "lpt1", "sub\\NUL.txt", "C:NUL", "x/aux "}) {
+        EXPECT_TRUE(isWindowsDeviceName(device)) << device;
+    }
+    for (const char* file :
+         {"NULL.txt", "nul_1.txt", "COM10", "LPTX", "CONSOLE", "com", "NUL\\x", "output.txt", ""}) {
+        EXPECT_FALSE(isWindowsDeviceName(file)) << file;
+    }
+}
+
 }  // namespace
 }  // namespace catalog

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <iterator>
 #include <thread>
 #ifndef _WIN32
 #include <fcntl.h>
@@ -138,6 +139,24 @@ TEST_F(WindowRunTest, ANameWithADriveOrALongPrefixIsUsedAsItStands) {
     }
 }
 
+// Refused before the run: nothing read, nothing created, and the user asked for another name.
+TEST_F(WindowRunTest, ADeviceNameIsRefusedBeforeTheRun) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    for (const std::string name : {"NUL.txt", "com1"}) {
+        ASSERT_TRUE(start(name));
+        const RunOutcome outcome = waitForOutcome();
+        ASSERT_TRUE(outcome.failure) << name;
+        EXPECT_FALSE(outcome.rows) << name;
+        const FailureText text = failureTextFor(*outcome.failure);
+        EXPECT_EQ(text.message, "The listing cannot be saved under this name.");
+        EXPECT_TRUE(text.details.starts_with("\"" + name + "\"")) << text.details;
+        EXPECT_NE(text.details.find("Please choose"), std::string::npos) << text.details;
+        EXPECT_EQ(statusAfter(outcome).text, "Name refused; nothing written");
+    }
+    EXPECT_EQ(m_run.progress().total, 0u);
+    const auto entries = fs::directory_iterator(m_dir.path());
+    EXPECT_EQ(std::distance(fs::begin(entries), fs::end(entries)), 1);  // the data folder
+}
 #endif
 
 TEST(WindowTexts, CountsReadAtAGlanceAndTheNoDisplayLineNamesTheBatchCommand) {

@@ -1,0 +1,17 @@
+#include "window/output_name.h"
+
+#include "platform/paths.h"
+
+namespace catalog::window {
+
+std::optional<std::string> outputNameRefusal(const std::string& outputName) {
+    const std::string quoted = "\"" + outputName + "\"";
+    if (kWindowsNameRules && isWindowsDeviceName(outputName)) {
+        return quoted +
+               " is the name of a device on Windows, not of a file: the listing would be "
+               "written nowhere. Please choose another name to save to.";
+    }
+    return std::nullopt;
+}
+
+}  // namespace catalog::window
