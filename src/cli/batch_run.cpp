@@ -1,6 +1,7 @@
 #include "cli/batch_run.h"
 
 #include <ostream>
+#include <stdexcept>
 #include <system_error>
 
 #include "cli/progress_line.h"
@@ -55,6 +56,16 @@ bool toStandardOutput(const std::string& output) {
     return output == "-";
 }
 
+// Checked before the run, so that nothing is created: the temporary file beside a stream would
+// itself become a stream of a new file.
+void refuseStreams(const std::string& output) {
+    if (namesFileStream(output)) {
+        throw std::runtime_error("cannot write '" + printable(output) +
+                                 "': a colon after the drive names a stream hidden inside a "
+                                 "file; give a name without a colon");
+    }
+}
+
 // Where the summary says the listing went: a device takes it, but keeps no file of it.
 std::string destinationOf(const std::string& output) {
     if (toStandardOutput(output)) {
@@ -82,6 +93,7 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
     try {
         const std::string dataFolder = dataFolderFor(line);
         const std::string output = outputFor(line);
+        refuseStreams(output);
         BatchClient client(progress);
         const Collected collected =
             runCollection(dataFolder, client,

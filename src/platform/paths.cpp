@@ -17,6 +17,12 @@ bool hasDriveLetter(std::string_view name) {
            name[1] == ':';
 }
 
+// "\\?\" and "\\.\" (or with "/"), which the system takes past its usual rules.
+bool hasDevicePrefix(std::string_view name) {
+    return name.size() >= 4 && isSlash(name[0]) && isSlash(name[1]) &&
+           (name[2] == '?' || name[2] == '.') && isSlash(name[3]);
+}
+
 bool hasSharePrefix(std::string_view name) {
     return name.size() >= 2 && isSlash(name[0]) && isSlash(name[1]);
 }
@@ -64,6 +70,19 @@ bool isWindowsDeviceName(std::string_view path) {
     }
     return name.size() == 4 && (name.starts_with("COM") || name.starts_with("LPT")) &&
            std::isdigit(static_cast<unsigned char>(name[3])) != 0;
+}
+
+bool namesFileStream(std::string_view path) {
+    if (!kWindowsNameRules) {
+        return false;
+    }
+    if (hasDevicePrefix(path)) {
+        path.remove_prefix(4);
+    }
+    if (hasDriveLetter(path)) {
+        path.remove_prefix(2);
+    }
+    return path.find(':') != std::string_view::npos;
 }
 
 }  // namespace catalog

@@ -30,4 +30,8 @@ bool isFullPathHere(std::string_view name);
 // or blanks. A file so named can be made on no Windows, so the rule is the same everywhere.
 bool isWindowsDeviceName(std::string_view path);
 
+// Whether `path` names a stream of a file on this system: on Windows a colon after the drive,
+// as in "output.txt:notes", which NTFS takes for a hidden part of output.txt. Never elsewhere.
+bool namesFileStream(std::string_view path);
+
 }  // namespace catalog

@@ -11,6 +11,11 @@ std::optional<std::string> outputNameRefusal(const std::string& outputName) {
                " is the name of a device on Windows, not of a file: the listing would be "
                "written nowhere. Please choose another name to save to.";
     }
+    if (namesFileStream(outputName)) {
+        return quoted +
+               " holds a colon after the drive, which Windows takes for a stream hidden inside "
+               "a file. Please choose a name without a colon.";
+    }
     return std::nullopt;
 }
 

@@ -61,6 +61,17 @@ TEST_F(BatchCommandTest, ANameWithALongPrefixIsUsedAsItStands) {
     EXPECT_EQ(readFile(path("listing.txt")), kHeader + kRows);
 }
 
+// Refused before the run: a temporary file beside a stream would be a stream of a new file.
+TEST_F(BatchCommandTest, AStreamIsRefusedAndNothingIsCreated) {
+    const std::vector<std::string> before = entriesOf(workingDir());
+    const Outcome outcome = run({"prog/data", "listing.txt:ads"});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.err, kProgram +
+                               "cannot write 'listing.txt:ads': a colon after the drive names a "
+                               "stream hidden inside a file; give a name without a colon\n");
+    EXPECT_EQ(entriesOf(workingDir()), before);
+}
+
 TEST_F(BatchCommandTest, AReplacedListingStaysHidden) {
     writeFile(path("listing.txt"), "earlier");
     const fs::path listing = utf8Path(path("listing.txt"));

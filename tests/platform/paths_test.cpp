@@ -26,5 +26,15 @@ TEST(Paths, DeviceNamesAreKnownInAnyCaseWithAnExtensionDotsOrBlanks) {
     }
 }
 
+TEST(Paths, OnlyWindowsTakesAColonAfterTheDriveForAStream) {
+    for (const char* stream : {"output.txt:ads", "C:\\lists\\out.txt:ads", "\\\\?\\C:\\o.txt:a",
+                               "sub/x:y", "\\\\server\\share\\o.txt:a"}) {
+        EXPECT_EQ(namesFileStream(stream), kWindowsNameRules) << stream;
+    }
+    for (const char* file : {"output.txt", "C:\\lists\\out.txt", "c:out.txt", "\\\\?\\C:\\o.txt"}) {
+        EXPECT_FALSE(namesFileStream(file)) << file;
+    }
+}
+
 }  // namespace
 }  // namespace catalog

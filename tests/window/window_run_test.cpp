@@ -140,9 +140,9 @@ TEST_F(WindowRunTest, ANameWithADriveOrALongPrefixIsUsedAsItStands) {
 }
 
 // Refused before the run: nothing read, nothing created, and the user asked for another name.
-TEST_F(WindowRunTest, ADeviceNameIsRefusedBeforeTheRun) {
+TEST_F(WindowRunTest, ADeviceNameOrAStreamIsRefusedBeforeTheRun) {
     page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
-    for (const std::string name : {"NUL.txt", "com1"}) {
+    for (const std::string name : {"NUL.txt", "com1", "output.txt:ads"}) {
         ASSERT_TRUE(start(name));
         const RunOutcome outcome = waitForOutcome();
         ASSERT_TRUE(outcome.failure) << name;
