@@ -20,7 +20,8 @@ namespace catalog {
 // refused; a name of one of the process's own descriptors (/dev/stdout, /dev/fd/N,
 // /proc/self/fd/N), or a link to one, is written into that descriptor as it stands, as standard
 // output is. On Windows a file held
-// open by another program (a sharing violation) is retried for about a second. Throws
+// open by another program (a sharing violation) is retried for about a second, and then fails
+// with a detail that tells the user to close it (or make it writable). Throws
 // FileError("write", filename, ...), running out of memory included.
 //
 // Writing into a FIFO waits for a reader, and for room while the reader is slow; `stopped`, when

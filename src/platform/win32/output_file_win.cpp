@@ -155,8 +155,14 @@ void moveIntoPlace(const std::wstring& from, const std::wstring& to, const std::
             return;
         }
         const int error = lastSystemError();
-        if (!heldByAnother(error) || attempt == kMoveAttempts) {
+        if (!heldByAnother(error)) {
             throw FileError("write", filename, error);
+        }
+        if (attempt == kMoveAttempts) {
+            // The system's words alone leave the user guessing what to do about it.
+            throw FileError("write", filename, error,
+                            "the file is open in another program or read-only; close it (or "
+                            "make it writable) and collect again");
         }
         ::Sleep(kPauseMilliseconds);
     }
