@@ -17,6 +17,16 @@ CommandLine usageError(std::string message) {
     return line;
 }
 
+// "/?", which every Windows command takes for a request for its help. A folder can have no
+// such name there; elsewhere it is a path like any other.
+bool isWindowsHelp([[maybe_unused]] const std::string& argument) {
+#ifdef _WIN32
+    return argument == "/?";
+#else
+    return false;
+#endif
+}
+
 constexpr unsigned kMostThreads = 256;
 
 // A thread count from 1 to kMostThreads, or nothing.
@@ -40,7 +50,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (optionsEnded || !isOption(argument)) {
+        if (!optionsEnded && isWindowsHelp(argument)) {
+            line.action = CommandLine::Action::Help;
+        } else if (optionsEnded || !isOption(argument)) {
             positional.push_back(argument);
         } else if (argument == "--") {
             optionsEnded = true;
@@ -90,7 +102,7 @@ std::string usageText(const std::string& program) {
            "               for standard output (default: output.txt beside the program)\n"
            "  --threads N  read and extract files on N threads, 1 to 256 (default: one per\n"
            "               processor); the listing is the same whatever N is\n"
-           "  --help       show this help and exit\n"
+           "  --help       show this help and exit (also /? on Windows)\n"
            "  --version    show the version and exit\n"
            "\n"
            "Exit status: 0 when the listing was written, 1 when the run failed (nothing is\n"

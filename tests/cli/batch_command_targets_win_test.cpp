@@ -73,6 +73,12 @@ TEST_F(BatchCommandTest, AStreamIsRefusedAndNothingIsCreated) {
     EXPECT_EQ(entriesOf(workingDir()), before);
 }
 
+TEST_F(BatchCommandTest, SlashQuestionMarkShowsTheHelp) {
+    const Outcome help = run({"/?"});
+    EXPECT_EQ(help.exitCode, 0) << help.err;
+    EXPECT_TRUE(help.out.starts_with("Usage: catalog-collector-cli ")) << help.out;
+}
+
 TEST_F(BatchCommandTest, AReplacedListingStaysHidden) {
     writeFile(path("listing.txt"), "earlier");
     const fs::path listing = utf8Path(path("listing.txt"));
