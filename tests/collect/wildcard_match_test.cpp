@@ -85,7 +85,8 @@ TEST(TestRegExp, StaysLinearWhereCandidatesRepeatEveryByte) {
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(TestRegExp("<[\\s\\S]*" + closer, "<" + filler), kFailed);
     EXPECT_EQ(TestRegExp("<[\\s\\S]*" + closer, "<" + closer + filler), "<" + closer);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    // Half a second under the sanitizers; the bound leaves a busy machine ten times that and more.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
 }
 
 TEST(TestRegExp, MatchesMultiMegabyteRecordsWithoutDeepRecursion) {

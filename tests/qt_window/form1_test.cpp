@@ -400,7 +400,7 @@ TEST_F(Form1Test, ResizingGrowsTheListAndKeepsTheBottomRowAndTheStatusInTheCorne
     const QRect listBefore = list()->geometry();
 
     form.resize(first + QSize(202, 149));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form.size() == first + QSize(202, 149); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.size() == first + QSize(202, 149); }, 60 * 1000));
     EXPECT_EQ(list()->geometry(), listBefore.adjusted(0, 0, 202, 149));
     for (int i = 0; i < corner.size(); ++i) {
         EXPECT_EQ(form.rect().bottomRight() - corner[i]->geometry().bottomRight(), fromCorner[i])
