@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "collect/listing.h"
+#include "collect/page_finding.h"
 #include "collect/stop_flag.h"
 
 namespace catalog {
@@ -27,6 +29,9 @@ struct Collected {
     // There was no data folder, so the listing holds the header alone: worth telling, since a
     // mistyped or moved folder looks the same.
     bool folderMissing = false;
+    // Every page that gave no row, a field not found or several records, in the listing's
+    // order: what the programs count, mark and explain.
+    std::vector<PageNote> notes;
 };
 
 // Digits in groups of three, so that a million records reads at a glance: "1,000,000".

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -29,6 +30,10 @@ inline constexpr FieldRule kReferenceRule{"'REFERENCE' => '[\\s\\S]*', 'NAME' =>
                                           "'REFERENCE' => '", "', 'NAME' => '"};
 inline constexpr FieldRule kThumbnailRule{", 'THUMBNAIL' => '[\\s\\S]*',  }, ",
                                           ", 'THUMBNAIL' => '", "',  }, "};
+
+// The rule of each field, in the listing's column order.
+inline constexpr std::array<const FieldRule*, 4> kColumnRules{&kReferenceRule, &kPriceRule,
+                                                              &kThumbnailRule, &kNameRule};
 
 // Removes every non-overlapping occurrence of `marker` from `value` at or after `from`, scanning
 // left to right. In time linear in the value, since a marker is a few dozen bytes at most.

@@ -16,6 +16,9 @@ inline constexpr std::string_view kLineEnd = "\r\n";
 
 // The four fields of a row, in the listing's column order.
 inline constexpr std::size_t kFieldCount = 4;
+// The fields' names, as the window's header and the users' explanations give them.
+inline constexpr std::array<std::string_view, kFieldCount> kFieldNames{"id", "price", "thumbnail",
+                                                                       "name"};
 // Where a row's fields end: the lengths of the first three (reference, price, thumbnail); the
 // name is the rest. Values may hold tabs themselves, so the row's tabs cannot tell.
 using FieldLengths = std::array<std::size_t, kFieldCount - 1>;

@@ -53,6 +53,7 @@ struct Chunk {
     std::vector<std::string> blocks;
     std::vector<LineSpan> lineOf;              // per file
     std::vector<RowDetails> details;           // per file, with row details only
+    std::vector<PageFinding> findings;         // per file
     std::vector<std::exception_ptr> failures;  // per file, made once one fails
     std::size_t rowCount = 0;
     std::size_t filesRead = 0;  // as told in the progress
@@ -158,7 +159,7 @@ public:
         if (stopped()) {
             throw RunStopped();
         }
-        Collected collected{Listing(m_rowDetails), m_fileCount, !m_folder.isOpen()};
+        Collected collected{Listing(m_rowDetails), m_fileCount, !m_folder.isOpen(), {}};
         std::vector<std::string_view> blocks;
         std::vector<std::size_t> firstBlock;  // per chunk, in `blocks`
         blocks.reserve(m_chunks.size());
@@ -179,6 +180,7 @@ public:
                 std::rethrow_exception(chunk.failures[slot]);
             }
             const LineSpan line = chunk.lineOf[slot];
+            noteIfWorthTelling(collected, chunk.findings[slot], file, line);
             if (line.length == LineSpan::kNoLine) {
                 continue;
             }
@@ -200,6 +202,15 @@ public:
     }
 
 private:
+    void noteIfWorthTelling(Collected& collected, const PageFinding& finding, std::uint32_t file,
+                            const LineSpan& line) const {
+        if (finding.worthTelling()) {
+            const std::size_t row =
+                line.length == LineSpan::kNoLine ? PageNote::kNoRow : collected.listing.rowCount();
+            collected.notes.push_back({std::string(m_files->nameView(file)), finding, row});
+        }
+    }
+
     // Takes chunks until none is left, or until this thread gives one back. A failure outside
     // any one file (the bookkeeping's memory, the client) ends the run.
     void work(ThreadReader& reader, CollectionClient* reporter, Role role) {
@@ -252,6 +263,7 @@ private:
         const std::size_t first = index * kChunkFiles;
         const std::size_t count = std::min(kChunkFiles, m_fileCount - first);
         chunk.lineOf.resize(count);
+        chunk.findings.resize(count);
         if (m_rowDetails) {
             chunk.details.resize(count);
         }
@@ -307,16 +319,16 @@ private:
         }
         std::string& rows = chunk.blocks.back();
         const std::size_t offset = rows.size();
-        std::optional<FieldLengths> fields;
         try {
-            fields = whole ? reader.appendRow(*whole, rows, m_requestedStop)
-                           : reader.appendRow(m_folder, name, rows, m_requestedStop);
-            if (!fields) {
+            const PageRow page = whole ? reader.appendRow(*whole, rows, m_requestedStop)
+                                       : reader.appendRow(m_folder, name, rows, m_requestedStop);
+            chunk.findings[slot] = page.finding;
+            if (!page.finding.holdsRecord()) {
                 return;
             }
             rows.append(kLineEnd);
             if (m_rowDetails) {
-                chunk.details[slot] = {*fields};
+                chunk.details[slot] = {page.fields};
             }
         } catch (const std::bad_alloc&) {
             rows.resize(offset);

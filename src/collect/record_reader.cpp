@@ -114,32 +114,38 @@ bool holdsAll(const Reading& file, std::size_t length) {
 
 // The rest of a file too large to hold is scanned block after block, and then only its matches
 // are read again.
-std::optional<FieldLengths> appendStreamedRow(Reading& file, RecordScan& scan, char* buffer,
-                                              std::string& out, const StopFlag* stop) {
+PageRow appendStreamedRow(Reading& file, RecordScan& scan, char* buffer, std::string& out,
+                          const StopFlag* stop) {
     for (std::size_t got = fill(file, buffer, kBytesBetweenStopChecks, stop); got > 0;
          got = fill(file, buffer, kBytesBetweenStopChecks, stop)) {
         scan.feed({buffer, got});
     }
-    if (!scan.holdsRecord()) {
-        return std::nullopt;
+    PageRow page{scan.finding()};
+    if (page.finding.holdsRecord()) {
+        const ReadAt readAt = [&file](std::uint64_t offset, char* into, std::size_t most) {
+            return file.readAt(offset, into, most);
+        };
+        page.fields = appendScannedRow(scan, readAt, out, stop);
     }
-    const ReadAt readAt = [&file](std::uint64_t offset, char* into, std::size_t most) {
-        return file.readAt(offset, into, most);
-    };
-    return appendScannedRow(scan, readAt, out, stop);
+    return page;
 }
 
-std::optional<FieldLengths> appendRowOf(Reading& file, char* buffer, std::string& out,
-                                        const StopFlag* stop) {
+PageRow appendHeldRow(const RecordScan& scan, std::string_view text, std::string& out,
+                      const StopFlag* stop) {
+    PageRow page{scan.finding()};
+    if (page.finding.holdsRecord()) {
+        page.fields = appendScannedRow(scan, text, out, stop);
+    }
+    return page;
+}
+
+PageRow appendRowOf(Reading& file, char* buffer, std::string& out, const StopFlag* stop) {
     RecordScan scan;
     const std::size_t length = readHead(file, buffer, scan, stop);
     if (!holdsAll(file, length)) {
         return appendStreamedRow(file, scan, buffer, out, stop);
     }
-    if (!scan.holdsRecord()) {
-        return std::nullopt;
-    }
-    return appendScannedRow(scan, std::string_view(buffer, length), out, stop);
+    return appendHeldRow(scan, std::string_view(buffer, length), out, stop);
 }
 
 }  // namespace
@@ -149,13 +155,13 @@ RecordReader::RecordReader()
 
 // A row mixing two versions of a file would be wrong in a way no one could see: a file changed
 // while it was read is read again from its start, and one that never holds still fails.
-std::optional<FieldLengths> RecordReader::appendRow(const Folder& folder, const char* name,
-                                                    std::string& out, const StopFlag* stop) {
+PageRow RecordReader::appendRow(const Folder& folder, const char* name, std::string& out,
+                                const StopFlag* stop) {
     const std::size_t start = out.size();
     for (int reading = 0; reading < kMostReadings; ++reading) {
         try {
             Reading file(folder, name);
-            std::optional<FieldLengths> row = appendRowOf(file, m_buffer, out, stop);
+            const PageRow row = appendRowOf(file, m_buffer, out, stop);
             if (file.gaveOneVersion()) {
                 return row;
             }
@@ -167,16 +173,12 @@ std::optional<FieldLengths> RecordReader::appendRow(const Folder& folder, const 
                     "the file changed while it was read");
 }
 
-std::optional<FieldLengths> RecordReader::appendRow(std::string_view text, std::string& out,
-                                                    const StopFlag* stop) {
+PageRow RecordReader::appendRow(std::string_view text, std::string& out, const StopFlag* stop) {
     // Scanned once, as streamed files are, rather than searched once for the record marker and
     // twice for each rule.
     RecordScan scan;
     scan.feed(text);
-    if (!scan.holdsRecord()) {
-        return std::nullopt;
-    }
-    return appendScannedRow(scan, text, out, stop);
+    return appendHeldRow(scan, text, out, stop);
 }
 
 }  // namespace catalog

@@ -2,16 +2,22 @@
 
 #include <cstddef>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "collect/listing.h"
+#include "collect/page_finding.h"
 #include "collect/stop_flag.h"
 
 namespace catalog {
 
 class Folder;
+
+// What reading one page gave: what it holds, and its row's fields when it holds a record.
+struct PageRow {
+    PageFinding finding;
+    FieldLengths fields{};
+};
 
 // Reads catalog files one after the other through one buffer of its own, reused from file to
 // file, and makes the row of each file that holds a record. Memory does not grow with a file's
@@ -21,15 +27,14 @@ class RecordReader {
 public:
     RecordReader();
 
-    // Appends the row of the file `name` in the open folder `folder` to `out` and returns its
-    // fields' lengths, or returns nullopt, leaving `out` as it was, when the file holds no record.
+    // Appends the row of the file `name` in the open folder `folder` to `out`, when the file
+    // holds a record, and returns what it found; without a record `out` stays as it was.
     // Between blocks it throws RunStopped once `stop` (may be null) is requested. Throws
     // FileError and std::bad_alloc.
-    std::optional<FieldLengths> appendRow(const Folder& folder, const char* name, std::string& out,
-                                          const StopFlag* stop);
+    PageRow appendRow(const Folder& folder, const char* name, std::string& out,
+                      const StopFlag* stop);
     // The same for a file's whole text, already read.
-    std::optional<FieldLengths> appendRow(std::string_view text, std::string& out,
-                                          const StopFlag* stop);
+    PageRow appendRow(std::string_view text, std::string& out, const StopFlag* stop);
 
     // Files up to this size are best read whole, several at once where the system can.
     static constexpr std::size_t kSmallFile = std::size_t{64} * 1024;

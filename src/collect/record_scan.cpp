@@ -134,12 +134,15 @@ RecordScan::RecordScan() {
     m_last.fill(kNone);
 }
 
+// Occurrences come in the order of the text, but one may come twice (see scan): only a later
+// one counts.
 void RecordScan::found(std::size_t marker, std::uint64_t at) {
     if (m_first[marker] == kNone) {
         m_first[marker] = at;
     }
     if (m_last[marker] == kNone || at > m_last[marker]) {
         m_last[marker] = at;
+        ++m_count[marker];
     }
 }
 
@@ -217,6 +220,22 @@ bool RecordScan::markersOccurOnce(const FieldRule& rule) const {
            m_first[scanned.closer] != kNone && m_first[scanned.closer] == m_last[scanned.closer];
 }
 
+PageFinding RecordScan::finding() const {
+    PageFinding finding;
+    finding.records = m_count[kRecordIndex];
+    for (std::size_t column = 0; column < kColumnRules.size(); ++column) {
+        const ScannedRule& scanned = scannedRuleOf(*kColumnRules[column]);
+        const std::uint64_t opener = m_first[scanned.opener];
+        const std::uint64_t closer = m_last[scanned.closer];
+        if (opener == kNone) {
+            finding.misses[column] = FieldMiss::NoOpener;
+        } else if (closer == kNone || opener + kColumnRules[column]->opener.size() > closer) {
+            finding.misses[column] = FieldMiss::NoCloserAfter;
+        }
+    }
+    return finding;
+}
+
 std::optional<FileSpan> RecordScan::matchOf(const FieldRule& rule) const {
     const ScannedRule& scanned = scannedRuleOf(rule);
     const std::uint64_t opener = m_first[scanned.opener];
@@ -280,20 +299,19 @@ void appendScannedField(const FieldRule& rule, const std::optional<FileSpan>& sp
 template <typename Source>
 FieldLengths appendRowFrom(const RecordScan& scan, const Source& source, std::string& out,
                            const StopFlag* stop) {
-    const FieldRule* const columns[] = {&kReferenceRule, &kPriceRule, &kThumbnailRule, &kNameRule};
     // Room for the whole row at once: a value of hundreds of megabytes is then never copied
     // to a larger string as it grows.
-    std::uint64_t total = out.size() + std::size(columns) - 1 + kLineEnd.size();
-    std::array<std::optional<FileSpan>, std::size(columns)> spans;
-    for (std::size_t i = 0; i < std::size(columns); ++i) {
-        spans[i] = scan.matchOf(*columns[i]);
+    std::uint64_t total = out.size() + std::size(kColumnRules) - 1 + kLineEnd.size();
+    std::array<std::optional<FileSpan>, std::size(kColumnRules)> spans;
+    for (std::size_t i = 0; i < std::size(kColumnRules); ++i) {
+        spans[i] = scan.matchOf(*kColumnRules[i]);
         total += spans[i] ? spans[i]->end - spans[i]->begin : kMatchFailed.size();
     }
     out.reserve(static_cast<std::size_t>(total));
     FieldLengths lengths{};
-    for (std::size_t i = 0; i < std::size(columns); ++i) {
+    for (std::size_t i = 0; i < std::size(kColumnRules); ++i) {
         const std::size_t start = out.size();
-        appendScannedField(*columns[i], spans[i], scan, source, out, stop);
+        appendScannedField(*kColumnRules[i], spans[i], scan, source, out, stop);
         if (i < lengths.size()) {
             lengths[i] = out.size() - start;
             out.push_back('\t');

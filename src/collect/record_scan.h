@@ -11,6 +11,7 @@
 
 #include "collect/field_extraction.h"
 #include "collect/listing.h"
+#include "collect/page_finding.h"
 #include "collect/stop_flag.h"
 
 namespace catalog {
@@ -35,6 +36,8 @@ public:
     void feed(std::string_view block);
 
     bool holdsRecord() const;
+    // How many records the text holds, and why any field's rule finds nothing.
+    PageFinding finding() const;
     // The bytes of `rule`'s match, or nullopt when the rule finds nothing. `rule` is one of the
     // four field rules.
     std::optional<FileSpan> matchOf(const FieldRule& rule) const;
@@ -56,6 +59,7 @@ private:
 
     std::array<std::uint64_t, kMarkers> m_first;
     std::array<std::uint64_t, kMarkers> m_last;
+    std::array<std::uint64_t, kMarkers> m_count{};
     std::array<char, kCarry> m_carry{};
     std::size_t m_carried = 0;
     std::uint64_t m_fed = 0;

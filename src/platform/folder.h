@@ -51,4 +51,8 @@ private:
 // when nothing can be found there, errorNumberOf(Condition::NotAFolder) when something else is.
 void requireFolder(const std::string& path, const char* operation);
 
+// Makes the folder at `path` unless one is there already, for a user who asked to open it to
+// put files in. Throws FileError("make folder", path, ...).
+void makeFolder(const std::string& path);
+
 }  // namespace catalog

@@ -45,7 +45,7 @@ TEST(RecordReader, GivesTheRowOfTheWholeTextForFilesOfAnySize) {
             appendRecordRow(text, expected);
         }
         std::string row = "earlier";
-        EXPECT_EQ(reader.appendRow(folder, "page", row, nullptr).has_value(), holds);
+        EXPECT_EQ(reader.appendRow(folder, "page", row, nullptr).finding.holdsRecord(), holds);
         EXPECT_TRUE(row == expected) << text.size();
     }
 }

@@ -108,4 +108,11 @@ void requireFolder(const std::string& path, const char* operation) {
     }
 }
 
+void makeFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
+        throwLastError("make folder", path);
+    }
+    requireFolder(path, "make folder");
+}
+
 }  // namespace catalog

@@ -199,4 +199,14 @@ void requireFolder(const std::string& path, const char* operation) {
     }
 }
 
+void makeFolder(const std::string& path) {
+    if (!CreateDirectoryW(folderPathOf(path).c_str(), nullptr)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS) {
+            throw FileError("make folder", path, static_cast<int>(error));
+        }
+    }
+    requireFolder(path, "make folder");
+}
+
 }  // namespace catalog

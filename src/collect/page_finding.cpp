@@ -1,0 +1,59 @@
+#include "collect/page_finding.h"
+
+#include <algorithm>
+
+#include "collect/field_extraction.h"
+
+namespace catalog {
+
+namespace {
+
+std::string quoted(std::string_view marker) {
+    return "`" + std::string(marker) + "`";
+}
+
+}  // namespace
+
+bool PageFinding::fieldNotFound() const {
+    return holdsRecord() && std::any_of(misses.begin(), misses.end(),
+                                        [](FieldMiss miss) { return miss != FieldMiss::Found; });
+}
+
+std::string missReason(std::size_t column, FieldMiss miss) {
+    const FieldRule& rule = *kColumnRules.at(column);
+    switch (miss) {
+        case FieldMiss::NoOpener:
+            return "no " + quoted(rule.opener) + " in the page";
+        case FieldMiss::NoCloserAfter:
+            return quoted(rule.opener) + " found, but no " + quoted(rule.closer) + " after it";
+        case FieldMiss::Found:
+            break;
+    }
+    return {};
+}
+
+std::string severalRecordsReason(std::uint64_t records) {
+    return "the page holds " + std::to_string(records) +
+           " records: each value runs from the first record to the last";
+}
+
+std::string explanationOf(const PageFinding& finding) {
+    if (!finding.holdsRecord()) {
+        return "no record: no " + quoted(kRecordMarker) + " in the page";
+    }
+    std::string text;
+    for (std::size_t column = 0; column < kFieldCount; ++column) {
+        if (finding.misses[column] != FieldMiss::Found) {
+            text += text.empty() ? "" : "; ";
+            text += std::string(kFieldNames[column]) +
+                    " not found: " + missReason(column, finding.misses[column]);
+        }
+    }
+    if (finding.severalRecords()) {
+        text += text.empty() ? "" : "; ";
+        text += severalRecordsReason(finding.records);
+    }
+    return text;
+}
+
+}  // namespace catalog

@@ -1,0 +1,31 @@
+// What a run found, counted and said in the same words by the window's status and the batch
+// command's summary.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "collect/collection_run.h"
+
+namespace catalog {
+
+struct RunCounts {
+    std::size_t pages = 0;  // the files read
+    std::size_t rows = 0;   // the listing's records
+    std::size_t withoutRecord = 0;
+    std::size_t withFieldNotFound = 0;
+    std::size_t withSeveralRecords = 0;
+};
+
+RunCounts countsOf(const Collected& collected);
+
+// "36 records written to output.txt from 41 pages (5 without a record, 2 with a field not
+// found, 1 with several records)": the parenthesis names only what occurred.
+std::string summaryOf(const RunCounts& counts, std::string_view destination);
+
+// What to do when the data folder gave no page: "the data folder PATH is empty: put catalog
+// pages into it", or that there is none.
+std::string noPagesAdvice(std::string_view folder, bool folderMissing);
+
+}  // namespace catalog
