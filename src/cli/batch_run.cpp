@@ -7,6 +7,7 @@
 #include "cli/progress_line.h"
 #include "collect/collection_run.h"
 #include "collect/failure_text.h"
+#include "collect/run_summary.h"
 #include "collect/text_files.h"
 #include "platform/folder.h"
 #include "platform/output_file.h"
@@ -77,6 +78,24 @@ std::string destinationOf(const std::string& output) {
     return printable(output);
 }
 
+// One line, whatever the run found; for a data folder without pages, what to do about it.
+void summarize(std::ostream& errors, const std::string& program, const Collected& collected,
+               const std::string& dataFolder, const std::string& destination) {
+    errors << program << ": ";
+    if (collected.files == 0) {
+        errors << noPagesAdvice("'" + printable(dataFolder) + "'", collected.folderMissing)
+               << "; only the header written to " << destination << "\n";
+        return;
+    }
+    errors << summaryOf(countsOf(collected), destination) << "\n";
+}
+
+void explain(std::ostream& errors, const Collected& collected) {
+    for (const PageNote& note : collected.notes) {
+        errors << printable(note.file) << ": " << explanationOf(note.finding) << "\n";
+    }
+}
+
 void writeListing(const std::string& output, const Listing& listing) {
     if (toStandardOutput(output)) {
         writeStandardOutput(listing.lines());
@@ -103,13 +122,10 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
         // Before the listing, which may go to the same terminal.
         progress.clear();
         writeListing(output, collected.listing);
-        if (collected.folderMissing) {
-            errors << program << ": no data folder at '" << printable(dataFolder)
-                   << "'; the listing holds only the header\n";
+        summarize(errors, program, collected, dataFolder, destinationOf(output));
+        if (line.explain) {
+            explain(errors, collected);
         }
-        errors << program << ": " << counted(collected.listing.rowCount(), "record") << " from "
-               << counted(collected.files, "file") << ", listing written to "
-               << destinationOf(output) << "\n";
         return 0;
     } catch (const std::exception& failure) {
         progress.clear();

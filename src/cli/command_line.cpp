@@ -58,6 +58,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             optionsEnded = true;
         } else if (argument == "--help" || argument == "-h") {
             line.action = CommandLine::Action::Help;
+        } else if (argument == "--explain") {
+            line.explain = true;
         } else if (argument == "--version") {
             line.action = CommandLine::Action::Version;
         } else if (argument == "--threads" || argument.starts_with("--threads=")) {
@@ -90,7 +92,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string usageText(const std::string& program) {
     return "Usage: " + program +
-           " [--threads N] [DATA_DIR [OUTPUT]]\n"
+           " [--explain] [--threads N] [DATA_DIR [OUTPUT]]\n"
            "Collects the product records of every file in a folder of catalog files into a\n"
            "tab-separated listing.\n"
            "\n"
@@ -100,6 +102,9 @@ std::string usageText(const std::string& program) {
            "  DATA_DIR     the folder of catalog files; it must exist\n"
            "  OUTPUT       the listing to write, relative to the working directory, or '-'\n"
            "               for standard output (default: output.txt beside the program)\n"
+           "  --explain    after the summary, say for each page why it gave no row, which\n"
+           "               field was not found and which marker it lacks, or that it holds\n"
+           "               several records\n"
            "  --threads N  read and extract files on N threads, 1 to 256 (default: one per\n"
            "               processor); the listing is the same whatever N is\n"
            "  --help       show this help and exit (also /? on Windows)\n"

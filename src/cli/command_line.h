@@ -14,6 +14,7 @@ struct CommandLine {
     std::optional<std::string> dataFolder;  // none: the data folder beside the program
     std::optional<std::string> output;      // none: output.txt beside the program; "-": stdout
     unsigned threads = 0;                   // 0: one per processor
+    bool explain = false;                   // a line for each page worth telling of
     std::string error;                      // what was wrong, for UsageError
 };
 

@@ -100,9 +100,9 @@ TEST_F(BatchCommandTest, SkipsEntriesThatAreNotFilesAndReadsOddNamesLikeAnyOther
     const Outcome outcome = run({"prog/data", "-"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, expected);
-    EXPECT_EQ(outcome.err, kProgram + std::to_string(rows.size()) + " records from " +
-                               std::to_string(rows.size() + 1) +
-                               " files, listing written to standard output\n");
+    EXPECT_EQ(outcome.err, kProgram + std::to_string(rows.size()) +
+                               " records written to standard output from " +
+                               std::to_string(rows.size() + 1) + " pages (1 without a record)\n");
 }
 
 // What a path through a folder that is not there and one through a file give: Windows says
@@ -289,8 +289,8 @@ TEST_F(BatchCommandTest, ControlBytesInANameAreSpelledOutInMessages) {
     EXPECT_EQ(written.err, kProgram + "cannot write 'new\\nline\\x1b[2J.txt': " +
                                reasonFor(ERROR_INVALID_NAME) + "\n");
 #else
-    EXPECT_EQ(written.err, kProgram + "2 records from 3 files, listing written to " +
-                               "new\\nline\\x1b[2J.txt\n");
+    EXPECT_EQ(written.err, kProgram + "2 records written to new\\nline\\x1b[2J.txt from 3 pages " +
+                               "(1 without a record)\n");
     makeUnreadable("prog/data/bad\nname\x1b[2J.html");
     const Outcome outcome = run({"prog/data", "listing.txt"});
     EXPECT_EQ(outcome.exitCode, 1);

@@ -33,7 +33,7 @@ using testing::writeFile;
 const std::string kProgram = "catalog-collector-cli: ";
 
 std::string summaryFor(const std::string& output) {
-    return kProgram + "2 records from 3 files, listing written to " + output + "\n";
+    return kProgram + "2 records written to " + output + " from 3 pages (1 without a record)\n";
 }
 
 TEST_F(BatchCommandTest, PipesAndStandardOutputAreWrittenIntoAsTheyStand) {

@@ -51,8 +51,9 @@ TEST_F(BatchCommandTest, ADeviceIsWrittenIntoAndNeverReplaced) {
     const std::vector<std::string> before = entriesOf(workingDir());
     const Outcome outcome = run({"prog/data", "NUL"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-    EXPECT_EQ(outcome.err,
-              kProgram + "2 records from 3 files, listing written to the device NUL (no file)\n");
+    EXPECT_EQ(outcome.err, kProgram +
+                               "2 records written to the device NUL (no file) from 3 pages " +
+                               "(1 without a record)\n");
     EXPECT_EQ(entriesOf(workingDir()), before);
 }
 

@@ -31,20 +31,50 @@ TEST_F(BatchCommandTest, WithoutArgumentsCollectsTheDataFolderBesideTheProgram) 
     const Outcome outcome = run({});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(readFile(path("prog/output.txt")), kHeader + kRows);
-    EXPECT_EQ(outcome.err, "catalog-collector-cli: 2 records from 3 files, listing written to " +
-                               path("prog/output.txt") + "\n");
+    EXPECT_EQ(outcome.err, "catalog-collector-cli: 2 records written to " +
+                               path("prog/output.txt") + " from 3 pages (1 without a record)\n");
     EXPECT_EQ(outcome.out, "");
 
-    // No data folder at all: the header alone, and a word on why.
+    // An empty data folder, then none at all: the header alone, and what to do.
+    const std::string folder = "'" + path("prog/data/") + "'";
+    const std::string headerOnly =
+        " catalog pages into it; only the header written to " + path("prog/output.txt") + "\n";
+    for (const fs::directory_entry& page : fs::directory_iterator(path("prog/data"))) {
+        fs::remove(page.path());
+    }
+    EXPECT_EQ(run({}).err,
+              "catalog-collector-cli: the data folder " + folder + " is empty: put" + headerOnly);
     fs::remove_all(path("prog/data"));
     const Outcome noFolder = run({});
     EXPECT_EQ(noFolder.exitCode, 0);
     EXPECT_EQ(readFile(path("prog/output.txt")), kHeader);
-    EXPECT_EQ(noFolder.err,
-              "catalog-collector-cli: no data folder at '" + path("prog/data/") +
-                  "'; the listing holds only the header\n"
-                  "catalog-collector-cli: 0 records from 0 files, listing written to " +
-                  path("prog/output.txt") + "\n");
+    EXPECT_EQ(noFolder.err, "catalog-collector-cli: there is no data folder " + folder +
+                                ": make it and put" + headerOnly);
+}
+
+// One line for each page worth telling of, after the one-line summary, and only when asked;
+// the listing is the same either way.
+TEST_F(BatchCommandTest, ExplainSaysWhyEachPageGaveNoRowOrAFieldWasNotFound) {
+    const std::string twoRecords = productRecord("D1", "Drill", "9", "d.jpg");
+    writeFile(path("prog/data/d.html"), twoRecords + twoRecords);
+    std::string cut = productRecord("E1", "Eye bolt", "3", "e.jpg");
+    cut.replace(cut.find("',  }, "), 7, "', }, ");
+    writeFile(path("prog/data/e.html"), cut);
+
+    const Outcome plain = run({"prog/data", "plain.txt"});
+    const Outcome explained = run({"--explain", "prog/data", "explained.txt"});
+    EXPECT_EQ(readFile(path("plain.txt")), readFile(path("explained.txt")));
+    const std::string summary =
+        "catalog-collector-cli: 4 records written to explained.txt from 5 pages (1 without a "
+        "record, 1 with a field not found, 1 with several records)\n";
+    EXPECT_EQ(plain.err, std::string(summary).replace(summary.find("explained"), 9, "plain"));
+    EXPECT_EQ(explained.err,
+              summary +
+                  "c.html: no record: no `', 'PRICE' => ` in the page\n"
+                  "d.html: the page holds 2 records: each value runs from the first record "
+                  "to the last\n"
+                  "e.html: thumbnail not found: `, 'THUMBNAIL' => '` found, but no `',  }, ` "
+                  "after it\n");
 }
 
 TEST_F(BatchCommandTest, WritesTheNamedFolderToAPathOrStandardOutput) {
@@ -55,7 +85,7 @@ TEST_F(BatchCommandTest, WritesTheNamedFolderToAPathOrStandardOutput) {
     const Outcome toStdout = run({path("prog/data/"), "-"});
     EXPECT_EQ(toStdout.exitCode, 0) << toStdout.err;
     EXPECT_EQ(toStdout.out, kHeader + kRows);
-    EXPECT_NE(toStdout.err.find("listing written to standard output"), std::string::npos);
+    EXPECT_NE(toStdout.err.find("records written to standard output"), std::string::npos);
 
     EXPECT_EQ(run({"prog/data"}).exitCode, 0);
     EXPECT_EQ(readFile(path("prog/output.txt")), kHeader + kRows);
@@ -119,7 +149,7 @@ TEST_F(BatchCommandTest, EveryThreadCountWritesTheSameListingAndReportsTheSameFa
     for (const char* threads : {"1", "2", "7"}) {
         const Outcome outcome = run({"--threads", threads, "mixed", "-"});
         EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-        EXPECT_NE(outcome.err.find("600 records from 1,000 files"), std::string::npos);
+        EXPECT_NE(outcome.err.find("600 records written to"), std::string::npos);
         EXPECT_TRUE(outcome.out == expected) << "--threads " << threads;
     }
     EXPECT_EQ(run({"--threads=2", "mixed", "-"}).out.size(), expected.size());
@@ -152,7 +182,8 @@ TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.starts_with(
-        "Usage: catalog-collector-cli [--threads N] [DATA_DIR [OUTPUT]]" + std::string(kNewline)));
+        "Usage: catalog-collector-cli [--explain] [--threads N] [DATA_DIR [OUTPUT]]" +
+        std::string(kNewline)));
     const Outcome version = run({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out,
