@@ -19,12 +19,16 @@ constexpr Rect kOutputNameGeometry = fromTwips(4080, 4800, 2895, 285);
 constexpr Rect kLabelGeometry = fromTwips(3000, 4800, 975, 255);
 
 // The drawn layout left no room for a status: it gets a strip of its own below the bottom row,
-// as wide as the list, as high as the label, and as far below the bottom row as that row is
-// above the drawn bottom edge.
+// as wide as the list, as high as two lines of the label, and as far below the bottom row as
+// that row is above the drawn bottom edge. Two lines, so that a run's counts with every kind of
+// page among them read whole at the first size.
 constexpr int kBottomMargin =
     kDrawnClientSize.height - (kCollectGeometry.top + kCollectGeometry.height);
+constexpr int kStatusLines = 2;
 constexpr Rect kStatusGeometry{kListGeometry.left, kDrawnClientSize.height, kListGeometry.width,
-                               kLabelGeometry.height};
+                               kStatusLines* kLabelGeometry.height};
+constexpr Rect kProgressGeometry{kStatusGeometry.left, kStatusGeometry.top, kStatusGeometry.width,
+                                 kLabelGeometry.height};
 constexpr Size kFirstClientSize{kDrawnClientSize.width,
                                 kStatusGeometry.top + kStatusGeometry.height + kBottomMargin};
 
@@ -87,6 +91,7 @@ Form1Layout layoutFor(Size clientSize, int dpi) {
         moved(scaledRect(kOutputNameGeometry, dpi), dx, dy),
         moved(scaledRect(kLabelGeometry, dpi), dx, dy),
         moved(grown(scaledRect(kStatusGeometry, dpi), dx, 0), 0, dy),
+        moved(grown(scaledRect(kProgressGeometry, dpi), dx, 0), 0, dy),
     };
 }
 

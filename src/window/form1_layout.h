@@ -25,7 +25,8 @@ struct Form1Layout {
     Rect collect;
     Rect outputName;
     Rect label;
-    Rect statusStrip;  // the status line, or the progress bar while a run goes on
+    Rect statusStrip;  // the status, or the progress bar while a run goes on
+    Rect progress;     // the strip's first line, which the progress bar takes
 };
 
 // The screen's pixels per inch at which the drawn layout is one pixel to 15 twips.

@@ -1,7 +1,9 @@
 #include "window/row_table.h"
 
 #include <algorithm>
+#include <cctype>
 
+#include "collect/collection_run.h"
 #include "window/display_text.h"
 
 namespace catalog::window {
@@ -12,21 +14,51 @@ std::string_view valueAt(const Listing& listing, std::size_t row, std::size_t co
     return column == kFileColumn ? listing.file(row) : listing.field(row, column);
 }
 
+// Why a cell reads as it does, when its page is worth telling of: the marker a field lacked, or
+// that the page holds several records.
+std::string reasonFor(const PageNote* note, std::size_t column) {
+    if (note == nullptr) {
+        return {};
+    }
+    const PageFinding& finding = note->finding;
+    if (column == kFileColumn) {
+        return finding.severalRecords() ? severalRecordsReason(finding.records) : std::string();
+    }
+    return missReason(column, finding.misses[column]);
+}
+
+// A page with several records gives values that run from the first record to the last, which
+// looks like a fault unless the row says so where the user looks for the page.
+void markSeveralRecords(Cell& file, const PageNote& note) {
+    if (note.finding.severalRecords()) {
+        file.text += " (" + counted(note.finding.records, "record") + ")";
+    }
+}
+
 }  // namespace
 
-RunRows::RunRows(Listing made) : listing(std::move(made)) {
+RunRows::RunRows(Listing made, std::vector<PageNote> pageNotes) : listing(std::move(made)) {
+    std::erase_if(pageNotes, [](const PageNote& note) { return note.row == PageNote::kNoRow; });
+    notes = std::move(pageNotes);
     cells.reserve(listing.rowCount());
     for (std::size_t row = 0; row < listing.rowCount(); ++row) {
         std::array<Cell, kColumnCount>& rowCells = cells.emplace_back();
-        bool fieldNotFound = false;
         for (std::size_t column = 0; column < kColumnCount; ++column) {
             rowCells[column] = cellFor(valueAt(listing, row, column));
-            fieldNotFound = fieldNotFound || rowCells[column].notFound;
         }
         // A file may be named "String Matching Failed" too; only the fields count.
         rowCells[kFileColumn].notFound = false;
-        recordsWithFieldNotFound += fieldNotFound ? 1 : 0;
     }
+    for (const PageNote& note : notes) {
+        markSeveralRecords(cells.at(note.row)[kFileColumn], note);
+    }
+}
+
+const PageNote* RunRows::noteOf(std::size_t row) const {
+    const auto at =
+        std::lower_bound(notes.begin(), notes.end(), row,
+                         [](const PageNote& note, std::size_t r) { return note.row < r; });
+    return at != notes.end() && at->row == row ? &*at : nullptr;
 }
 
 RowTable::Place RowTable::place(std::size_t row) const {
@@ -43,7 +75,14 @@ const Cell& RowTable::cell(std::size_t row, std::size_t column) const {
 
 std::string RowTable::tooltip(std::size_t row, std::size_t column) const {
     const Place at = place(row);
-    return tooltipFor(valueAt(at.run->listing, at.row, column));
+    std::string tooltip = tooltipFor(valueAt(at.run->listing, at.row, column));
+    std::string reason = reasonFor(at.run->noteOf(at.row), column);
+    if (!reason.empty()) {
+        reason.front() =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(reason.front())));
+        tooltip += "\n" + reason;
+    }
+    return tooltip;
 }
 
 std::optional<std::string> RowTable::copyText(std::span<const std::size_t> rows) const {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "collect/listing.h"
+#include "collect/page_finding.h"
 #include "window/row_cells.h"
 
 namespace catalog::window {
@@ -20,9 +21,12 @@ inline constexpr std::size_t kMostCopyBytes = std::size_t{64} << 20;
 struct RunRows {
     Listing listing;
     std::vector<std::array<Cell, kColumnCount>> cells;  // one per row of the listing
-    std::size_t recordsWithFieldNotFound = 0;
+    std::vector<PageNote> notes;  // of the rows whose pages are worth telling of, in row order
 
-    explicit RunRows(Listing made);
+    // `notes` are the run's, in the listing's order; those of pages without a row are let go.
+    explicit RunRows(Listing made, std::vector<PageNote> pageNotes = {});
+    // The note of the row's page, if it has one.
+    const PageNote* noteOf(std::size_t row) const;
 };
 
 // The rows the window shows, in the order runs added them. It only grows: rows of earlier runs

@@ -31,11 +31,6 @@ private:
     std::atomic<std::size_t>& m_total;
 };
 
-RunFailure failureOf(const FileError& error) {
-    return {error.operation(), displayText(error.path()), error.errorNumber(),
-            displayText(error.description())};
-}
-
 // Everything the run does, the write included; a failure is the outcome, never an exception.
 void collectInto(RunOutcome& outcome, const std::string& programDirectory,
                  const std::string& outputName, CollectionClient& client, const StopFlag& stop) {
@@ -49,14 +44,14 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
         Collected collected = runCollection(dataFolder, client, RunOptions{.stop = &stop});
         // The cells are made here, off the window's thread; they are shown even when the write
         // then fails, as they were all found before it.
-        outcome.rows.emplace(std::move(collected.listing));
+        outcome.counts = countsOf(collected);
+        outcome.rows.emplace(std::move(collected.listing), std::move(collected.notes));
         stopIfRequested(&stop);  // closed before the write: the earlier listing stays
         WriteTextFile(listingPath, outcome.rows->listing.lines(), &stop);
         outcome.outputName = displayText(outputName);
         outcome.listingPath = displayText(listingPath);
-        if (collected.folderMissing) {
-            outcome.missingDataFolder = displayText(dataFolder);
-        }
+        outcome.dataFolder = displayText(dataFolder);
+        outcome.folderMissing = collected.folderMissing;
     } catch (const RunStopped&) {
         outcome.stopped = true;
         outcome.rows.reset();
@@ -68,6 +63,11 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
 }
 
 }  // namespace
+
+RunFailure failureOf(const FileError& error) {
+    return {error.operation(), displayText(error.path()), error.errorNumber(),
+            displayText(error.description())};
+}
 
 WindowRun::WindowRun(std::function<void()> finished) : m_finished(std::move(finished)) {}
 

@@ -9,8 +9,13 @@
 #include <thread>
 
 #include "collect/collection_run.h"
+#include "collect/run_summary.h"
 #include "collect/stop_flag.h"
 #include "window/row_table.h"
+
+namespace catalog {
+class FileError;
+}
 
 namespace catalog::window {
 
@@ -27,13 +32,18 @@ struct RunFailure {
     bool nameRefused = false;  // the Save-to name, refused before the run: no file was touched
 };
 
+// A failure of the system's, for the message box.
+RunFailure failureOf(const FileError& error);
+
 // What a run leaves for the window.
 struct RunOutcome {
-    bool stopped = false;           // stopped before its end: nothing shown, nothing written
-    std::optional<RunRows> rows;    // shown even when the write then failed
-    std::string outputName;         // as typed, which is how the user knows the listing
-    std::string listingPath;        // where that put it
-    std::string missingDataFolder;  // the data folder's path when there was none, else empty
+    bool stopped = false;         // stopped before its end: nothing shown, nothing written
+    std::optional<RunRows> rows;  // shown even when the write then failed
+    RunCounts counts;             // of the listing written
+    std::string outputName;       // as typed, which is how the user knows the listing
+    std::string listingPath;      // where that put it
+    std::string dataFolder;       // where the pages were looked for
+    bool folderMissing = false;   // there was no data folder there
     std::optional<RunFailure> failure;
 };
 

@@ -1,6 +1,9 @@
 #include "window/window_texts.h"
 
-#include "collect/collection_run.h"
+#include <cctype>
+
+#include "collect/run_summary.h"
+#include "window/display_text.h"
 #include "window/row_cells.h"
 #include "window/window_run.h"
 
@@ -15,18 +18,17 @@ StatusText statusAfter(const RunOutcome& outcome) {
                                                         : "Failed; nothing written";
         return {text, failureTextFor(*outcome.failure).details};
     }
-    if (!outcome.missingDataFolder.empty()) {
-        return {"No data folder: only the header written to " + oneLine(outcome.outputName),
-                "No data folder at " + outcome.missingDataFolder + ": " + outcome.listingPath +
-                    " holds only the header"};
+    if (outcome.counts.pages == 0) {
+        std::string advice = noPagesAdvice(oneLine(outcome.dataFolder), outcome.folderMissing);
+        advice.front() =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(advice.front())));
+        return {advice, advice + ".\n" + outcome.listingPath + " holds only the header.", true};
     }
-    const std::size_t records = outcome.rows ? outcome.rows->listing.rowCount() : 0;
-    const std::size_t notFound = outcome.rows ? outcome.rows->recordsWithFieldNotFound : 0;
-    std::string text = counted(records, "record") + " written to " + oneLine(outcome.outputName);
-    if (notFound > 0) {
-        text += " (" + grouped(notFound) + " with a field not found)";
-    }
-    return {text, outcome.listingPath};
+    return {summaryOf(outcome.counts, oneLine(outcome.outputName)), outcome.listingPath};
+}
+
+StatusText folderNotOpenedStatus(const std::string& folder) {
+    return {"No file manager opened the data folder", "Open " + displayText(folder) + " yourself"};
 }
 
 StatusText copyRefusedStatus() {

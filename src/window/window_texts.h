@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // The views show failures as the batch command does, through the window layer.
 #include "collect/failure_text.h"
@@ -14,12 +15,19 @@ struct RunOutcome;
 struct StatusText {
     std::string text;
     std::string details;
+    // The data folder gave no page: the view offers to open it, so that the user can fill it.
+    bool offersDataFolder = false;
 };
 
-// After a run: records written and where, how many have a field not found, or that there was no
-// data folder; short enough to read whole at the window's first size.
+// The words of the link or menu item that opens the data folder.
+inline constexpr std::string_view kOpenDataFolder = "Open data folder";
+
+// After a run: records written and where, from how many pages, and how many pages gave no row,
+// a field not found or several records; or, when the data folder gave no page, what to do.
 StatusText statusAfter(const RunOutcome& outcome);
 StatusText stoppedStatus();
+// When the system found no program to open the data folder with.
+StatusText folderNotOpenedStatus(const std::string& folder);
 // When the rows chosen for copying are too large for the clipboard.
 StatusText copyRefusedStatus();
 

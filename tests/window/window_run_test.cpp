@@ -71,10 +71,41 @@ TEST_F(WindowRunTest, WritesTheListingAndTellsWhatItFound) {
                   "A1\t125\ta.jpg\tAnchor\r\nB2\tString Matching Failed\tString "
                   "Matching Failed\tBolt\r\n");
     const StatusText status = statusAfter(outcome);
-    EXPECT_EQ(status.text, "2 records written to output.txt (1 with a field not found)");
+    EXPECT_EQ(status.text,
+              "2 records written to output.txt from 2 pages (1 with a field not found)");
     EXPECT_EQ(status.details, path("output.txt"));
     EXPECT_EQ(m_run.progress().done, 2u);
     EXPECT_FALSE(m_run.running());
+}
+
+// The rows say why: a dimmed cell names the marker its page lacks, and a page with several
+// records is marked where the user looks for the page.
+TEST_F(WindowRunTest, CellsTellWhyAFieldWasNotFoundAndMarkSeveralRecords) {
+    const std::string record = productRecord("A1", "Anchor", "125", "a.jpg");
+    page("a.html", record + record);
+    page("b.html", "'REFERENCE' => 'B2', 'NAME' => 'Bolt', 'PRICE' => 7, 'THUMBNAIL' => 'b.jpg'");
+    page("c.html", "<p>no record</p>");
+    ASSERT_TRUE(start());
+    RunOutcome outcome = waitForOutcome();
+    ASSERT_TRUE(outcome.rows);
+    RowTable table;
+    table.append(std::move(*outcome.rows));
+    EXPECT_EQ(table.cell(0, kFileColumn).text, "a.html (2 records)");
+    EXPECT_EQ(
+        table.tooltip(0, kFileColumn),
+        "a.html\nThe page holds 2 records: each value runs from the first record to the last");
+    EXPECT_EQ(table.tooltip(0, 0).find('\n'), std::string::npos);
+    EXPECT_EQ(table.cell(1, kFileColumn).text, "b.html");
+    EXPECT_EQ(table.tooltip(1, 1),
+              "String Matching Failed\n`', 'PRICE' => ` found, but no `, "
+              "'MIN_QUANTITY_ORDERABLE' => ` after it");
+    EXPECT_EQ(table.tooltip(1, 2),
+              "String Matching Failed\n`, 'THUMBNAIL' => '` found, but no "
+              "`',  }, ` after it");
+    EXPECT_EQ(statusAfter(outcome).text,
+              "2 records written to output.txt from 3 pages (1 without "
+              "a record, 1 with a field not found, 1 with several "
+              "records)");
 }
 
 TEST_F(WindowRunTest, AFailedWriteKeepsTheRowsAndAMissingFolderIsTold) {
@@ -91,7 +122,9 @@ TEST_F(WindowRunTest, AFailedWriteKeepsTheRowsAndAMissingFolderIsTold) {
     fs::remove_all(m_dir.path() / "data");
     ASSERT_TRUE(start());
     outcome = waitForOutcome();
-    EXPECT_EQ(statusAfter(outcome).text, "No data folder: only the header written to output.txt");
+    EXPECT_EQ(statusAfter(outcome).text, "There is no data folder " + path("data/") +
+                                             ": make it and put catalog pages into it");
+    EXPECT_TRUE(statusAfter(outcome).offersDataFolder);
     EXPECT_EQ(readFile(path("output.txt")), kHeader);
 }
 
@@ -167,10 +200,12 @@ TEST(WindowTexts, CountsReadAtAGlanceAndTheNoDisplayLineNamesTheBatchCommand) {
     }
     RunOutcome outcome;
     outcome.rows.emplace(std::move(listing));
+    outcome.counts = {.pages = 1240, .rows = 1234};
     outcome.outputName = "output.txt";
-    EXPECT_EQ(statusAfter(outcome).text, "1,234 records written to output.txt");
+    EXPECT_EQ(statusAfter(outcome).text, "1,234 records written to output.txt from 1,240 pages");
     outcome.outputName = "two\nlines.txt";  // pasted into the box: the status stays one line
-    EXPECT_EQ(statusAfter(outcome).text, "1,234 records written to two\u21b5lines.txt");
+    EXPECT_EQ(statusAfter(outcome).text,
+              "1,234 records written to two\u21b5lines.txt from 1,240 pages");
     const std::string line = noDisplayMessage("could not connect\nto display :99");
     EXPECT_EQ(line.find('\n'), std::string::npos);
     EXPECT_NE(line.find("catalog-collector-cli"), std::string::npos);
