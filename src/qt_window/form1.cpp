@@ -1,10 +1,13 @@
 #include "qt_window/form1.h"
 
+#include <algorithm>
 #include <climits>
 
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,11 +16,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
+#include <QUrl>
 
 #include "qt_window/form1_layout.h"
 #include "qt_window/qt_text.h"
 #include "qt_window/row_table_model.h"
 #include "window/column_widths.h"
+#include "window/data_folder.h"
 
 namespace catalog::qt_window {
 
@@ -52,6 +57,7 @@ Form1::~Form1() = default;
 
 void Form1::createControls() {
     createList();
+    addOpenDataFolderAction();
     m_collect = new QPushButton(QStringLiteral("Collect"), this);
     m_collect->setObjectName(QStringLiteral("collect"));
 
@@ -64,6 +70,9 @@ void Form1::createControls() {
     m_status = new QLabel(this);
     m_status->setTextFormat(Qt::PlainText);  // a typed name such as "<b>x.txt" is text
     m_status->setObjectName(QStringLiteral("status"));
+    m_status->setWordWrap(true);
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    createOpenDataFolderLink();
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progress"));
     m_progress->hide();
@@ -102,6 +111,39 @@ void Form1::createList() {
     m_displaylist->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
+// Shown beside a status that finds the data folder empty or missing, the user's next step.
+void Form1::createOpenDataFolderLink() {
+    m_openDataFolder = new QLabel(this);
+    m_openDataFolder->setObjectName(QStringLiteral("openDataFolder"));
+    m_openDataFolder->setTextFormat(Qt::RichText);
+    m_openDataFolder->setText(QStringLiteral("<a href=\"data\">%1</a>")
+                                  .arg(fromUtf8(window::kOpenDataFolder).toHtmlEscaped()));
+    m_openDataFolder->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    m_openDataFolder->hide();
+    connect(m_openDataFolder, &QLabel::linkActivated, this, &Form1::openDataFolder);
+}
+
+// In the table's context menu whatever the status says: a user may want to add pages at any
+// time.
+void Form1::addOpenDataFolderAction() {
+    auto* open = new QAction(fromUtf8(window::kOpenDataFolder), m_displaylist);
+    open->setObjectName(QStringLiteral("openDataFolderAction"));
+    connect(open, &QAction::triggered, this, &Form1::openDataFolder);
+    m_displaylist->addAction(open);
+}
+
+void Form1::openDataFolder() {
+    const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
+    if (folder.failure) {
+        showFailure(*folder.failure);
+        return;
+    }
+    const QString path = QFile::decodeName(QByteArray::fromStdString(folder.path));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        showStatus(window::folderNotOpenedStatus(folder.path));
+    }
+}
+
 void Form1::connectControls() {
     connect(m_collect, &QPushButton::clicked, this, &Form1::collect_Click);
     connect(m_outputfilename, &QLineEdit::returnPressed, this, &Form1::collect_Click);
@@ -115,9 +157,8 @@ void Form1::placeControls() {
     m_collect->setGeometry(layout.collect);
     m_outputfilename->setGeometry(layout.outputName);
     m_label1->setGeometry(layout.label);
-    m_progress->setGeometry(layout.statusStrip);
-    m_status->setGeometry(layout.statusStrip);
-    elideStatus();
+    m_progress->setGeometry(layout.progress);
+    placeStatus(layout.statusStrip);
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
@@ -212,14 +253,39 @@ void Form1::showStatus(const window::StatusText& status) {
     m_statusText = fromUtf8(status.text);
     m_status->setToolTip(
         literalRichText(fromUtf8(status.details.empty() ? status.text : status.details)));
+    m_openDataFolder->setVisible(status.offersDataFolder);
+    placeStatus(layoutFor(size()).statusStrip);
+}
+
+// The link, when shown, takes the strip's right end; the status the rest.
+void Form1::placeStatus(const QRect& strip) {
+    QRect text = strip;
+    if (m_openDataFolder->isVisible()) {
+        const int linkWidth = m_openDataFolder->sizeHint().width();
+        m_openDataFolder->setGeometry(strip.right() - linkWidth + 1, strip.top(), linkWidth,
+                                      strip.height());
+        text.setRight(strip.right() - linkWidth -
+                      m_openDataFolder->fontMetrics().averageCharWidth());
+    }
+    m_status->setGeometry(text);
     elideStatus();
 }
 
 // The status reads whole at the window's first size; a window made narrower cuts it in the
 // middle, and the tooltip keeps the whole of it.
 void Form1::elideStatus() {
-    m_status->setText(
-        m_status->fontMetrics().elidedText(m_statusText, Qt::ElideMiddle, m_status->width()));
+    const QFontMetrics metrics = m_status->fontMetrics();
+    const QRect box = m_status->contentsRect();
+    const auto fits = [&](const QString& text) {
+        return metrics.boundingRect(box, Qt::TextWordWrap, text).height() <= box.height();
+    };
+    const int lines = std::max(1, box.height() / metrics.lineSpacing());
+    QString shown = m_statusText;
+    for (int width = box.width() * lines; !fits(shown) && width > 0;
+         width -= 4 * metrics.averageCharWidth()) {
+        shown = metrics.elidedText(m_statusText, Qt::ElideMiddle, width);
+    }
+    m_status->setText(shown);
 }
 
 // Not modal and not waited on: the window stays usable for the next run, and can be closed.

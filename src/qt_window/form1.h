@@ -43,6 +43,9 @@ protected:
 private:
     void createControls();
     void createList();
+    void createOpenDataFolderLink();
+    void addOpenDataFolderAction();
+    void openDataFolder();
     void connectControls();
     void placeControls();
     void showProgress();
@@ -50,6 +53,7 @@ private:
     void showRows(window::RunRows rows);
     void fitColumnsToContents(int firstRow);
     void showStatus(const window::StatusText& status);
+    void placeStatus(const QRect& strip);
     void elideStatus();
     void showFailure(const window::RunFailure& failure);
     void copySelectedRows();
@@ -67,6 +71,7 @@ private:
     QLabel* m_label1 = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_status = nullptr;
+    QLabel* m_openDataFolder = nullptr;
 };
 
 }  // namespace catalog::qt_window

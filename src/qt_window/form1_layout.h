@@ -11,7 +11,8 @@ struct Form1Layout {
     QRect collect;
     QRect outputName;
     QRect label;
-    QRect statusStrip;  // the status line, or the progress bar while a run goes on
+    QRect statusStrip;  // the status, or the progress bar while a run goes on
+    QRect progress;     // the strip's first line, which the progress bar takes
 };
 
 // The drawn client area, with the status strip added below the bottom row.

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include "collect/listing.h"
@@ -131,7 +133,8 @@ TEST_F(Form1Test, OpensEmptyWithTheDrawnLayoutAndTheStatusBelowIt) {
     // The status strip lies below the drawn 351 pixels and inside the window.
     EXPECT_GE(status()->y(), 351);
     EXPECT_LT(status()->geometry().bottom(), form.height());
-    EXPECT_EQ(progress()->geometry(), status()->geometry());
+    EXPECT_EQ(status()->geometry(), QRect(8, 351, 577, 34));
+    EXPECT_EQ(progress()->geometry(), QRect(8, 351, 577, 17));
 
     EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
     EXPECT_EQ(label()->text(), QStringLiteral("Save to:"));
@@ -171,7 +174,8 @@ TEST_F(Form1Test, EachClickAddsTheRowsAgainAndWritesTheListingUnderTheTypedName)
     ASSERT_TRUE(clickAndWait());
     EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow}));
     EXPECT_EQ(listing(), kListing);
-    EXPECT_EQ(status()->text(), QStringLiteral("2 records written to output.txt"));
+    EXPECT_EQ(status()->text(),
+              QStringLiteral("2 records written to output.txt from 3 pages (1 without a record)"));
     EXPECT_EQ(status()->toolTip(), literalRichText(QString::fromStdString(path("output.txt"))));
 
     ASSERT_TRUE(clickAndWait());
@@ -251,16 +255,50 @@ TEST_F(Form1Test, AFailedWriteKeepsTheRowsItFoundAndShowsItsNameAsTyped) {
     EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow}));
 }
 
-TEST_F(Form1Test, AMissingDataFolderIsToldInTheStatusAndTheHeaderWritten) {
+// Takes the folders the window asks the system to open, in place of a file manager.
+class OpenedFolders : public QObject {
+    Q_OBJECT
+
+public:
+    OpenedFolders() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+    ~OpenedFolders() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+TEST_F(Form1Test, AnEmptyOrMissingDataFolderIsNamedAndOffersToBeOpened) {
+    OpenedFolders opened;
+    auto* link = control<QLabel>("openDataFolder");
+    EXPECT_FALSE(link->isVisible());
+    for (const fs::directory_entry& page : fs::directory_iterator(path("data"))) {
+        fs::remove(page.path());
+    }
+    ASSERT_TRUE(clickAndWait());
+    const QString folder = QString::fromStdString(path("data/"));
+    EXPECT_EQ(status()->toolTip(),
+              literalRichText(QStringLiteral("The data folder %1 is empty: put catalog pages into "
+                                             "it.\n%2 holds only the header.")
+                                  .arg(folder, QString::fromStdString(path("output.txt")))));
+    EXPECT_TRUE(link->isVisible());
+    EXPECT_LE(status()->geometry().right(), link->geometry().left());
+    emit link->linkActivated(QStringLiteral("data"));
+    EXPECT_EQ(opened.urls, QList<QUrl>{QUrl::fromLocalFile(folder)});
+
+    // Missing: said so, and made when the user asks to open it, from the list's menu too.
     fs::remove_all(path("data"));
     ASSERT_TRUE(clickAndWait());
-    EXPECT_EQ(status()->text(),
-              QStringLiteral("No data folder: only the header written to output.txt"));
-    EXPECT_EQ(status()->toolTip(),
-              literalRichText(
-                  QStringLiteral("No data folder at %1/data/: %1/output.txt holds only the header")
-                      .arg(QString::fromStdString(m_dir.path().string()))));
+    EXPECT_TRUE(status()->toolTip().contains(QStringLiteral("There is no data folder")));
     EXPECT_EQ(listing(), kHeader);
+    control<QAction>("openDataFolderAction")->trigger();
+    EXPECT_TRUE(fs::is_directory(path("data")));
+    EXPECT_EQ(opened.urls.size(), 2);
+
+    addPage("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_FALSE(link->isVisible());
 }
 
 // Tells when a file is first read.
@@ -410,22 +448,18 @@ TEST_F(Form1Test, ResizingGrowsTheListAndKeepsTheBottomRowAndTheStatusInTheCorne
 }
 
 TEST_F(Form1Test, TheLongestStatusReadsWholeAtTheFirstSize) {
-    // A million records, every one with a field not found, under the default name; the rows
-    // are left without cells, which the status does not count.
+    // A million records from more pages, with every kind of page among them, under the default
+    // name.
     window::RunOutcome outcome;
     outcome.outputName = "output.txt";
-    Listing& listing = outcome.rows.emplace(Listing()).listing;
-    const std::string_view line = listing.hold("A\t1\ta\tB\r\n");
-    constexpr std::size_t kRecords = 1'000'000;
-    listing.reserveLines(kRecords);
-    for (std::size_t i = 0; i < kRecords; ++i) {
-        listing.addLine(line, {1, 1, 1}, "a.html");
-    }
-    outcome.rows->recordsWithFieldNotFound = kRecords;
-
+    outcome.counts = {1'200'000, 1'000'000, 200'000, 1'000'000, 1'000'000};
+    form.show();
     const QString longest = fromUtf8(window::statusAfter(outcome).text);
-    ASSERT_TRUE(longest.contains(QStringLiteral("1,000,000"))) << longest.toStdString();
-    EXPECT_LE(status()->fontMetrics().horizontalAdvance(longest), status()->width());
+    ASSERT_TRUE(longest.contains(QStringLiteral("1,000,000 with several")))
+        << longest.toStdString();
+    const QRect box = status()->contentsRect();
+    EXPECT_LE(status()->fontMetrics().boundingRect(box, Qt::TextWordWrap, longest).height(),
+              box.height());
 }
 
 TEST_F(Form1Test, TheMinimumSizeKeepsEveryControlWhole) {
@@ -456,3 +490,5 @@ TEST_F(Form1Test, TheMinimumSizeKeepsEveryControlWhole) {
 
 }  // namespace
 }  // namespace catalog::qt_window
+
+#include "form1_test.moc"
