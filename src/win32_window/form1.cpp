@@ -1,13 +1,17 @@
 #include "win32_window/form1.h"
 
+#include <algorithm>
 #include <climits>
 #include <commctrl.h>
+#include <cwchar>
 #include <exception>
 #include <new>
+#include <shellapi.h>
 
 #include "platform/wtf8.h"
 #include "win32_window/clipboard.h"
 #include "win32_window/row_list_view.h"
+#include "window/data_folder.h"
 
 namespace catalog::win32_window {
 
@@ -30,7 +34,9 @@ enum ControlId : int {
     kLabelId,
     kProgressId,
     kStatusId,
+    kOpenDataFolderId,
     kCopyCommand,
+    kOpenDataFolderCommand,
 };
 
 // The run's end, posted from the run's own thread.
@@ -49,6 +55,25 @@ std::wstring windowText(HWND control) {
     const int length = ::GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
     text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
     return text;
+}
+
+// The width of a control's text in its own font, the link's markup left out.
+int textWidth(HWND control) {
+    std::wstring text = windowText(control);
+    std::erase(text, L'\0');
+    for (const wchar_t* tag : {L"<a>", L"</a>"}) {
+        if (const std::size_t at = text.find(tag); at != std::wstring::npos) {
+            text.erase(at, std::wcslen(tag));
+        }
+    }
+    HDC dc = ::GetDC(control);
+    const HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return size.cx + 2;  // the focus rectangle's edges
 }
 
 void registerClass(HINSTANCE instance, WNDPROC procedure) {
@@ -206,9 +231,15 @@ void Form1::createControls() {
     m_outputfilename = createControl(WC_EDITW, wideFromUtf8(window::kDefaultOutputName).c_str(),
                                      WS_TABSTOP | ES_AUTOHSCROLL, kOutputNameId, WS_EX_CLIENTEDGE);
     m_label1 = createControl(WC_STATICW, L"Save to:", SS_LEFT | SS_CENTERIMAGE, kLabelId);
-    // A typed name such as "&x.txt" is text: no ampersand is taken for a mnemonic.
-    m_status = createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY,
+    // A typed name such as "&x.txt" is text: no ampersand is taken for a mnemonic. Its words
+    // wrap onto the strip's second line, and a line that does not fit is left out whole.
+    m_status = createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL | SS_NOTIFY,
                              kStatusId);
+    // Shown beside a status that finds the data folder empty or missing, the user's next step.
+    m_openDataFolder =
+        createControl(WC_LINK, (L"<a>" + wideFromUtf8(window::kOpenDataFolder) + L"</a>").c_str(),
+                      0, kOpenDataFolderId);
+    ::ShowWindow(m_openDataFolder, SW_HIDE);
     m_progress = createControl(PROGRESS_CLASSW, L"", 0, kProgressId);
     ::ShowWindow(m_progress, SW_HIDE);
     createStatusTooltip();
@@ -243,8 +274,8 @@ void Form1::applyDpi(int dpi) {
     HFONT font = messageFont(m_dpi);
     const HFONT shown =
         font != nullptr ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-    for (HWND control :
-         {m_displaylist->handle(), m_collect, m_outputfilename, m_label1, m_status}) {
+    for (HWND control : {m_displaylist->handle(), m_collect, m_outputfilename, m_label1, m_status,
+                         m_openDataFolder}) {
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
     }
     if (m_font != nullptr) {
@@ -264,7 +295,7 @@ void Form1::placeControls() {
     const Form1Layout layout = window::layoutFor({client.right, client.bottom}, m_dpi);
     // Moved together, and each repainted whole where it lands: bits copied from where a
     // control was are not always there to copy when the window has just grown.
-    HDWP moves = ::BeginDeferWindowPos(6);
+    HDWP moves = ::BeginDeferWindowPos(7);
     const auto place = [&moves](HWND control, const Rect& at) {
         if (moves != nullptr) {
             moves = ::DeferWindowPos(moves, control, nullptr, at.left, at.top, at.width, at.height,
@@ -275,8 +306,17 @@ void Form1::placeControls() {
     place(m_collect, layout.collect);
     place(m_outputfilename, layout.outputName);
     place(m_label1, layout.label);
-    place(m_progress, layout.statusStrip);
-    place(m_status, layout.statusStrip);
+    place(m_progress, layout.progress);
+    Rect status = layout.statusStrip;
+    if (m_offersDataFolder) {
+        // The link takes the strip's right end, as wide as its text, and the status the rest.
+        const int width = textWidth(m_openDataFolder);
+        const int gap = scaled(8, m_dpi);
+        place(m_openDataFolder,
+              {status.left + status.width - width, status.top, width, status.height});
+        status.width = std::max(0, status.width - width - gap);
+    }
+    place(m_status, status);
     if (moves != nullptr) {
         ::EndDeferWindowPos(moves);
     }
@@ -316,6 +356,11 @@ void Form1::onCommand(int id, int code) {
 }
 
 LRESULT Form1::onNotify(const NMHDR& header) {
+    if (header.hwndFrom == m_openDataFolder && (header.code == static_cast<UINT>(NM_CLICK) ||
+                                                header.code == static_cast<UINT>(NM_RETURN))) {
+        openDataFolder();
+        return 0;
+    }
     if (const std::optional<LRESULT> handled = m_displaylist->notify(header)) {
         return *handled;
     }
@@ -400,6 +445,23 @@ void Form1::showStatus(const window::StatusText& status) {
     tool.uId = reinterpret_cast<UINT_PTR>(m_status);
     tool.lpszText = m_statusDetails.data();
     ::SendMessageW(m_statusTooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    m_offersDataFolder = status.offersDataFolder;
+    ::ShowWindow(m_openDataFolder, m_offersDataFolder ? SW_SHOW : SW_HIDE);
+    placeControls();
+}
+
+void Form1::openDataFolder() {
+    const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
+    if (folder.failure) {
+        showFailure(*folder.failure);
+        return;
+    }
+    // Above 32 when the shell found a program to open the folder with.
+    const HINSTANCE opened = ::ShellExecuteW(m_window, L"open", wideFromUtf8(folder.path).c_str(),
+                                             nullptr, nullptr, SW_SHOWNORMAL);
+    if (reinterpret_cast<INT_PTR>(opened) <= 32) {
+        showStatus(window::folderNotOpenedStatus(folder.path));
+    }
 }
 
 // The window stays open for the next run; the box names the path, the error number and its
@@ -436,11 +498,16 @@ void Form1::showCopyMenu(LPARAM at) {
         return;
     }
     ::AppendMenuW(menu, MF_STRING, kCopyCommand, L"Copy\tCtrl+C");
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, kOpenDataFolderCommand,
+                  wideFromUtf8(window::kOpenDataFolder).c_str());
     const BOOL chosen = ::TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, where.x, where.y, 0,
                                          m_window, nullptr);
     ::DestroyMenu(menu);
     if (chosen == kCopyCommand) {
         copySelectedRows();
+    } else if (chosen == kOpenDataFolderCommand) {
+        openDataFolder();
     }
 }
 

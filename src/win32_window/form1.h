@@ -63,6 +63,7 @@ private:
     void showProgress();
     void showRunEnd();
     void showStatus(const window::StatusText& status);
+    void openDataFolder();
     void showFailure(const window::RunFailure& failure);
     void copySelectedRows();
     void showCopyMenu(LPARAM at);
@@ -76,7 +77,9 @@ private:
     HWND m_progress = nullptr;
     HWND m_status = nullptr;
     HWND m_statusTooltip = nullptr;
-    std::wstring m_statusDetails;  // the tooltip holds a pointer to it
+    HWND m_openDataFolder = nullptr;
+    bool m_offersDataFolder = false;  // the status says the data folder gave no page
+    std::wstring m_statusDetails;     // the tooltip holds a pointer to it
     std::unique_ptr<RowListView> m_displaylist;
     HFONT m_font = nullptr;
     int m_dpi = kBaseDpi;

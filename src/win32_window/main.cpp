@@ -27,8 +27,8 @@ void showFailure(const std::wstring& text) {
 bool loadCommonControls() {
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
-    controls.dwICC =
-        ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
+    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES |
+                     ICC_STANDARD_CLASSES | ICC_LINK_CLASS;
     return ::InitCommonControlsEx(&controls) != FALSE;
 }
 
