@@ -209,6 +209,38 @@ void checkFieldRules(std::string_view text) {
     }
 }
 
+std::uint64_t occurrences(std::string_view text, std::string_view marker) {
+    std::uint64_t count = 0;
+    for (std::size_t at = text.find(marker); at != std::string_view::npos;
+         at = text.find(marker, at + marker.size())) {
+        ++count;
+    }
+    return count;
+}
+
+// What the scan tells of the page: as many records as the record marker occurs, and a field
+// missed for want of its opener exactly when the opener is nowhere.
+void checkFinding(const catalog::RecordScan& scan, std::string_view text) {
+    const catalog::PageFinding finding = scan.finding();
+    const std::uint64_t records = occurrences(text, catalog::kRecordMarker);
+    if (finding.records != records) {
+        differ("record count", "(field rules)", text, std::to_string(finding.records),
+               std::to_string(records));
+    }
+    for (std::size_t column = 0; column < catalog::kColumnRules.size(); ++column) {
+        const catalog::FieldRule& rule = *catalog::kColumnRules[column];
+        const catalog::FieldMiss expected =
+            text.find(rule.opener) == std::string_view::npos ? catalog::FieldMiss::NoOpener
+            : scan.matchOf(rule)                             ? catalog::FieldMiss::Found
+                                                             : catalog::FieldMiss::NoCloserAfter;
+        if (finding.misses[column] != expected) {
+            differ("field miss", rule.pattern, text,
+                   std::to_string(static_cast<int>(finding.misses[column])),
+                   std::to_string(static_cast<int>(expected)));
+        }
+    }
+}
+
 // The row of `text` as a streamed file: fed in blocks of `blockSize` bytes, then its matches
 // read again from it.
 std::string streamedRow(std::string_view text, std::size_t blockSize, std::string_view earlier) {
@@ -221,6 +253,7 @@ std::string streamedRow(std::string_view text, std::size_t blockSize, std::strin
         differ("streamed holdsRecord", "(field rules)", text, holds ? "false" : "true",
                holds ? "true" : "false");
     }
+    checkFinding(scan, text);
     const catalog::ReadAt readAt = [text](std::uint64_t offset, char* into, std::size_t most) {
         const std::string_view rest = text.substr(std::min<std::size_t>(offset, text.size()));
         const std::size_t got = std::min(most, rest.size());
