@@ -83,7 +83,9 @@ void summarize(std::ostream& errors, const std::string& program, const Collected
                const std::string& dataFolder, const std::string& destination) {
     errors << program << ": ";
     if (collected.files == 0) {
-        errors << noPagesAdvice("'" + printable(dataFolder) + "'", collected.folderMissing)
+        const std::string folder = printable(dataFolder);
+        errors << noPagesAdvice(std::string("'").append(folder).append("'"),
+                                collected.folderMissing)
                << "; only the header written to " << destination << "\n";
         return;
     }

@@ -8,8 +8,19 @@ namespace catalog {
 
 namespace {
 
+// Appended piece by piece: GCC 12 at -O3 takes "`" + std::string(...) for an overlapping copy.
 std::string quoted(std::string_view marker) {
-    return "`" + std::string(marker) + "`";
+    std::string text;
+    text.reserve(marker.size() + 2);
+    text.append("`").append(marker).append("`");
+    return text;
+}
+
+void addPart(std::string& text, const std::string& part) {
+    if (!text.empty()) {
+        text.append("; ");
+    }
+    text.append(part);
 }
 
 }  // namespace
@@ -44,14 +55,12 @@ std::string explanationOf(const PageFinding& finding) {
     std::string text;
     for (std::size_t column = 0; column < kFieldCount; ++column) {
         if (finding.misses[column] != FieldMiss::Found) {
-            text += text.empty() ? "" : "; ";
-            text += std::string(kFieldNames[column]) +
-                    " not found: " + missReason(column, finding.misses[column]);
+            addPart(text, std::string(kFieldNames[column]) +
+                              " not found: " + missReason(column, finding.misses[column]));
         }
     }
     if (finding.severalRecords()) {
-        text += text.empty() ? "" : "; ";
-        text += severalRecordsReason(finding.records);
+        addPart(text, severalRecordsReason(finding.records));
     }
     return text;
 }

@@ -28,10 +28,11 @@ std::string reasonFor(const PageNote* note, std::size_t column) {
 }
 
 // A page with several records gives values that run from the first record to the last, which
-// looks like a fault unless the row says so where the user looks for the page.
+// looks like a fault unless the row says so where the user looks for the page: first, so that
+// a narrow column never cuts it off.
 void markSeveralRecords(Cell& file, const PageNote& note) {
     if (note.finding.severalRecords()) {
-        file.text += " (" + counted(note.finding.records, "record") + ")";
+        file.text.insert(0, "(" + counted(note.finding.records, "record") + ") ");
     }
 }
 

@@ -90,7 +90,7 @@ TEST_F(WindowRunTest, CellsTellWhyAFieldWasNotFoundAndMarkSeveralRecords) {
     ASSERT_TRUE(outcome.rows);
     RowTable table;
     table.append(std::move(*outcome.rows));
-    EXPECT_EQ(table.cell(0, kFileColumn).text, "a.html (2 records)");
+    EXPECT_EQ(table.cell(0, kFileColumn).text, "(2 records) a.html");
     EXPECT_EQ(
         table.tooltip(0, kFileColumn),
         "a.html\nThe page holds 2 records: each value runs from the first record to the last");
