@@ -146,10 +146,12 @@ std::string fillMixedFolder(const fs::path& folder) {
 
 TEST_F(BatchCommandTest, EveryThreadCountWritesTheSameListingAndReportsTheSameFailure) {
     const std::string expected = fillMixedFolder(path("mixed"));
+    const std::string explained = run({"--threads", "1", "--explain", "mixed", "-"}).err;
+    EXPECT_NE(explained.find("600 records written to"), std::string::npos);
     for (const char* threads : {"1", "2", "7"}) {
-        const Outcome outcome = run({"--threads", threads, "mixed", "-"});
+        const Outcome outcome = run({"--threads", threads, "--explain", "mixed", "-"});
         EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-        EXPECT_NE(outcome.err.find("600 records written to"), std::string::npos);
+        EXPECT_TRUE(outcome.err == explained) << "--threads " << threads;
         EXPECT_TRUE(outcome.out == expected) << "--threads " << threads;
     }
     EXPECT_EQ(run({"--threads=2", "mixed", "-"}).out.size(), expected.size());
