@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "collect/collection_run.h"
 #include "collect/field_extraction.h"
 
 namespace catalog {
@@ -44,7 +45,7 @@ std::string missReason(std::size_t column, FieldMiss miss) {
 }
 
 std::string severalRecordsReason(std::uint64_t records) {
-    return "the page holds " + std::to_string(records) +
+    return "the page holds " + grouped(records) +
            " records: each value runs from the first record to the last";
 }
 
