@@ -101,15 +101,17 @@ bench:
 	cmake --build $(BENCH_DIR)
 	bench/run_bench.sh $(BENCH_DIR) $(CORPORA)
 
-# The release archive, from a Release build of its own: PACKAGE_DIR/catalog-collector-*.tar.gz.
-# The window is asked for by name, so that a machine without Qt fails here rather than making an
-# archive without it.
+# The release archive, from a Release build of its own: PACKAGE_DIR/catalog-collector-*.tar.gz,
+# its users' README then checked against it. The window is asked for by name, so that a machine
+# without Qt fails here rather than making an archive without it.
 PACKAGE_DIR ?= build-package
 package: deps
 	cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
 	    -DCATALOG_WARNINGS_AS_ERRORS=ON -DCATALOG_BUILD_WINDOW=ON
 	cmake --build $(PACKAGE_DIR) --target release-programs
+	rm -f $(PACKAGE_DIR)/catalog-collector-*.tar.gz
 	cd $(PACKAGE_DIR) && cpack
+	./scripts/check-users-readme.sh $(PACKAGE_DIR)/catalog-collector-*.tar.gz
 	@ls -l $(PACKAGE_DIR)/catalog-collector-*.tar.gz
 
 # Windows: the batch command and the native window (catalog-collector.exe) cross-compiled with
@@ -140,7 +142,8 @@ test-windows: windows
 
 # The Windows release archive, from a Release cross build of its own:
 # PACKAGE_WINDOWS_DIR/catalog-collector-*-windows-x86_64.zip. It is then unpacked and checked:
-# contents, the DLLs the program needs, its manifest, and a run on the sample pages under Wine.
+# contents, the DLLs the program needs, its manifest, a run on the sample pages under Wine, and
+# its users' README.
 PACKAGE_WINDOWS_DIR ?= build-package-windows
 package-windows:
 	@./scripts/install-deps.sh $(WINDOWS_PACKAGES) unzip
@@ -150,6 +153,7 @@ package-windows:
 	rm -f $(PACKAGE_WINDOWS_DIR)/catalog-collector-*.zip
 	cd $(PACKAGE_WINDOWS_DIR) && cpack
 	./scripts/check-windows-archive.sh $(PACKAGE_WINDOWS_DIR)/catalog-collector-*.zip
+	./scripts/check-users-readme.sh $(PACKAGE_WINDOWS_DIR)/catalog-collector-*.zip
 	@ls -l $(PACKAGE_WINDOWS_DIR)/catalog-collector-*.zip
 
 # Redraws the README's picture of the Windows window (docs/window-windows.png): a click on

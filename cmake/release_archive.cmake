@@ -22,15 +22,18 @@ if(WIN32)
     install(FILES ${PROJECT_SOURCE_DIR}/docs/window-windows.png DESTINATION docs)
 endif()
 
-# The users' README, not the developers' one: what the programs do, not how to build them.
-# On Windows it gets CR LF, the line end every Windows editor shows, old Notepad included.
+# The users' README, not the developers' one: what the programs do, not how to build them, one
+# for each system, installed as README.txt. On Windows it gets CR LF, the line end every Windows
+# editor shows, old Notepad included.
 if(WIN32)
+    set(readme_source README-windows.txt)
     set(readme_newlines CRLF)
 else()
+    set(readme_source README-linux.txt)
     set(readme_newlines UNIX)
 endif()
-configure_file(${PROJECT_SOURCE_DIR}/packaging/README.txt ${PROJECT_BINARY_DIR}/release/README.txt
-    @ONLY NEWLINE_STYLE ${readme_newlines})
+configure_file(${PROJECT_SOURCE_DIR}/packaging/${readme_source}
+    ${PROJECT_BINARY_DIR}/release/README.txt @ONLY NEWLINE_STYLE ${readme_newlines})
 install(FILES ${PROJECT_BINARY_DIR}/release/README.txt DESTINATION .)
 
 string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" release_platform)

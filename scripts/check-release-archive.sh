@@ -50,7 +50,7 @@ release_name=$(basename "$archive" .tar.gz)
 here="$reference/$release_name"
 # Users get the users' README, the one that names the runtime packages installed above.
 if [ ! -f "$here/README.txt" ] || [ -e "$here/README.md" ]; then
-    echo "The archive must hold README.txt (packaging/README.txt), not README.md." >&2
+    echo "The archive must hold README.txt (packaging/README-linux.txt), not README.md." >&2
     exit 1
 fi
 cp "$here"/examples/data/* "$here/data/"
