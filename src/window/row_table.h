@@ -26,8 +26,8 @@ struct RunRows {
     explicit RunRows(Listing made);
 };
 
-// The rows the window shows, in the order runs added them. It only grows: rows of earlier runs
-// stay above those of later ones until the program ends.
+// Every row collected since the table was made, in the order runs added them. It only grows:
+// ShownRows removes rows from its view of it, and replaces it once that is empty.
 class RowTable {
 public:
     std::size_t rowCount() const { return m_rowCount; }
