@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -31,6 +32,15 @@ constexpr int kProgressIntervalMs = 100;
 constexpr int kRowPadding = 6;
 constexpr int kFirstColumnWidth = 100;
 
+// The sizes drawn for small places (title bar, task switcher) and the large one for the rest.
+QIcon programIcon() {
+    QIcon icon;
+    for (const char* size : {"-16", "-32", "-48", ""}) {
+        icon.addFile(QStringLiteral(":/icons/catalog-collector%1.png").arg(QLatin1String(size)));
+    }
+    return icon;
+}
+
 int clampedToInt(std::size_t count) {
     return count > INT_MAX ? INT_MAX : static_cast<int>(count);
 }
@@ -44,6 +54,7 @@ Form1::Form1(std::string programDirectory, QWidget* parent)
       m_run([this] { QMetaObject::invokeMethod(this, &Form1::showRunEnd, Qt::QueuedConnection); }),
       m_columns(std::vector<int>(window::kColumnCount, kFirstColumnWidth)) {
     setWindowTitle(QStringLiteral("Form1"));
+    setWindowIcon(programIcon());
     createControls();
     connectControls();
     setMinimumSize(minimumClientSize());

@@ -143,6 +143,8 @@ protected:
 
 TEST_F(Form1Test, OpensEmptyWithTheDrawnLayoutAndTheStatusBelowIt) {
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Form1"));
+    EXPECT_EQ(form.windowIcon().availableSizes(),
+              (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {256, 256}}));
     EXPECT_EQ(form.width(), 598);
     EXPECT_EQ(list()->geometry(), QRect(8, 8, 577, 303));
     EXPECT_EQ(button()->geometry(), QRect(472, 320, 113, 25));
