@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 BIN := $(BUILD_DIR)/bin
 
 .PHONY: all deps configure build run test test-sanitize test-tsan test-no-uring fuzz bench \
-    package picture format clean \
+    package picture icons format clean \
     windows-deps windows test-windows package-windows picture-windows
 
 all: build
@@ -167,6 +167,10 @@ picture-windows: windows
 # Redraws the README's picture of the window from the sample data, offscreen.
 picture: build
 	cmake --build $(BUILD_DIR) --target window-picture
+
+# Redraws the program's icon files (packaging/icons) from its SVG.
+icons:
+	./scripts/make-icons.sh
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -204,7 +204,7 @@ others() {
         mkdir -p "$work/window"
         ln -sfn "$(realpath "$corpus/files-100k")" "$work/window/data"
         window=$(QT_QPA_PLATFORM=offscreen "$bin/window-timing" "$work/window" 10 |
-            grep -E '^(median|repaint)' | paste -sd ';' -)
+            grep -E '^(median|sort|repaint)' | paste -sd ';' -)
         echo "Window $window; batch command median: $(median_ms "$work/files-100k" 0) ms."
     else
         echo "Not built (no Qt)."

@@ -10,18 +10,20 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableView>
 #include <QUrl>
 
 #include "qt_window/form1_layout.h"
 #include "qt_window/qt_text.h"
 #include "qt_window/row_table_model.h"
-#include "window/column_widths.h"
+#include "window/control_texts.h"
 #include "window/data_folder.h"
 
 namespace catalog::qt_window {
@@ -32,6 +34,16 @@ namespace {
 constexpr int kProgressIntervalMs = 100;
 // Rows as high as a line of text and a little air, like the lines of a list box.
 constexpr int kRowPadding = 6;
+constexpr int kFirstColumnWidth = 100;
+
+// The sizes drawn for small places (title bar, task switcher) and the large one for the rest.
+QIcon programIcon() {
+    QIcon icon;
+    for (const char* size : {"-16", "-32", "-48", ""}) {
+        icon.addFile(QStringLiteral(":/icons/catalog-collector%1.png").arg(QLatin1String(size)));
+    }
+    return icon;
+}
 
 int clampedToInt(std::size_t count) {
     return count > INT_MAX ? INT_MAX : static_cast<int>(count);
@@ -43,8 +55,10 @@ Form1::Form1(std::string programDirectory, QWidget* parent)
     : QWidget(parent),
       m_programDirectory(std::move(programDirectory)),
       // Called on the run's thread: the end is shown on the window's.
-      m_run([this] { QMetaObject::invokeMethod(this, &Form1::showRunEnd, Qt::QueuedConnection); }) {
+      m_run([this] { QMetaObject::invokeMethod(this, &Form1::showRunEnd, Qt::QueuedConnection); }),
+      m_columns(std::vector<int>(window::kColumnCount, kFirstColumnWidth)) {
     setWindowTitle(QStringLiteral("Form1"));
+    setWindowIcon(programIcon());
     createControls();
     connectControls();
     setMinimumSize(minimumClientSize());
@@ -57,8 +71,7 @@ Form1::~Form1() = default;
 
 void Form1::createControls() {
     createList();
-    addOpenDataFolderAction();
-    m_collect = new QPushButton(QStringLiteral("Collect"), this);
+    m_collect = new QPushButton(fromUtf8(window::collectButtonText(false)), this);
     m_collect->setObjectName(QStringLiteral("collect"));
 
     m_outputfilename = new QLineEdit(fromUtf8(window::kDefaultOutputName), this);
@@ -98,17 +111,37 @@ void Form1::createList() {
     m_displaylist->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_displaylist->verticalHeader()->setDefaultSectionSize(m_displaylist->fontMetrics().height() +
                                                            kRowPadding);
+    // The window layer stretches the last column itself, as the Windows window must.
     QHeaderView* header = m_displaylist->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setStretchLastSection(false);
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    // Its width is known once it is shown and whenever it changes, the vertical scroll bar
+    // coming or going included.
+    m_displaylist->viewport()->installEventFilter(this);
+    addListCommands();
+}
 
-    auto* copy = new QAction(QStringLiteral("Copy"), m_displaylist);
-    copy->setObjectName(QStringLiteral("copy"));
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetShortcut);
-    connect(copy, &QAction::triggered, this, &Form1::copySelectedRows);
-    m_displaylist->addAction(copy);
+// The menu's items with their keys, and Delete, which the menu leaves out.
+void Form1::addListCommands() {
+    const auto add = [this](std::string_view text, const QKeySequence& keys, auto handler) {
+        auto* action = new QAction(fromUtf8(text), m_displaylist);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, handler);
+        m_displaylist->addAction(action);
+    };
+    add(window::kCopyItem, QKeySequence::Copy, [this] { copySelectedRows(false); });
+    add(window::kCopyWithHeaderItem, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+        [this] { copySelectedRows(true); });
+    add(window::kClearListItem, QKeySequence(), &Form1::clearList);
+    // Whatever the status says: a user may want to add pages at any time.
+    add(window::kOpenDataFolderItem, QKeySequence(), &Form1::openDataFolder);
     m_displaylist->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* remove = new QShortcut(QKeySequence::Delete, m_displaylist);
+    remove->setContext(Qt::WidgetShortcut);
+    connect(remove, &QShortcut::activated, this, &Form1::removeSelectedRows);
 }
 
 // Shown beside a status that finds the data folder empty or missing, the user's next step.
@@ -117,19 +150,10 @@ void Form1::createOpenDataFolderLink() {
     m_openDataFolder->setObjectName(QStringLiteral("openDataFolder"));
     m_openDataFolder->setTextFormat(Qt::RichText);
     m_openDataFolder->setText(QStringLiteral("<a href=\"data\">%1</a>")
-                                  .arg(fromUtf8(window::kOpenDataFolder).toHtmlEscaped()));
+                                  .arg(fromUtf8(window::kOpenDataFolderItem).toHtmlEscaped()));
     m_openDataFolder->setAlignment(Qt::AlignRight | Qt::AlignTop);
     m_openDataFolder->hide();
     connect(m_openDataFolder, &QLabel::linkActivated, this, &Form1::openDataFolder);
-}
-
-// In the table's context menu whatever the status says: a user may want to add pages at any
-// time.
-void Form1::addOpenDataFolderAction() {
-    auto* open = new QAction(fromUtf8(window::kOpenDataFolder), m_displaylist);
-    open->setObjectName(QStringLiteral("openDataFolderAction"));
-    connect(open, &QAction::triggered, this, &Form1::openDataFolder);
-    m_displaylist->addAction(open);
 }
 
 void Form1::openDataFolder() {
@@ -146,7 +170,14 @@ void Form1::openDataFolder() {
 
 void Form1::connectControls() {
     connect(m_collect, &QPushButton::clicked, this, &Form1::collect_Click);
-    connect(m_outputfilename, &QLineEdit::returnPressed, this, &Form1::collect_Click);
+    // Enter in the box only ever starts a run: typing a name never stops one.
+    connect(m_outputfilename, &QLineEdit::returnPressed, this, &Form1::startRun);
+    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(stop, &QShortcut::activated, this, [this] { m_run.stop(); });
+    QHeaderView* header = m_displaylist->horizontalHeader();
+    connect(header, &QHeaderView::sectionClicked, this, &Form1::sortByColumn);
+    connect(header, &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) { columnResized(column, width); });
     m_progressTimer.setInterval(kProgressIntervalMs);
     connect(&m_progressTimer, &QTimer::timeout, this, &Form1::showProgress);
 }
@@ -167,11 +198,21 @@ void Form1::resizeEvent(QResizeEvent* event) {
 }
 
 void Form1::collect_Click() {
-    // The name as it stands now: what is typed during the run is for the next one.
-    if (!m_run.start(m_programDirectory, m_outputfilename->text().toUtf8().toStdString())) {
+    if (m_run.running()) {
+        m_run.stop();
         return;
     }
-    m_collect->setEnabled(false);
+    startRun();
+}
+
+// Not while the last run's failure is still open: one message at a time.
+void Form1::startRun() {
+    // The name as it stands now: what is typed during the run is for the next one.
+    if ((m_failure != nullptr && m_failure->isVisible()) ||
+        !m_run.start(m_programDirectory, m_outputfilename->text().toUtf8().toStdString())) {
+        return;
+    }
+    m_collect->setText(fromUtf8(window::collectButtonText(true)));
     showStatus({});
     m_progress->setRange(0, 0);
     m_progress->setValue(0);
@@ -199,8 +240,8 @@ void Form1::showRunEnd() {
     m_progressTimer.stop();
     showProgress();
     m_progress->hide();
-    m_collect->setEnabled(true);
     window::RunOutcome outcome = m_run.takeOutcome();
+    m_collect->setText(fromUtf8(window::collectButtonText(false)));
     // The status counts the rows, so it is made before they move into the table.
     showStatus(window::statusAfter(outcome));
     if (outcome.rows) {
@@ -213,39 +254,72 @@ void Form1::showRunEnd() {
 }
 
 void Form1::showRows(window::RunRows rows) {
-    const int first = m_rows->append(std::move(rows));
-    if (first == m_rows->rowCount()) {
+    const std::vector<std::size_t> places = m_rows->append(std::move(rows));
+    if (places.empty()) {
         return;
     }
-    fitColumnsToContents(first);
+    fitColumns(places);
     // The view lays new rows out later, and would meanwhile keep the scroll within the old ones.
     m_displaylist->doItemsLayout();
-    m_displaylist->scrollTo(m_rows->index(first, 0), QAbstractItemView::PositionAtTop);
+    const auto top = static_cast<int>(*std::min_element(places.begin(), places.end()));
+    m_displaylist->scrollTo(m_rows->index(top, 0), QAbstractItemView::PositionAtTop);
 }
 
-// Once, on the first rows: from then on the widths are the user's to drag.
-void Form1::fitColumnsToContents(int firstRow) {
-    if (m_columnsFitted) {
-        return;
-    }
-    m_columnsFitted = true;
+void Form1::fitColumns(const std::vector<std::size_t>& newRows) {
     QHeaderView& header = *m_displaylist->horizontalHeader();
     std::vector<int> titleWidths;
     for (int column = 0; column < header.count(); ++column) {
         titleWidths.push_back(header.sectionSizeHint(column));
     }
     const window::ColumnsToFit columns{.titleWidths = std::move(titleWidths),
-                                       .firstRow = static_cast<std::size_t>(firstRow),
-                                       .rowCount = static_cast<std::size_t>(m_rows->rowCount()),
+                                       .rows = newRows,
                                        // The grid line takes a pixel of the column.
                                        .valueMargins = m_displaylist->showGrid() ? 1 : 0,
                                        .viewWidth = m_displaylist->viewport()->width()};
-    const std::vector<int> widths = window::columnWidths(columns, [this](auto row, auto column) {
+    m_columns.fit(columns, [this](auto row, auto column) {
         const QModelIndex cell = m_rows->index(static_cast<int>(row), static_cast<int>(column));
         return m_displaylist->sizeHintForIndex(cell).width();
     });
+    showColumnWidths();
+}
+
+void Form1::showColumnWidths() {
+    const std::vector<int> widths = m_columns.shown(m_displaylist->viewport()->width());
+    m_showingColumnWidths = true;
+    QHeaderView& header = *m_displaylist->horizontalHeader();
     for (int column = 0; column < header.count(); ++column) {
         header.resizeSection(column, widths[static_cast<std::size_t>(column)]);
+    }
+    m_showingColumnWidths = false;
+}
+
+// A width the window did not set is the user's, dragged on the header.
+void Form1::columnResized(int column, int width) {
+    if (m_showingColumnWidths) {
+        return;
+    }
+    m_columns.sizedByUser(static_cast<std::size_t>(column), width);
+    showColumnWidths();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_displaylist->viewport() && event->type() == QEvent::Resize) {
+        showColumnWidths();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// The rows take their new places; the header shows by which column and which way.
+void Form1::sortByColumn(int column) {
+    const window::SortState sort = m_rows->sortByColumn(column);
+    QHeaderView& header = *m_displaylist->horizontalHeader();
+    const bool sorted = sort.direction != window::SortDirection::None;
+    header.setSortIndicatorShown(sorted);
+    if (sorted) {
+        header.setSortIndicator(static_cast<int>(sort.column),
+                                sort.direction == window::SortDirection::Ascending
+                                    ? Qt::AscendingOrder
+                                    : Qt::DescendingOrder);
     }
 }
 
@@ -288,7 +362,8 @@ void Form1::elideStatus() {
     m_status->setText(shown);
 }
 
-// Not modal and not waited on: the window stays usable for the next run, and can be closed.
+// Modal to the window but not waited on: the window can still be closed, and it takes no
+// other click until the box is closed.
 void Form1::showFailure(const window::RunFailure& failure) {
     const window::FailureText text = window::failureTextFor(failure);
     auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(), fromUtf8(text.message),
@@ -297,21 +372,31 @@ void Form1::showFailure(const window::RunFailure& failure) {
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setTextFormat(Qt::PlainText);
     box->setInformativeText(literalRichText(fromUtf8(text.details)));
-    box->setWindowModality(Qt::NonModal);
+    box->setWindowModality(Qt::WindowModal);
+    m_failure = box;
     box->show();
 }
 
-void Form1::copySelectedRows() {
+void Form1::copySelectedRows(bool withHeader) {
     const QItemSelection selection = m_displaylist->selectionModel()->selection();
     if (selection.isEmpty()) {
         return;
     }
-    const std::optional<QString> text = m_rows->copyText(selection);
+    const std::optional<QString> text = m_rows->copyText(selection, withHeader);
     if (!text) {
         showStatus(window::copyRefusedStatus());
         return;
     }
     QGuiApplication::clipboard()->setText(*text);
+}
+
+// Neither touches a file, and the status still tells of the last run.
+void Form1::removeSelectedRows() {
+    m_rows->remove(m_displaylist->selectionModel()->selection());
+}
+
+void Form1::clearList() {
+    m_rows->clear();
 }
 
 }  // namespace catalog::qt_window

@@ -2,14 +2,17 @@
 
 #include <string>
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
+#include "window/table_columns.h"
 #include "window/window_run.h"
 #include "window/window_texts.h"
 
 class QLabel;
 class QLineEdit;
+class QMessageBox;
 class QProgressBar;
 class QPushButton;
 class QTableView;
@@ -28,8 +31,8 @@ public:
     explicit Form1(std::string programDirectory, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // The button's handler: starts a run unless one is going. The rows and the listing
-    // follow when it ends.
+    // The button's handler: starts a run, or stops the one going. The rows and the listing
+    // follow when a run ends.
     void collect_Click();
 
 signals:
@@ -39,30 +42,39 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
     void createList();
     void createOpenDataFolderLink();
-    void addOpenDataFolderAction();
+    void addListCommands();
     void openDataFolder();
     void connectControls();
+    void startRun();
     void placeControls();
     void showProgress();
     void showRunEnd();
     void showRows(window::RunRows rows);
-    void fitColumnsToContents(int firstRow);
+    void fitColumns(const std::vector<std::size_t>& newRows);
+    void showColumnWidths();
+    void columnResized(int column, int width);
+    void sortByColumn(int column);
     void showStatus(const window::StatusText& status);
     void placeStatus(const QRect& strip);
     void elideStatus();
     void showFailure(const window::RunFailure& failure);
-    void copySelectedRows();
+    void copySelectedRows(bool withHeader);
+    void removeSelectedRows();
+    void clearList();
 
     std::string m_programDirectory;
     window::WindowRun m_run;
     QTimer m_progressTimer;
     QString m_statusText;
-    bool m_columnsFitted = false;
+    window::TableColumns m_columns;
+    bool m_showingColumnWidths = false;  // the widths changing now are the window's, not the user's
+    QPointer<QMessageBox> m_failure;     // while it is open, no run starts
 
     RowTableModel* m_rows = nullptr;
     QTableView* m_displaylist = nullptr;

@@ -18,7 +18,10 @@ namespace {
 
 std::unique_ptr<QApplication> startApplication(int& argc, char* argv[]) {
     const catalog::qt_window::NoDisplayGuard guard;
-    return std::make_unique<QApplication>(argc, argv);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    // The desktop entry's name: a desktop that started the program from it shows its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("catalog-collector"));
+    return app;
 }
 
 int runWindow(int argc, char* argv[]) {

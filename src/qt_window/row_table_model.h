@@ -1,11 +1,12 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include <QAbstractTableModel>
 #include <QItemSelection>
 
-#include "window/row_table.h"
+#include "window/shown_rows.h"
 
 namespace catalog::qt_window {
 
@@ -25,16 +26,21 @@ public:
                         int role = Qt::DisplayRole) const override;
 
     // A whole run's rows arrive as one insertion, so the view lays out once, not once a row.
-    // Returns the first of them.
-    int append(window::RunRows rows);
+    // Returns the row each went to, in the order collected (see ShownRows::append).
+    std::vector<std::size_t> append(window::RunRows rows);
+    // The rows `selection` touches leave the table; the files are not touched.
+    void remove(const QItemSelection& selection);
+    void clear();
+    // A click on a column's header; the selection goes, as its rows move.
+    window::SortState sortByColumn(int column);
 
-    // The rows `selection` touches, in the table's order, as listing lines. Taken from the
-    // selection's ranges, so that copying every row never makes an index per cell.
-    // Nothing when the rows are too large for the clipboard.
-    std::optional<QString> copyText(const QItemSelection& selection) const;
+    // The rows `selection` touches, in the table's order, as listing lines, with the titles
+    // first when `withHeader`. Taken from the selection's ranges, so that copying every row
+    // never makes an index per cell. Nothing when the rows are too large for the clipboard.
+    std::optional<QString> copyText(const QItemSelection& selection, bool withHeader) const;
 
 private:
-    window::RowTable m_table;
+    window::ShownRows m_rows;
 };
 
 }  // namespace catalog::qt_window

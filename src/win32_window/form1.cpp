@@ -11,6 +11,8 @@
 #include "platform/wtf8.h"
 #include "win32_window/clipboard.h"
 #include "win32_window/row_list_view.h"
+#include "win32_window/windows/resource_ids.h"
+#include "window/control_texts.h"
 #include "window/data_folder.h"
 
 namespace catalog::win32_window {
@@ -36,6 +38,8 @@ enum ControlId : int {
     kStatusId,
     kOpenDataFolderId,
     kCopyCommand,
+    kCopyWithHeaderCommand,
+    kClearListCommand,
     kOpenDataFolderCommand,
 };
 
@@ -82,7 +86,10 @@ void registerClass(HINSTANCE instance, WNDPROC procedure) {
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(CATALOG_ICON_ID));
+    windowClass.hIconSm = static_cast<HICON>(
+        ::LoadImageW(instance, MAKEINTRESOURCEW(CATALOG_ICON_ID), IMAGE_ICON,
+                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
     // A second window of the program finds the class there already, which is as good.
@@ -191,7 +198,7 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
         case WM_CONTEXTMENU:
             if (reinterpret_cast<HWND>(wParam) == m_displaylist->handle()) {
-                showCopyMenu(lParam);
+                showListMenu(lParam);
                 return 0;
             }
             break;
@@ -227,7 +234,8 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 // status take no focus.
 void Form1::createControls() {
     m_displaylist = std::make_unique<RowListView>(m_window, kListId, m_instance);
-    m_collect = createControl(WC_BUTTONW, L"Collect", WS_TABSTOP | BS_PUSHBUTTON, kCollectId);
+    m_collect = createControl(WC_BUTTONW, wideFromUtf8(window::collectButtonText(false)).c_str(),
+                              WS_TABSTOP | BS_PUSHBUTTON, kCollectId);
     m_outputfilename = createControl(WC_EDITW, wideFromUtf8(window::kDefaultOutputName).c_str(),
                                      WS_TABSTOP | ES_AUTOHSCROLL, kOutputNameId, WS_EX_CLIENTEDGE);
     m_label1 = createControl(WC_STATICW, L"Save to:", SS_LEFT | SS_CENTERIMAGE, kLabelId);
@@ -236,9 +244,9 @@ void Form1::createControls() {
     m_status = createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL | SS_NOTIFY,
                              kStatusId);
     // Shown beside a status that finds the data folder empty or missing, the user's next step.
-    m_openDataFolder =
-        createControl(WC_LINK, (L"<a>" + wideFromUtf8(window::kOpenDataFolder) + L"</a>").c_str(),
-                      0, kOpenDataFolderId);
+    m_openDataFolder = createControl(
+        WC_LINK, (L"<a>" + wideFromUtf8(window::kOpenDataFolderItem) + L"</a>").c_str(), 0,
+        kOpenDataFolderId);
     ::ShowWindow(m_openDataFolder, SW_HIDE);
     m_progress = createControl(PROGRESS_CLASSW, L"", 0, kProgressId);
     ::ShowWindow(m_progress, SW_HIDE);
@@ -320,6 +328,7 @@ void Form1::placeControls() {
     if (moves != nullptr) {
         ::EndDeferWindowPos(moves);
     }
+    m_displaylist->showColumnWidths();
 }
 
 void Form1::sizeToFirstClientSize() {
@@ -343,7 +352,11 @@ bool Form1::preTranslate(MSG& message) {
     }
     if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
         message.hwnd == m_outputfilename) {
-        collect_Click();
+        startRun();  // typing a name never stops a run
+        return true;
+    }
+    if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
+        m_run.stop();
         return true;
     }
     return ::IsDialogMessageW(m_window, &message) != FALSE;
@@ -361,19 +374,29 @@ LRESULT Form1::onNotify(const NMHDR& header) {
         openDataFolder();
         return 0;
     }
+    if (m_displaylist == nullptr) {
+        return 0;  // the list tells of itself while it is being made
+    }
     if (const std::optional<LRESULT> handled = m_displaylist->notify(header)) {
         return *handled;
     }
     if (header.hwndFrom == m_displaylist->handle() &&
-        header.code == static_cast<UINT>(LVN_KEYDOWN) && ::GetKeyState(VK_CONTROL) < 0) {
-        const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey;
-        if (key == 'C' || key == VK_INSERT) {
-            copySelectedRows();
-        } else if (key == 'A') {
-            m_displaylist->selectAll();
-        }
+        header.code == static_cast<UINT>(LVN_KEYDOWN)) {
+        onListKey(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey);
     }
     return 0;
+}
+
+void Form1::onListKey(WORD key) {
+    const bool control = ::GetKeyState(VK_CONTROL) < 0;
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+    if (key == VK_DELETE && !control && !shift) {
+        m_displaylist->removeSelected();  // the status still tells of the last run
+    } else if (control && (key == 'C' || key == VK_INSERT)) {
+        copySelectedRows(shift && key == 'C');
+    } else if (control && key == 'A') {
+        m_displaylist->selectAll();
+    }
 }
 
 // Closing mid-run stops the run before its write: the earlier listing stays as it was. The
@@ -384,15 +407,20 @@ void Form1::onClose() {
 }
 
 void Form1::collect_Click() {
+    if (m_run.running()) {
+        m_run.stop();
+        return;
+    }
+    startRun();
+}
+
+// No run starts while a failure's message is open: MessageBoxW disables the window until then.
+void Form1::startRun() {
     // The name as it stands now: what is typed during the run is for the next one.
     if (!m_run.start(m_programDirectory, utf8FromWide(windowText(m_outputfilename)))) {
         return;
     }
-    // A disabled button cannot keep the focus, and without it the keyboard would reach nothing.
-    if (::GetFocus() == m_collect) {
-        ::SetFocus(m_displaylist->handle());
-    }
-    ::EnableWindow(m_collect, FALSE);
+    ::SetWindowTextW(m_collect, wideFromUtf8(window::collectButtonText(true)).c_str());
     showStatus({});
     // Until the folder is listed the total is unknown and the bar only shows that work goes on.
     m_progressKnown = false;
@@ -423,8 +451,8 @@ void Form1::showRunEnd() {
     ::KillTimer(m_window, kProgressTimer);
     ::ShowWindow(m_progress, SW_HIDE);
     ::ShowWindow(m_status, SW_SHOW);
-    ::EnableWindow(m_collect, TRUE);
     window::RunOutcome outcome = m_run.takeOutcome();
+    ::SetWindowTextW(m_collect, wideFromUtf8(window::collectButtonText(false)).c_str());
     // The status counts the rows, so it is made before they move into the list.
     showStatus(window::statusAfter(outcome));
     if (outcome.rows) {
@@ -472,12 +500,12 @@ void Form1::showFailure(const window::RunFailure& failure) {
                   MB_OK | MB_ICONERROR);
 }
 
-void Form1::copySelectedRows() {
+void Form1::copySelectedRows(bool withHeader) {
     const std::vector<std::size_t> rows = m_displaylist->selectedRows();
     if (rows.empty()) {
         return;
     }
-    const std::optional<std::string> text = m_displaylist->table().copyText(rows);
+    const std::optional<std::string> text = m_displaylist->rows().copyText(rows, withHeader);
     if (!text) {
         showStatus(window::copyRefusedStatus());
         return;
@@ -487,7 +515,7 @@ void Form1::copySelectedRows() {
 
 // Right click, or the menu key (the position is then -1, -1: the menu opens at the list's
 // corner).
-void Form1::showCopyMenu(LPARAM at) {
+void Form1::showListMenu(LPARAM at) {
     POINT where{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
     if (where.x == -1 && where.y == -1) {
         where = {0, 0};
@@ -497,15 +525,21 @@ void Form1::showCopyMenu(LPARAM at) {
     if (menu == nullptr) {
         return;
     }
-    ::AppendMenuW(menu, MF_STRING, kCopyCommand, L"Copy\tCtrl+C");
+    const auto item = [menu](int command, std::string_view text, const wchar_t* keys) {
+        ::AppendMenuW(menu, MF_STRING, command, (wideFromUtf8(text) + keys).c_str());
+    };
+    item(kCopyCommand, window::kCopyItem, L"\tCtrl+C");
+    item(kCopyWithHeaderCommand, window::kCopyWithHeaderItem, L"\tCtrl+Shift+C");
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu, MF_STRING, kOpenDataFolderCommand,
-                  wideFromUtf8(window::kOpenDataFolder).c_str());
+    item(kClearListCommand, window::kClearListItem, L"");
+    item(kOpenDataFolderCommand, window::kOpenDataFolderItem, L"");
     const BOOL chosen = ::TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, where.x, where.y, 0,
                                          m_window, nullptr);
     ::DestroyMenu(menu);
-    if (chosen == kCopyCommand) {
-        copySelectedRows();
+    if (chosen == kCopyCommand || chosen == kCopyWithHeaderCommand) {
+        copySelectedRows(chosen == kCopyWithHeaderCommand);
+    } else if (chosen == kClearListCommand) {
+        m_displaylist->clear();
     } else if (chosen == kOpenDataFolderCommand) {
         openDataFolder();
     }

@@ -35,11 +35,12 @@ public:
     void show(int how);
 
     // Keys the window takes before the control with the focus: Enter in the name box starts a
-    // run; Tab and Shift+Tab move between the controls. True when `message` was handled.
+    // run, Esc stops one; Tab and Shift+Tab move between the controls. True when `message` was
+    // handled.
     bool preTranslate(MSG& message);
 
-    // The button's handler: starts a run unless one is going. The rows and the listing
-    // follow when it ends.
+    // The button's handler: starts a run, or stops the one going. The rows and the listing
+    // follow when a run ends.
     void collect_Click();
 
 private:
@@ -59,14 +60,16 @@ private:
     LRESULT onNotify(const NMHDR& header);
     void onCommand(int id, int code);
     void onClose();
+    void onListKey(WORD key);
+    void startRun();
 
     void showProgress();
     void showRunEnd();
     void showStatus(const window::StatusText& status);
     void openDataFolder();
     void showFailure(const window::RunFailure& failure);
-    void copySelectedRows();
-    void showCopyMenu(LPARAM at);
+    void copySelectedRows(bool withHeader);
+    void showListMenu(LPARAM at);
 
     HINSTANCE m_instance;
     std::string m_programDirectory;

@@ -42,7 +42,8 @@ void copyInto(const std::wstring& text, wchar_t* buffer, int capacity) {
 
 }  // namespace
 
-RowListView::RowListView(HWND parent, int controlId, HINSTANCE instance) {
+RowListView::RowListView(HWND parent, int controlId, HINSTANCE instance)
+    : m_columns(std::vector<int>(window::kColumnCount, kFirstColumnWidth)) {
     // Rows are selected whole, several at a time, and stay marked while the button has focus.
     constexpr DWORD style =
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS;
@@ -54,6 +55,7 @@ RowListView::RowListView(HWND parent, int controlId, HINSTANCE instance) {
     }
     ListView_SetExtendedListViewStyle(
         m_list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
+    m_columns.rescale(kBaseDpi, dpi());
     addColumns();
 }
 
@@ -75,28 +77,48 @@ int RowListView::dpi() const {
 }
 
 void RowListView::append(window::RunRows rows) {
-    const std::size_t first = m_table.append(std::move(rows));
-    if (first == m_table.rowCount()) {
+    const bool sorted = m_rows.sort().direction != window::SortDirection::None;
+    const std::vector<std::size_t> places = m_rows.append(std::move(rows));
+    if (places.empty()) {
         return;
     }
-    // Only the count: the list asks for the texts of the rows it paints.
-    ListView_SetItemCountEx(m_list, clampedToInt(m_table.rowCount()), LVSICF_NOSCROLL);
-    if (!m_columnsFitted) {
-        // Once, on the first rows: from then on the widths are the user's to drag.
-        m_columnsFitted = true;
-        fitColumnsToRows(first);
+    if (sorted) {
+        // The list keeps its selection by place, and the rows have moved between the places.
+        ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED);
     }
-    scrollToTop(first);
+    showRowCount();
+    fitColumns(places);
+    scrollToTop(*std::min_element(places.begin(), places.end()));
+}
+
+// Neither the selection nor the rows below it are of use once rows have gone from between them.
+void RowListView::removeSelected() {
+    m_rows.remove(selectedRows());
+    ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED);
+    showRowCount();
+}
+
+void RowListView::clear() {
+    m_rows.clear();
+    ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED);
+    showRowCount();
+}
+
+// Only the count: the list asks for the texts of the rows it paints.
+void RowListView::showRowCount() {
+    ListView_SetItemCountEx(m_list, clampedToInt(m_rows.rowCount()), LVSICF_NOSCROLL);
+    ::InvalidateRect(m_list, nullptr, TRUE);
+    showColumnWidths();
 }
 
 // The last row, then the first new one: the first new row ends at the top, unless too few
 // rows follow it to fill the list.
 void RowListView::scrollToTop(std::size_t row) {
-    ListView_EnsureVisible(m_list, clampedToInt(m_table.rowCount() - 1), FALSE);
+    ListView_EnsureVisible(m_list, clampedToInt(m_rows.rowCount() - 1), FALSE);
     ListView_EnsureVisible(m_list, clampedToInt(row), FALSE);
 }
 
-void RowListView::fitColumnsToRows(std::size_t firstRow) {
+void RowListView::fitColumns(const std::vector<std::size_t>& newRows) {
     RECT client{};
     ::GetClientRect(m_list, &client);
     std::vector<int> titleWidths;
@@ -104,15 +126,62 @@ void RowListView::fitColumnsToRows(std::size_t firstRow) {
         titleWidths.push_back(textWidth(title) + scaled(kTitleMargins, dpi()));
     }
     const window::ColumnsToFit columns{.titleWidths = std::move(titleWidths),
-                                       .firstRow = firstRow,
-                                       .rowCount = m_table.rowCount(),
+                                       .rows = newRows,
                                        .valueMargins = scaled(kCellMargins, dpi()),
                                        .viewWidth = static_cast<int>(client.right)};
-    const std::vector<int> widths = window::columnWidths(columns, [this](auto row, auto column) {
-        return textWidth(m_table.cell(row, column).text);
+    m_columns.fit(columns, [this](auto row, auto column) {
+        return textWidth(m_rows.cell(row, column).text);
     });
+    showColumnWidths();
+}
+
+void RowListView::showColumnWidths() {
+    RECT client{};
+    ::GetClientRect(m_list, &client);
+    const std::vector<int> widths = m_columns.shown(static_cast<int>(client.right));
+    m_showingColumnWidths = true;
     for (std::size_t column = 0; column < widths.size(); ++column) {
         ListView_SetColumnWidth(m_list, static_cast<int>(column), widths[column]);
+    }
+    m_showingColumnWidths = false;
+}
+
+// A width the list did not set is the user's, dragged on the header.
+LRESULT RowListView::columnResized(const NMHEADERW& change) {
+    if (m_showingColumnWidths || change.pitem == nullptr || (change.pitem->mask & HDI_WIDTH) == 0 ||
+        change.iItem < 0) {
+        return 0;
+    }
+    m_columns.sizedByUser(static_cast<std::size_t>(change.iItem), change.pitem->cxy);
+    showColumnWidths();
+    return 0;
+}
+
+// The rows take their new places, and the selection, kept by place, goes.
+void RowListView::sortByColumn(int column) {
+    if (column < 0) {
+        return;
+    }
+    m_rows.sortByColumn(static_cast<std::size_t>(column));
+    ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED);
+    showSortArrows();
+    ::InvalidateRect(m_list, nullptr, TRUE);
+}
+
+void RowListView::showSortArrows() {
+    HWND header = ListView_GetHeader(m_list);
+    const window::SortState sort = m_rows.sort();
+    for (std::size_t column = 0; column < window::kColumnCount; ++column) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        Header_GetItem(header, static_cast<int>(column), &item);
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (column == sort.column && sort.direction == window::SortDirection::Ascending) {
+            item.fmt |= HDF_SORTUP;
+        } else if (column == sort.column && sort.direction == window::SortDirection::Descending) {
+            item.fmt |= HDF_SORTDOWN;
+        }
+        Header_SetItem(header, static_cast<int>(column), &item);
     }
 }
 
@@ -121,13 +190,16 @@ int RowListView::textWidth(std::string_view text) const {
 }
 
 void RowListView::rescale(int oldDpi, int newDpi) {
-    for (int column = 0; column < static_cast<int>(window::kColumnCount); ++column) {
-        ListView_SetColumnWidth(m_list, column,
-                                ::MulDiv(ListView_GetColumnWidth(m_list, column), newDpi, oldDpi));
-    }
+    m_columns.rescale(oldDpi, newDpi);
+    showColumnWidths();
 }
 
 std::optional<LRESULT> RowListView::notify(const NMHDR& header) {
+    // The list passes its header's notifications on.
+    if (header.hwndFrom == ListView_GetHeader(m_list) &&
+        header.code == static_cast<UINT>(HDN_ITEMCHANGEDW)) {
+        return columnResized(reinterpret_cast<const NMHEADERW&>(header));
+    }
     if (header.hwndFrom != m_list) {
         return std::nullopt;
     }
@@ -137,6 +209,9 @@ std::optional<LRESULT> RowListView::notify(const NMHDR& header) {
             return cellText(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
         case static_cast<int>(NM_CUSTOMDRAW):
             return customDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+        case static_cast<int>(LVN_COLUMNCLICK):
+            sortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            return 0;
         case static_cast<int>(LVN_GETINFOTIPW):
             return tooltip(*reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&header)));
         default:
@@ -147,12 +222,12 @@ std::optional<LRESULT> RowListView::notify(const NMHDR& header) {
 LRESULT RowListView::cellText(NMLVDISPINFOW& info) const {
     LVITEMW& item = info.item;
     if ((item.mask & LVIF_TEXT) == 0 || item.iItem < 0 ||
-        static_cast<std::size_t>(item.iItem) >= m_table.rowCount() || item.iSubItem < 0 ||
+        static_cast<std::size_t>(item.iItem) >= m_rows.rowCount() || item.iSubItem < 0 ||
         static_cast<std::size_t>(item.iSubItem) >= window::kColumnCount) {
         return 0;
     }
     const window::Cell& cell =
-        m_table.cell(static_cast<std::size_t>(item.iItem), static_cast<std::size_t>(item.iSubItem));
+        m_rows.cell(static_cast<std::size_t>(item.iItem), static_cast<std::size_t>(item.iSubItem));
     copyInto(wideFromUtf8(cell.text), item.pszText, item.cchTextMax);
     return 0;
 }
@@ -168,8 +243,8 @@ LRESULT RowListView::customDraw(NMLVCUSTOMDRAW& draw) const {
         case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
             const std::size_t row = draw.nmcd.dwItemSpec;
             const auto column = static_cast<std::size_t>(draw.iSubItem);
-            const bool notFound = row < m_table.rowCount() && column < window::kColumnCount &&
-                                  m_table.cell(row, column).notFound;
+            const bool notFound = row < m_rows.rowCount() && column < window::kColumnCount &&
+                                  m_rows.cell(row, column).notFound;
             draw.clrText = notFound ? ::GetSysColor(COLOR_GRAYTEXT) : CLR_DEFAULT;
             return CDRF_NEWFONT;
         }
@@ -185,12 +260,12 @@ LRESULT RowListView::tooltip(NMLVGETINFOTIPW& tip) const {
     hit.pt = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
     ::ScreenToClient(m_list, &hit.pt);
     if (ListView_SubItemHitTest(m_list, &hit) < 0 || hit.iItem != tip.iItem ||
-        static_cast<std::size_t>(hit.iItem) >= m_table.rowCount() || hit.iSubItem < 0 ||
+        static_cast<std::size_t>(hit.iItem) >= m_rows.rowCount() || hit.iSubItem < 0 ||
         static_cast<std::size_t>(hit.iSubItem) >= window::kColumnCount) {
         return 0;
     }
-    const std::wstring text = wideFromUtf8(m_table.tooltip(static_cast<std::size_t>(hit.iItem),
-                                                           static_cast<std::size_t>(hit.iSubItem)));
+    const std::wstring text = wideFromUtf8(m_rows.tooltip(static_cast<std::size_t>(hit.iItem),
+                                                          static_cast<std::size_t>(hit.iSubItem)));
     copyInto(text, tip.pszText, tip.cchTextMax);
     return 0;
 }

@@ -10,7 +10,8 @@
 #include <commctrl.h>
 // clang-format on
 
-#include "window/row_table.h"
+#include "window/shown_rows.h"
+#include "window/table_columns.h"
 
 namespace catalog::win32_window {
 
@@ -25,34 +26,46 @@ public:
 
     HWND handle() const { return m_list; }
 
-    // Adds a run's rows below the others and scrolls them into view, the first at the top.
+    // Adds a run's rows, below the others or where the sort puts them, and scrolls the first
+    // of them shown to the top.
     void append(window::RunRows rows);
+    // Takes the selected rows, or all, out of the list; no file is touched.
+    void removeSelected();
+    void clear();
 
-    // The notifications the parent passes on from the list: cell texts, dimmed cells, tooltips.
+    // The notifications the parent passes on from the list and its header: cell texts, dimmed
+    // cells, tooltips, a click on a column's title, a column dragged wider or narrower.
     // Nothing when the notification is not one of these.
     std::optional<LRESULT> notify(const NMHDR& header);
 
-    // The rows selected, in the table's order.
+    // The rows selected, in the order shown.
     std::vector<std::size_t> selectedRows() const;
-    const window::RowTable& table() const { return m_table; }
+    const window::ShownRows& rows() const { return m_rows; }
     void selectAll();
 
     // The font and the monitor's dots per inch changed: the columns keep their share.
     void rescale(int oldDpi, int newDpi);
+    // The list changed its width: the last column still reaches its right edge.
+    void showColumnWidths();
 
 private:
     void addColumns();
-    void fitColumnsToRows(std::size_t firstRow);
+    void fitColumns(const std::vector<std::size_t>& newRows);
     int textWidth(std::string_view text) const;
     void scrollToTop(std::size_t row);
+    void showRowCount();
+    void sortByColumn(int column);
+    void showSortArrows();
+    LRESULT columnResized(const NMHEADERW& change);
     LRESULT cellText(NMLVDISPINFOW& info) const;
     LRESULT customDraw(NMLVCUSTOMDRAW& draw) const;
     LRESULT tooltip(NMLVGETINFOTIPW& tip) const;
     int dpi() const;
 
     HWND m_list = nullptr;
-    window::RowTable m_table;
-    bool m_columnsFitted = false;
+    window::ShownRows m_rows;
+    window::TableColumns m_columns;
+    bool m_showingColumnWidths = false;  // the widths changing now are the list's, not the user's
 };
 
 }  // namespace catalog::win32_window

@@ -1,6 +1,7 @@
 #include "window/column_widths.h"
 
 #include <algorithm>
+#include <span>
 
 namespace catalog::window {
 
@@ -13,12 +14,11 @@ constexpr std::size_t kRowsMeasured = 100;
 constexpr double kShareOfRowsTypical = 0.9;
 constexpr double kMostOverTypical = 1.5;
 
-// What the values of `column` in the rows from `firstRow` to before `endRow` need: the widest,
-// unless it is an odd one.
-int valuesWidth(const ValueWidth& valueWidth, std::size_t column, std::size_t firstRow,
-                std::size_t endRow) {
+// What the values of `column` in `rows` need: the widest, unless it is an odd one.
+int valuesWidth(const ValueWidth& valueWidth, std::size_t column,
+                std::span<const std::size_t> rows) {
     std::vector<int> widths;
-    for (std::size_t row = firstRow; row < endRow; ++row) {
+    for (const std::size_t row : rows) {
         widths.push_back(valueWidth(row, column));
     }
     std::sort(widths.begin(), widths.end());
@@ -31,13 +31,14 @@ int valuesWidth(const ValueWidth& valueWidth, std::size_t column, std::size_t fi
 }  // namespace
 
 std::vector<int> columnWidths(const ColumnsToFit& columns, const ValueWidth& valueWidth) {
-    const std::size_t endRow = std::min(columns.rowCount, columns.firstRow + kRowsMeasured);
+    const std::span<const std::size_t> measured(columns.rows.data(),
+                                                std::min(columns.rows.size(), kRowsMeasured));
     std::vector<int> widths;
     for (std::size_t column = 0; column < columns.titleWidths.size(); ++column) {
         int wanted = columns.titleWidths[column];
-        if (endRow > columns.firstRow) {
-            wanted = std::max(wanted, valuesWidth(valueWidth, column, columns.firstRow, endRow) +
-                                          columns.valueMargins);
+        if (!measured.empty()) {
+            wanted =
+                std::max(wanted, valuesWidth(valueWidth, column, measured) + columns.valueMargins);
         }
         widths.push_back(std::min(wanted, columns.viewWidth));
     }

@@ -6,19 +6,18 @@
 
 namespace catalog::window {
 
-// What a view knows of its columns when its first rows come.
+// What a view knows of its columns when a run's rows come.
 struct ColumnsToFit {
-    std::vector<int> titleWidths;  // each column's title, margins included
-    std::size_t firstRow = 0;      // the first of the new rows
-    std::size_t rowCount = 0;      // the rows the view holds, the new ones included
-    int valueMargins = 0;          // what a cell adds to the width of its value
+    std::vector<int> titleWidths;   // each column's title, margins included
+    std::vector<std::size_t> rows;  // where the new rows are shown, in the order collected
+    int valueMargins = 0;           // what a cell adds to the width of its value
     int viewWidth = 0;
 };
 
 // The width in pixels of the value in a cell, as the view draws it.
 using ValueWidth = std::function<int(std::size_t row, std::size_t column)>;
 
-// Every column as wide as its title and the values of the new rows (at most a hundred of them)
+// Every column as wide as its title and the values of the new rows (the first hundred of them)
 // need, and never wider than the view. A value far wider than most, a record that ran into the
 // next or a name of megabytes, is left out, so that it does not push the other columns out of
 // sight: the view cuts it short with an ellipsis, and its tooltip shows more.

@@ -86,6 +86,11 @@ std::string RowTable::tooltip(std::size_t row, std::size_t column) const {
     return tooltip;
 }
 
+std::string_view RowTable::value(std::size_t row, std::size_t column) const {
+    const Place at = place(row);
+    return valueAt(at.run->listing, at.row, column);
+}
+
 std::optional<std::string> RowTable::copyText(std::span<const std::size_t> rows) const {
     std::size_t size = 0;
     for (const std::size_t row : rows) {

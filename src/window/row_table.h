@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "collect/listing.h"
@@ -29,13 +30,15 @@ struct RunRows {
     const PageNote* noteOf(std::size_t row) const;
 };
 
-// The rows the window shows, in the order runs added them. It only grows: rows of earlier runs
-// stay above those of later ones until the program ends.
+// Every row collected since the table was made, in the order runs added them. It only grows:
+// ShownRows removes rows from its view of it, and replaces it once that is empty.
 class RowTable {
 public:
     std::size_t rowCount() const { return m_rowCount; }
     const Cell& cell(std::size_t row, std::size_t column) const;
     std::string tooltip(std::size_t row, std::size_t column) const;
+    // The whole value in a cell, as the file holds it: for sorting by it.
+    std::string_view value(std::size_t row, std::size_t column) const;
 
     // The rows as listing lines (four fields joined by tabs, each line ended by CR LF), in the
     // order given, as text for the clipboard: a spreadsheet takes them as rows and columns.

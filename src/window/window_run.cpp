@@ -117,6 +117,7 @@ RunOutcome WindowRun::takeOutcome() {
         const std::lock_guard lock(m_mutex);
         outcome = std::exchange(m_outcome, std::nullopt);
     }
+    m_running.store(false);
     if (outcome) {
         return std::move(*outcome);
     }
@@ -142,7 +143,6 @@ void WindowRun::run(std::string programDirectory, std::string outputName) {
         const std::lock_guard lock(m_mutex);
         m_outcome = std::move(outcome);
     }
-    m_running.store(false);
     m_finished();
 }
 

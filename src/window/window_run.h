@@ -68,8 +68,11 @@ public:
     // `outputName` (as typed when the run starts). Does nothing and returns false while a run
     // is under way.
     bool start(const std::string& programDirectory, const std::string& outputName);
-    // Asks the run to stop; it ends within a fraction of a second, writing nothing.
+    // Asks the run to stop; it ends within a fraction of a second, writing nothing. Without a
+    // run, or asked again, it does nothing.
     void stop();
+    // From the start until the outcome is taken: until the window has shown a run's end, the
+    // run is under way for it, and a click meant to stop it cannot start another.
     bool running() const;
     Progress progress() const;
     // The outcome of the run that ended, once, after `finished`. A run that could not even make

@@ -19,9 +19,6 @@ struct StatusText {
     bool offersDataFolder = false;
 };
 
-// The words of the link or menu item that opens the data folder.
-inline constexpr std::string_view kOpenDataFolder = "Open data folder";
-
 // After a run: records written and where, from how many pages, and how many pages gave no row,
 // a field not found or several records; or, when the data folder gave no page, what to do.
 StatusText statusAfter(const RunOutcome& outcome);

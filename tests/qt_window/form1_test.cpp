@@ -116,6 +116,26 @@ protected:
         return waitForRunEnd(finished);
     }
     QMessageBox* failure() { return form.findChild<QMessageBox*>(QStringLiteral("failure")); }
+    QAction* action(const char* text) {
+        for (QAction* action : list()->actions()) {
+            if (action->text() == QLatin1String(text)) {
+                return action;
+            }
+        }
+        ADD_FAILURE() << "no action " << text;
+        return nullptr;
+    }
+    void selectRow(int row) {
+        list()->selectionModel()->select(
+            list()->model()->index(row, 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    void clickHeader(int column) {
+        QHeaderView* header = list()->horizontalHeader();
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, Qt::NoModifier,
+            QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    }
 
     TempDir m_dir;
     Form1 form{m_dir.path().string()};
@@ -125,6 +145,8 @@ protected:
 
 TEST_F(Form1Test, OpensEmptyWithTheDrawnLayoutAndTheStatusBelowIt) {
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Form1"));
+    EXPECT_EQ(form.windowIcon().availableSizes(),
+              (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {256, 256}}));
     EXPECT_EQ(form.width(), 598);
     EXPECT_EQ(list()->geometry(), QRect(8, 8, 577, 303));
     EXPECT_EQ(button()->geometry(), QRect(472, 320, 113, 25));
@@ -205,12 +227,12 @@ TEST_F(Form1Test, TheButtonAndTheProgressBarFollowTheRun) {
     addPages(297, "P");
     QSignalSpy finished(&form, &Form1::runFinished);
     click();
-    EXPECT_FALSE(button()->isEnabled());
+    EXPECT_EQ(button()->text(), QStringLiteral("Stop"));
     EXPECT_TRUE(progress()->isVisible());
-    // A second click while the run goes on starts nothing.
-    form.collect_Click();
+    // Enter in the box while the run goes on starts nothing, and stops nothing.
+    QTest::keyClick(box(), Qt::Key_Return);
     ASSERT_TRUE(waitForRunEnd(finished));
-    EXPECT_TRUE(button()->isEnabled());
+    EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
     EXPECT_FALSE(progress()->isVisible());
     EXPECT_EQ(progress()->maximum(), 300);
     EXPECT_EQ(progress()->value(), 300);
@@ -233,7 +255,11 @@ TEST_F(Form1Test, AFailedRunIsReportedAndTheNextRunStillWorks) {
                                   .arg(QString::fromStdString(path("data/m.html")))));
     EXPECT_EQ(rowCount(), 2);
     EXPECT_EQ(listing(), kListing);
-    EXPECT_TRUE(button()->isEnabled());
+    // One message at a time: while it is open, no run starts.
+    EXPECT_EQ(failure()->windowModality(), Qt::WindowModal);
+    form.collect_Click();
+    QTest::keyClick(box(), Qt::Key_Return);
+    EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
     failure()->close();
 
     fs::remove(path("data/m.html"));
@@ -292,7 +318,7 @@ TEST_F(Form1Test, AnEmptyOrMissingDataFolderIsNamedAndOffersToBeOpened) {
     ASSERT_TRUE(clickAndWait());
     EXPECT_TRUE(status()->toolTip().contains(QStringLiteral("There is no data folder")));
     EXPECT_EQ(listing(), kHeader);
-    control<QAction>("openDataFolderAction")->trigger();
+    action("Open data folder")->trigger();
     EXPECT_TRUE(fs::is_directory(path("data")));
     EXPECT_EQ(opened.urls.size(), 2);
 
@@ -317,6 +343,25 @@ public:
 private:
     const int m_fd = ::inotify_init1(IN_CLOEXEC);
 };
+
+TEST_F(Form1Test, TheButtonDuringARunAndEscStopItWithoutWriting) {
+    writeEndlessFile(path("data/endless.html"), "<p>");
+    QTest::keyClick(list(), Qt::Key_Escape);  // no run to stop
+    for (const bool byEsc : {false, true}) {
+        QSignalSpy finished(&form, &Form1::runFinished);
+        click();
+        if (byEsc) {
+            QTest::keyClick(list(), Qt::Key_Escape);
+        } else {
+            click();
+        }
+        ASSERT_TRUE(waitForRunEnd(finished));
+        EXPECT_EQ(status()->text(), fromUtf8(window::stoppedStatus().text));
+        EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
+    }
+    EXPECT_FALSE(fs::exists(path("output.txt")));
+    EXPECT_EQ(rowCount(), 0);
+}
 
 TEST_F(Form1Test, ClosingDuringARunStopsItPromptlyWithoutWriting) {
     addPages(20, "P");
@@ -382,7 +427,7 @@ TEST_F(Form1Test, AfterARunTheListShowsItsFirstNewRowAtTheTop) {
     EXPECT_EQ(topRow(), 62);
 }
 
-TEST_F(Form1Test, ColumnsFitMostOfTheFirstRowsThenKeepTheUsersWidths) {
+TEST_F(Form1Test, EachRunFitsTheColumnsNotDraggedAndTheLastReachesTheEdge) {
     EXPECT_EQ(list()->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
     const QString longName(150, QLatin1Char('w'));
     addPage("c.html", productRecord("C3", longName.toStdString(), "2", "c.jpg"));
@@ -394,15 +439,66 @@ TEST_F(Form1Test, ColumnsFitMostOfTheFirstRowsThenKeepTheUsersWidths) {
     // One odd value does not push the other columns out of sight.
     EXPECT_LT(list()->columnWidth(kNameColumn), metrics.horizontalAdvance(longName));
     EXPECT_EQ(list()->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(list()->horizontalHeader()->length(), list()->viewport()->width());
 
     list()->setColumnWidth(0, 30);
     list()->setColumnWidth(kNameColumn, 2 * list()->viewport()->width());
+    const int priceWidth = list()->columnWidth(1);
+    addPage("d.html", productRecord("D4", "Dowel", "1234567890.99", "d.jpg"));
+    addPage("e.html", productRecord("E5", "Eyelet", "1234567890.99", "e.jpg"));
     ASSERT_TRUE(clickAndWait());
     EXPECT_EQ(list()->columnWidth(0), 30);
+    EXPECT_EQ(list()->columnWidth(kNameColumn), 2 * list()->viewport()->width());
+    EXPECT_GT(list()->columnWidth(1), priceWidth);
     EXPECT_GT(list()->horizontalScrollBar()->maximum(), 0);
 }
 
-TEST_F(Form1Test, SelectedRowsAreCopiedAsListingLines) {
+TEST_F(Form1Test, AClickOnAHeaderSortsTheRowsTheNextRunJoinsAndCopyFollows) {
+    ASSERT_TRUE(clickAndWait());
+    const QHeaderView* header = list()->horizontalHeader();
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    clickHeader(1);
+    EXPECT_EQ(rows(), (QList<QStringList>{kBoltRow, kAnchorRow}));
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(rows(), (QList<QStringList>{kBoltRow, kBoltRow, kAnchorRow, kAnchorRow}));
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QString::fromStdString(kBoltLine + kBoltLine + kAnchorLine + kAnchorLine));
+
+    clickHeader(1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(row(0), kAnchorRow);
+    clickHeader(1);
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow, kAnchorRow, kBoltRow}));
+}
+
+TEST_F(Form1Test, DeleteRemovesTheSelectedRowsAndClearListEveryRowLeavingTheFiles) {
+    ASSERT_TRUE(clickAndWait());
+    ASSERT_TRUE(clickAndWait());
+    const QString statusText = status()->text();
+    list()->setFocus();
+    selectRow(1);
+    QTest::keyClick(list(), Qt::Key_Delete);
+    EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kAnchorRow, kBoltRow}));
+    QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(list(), Qt::Key_Delete);
+    EXPECT_EQ(rowCount(), 0);
+    QTest::keyClick(list(), Qt::Key_Delete);  // nothing left to remove
+
+    ASSERT_TRUE(clickAndWait());
+    action("Clear list")->trigger();
+    EXPECT_EQ(rowCount(), 0);
+    EXPECT_EQ(status()->text(), statusText);
+    EXPECT_EQ(listing(), kListing);
+}
+
+TEST_F(Form1Test, SelectedRowsAreCopiedAsListingLinesWithTheTitlesIfAsked) {
     ASSERT_TRUE(clickAndWait());
     list()->setFocus();
     QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
@@ -410,20 +506,22 @@ TEST_F(Form1Test, SelectedRowsAreCopiedAsListingLines) {
     QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               QString::fromStdString(kAnchorLine + kBoltLine));
+    QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QString::fromStdString("id\tprice\tthumbnail\tname\r\n" + kAnchorLine + kBoltLine));
 
-    list()->selectionModel()->select(
-        list()->model()->index(1, 0),
-        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    QAction* copy = nullptr;
-    for (QAction* action : list()->actions()) {
-        if (action->text() == QStringLiteral("Copy")) {
-            copy = action;
-        }
-    }
-    ASSERT_NE(copy, nullptr);
     EXPECT_EQ(list()->contextMenuPolicy(), Qt::ActionsContextMenu);
-    copy->trigger();
+    QStringList menu;
+    for (const QAction* item : list()->actions()) {
+        menu << item->text();
+    }
+    EXPECT_EQ(menu, (QStringList{"Copy", "Copy with header", "Clear list", "Open data folder"}));
+    selectRow(1);
+    action("Copy")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString(kBoltLine));
+    action("Copy with header")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QString::fromStdString("id\tprice\tthumbnail\tname\r\n" + kBoltLine));
 }
 
 // Sizes

@@ -3,7 +3,9 @@
 # another folder with a data folder beside it, Collect is clicked where the drawn layout puts it,
 # and the listing beside the program must be the batch command's listing of the same folder.
 # A second click adds the rows again (the list, copied whole with Ctrl+A and Ctrl+C, holds them
-# twice) and writes the same file; a file that cannot be read brings the failure message, writes
+# twice) and writes the same file. A click on the id column's title sorts them; Ctrl+A and
+# Delete empty the list, and the next run's rows come sorted. Esc while a run reads a large page
+# stops it, and nothing is written. A file that cannot be read brings the failure message, writes
 # nothing and leaves the window open; Alt+F4 then ends the program with status 0.
 #   form1_gui_test.sh WINDOW_EXE CLI_EXE SAMPLE_DATA WORK_DIR [PICTURE.png]
 # Wine runs in WORK_DIR/wineprefix, a prefix of its own, whose server and programs are ended on
@@ -20,8 +22,9 @@ picture=${5:+$(realpath -m "$5")}
 
 # The drawn layout puts Collect at 7080, 4800 twips, 1695 by 375: its centre at 96 dots an inch.
 readonly collect_x=528 collect_y=332
-# A point on the list's first row.
+# A point on the list's first row, and one on the id column's title.
 readonly first_row_x=100 first_row_y=40
+readonly id_title_x=30 id_title_y=18
 
 export WINEPREFIX=$work/wineprefix WINEARCH=win64 WINEDEBUG=-all
 # Making a prefix would otherwise offer to download Mono and Gecko, which nothing here needs.
@@ -180,6 +183,53 @@ check_second_click() {
     wait_until 30 rows_shown_are "$rows" || fail "the list does not hold the rows twice"
 }
 
+# The rows of the reference listing sorted by id, each COPIES times: in the order collected,
+# but for the page whose record lacks its id, which comes last. Rows end in CR LF; values may
+# hold line ends of their own.
+sorted_rows() {
+    awk -v RS='\r\n' -v copies="$1" '
+        NR > 1 && $0 != "" {
+            for (i = 0; i < copies; i++) {
+                if (index($0, "String Matching Failed\t") == 1) last = last $0 "\n"; else print
+            }
+        }
+        END { printf "%s", last }' "$scratch/reference.txt"
+}
+
+check_sort_and_clear() {
+    local rows=$scratch/rows-sorted.txt
+    sorted_rows 2 >"$rows"
+    xdo mousemove --window "$window" "$id_title_x" "$id_title_y" click 1
+    wait_until 30 rows_shown_are "$rows" || fail "a click on the id column did not sort the rows"
+    xdo key ctrl+a Delete
+    rm "$app/output.txt"
+    click_collect
+    wait_until 60 listing_written || fail "after clearing the list, a click wrote no listing"
+    sorted_rows 1 >"$rows"
+    xdo windowfocus --sync "$window"
+    wait_until 30 rows_shown_are "$rows" || fail "Ctrl+A and Delete did not empty the list"
+}
+
+# Held open by the program (or the Wine server for it) while the run reads it.
+file_open() {
+    [ -n "$(find /proc/[0-9]*/fd -lname "$1" 2>/dev/null || true)" ]
+}
+
+# The page is sparse: large enough to keep the run reading it for a long time, on no disk.
+check_stop() {
+    local large=$app/data/zz-large.html
+    truncate -s 64G "$large"
+    rm "$app/output.txt"
+    click_collect
+    wait_until 60 file_open "$large" || fail "the run did not reach the large page"
+    xdo key Escape
+    wait_until 60 eval '! file_open "$large"' || fail "Esc did not stop the run"
+    [ ! -e "$app/output.txt" ] || fail "a stopped run wrote output.txt"
+    rm "$large"
+    xdo windowfocus --sync "$window"
+    wait_until 30 rows_shown_are "$scratch/rows-sorted.txt" || fail "a stopped run changed the rows"
+}
+
 failure_box_shown() {
     [ "$(visible_windows | wc -l)" -ge 2 ]
 }
@@ -191,7 +241,6 @@ failure_box_gone() {
 # Under Wine a link to /proc/self/mem is read through Linux, which fails with an I/O error.
 check_failure() {
     ln -s /proc/self/mem "$app/data/zz-unreadable"
-    rm "$app/output.txt"
     click_collect
     wait_until 60 failure_box_shown || fail "a file that cannot be read brought no message"
     local box
@@ -236,6 +285,8 @@ if [ -n "$picture" ]; then
     exit 0
 fi
 check_second_click
+check_sort_and_clear
+check_stop
 check_failure
 check_close
 echo "form1_gui_test: passed"

@@ -1,6 +1,10 @@
 #include "window/column_widths.h"
 
+#include <numeric>
+
 #include <gtest/gtest.h>
+
+#include "window/table_columns.h"
 
 namespace catalog::window {
 namespace {
@@ -8,12 +12,18 @@ namespace {
 constexpr int kMargins = 4;
 constexpr int kViewWidth = 300;
 
+// The rows from `first` to the end, in the order shown.
+std::vector<std::size_t> rowsFrom(std::size_t first, std::size_t count) {
+    std::vector<std::size_t> rows(count - first);
+    std::iota(rows.begin(), rows.end(), first);
+    return rows;
+}
+
 // The width of one column titled `titleWidth` over rows whose values measure `values`, the
 // rows from `firstRow` on being new.
 int widthFor(int titleWidth, const std::vector<int>& values, std::size_t firstRow = 0) {
     const ColumnsToFit columns{.titleWidths = {titleWidth},
-                               .firstRow = firstRow,
-                               .rowCount = values.size(),
+                               .rows = rowsFrom(firstRow, values.size()),
                                .valueMargins = kMargins,
                                .viewWidth = kViewWidth};
     const std::vector<int> widths =
@@ -42,6 +52,36 @@ TEST(columnWidths, MeasuresAtMostAHundredOfTheNewRows) {
     values[210] = 50;  // past the hundred measured
     values[209] = 48;  // the last measured
     EXPECT_EQ(widthFor(10, values, 110), 48 + kMargins);
+}
+
+// Three columns whose values measure ten times the column's number (from 1) plus the row.
+class TableColumnsTest : public ::testing::Test {
+protected:
+    void fit(std::vector<std::size_t> rows) {
+        m_columns.fit({.titleWidths = {5, 5, 5},
+                       .rows = std::move(rows),
+                       .valueMargins = 0,
+                       .viewWidth = kViewWidth},
+                      [](std::size_t row, std::size_t column) {
+                          return static_cast<int>(10 * (column + 1) + row);
+                      });
+    }
+
+    TableColumns m_columns{{100, 100, 100}};
+};
+
+TEST_F(TableColumnsTest, EachRunFitsTheColumnsTheUserLeftAndTheLastReachesTheEdge) {
+    EXPECT_EQ(m_columns.shown(kViewWidth + 50), (std::vector<int>{100, 100, 150}));
+    EXPECT_EQ(m_columns.shown(kViewWidth - 50), (std::vector<int>{100, 100, 100}));
+    fit({7, 3});  // where a sort put the new rows
+    EXPECT_EQ(m_columns.shown(0), (std::vector<int>{17, 27, 37}));
+    m_columns.sizedByUser(0, 60);
+    fit({});
+    fit({40});
+    EXPECT_EQ(m_columns.shown(0), (std::vector<int>{60, 60, 70}));
+    EXPECT_EQ(m_columns.shown(200), (std::vector<int>{60, 60, 80}));
+    m_columns.rescale(96, 144);
+    EXPECT_EQ(m_columns.shown(0), (std::vector<int>{90, 90, 105}));
 }
 
 }  // namespace

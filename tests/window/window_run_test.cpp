@@ -40,10 +40,13 @@ protected:
     bool start(const std::string& outputName = "output.txt") {
         return m_run.start(m_dir.path().string(), outputName);
     }
-    RunOutcome waitForOutcome() {
+    void waitForEnd() {
         std::unique_lock lock(m_mutex);
         EXPECT_TRUE(m_ended.wait_for(lock, std::chrono::seconds(20), [this] { return m_told; }));
         m_told = false;
+    }
+    RunOutcome waitForOutcome() {
+        waitForEnd();
         return m_run.takeOutcome();
     }
     std::string path(const std::string& name) const { return m_dir / name; }
@@ -129,12 +132,18 @@ TEST_F(WindowRunTest, AFailedWriteKeepsTheRowsAndAMissingFolderIsTold) {
 }
 
 TEST_F(WindowRunTest, AStopDuringTheRunEndsItPromptlyAndWritesNothing) {
+    m_run.stop();  // no run to stop: the next one is not stopped by it
     page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
     writeEndlessFile(path("data/endless.html"), "<p>");
     ASSERT_TRUE(start());
     EXPECT_FALSE(start());  // one run at a time
     m_run.stop();
-    const RunOutcome outcome = waitForOutcome();
+    m_run.stop();
+    waitForEnd();
+    // Under way until the window has taken its end.
+    EXPECT_TRUE(m_run.running());
+    EXPECT_FALSE(start());
+    const RunOutcome outcome = m_run.takeOutcome();
     EXPECT_TRUE(outcome.stopped);
     EXPECT_FALSE(outcome.rows);
     EXPECT_FALSE(fs::exists(path("output.txt")));

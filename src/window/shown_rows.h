@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "window/row_order.h"
+#include "window/row_table.h"
+
+namespace catalog::window {
+
+// The line "Copy with header" puts first: the column titles joined by tabs, as the rows' fields
+// are, so that a spreadsheet gets one title over each column (the listing file's own header is
+// blank-separated, for reading).
+std::string copyHeaderLine();
+
+// The rows the table shows: those collected and not removed, in the order of collection or
+// sorted by a column. A view's row is a place in this order, from the top.
+class ShownRows {
+public:
+    std::size_t rowCount() const { return m_order.size(); }
+    const Cell& cell(std::size_t row, std::size_t column) const;
+    std::string tooltip(std::size_t row, std::size_t column) const;
+
+    // The rows given, in the order given, as RowTable::copyText makes them; with
+    // copyHeaderLine() before them when `withHeader`.
+    std::optional<std::string> copyText(std::span<const std::size_t> rows, bool withHeader) const;
+
+    // Adds a run's rows: below the others, or where the sort puts them. Returns the place each
+    // of them went to, in the order they were collected.
+    std::vector<std::size_t> append(RunRows rows);
+    // Takes the rows at these places out of the table (in any order; repeats and places past
+    // the end are let be). The others keep their order. No file is touched.
+    void remove(std::vector<std::size_t> rows);
+    void clear();
+
+    SortState sort() const { return m_sort; }
+    // A click on the header of `column`: see sortAfterClick.
+    SortState sortByColumn(std::size_t column);
+
+private:
+    std::vector<SortKey> keysOf(std::span<const std::size_t> tableRows) const;
+    void putInOrder(std::vector<std::size_t> tableRows);
+    void takeOrderOf(const std::vector<SortKey>& keys);
+
+    RowTable m_table;
+    std::vector<std::size_t> m_order;  // the table's rows as shown
+    SortState m_sort;
+};
+
+}  // namespace catalog::window
