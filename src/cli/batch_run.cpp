@@ -120,7 +120,8 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
             runCollection(dataFolder, client,
                           RunOptions{.threads = line.threads,
                                      .requireDataFolder = line.dataFolder.has_value(),
-                                     .rowDetails = false});
+                                     .rowDetails = false,
+                                     .pageNotes = line.explain});
         // Before the listing, which may go to the same terminal.
         progress.clear();
         writeListing(output, collected.listing);

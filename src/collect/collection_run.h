@@ -29,8 +29,9 @@ struct Collected {
     // There was no data folder, so the listing holds the header alone: worth telling, since a
     // mistyped or moved folder looks the same.
     bool folderMissing = false;
-    // Every page that gave no row, a field not found or several records, in the listing's
-    // order: what the programs count, mark and explain.
+    // The pages that gave no row, a field not found or several records, counted; and, when the
+    // run was asked for them (RunOptions::pageNotes), each by name in the listing's order.
+    PageCounts pageCounts;
     std::vector<PageNote> notes;
 };
 
@@ -63,6 +64,9 @@ struct RunOptions {
     // Each row's fields and file, for a window to show. A program that only writes the listing
     // (the batch command) is spared keeping them, and the listing is then written sooner.
     bool rowDetails = true;
+    // Each page worth telling of by name, for a window's tooltips or an explanation. A program
+    // that only counts them is spared keeping their names.
+    bool pageNotes = true;
 };
 
 // One collection run: lists `dataFolder` (a path ending in a separator), reads every file and

@@ -31,6 +31,19 @@ bool PageFinding::fieldNotFound() const {
                                         [](FieldMiss miss) { return miss != FieldMiss::Found; });
 }
 
+void PageCounts::add(const PageFinding& finding) {
+    withoutRecord += finding.holdsRecord() ? 0 : 1;
+    withFieldNotFound += finding.fieldNotFound() ? 1 : 0;
+    withSeveralRecords += finding.severalRecords() ? 1 : 0;
+}
+
+PageCounts& PageCounts::operator+=(const PageCounts& other) {
+    withoutRecord += other.withoutRecord;
+    withFieldNotFound += other.withFieldNotFound;
+    withSeveralRecords += other.withSeveralRecords;
+    return *this;
+}
+
 std::string missReason(std::size_t column, FieldMiss miss) {
     const FieldRule& rule = *kColumnRules.at(column);
     switch (miss) {

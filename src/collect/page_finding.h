@@ -32,6 +32,16 @@ struct PageFinding {
     bool worthTelling() const { return records != 1 || fieldNotFound(); }
 };
 
+// Pages worth telling of, by kind; a page may count under more than one.
+struct PageCounts {
+    std::size_t withoutRecord = 0;
+    std::size_t withFieldNotFound = 0;
+    std::size_t withSeveralRecords = 0;
+
+    void add(const PageFinding& finding);
+    PageCounts& operator+=(const PageCounts& other);
+};
+
 // A page worth telling of, by the name of its file, with the listing row it gave, if any.
 struct PageNote {
     static constexpr std::size_t kNoRow = SIZE_MAX;

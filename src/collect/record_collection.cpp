@@ -31,7 +31,10 @@ constexpr std::size_t kChunkFiles = 32;
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 
 struct LineSpan {
-    std::size_t block = 0;  // in Chunk::blocks
+    std::uint32_t block = 0;  // in Chunk::blocks
+    // The page is worth telling of: its finding is in Chunk::notes. Kept here, beside what the
+    // listing's order reads anyway, rather than in an array of its own to look up for every file.
+    bool noted = false;
     std::size_t offset = 0;
     std::size_t length = kNoLine;
 
@@ -51,9 +54,10 @@ struct Chunk {
     // more: a row after a huge one would otherwise grow the block, and copy it all, for a few
     // bytes.
     std::vector<std::string> blocks;
-    std::vector<LineSpan> lineOf;              // per file
-    std::vector<RowDetails> details;           // per file, with row details only
-    std::vector<PageFinding> findings;         // per file
+    std::vector<LineSpan> lineOf;                            // per file
+    std::vector<RowDetails> details;                         // per file, with row details only
+    std::vector<std::pair<std::size_t, PageFinding>> notes;  // by slot, of pages worth telling
+    PageCounts pageCounts;
     std::vector<std::exception_ptr> failures;  // per file, made once one fails
     std::size_t rowCount = 0;
     std::size_t filesRead = 0;  // as told in the progress
@@ -86,11 +90,13 @@ bool ranShort(const std::exception& failure) {
 // matters for the listing, which is put in that order at the end.
 class Collection {
 public:
-    Collection(const std::string& folderPath, const StopFlag* stop, bool rowDetails)
-        : m_requestedStop(stop),
-          m_rowDetails(rowDetails),
+    Collection(const std::string& folderPath, const RunOptions& options)
+        : m_requestedStop(options.stop),
+          m_rowDetails(options.rowDetails),
+          m_pageNotes(options.pageNotes),
           m_folder(Folder::open(folderPath)),
-          m_files(std::in_place, m_folder, [stop] { return !(stop && stop->requested()); }),
+          m_files(std::in_place, m_folder,
+                  [stop = options.stop] { return !(stop && stop->requested()); }),
           m_fileCount(m_files->size()),
           m_chunks((m_fileCount + kChunkFiles - 1) / kChunkFiles) {}
 
@@ -159,7 +165,7 @@ public:
         if (stopped()) {
             throw RunStopped();
         }
-        Collected collected{Listing(m_rowDetails), m_fileCount, !m_folder.isOpen(), {}};
+        Collected collected{Listing(m_rowDetails), m_fileCount, !m_folder.isOpen(), {}, {}};
         std::vector<std::string_view> blocks;
         std::vector<std::size_t> firstBlock;  // per chunk, in `blocks`
         blocks.reserve(m_chunks.size());
@@ -171,6 +177,7 @@ public:
                 blocks.push_back(collected.listing.hold(std::move(block)));
             }
             rows += chunk.rowCount;
+            collected.pageCounts += chunk.pageCounts;
         }
         collected.listing.reserveLines(rows, m_files->nameBytes());
         for (const std::uint32_t file : m_nameOrder) {
@@ -180,7 +187,9 @@ public:
                 std::rethrow_exception(chunk.failures[slot]);
             }
             const LineSpan line = chunk.lineOf[slot];
-            noteIfWorthTelling(collected, chunk.findings[slot], file, line);
+            if (line.noted && m_pageNotes) {
+                addNote(collected, chunk, slot, file, line);
+            }
             if (line.length == LineSpan::kNoLine) {
                 continue;
             }
@@ -202,13 +211,13 @@ public:
     }
 
 private:
-    void noteIfWorthTelling(Collected& collected, const PageFinding& finding, std::uint32_t file,
-                            const LineSpan& line) const {
-        if (finding.worthTelling()) {
-            const std::size_t row =
-                line.length == LineSpan::kNoLine ? PageNote::kNoRow : collected.listing.rowCount();
-            collected.notes.push_back({std::string(m_files->nameView(file)), finding, row});
-        }
+    void addNote(Collected& collected, const Chunk& chunk, std::size_t slot, std::uint32_t file,
+                 const LineSpan& line) const {
+        const auto note = std::find_if(chunk.notes.begin(), chunk.notes.end(),
+                                       [slot](const auto& noted) { return noted.first == slot; });
+        const std::size_t row =
+            line.length == LineSpan::kNoLine ? PageNote::kNoRow : collected.listing.rowCount();
+        collected.notes.push_back({std::string(m_files->nameView(file)), note->second, row});
     }
 
     // Takes chunks until none is left, or until this thread gives one back. A failure outside
@@ -263,7 +272,6 @@ private:
         const std::size_t first = index * kChunkFiles;
         const std::size_t count = std::min(kChunkFiles, m_fileCount - first);
         chunk.lineOf.resize(count);
-        chunk.findings.resize(count);
         if (m_rowDetails) {
             chunk.details.resize(count);
         }
@@ -322,7 +330,9 @@ private:
         try {
             const PageRow page = whole ? reader.appendRow(*whole, rows, m_requestedStop)
                                        : reader.appendRow(m_folder, name, rows, m_requestedStop);
-            chunk.findings[slot] = page.finding;
+            if (page.finding.worthTelling()) {
+                note(chunk, slot, page.finding);
+            }
             if (!page.finding.holdsRecord()) {
                 return;
             }
@@ -334,8 +344,17 @@ private:
             rows.resize(offset);
             throw FileError("read", m_folder.path() + name, errorNumberOf(Condition::OutOfMemory));
         }
-        chunk.lineOf[slot] = {chunk.blocks.size() - 1, offset, rows.size() - offset};
+        LineSpan& line = chunk.lineOf[slot];
+        line.block = static_cast<std::uint32_t>(chunk.blocks.size() - 1);
+        line.offset = offset;
+        line.length = rows.size() - offset;
         ++chunk.rowCount;
+    }
+
+    static void note(Chunk& chunk, std::size_t slot, const PageFinding& finding) {
+        chunk.notes.emplace_back(slot, finding);
+        chunk.pageCounts.add(finding);
+        chunk.lineOf[slot].noted = true;
     }
 
     void fail(std::exception_ptr failure) noexcept {
@@ -352,6 +371,7 @@ private:
 
     const StopFlag* const m_requestedStop;  // by the caller; may be null
     const bool m_rowDetails;
+    const bool m_pageNotes;
     const Folder m_folder;
     std::optional<const FolderIndex> m_files;  // until the workers are done
     const std::size_t m_fileCount;
@@ -374,7 +394,7 @@ private:
 
 Collected collectRecords(const std::string& folderPath, CollectionClient& client, unsigned workers,
                          const RunOptions& options) {
-    Collection collection(folderPath, options.stop, options.rowDetails);
+    Collection collection(folderPath, options);
     stopIfRequested(options.stop);
     // Made before any helper starts, so that no helper takes what the run needs on one thread.
     ThreadReader reader;

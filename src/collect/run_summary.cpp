@@ -3,13 +3,9 @@
 namespace catalog {
 
 RunCounts countsOf(const Collected& collected) {
-    RunCounts counts{collected.files, collected.listing.rowCount()};
-    for (const PageNote& note : collected.notes) {
-        counts.withoutRecord += note.finding.holdsRecord() ? 0 : 1;
-        counts.withFieldNotFound += note.finding.fieldNotFound() ? 1 : 0;
-        counts.withSeveralRecords += note.finding.severalRecords() ? 1 : 0;
-    }
-    return counts;
+    const PageCounts& pages = collected.pageCounts;
+    return {collected.files, collected.listing.rowCount(), pages.withoutRecord,
+            pages.withFieldNotFound, pages.withSeveralRecords};
 }
 
 std::string summaryOf(const RunCounts& counts, std::string_view destination) {
