@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Checks the users' README.txt of a release archive against the archive it came in: its lines
 # hold at most 100 characters, but for a record example, which no line break may cut; every path
-# it names in docs or examples is in the archive; the Windows one names no picture the archive
-# lacks and nothing of Linux (apt-get, desktop entries, ./ to start a program); the Linux one
-# names no .exe.
+# it names in docs or examples is in the archive, and so is every picture, icon or desktop entry
+# it names; the Windows one names nothing of Linux (apt-get, desktop entries, ./ to start a
+# program); the Linux one names no .exe.
 #   scripts/check-users-readme.sh ARCHIVE    (a .tar.gz for Linux, a .zip for Windows)
 set -euo pipefail
 
@@ -50,11 +50,13 @@ for path in $named; do
     holds "$path" || fail "README.txt names $path, which the archive lacks"
 done
 
+# Pictures, icons and desktop entries by name, wherever in the archive.
+for file in $(grep -oE '[^][ \\/(),;"<>]+[.](png|desktop)' <<<"$readme" | sort -u); do
+    grep -qE "(^|/)${file//./[.]}$" <<<"$entries" ||
+        fail "README.txt names $file, which the archive lacks"
+done
+
 if [ "$system" = windows ]; then
-    for picture in $(grep -oE '[^][ \\/(),;"<>]+[.]png' <<<"$readme" | sort -u); do
-        grep -qE "(^|/)${picture//./[.]}$" <<<"$entries" ||
-            fail "README.txt names the picture $picture, which the archive lacks"
-    done
     for linux in 'apt-get' '.desktop' './catalog-collector'; do
         ! grep -qF -- "$linux" <<<"$readme" || fail "the Windows README.txt speaks of $linux"
     done
