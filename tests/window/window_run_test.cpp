@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/paths.h"
 #include "platform/system_error.h"
 #include "support/test_files.h"
 #include "window/window_texts.h"
@@ -125,7 +126,8 @@ TEST_F(WindowRunTest, AFailedWriteKeepsTheRowsAndAMissingFolderIsTold) {
     fs::remove_all(m_dir.path() / "data");
     ASSERT_TRUE(start());
     outcome = waitForOutcome();
-    EXPECT_EQ(statusAfter(outcome).text, "There is no data folder " + path("data/") +
+    EXPECT_EQ(statusAfter(outcome).text, "There is no data folder " + path("data") +
+                                             kPathSeparator +
                                              ": make it and put catalog pages into it");
     EXPECT_TRUE(statusAfter(outcome).offersDataFolder);
     EXPECT_EQ(readFile(path("output.txt")), kHeader);
