@@ -83,9 +83,10 @@ constexpr ScannedRule scannedRule(const FieldRule& rule) {
     return {&rule, indexOf(rule.opener), indexOf(rule.closer)};
 }
 
-constexpr std::array<ScannedRule, 4> kScannedRules = {
-    scannedRule(kNameRule), scannedRule(kPriceRule), scannedRule(kReferenceRule),
-    scannedRule(kThumbnailRule)};
+// In the listing's column order, as a page's finding lists them.
+constexpr std::array<ScannedRule, kColumnRules.size()> kScannedRules = {
+    scannedRule(*kColumnRules[0]), scannedRule(*kColumnRules[1]), scannedRule(*kColumnRules[2]),
+    scannedRule(*kColumnRules[3])};
 
 const ScannedRule& scannedRuleOf(const FieldRule& rule) {
     std::size_t index = 0;
@@ -223,13 +224,13 @@ bool RecordScan::markersOccurOnce(const FieldRule& rule) const {
 PageFinding RecordScan::finding() const {
     PageFinding finding;
     finding.records = m_count[kRecordIndex];
-    for (std::size_t column = 0; column < kColumnRules.size(); ++column) {
-        const ScannedRule& scanned = scannedRuleOf(*kColumnRules[column]);
+    for (std::size_t column = 0; column < kScannedRules.size(); ++column) {
+        const ScannedRule& scanned = kScannedRules[column];
         const std::uint64_t opener = m_first[scanned.opener];
         const std::uint64_t closer = m_last[scanned.closer];
         if (opener == kNone) {
             finding.misses[column] = FieldMiss::NoOpener;
-        } else if (closer == kNone || opener + kColumnRules[column]->opener.size() > closer) {
+        } else if (closer == kNone || opener + scanned.rule->opener.size() > closer) {
             finding.misses[column] = FieldMiss::NoCloserAfter;
         }
     }

@@ -3,9 +3,7 @@
 namespace catalog {
 
 RunCounts countsOf(const Collected& collected) {
-    const PageCounts& pages = collected.pageCounts;
-    return {collected.files, collected.listing.rowCount(), pages.withoutRecord,
-            pages.withFieldNotFound, pages.withSeveralRecords};
+    return {collected.files, collected.listing.rowCount(), collected.pageCounts};
 }
 
 std::string summaryOf(const RunCounts& counts, std::string_view destination) {
@@ -17,9 +15,9 @@ std::string summaryOf(const RunCounts& counts, std::string_view destination) {
             parts += (parts.empty() ? "" : ", ") + grouped(count) + " " + what;
         }
     };
-    add(counts.withoutRecord, "without a record");
-    add(counts.withFieldNotFound, "with a field not found");
-    add(counts.withSeveralRecords, "with several records");
+    add(counts.worthTelling.withoutRecord, "without a record");
+    add(counts.worthTelling.withFieldNotFound, "with a field not found");
+    add(counts.worthTelling.withSeveralRecords, "with several records");
     return parts.empty() ? text : text + " (" + parts + ")";
 }
 

@@ -13,9 +13,7 @@ namespace catalog {
 struct RunCounts {
     std::size_t pages = 0;  // the files read
     std::size_t rows = 0;   // the listing's records
-    std::size_t withoutRecord = 0;
-    std::size_t withFieldNotFound = 0;
-    std::size_t withSeveralRecords = 0;
+    PageCounts worthTelling;
 };
 
 RunCounts countsOf(const Collected& collected);

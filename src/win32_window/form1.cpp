@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <commctrl.h>
-#include <cwchar>
 #include <exception>
 #include <new>
 #include <shellapi.h>
@@ -61,15 +60,8 @@ std::wstring windowText(HWND control) {
     return text;
 }
 
-// The width of a control's text in its own font, the link's markup left out.
-int textWidth(HWND control) {
-    std::wstring text = windowText(control);
-    std::erase(text, L'\0');
-    for (const wchar_t* tag : {L"<a>", L"</a>"}) {
-        if (const std::size_t at = text.find(tag); at != std::wstring::npos) {
-            text.erase(at, std::wcslen(tag));
-        }
-    }
+// The width of `text` in `control`'s font.
+int textWidth(HWND control, const std::wstring& text) {
     HDC dc = ::GetDC(control);
     const HGDIOBJ old =
         ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
@@ -318,7 +310,7 @@ void Form1::placeControls() {
     Rect status = layout.statusStrip;
     if (m_offersDataFolder) {
         // The link takes the strip's right end, as wide as its text, and the status the rest.
-        const int width = textWidth(m_openDataFolder);
+        const int width = textWidth(m_openDataFolder, wideFromUtf8(window::kOpenDataFolderItem));
         const int gap = scaled(8, m_dpi);
         place(m_openDataFolder,
               {status.left + status.width - width, status.top, width, status.height});

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstddef>
 
 #include "platform/wtf8.h"
@@ -98,6 +99,13 @@ std::string displayText(std::string_view bytes) {
         runStart = ++at;
     }
     text.append(bytes.substr(runStart));
+    return text;
+}
+
+std::string capitalized(std::string text) {
+    if (!text.empty()) {
+        text.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(text.front())));
+    }
     return text;
 }
 

@@ -18,6 +18,9 @@ std::string displayText(std::string_view bytes);
 void forEachCharacter(std::string_view bytes,
                       const std::function<bool(std::string_view utf8)>& take);
 
+// `text` with its first letter a capital: for a text that also stands inside a sentence.
+std::string capitalized(std::string text);
+
 // The length of the well-formed UTF-8 sequence at `at`, or 0 when there is none.
 std::size_t utf8SequenceLength(std::string_view bytes, std::size_t at);
 

@@ -1,7 +1,6 @@
 #include "window/row_table.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "collect/collection_run.h"
 #include "window/display_text.h"
@@ -81,11 +80,9 @@ const Cell& RowTable::cell(std::size_t row, std::size_t column) const {
 std::string RowTable::tooltip(std::size_t row, std::size_t column) const {
     const Place at = place(row);
     std::string tooltip = tooltipFor(valueAt(at.run->listing, at.row, column));
-    std::string reason = reasonFor(at.run->noteOf(at.row), column);
+    const std::string reason = reasonFor(at.run->noteOf(at.row), column);
     if (!reason.empty()) {
-        reason.front() =
-            static_cast<char>(std::toupper(static_cast<unsigned char>(reason.front())));
-        tooltip += "\n" + reason;
+        tooltip += "\n" + capitalized(reason);
     }
     return tooltip;
 }

@@ -1,7 +1,5 @@
 #include "window/window_texts.h"
 
-#include <cctype>
-
 #include "collect/run_summary.h"
 #include "window/display_text.h"
 #include "window/row_cells.h"
@@ -19,9 +17,8 @@ StatusText statusAfter(const RunOutcome& outcome) {
         return {text, failureTextFor(*outcome.failure).details};
     }
     if (outcome.counts.pages == 0) {
-        std::string advice = noPagesAdvice(oneLine(outcome.dataFolder), outcome.folderMissing);
-        advice.front() =
-            static_cast<char>(std::toupper(static_cast<unsigned char>(advice.front())));
+        const std::string advice =
+            capitalized(noPagesAdvice(oneLine(outcome.dataFolder), outcome.folderMissing));
         return {advice, advice + ".\n" + outcome.listingPath + " holds only the header.", true};
     }
     return {summaryOf(outcome.counts, oneLine(outcome.outputName)), outcome.listingPath};
