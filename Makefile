@@ -1,6 +1,7 @@
 # The two set-up commands: `make run` and `make test`. Both install what is missing first.
-BUILD_DIR ?= build
-BUILD_TYPE ?= RelWithDebInfo
+# Every build flavour is a configure preset of CMakePresets.json, which also names its folder
+# (build-PRESET, the developers' build in build); the targets below only call them.
+BUILD_DIR := build
 BIN := $(BUILD_DIR)/bin
 
 .PHONY: all deps configure build run test test-sanitize test-tsan test-no-uring fuzz bench \
@@ -12,9 +13,8 @@ all: build
 deps:
 	@./scripts/install-deps.sh
 
-$(BUILD_DIR)/build.ninja: CMakeLists.txt | deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
-	    -DCATALOG_WARNINGS_AS_ERRORS=ON
+$(BUILD_DIR)/build.ninja: CMakeLists.txt CMakePresets.json | deps
+	cmake --preset debug
 
 configure: deps $(BUILD_DIR)/build.ninja
 
@@ -40,49 +40,38 @@ test: build
 
 # The whole suite, window tests included, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer; any report fails the test that caused it.
-SANITIZE_DIR ?= build-sanitize
-SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined \
-    -fno-omit-frame-pointer
 test-sanitize: deps
-	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-	    -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" -DCATALOG_WARNINGS_AS_ERRORS=ON
-	cmake --build $(SANITIZE_DIR)
-	UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(SANITIZE_DIR) --output-on-failure
+	cmake --preset sanitize
+	cmake --build build-sanitize
+	UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-sanitize --output-on-failure
 
 # The whole suite built with ThreadSanitizer, at -O1 so that its runs stay short; any report
 # fails the test that caused it, but for races inside Qt's own libraries, which it cannot judge
 # (tests/tsan_suppressions.txt). Tests whose limits leave its runtime too little skip, saying so.
-TSAN_DIR ?= build-tsan
 test-tsan: deps
-	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-	    -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1" -DCATALOG_WARNINGS_AS_ERRORS=ON
-	cmake --build $(TSAN_DIR)
+	cmake --preset tsan
+	cmake --build build-tsan
 	TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan_suppressions.txt" \
-	    ctest --test-dir $(TSAN_DIR) --output-on-failure
+	    ctest --test-dir build-tsan --output-on-failure
 
 # A Linux build without io_uring, where every file is read on its own: the collection's, the
 # platform's and the batch command's tests, without the window to save time; the tests that need
 # io_uring skip, saying so. The programs must not hold any of liburing.
-NO_URING_DIR ?= build-no-uring
 NO_URING_TESTS := platform_tests collect_tests cli_tests
 test-no-uring: deps
-	cmake -S . -B $(NO_URING_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
-	    -DCATALOG_USE_IO_URING=OFF -DCATALOG_BUILD_WINDOW=OFF -DCATALOG_WARNINGS_AS_ERRORS=ON
-	cmake --build $(NO_URING_DIR) --target $(NO_URING_TESTS)
-	! nm $(NO_URING_DIR)/bin/catalog-collector-cli | grep io_uring
-	for tests in $(NO_URING_TESTS); do $(NO_URING_DIR)/bin/$$tests || exit 1; done
+	cmake --preset no-uring
+	cmake --build build-no-uring --target $(NO_URING_TESTS)
+	! nm build-no-uring/bin/catalog-collector-cli | grep io_uring
+	for tests in $(NO_URING_TESTS); do build-no-uring/bin/$$tests || exit 1; done
 
 # The field rules against a plain matcher under libFuzzer, for FUZZ_SECONDS. New inputs go to
 # $(FUZZ_DIR)/corpus; those that reach code the saved corpus does not are then merged into
 # fuzz/corpus, and any difference or crash is written to fuzz/findings. The tests replay both.
-FUZZ_DIR ?= build-fuzz
+FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 300
-FUZZ_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined \
-    -DFUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
 fuzz:
 	@./scripts/install-deps.sh clang libclang-rt-14-dev
-	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
-	    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)" -DCATALOG_BUILD_FUZZERS=ON
+	cmake --preset fuzz
 	cmake --build $(FUZZ_DIR) --target field_rules_fuzz
 	mkdir -p $(FUZZ_DIR)/corpus
 	$(FUZZ_DIR)/bin/field_rules_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=1024 \
@@ -93,21 +82,18 @@ fuzz:
 # Timing runs, not tests: a Release build of the programs and the benchmarks, run on generated
 # corpora in bench/corpus against cat, ripgrep and the floor (bench/read_floor.cpp), with the
 # targets checked. CORPORA="files-100k random-2gb" runs only those.
-BENCH_DIR ?= build-release
 bench:
 	@./scripts/install-deps.sh hyperfine libbenchmark-dev time python3 ripgrep
-	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-	    -DCATALOG_BUILD_BENCHMARKS=ON -DCATALOG_WARNINGS_AS_ERRORS=ON
-	cmake --build $(BENCH_DIR)
-	bench/run_bench.sh $(BENCH_DIR) $(CORPORA)
+	cmake --preset bench
+	cmake --build build-bench
+	bench/run_bench.sh build-bench $(CORPORA)
 
 # The release archive, from a Release build of its own: PACKAGE_DIR/catalog-collector-*.tar.gz,
 # its users' README then checked against it. The window is asked for by name, so that a machine
 # without Qt fails here rather than making an archive without it.
-PACKAGE_DIR ?= build-package
+PACKAGE_DIR := build-package
 package: deps
-	cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-	    -DCATALOG_WARNINGS_AS_ERRORS=ON -DCATALOG_BUILD_WINDOW=ON
+	cmake --preset package
 	cmake --build $(PACKAGE_DIR) --target release-programs
 	rm -f $(PACKAGE_DIR)/catalog-collector-*.tar.gz
 	cd $(PACKAGE_DIR) && cpack
@@ -117,19 +103,17 @@ package: deps
 # Windows: the batch command and the native window (catalog-collector.exe) cross-compiled with
 # MinGW-w64 into $(WINDOWS_DIR)/bin, and their tests run under Wine. Qt is not cross-built: the
 # Windows window is a Win32 one.
-WINDOWS_DIR ?= build-windows
+WINDOWS_DIR := build-windows
 # Debian's wine64 runs the 64-bit programs, `wine` gives the command; googletest is GoogleTest's
 # sources, which the build compiles with the cross compiler (libgtest-dev is for Linux only).
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 googletest
 # The window's test clicks it on a virtual X display and reads the clipboard it fills.
 WINDOWS_GUI_PACKAGES := xvfb xdotool xclip
-WINDOWS_CMAKE := -G Ninja -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-toolchain.cmake \
-    -DCATALOG_WARNINGS_AS_ERRORS=ON
 windows-deps:
 	@./scripts/install-deps.sh $(WINDOWS_PACKAGES)
 
 windows: windows-deps
-	cmake -S . -B $(WINDOWS_DIR) $(WINDOWS_CMAKE) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake --preset windows
 	cmake --build $(WINDOWS_DIR)
 
 # Every test, each program run by Wine in a prefix of the build's own
@@ -144,11 +128,10 @@ test-windows: windows
 # PACKAGE_WINDOWS_DIR/catalog-collector-*-windows-x86_64.zip. It is then unpacked and checked:
 # contents, the DLLs the program needs, its manifest, a run on the sample pages under Wine, and
 # its users' README.
-PACKAGE_WINDOWS_DIR ?= build-package-windows
+PACKAGE_WINDOWS_DIR := build-package-windows
 package-windows:
 	@./scripts/install-deps.sh $(WINDOWS_PACKAGES) unzip
-	cmake -S . -B $(PACKAGE_WINDOWS_DIR) $(WINDOWS_CMAKE) -DCMAKE_BUILD_TYPE=Release \
-	    -DBUILD_TESTING=OFF
+	cmake --preset windows-release
 	cmake --build $(PACKAGE_WINDOWS_DIR) --target release-programs
 	rm -f $(PACKAGE_WINDOWS_DIR)/catalog-collector-*.zip
 	cd $(PACKAGE_WINDOWS_DIR) && cpack
@@ -176,5 +159,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(NO_URING_DIR) $(FUZZ_DIR) $(BENCH_DIR) \
-	    $(PACKAGE_DIR) $(WINDOWS_DIR) $(PACKAGE_WINDOWS_DIR)
+	rm -rf $(BUILD_DIR) build-*/

@@ -10,7 +10,7 @@
 # results are printed and saved as BUILD_DIR/bench-results.md.
 set -euo pipefail
 
-build=${1:-build-release}
+build=${1:-build-bench}
 shift || true
 bin=$build/bin
 corpus=bench/corpus

@@ -82,7 +82,9 @@ std::string RowTable::tooltip(std::size_t row, std::size_t column) const {
     std::string tooltip = tooltipFor(valueAt(at.run->listing, at.row, column));
     const std::string reason = reasonFor(at.run->noteOf(at.row), column);
     if (!reason.empty()) {
-        tooltip += "\n" + capitalized(reason);
+        // Appended piece by piece: `"\n" + std::string` makes GCC 12 at -O3 warn of an
+        // overlapping copy that cannot happen.
+        tooltip.append(1, '\n').append(capitalized(reason));
     }
     return tooltip;
 }
