@@ -28,6 +28,7 @@ using testing::entriesOf;
 using testing::kHeader;
 using testing::kRows;
 using testing::kSanitized;
+using testing::numbered;
 using testing::Outcome;
 using testing::productRecord;
 using testing::readFile;
@@ -88,7 +89,7 @@ TEST_F(BatchCommandTest, SkipsEntriesThatAreNotFilesAndReadsOddNamesLikeAnyOther
     std::map<std::string, std::string> rows{{"a.html", "A1\t125\ta.jpg\tAnchor\r\n"},
                                             {"b.html", "B2\t7\tb.jpg\tBolt\r\n"}};
     for (std::size_t i = 0; i < std::size(kOddNames); ++i) {
-        const std::string reference = "N" + std::to_string(i);
+        const std::string reference = numbered("N", i);
         writeFile(data / utf8Path(kOddNames[i]), productRecord(reference, "Odd", "3", "o.jpg"));
         rows[kOddNames[i]] = reference + "\t3\to.jpg\tOdd\r\n";
     }
@@ -145,7 +146,7 @@ TEST_F(BatchCommandTest, AListingCutShortByTheFileSizeLimitFailsAndKeepsTheEarli
 #else
     for (int i = 0; i < 400; ++i) {
         writeFile(path("prog/data/p" + std::to_string(i) + ".html"),
-                  productRecord("R" + std::to_string(i), "Name", "1", "t.jpg"));
+                  productRecord(numbered("R", i), "Name", "1", "t.jpg"));
     }
     writeFile(path("listing.txt"), "earlier");
     // The limit is a few kilobytes; the listing is about ten. The shell's ulimit leaves the
@@ -193,7 +194,7 @@ TEST_F(BatchCommandTest, AFileTooLargeForTheMemoryLeftFailsTheRunWithItsPath) {
     // rows of its run of files; the large file takes no disk, being sparse.
     for (int i = 0; i < 200; ++i) {
         writeFile(path("prog/data/p" + std::to_string(i) + ".html"),
-                  productRecord("R" + std::to_string(i), "Name", "1", "t.jpg"));
+                  productRecord(numbered("R", i), "Name", "1", "t.jpg"));
     }
     // A record as large as the file, whose row cannot be held.
     writeSparseRecord(path("prog/data/huge.bin"), std::uintmax_t{1} << 30);
@@ -218,7 +219,7 @@ TEST_F(BatchCommandTest, UnderTightLimitsEveryThreadCountDoesWhatOneThreadDoes) 
     // Enough pages for every thread to take a share; their names come before the fixture's.
     std::string expected = kHeader;
     for (int i = 0; i < 3000; ++i) {
-        const std::string reference = "R" + std::to_string(10000 + i);
+        const std::string reference = numbered("R", 10000 + i);
         writeFile(path("prog/data/" + reference + ".html"),
                   productRecord(reference, "Name", "1", "t.jpg"));
         expected += reference + "\t1\tt.jpg\tName\r\n";

@@ -29,6 +29,7 @@ using testing::BatchCommandTest;
 using testing::entriesOf;
 using testing::kHeader;
 using testing::kRows;
+using testing::numbered;
 using testing::Outcome;
 using testing::productRecord;
 using testing::readFile;
@@ -44,7 +45,7 @@ constexpr const char* kNoGate =
 // further in and is longer than the one before, as a page saved anew would.
 std::string pageVersion(int version) {
     return std::string(1000 * version, ' ') +
-           productRecord("V" + std::to_string(version), "Name", "1", "t.jpg") +
+           productRecord(numbered("V", version), "Name", "1", "t.jpg") +
            std::string(std::size_t{2} << 20, ' ');
 }
 

@@ -15,6 +15,7 @@ using testing::BatchCommandTest;
 using testing::kHeader;
 using testing::kNewline;
 using testing::kRows;
+using testing::numbered;
 using testing::Outcome;
 using testing::productRecord;
 using testing::readFile;
@@ -123,8 +124,8 @@ std::string fillMixedFolder(const fs::path& folder) {
     fs::create_directory(folder);
     std::map<std::string, std::string> rows;
     for (int i = 0; i < 1000; ++i) {
-        const std::string name = "p" + std::to_string(i * 7919 % 1000) + ".html";
-        const std::string reference = "R" + std::to_string(i);
+        const std::string name = numbered("p", i * 7919 % 1000) + ".html";
+        const std::string reference = numbered("R", i);
         if (i % 5 == 0) {
             writeFile(folder / name, "<p>no record</p>");
         } else if (i % 5 == 1) {

@@ -81,4 +81,10 @@ std::string productRecord(std::string_view reference, std::string_view name, std
     return record;
 }
 
+std::string numbered(std::string_view prefix, long long number) {
+    std::string text(prefix);
+    text.append(std::to_string(number));
+    return text;
+}
+
 }  // namespace catalog::testing

@@ -30,6 +30,10 @@ std::string readFile(const std::filesystem::path& path);
 // The listing's header line, the whole listing of a run that found no record.
 inline const std::string kHeader = "id   price   thumbnail   name\r\n";
 
+// `prefix` followed by `number` in decimal, as names and references in generated folders are
+// made: `"R" + std::to_string(i)` says the same, but GCC 12 at -O3 warns of an overlapping copy.
+std::string numbered(std::string_view prefix, long long number);
+
 // A product record as catalog pages hold it, with the keys in their usual order.
 std::string productRecord(std::string_view reference, std::string_view name, std::string_view price,
                           std::string_view thumbnail);
