@@ -9,6 +9,7 @@
 #include "collect/failure_text.h"
 #include "collect/run_summary.h"
 #include "collect/text_files.h"
+#include "platform/console.h"
 #include "platform/folder.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"
@@ -110,7 +111,8 @@ void writeListing(const std::string& output, const Listing& listing) {
 
 int runBatch(const CommandLine& line, const std::string& program, std::ostream& errors,
              bool showProgress) {
-    ProgressLine progress(errors, program, showProgress, ProgressLine::Clock::now());
+    ProgressLine progress(errors, program, showProgress, ProgressLine::Clock::now(),
+                          standardErrorColumns);
     try {
         const std::string dataFolder = dataFolderFor(line);
         const std::string output = outputFor(line);
