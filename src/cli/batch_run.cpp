@@ -131,7 +131,9 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
         if (line.explain) {
             explain(errors, collected);
         }
-        return 0;
+        // These lines are the run's only report: when they cannot be written (a full disk, a
+        // closed descriptor) the run fails, though nothing is left to say so on.
+        return errors.flush() ? 0 : 1;
     } catch (const std::exception& failure) {
         progress.clear();
         errors << program << ": " << failureText(failure) << "\n";
