@@ -1,6 +1,6 @@
 # The release archive (`make package`, `make package-windows`): one folder holding the programs,
 # the empty data folder they read, the users' README and the sample pages, and on Linux the
-# desktop entry and its icon. Unpacked anywhere, it runs as it stands. Linux gets a .tar.gz,
+# desktop entry, its icon and the script that installs them. Unpacked anywhere, it runs as it stands. Linux gets a .tar.gz,
 # Windows a .zip, which Explorer opens by itself.
 
 # The programs the archive holds, whichever of them this build makes: each installs itself
@@ -18,10 +18,12 @@ install(DIRECTORY DESTINATION data)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples)
 if(CATALOG_BUILD_WINDOW)
     install(FILES ${PROJECT_SOURCE_DIR}/docs/window.png DESTINATION docs)
-    # Beside the programs, for the user to put in the desktop's menu (the README says how).
+    # Beside the programs, for the user to put in the desktop's menu: the script writes the
+    # entry with this folder's path in it.
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/catalog-collector.desktop
                   ${PROJECT_SOURCE_DIR}/packaging/icons/catalog-collector.png
             DESTINATION .)
+    install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/install-desktop-entry DESTINATION .)
 endif()
 if(WIN32)
     install(FILES ${PROJECT_SOURCE_DIR}/docs/window-windows.png DESTINATION docs)

@@ -3,7 +3,8 @@
 # with debootstrap, given only the runtime packages the README names. There the archive is
 # unpacked, the batch command runs on the sample pages, and the window is opened on a virtual
 # display and its button clicked; both listings must match the one made here. The archive must
-# hold the users' README.txt, not the developers' README.md, and the desktop entry and its icon.
+# hold the users' README.txt, not the developers' README.md, and the desktop entry, its icon and
+# the executable script that installs them.
 #   scripts/check-release-archive.sh build-package/catalog-collector-VERSION-linux-x86_64.tar.gz
 # Needs root and Debian's package mirror. The minimal system is made once and kept in
 # CLEAN_ROOT (default build-package/debian12).
@@ -53,13 +54,17 @@ if [ ! -f "$here/README.txt" ] || [ -e "$here/README.md" ]; then
     echo "The archive must hold README.txt (packaging/README-linux.txt), not README.md." >&2
     exit 1
 fi
-# The desktop entry and its icon lie beside the programs, for the menu.
-for file in catalog-collector.desktop catalog-collector.png; do
+# The desktop entry, its icon and the script that installs them lie beside the programs.
+for file in catalog-collector.desktop catalog-collector.png install-desktop-entry; do
     if [ ! -s "$here/$file" ]; then
         echo "The archive must hold $file beside the programs." >&2
         exit 1
     fi
 done
+if [ ! -x "$here/install-desktop-entry" ]; then
+    echo "The archive's install-desktop-entry must be executable." >&2
+    exit 1
+fi
 cp "$here"/examples/data/* "$here/data/"
 "$here/catalog-collector-cli" >/dev/null
 

@@ -3,7 +3,7 @@
 # hold at most 100 characters, but for a record example, which no line break may cut; every path
 # it names in docs or examples is in the archive, and so is every picture, icon or desktop entry
 # it names; the Windows one names nothing of Linux (apt-get, desktop entries, ./ to start a
-# program); the Linux one names no .exe.
+# program); the Linux one names no .exe, and what it runs as ./NAME is executable there.
 #   scripts/check-users-readme.sh ARCHIVE    (a .tar.gz for Linux, a .zip for Windows)
 set -euo pipefail
 
@@ -62,5 +62,11 @@ if [ "$system" = windows ]; then
     done
 else
     ! grep -qF '.exe' <<<"$readme" || fail "the Linux README.txt speaks of .exe"
+    # What it tells to run as ./NAME is an executable file at the archive's top.
+    modes=$(tar -tvzf "$archive" | awk '{ print $1, $NF }')
+    for run in $(grep -oE '(^|\s)[.]/[a-z-]+' <<<"$readme" | sed 's|.*/||' | sort -u); do
+        grep -qE "^-..x.* $release/$run$" <<<"$modes" ||
+            fail "README.txt runs ./$run, which the archive lacks or does not mark executable"
+    done
 fi
 echo "Users' README checked: $(grep -c '' <<<"$readme") lines, $(wc -w <<<"$named") paths named"

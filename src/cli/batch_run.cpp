@@ -9,6 +9,7 @@
 #include "collect/failure_text.h"
 #include "collect/run_summary.h"
 #include "collect/text_files.h"
+#include "platform/console.h"
 #include "platform/folder.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"
@@ -110,7 +111,8 @@ void writeListing(const std::string& output, const Listing& listing) {
 
 int runBatch(const CommandLine& line, const std::string& program, std::ostream& errors,
              bool showProgress) {
-    ProgressLine progress(errors, program, showProgress, ProgressLine::Clock::now());
+    ProgressLine progress(errors, program, showProgress, ProgressLine::Clock::now(),
+                          standardErrorColumns);
     try {
         const std::string dataFolder = dataFolderFor(line);
         const std::string output = outputFor(line);
@@ -129,7 +131,9 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
         if (line.explain) {
             explain(errors, collected);
         }
-        return 0;
+        // These lines are the run's only report: when they cannot be written (a full disk, a
+        // closed descriptor) the run fails, though nothing is left to say so on.
+        return errors.flush() ? 0 : 1;
     } catch (const std::exception& failure) {
         progress.clear();
         errors << program << ": " << failureText(failure) << "\n";

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "collect/failure_text.h"
+
 namespace catalog {
 
 namespace {
@@ -71,15 +73,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             const std::optional<unsigned> count = threadCount(value);
             if (!count) {
                 return usageError("--threads takes a number from 1 to " +
-                                  std::to_string(kMostThreads) + ", not '" + value + "'");
+                                  std::to_string(kMostThreads) + ", not '" + printable(value) +
+                                  "'");
             }
             line.threads = *count;
         } else {
-            return usageError("unknown option '" + argument + "'");
+            return usageError("unknown option '" + printable(argument) + "'");
         }
     }
     if (positional.size() > 2) {
-        return usageError("too many arguments: '" + positional[2] + "'");
+        return usageError("too many arguments: '" + printable(positional[2]) + "'");
     }
     if (!positional.empty()) {
         line.dataFolder = positional[0];

@@ -1,8 +1,10 @@
 #include "collect/failure_text.h"
 
+#include <cstddef>
 #include <new>
 #include <ostream>
 #include <sstream>
+#include <string_view>
 #include <system_error>
 
 #include "platform/file_error.h"
@@ -10,25 +12,68 @@
 
 namespace catalog {
 
+namespace {
+
+bool within(unsigned char byte, unsigned char low, unsigned char high) {
+    return byte >= low && byte <= high;
+}
+
+// The length of the character at the start of `text` when it reorders or hides the text around
+// it, else 0: the C1 controls (U+0085 may end a line, U+009B start an escape sequence), the
+// Arabic letter mark, the left-to-right and right-to-left marks, and the bidirectional
+// embeddings, overrides and isolates. Their first bytes never continue a sequence, so a terminal
+// decodes them as such wherever they stand, even after a broken sequence.
+std::size_t hidingCharacterLength(std::string_view text) {
+    const auto at = [&](std::size_t i) {
+        return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+    };
+    if ((at(0) == 0xC2 && within(at(1), 0x80, 0x9F)) || (at(0) == 0xD8 && at(1) == 0x9C)) {
+        return 2;
+    }
+    const bool marks = at(1) == 0x80 && (within(at(2), 0x8E, 0x8F) || within(at(2), 0xAA, 0xAE));
+    const bool isolates = at(1) == 0x81 && within(at(2), 0xA6, 0xA9);
+    return at(0) == 0xE2 && (marks || isolates) ? 3 : 0;
+}
+
+void appendHex(std::string& shown, char c) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    const auto byte = static_cast<unsigned char>(c);
+    shown.append("\\x").push_back(kHex[byte >> 4]);
+    shown.push_back(kHex[byte & 0xf]);
+}
+
+void appendByte(std::string& shown, char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7f) {
+        shown.push_back(c);
+    } else if (c == '\n') {
+        shown.append("\\n");
+    } else if (c == '\t') {
+        shown.append("\\t");
+    } else if (c == '\r') {
+        shown.append("\\r");
+    } else {
+        appendHex(shown, c);
+    }
+}
+
+}  // namespace
+
 // path() keeps the name's bytes as they are; only the message spells them out.
 std::string printable(const std::string& path) {
-    static constexpr char kHex[] = "0123456789abcdef";
+    const std::string_view text = path;
     std::string shown;
     shown.reserve(path.size());
-    for (const char c : path) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7f) {
-            shown.push_back(c);
-        } else if (c == '\n') {
-            shown.append("\\n");
-        } else if (c == '\t') {
-            shown.append("\\t");
-        } else if (c == '\r') {
-            shown.append("\\r");
-        } else {
-            shown.append("\\x").push_back(kHex[byte >> 4]);
-            shown.push_back(kHex[byte & 0xf]);
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t hiding = hidingCharacterLength(text.substr(i));
+        if (hiding == 0) {
+            appendByte(shown, text[i++]);
+            continue;
         }
+        for (const char part : text.substr(i, hiding)) {
+            appendHex(shown, part);
+        }
+        i += hiding;
     }
     return shown;
 }

@@ -7,7 +7,8 @@
 namespace catalog {
 
 // `path` fit for a terminal or a log: control bytes, which could forge a line or move the
-// cursor, are spelled out as \n, \t, \r or \xHH.
+// cursor, are spelled out as \n, \t, \r or \xHH, and the characters that reorder or hide the
+// text after them (bidirectional controls, C1 controls) as \xHH for each of their bytes.
 std::string printable(const std::string& path);
 
 // The one line a user is shown for any failure: a FileError as "cannot OPERATION 'PATH':

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,5 +28,9 @@ inline constexpr std::string_view kTextLineEnd = "\n";
 
 // Whether standard error is a terminal or console, where a progress line can be redrawn.
 bool standardErrorIsTerminal();
+
+// The width in columns of the terminal or console on standard error, at the time of asking;
+// 80 where it cannot say, as a terminal's usual width.
+std::size_t standardErrorColumns();
 
 }  // namespace catalog

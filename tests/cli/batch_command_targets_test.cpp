@@ -104,6 +104,23 @@ TEST_F(BatchCommandTest, HelpAndVersionThatCannotBeWrittenFail) {
                               " (error 9)\n");
 }
 
+TEST_F(BatchCommandTest, ASummaryOrExplanationsThatCannotBeWrittenFail) {
+    const struct {
+        const char* redirect;
+        int exitCode;
+    } cases[] = {{"2>/dev/null", 0}, {"2>/dev/full", 1}, {"2>&-", 1}};
+    for (const auto& c : cases) {
+        for (const char* explain : {"", "--explain"}) {
+            const Outcome outcome =
+                runProgram("/bin/sh",
+                           {"-c", std::string("\"$0\" $1 prog/data listing.txt ") + c.redirect,
+                            program(), explain},
+                           workingDir());
+            EXPECT_EQ(outcome.exitCode, c.exitCode) << explain << " " << c.redirect;
+        }
+    }
+}
+
 TEST_F(BatchCommandTest, DevicesAreWrittenIntoOrRefusedAndNeverReplaced) {
     const struct {
         const char* name;

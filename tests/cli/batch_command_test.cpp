@@ -174,6 +174,9 @@ TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(tooMany.exitCode, 2);
     EXPECT_NE(tooMany.err.find("too many arguments"), std::string::npos);
     EXPECT_EQ(run({"--frobnicate"}).exitCode, 2);
+    // The argument is shown as a name is, in case a terminal would act on it.
+    const Outcome hidden = run({std::string("--\xe2\x80\xae") + "x\x1b[2J"});
+    EXPECT_NE(hidden.err.find("'--\\xe2\\x80\\xaex\\x1b[2J'"), std::string::npos);
     for (const char* threads : {"0", "257", "2x", "", "-1"}) {
         const Outcome badThreads = run({"--threads", threads});
         EXPECT_EQ(badThreads.exitCode, 2) << threads;

@@ -10,16 +10,20 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = ProgressLine::Clock;
 
+std::size_t eightyColumns() {
+    return 80;
+}
+
 TEST(ProgressLineTest, DrawsOnlyOnATerminalAfterASecondAndAtMostTenTimesASecond) {
     const Clock::time_point start{};
     std::ostringstream file;
-    ProgressLine quiet(file, "cc", false, start);
+    ProgressLine quiet(file, "cc", false, start, eightyColumns);
     quiet.update(5, 10, start + 5s);
     quiet.clear();
     EXPECT_EQ(file.str(), "");
 
     std::ostringstream terminal;
-    ProgressLine progress(terminal, "cc", true, start);
+    ProgressLine progress(terminal, "cc", true, start, eightyColumns);
     progress.update(1, 10, start + 999ms);
     progress.clear();
     EXPECT_EQ(terminal.str(), "");
@@ -28,6 +32,33 @@ TEST(ProgressLineTest, DrawsOnlyOnATerminalAfterASecondAndAtMostTenTimesASecond)
     progress.update(4, 10, start + 1100ms);
     progress.clear();
     EXPECT_EQ(terminal.str(), "\rcc: 2 of 10 files read\rcc: 4 of 10 files read\r\033[K");
+}
+
+// Cut to a column less than the terminal has, by characters: a line that filled it, or wrapped,
+// would be left behind by the carriage return that starts the next.
+TEST(ProgressLineTest, IsCutToTheTerminalsWidthByCharacters) {
+    const struct {
+        const char* program;
+        std::size_t columns;
+        std::string drawn;
+    } cases[] = {
+        {"cc", 80, "cc: 2 of 10 files read"},
+        {"cc", 23, "cc: 2 of 10 files read"},
+        {"cc", 22, "cc: 2 of 10 files rea"},
+        {"cc", 2, "c"},
+        {"cc", 1, ""},
+        {"cc", 0, ""},
+        {"\xc3\xa9\xe2\x82\xac\xf0\x9f\x93\x9a", 3, "\xc3\xa9\xe2\x82\xac"},
+        {"\xc3\xa9\xe2\x82\xac\xf0\x9f\x93\x9a", 4, "\xc3\xa9\xe2\x82\xac\xf0\x9f\x93\x9a"},
+    };
+    const Clock::time_point start{};
+    for (const auto& c : cases) {
+        std::ostringstream terminal;
+        ProgressLine progress(terminal, c.program, true, start, [&] { return c.columns; });
+        progress.update(2, 10, start + 1s);
+        progress.clear();
+        EXPECT_EQ(terminal.str(), "\r" + c.drawn + "\r\033[K") << c.columns;
+    }
 }
 
 }  // namespace

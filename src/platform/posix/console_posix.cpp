@@ -1,5 +1,6 @@
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "platform/console.h"
@@ -35,6 +36,15 @@ void prepareConsole() {
 
 bool standardErrorIsTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
+}
+
+// A terminal whose size was never set answers 0 columns.
+std::size_t standardErrorColumns() {
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) {
+        return 80;
+    }
+    return size.ws_col;
 }
 
 }  // namespace catalog

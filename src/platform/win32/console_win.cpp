@@ -46,4 +46,14 @@ bool standardErrorIsTerminal() {
     return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
+// A line wraps at the width of the console's buffer, which may be wider than its window.
+std::size_t standardErrorColumns() {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!::GetConsoleScreenBufferInfo(::GetStdHandle(STD_ERROR_HANDLE), &info) ||
+        info.dwSize.X <= 0) {
+        return 80;
+    }
+    return static_cast<std::size_t>(info.dwSize.X);
+}
+
 }  // namespace catalog

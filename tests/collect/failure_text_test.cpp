@@ -1,0 +1,38 @@
+#include "collect/failure_text.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace catalog {
+namespace {
+
+// Each character that reorders or hides text is spelled out by its bytes, in a name that also
+// holds characters kept as they are and a broken sequence just before one of them.
+TEST(PrintableTest, SpellsOutTheCharactersThatReorderOrHideText) {
+    const struct {
+        std::string name;
+        std::string shown;
+    } cases[] = {
+        {"a\x1b[2Jb\n", "a\\x1b[2Jb\\n"},
+        {"\xc2\x80\xc2\x85\xc2\x9b\xc2\x9f\xc2\xa0",
+         "\\xc2\\x80\\xc2\\x85\\xc2\\x9b\\xc2\\x9f\xc2\xa0"},
+        {"gpj.\xe2\x80\xae"
+         "exe",
+         "gpj.\\xe2\\x80\\xaeexe"},
+        {"\xe2\x80\xaa\xe2\x80\xab\xe2\x80\xac\xe2\x80\xad",
+         "\\xe2\\x80\\xaa\\xe2\\x80\\xab\\xe2\\x80\\xac\\xe2\\x80\\xad"},
+        {"\xe2\x81\xa6\xe2\x81\xa7\xe2\x81\xa8\xe2\x81\xa9\xe2\x81\xa5",
+         "\\xe2\\x81\\xa6\\xe2\\x81\\xa7\\xe2\\x81\\xa8\\xe2\\x81\\xa9\xe2\x81\xa5"},
+        {"\xe2\x80\x8e\xe2\x80\x8f\xd8\x9c\xe2\x80\x8d",
+         "\\xe2\\x80\\x8e\\xe2\\x80\\x8f\\xd8\\x9c\xe2\x80\x8d"},
+        {"caf\xc3\xa9\xe2\xc2\x85\x9b", "caf\xc3\xa9\xe2\\xc2\\x85\x9b"},
+        {"\xe2\x80", "\xe2\x80"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(printable(c.name), c.shown) << c.shown;
+    }
+}
+
+}  // namespace
+}  // namespace catalog
