@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <span>
 #include <stdexcept>
@@ -9,6 +10,11 @@
 #include "platform/file_error.h"
 
 namespace catalog {
+
+// The most a writer writes between two questions whether to stop: large enough that the
+// questions and the system's calls cost nothing next to the bytes, small enough that a stop
+// is seen within a small part of a second.
+inline constexpr std::size_t kOutputPartBytes = std::size_t{4} << 20;
 
 // Writes `pieces`, one after the other, to `filename`. A regular file, or a name where there is
 // none yet, is replaced: the text goes to a temporary file beside it, which is flushed to disk
@@ -24,9 +30,12 @@ namespace catalog {
 // with a detail that tells the user to close it (or make it writable). Throws
 // FileError("write", filename, ...), running out of memory included.
 //
-// Writing into a FIFO waits for a reader, and for room while the reader is slow; `stopped`, when
-// given, is asked every few hundredths of a second meanwhile, and once it says true the write
-// ends with WriteStopped. (On Windows a pipe is written without asking.)
+// `stopped`, when given, is asked before each part of at most kOutputPartBytes, and before the
+// flush and each move attempt that replace a file; once it says true the write ends with
+// WriteStopped, the temporary file removed and the earlier file whole. Only a move already begun
+// goes through. A device or a pipe keeps what it was given until then. Writing into a FIFO waits
+// for a reader, and for room while the reader is slow, asking every few hundredths of a second
+// meanwhile. (On Windows a pipe is written without asking while it waits.)
 void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
                      const std::function<bool()>& stopped = {});
 
@@ -37,7 +46,7 @@ public:
     using FileError::FileError;
 };
 
-// A write given up because its caller asked, while it waited for a pipe's reader.
+// A write given up because its caller asked.
 class WriteStopped : public std::runtime_error {
 public:
     WriteStopped() : std::runtime_error("the write was stopped") {}

@@ -25,18 +25,24 @@ namespace {
 
 using StopQuery = std::function<bool()>;
 
+class Writeback;
+
 void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name,
-              const StopQuery& stopped = {});
+              const StopQuery& stopped = {}, Writeback* writeback = nullptr);
 
 // How long a write into a pipe waits before it asks again whether to stop.
 constexpr int kPollMilliseconds = 50;
 
-// Waits a moment for `fd` to take more bytes, or just a moment when there is no descriptor yet
-// (a FIFO without a reader); throws WriteStopped once the caller asks.
-void waitForPipe(int fd, const StopQuery& stopped) {
+void stopIfAsked(const StopQuery& stopped) {
     if (stopped && stopped()) {
         throw WriteStopped();
     }
+}
+
+// Waits a moment for `fd` to take more bytes, or just a moment when there is no descriptor yet
+// (a FIFO without a reader); throws WriteStopped once the caller asks.
+void waitForPipe(int fd, const StopQuery& stopped) {
+    stopIfAsked(stopped);
     pollfd ready{fd, POLLOUT, 0};
     ::poll(fd >= 0 ? &ready : nullptr, fd >= 0 ? 1 : 0, kPollMilliseconds);
 }
@@ -237,19 +243,56 @@ void syncFolder(const std::string& folder, const std::string& filename) {
     failIf(::fsync(fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP, filename);
 }
 
+// Sends a new file's bytes to the disk while it is written, a part behind the writing, so that
+// the flush before the rename has a part or two left to wait for, not the whole of a listing of
+// many hundred MB: a stop asked then is seen within what the disk takes for them.
+class Writeback {
+public:
+    Writeback(int fd, const std::string& filename) : m_fd(fd), m_filename(filename) {}
+
+    // After the first `total` bytes are written: starts the new ones on their way, and waits
+    // for those started the time before.
+    void written(std::size_t total) {
+        flush(m_started, total, SYNC_FILE_RANGE_WRITE);
+        flush(m_waited, m_started,
+              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+        m_waited = m_started;
+        m_started = total;
+    }
+
+private:
+    // A failure is reported here: the final flush would no longer see it.
+    void flush(std::size_t from, std::size_t to, unsigned int how) const {
+        if (from < to) {
+            failIf(::sync_file_range(m_fd, static_cast<off_t>(from), static_cast<off_t>(to - from),
+                                     how) != 0 &&
+                       errno != EINVAL && errno != ENOSYS,
+                   m_filename);
+        }
+    }
+
+    int m_fd;
+    const std::string& m_filename;
+    std::size_t m_started = 0;  // bytes given to the disk
+    std::size_t m_waited = 0;   // bytes on the disk
+};
+
 void replaceFile(const Target& target, const std::string& filename,
-                 std::span<const std::string_view> pieces) {
+                 std::span<const std::string_view> pieces, const StopQuery& stopped) {
     TemporaryFile temporary(target.path, filename);
     if (target.existing) {
         keepOwnerAndPermissions(temporary.fd(), *target.existing, filename);
     }
-    writeAll(temporary.fd(), pieces, filename);
+    Writeback writeback(temporary.fd(), filename);
+    writeAll(temporary.fd(), pieces, filename, stopped, &writeback);
+    stopIfAsked(stopped);
     failIf(::fsync(temporary.fd()) != 0, filename);
     failIf(temporary.close() != 0, filename);
     struct stat now {};
     if (::lstat(target.path.c_str(), &now) == 0 && !S_ISREG(now.st_mode)) {
         throw changedMeanwhile(filename);
     }
+    stopIfAsked(stopped);
     failIf(::rename(temporary.path().c_str(), target.path.c_str()) != 0, filename);
     temporary.commit();
     syncFolder(folderOf(target.path), filename);
@@ -325,29 +368,39 @@ void writeIntoStream(const Target& target, const std::string& filename,
 // Within the system's limit on pieces a call, and large enough that calls are few.
 constexpr std::size_t kPiecesPerWrite = 1024;
 
-// Many pieces go out in each system call; a short write resumes inside the piece it cut.
+// The next part to write, from `offset` bytes into pieces[next]: up to kOutputPartBytes in up
+// to kPiecesPerWrite runs. Lines that lie back to back in memory go out as one run: the
+// system's cost is per run, and the pieces mostly follow each other in memory.
+void nextPart(std::span<const std::string_view> pieces, std::size_t next, std::size_t offset,
+              std::vector<iovec>& batch) {
+    batch.clear();
+    std::size_t room = kOutputPartBytes;
+    for (std::size_t i = next; i < pieces.size() && room > 0; ++i) {
+        const std::string_view piece = pieces[i].substr(i == next ? offset : 0).substr(0, room);
+        room -= piece.size();
+        if (!batch.empty() &&
+            static_cast<const char*>(batch.back().iov_base) + batch.back().iov_len ==
+                piece.data()) {
+            batch.back().iov_len += piece.size();
+            continue;
+        }
+        if (batch.size() == kPiecesPerWrite) {
+            return;
+        }
+        batch.push_back({const_cast<char*>(piece.data()), piece.size()});
+    }
+}
+
+// A part at a time, asking `stopped` before each; a short write resumes inside the piece it cut.
 void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name,
-              const StopQuery& stopped) {
+              const StopQuery& stopped, Writeback* writeback) {
+    std::size_t total = 0;
     std::size_t next = 0;
     std::size_t offset = 0;  // bytes of pieces[next] already written
     std::vector<iovec> batch;
     while (next < pieces.size()) {
-        batch.clear();
-        for (std::size_t i = next; i < pieces.size(); ++i) {
-            const std::string_view piece = pieces[i].substr(i == next ? offset : 0);
-            // Lines that lie back to back in memory go out as one piece: the system's cost is
-            // per piece, and the pieces mostly follow each other in memory.
-            if (!batch.empty() &&
-                static_cast<const char*>(batch.back().iov_base) + batch.back().iov_len ==
-                    piece.data()) {
-                batch.back().iov_len += piece.size();
-                continue;
-            }
-            if (batch.size() == kPiecesPerWrite) {
-                break;
-            }
-            batch.push_back({const_cast<char*>(piece.data()), piece.size()});
-        }
+        stopIfAsked(stopped);
+        nextPart(pieces, next, offset, batch);
         const ssize_t written = ::writev(fd, batch.data(), static_cast<int>(batch.size()));
         if (written < 0) {
             if (errno == EINTR) {
@@ -358,6 +411,10 @@ void writeAll(int fd, std::span<const std::string_view> pieces, const std::strin
                 continue;
             }
             throwLastError("write", name);
+        }
+        total += static_cast<std::size_t>(written);
+        if (writeback != nullptr) {
+            writeback->written(total);
         }
         auto left = static_cast<std::size_t>(written);
         while (next < pieces.size() && left >= pieces[next].size() - offset) {
@@ -383,7 +440,7 @@ void writeOutputFile(const std::string& filename, std::span<const std::string_vi
                 writeIntoStream(target, filename, pieces, stopped);
                 break;
             case Target::Kind::File:
-                replaceFile(target, filename, pieces);
+                replaceFile(target, filename, pieces, stopped);
                 break;
         }
     } catch (const std::bad_alloc&) {
