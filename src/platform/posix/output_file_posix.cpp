@@ -15,6 +15,7 @@
 #include "platform/file_error.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/output_file.h"
+#include "platform/posix/kept_permissions.h"
 #include "platform/posix/own_descriptor.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/system_error.h"
@@ -177,7 +178,7 @@ Target resolveTarget(const std::string& filename) {
 // unless committed.
 class TemporaryFile {
 public:
-    TemporaryFile(const std::string& target, const std::string& filename) {
+    TemporaryFile(const std::string& target, mode_t mode, const std::string& filename) {
         // Shortened so that a long target name still leaves room within the name length limit.
         const std::string base = target.substr(folderOf(target).size()).substr(0, 200);
         static std::atomic<unsigned> counter{0};
@@ -187,8 +188,7 @@ public:
             m_path.append(std::to_string(::getpid())).append(1, '-');
             m_path.append(std::to_string(counter++));
             m_removedOnInterrupt.emplace(m_path);
-            // Mode 0666 lets the umask decide, as for any newly created file.
-            m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
             if (!m_fd && (errno != EEXIST || attempt > 100)) {
                 throwLastError("write", filename);
             }
@@ -217,18 +217,6 @@ private:
     UniqueFd m_fd;
     bool m_committed = false;
 };
-
-// Only a process that may give files away (root) can keep another user's file theirs; any
-// other keeps the group if it belongs to it, and else makes the file its own, as a copy would.
-void keepOwnerAndPermissions(int fd, const struct stat& replaced, const std::string& filename) {
-    if ((replaced.st_uid != ::geteuid() || replaced.st_gid != ::getegid()) &&
-        ::fchown(fd, replaced.st_uid, replaced.st_gid) != 0 &&
-        ::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid) != 0) {
-        // Neither is allowed: the new file stays the process's own.
-    }
-    // After the owner: a change of owner clears the set-user-ID and set-group-ID bits.
-    failIf(::fchmod(fd, replaced.st_mode & 07777) != 0, filename);
-}
 
 // The new name lives in the folder: until the folder reaches the disk, a power cut may bring
 // back the earlier file, or none. The new one is already in place, so only a failure of
@@ -277,14 +265,22 @@ private:
     std::size_t m_waited = 0;   // bytes on the disk
 };
 
+// Mode 0666 lets the umask and the folder's default ACL decide, as for any new file: a new
+// listing is made with its final permissions. One that replaces a file is made readable by its
+// owner alone, and given the earlier file's permissions only once it is complete, as they may be
+// narrower than the umask's.
 void replaceFile(const Target& target, const std::string& filename,
                  std::span<const std::string_view> pieces, const StopQuery& stopped) {
-    TemporaryFile temporary(target.path, filename);
+    std::optional<KeptPermissions> kept;
     if (target.existing) {
-        keepOwnerAndPermissions(temporary.fd(), *target.existing, filename);
+        kept.emplace(target.path, *target.existing, filename);
     }
+    TemporaryFile temporary(target.path, kept ? 0600 : 0666, filename);
     Writeback writeback(temporary.fd(), filename);
     writeAll(temporary.fd(), pieces, filename, stopped, &writeback);
+    if (kept) {
+        kept->applyTo(temporary.fd(), filename);
+    }
     stopIfAsked(stopped);
     failIf(::fsync(temporary.fd()) != 0, filename);
     failIf(temporary.close() != 0, filename);
