@@ -30,7 +30,9 @@ inline constexpr std::size_t kOutputPartBytes = std::size_t{4} << 20;
 // /proc/self/fd/N), or a link to one, is written into that descriptor as it stands, as standard
 // output is. On Windows a file held open by another program (a sharing violation) is retried
 // for about a second, and then fails with a detail that tells the user to close it (or make it
-// writable). Throws FileError("write", filename, ...), running out of memory included.
+// writable). A folder that lets the process make no new file in it, or (POSIX) a sticky folder
+// that lets it replace only its own files, fails with a detail naming the folder. Throws
+// FileError("write", filename, ...), running out of memory included.
 //
 // `stopped`, when given, is asked before each part of at most kOutputPartBytes, and before the
 // flush and each move attempt that replace a file; once it says true the write ends with

@@ -3,9 +3,12 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <grp.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -90,6 +93,77 @@ TEST(writeOutputFile, KeepsTheAccessAclOrTheModeButNoExecuteBit) {
         EXPECT_EQ(whileWritten & 0077, 0u) << std::oct << c.mode;
         EXPECT_EQ(modeOf(out), c.expectedMode) << std::oct << c.mode;
         EXPECT_EQ(aclAt(out), c.expectedAcl) << std::oct << c.mode;
+    }
+}
+
+// In a child, as another user than root, whose permission checks the test needs: what writing
+// `out` throws, as "error: description".
+std::string failureAsNobody(const std::string& out) {
+    int pipe[2];
+    if (::pipe(pipe) != 0) {
+        return "no pipe";
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::string failure = "none";
+        if (::geteuid() != 0 ||
+            (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0)) {
+            try {
+                const std::string_view text = "listing";
+                writeOutputFile(out, {&text, 1});
+            } catch (const FileError& error) {
+                failure = std::to_string(error.errorNumber()) + ": " + error.description();
+            }
+        }
+        [[maybe_unused]] const ssize_t written = ::write(pipe[1], failure.data(), failure.size());
+        ::_exit(0);
+    }
+    ::close(pipe[1]);
+    std::string failure(4096, '\0');
+    const ssize_t length = ::read(pipe[0], failure.data(), failure.size());
+    ::close(pipe[0]);
+    ::waitpid(child, nullptr, 0);
+    failure.resize(length < 0 ? 0 : static_cast<std::size_t>(length));
+    return failure;
+}
+
+// The listing is writable, but replacing it takes a new file in its folder, and a sticky folder
+// lets only a file's owner replace it: the message names the folder, not the listing.
+TEST(writeOutputFile, NamesTheFolderThatRefusesTheReplacement) {
+    TempDir dir;
+    const bool root = ::geteuid() == 0;
+    const uid_t listingOwner = root ? kNobody : ::geteuid();
+    const struct {
+        const char* folder;
+        mode_t mode;
+        uid_t owner;
+        int error;
+        const char* detail;
+    } cases[] = {
+        {"closed", 0555, listingOwner, EACCES,
+         "' does not let this user make new files in it, which replacing the listing needs; save "
+         "the listing in another folder, or get write permission on this one"},
+        {"sticky", 01777, 0, EPERM,
+         "' is sticky, so only the listing's owner may replace it there; save the listing in "
+         "another folder, or ask its owner to remove it"},
+    };
+    ::chmod(dir.path().c_str(), 0755);
+    for (const auto& c : cases) {
+        if (c.owner == 0 && !root) {
+            std::cout << "[ SKIPPED  ] " << c.folder << ": another user's listing takes root\n";
+            continue;
+        }
+        const std::string folder = dir / c.folder;
+        fs::create_directory(folder);
+        writeFile(folder + "/out.txt", "earlier listing");
+        ::chmod((folder + "/out.txt").c_str(), 0666);
+        ::chown((folder + "/out.txt").c_str(), c.owner, static_cast<gid_t>(-1));
+        ::chmod(folder.c_str(), c.mode);
+        EXPECT_EQ(failureAsNobody(folder + "/out.txt"), std::to_string(c.error) + ": " +
+                                                            std::strerror(c.error) +
+                                                            ": the folder '" + folder + c.detail);
+        EXPECT_EQ(testing::readFile(folder + "/out.txt"), "earlier listing");
+        ::chmod(folder.c_str(), 0755);
     }
 }
 

@@ -15,6 +15,7 @@
 #include "platform/file_error.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/output_file.h"
+#include "platform/output_refusal.h"
 #include "platform/posix/kept_permissions.h"
 #include "platform/posix/own_descriptor.h"
 #include "platform/posix/unique_fd.h"
@@ -57,6 +58,12 @@ void failIf(bool failed, const std::string& filename) {
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The folder as a message names it: "." for the working one.
+std::string shownFolder(const std::string& path) {
+    const std::string folder = folderOf(path);
+    return folder.empty() ? "." : folder.size() == 1 ? folder : folder.substr(0, folder.size() - 1);
 }
 
 std::string linkText(const std::string& link, const std::string& filename) {
@@ -189,6 +196,10 @@ public:
             m_path.append(std::to_string(counter++));
             m_removedOnInterrupt.emplace(m_path);
             m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+            if (!m_fd && (errno == EACCES || errno == EPERM)) {
+                const int error = errno;
+                throw FileError("write", filename, error, newFilesRefused(shownFolder(target)));
+            }
             if (!m_fd && (errno != EEXIST || attempt > 100)) {
                 throwLastError("write", filename);
             }
@@ -265,6 +276,22 @@ private:
     std::size_t m_waited = 0;   // bytes on the disk
 };
 
+// A sticky folder (/tmp, a shared drop folder) lets a user replace only the files they own:
+// the listing, writable as it may be, is another user's.
+void failRename(const std::string& target, const std::string& filename) {
+    const int error = errno;
+    struct stat folder {};
+    const std::string shown = shownFolder(target);
+    if ((error == EPERM || error == EACCES) && ::stat(shown.c_str(), &folder) == 0 &&
+        (folder.st_mode & S_ISVTX) != 0) {
+        throw FileError("write", filename, error,
+                        "the folder '" + shown +
+                            "' is sticky, so only the listing's owner may replace it there; "
+                            "save the listing in another folder, or ask its owner to remove it");
+    }
+    throw FileError("write", filename, error);
+}
+
 // Mode 0666 lets the umask and the folder's default ACL decide, as for any new file: a new
 // listing is made with its final permissions. One that replaces a file is made readable by its
 // owner alone, and given the earlier file's permissions only once it is complete, as they may be
@@ -289,7 +316,9 @@ void replaceFile(const Target& target, const std::string& filename,
         throw changedMeanwhile(filename);
     }
     stopIfAsked(stopped);
-    failIf(::rename(temporary.path().c_str(), target.path.c_str()) != 0, filename);
+    if (::rename(temporary.path().c_str(), target.path.c_str()) != 0) {
+        failRename(target.path, filename);
+    }
     temporary.commit();
     syncFolder(folderOf(target.path), filename);
 }

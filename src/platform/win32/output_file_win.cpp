@@ -7,6 +7,7 @@
 #include "platform/file_error.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/output_file.h"
+#include "platform/output_refusal.h"
 #include "platform/system_error.h"
 #include "platform/win32/wide_path_win.h"
 
@@ -88,6 +89,20 @@ bool startsWith(const std::wstring& path, std::wstring_view prefix) {
     return std::wstring_view(path).starts_with(prefix);
 }
 
+// The folder of `target` as a user would type it: without the prefix that lifts the length limit.
+std::string shownFolder(const std::wstring& target) {
+    std::wstring folder = target.substr(0, target.rfind(L'\\'));
+    if (startsWith(folder, L"\\\\?\\UNC\\")) {
+        folder.replace(0, 7, L"\\");  // \\?\UNC\server\share is \\server\share
+    } else if (startsWith(folder, L"\\\\?\\")) {
+        folder.erase(0, 4);
+    }
+    if (folder.size() == 2 && folder[1] == L':') {
+        folder.push_back(L'\\');  // the root of a drive
+    }
+    return win32::utf8FromWide(folder);
+}
+
 // A temporary file in the target's folder, so that the final move stays within one volume and
 // is atomic. It is removed on every way out, Ctrl+C or a closed console included, unless
 // committed.
@@ -111,6 +126,9 @@ public:
                                          nullptr));
             if (!m_handle) {
                 const int error = lastSystemError();
+                if (error == ERROR_ACCESS_DENIED) {
+                    throw FileError("write", filename, error, newFilesRefused(shownFolder(target)));
+                }
                 if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) ||
                     attempt > 100) {
                     throw FileError("write", filename, error);
