@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <grp.h>
+#include <iostream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -96,7 +97,7 @@ TEST(writeOutputFile, KeepsTheAccessAclOrTheModeButNoExecuteBit) {
     }
 }
 
-// In a child, as another user than root, whose permission checks the test needs: what writing
+// In a child, as a user whose permissions are checked (root's are not): what writing
 // `out` throws, as "error: description".
 std::string failureAsNobody(const std::string& out) {
     int pipe[2];
