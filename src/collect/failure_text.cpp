@@ -84,9 +84,11 @@ std::string failureText(const std::exception& failure) {
         writeOutOfMemory(text);
         return text.str();
     }
+    // A description may name another path, the folder of the file among others.
     if (const auto* file = dynamic_cast<const FileError*>(&failure)) {
         return "cannot " + file->operation() + " '" + printable(file->path()) +
-               "': " + file->description() + " (error " + std::to_string(file->errorNumber()) + ")";
+               "': " + printable(file->description()) + " (error " +
+               std::to_string(file->errorNumber()) + ")";
     }
     if (const auto* system = dynamic_cast<const std::system_error*>(&failure)) {
         return system->what() + (" (error " + std::to_string(system->code().value()) + ")");

@@ -12,8 +12,8 @@ namespace catalog {
 std::string printable(const std::string& path);
 
 // The one line a user is shown for any failure: a FileError as "cannot OPERATION 'PATH':
-// DESCRIPTION (error N)"; running out of memory reads as such, and any other system error
-// carries its number too.
+// DESCRIPTION (error N)", control bytes spelled out in both; running out of memory reads as such,
+// and any other system error carries its number too.
 std::string failureText(const std::exception& failure);
 
 // The same line for running out of memory, written without taking any, for a last resort.

@@ -13,8 +13,8 @@ class StopFlag;
 // interrupted write leaves the earlier file whole; see writeOutputFile for devices, pipes and
 // links. Throws FileError, running out of memory included.
 void WriteTextFile(const std::string& filename, std::string_view strdata);
-// The same with the text in pieces, written one after the other. Waiting for a FIFO's reader
-// ends with RunStopped once `stop` is requested.
+// The same with the text in pieces, written one after the other. Once `stop` is requested the
+// write ends with RunStopped, the earlier file whole, unless its replacement has begun.
 void WriteTextFile(const std::string& filename, std::span<const std::string_view> pieces,
                    const StopFlag* stop = nullptr);
 

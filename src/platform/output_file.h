@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <span>
 #include <stdexcept>
@@ -10,23 +11,35 @@
 
 namespace catalog {
 
+// The most a writer writes between two questions whether to stop: large enough that the
+// questions and the system's calls cost nothing next to the bytes, small enough that a stop
+// is seen within a small part of a second.
+inline constexpr std::size_t kOutputPartBytes = std::size_t{4} << 20;
+
 // Writes `pieces`, one after the other, to `filename`. A regular file, or a name where there is
 // none yet, is replaced: the text goes to a temporary file beside it, which is flushed to disk
 // and then moved over it, so that a failed or interrupted write (any signal that ends the
 // process but SIGKILL; Ctrl+C or a closed console on Windows) leaves the earlier file whole and
-// no temporary file. On POSIX the replacement keeps the permissions and, where the process may,
-// the owner; symbolic links stay links, dangling ones included; a character device, a FIFO or a
-// socket is written into as it stands, and a folder or a block device (BlockDeviceRefused) is
+// no temporary file. On POSIX the replacement keeps the access ACL, or without one the
+// permissions, and, where the process may, the owner; never an execute, set-user-ID,
+// set-group-ID or sticky bit, as the output is text. Until it is complete the temporary file
+// replacing a file is readable by its owner alone. A new file gets the permissions any new file
+// gets there. Symbolic links stay links, dangling ones included; a character device, a FIFO or
+// a socket is written into as it stands, and a folder or a block device (BlockDeviceRefused) is
 // refused; a name of one of the process's own descriptors (/dev/stdout, /dev/fd/N,
 // /proc/self/fd/N), or a link to one, is written into that descriptor as it stands, as standard
-// output is. On Windows a file held
-// open by another program (a sharing violation) is retried for about a second, and then fails
-// with a detail that tells the user to close it (or make it writable). Throws
+// output is. On Windows a file held open by another program (a sharing violation) is retried
+// for about a second, and then fails with a detail that tells the user to close it (or make it
+// writable). A folder that lets the process make no new file in it, or (POSIX) a sticky folder
+// that lets it replace only its own files, fails with a detail naming the folder. Throws
 // FileError("write", filename, ...), running out of memory included.
 //
-// Writing into a FIFO waits for a reader, and for room while the reader is slow; `stopped`, when
-// given, is asked every few hundredths of a second meanwhile, and once it says true the write
-// ends with WriteStopped. (On Windows a pipe is written without asking.)
+// `stopped`, when given, is asked before each part of at most kOutputPartBytes, and before the
+// flush and each move attempt that replace a file; once it says true the write ends with
+// WriteStopped, the temporary file removed and the earlier file whole. Only a move already begun
+// goes through. A device or a pipe keeps what it was given until then. Writing into a FIFO waits
+// for a reader, and for room while the reader is slow, asking every few hundredths of a second
+// meanwhile. (On Windows a pipe is written without asking while it waits.)
 void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
                      const std::function<bool()>& stopped = {});
 
@@ -37,7 +50,7 @@ public:
     using FileError::FileError;
 };
 
-// A write given up because its caller asked, while it waited for a pipe's reader.
+// A write given up because its caller asked.
 class WriteStopped : public std::runtime_error {
 public:
     WriteStopped() : std::runtime_error("the write was stopped") {}

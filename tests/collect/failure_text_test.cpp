@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/file_error.h"
+#include "platform/system_error.h"
+
 namespace catalog {
 namespace {
 
@@ -32,6 +35,13 @@ TEST(PrintableTest, SpellsOutTheCharactersThatReorderOrHideText) {
     for (const auto& c : cases) {
         EXPECT_EQ(printable(c.name), c.shown) << c.shown;
     }
+}
+
+// A detail may name a path of its own, the folder of the file among others.
+TEST(PrintableTest, SpellsOutControlBytesInAFailuresDetailToo) {
+    const FileError error("write", "a\nb/out.txt", 13, "the folder 'a\nb\x1b[2J' refuses");
+    EXPECT_EQ(failureText(error), "cannot write 'a\\nb/out.txt': " + describeSystemError(13) +
+                                      ": the folder 'a\\nb\\x1b[2J' refuses (error 13)");
 }
 
 }  // namespace

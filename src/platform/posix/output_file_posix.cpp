@@ -15,6 +15,8 @@
 #include "platform/file_error.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/output_file.h"
+#include "platform/output_refusal.h"
+#include "platform/posix/kept_permissions.h"
 #include "platform/posix/own_descriptor.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/system_error.h"
@@ -25,18 +27,24 @@ namespace {
 
 using StopQuery = std::function<bool()>;
 
+class Writeback;
+
 void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name,
-              const StopQuery& stopped = {});
+              const StopQuery& stopped = {}, Writeback* writeback = nullptr);
 
 // How long a write into a pipe waits before it asks again whether to stop.
 constexpr int kPollMilliseconds = 50;
 
-// Waits a moment for `fd` to take more bytes, or just a moment when there is no descriptor yet
-// (a FIFO without a reader); throws WriteStopped once the caller asks.
-void waitForPipe(int fd, const StopQuery& stopped) {
+void stopIfAsked(const StopQuery& stopped) {
     if (stopped && stopped()) {
         throw WriteStopped();
     }
+}
+
+// Waits a moment for `fd` to take more bytes, or just a moment when there is no descriptor yet
+// (a FIFO without a reader); throws WriteStopped once the caller asks.
+void waitForPipe(int fd, const StopQuery& stopped) {
+    stopIfAsked(stopped);
     pollfd ready{fd, POLLOUT, 0};
     ::poll(fd >= 0 ? &ready : nullptr, fd >= 0 ? 1 : 0, kPollMilliseconds);
 }
@@ -50,6 +58,12 @@ void failIf(bool failed, const std::string& filename) {
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The folder as a message names it: "." for the working one.
+std::string shownFolder(const std::string& path) {
+    const std::string folder = folderOf(path);
+    return folder.empty() ? "." : folder.size() == 1 ? folder : folder.substr(0, folder.size() - 1);
 }
 
 std::string linkText(const std::string& link, const std::string& filename) {
@@ -171,7 +185,7 @@ Target resolveTarget(const std::string& filename) {
 // unless committed.
 class TemporaryFile {
 public:
-    TemporaryFile(const std::string& target, const std::string& filename) {
+    TemporaryFile(const std::string& target, mode_t mode, const std::string& filename) {
         // Shortened so that a long target name still leaves room within the name length limit.
         const std::string base = target.substr(folderOf(target).size()).substr(0, 200);
         static std::atomic<unsigned> counter{0};
@@ -181,8 +195,11 @@ public:
             m_path.append(std::to_string(::getpid())).append(1, '-');
             m_path.append(std::to_string(counter++));
             m_removedOnInterrupt.emplace(m_path);
-            // Mode 0666 lets the umask decide, as for any newly created file.
-            m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+            if (!m_fd && (errno == EACCES || errno == EPERM)) {
+                const int error = errno;
+                throw FileError("write", filename, error, newFilesRefused(shownFolder(target)));
+            }
             if (!m_fd && (errno != EEXIST || attempt > 100)) {
                 throwLastError("write", filename);
             }
@@ -212,18 +229,6 @@ private:
     bool m_committed = false;
 };
 
-// Only a process that may give files away (root) can keep another user's file theirs; any
-// other keeps the group if it belongs to it, and else makes the file its own, as a copy would.
-void keepOwnerAndPermissions(int fd, const struct stat& replaced, const std::string& filename) {
-    if ((replaced.st_uid != ::geteuid() || replaced.st_gid != ::getegid()) &&
-        ::fchown(fd, replaced.st_uid, replaced.st_gid) != 0 &&
-        ::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid) != 0) {
-        // Neither is allowed: the new file stays the process's own.
-    }
-    // After the owner: a change of owner clears the set-user-ID and set-group-ID bits.
-    failIf(::fchmod(fd, replaced.st_mode & 07777) != 0, filename);
-}
-
 // The new name lives in the folder: until the folder reaches the disk, a power cut may bring
 // back the earlier file, or none. The new one is already in place, so only a failure of
 // the disk itself is reported.
@@ -237,20 +242,83 @@ void syncFolder(const std::string& folder, const std::string& filename) {
     failIf(::fsync(fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP, filename);
 }
 
-void replaceFile(const Target& target, const std::string& filename,
-                 std::span<const std::string_view> pieces) {
-    TemporaryFile temporary(target.path, filename);
-    if (target.existing) {
-        keepOwnerAndPermissions(temporary.fd(), *target.existing, filename);
+// Sends a new file's bytes to the disk while it is written, a part behind the writing, so that
+// the flush before the rename has a part or two left to wait for, not the whole of a listing of
+// many hundred MB: a stop asked then is seen within what the disk takes for them.
+class Writeback {
+public:
+    Writeback(int fd, const std::string& filename) : m_fd(fd), m_filename(filename) {}
+
+    // After the first `total` bytes are written: starts the new ones on their way, and waits
+    // for those started the time before.
+    void written(std::size_t total) {
+        flush(m_started, total, SYNC_FILE_RANGE_WRITE);
+        flush(m_waited, m_started,
+              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+        m_waited = m_started;
+        m_started = total;
     }
-    writeAll(temporary.fd(), pieces, filename);
+
+private:
+    // A failure is reported here: the final flush would no longer see it.
+    void flush(std::size_t from, std::size_t to, unsigned int how) const {
+        if (from < to) {
+            failIf(::sync_file_range(m_fd, static_cast<off_t>(from), static_cast<off_t>(to - from),
+                                     how) != 0 &&
+                       errno != EINVAL && errno != ENOSYS,
+                   m_filename);
+        }
+    }
+
+    int m_fd;
+    const std::string& m_filename;
+    std::size_t m_started = 0;  // bytes given to the disk
+    std::size_t m_waited = 0;   // bytes on the disk
+};
+
+// A sticky folder (/tmp, a shared drop folder) lets a user replace only the files they own:
+// the listing, writable as it may be, is another user's.
+void failRename(const std::string& target, const std::string& filename) {
+    const int error = errno;
+    struct stat folder {};
+    const std::string shown = shownFolder(target);
+    if ((error == EPERM || error == EACCES) && ::stat(shown.c_str(), &folder) == 0 &&
+        (folder.st_mode & S_ISVTX) != 0) {
+        throw FileError("write", filename, error,
+                        "the folder '" + shown +
+                            "' is sticky, so only the listing's owner may replace it there; "
+                            "save the listing in another folder, or ask its owner to remove it");
+    }
+    throw FileError("write", filename, error);
+}
+
+// Mode 0666 lets the umask and the folder's default ACL decide, as for any new file: a new
+// listing is made with its final permissions. One that replaces a file is made readable by its
+// owner alone, and given the earlier file's permissions only once it is complete, as they may be
+// narrower than the umask's.
+void replaceFile(const Target& target, const std::string& filename,
+                 std::span<const std::string_view> pieces, const StopQuery& stopped) {
+    std::optional<KeptPermissions> kept;
+    if (target.existing) {
+        kept.emplace(target.path, *target.existing, filename);
+    }
+    TemporaryFile temporary(target.path, kept ? 0600 : 0666, filename);
+    Writeback writeback(temporary.fd(), filename);
+    writeAll(temporary.fd(), pieces, filename, stopped, &writeback);
+    if (kept) {
+        kept->applyTo(temporary.fd(), filename);
+    }
+    stopIfAsked(stopped);
     failIf(::fsync(temporary.fd()) != 0, filename);
     failIf(temporary.close() != 0, filename);
     struct stat now {};
     if (::lstat(target.path.c_str(), &now) == 0 && !S_ISREG(now.st_mode)) {
         throw changedMeanwhile(filename);
     }
-    failIf(::rename(temporary.path().c_str(), target.path.c_str()) != 0, filename);
+    stopIfAsked(stopped);
+    if (::rename(temporary.path().c_str(), target.path.c_str()) != 0) {
+        failRename(target.path, filename);
+    }
     temporary.commit();
     syncFolder(folderOf(target.path), filename);
 }
@@ -325,29 +393,39 @@ void writeIntoStream(const Target& target, const std::string& filename,
 // Within the system's limit on pieces a call, and large enough that calls are few.
 constexpr std::size_t kPiecesPerWrite = 1024;
 
-// Many pieces go out in each system call; a short write resumes inside the piece it cut.
+// The next part to write, from `offset` bytes into pieces[next]: up to kOutputPartBytes in up
+// to kPiecesPerWrite runs. Lines that lie back to back in memory go out as one run: the
+// system's cost is per run, and the pieces mostly follow each other in memory.
+void nextPart(std::span<const std::string_view> pieces, std::size_t next, std::size_t offset,
+              std::vector<iovec>& batch) {
+    batch.clear();
+    std::size_t room = kOutputPartBytes;
+    for (std::size_t i = next; i < pieces.size() && room > 0; ++i) {
+        const std::string_view piece = pieces[i].substr(i == next ? offset : 0).substr(0, room);
+        room -= piece.size();
+        if (!batch.empty() &&
+            static_cast<const char*>(batch.back().iov_base) + batch.back().iov_len ==
+                piece.data()) {
+            batch.back().iov_len += piece.size();
+            continue;
+        }
+        if (batch.size() == kPiecesPerWrite) {
+            return;
+        }
+        batch.push_back({const_cast<char*>(piece.data()), piece.size()});
+    }
+}
+
+// A part at a time, asking `stopped` before each; a short write resumes inside the piece it cut.
 void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name,
-              const StopQuery& stopped) {
+              const StopQuery& stopped, Writeback* writeback) {
+    std::size_t total = 0;
     std::size_t next = 0;
     std::size_t offset = 0;  // bytes of pieces[next] already written
     std::vector<iovec> batch;
     while (next < pieces.size()) {
-        batch.clear();
-        for (std::size_t i = next; i < pieces.size(); ++i) {
-            const std::string_view piece = pieces[i].substr(i == next ? offset : 0);
-            // Lines that lie back to back in memory go out as one piece: the system's cost is
-            // per piece, and the pieces mostly follow each other in memory.
-            if (!batch.empty() &&
-                static_cast<const char*>(batch.back().iov_base) + batch.back().iov_len ==
-                    piece.data()) {
-                batch.back().iov_len += piece.size();
-                continue;
-            }
-            if (batch.size() == kPiecesPerWrite) {
-                break;
-            }
-            batch.push_back({const_cast<char*>(piece.data()), piece.size()});
-        }
+        stopIfAsked(stopped);
+        nextPart(pieces, next, offset, batch);
         const ssize_t written = ::writev(fd, batch.data(), static_cast<int>(batch.size()));
         if (written < 0) {
             if (errno == EINTR) {
@@ -358,6 +436,10 @@ void writeAll(int fd, std::span<const std::string_view> pieces, const std::strin
                 continue;
             }
             throwLastError("write", name);
+        }
+        total += static_cast<std::size_t>(written);
+        if (writeback != nullptr) {
+            writeback->written(total);
         }
         auto left = static_cast<std::size_t>(written);
         while (next < pieces.size() && left >= pieces[next].size() - offset) {
@@ -383,7 +465,7 @@ void writeOutputFile(const std::string& filename, std::span<const std::string_vi
                 writeIntoStream(target, filename, pieces, stopped);
                 break;
             case Target::Kind::File:
-                replaceFile(target, filename, pieces);
+                replaceFile(target, filename, pieces, stopped);
                 break;
         }
     } catch (const std::bad_alloc&) {

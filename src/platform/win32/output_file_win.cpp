@@ -7,6 +7,7 @@
 #include "platform/file_error.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/output_file.h"
+#include "platform/output_refusal.h"
 #include "platform/system_error.h"
 #include "platform/win32/wide_path_win.h"
 
@@ -16,11 +17,7 @@ namespace {
 
 using win32::UniqueHandle;
 
-// WriteFile takes a DWORD count; a large piece is written in parts well below its limit.
-constexpr std::size_t kMostPerWrite = std::size_t{1} << 30;
-// Short pieces are gathered up to this size, so that an output of many short lines takes a few
-// calls to the system, not one a piece.
-constexpr std::size_t kGathered = std::size_t{1} << 20;
+using StopQuery = std::function<bool()>;
 
 // Another program that holds the output open (a viewer, a virus scanner, an indexer) usually
 // lets go within a second.
@@ -35,11 +32,17 @@ constexpr DWORD kKeptAttributes =
 // A string already, for errors that read the system's error before anything can change it.
 const std::string kStandardOutput = "standard output";
 
+void stopIfAsked(const StopQuery& stopped) {
+    if (stopped && stopped()) {
+        throw WriteStopped();
+    }
+}
+
+// At most kOutputPartBytes, well within the DWORD that WriteFile takes.
 void writeBytes(HANDLE handle, std::string_view bytes, const std::string& name) {
     while (!bytes.empty()) {
         DWORD written = 0;
-        if (!::WriteFile(handle, bytes.data(),
-                         static_cast<DWORD>(std::min(bytes.size(), kMostPerWrite)), &written,
+        if (!::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                          nullptr)) {
             throwLastError("write", name);
         }
@@ -50,25 +53,54 @@ void writeBytes(HANDLE handle, std::string_view bytes, const std::string& name) 
     }
 }
 
-void writeAll(HANDLE handle, std::span<const std::string_view> pieces, const std::string& name) {
+// Parts of kOutputPartBytes, asking `stopped` before each. Short pieces are gathered into a
+// part, so that an output of many short lines takes a few calls to the system, not one a
+// piece; a part-sized stretch of a long piece goes out as it lies.
+void writeAll(HANDLE handle, std::span<const std::string_view> pieces, const std::string& name,
+              const StopQuery& stopped = {}) {
     std::string gathered;
-    gathered.reserve(kGathered);
-    for (const std::string_view piece : pieces) {
-        if (gathered.size() + piece.size() > kGathered) {
-            writeBytes(handle, gathered, name);
-            gathered.clear();
-        }
-        if (piece.size() >= kGathered) {
-            writeBytes(handle, piece, name);
-        } else {
-            gathered.append(piece);
+    const auto writePart = [&](std::string_view part) {
+        stopIfAsked(stopped);
+        writeBytes(handle, part, name);
+    };
+    for (std::string_view piece : pieces) {
+        while (!piece.empty()) {
+            if (gathered.empty() && piece.size() >= kOutputPartBytes) {
+                writePart(piece.substr(0, kOutputPartBytes));
+                piece.remove_prefix(kOutputPartBytes);
+                continue;
+            }
+            gathered.reserve(kOutputPartBytes);
+            const std::size_t taken = std::min(piece.size(), kOutputPartBytes - gathered.size());
+            gathered.append(piece.substr(0, taken));
+            piece.remove_prefix(taken);
+            if (gathered.size() == kOutputPartBytes) {
+                writePart(gathered);
+                gathered.clear();
+            }
         }
     }
-    writeBytes(handle, gathered, name);
+    if (!gathered.empty()) {
+        writePart(gathered);
+    }
 }
 
 bool startsWith(const std::wstring& path, std::wstring_view prefix) {
     return std::wstring_view(path).starts_with(prefix);
+}
+
+// The folder of `target` as a user would type it: without the prefix that lifts the length limit.
+std::string shownFolder(const std::wstring& target) {
+    std::wstring folder = target.substr(0, target.rfind(L'\\'));
+    if (startsWith(folder, L"\\\\?\\UNC\\")) {
+        folder.replace(0, 7, L"\\");  // \\?\UNC\server\share is \\server\share
+    } else if (startsWith(folder, L"\\\\?\\")) {
+        folder.erase(0, 4);
+    }
+    if (folder.size() == 2 && folder[1] == L':') {
+        folder.push_back(L'\\');  // the root of a drive
+    }
+    return win32::utf8FromWide(folder);
 }
 
 // A temporary file in the target's folder, so that the final move stays within one volume and
@@ -94,6 +126,9 @@ public:
                                          nullptr));
             if (!m_handle) {
                 const int error = lastSystemError();
+                if (error == ERROR_ACCESS_DENIED) {
+                    throw FileError("write", filename, error, newFilesRefused(shownFolder(target)));
+                }
                 if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) ||
                     attempt > 100) {
                     throw FileError("write", filename, error);
@@ -148,8 +183,10 @@ bool heldByAnother(int error) {
 // the temporary file where it was. ReplaceFileW is not used, although it would keep more of the
 // replaced file: how much of its work a failure undoes is left unsaid, and Wine's leaves a
 // stray copy of the output behind on every failed try.
-void moveIntoPlace(const std::wstring& from, const std::wstring& to, const std::string& filename) {
+void moveIntoPlace(const std::wstring& from, const std::wstring& to, const std::string& filename,
+                   const StopQuery& stopped) {
     for (int attempt = 1;; ++attempt) {
+        stopIfAsked(stopped);
         if (::MoveFileExW(from.c_str(), to.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return;
@@ -169,43 +206,45 @@ void moveIntoPlace(const std::wstring& from, const std::wstring& to, const std::
 }
 
 void replaceFile(const std::wstring& target, DWORD attributes, const std::string& filename,
-                 std::span<const std::string_view> pieces) {
+                 std::span<const std::string_view> pieces, const StopQuery& stopped) {
     TemporaryFile temporary(target, attributes, filename);
-    writeAll(temporary.handle(), pieces, filename);
+    writeAll(temporary.handle(), pieces, filename, stopped);
+    stopIfAsked(stopped);
     if (!::FlushFileBuffers(temporary.handle())) {
         throwLastError("write", filename);
     }
     if (!temporary.close()) {
         throwLastError("write", filename);
     }
-    moveIntoPlace(temporary.path(), target, filename);
+    moveIntoPlace(temporary.path(), target, filename, stopped);
     temporary.commit();
 }
 
 // NUL, CON, COM1 or a named pipe: written into as any program writes there, as replacing them
 // is impossible.
 void writeIntoDevice(const std::wstring& device, const std::string& filename,
-                     std::span<const std::string_view> pieces) {
+                     std::span<const std::string_view> pieces, const StopQuery& stopped) {
     UniqueHandle handle(::CreateFileW(device.c_str(), GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle) {
         throwLastError("write", filename);
     }
-    writeAll(handle.get(), pieces, filename);
+    writeAll(handle.get(), pieces, filename, stopped);
     if (!handle.close()) {
         throwLastError("write", filename);
     }
 }
 
-void writeOutput(const std::string& filename, std::span<const std::string_view> pieces) {
+void writeOutput(const std::string& filename, std::span<const std::string_view> pieces,
+                 const StopQuery& stopped) {
     if (filename.empty()) {
         // Names nothing; the system's own answer to it differs between its versions.
         throw FileError("write", filename, errorNumberOf(Condition::NoSuchFile));
     }
     const std::wstring target = win32::widePath(filename);
     if (startsWith(target, L"\\\\.\\")) {
-        writeIntoDevice(target, filename, pieces);
+        writeIntoDevice(target, filename, pieces, stopped);
         return;
     }
     DWORD attributes = ::GetFileAttributesW(target.c_str());
@@ -219,15 +258,15 @@ void writeOutput(const std::string& filename, std::span<const std::string_view> 
         // What the system itself says to a program that opens a folder to write it.
         throw FileError("write", filename, ERROR_ACCESS_DENIED, "it is a folder");
     }
-    replaceFile(target, attributes, filename, pieces);
+    replaceFile(target, attributes, filename, pieces, stopped);
 }
 
 }  // namespace
 
 void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
-                     const std::function<bool()>& /*stopped*/) {
+                     const std::function<bool()>& stopped) {
     try {
-        writeOutput(filename, pieces);
+        writeOutput(filename, pieces, stopped);
     } catch (const std::bad_alloc&) {
         throw FileError("write", filename, errorNumberOf(Condition::OutOfMemory));
     }

@@ -1,0 +1,11 @@
+#include "platform/output_refusal.h"
+
+namespace catalog {
+
+std::string newFilesRefused(const std::string& folder) {
+    return "the folder '" + folder +
+           "' does not let this user make new files in it, which replacing the listing needs; "
+           "save the listing in another folder, or get write permission on this one";
+}
+
+}  // namespace catalog

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace catalog {
+
+// The detail of a failure to make the file that replaces the output in `folder`: the output
+// itself may well be writable, so the system's bare "Permission denied" would leave the user
+// looking at the wrong file.
+std::string newFilesRefused(const std::string& folder);
+
+}  // namespace catalog
