@@ -85,7 +85,7 @@ void summarize(std::ostream& errors, const std::string& program, const Collected
     if (collected.files == 0) {
         const std::string folder = printable(dataFolder);
         errors << noPagesAdvice(std::string("'").append(folder).append("'"),
-                                collected.folderMissing)
+                                collected.folderMissing, collected.leftovers)
                << "; only the header written to " << destination << "\n";
         return;
     }

@@ -52,6 +52,7 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
         outcome.listingPath = displayText(listingPath);
         outcome.dataFolder = displayText(dataFolder);
         outcome.folderMissing = collected.folderMissing;
+        outcome.leftovers = collected.leftovers;
     } catch (const RunStopped&) {
         outcome.stopped = true;
         outcome.rows.reset();

@@ -44,6 +44,7 @@ struct RunOutcome {
     std::string listingPath;      // where that put it
     std::string dataFolder;       // where the pages were looked for
     bool folderMissing = false;   // there was no data folder there
+    FolderLeftovers leftovers;    // what it held instead of pages, when it gave none
     std::optional<RunFailure> failure;
 };
 

@@ -17,8 +17,8 @@ StatusText statusAfter(const RunOutcome& outcome) {
         return {text, failureTextFor(*outcome.failure).details};
     }
     if (outcome.counts.pages == 0) {
-        const std::string advice =
-            capitalized(noPagesAdvice(oneLine(outcome.dataFolder), outcome.folderMissing));
+        const std::string advice = capitalized(
+            noPagesAdvice(oneLine(outcome.dataFolder), outcome.folderMissing, outcome.leftovers));
         return {advice, advice + ".\n" + outcome.listingPath + " holds only the header.", true};
     }
     return {summaryOf(outcome.counts, oneLine(outcome.outputName)), outcome.listingPath};

@@ -52,6 +52,23 @@ TEST_F(BatchCommandTest, WithoutArgumentsCollectsTheDataFolderBesideTheProgram) 
                                 ": make it and put" + headerOnly);
 }
 
+// Pages put into subfolders are the likeliest reason for a folder without pages: it is named.
+TEST_F(BatchCommandTest, AFolderOfSubfoldersSaysTheirPagesAreNotRead) {
+    for (const char* page : {"a.html", "b.html", "c.html"}) {
+        fs::remove(path("prog/data/" + std::string(page)));
+    }
+    fs::create_directories(path("prog/data/2024"));
+    fs::create_directories(path("prog/data/old"));
+    writeFile(path("prog/data/2024/a.html"), productRecord("A1", "Anchor", "125", "a.jpg"));
+#ifndef _WIN32
+    fs::create_symlink("gone.html", path("prog/data/dangling.html"));
+#endif
+    EXPECT_EQ(run({}).err, "catalog-collector-cli: the data folder '" + path("prog/data/") +
+                               "' holds no pages (it has 2 subfolders, and pages in subfolders are "
+                               "not read): put catalog pages into it; only the header written to " +
+                               path("prog/output.txt") + "\n");
+}
+
 // One line for each page worth telling of, after the one-line summary, and only when asked;
 // the listing is the same either way.
 TEST_F(BatchCommandTest, ExplainSaysWhyEachPageGaveNoRowOrAFieldWasNotFound) {
