@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
+#include <variant>
 
 #include <QAction>
 #include <QClipboard>
@@ -20,6 +22,7 @@
 #include <QTableView>
 #include <QUrl>
 
+#include "platform/memory_reserve.h"
 #include "qt_window/form1_layout.h"
 #include "qt_window/qt_text.h"
 #include "qt_window/row_table_model.h"
@@ -49,7 +52,34 @@ int clampedToInt(std::size_t count) {
     return count > INT_MAX ? INT_MAX : static_cast<int>(count);
 }
 
+// The rows a selection of whole rows holds, counted from its ranges without an index per row.
+std::size_t rowsIn(const QItemSelection& selection) {
+    std::size_t rows = 0;
+    for (const QItemSelectionRange& range : selection) {
+        rows += static_cast<std::size_t>(range.height());
+    }
+    return rows;
+}
+
 }  // namespace
+
+// Every handler that allocates runs through here. Out of memory, the window layer and the model
+// leave the rows as they were, and the status says so: an exception that reached Qt would end
+// the program, and the rows with it.
+template <typename Handler>
+void Form1::keepingRows(std::string_view action, std::size_t rows, Handler handler) {
+    try {
+        handler();
+    } catch (const std::bad_alloc&) {
+        // The reserve that lets the program report running out of memory may have gone to it.
+        keepMemoryForFailures();
+        try {
+            showStatus(window::shortOfMemoryStatus(action, rows));
+        } catch (const std::bad_alloc&) {
+            // Not even the status found room; the rows are kept all the same.
+        }
+    }
+}
 
 Form1::Form1(std::string programDirectory, QWidget* parent)
     : QWidget(parent),
@@ -157,6 +187,10 @@ void Form1::createOpenDataFolderLink() {
 }
 
 void Form1::openDataFolder() {
+    keepingRows("open the data folder", 0, [this] { openFolder(); });
+}
+
+void Form1::openFolder() {
     const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
     if (folder.failure) {
         showFailure(*folder.failure);
@@ -205,8 +239,12 @@ void Form1::collect_Click() {
     startRun();
 }
 
-// Not while the last run's failure is still open: one message at a time.
 void Form1::startRun() {
+    keepingRows("start a run", 0, [this] { startRunNow(); });
+}
+
+// Not while the last run's failure is still open: one message at a time.
+void Form1::startRunNow() {
     // The name as it stands now: what is typed during the run is for the next one.
     if ((m_failure != nullptr && m_failure->isVisible()) ||
         !m_run.start(m_programDirectory, m_outputfilename->text().toUtf8().toStdString())) {
@@ -242,10 +280,12 @@ void Form1::showRunEnd() {
     m_progress->hide();
     window::RunOutcome outcome = m_run.takeOutcome();
     m_collect->setText(fromUtf8(window::collectButtonText(false)));
+    m_lastListing = outcome.listingPath;
     // The status counts the rows, so it is made before they move into the table.
-    showStatus(window::statusAfter(outcome));
+    keepingRows("show the run's end", 0, [&] { showStatus(window::statusAfter(outcome)); });
     if (outcome.rows) {
-        showRows(std::move(*outcome.rows));
+        keepingRows("show", outcome.rows->cells.size(),
+                    [&] { showRows(std::move(*outcome.rows)); });
     }
     if (outcome.failure) {
         showFailure(*outcome.failure);
@@ -298,19 +338,25 @@ void Form1::columnResized(int column, int width) {
     if (m_showingColumnWidths) {
         return;
     }
-    m_columns.sizedByUser(static_cast<std::size_t>(column), width);
-    showColumnWidths();
+    keepingRows("fit the columns", 0, [&] {
+        m_columns.sizedByUser(static_cast<std::size_t>(column), width);
+        showColumnWidths();
+    });
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_displaylist->viewport() && event->type() == QEvent::Resize) {
-        showColumnWidths();
+        keepingRows("fit the columns", 0, [this] { showColumnWidths(); });
     }
     return QWidget::eventFilter(watched, event);
 }
 
-// The rows take their new places; the header shows by which column and which way.
 void Form1::sortByColumn(int column) {
+    keepingRows("sort", m_rows->rowCount(), [&] { sortRows(column); });
+}
+
+// The rows take their new places; the header shows by which column and which way.
+void Form1::sortRows(int column) {
     const window::SortState sort = m_rows->sortByColumn(column);
     QHeaderView& header = *m_displaylist->horizontalHeader();
     const bool sorted = sort.direction != window::SortDirection::None;
@@ -382,21 +428,26 @@ void Form1::copySelectedRows(bool withHeader) {
     if (selection.isEmpty()) {
         return;
     }
-    const std::optional<QString> text = m_rows->copyText(selection, withHeader);
-    if (!text) {
-        showStatus(window::copyRefusedStatus());
-        return;
-    }
-    QGuiApplication::clipboard()->setText(*text);
+    const std::size_t rows = rowsIn(selection);
+    keepingRows("copy", rows, [&] {
+        const std::variant<QString, window::CopyRefusal> text =
+            m_rows->copyText(selection, withHeader);
+        if (const auto* refusal = std::get_if<window::CopyRefusal>(&text)) {
+            showStatus(window::copyRefusedStatus(*refusal, rows, m_lastListing));
+            return;
+        }
+        QGuiApplication::clipboard()->setText(std::get<QString>(text));
+    });
 }
 
 // Neither touches a file, and the status still tells of the last run.
 void Form1::removeSelectedRows() {
-    m_rows->remove(m_displaylist->selectionModel()->selection());
+    const QItemSelection selection = m_displaylist->selectionModel()->selection();
+    keepingRows("remove", rowsIn(selection), [&] { m_rows->remove(selection); });
 }
 
 void Form1::clearList() {
-    m_rows->clear();
+    keepingRows("clear", m_rows->rowCount(), [this] { m_rows->clear(); });
 }
 
 }  // namespace catalog::qt_window

@@ -1,5 +1,6 @@
 #include "window/window_texts.h"
 
+#include "collect/collection_run.h"
 #include "collect/run_summary.h"
 #include "window/display_text.h"
 #include "window/row_cells.h"
@@ -28,10 +29,26 @@ StatusText folderNotOpenedStatus(const std::string& folder) {
     return {"No file manager opened the data folder", "Open " + displayText(folder) + " yourself"};
 }
 
-StatusText copyRefusedStatus() {
-    return {"Too large to copy; the listing file holds these rows",
-            "The rows chosen hold more than " + std::to_string(kMostCopyBytes >> 20) +
-                " MB: open the listing file instead"};
+StatusText copyRefusedStatus(CopyRefusal refusal, std::size_t rows,
+                             const std::string& lastListing) {
+    if (refusal == CopyRefusal::NoMemory) {
+        return shortOfMemoryStatus("copy", rows);
+    }
+    const std::string limit = std::to_string(kMostCopyBytes >> 20) + " MB";
+    const std::string details =
+        "The rows chosen hold more than " + limit + ", the most that is copied at once";
+    if (lastListing.empty()) {
+        return {"Too large to copy: more than " + limit, details};
+    }
+    return {"Too large to copy: more than " + limit + "; the listing file holds these rows",
+            details + ": open " + lastListing + " instead"};
+}
+
+StatusText shortOfMemoryStatus(std::string_view action, std::size_t rows) {
+    const std::string what = rows == 0 ? std::string() : " " + counted(rows, "row");
+    return {"Not enough memory to " + std::string(action) + what + "; the rows are kept",
+            "Too little memory was left for this, and the table is as it was. With fewer rows or "
+            "more memory free it can be done."};
 }
 
 StatusText stoppedStatus() {

@@ -1,9 +1,11 @@
 #include "qt_window/form1.h"
 
 #include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <string>
 #include <sys/inotify.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -522,6 +524,39 @@ TEST_F(Form1Test, SelectedRowsAreCopiedAsListingLinesWithTheTitlesIfAsked) {
     action("Copy with header")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               QString::fromStdString("id\tprice\tthumbnail\tname\r\n" + kBoltLine));
+}
+
+// As `ulimit -v` would: the address space the process takes now and `more` bytes.
+void limitAddressSpace(std::size_t more) {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0;
+    statm >> pages;
+    const rlim_t most = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + more;
+    const rlimit limit{most, most};
+    ASSERT_EQ(::setrlimit(RLIMIT_AS, &limit), 0);
+}
+
+// The toolkit does not recover from an allocation of its own that fails: the memory a copy
+// takes is asked for before it starts.
+TEST_F(Form1Test, ACopyWithoutTheMemoryForItKeepsTheRowsAndSaysSo) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' runtime needs more address space than the limit leaves";
+#endif
+    addPage("c.html", productRecord("C3", std::string(std::size_t{40} << 20, 'n'), "2", "c.jpg"));
+    ASSERT_TRUE(clickAndWait());
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            list()->setFocus();
+            list()->selectAll();
+            // Room for the rows' bytes twice over, not for every copy of them a copy makes.
+            limitAddressSpace(std::size_t{80} << 20);
+            QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+            const bool told = status()->text() ==
+                              QStringLiteral("Not enough memory to copy 3 rows; the rows are kept");
+            std::exit(told && rowCount() == 3 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 // Sizes
