@@ -8,21 +8,21 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QTableView>
-#include <QUrl>
 
 #include "platform/memory_reserve.h"
+#include "platform/system_error.h"
 #include "qt_window/form1_layout.h"
 #include "qt_window/qt_text.h"
 #include "qt_window/row_table_model.h"
@@ -190,16 +190,49 @@ void Form1::openDataFolder() {
     keepingRows("open the data folder", 0, [this] { openFolder(); });
 }
 
+// The file manager is run as a process of its own, not through QDesktopServices: that only says
+// whether it started, and takes the path as text, which loses a name that is not UTF-8. It is
+// waited for in the background: some file managers stay in the foreground until closed.
 void Form1::openFolder() {
     const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
     if (folder.failure) {
         showFailure(*folder.failure);
         return;
     }
-    const QString path = QFile::decodeName(QByteArray::fromStdString(folder.path));
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        showStatus(window::folderNotOpenedStatus(folder.path));
+    const QString program = QStringLiteral("xdg-open");
+    if (QStandardPaths::findExecutable(program).isEmpty()) {
+        const int missing = errorNumberOf(Condition::NoSuchFile);
+        showFailure(window::folderNotOpened(
+            folder.path, missing,
+            describeSystemError(missing) + ": xdg-open, which opens folders in the file manager"));
+        return;
     }
+    auto* opener = new QProcess(this);
+    const std::string path = folder.path;
+    connect(opener, &QProcess::finished, this,
+            [this, opener, path](int status, QProcess::ExitStatus how) {
+                opener->deleteLater();
+                if (how == QProcess::NormalExit && status == 0) {
+                    return;
+                }
+                showFailure(window::folderNotOpened(
+                    path, 0,
+                    how == QProcess::NormalExit
+                        ? "xdg-open, which opens folders in the file manager, ended with status " +
+                              std::to_string(status)
+                        : "xdg-open, which opens folders in the file manager, crashed"));
+            });
+    connect(
+        opener, &QProcess::errorOccurred, this, [this, opener, path](QProcess::ProcessError error) {
+            if (error != QProcess::FailedToStart) {
+                return;  // the end is told by finished
+            }
+            opener->deleteLater();
+            showFailure(window::folderNotOpened(
+                path, 0, "xdg-open could not be started: " + opener->errorString().toStdString()));
+        });
+    opener->start(program,
+                  {QString::fromLatin1(QByteArray::fromStdString(window::fileUrlOf(folder.path)))});
 }
 
 void Form1::connectControls() {

@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "platform/memory_reserve.h"
+#include "platform/system_error.h"
 #include "platform/wtf8.h"
 #include "win32_window/clipboard.h"
 #include "win32_window/row_list_view.h"
@@ -510,16 +511,24 @@ void Form1::showStatus(const window::StatusText& status) {
 }
 
 void Form1::openDataFolder() {
+    keepingRows("open the data folder", 0, [this] { openFolder(); });
+}
+
+void Form1::openFolder() {
     const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
     if (folder.failure) {
         showFailure(*folder.failure);
         return;
     }
-    // Above 32 when the shell found a program to open the folder with.
+    // Above 32 when the shell found a program to open the folder with; else the error is the
+    // thread's, or failing that the code returned, which has the same meaning.
     const HINSTANCE opened = ::ShellExecuteW(m_window, L"open", wideFromUtf8(folder.path).c_str(),
                                              nullptr, nullptr, SW_SHOWNORMAL);
-    if (reinterpret_cast<INT_PTR>(opened) <= 32) {
-        showStatus(window::folderNotOpenedStatus(folder.path));
+    const auto code = static_cast<int>(reinterpret_cast<INT_PTR>(opened));
+    if (code <= 32) {
+        int error = lastSystemError();
+        error = error != 0 ? error : code;
+        showFailure(window::folderNotOpened(folder.path, error, describeSystemError(error)));
     }
 }
 

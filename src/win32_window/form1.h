@@ -70,6 +70,7 @@ private:
     void showRunEnd();
     void showStatus(const window::StatusText& status);
     void openDataFolder();
+    void openFolder();
     void showFailure(const window::RunFailure& failure);
     void copySelectedRows(bool withHeader);
     void showListMenu(LPARAM at);

@@ -29,7 +29,8 @@ struct RunFailure {
     std::string path;
     int errorNumber = 0;
     std::string description;
-    bool nameRefused = false;  // the Save-to name, refused before the run: no file was touched
+    bool nameRefused = false;      // the Save-to name, refused before the run: no file was touched
+    bool folderNotOpened = false;  // opening the data folder failed; no run was started
 };
 
 // A failure of the system's, for the message box.

@@ -25,10 +25,6 @@ StatusText statusAfter(const RunOutcome& outcome) {
     return {summaryOf(outcome.counts, oneLine(outcome.outputName)), outcome.listingPath};
 }
 
-StatusText folderNotOpenedStatus(const std::string& folder) {
-    return {"No file manager opened the data folder", "Open " + displayText(folder) + " yourself"};
-}
-
 StatusText copyRefusedStatus(CopyRefusal refusal, std::size_t rows,
                              const std::string& lastListing) {
     if (refusal == CopyRefusal::NoMemory) {
@@ -67,6 +63,9 @@ FailureText failureTextFor(const RunFailure& failure) {
     }
     if (failure.nameRefused) {
         return {"The listing cannot be saved under this name.", details};
+    }
+    if (failure.folderNotOpened) {
+        return {"The data folder could not be opened.", details};
     }
     return {"The collection run failed.", details};
 }

@@ -10,7 +10,6 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -28,6 +27,7 @@
 #include "collect/listing.h"
 #include "qt_window/qt_text.h"
 #include "support/test_files.h"
+#include "window/display_text.h"
 #include "window/row_cells.h"
 #include "window/window_texts.h"
 
@@ -283,22 +283,41 @@ TEST_F(Form1Test, AFailedWriteKeepsTheRowsItFoundAndShowsItsNameAsTyped) {
     EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow}));
 }
 
-// Takes the folders the window asks the system to open, in place of a file manager.
-class OpenedFolders : public QObject {
-    Q_OBJECT
-
+// Stands in for the file manager: an xdg-open first in PATH that notes what it is given, as the
+// bytes it gets, and ends with `status`.
+class FakeFileManager {
 public:
-    OpenedFolders() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
-    ~OpenedFolders() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    explicit FakeFileManager(int status) : m_path(qgetenv("PATH")) {
+        const fs::path script = m_dir.path() / "xdg-open";
+        writeFile(script,
+                  "#!/bin/sh\nprintf '%s' \"$1\" >\"$0.new\"\nmv \"$0.new\" \"$0.given\"\n"
+                  "exit " +
+                      std::to_string(status) + "\n");
+        fs::permissions(script, fs::perms::owner_all);
+        qputenv("PATH", QByteArray::fromStdString(m_dir.path().string()) + ":" + m_path);
+    }
+    ~FakeFileManager() { qputenv("PATH", m_path); }
+    FakeFileManager(const FakeFileManager&) = delete;
+    FakeFileManager& operator=(const FakeFileManager&) = delete;
 
-    QList<QUrl> urls;
+    // What it was given the last time, once it has been run; then it waits for the next time.
+    std::string awaitGiven() {
+        const fs::path given = m_dir.path() / "xdg-open.given";
+        if (!QTest::qWaitFor([&] { return fs::exists(given); }, 10000)) {
+            return "(not run)";
+        }
+        std::string text = readFile(given);
+        fs::remove(given);
+        return text;
+    }
 
-public slots:
-    void open(const QUrl& url) { urls << url; }
+private:
+    TempDir m_dir;
+    QByteArray m_path;
 };
 
 TEST_F(Form1Test, AnEmptyOrMissingDataFolderIsNamedAndOffersToBeOpened) {
-    OpenedFolders opened;
+    FakeFileManager fileManager(0);
     auto* link = control<QLabel>("openDataFolder");
     EXPECT_FALSE(link->isVisible());
     for (const fs::directory_entry& page : fs::directory_iterator(path("data"))) {
@@ -313,7 +332,7 @@ TEST_F(Form1Test, AnEmptyOrMissingDataFolderIsNamedAndOffersToBeOpened) {
     EXPECT_TRUE(link->isVisible());
     EXPECT_LE(status()->geometry().right(), link->geometry().left());
     emit link->linkActivated(QStringLiteral("data"));
-    EXPECT_EQ(opened.urls, QList<QUrl>{QUrl::fromLocalFile(folder)});
+    EXPECT_EQ(fileManager.awaitGiven(), QUrl::fromLocalFile(folder).toEncoded().toStdString());
 
     // Missing: said so, and made when the user asks to open it, from the list's menu too.
     fs::remove_all(path("data"));
@@ -322,11 +341,33 @@ TEST_F(Form1Test, AnEmptyOrMissingDataFolderIsNamedAndOffersToBeOpened) {
     EXPECT_EQ(listing(), kHeader);
     action("Open data folder")->trigger();
     EXPECT_TRUE(fs::is_directory(path("data")));
-    EXPECT_EQ(opened.urls.size(), 2);
+    EXPECT_EQ(fileManager.awaitGiven(), QUrl::fromLocalFile(folder).toEncoded().toStdString());
+    EXPECT_EQ(failure(), nullptr);
 
     addPage("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
     ASSERT_TRUE(clickAndWait());
     EXPECT_FALSE(link->isVisible());
+}
+
+// The folder's own bytes reach the file manager; when it fails, the user is told where the
+// folder is, under a heading that says what failed.
+TEST_F(Form1Test, AFolderNameThatIsNotUtf8ReachesTheFileManagerAndItsFailureIsTold) {
+    FakeFileManager fileManager(4);
+    const std::string program = path("caf\xE9");
+    fs::create_directory(program);
+    Form1 other(program);
+    other.show();
+    other.findChild<QTableView*>(QStringLiteral("displaylist"))
+        ->actions()
+        .back()
+        ->trigger();  // Open data folder
+    EXPECT_EQ(fileManager.awaitGiven(), "file://" + path("caf%E9/data/"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other.findChild<QMessageBox*>() != nullptr; }));
+    const QMessageBox* box = other.findChild<QMessageBox*>();
+    EXPECT_EQ(box->text(), QStringLiteral("The data folder could not be opened."));
+    EXPECT_TRUE(box->informativeText().contains(fromUtf8(window::displayText(program + "/data/"))))
+        << box->informativeText().toStdString();
+    EXPECT_TRUE(box->informativeText().contains(QStringLiteral("ended with status 4")));
 }
 
 // Tells when a file is first read.
@@ -623,5 +664,3 @@ TEST_F(Form1Test, TheMinimumSizeKeepsEveryControlWhole) {
 
 }  // namespace
 }  // namespace catalog::qt_window
-
-#include "form1_test.moc"
