@@ -28,6 +28,7 @@
 #include "qt_window/row_table_model.h"
 #include "window/control_texts.h"
 #include "window/data_folder.h"
+#include "window/output_name.h"
 
 namespace catalog::qt_window {
 
@@ -273,14 +274,48 @@ void Form1::collect_Click() {
 }
 
 void Form1::startRun() {
-    keepingRows("start a run", 0, [this] { startRunNow(); });
+    keepingRows("start a run", 0, [this] { askAndStartRun(); });
 }
 
-// Not while the last run's failure is still open: one message at a time.
-void Form1::startRunNow() {
-    // The name as it stands now: what is typed during the run is for the next one.
-    if ((m_failure != nullptr && m_failure->isVisible()) ||
-        !m_run.start(m_programDirectory, m_outputfilename->text().toUtf8().toStdString())) {
+// Not while a message is still open: one at a time. The name as it stands now: what is typed
+// during the run is for the next one.
+void Form1::askAndStartRun() {
+    const bool boxOpen = (m_failure != nullptr && m_failure->isVisible()) ||
+                         (m_question != nullptr && m_question->isVisible());
+    if (boxOpen || m_run.running()) {
+        return;
+    }
+    const std::string name = m_outputfilename->text().toUtf8().toStdString();
+    if (const std::optional<std::string> question =
+            window::replaceQuestion(m_programDirectory, name)) {
+        askBeforeReplacing(*question, name);
+        return;
+    }
+    beginRun(name);
+}
+
+// Modal to the window, as the failure's box, and No unless the user says otherwise: the file may
+// be the user's own.
+void Form1::askBeforeReplacing(const std::string& question, const std::string& name) {
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), fromUtf8(question),
+                                QMessageBox::Yes | QMessageBox::No, this);
+    box->setObjectName(QStringLiteral("replaceQuestion"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setTextFormat(Qt::PlainText);
+    box->setDefaultButton(QMessageBox::No);
+    box->setEscapeButton(QMessageBox::No);
+    box->setWindowModality(Qt::WindowModal);
+    connect(box, &QMessageBox::buttonClicked, this, [this, box, name](QAbstractButton* button) {
+        if (box->standardButton(button) == QMessageBox::Yes) {
+            keepingRows("start a run", 0, [&] { beginRun(name); });
+        }
+    });
+    m_question = box;
+    box->show();
+}
+
+void Form1::beginRun(const std::string& name) {
+    if (!m_run.start(m_programDirectory, name)) {
         return;
     }
     m_collect->setText(fromUtf8(window::collectButtonText(true)));

@@ -55,7 +55,9 @@ private:
     void openFolder();
     void connectControls();
     void startRun();
-    void startRunNow();
+    void askAndStartRun();
+    void askBeforeReplacing(const std::string& question, const std::string& name);
+    void beginRun(const std::string& name);
     void placeControls();
     void showProgress();
     void showRunEnd();
@@ -82,6 +84,7 @@ private:
     window::TableColumns m_columns;
     bool m_showingColumnWidths = false;  // the widths changing now are the window's, not the user's
     QPointer<QMessageBox> m_failure;     // while it is open, no run starts
+    QPointer<QMessageBox> m_question;    // the same
     std::string m_lastListing;           // the listing the last run wrote, if it wrote one
 
     RowTableModel* m_rows = nullptr;

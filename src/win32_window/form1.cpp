@@ -16,6 +16,7 @@
 #include "win32_window/windows/resource_ids.h"
 #include "window/control_texts.h"
 #include "window/data_folder.h"
+#include "window/output_name.h"
 
 namespace catalog::win32_window {
 
@@ -444,10 +445,24 @@ void Form1::startRun() {
     keepingRows("start a run", 0, [this] { startRunNow(); });
 }
 
-// No run starts while a failure's message is open: MessageBoxW disables the window until then.
+// No run starts while a message is open: MessageBoxW disables the window until then. A file that
+// is not a listing is replaced only when the user says so; No is the default, as it may be the
+// user's own.
 void Form1::startRunNow() {
+    if (m_run.running()) {
+        return;
+    }
     // The name as it stands now: what is typed during the run is for the next one.
-    if (!m_run.start(m_programDirectory, utf8FromWide(windowText(m_outputfilename)))) {
+    const std::string name = utf8FromWide(windowText(m_outputfilename));
+    if (const std::optional<std::string> question =
+            window::replaceQuestion(m_programDirectory, name)) {
+        const int answer = ::MessageBoxW(m_window, wideFromUtf8(*question).c_str(), kCaption,
+                                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        if (answer != IDYES) {
+            return;
+        }
+    }
+    if (!m_run.start(m_programDirectory, name)) {
         return;
     }
     ::SetWindowTextW(m_collect, wideFromUtf8(window::collectButtonText(true)).c_str());

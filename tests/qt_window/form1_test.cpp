@@ -6,6 +6,7 @@
 #include <string>
 #include <sys/inotify.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -28,6 +29,7 @@
 #include "qt_window/qt_text.h"
 #include "support/test_files.h"
 #include "window/display_text.h"
+#include "window/output_name.h"
 #include "window/row_cells.h"
 #include "window/window_texts.h"
 
@@ -118,6 +120,16 @@ protected:
         return waitForRunEnd(finished);
     }
     QMessageBox* failure() { return form.findChild<QMessageBox*>(QStringLiteral("failure")); }
+    // The question open now, not one closed and not yet deleted.
+    QMessageBox* question() {
+        for (QMessageBox* box :
+             form.findChildren<QMessageBox*>(QStringLiteral("replaceQuestion"))) {
+            if (box->isVisible()) {
+                return box;
+            }
+        }
+        return nullptr;
+    }
     QAction* action(const char* text) {
         for (QAction* action : list()->actions()) {
             if (action->text() == QLatin1String(text)) {
@@ -281,6 +293,44 @@ TEST_F(Form1Test, AFailedWriteKeepsTheRowsItFoundAndShowsItsNameAsTyped) {
     EXPECT_TRUE(failure()->informativeText().contains(QStringLiteral("Error 21: Is a directory")));
     EXPECT_EQ(status()->textFormat(), Qt::PlainText);
     EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow}));
+}
+
+// A file that is not a listing may be the user's own, and a program or a page must never be
+// written over.
+TEST_F(Form1Test, AFileThatIsNotAListingIsReplacedOnlyWhenTheUserSaysSo) {
+    writeFile(path("notes.txt"), "my notes\n");
+    box()->setText(QStringLiteral("notes.txt"));
+    click();
+    ASSERT_NE(question(), nullptr);
+    EXPECT_EQ(
+        question()->text(),
+        QString::fromStdString(path("notes.txt") + " exists and is not a listing: replace it?"));
+    EXPECT_EQ(question()->windowModality(), Qt::WindowModal);
+    QTest::keyClick(question(), Qt::Key_Return);  // No, the default
+    EXPECT_EQ(question(), nullptr);
+    EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
+    EXPECT_EQ(listing("notes.txt"), "my notes\n");
+
+    QSignalSpy finished(&form, &Form1::runFinished);
+    click();
+    ASSERT_NE(question(), nullptr);
+    question()->button(QMessageBox::Yes)->click();
+    ASSERT_TRUE(waitForRunEnd(finished));
+    EXPECT_EQ(listing("notes.txt"), kListing);
+    ASSERT_TRUE(clickAndWait());  // a listing now: replaced without a word
+    EXPECT_EQ(question(), nullptr);
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);  // not even opened to tell
+    EXPECT_FALSE(window::replaceQuestion(m_dir.path().string(), "pipe"));
+
+    writeFile(path("catalog-collector-cli"), "#!/bin/sh\n");
+    box()->setText(QStringLiteral("catalog-collector-cli"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(question(), nullptr);
+    ASSERT_NE(failure(), nullptr);
+    EXPECT_EQ(failure()->text(), QStringLiteral("The listing cannot be saved under this name."));
+    EXPECT_TRUE(failure()->informativeText().contains(QStringLiteral(
+        "it is the program catalog-collector-cli, which the listing would replace")));
+    EXPECT_EQ(listing("catalog-collector-cli"), "#!/bin/sh\n");
 }
 
 // Stands in for the file manager: an xdg-open first in PATH that notes what it is given, as the
