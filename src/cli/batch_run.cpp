@@ -1,5 +1,6 @@
 #include "cli/batch_run.h"
 
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <system_error>
@@ -7,6 +8,7 @@
 #include "cli/progress_line.h"
 #include "collect/collection_run.h"
 #include "collect/failure_text.h"
+#include "collect/protected_output.h"
 #include "collect/run_summary.h"
 #include "collect/text_files.h"
 #include "platform/console.h"
@@ -68,6 +70,25 @@ void refuseStreams(const std::string& output) {
     }
 }
 
+// Checked before the run, so that nothing is read or written: the programs themselves and the
+// data folder's pages are never replaced by a listing.
+void refuseProtectedOutput(const std::string& output, const std::string& dataFolder) {
+    if (toStandardOutput(output)) {
+        return;
+    }
+    std::string directory;
+    try {
+        directory = programDirectory();
+    } catch (const std::system_error&) {
+        // Only the running program is then known, which is still looked for.
+    }
+    if (const std::optional<std::string> reason =
+            protectedOutputReason(output, dataFolder, directory)) {
+        throw std::runtime_error("cannot write '" + printable(output) + "': " + printable(*reason) +
+                                 "; name another output");
+    }
+}
+
 // Where the summary says the listing went: a device takes it, but keeps no file of it.
 std::string destinationOf(const std::string& output) {
     if (toStandardOutput(output)) {
@@ -86,7 +107,7 @@ void summarize(std::ostream& errors, const std::string& program, const Collected
     if (collected.files == 0) {
         const std::string folder = printable(dataFolder);
         errors << noPagesAdvice(std::string("'").append(folder).append("'"),
-                                collected.folderMissing)
+                                collected.folderMissing, collected.leftovers)
                << "; only the header written to " << destination << "\n";
         return;
     }
@@ -117,6 +138,7 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
         const std::string dataFolder = dataFolderFor(line);
         const std::string output = outputFor(line);
         refuseStreams(output);
+        refuseProtectedOutput(output, dataFolder);
         BatchClient client(progress);
         const Collected collected =
             runCollection(dataFolder, client,

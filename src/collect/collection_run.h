@@ -22,6 +22,13 @@ public:
     virtual void filesRead(std::size_t /*done*/, std::size_t /*total*/) {}
 };
 
+// What a data folder holds besides its pages: subfolders, whose pages a run does not read, and
+// anything else (pipes, devices, links that lead nowhere).
+struct FolderLeftovers {
+    std::size_t subfolders = 0;
+    std::size_t rest = 0;
+};
+
 // What a run found, for the program that started it to show and to write.
 struct Collected {
     Listing listing;
@@ -29,6 +36,9 @@ struct Collected {
     // There was no data folder, so the listing holds the header alone: worth telling, since a
     // mistyped or moved folder looks the same.
     bool folderMissing = false;
+    // When no file was read from a folder that is there: what it holds instead, so that the
+    // user learns why, above all that pages in subfolders are not read.
+    FolderLeftovers leftovers;
     // The pages that gave no row, a field not found or several records, counted; and, when the
     // run was asked for them (RunOptions::pageNotes), each by name in the listing's order.
     PageCounts pageCounts;

@@ -165,7 +165,11 @@ public:
         if (stopped()) {
             throw RunStopped();
         }
-        Collected collected{Listing(m_rowDetails), m_fileCount, !m_folder.isOpen(), {}, {}};
+        Collected collected{Listing(m_rowDetails), m_fileCount, !m_folder.isOpen(), {}, {}, {}};
+        if (m_fileCount == 0) {
+            const Folder::OtherEntries others = m_folder.countOtherEntries();
+            collected.leftovers = {others.subfolders, others.rest};
+        }
         std::vector<std::string_view> blocks;
         std::vector<std::size_t> firstBlock;  // per chunk, in `blocks`
         blocks.reserve(m_chunks.size());

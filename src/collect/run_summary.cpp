@@ -21,12 +21,19 @@ std::string summaryOf(const RunCounts& counts, std::string_view destination) {
     return parts.empty() ? text : text + " (" + parts + ")";
 }
 
-std::string noPagesAdvice(std::string_view folder, bool folderMissing) {
+std::string noPagesAdvice(std::string_view folder, bool folderMissing,
+                          const FolderLeftovers& leftovers) {
     if (folderMissing) {
         return "there is no data folder " + std::string(folder) +
                ": make it and put catalog pages into it";
     }
-    return "the data folder " + std::string(folder) + " is empty: put catalog pages into it";
+    if (leftovers.subfolders == 0 && leftovers.rest == 0) {
+        return "the data folder " + std::string(folder) + " is empty: put catalog pages into it";
+    }
+    // Pages put into subfolders are the likeliest reason, so the count says whether it is this.
+    return "the data folder " + std::string(folder) + " holds no pages (it has " +
+           counted(leftovers.subfolders, "subfolder") +
+           ", and pages in subfolders are not read): put catalog pages into it";
 }
 
 }  // namespace catalog

@@ -23,7 +23,10 @@ RunCounts countsOf(const Collected& collected);
 std::string summaryOf(const RunCounts& counts, std::string_view destination);
 
 // What to do when the data folder gave no page: "the data folder PATH is empty: put catalog
-// pages into it", or that there is none.
-std::string noPagesAdvice(std::string_view folder, bool folderMissing);
+// pages into it", that there is none, or, when it holds something else, that it holds no pages
+// and how many subfolders, whose pages are not read. The window and the batch command say it
+// alike.
+std::string noPagesAdvice(std::string_view folder, bool folderMissing,
+                          const FolderLeftovers& leftovers);
 
 }  // namespace catalog

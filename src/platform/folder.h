@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -37,6 +38,16 @@ public:
     // nowhere (dangling or looping) do not. A failure to read the folder, or to follow a link
     // for any other reason, throws FileError naming the folder or the entry in it.
     void forEachRegularFile(const std::function<bool(const FolderEntry&)>& take) const;
+
+    // What the folder holds besides the files forEachRegularFile hands over, for telling a user
+    // why it gave none: subfolders (links to folders too), and anything else at all (pipes,
+    // sockets, devices, links that lead nowhere or cannot be followed). Throws FileError when
+    // the folder cannot be read.
+    struct OtherEntries {
+        std::size_t subfolders = 0;
+        std::size_t rest = 0;
+    };
+    OtherEntries countOtherEntries() const;
 
     // The system's own state, defined by each system's implementation.
     struct Native;

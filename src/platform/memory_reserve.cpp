@@ -21,6 +21,15 @@ void releaseReserveAndFail() {
 
 }  // namespace
 
+bool memoryFor(std::size_t bytes) {
+    // Through a volatile, so that the compiler keeps the allocation, which it could otherwise
+    // take for one without effect and leave out.
+    void* volatile probe = std::malloc(bytes == 0 ? 1 : bytes);
+    const bool had = probe != nullptr;
+    std::free(probe);
+    return had;
+}
+
 bool keepMemoryForFailures() {
     if (g_reserve.load() == nullptr) {
         void* reserve = std::malloc(kReserveBytes);

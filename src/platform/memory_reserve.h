@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 namespace catalog {
 
 // Sets a little memory aside for the moment there is none left. C++ reports running out of
@@ -10,5 +12,11 @@ namespace catalog {
 // run of a program that outlives a failed one. Returns false when even the reserve cannot be
 // had: the caller should then say so without allocating, and end.
 bool keepMemoryForFailures();
+
+// Whether `bytes` could be allocated now, in one block, which is given back at once: for work
+// whose allocations do not all recover from a failure (a toolkit's), asked before it starts.
+// With a limit on the address space (ulimit -v) this is what is left; without one the system
+// promises more than it may later give.
+bool memoryFor(std::size_t bytes);
 
 }  // namespace catalog

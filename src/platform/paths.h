@@ -12,6 +12,13 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
+// How the names of programs end here.
+#ifdef _WIN32
+inline constexpr std::string_view kProgramSuffix = ".exe";
+#else
+inline constexpr std::string_view kProgramSuffix = "";
+#endif
+
 // Whether names follow Windows' rules here: drives, shares, devices and streams.
 #ifdef _WIN32
 inline constexpr bool kWindowsNameRules = true;

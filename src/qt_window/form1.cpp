@@ -2,29 +2,33 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
+#include <variant>
 
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QTableView>
-#include <QUrl>
 
+#include "platform/memory_reserve.h"
+#include "platform/system_error.h"
 #include "qt_window/form1_layout.h"
 #include "qt_window/qt_text.h"
 #include "qt_window/row_table_model.h"
 #include "window/control_texts.h"
 #include "window/data_folder.h"
+#include "window/output_name.h"
 
 namespace catalog::qt_window {
 
@@ -49,7 +53,34 @@ int clampedToInt(std::size_t count) {
     return count > INT_MAX ? INT_MAX : static_cast<int>(count);
 }
 
+// The rows a selection of whole rows holds, counted from its ranges without an index per row.
+std::size_t rowsIn(const QItemSelection& selection) {
+    std::size_t rows = 0;
+    for (const QItemSelectionRange& range : selection) {
+        rows += static_cast<std::size_t>(range.height());
+    }
+    return rows;
+}
+
 }  // namespace
+
+// Every handler that allocates runs through here. Out of memory, the window layer and the model
+// leave the rows as they were, and the status says so: an exception that reached Qt would end
+// the program, and the rows with it.
+template <typename Handler>
+void Form1::keepingRows(std::string_view action, std::size_t rows, Handler handler) {
+    try {
+        handler();
+    } catch (const std::bad_alloc&) {
+        // The reserve that lets the program report running out of memory may have gone to it.
+        keepMemoryForFailures();
+        try {
+            showStatus(window::shortOfMemoryStatus(action, rows));
+        } catch (const std::bad_alloc&) {
+            // Not even the status found room; the rows are kept all the same.
+        }
+    }
+}
 
 Form1::Form1(std::string programDirectory, QWidget* parent)
     : QWidget(parent),
@@ -157,15 +188,52 @@ void Form1::createOpenDataFolderLink() {
 }
 
 void Form1::openDataFolder() {
+    keepingRows("open the data folder", 0, [this] { openFolder(); });
+}
+
+// The file manager is run as a process of its own, not through QDesktopServices: that only says
+// whether it started, and takes the path as text, which loses a name that is not UTF-8. It is
+// waited for in the background: some file managers stay in the foreground until closed.
+void Form1::openFolder() {
     const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
     if (folder.failure) {
         showFailure(*folder.failure);
         return;
     }
-    const QString path = QFile::decodeName(QByteArray::fromStdString(folder.path));
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        showStatus(window::folderNotOpenedStatus(folder.path));
+    const QString program = QStringLiteral("xdg-open");
+    if (QStandardPaths::findExecutable(program).isEmpty()) {
+        const int missing = errorNumberOf(Condition::NoSuchFile);
+        showFailure(window::folderNotOpened(
+            folder.path, missing,
+            describeSystemError(missing) + ": xdg-open, which opens folders in the file manager"));
+        return;
     }
+    auto* opener = new QProcess(this);
+    const std::string path = folder.path;
+    connect(opener, &QProcess::finished, this,
+            [this, opener, path](int status, QProcess::ExitStatus how) {
+                opener->deleteLater();
+                if (how == QProcess::NormalExit && status == 0) {
+                    return;
+                }
+                showFailure(window::folderNotOpened(
+                    path, 0,
+                    how == QProcess::NormalExit
+                        ? "xdg-open, which opens folders in the file manager, ended with status " +
+                              std::to_string(status)
+                        : "xdg-open, which opens folders in the file manager, crashed"));
+            });
+    connect(
+        opener, &QProcess::errorOccurred, this, [this, opener, path](QProcess::ProcessError error) {
+            if (error != QProcess::FailedToStart) {
+                return;  // the end is told by finished
+            }
+            opener->deleteLater();
+            showFailure(window::folderNotOpened(
+                path, 0, "xdg-open could not be started: " + opener->errorString().toStdString()));
+        });
+    opener->start(program,
+                  {QString::fromLatin1(QByteArray::fromStdString(window::fileUrlOf(folder.path)))});
 }
 
 void Form1::connectControls() {
@@ -205,11 +273,49 @@ void Form1::collect_Click() {
     startRun();
 }
 
-// Not while the last run's failure is still open: one message at a time.
 void Form1::startRun() {
-    // The name as it stands now: what is typed during the run is for the next one.
-    if ((m_failure != nullptr && m_failure->isVisible()) ||
-        !m_run.start(m_programDirectory, m_outputfilename->text().toUtf8().toStdString())) {
+    keepingRows("start a run", 0, [this] { askAndStartRun(); });
+}
+
+// Not while a message is still open: one at a time. The name as it stands now: what is typed
+// during the run is for the next one.
+void Form1::askAndStartRun() {
+    const bool boxOpen = (m_failure != nullptr && m_failure->isVisible()) ||
+                         (m_question != nullptr && m_question->isVisible());
+    if (boxOpen || m_run.running()) {
+        return;
+    }
+    const std::string name = m_outputfilename->text().toUtf8().toStdString();
+    if (const std::optional<std::string> question =
+            window::replaceQuestion(m_programDirectory, name)) {
+        askBeforeReplacing(*question, name);
+        return;
+    }
+    beginRun(name);
+}
+
+// Modal to the window, as the failure's box, and No unless the user says otherwise: the file may
+// be the user's own.
+void Form1::askBeforeReplacing(const std::string& question, const std::string& name) {
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), fromUtf8(question),
+                                QMessageBox::Yes | QMessageBox::No, this);
+    box->setObjectName(QStringLiteral("replaceQuestion"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setTextFormat(Qt::PlainText);
+    box->setDefaultButton(QMessageBox::No);
+    box->setEscapeButton(QMessageBox::No);
+    box->setWindowModality(Qt::WindowModal);
+    connect(box, &QMessageBox::buttonClicked, this, [this, box, name](QAbstractButton* button) {
+        if (box->standardButton(button) == QMessageBox::Yes) {
+            keepingRows("start a run", 0, [&] { beginRun(name); });
+        }
+    });
+    m_question = box;
+    box->show();
+}
+
+void Form1::beginRun(const std::string& name) {
+    if (!m_run.start(m_programDirectory, name)) {
         return;
     }
     m_collect->setText(fromUtf8(window::collectButtonText(true)));
@@ -242,10 +348,12 @@ void Form1::showRunEnd() {
     m_progress->hide();
     window::RunOutcome outcome = m_run.takeOutcome();
     m_collect->setText(fromUtf8(window::collectButtonText(false)));
+    m_lastListing = outcome.listingPath;
     // The status counts the rows, so it is made before they move into the table.
-    showStatus(window::statusAfter(outcome));
+    keepingRows("show the run's end", 0, [&] { showStatus(window::statusAfter(outcome)); });
     if (outcome.rows) {
-        showRows(std::move(*outcome.rows));
+        keepingRows("show", outcome.rows->cells.size(),
+                    [&] { showRows(std::move(*outcome.rows)); });
     }
     if (outcome.failure) {
         showFailure(*outcome.failure);
@@ -298,19 +406,25 @@ void Form1::columnResized(int column, int width) {
     if (m_showingColumnWidths) {
         return;
     }
-    m_columns.sizedByUser(static_cast<std::size_t>(column), width);
-    showColumnWidths();
+    keepingRows("fit the columns", 0, [&] {
+        m_columns.sizedByUser(static_cast<std::size_t>(column), width);
+        showColumnWidths();
+    });
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_displaylist->viewport() && event->type() == QEvent::Resize) {
-        showColumnWidths();
+        keepingRows("fit the columns", 0, [this] { showColumnWidths(); });
     }
     return QWidget::eventFilter(watched, event);
 }
 
-// The rows take their new places; the header shows by which column and which way.
 void Form1::sortByColumn(int column) {
+    keepingRows("sort", m_rows->rowCount(), [&] { sortRows(column); });
+}
+
+// The rows take their new places; the header shows by which column and which way.
+void Form1::sortRows(int column) {
     const window::SortState sort = m_rows->sortByColumn(column);
     QHeaderView& header = *m_displaylist->horizontalHeader();
     const bool sorted = sort.direction != window::SortDirection::None;
@@ -382,21 +496,26 @@ void Form1::copySelectedRows(bool withHeader) {
     if (selection.isEmpty()) {
         return;
     }
-    const std::optional<QString> text = m_rows->copyText(selection, withHeader);
-    if (!text) {
-        showStatus(window::copyRefusedStatus());
-        return;
-    }
-    QGuiApplication::clipboard()->setText(*text);
+    const std::size_t rows = rowsIn(selection);
+    keepingRows("copy", rows, [&] {
+        const std::variant<QString, window::CopyRefusal> text =
+            m_rows->copyText(selection, withHeader);
+        if (const auto* refusal = std::get_if<window::CopyRefusal>(&text)) {
+            showStatus(window::copyRefusedStatus(*refusal, rows, m_lastListing));
+            return;
+        }
+        QGuiApplication::clipboard()->setText(std::get<QString>(text));
+    });
 }
 
 // Neither touches a file, and the status still tells of the last run.
 void Form1::removeSelectedRows() {
-    m_rows->remove(m_displaylist->selectionModel()->selection());
+    const QItemSelection selection = m_displaylist->selectionModel()->selection();
+    keepingRows("remove", rowsIn(selection), [&] { m_rows->remove(selection); });
 }
 
 void Form1::clearList() {
-    m_rows->clear();
+    keepingRows("clear", m_rows->rowCount(), [this] { m_rows->clear(); });
 }
 
 }  // namespace catalog::qt_window

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include <QPointer>
 #include <QTimer>
@@ -50,8 +52,12 @@ private:
     void createOpenDataFolderLink();
     void addListCommands();
     void openDataFolder();
+    void openFolder();
     void connectControls();
     void startRun();
+    void askAndStartRun();
+    void askBeforeReplacing(const std::string& question, const std::string& name);
+    void beginRun(const std::string& name);
     void placeControls();
     void showProgress();
     void showRunEnd();
@@ -60,6 +66,7 @@ private:
     void showColumnWidths();
     void columnResized(int column, int width);
     void sortByColumn(int column);
+    void sortRows(int column);
     void showStatus(const window::StatusText& status);
     void placeStatus(const QRect& strip);
     void elideStatus();
@@ -67,6 +74,8 @@ private:
     void copySelectedRows(bool withHeader);
     void removeSelectedRows();
     void clearList();
+    template <typename Handler>
+    void keepingRows(std::string_view action, std::size_t rows, Handler handler);
 
     std::string m_programDirectory;
     window::WindowRun m_run;
@@ -75,6 +84,8 @@ private:
     window::TableColumns m_columns;
     bool m_showingColumnWidths = false;  // the widths changing now are the window's, not the user's
     QPointer<QMessageBox> m_failure;     // while it is open, no run starts
+    QPointer<QMessageBox> m_question;    // the same
+    std::string m_lastListing;           // the listing the last run wrote, if it wrote one
 
     RowTableModel* m_rows = nullptr;
     QTableView* m_displaylist = nullptr;

@@ -34,8 +34,24 @@ std::vector<std::size_t> selectedRows(const QItemSelection& selection) {
 
 }  // namespace
 
+// The view is told of a change that may fail halfway as a reset, which it takes whatever the
+// rows became: the reset ends however the change does.
+class RowTableModel::Reset {
+public:
+    explicit Reset(RowTableModel& model) : m_model(model) { m_model.beginResetModel(); }
+    Reset(const Reset&) = delete;
+    Reset& operator=(const Reset&) = delete;
+    ~Reset() {
+        m_model.m_rowsTold = static_cast<int>(m_model.m_rows.rowCount());
+        m_model.endResetModel();
+    }
+
+private:
+    RowTableModel& m_model;
+};
+
 int RowTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.rowCount());
+    return parent.isValid() ? 0 : m_rowsTold;
 }
 
 int RowTableModel::columnCount(const QModelIndex& parent) const {
@@ -75,55 +91,52 @@ std::vector<std::size_t> RowTableModel::append(window::RunRows rows) {
     }
     // Unsorted, the rows go below the others; sorted, they go everywhere between them.
     if (m_rows.sort().direction != window::SortDirection::None) {
-        beginResetModel();
-        std::vector<std::size_t> places = m_rows.append(std::move(rows));
-        endResetModel();
-        return places;
+        const Reset reset(*this);
+        return m_rows.append(std::move(rows));
     }
-    const int first = rowCount();
-    beginInsertRows({}, first, first + added - 1);
     std::vector<std::size_t> places = m_rows.append(std::move(rows));
+    beginInsertRows({}, m_rowsTold, m_rowsTold + added - 1);
+    m_rowsTold += added;
     endInsertRows();
     return places;
 }
 
 void RowTableModel::remove(const QItemSelection& selection) {
-    const std::vector<std::size_t> rows = selectedRows(selection);
+    std::vector<std::size_t> rows = selectedRows(selection);
     if (rows.empty()) {
         return;
     }
-    // One block of rows, as Ctrl+A or a Shift+click chooses, keeps the view's place.
+    // One block of rows, as Ctrl+A or a Shift+click chooses, keeps the view's place. Removing
+    // takes no memory, so it cannot fail between the two calls.
     if (rows.back() - rows.front() + 1 == rows.size()) {
         beginRemoveRows({}, static_cast<int>(rows.front()), static_cast<int>(rows.back()));
-        m_rows.remove(rows);
+        m_rows.remove(std::move(rows));
+        m_rowsTold = static_cast<int>(m_rows.rowCount());
         endRemoveRows();
         return;
     }
-    beginResetModel();
-    m_rows.remove(rows);
-    endResetModel();
+    const Reset reset(*this);
+    m_rows.remove(std::move(rows));
 }
 
 void RowTableModel::clear() {
-    beginResetModel();
+    const Reset reset(*this);
     m_rows.clear();
-    endResetModel();
 }
 
 window::SortState RowTableModel::sortByColumn(int column) {
-    beginResetModel();
-    const window::SortState sort = m_rows.sortByColumn(static_cast<std::size_t>(column));
-    endResetModel();
-    return sort;
+    const Reset reset(*this);
+    return m_rows.sortByColumn(static_cast<std::size_t>(column));
 }
 
-std::optional<QString> RowTableModel::copyText(const QItemSelection& selection,
-                                               bool withHeader) const {
-    const std::optional<std::string> text = m_rows.copyText(selectedRows(selection), withHeader);
-    if (!text) {
-        return std::nullopt;
+std::variant<QString, window::CopyRefusal> RowTableModel::copyText(const QItemSelection& selection,
+                                                                   bool withHeader) const {
+    std::variant<std::string, window::CopyRefusal> text =
+        m_rows.copyText(selectedRows(selection), withHeader);
+    if (const auto* refusal = std::get_if<window::CopyRefusal>(&text)) {
+        return *refusal;
     }
-    return fromUtf8(*text);
+    return fromUtf8(std::get<std::string>(text));
 }
 
 }  // namespace catalog::qt_window

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <optional>
+#include <variant>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -25,6 +25,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // Should memory run short in any of these, std::bad_alloc leaves the rows as they were and
+    // the view told of exactly what changed.
+
     // A whole run's rows arrive as one insertion, so the view lays out once, not once a row.
     // Returns the row each went to, in the order collected (see ShownRows::append).
     std::vector<std::size_t> append(window::RunRows rows);
@@ -36,11 +39,18 @@ public:
 
     // The rows `selection` touches, in the table's order, as listing lines, with the titles
     // first when `withHeader`. Taken from the selection's ranges, so that copying every row
-    // never makes an index per cell. Nothing when the rows are too large for the clipboard.
-    std::optional<QString> copyText(const QItemSelection& selection, bool withHeader) const;
+    // never makes an index per cell. Refused when the rows are too large for the clipboard or
+    // for the memory left.
+    std::variant<QString, window::CopyRefusal> copyText(const QItemSelection& selection,
+                                                        bool withHeader) const;
 
 private:
+    class Reset;
+
     window::ShownRows m_rows;
+    // The rows the view has been told of: rows are added to the table before the view hears of
+    // them, so that an append that fails for want of memory tells it nothing.
+    int m_rowsTold = 0;
 };
 
 }  // namespace catalog::qt_window

@@ -6,13 +6,17 @@
 #include <exception>
 #include <new>
 #include <shellapi.h>
+#include <variant>
 
+#include "platform/memory_reserve.h"
+#include "platform/system_error.h"
 #include "platform/wtf8.h"
 #include "win32_window/clipboard.h"
 #include "win32_window/row_list_view.h"
 #include "win32_window/windows/resource_ids.h"
 #include "window/control_texts.h"
 #include "window/data_folder.h"
+#include "window/output_name.h"
 
 namespace catalog::win32_window {
 
@@ -100,6 +104,31 @@ HFONT messageFont(int dpi) {
 }
 
 }  // namespace
+
+// Every handler that allocates runs through here. Out of memory, the window layer leaves the
+// rows as they were, and the status says so.
+template <typename Handler>
+void Form1::keepingRows(std::string_view action, std::size_t rows, Handler handler) {
+    try {
+        handler();
+    } catch (const std::bad_alloc&) {
+        // The reserve that lets the program report running out of memory may have gone to it.
+        keepMemoryForFailures();
+        try {
+            showStatus(window::shortOfMemoryStatus(action, rows));
+        } catch (const std::bad_alloc&) {
+            // Not even the status found room; the rows are kept all the same.
+        }
+    }
+}
+
+std::size_t Form1::rowCount() const {
+    return m_displaylist->rows().rowCount();
+}
+
+std::size_t Form1::selectedCount() const {
+    return ListView_GetSelectedCount(m_displaylist->handle());
+}
 
 Form1::Form1(HINSTANCE instance, std::string programDirectory)
     : m_instance(instance),
@@ -369,7 +398,12 @@ LRESULT Form1::onNotify(const NMHDR& header) {
     if (m_displaylist == nullptr) {
         return 0;  // the list tells of itself while it is being made
     }
-    if (const std::optional<LRESULT> handled = m_displaylist->notify(header)) {
+    // A click on a column's title sorts; the others ask for texts to paint.
+    const bool sorting = header.code == static_cast<UINT>(LVN_COLUMNCLICK);
+    std::optional<LRESULT> handled = 0;
+    keepingRows(sorting ? "sort" : "show", sorting ? rowCount() : 0,
+                [&] { handled = m_displaylist->notify(header); });
+    if (handled) {
         return *handled;
     }
     if (header.hwndFrom == m_displaylist->handle() &&
@@ -383,7 +417,8 @@ void Form1::onListKey(WORD key) {
     const bool control = ::GetKeyState(VK_CONTROL) < 0;
     const bool shift = ::GetKeyState(VK_SHIFT) < 0;
     if (key == VK_DELETE && !control && !shift) {
-        m_displaylist->removeSelected();  // the status still tells of the last run
+        // The status still tells of the last run.
+        keepingRows("remove", selectedCount(), [this] { m_displaylist->removeSelected(); });
     } else if (control && (key == 'C' || key == VK_INSERT)) {
         copySelectedRows(shift && key == 'C');
     } else if (control && key == 'A') {
@@ -406,10 +441,28 @@ void Form1::collect_Click() {
     startRun();
 }
 
-// No run starts while a failure's message is open: MessageBoxW disables the window until then.
 void Form1::startRun() {
+    keepingRows("start a run", 0, [this] { startRunNow(); });
+}
+
+// No run starts while a message is open: MessageBoxW disables the window until then. A file that
+// is not a listing is replaced only when the user says so; No is the default, as it may be the
+// user's own.
+void Form1::startRunNow() {
+    if (m_run.running()) {
+        return;
+    }
     // The name as it stands now: what is typed during the run is for the next one.
-    if (!m_run.start(m_programDirectory, utf8FromWide(windowText(m_outputfilename)))) {
+    const std::string name = utf8FromWide(windowText(m_outputfilename));
+    if (const std::optional<std::string> question =
+            window::replaceQuestion(m_programDirectory, name)) {
+        const int answer = ::MessageBoxW(m_window, wideFromUtf8(*question).c_str(), kCaption,
+                                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        if (answer != IDYES) {
+            return;
+        }
+    }
+    if (!m_run.start(m_programDirectory, name)) {
         return;
     }
     ::SetWindowTextW(m_collect, wideFromUtf8(window::collectButtonText(true)).c_str());
@@ -445,10 +498,12 @@ void Form1::showRunEnd() {
     ::ShowWindow(m_status, SW_SHOW);
     window::RunOutcome outcome = m_run.takeOutcome();
     ::SetWindowTextW(m_collect, wideFromUtf8(window::collectButtonText(false)).c_str());
+    m_lastListing = outcome.listingPath;
     // The status counts the rows, so it is made before they move into the list.
-    showStatus(window::statusAfter(outcome));
+    keepingRows("show the run's end", 0, [&] { showStatus(window::statusAfter(outcome)); });
     if (outcome.rows) {
-        m_displaylist->append(std::move(*outcome.rows));
+        keepingRows("show", outcome.rows->cells.size(),
+                    [&] { m_displaylist->append(std::move(*outcome.rows)); });
     }
     // Last: the message box waits for the user, and the window may be closed meanwhile.
     if (outcome.failure) {
@@ -471,16 +526,24 @@ void Form1::showStatus(const window::StatusText& status) {
 }
 
 void Form1::openDataFolder() {
+    keepingRows("open the data folder", 0, [this] { openFolder(); });
+}
+
+void Form1::openFolder() {
     const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
     if (folder.failure) {
         showFailure(*folder.failure);
         return;
     }
-    // Above 32 when the shell found a program to open the folder with.
+    // Above 32 when the shell found a program to open the folder with; else the error is the
+    // thread's, or failing that the code returned, which has the same meaning.
     const HINSTANCE opened = ::ShellExecuteW(m_window, L"open", wideFromUtf8(folder.path).c_str(),
                                              nullptr, nullptr, SW_SHOWNORMAL);
-    if (reinterpret_cast<INT_PTR>(opened) <= 32) {
-        showStatus(window::folderNotOpenedStatus(folder.path));
+    const auto code = static_cast<int>(reinterpret_cast<INT_PTR>(opened));
+    if (code <= 32) {
+        int error = lastSystemError();
+        error = error != 0 ? error : code;
+        showFailure(window::folderNotOpened(folder.path, error, describeSystemError(error)));
     }
 }
 
@@ -493,16 +556,19 @@ void Form1::showFailure(const window::RunFailure& failure) {
 }
 
 void Form1::copySelectedRows(bool withHeader) {
-    const std::vector<std::size_t> rows = m_displaylist->selectedRows();
-    if (rows.empty()) {
-        return;
-    }
-    const std::optional<std::string> text = m_displaylist->rows().copyText(rows, withHeader);
-    if (!text) {
-        showStatus(window::copyRefusedStatus());
-        return;
-    }
-    copyToClipboard(m_window, wideFromUtf8(*text));
+    keepingRows("copy", selectedCount(), [&] {
+        const std::vector<std::size_t> rows = m_displaylist->selectedRows();
+        if (rows.empty()) {
+            return;
+        }
+        const std::variant<std::string, window::CopyRefusal> text =
+            m_displaylist->rows().copyText(rows, withHeader);
+        if (const auto* refusal = std::get_if<window::CopyRefusal>(&text)) {
+            showStatus(window::copyRefusedStatus(*refusal, rows.size(), m_lastListing));
+            return;
+        }
+        copyToClipboard(m_window, wideFromUtf8(std::get<std::string>(text)));
+    });
 }
 
 // Right click, or the menu key (the position is then -1, -1: the menu opens at the list's
@@ -531,7 +597,7 @@ void Form1::showListMenu(LPARAM at) {
     if (chosen == kCopyCommand || chosen == kCopyWithHeaderCommand) {
         copySelectedRows(chosen == kCopyWithHeaderCommand);
     } else if (chosen == kClearListCommand) {
-        m_displaylist->clear();
+        keepingRows("clear", rowCount(), [this] { m_displaylist->clear(); });
     } else if (chosen == kOpenDataFolderCommand) {
         openDataFolder();
     }

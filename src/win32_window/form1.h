@@ -1,9 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <windows.h>
 
 #include "window/form1_layout.h"
@@ -62,14 +64,20 @@ private:
     void onClose();
     void onListKey(WORD key);
     void startRun();
+    void startRunNow();
 
     void showProgress();
     void showRunEnd();
     void showStatus(const window::StatusText& status);
     void openDataFolder();
+    void openFolder();
     void showFailure(const window::RunFailure& failure);
     void copySelectedRows(bool withHeader);
     void showListMenu(LPARAM at);
+    template <typename Handler>
+    void keepingRows(std::string_view action, std::size_t rows, Handler handler);
+    std::size_t rowCount() const;
+    std::size_t selectedCount() const;
 
     HINSTANCE m_instance;
     std::string m_programDirectory;
@@ -82,6 +90,7 @@ private:
     HWND m_statusTooltip = nullptr;
     HWND m_openDataFolder = nullptr;
     bool m_offersDataFolder = false;  // the status says the data folder gave no page
+    std::string m_lastListing;        // the listing the last run wrote, if it wrote one
     std::wstring m_statusDetails;     // the tooltip holds a pointer to it
     std::unique_ptr<RowListView> m_displaylist;
     HFONT m_font = nullptr;

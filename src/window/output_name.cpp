@@ -1,6 +1,13 @@
 #include "window/output_name.h"
 
+#include "collect/collection_run.h"
+#include "collect/listing.h"
+#include "collect/protected_output.h"
+#include "platform/file_error.h"
+#include "platform/file_identity.h"
+#include "platform/input_file.h"
 #include "platform/paths.h"
+#include "window/display_text.h"
 
 namespace catalog::window {
 
@@ -17,6 +24,48 @@ std::optional<std::string> outputNameRefusal(const std::string& outputName) {
                "a file. Please choose a name without a colon.";
     }
     return std::nullopt;
+}
+
+std::string protectedNameText(const std::string& outputName, const std::string& reason) {
+    return "\"" + outputName + "\" cannot be used: " + reason +
+           ". Please choose another name to save to.";
+}
+
+namespace {
+
+// Whether the first line of the file at `path` is the listing's header, reading no more than
+// that line can be. A file that cannot be read is not known to be a listing.
+bool startsWithHeader(const std::string& path) {
+    const std::string_view header = kHeaderLine.substr(0, kHeaderLine.size() - kLineEnd.size());
+    std::string start(kHeaderLine.size(), '\0');
+    std::size_t got = 0;
+    try {
+        InputFile file(path);
+        for (std::size_t read = 1; read > 0 && got < start.size(); got += read) {
+            read = file.read(start.data() + got, start.size() - got);
+        }
+    } catch (const FileError&) {
+        return false;
+    }
+    std::string_view line = std::string_view(start).substr(0, got);
+    line = line.substr(0, line.find('\n'));
+    if (line.ends_with('\r')) {
+        line.remove_suffix(1);
+    }
+    return line == header;
+}
+
+}  // namespace
+
+std::optional<std::string> replaceQuestion(const std::string& programDirectory,
+                                           const std::string& outputName) {
+    const std::string path = outputPathIn(programDirectory, outputName);
+    if (outputNameRefusal(outputName) ||
+        protectedOutputReason(path, dataFolderIn(programDirectory), programDirectory) ||
+        !isRegularFile(path) || startsWithHeader(path)) {
+        return std::nullopt;
+    }
+    return displayText(path) + " exists and is not a listing: replace it?";
 }
 
 }  // namespace catalog::window

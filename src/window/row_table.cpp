@@ -1,8 +1,10 @@
 #include "window/row_table.h"
 
 #include <algorithm>
+#include <new>
 
 #include "collect/collection_run.h"
+#include "platform/memory_reserve.h"
 #include "window/display_text.h"
 
 namespace catalog::window {
@@ -94,22 +96,31 @@ std::string_view RowTable::value(std::size_t row, std::size_t column) const {
     return valueAt(at.run->listing, at.row, column);
 }
 
-std::optional<std::string> RowTable::copyText(std::span<const std::size_t> rows) const {
-    std::size_t size = 0;
+std::variant<std::string, CopyRefusal> RowTable::copyText(std::span<const std::size_t> rows,
+                                                          std::string_view first) const {
+    std::size_t size = first.size();
     for (const std::size_t row : rows) {
         const Place at = place(row);
         size += at.run->listing.row(at.row).size() + kLineEnd.size();
     }
     if (size > kMostCopyBytes) {
-        return std::nullopt;
+        return CopyRefusal::TooLarge;
     }
-    std::string bytes;
-    bytes.reserve(size);
-    for (const std::size_t row : rows) {
-        const Place at = place(row);
-        bytes.append(at.run->listing.row(at.row)).append(kLineEnd);
+    if (!memoryFor(size * kCopyMemoryPerByte)) {
+        return CopyRefusal::NoMemory;
     }
-    return displayText(bytes);
+    try {
+        std::string bytes;
+        bytes.reserve(size);
+        bytes.append(first);
+        for (const std::size_t row : rows) {
+            const Place at = place(row);
+            bytes.append(at.run->listing.row(at.row)).append(kLineEnd);
+        }
+        return displayText(bytes);
+    } catch (const std::bad_alloc&) {
+        return CopyRefusal::NoMemory;
+    }
 }
 
 std::size_t RowTable::append(RunRows rows) {
@@ -118,10 +129,30 @@ std::size_t RowTable::append(RunRows rows) {
     if (added == 0) {
         return first;  // a run that found nothing keeps no listing
     }
-    m_runs.push_back(std::move(rows));
     m_firstRows.push_back(first);
+    try {
+        m_runs.push_back(std::move(rows));
+    } catch (...) {
+        m_firstRows.pop_back();
+        throw;
+    }
     m_rowCount += added;
     return first;
+}
+
+void RowTable::dropLastRun() noexcept {
+    if (!m_runs.empty()) {
+        m_rowCount -= m_runs.back().cells.size();
+        m_runs.pop_back();
+        m_firstRows.pop_back();
+    }
+}
+
+// Nothing here allocates: a table can always be emptied. The memory of every run goes.
+void RowTable::clear() noexcept {
+    m_runs.clear();
+    std::vector<std::size_t>().swap(m_firstRows);
+    m_rowCount = 0;
 }
 
 }  // namespace catalog::window

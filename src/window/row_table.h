@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "collect/listing.h"
@@ -16,6 +17,13 @@
 namespace catalog::window {
 
 inline constexpr std::size_t kMostCopyBytes = std::size_t{64} << 20;
+// The memory a copy may take for each byte of its rows, all at once: the listing lines, their
+// display text, the view's UTF-16 text and the clipboard's own copy of that. A toolkit does not
+// recover from an allocation of its own that fails, so that much must be there before it starts.
+inline constexpr std::size_t kCopyMemoryPerByte = 6;
+
+// Why rows were not copied: more than kMostCopyBytes, or more than the memory left.
+enum class CopyRefusal { TooLarge, NoMemory };
 
 // One run's rows, made off the window's thread: the listing with every byte, for copying and
 // tooltips, and its cells, split once so that painting never looks at a whole value.
@@ -41,13 +49,18 @@ public:
     std::string_view value(std::size_t row, std::size_t column) const;
 
     // The rows as listing lines (four fields joined by tabs, each line ended by CR LF), in the
-    // order given, as text for the clipboard: a spreadsheet takes them as rows and columns.
-    // Nothing when they are larger than kMostCopyBytes: the window would stall on them, and the
-    // listing file holds them anyway.
-    std::optional<std::string> copyText(std::span<const std::size_t> rows) const;
+    // order given, after `first`, as text for the clipboard: a spreadsheet takes them as rows
+    // and columns. Refused when they are larger than kMostCopyBytes, which would stall the
+    // window, or when the memory for the whole copy (kCopyMemoryPerByte) is not there.
+    std::variant<std::string, CopyRefusal> copyText(std::span<const std::size_t> rows,
+                                                    std::string_view first = {}) const;
 
-    // Adds a run's rows below the others; returns the index of the first of them.
+    // Adds a run's rows below the others; returns the index of the first of them. Should memory
+    // run short, the table stays as it was.
     std::size_t append(RunRows rows);
+    // Takes the last run's rows back out, for an append that could not be finished.
+    void dropLastRun() noexcept;
+    void clear() noexcept;
 
 private:
     struct Place {

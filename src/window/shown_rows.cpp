@@ -1,6 +1,7 @@
 #include "window/shown_rows.h"
 
 #include <algorithm>
+#include <new>
 #include <numeric>
 
 #include "collect/listing.h"
@@ -30,55 +31,74 @@ std::string ShownRows::tooltip(std::size_t row, std::size_t column) const {
     return m_table.tooltip(m_order[row], column);
 }
 
-std::optional<std::string> ShownRows::copyText(std::span<const std::size_t> rows,
-                                               bool withHeader) const {
-    std::vector<std::size_t> tableRows;
-    tableRows.reserve(rows.size());
-    for (const std::size_t row : rows) {
-        tableRows.push_back(m_order[row]);
+std::variant<std::string, CopyRefusal> ShownRows::copyText(std::span<const std::size_t> rows,
+                                                           bool withHeader) const {
+    try {
+        std::vector<std::size_t> tableRows;
+        tableRows.reserve(rows.size());
+        for (const std::size_t row : rows) {
+            tableRows.push_back(m_order[row]);
+        }
+        return m_table.copyText(tableRows, withHeader ? copyHeaderLine() : std::string());
+    } catch (const std::bad_alloc&) {
+        return CopyRefusal::NoMemory;
     }
-    std::optional<std::string> text = m_table.copyText(tableRows);
-    if (text && withHeader) {
-        text->insert(0, copyHeaderLine());
-    }
-    return text;
 }
 
+// Everything that may fail is done before the order changes; a sorted append that fails takes
+// its rows back out of the table.
 std::vector<std::size_t> ShownRows::append(RunRows rows) {
     const std::size_t first = m_table.rowCount();
-    m_table.append(std::move(rows));
-    std::vector<std::size_t> added(m_table.rowCount() - first);
-    std::iota(added.begin(), added.end(), first);
+    const std::size_t count = rows.cells.size();
+    std::vector<std::size_t> added(count);
     if (m_sort.direction == SortDirection::None) {
+        m_order.reserve(m_order.size() + count);
+        m_table.append(std::move(rows));
         std::iota(added.begin(), added.end(), m_order.size());
         for (std::size_t row = first; row < m_table.rowCount(); ++row) {
             m_order.push_back(row);
         }
         return added;
     }
-    std::vector<SortKey> shown = keysOf(m_order);
-    std::vector<SortKey> addedKeys = keysOf(added);
-    sortKeys(addedKeys, m_sort.direction);
-    mergeKeys(shown, std::move(addedKeys), m_sort.direction);
-    takeOrderOf(shown);
-    for (std::size_t place = 0; place < m_order.size(); ++place) {
-        if (m_order[place] >= first) {
-            added[m_order[place] - first] = place;
+    if (count == 0) {
+        return added;
+    }
+    m_table.append(std::move(rows));
+    try {
+        std::iota(added.begin(), added.end(), first);
+        std::vector<SortKey> shown = keysOf(m_order, m_sort.column);
+        std::vector<SortKey> addedKeys = keysOf(added, m_sort.column);
+        sortKeys(addedKeys, m_sort.direction);
+        mergeKeys(shown, std::move(addedKeys), m_sort.direction);
+        std::vector<std::size_t> order;
+        order.reserve(shown.size());
+        for (const SortKey& key : shown) {
+            order.push_back(key.row);
         }
+        for (std::size_t place = 0; place < order.size(); ++place) {
+            if (order[place] >= first) {
+                added[order[place] - first] = place;
+            }
+        }
+        m_order = std::move(order);
+    } catch (...) {
+        m_table.dropLastRun();
+        throw;
     }
     return added;
 }
 
-void ShownRows::remove(std::vector<std::size_t> rows) {
-    std::vector<bool> removed(m_order.size(), false);
-    for (const std::size_t row : rows) {
-        if (row < removed.size()) {
-            removed[row] = true;
-        }
-    }
+// Allocates nothing, so that rows can always be removed: the places are put in order where
+// they are given.
+void ShownRows::remove(std::vector<std::size_t> rows) noexcept {
+    std::sort(rows.begin(), rows.end());
+    auto next = rows.begin();
     std::size_t kept = 0;
     for (std::size_t place = 0; place < m_order.size(); ++place) {
-        if (!removed[place]) {
+        while (next != rows.end() && *next < place) {
+            ++next;
+        }
+        if (next == rows.end() || *next != place) {
             m_order[kept++] = m_order[place];
         }
     }
@@ -89,47 +109,44 @@ void ShownRows::remove(std::vector<std::size_t> rows) {
 }
 
 // Rows removed one by one keep their run's memory until the table is emptied: then it all goes.
-void ShownRows::clear() {
-    m_order.clear();
-    m_table = RowTable();
+void ShownRows::clear() noexcept {
+    std::vector<std::size_t>().swap(m_order);
+    m_table.clear();
 }
 
 SortState ShownRows::sortByColumn(std::size_t column) {
     if (column >= kColumnCount) {
         return m_sort;
     }
-    m_sort = sortAfterClick(m_sort, column);
+    const SortState sort = sortAfterClick(m_sort, column);
     // Always from the order of collection, so that rows of equal value keep it.
-    std::vector<std::size_t> tableRows = std::move(m_order);
+    std::vector<std::size_t> tableRows = m_order;
     std::sort(tableRows.begin(), tableRows.end());
-    putInOrder(std::move(tableRows));
+    m_order = inOrder(std::move(tableRows), sort);
+    m_sort = sort;
     return m_sort;
 }
 
-std::vector<SortKey> ShownRows::keysOf(std::span<const std::size_t> tableRows) const {
+std::vector<SortKey> ShownRows::keysOf(std::span<const std::size_t> tableRows,
+                                       std::size_t column) const {
     std::vector<SortKey> keys;
     keys.reserve(tableRows.size());
     for (const std::size_t row : tableRows) {
-        keys.push_back(
-            {m_table.value(row, m_sort.column), m_table.cell(row, m_sort.column).notFound, row});
+        keys.push_back({m_table.value(row, column), m_table.cell(row, column).notFound, row});
     }
     return keys;
 }
 
-void ShownRows::putInOrder(std::vector<std::size_t> tableRows) {
-    if (m_sort.direction == SortDirection::None) {
-        m_order = std::move(tableRows);
-        return;
+std::vector<std::size_t> ShownRows::inOrder(std::vector<std::size_t> tableRows,
+                                            SortState sort) const {
+    if (sort.direction == SortDirection::None) {
+        return tableRows;
     }
-    std::vector<SortKey> keys = keysOf(tableRows);
-    sortKeys(keys, m_sort.direction);
-    takeOrderOf(keys);
-}
-
-void ShownRows::takeOrderOf(const std::vector<SortKey>& keys) {
-    m_order.resize(keys.size());
-    std::transform(keys.begin(), keys.end(), m_order.begin(),
+    std::vector<SortKey> keys = keysOf(tableRows, sort.column);
+    sortKeys(keys, sort.direction);
+    std::transform(keys.begin(), keys.end(), tableRows.begin(),
                    [](const SortKey& key) { return key.row; });
+    return tableRows;
 }
 
 }  // namespace catalog::window

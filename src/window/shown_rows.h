@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "window/row_order.h"
@@ -26,24 +26,27 @@ public:
 
     // The rows given, in the order given, as RowTable::copyText makes them; with
     // copyHeaderLine() before them when `withHeader`.
-    std::optional<std::string> copyText(std::span<const std::size_t> rows, bool withHeader) const;
+    std::variant<std::string, CopyRefusal> copyText(std::span<const std::size_t> rows,
+                                                    bool withHeader) const;
+
+    // Should memory run short in any of these, std::bad_alloc leaves the rows and their order
+    // as they were: a window that tells so keeps every row.
 
     // Adds a run's rows: below the others, or where the sort puts them. Returns the place each
     // of them went to, in the order they were collected.
     std::vector<std::size_t> append(RunRows rows);
     // Takes the rows at these places out of the table (in any order; repeats and places past
     // the end are let be). The others keep their order. No file is touched.
-    void remove(std::vector<std::size_t> rows);
-    void clear();
+    void remove(std::vector<std::size_t> rows) noexcept;
+    void clear() noexcept;
 
     SortState sort() const { return m_sort; }
     // A click on the header of `column`: see sortAfterClick.
     SortState sortByColumn(std::size_t column);
 
 private:
-    std::vector<SortKey> keysOf(std::span<const std::size_t> tableRows) const;
-    void putInOrder(std::vector<std::size_t> tableRows);
-    void takeOrderOf(const std::vector<SortKey>& keys);
+    std::vector<SortKey> keysOf(std::span<const std::size_t> tableRows, std::size_t column) const;
+    std::vector<std::size_t> inOrder(std::vector<std::size_t> tableRows, SortState sort) const;
 
     RowTable m_table;
     std::vector<std::size_t> m_order;  // the table's rows as shown

@@ -5,6 +5,7 @@
 
 #include "collect/collection_run.h"
 #include "collect/failure_text.h"
+#include "collect/protected_output.h"
 #include "collect/text_files.h"
 #include "platform/file_error.h"
 #include "platform/memory_reserve.h"
@@ -40,6 +41,12 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
     }
     const std::string dataFolder = dataFolderIn(programDirectory);
     const std::string listingPath = outputPathIn(programDirectory, outputName);
+    if (const std::optional<std::string> reason =
+            protectedOutputReason(listingPath, dataFolder, programDirectory)) {
+        outcome.failure =
+            RunFailure{{}, {}, 0, displayText(protectedNameText(outputName, *reason)), true};
+        return;
+    }
     try {
         Collected collected = runCollection(dataFolder, client, RunOptions{.stop = &stop});
         // The cells are made here, off the window's thread; they are shown even when the write
@@ -52,6 +59,7 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
         outcome.listingPath = displayText(listingPath);
         outcome.dataFolder = displayText(dataFolder);
         outcome.folderMissing = collected.folderMissing;
+        outcome.leftovers = collected.leftovers;
     } catch (const RunStopped&) {
         outcome.stopped = true;
         outcome.rows.reset();

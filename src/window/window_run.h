@@ -29,7 +29,8 @@ struct RunFailure {
     std::string path;
     int errorNumber = 0;
     std::string description;
-    bool nameRefused = false;  // the Save-to name, refused before the run: no file was touched
+    bool nameRefused = false;      // the Save-to name, refused before the run: no file was touched
+    bool folderNotOpened = false;  // opening the data folder failed; no run was started
 };
 
 // A failure of the system's, for the message box.
@@ -41,9 +42,10 @@ struct RunOutcome {
     std::optional<RunRows> rows;  // shown even when the write then failed
     RunCounts counts;             // of the listing written
     std::string outputName;       // as typed, which is how the user knows the listing
-    std::string listingPath;      // where that put it
+    std::string listingPath;      // where that put it; empty when no listing was written
     std::string dataFolder;       // where the pages were looked for
     bool folderMissing = false;   // there was no data folder there
+    FolderLeftovers leftovers;    // what it held instead of pages, when it gave none
     std::optional<RunFailure> failure;
 };
 

@@ -1,5 +1,6 @@
 #include "window/window_texts.h"
 
+#include "collect/collection_run.h"
 #include "collect/run_summary.h"
 #include "window/display_text.h"
 #include "window/row_cells.h"
@@ -17,21 +18,38 @@ StatusText statusAfter(const RunOutcome& outcome) {
         return {text, failureTextFor(*outcome.failure).details};
     }
     if (outcome.counts.pages == 0) {
-        const std::string advice =
-            capitalized(noPagesAdvice(oneLine(outcome.dataFolder), outcome.folderMissing));
+        const std::string advice = capitalized(
+            noPagesAdvice(oneLine(outcome.dataFolder), outcome.folderMissing, outcome.leftovers));
         return {advice, advice + ".\n" + outcome.listingPath + " holds only the header.", true};
     }
     return {summaryOf(outcome.counts, oneLine(outcome.outputName)), outcome.listingPath};
 }
 
-StatusText folderNotOpenedStatus(const std::string& folder) {
-    return {"No file manager opened the data folder", "Open " + displayText(folder) + " yourself"};
+StatusText copyRefusedStatus(CopyRefusal refusal, std::size_t rows,
+                             const std::string& lastListing) {
+    if (refusal == CopyRefusal::NoMemory) {
+        return shortOfMemoryStatus("copy", rows);
+    }
+    const std::string limit = std::to_string(kMostCopyBytes >> 20) + " MB";
+    const std::string details =
+        "The rows chosen hold more than " + limit + ", the most that is copied at once";
+    if (lastListing.empty()) {
+        return {"Too large to copy: more than " + limit, details};
+    }
+    return {"Too large to copy: more than " + limit + "; the listing file holds these rows",
+            details + ": open " + lastListing + " instead"};
 }
 
-StatusText copyRefusedStatus() {
-    return {"Too large to copy; the listing file holds these rows",
-            "The rows chosen hold more than " + std::to_string(kMostCopyBytes >> 20) +
-                " MB: open the listing file instead"};
+StatusText shortOfMemoryStatus(std::string_view action, std::size_t rows) {
+    // Put together piece by piece: GCC 12 at -O3 takes " " + std::string for an overlapping copy.
+    std::string text = "Not enough memory to ";
+    text.append(action);
+    if (rows > 0) {
+        text.append(" ").append(counted(rows, "row"));
+    }
+    return {text.append("; the rows are kept"),
+            "Too little memory was left for this, and the table is as it was. With fewer rows or "
+            "more memory free it can be done."};
 }
 
 StatusText stoppedStatus() {
@@ -50,6 +68,9 @@ FailureText failureTextFor(const RunFailure& failure) {
     }
     if (failure.nameRefused) {
         return {"The listing cannot be saved under this name.", details};
+    }
+    if (failure.folderNotOpened) {
+        return {"The data folder could not be opened.", details};
     }
     return {"The collection run failed.", details};
 }

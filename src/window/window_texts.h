@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 // The views show failures as the batch command does, through the window layer.
 #include "collect/failure_text.h"
+#include "window/row_table.h"
 
 namespace catalog::window {
 
@@ -23,14 +25,16 @@ struct StatusText {
 // a field not found or several records; or, when the data folder gave no page, what to do.
 StatusText statusAfter(const RunOutcome& outcome);
 StatusText stoppedStatus();
-// When the system found no program to open the data folder with.
-StatusText folderNotOpenedStatus(const std::string& folder);
-// When the rows chosen for copying are too large for the clipboard.
-StatusText copyRefusedStatus();
+// When `rows` rows chosen for copying were refused: too large for the clipboard, or for the
+// memory left. `lastListing` is the listing the last run wrote, which holds them, or empty.
+StatusText copyRefusedStatus(CopyRefusal refusal, std::size_t rows, const std::string& lastListing);
+// When there was too little memory to `action` (copy, sort, remove, ...) `rows` rows, or to do
+// it at all when `rows` is 0: the table is left as it was, and the window goes on.
+StatusText shortOfMemoryStatus(std::string_view action, std::size_t rows = 0);
 
-// The message box of a failed run.
+// The message box of a failed run, or of the data folder that could not be opened.
 struct FailureText {
-    std::string message;  // "The collection run failed."
+    std::string message;  // "The collection run failed.", or what else failed
     std::string details;  // what was attempted on which path, the error number and description
 };
 FailureText failureTextFor(const RunFailure& failure);

@@ -12,6 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::BatchCommandTest;
+using testing::entriesOf;
 using testing::kHeader;
 using testing::kNewline;
 using testing::kRows;
@@ -51,6 +52,60 @@ TEST_F(BatchCommandTest, WithoutArgumentsCollectsTheDataFolderBesideTheProgram) 
     EXPECT_EQ(readFile(path("prog/output.txt")), kHeader);
     EXPECT_EQ(noFolder.err, "catalog-collector-cli: there is no data folder " + folder +
                                 ": make it and put" + headerOnly);
+}
+
+// Pages put into subfolders are the likeliest reason for a folder without pages: it is named.
+TEST_F(BatchCommandTest, AFolderOfSubfoldersSaysTheirPagesAreNotRead) {
+    for (const char* page : {"a.html", "b.html", "c.html"}) {
+        fs::remove(path("prog/data/" + std::string(page)));
+    }
+    fs::create_directories(path("prog/data/2024"));
+    fs::create_directories(path("prog/data/old"));
+    writeFile(path("prog/data/2024/a.html"), productRecord("A1", "Anchor", "125", "a.jpg"));
+#ifndef _WIN32
+    fs::create_symlink("gone.html", path("prog/data/dangling.html"));
+#endif
+    EXPECT_EQ(run({}).err, "catalog-collector-cli: the data folder '" + path("prog/data/") +
+                               "' holds no pages (it has 2 subfolders, and pages in subfolders are "
+                               "not read): put catalog pages into it; only the header written to " +
+                               path("prog/output.txt") + "\n");
+}
+
+// A listing over a program would stay executable, and one among the pages would be read as a
+// page: both are refused before the run, under any name.
+TEST_F(BatchCommandTest, NeitherAProgramNorAFileInTheDataFolderIsWrittenOver) {
+    const std::string cli = std::string("prog/") + CLI_PROGRAM_NAME;
+    const std::string window = "prog/catalog-collector" + std::string(kProgramSuffix);
+    writeFile(path(window), "the window");
+    const std::string inData = "it lies in the data folder " + inFolder("prog/data", "") +
+                               ", whose every file a run reads as a page";
+    const auto replacing = [](const std::string& program) {
+        return "it is the program " + program + ", which the listing would replace";
+    };
+    std::vector<std::pair<std::string, std::string>> cases = {
+        {cli, replacing("catalog-collector-cli")},
+        {window, replacing("catalog-collector")},
+        {"prog/data/new.txt", inData},
+        {"prog/../prog/data/a.html", inData},
+    };
+#ifndef _WIN32
+    fs::create_hard_link(path(cli), path("copy"));
+    fs::create_directory_symlink("prog/data", path("pages"));
+    fs::create_symlink("pages/b.html", path("to-page"));
+    cases.insert(cases.end(), {{"copy", replacing("catalog-collector-cli")},
+                               {"pages/new.txt", inData},
+                               {"to-page", inData}});
+#endif
+    for (const auto& [output, reason] : cases) {
+        const Outcome outcome = run({"prog/data", output});
+        EXPECT_EQ(outcome.exitCode, 1) << output;
+        EXPECT_EQ(outcome.err, "catalog-collector-cli: cannot write '" + output + "': " + reason +
+                                   "; name another output\n");
+    }
+    EXPECT_EQ(entriesOf(path("prog/data")),
+              (std::vector<std::string>{"a.html", "b.html", "c.html"}));
+    EXPECT_EQ(readFile(path(window)), "the window");
+    EXPECT_EQ(run({"prog/data", "out.txt"}).exitCode, 0);
 }
 
 // One line for each page worth telling of, after the one-line summary, and only when asked;

@@ -1,14 +1,16 @@
 #include "qt_window/form1.h"
 
 #include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <string>
 #include <sys/inotify.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAction>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -26,6 +28,8 @@
 #include "collect/listing.h"
 #include "qt_window/qt_text.h"
 #include "support/test_files.h"
+#include "window/display_text.h"
+#include "window/output_name.h"
 #include "window/row_cells.h"
 #include "window/window_texts.h"
 
@@ -116,6 +120,16 @@ protected:
         return waitForRunEnd(finished);
     }
     QMessageBox* failure() { return form.findChild<QMessageBox*>(QStringLiteral("failure")); }
+    // The question open now, not one closed and not yet deleted.
+    QMessageBox* question() {
+        for (QMessageBox* box :
+             form.findChildren<QMessageBox*>(QStringLiteral("replaceQuestion"))) {
+            if (box->isVisible()) {
+                return box;
+            }
+        }
+        return nullptr;
+    }
     QAction* action(const char* text) {
         for (QAction* action : list()->actions()) {
             if (action->text() == QLatin1String(text)) {
@@ -281,22 +295,79 @@ TEST_F(Form1Test, AFailedWriteKeepsTheRowsItFoundAndShowsItsNameAsTyped) {
     EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow}));
 }
 
-// Takes the folders the window asks the system to open, in place of a file manager.
-class OpenedFolders : public QObject {
-    Q_OBJECT
+// A file that is not a listing may be the user's own, and a program or a page must never be
+// written over.
+TEST_F(Form1Test, AFileThatIsNotAListingIsReplacedOnlyWhenTheUserSaysSo) {
+    writeFile(path("notes.txt"), "my notes\n");
+    box()->setText(QStringLiteral("notes.txt"));
+    click();
+    ASSERT_NE(question(), nullptr);
+    EXPECT_EQ(
+        question()->text(),
+        QString::fromStdString(path("notes.txt") + " exists and is not a listing: replace it?"));
+    EXPECT_EQ(question()->windowModality(), Qt::WindowModal);
+    QTest::keyClick(question(), Qt::Key_Return);  // No, the default
+    EXPECT_EQ(question(), nullptr);
+    EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
+    EXPECT_EQ(listing("notes.txt"), "my notes\n");
 
+    QSignalSpy finished(&form, &Form1::runFinished);
+    click();
+    ASSERT_NE(question(), nullptr);
+    question()->button(QMessageBox::Yes)->click();
+    ASSERT_TRUE(waitForRunEnd(finished));
+    EXPECT_EQ(listing("notes.txt"), kListing);
+    ASSERT_TRUE(clickAndWait());  // a listing now: replaced without a word
+    EXPECT_EQ(question(), nullptr);
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);  // not even opened to tell
+    EXPECT_FALSE(window::replaceQuestion(m_dir.path().string(), "pipe"));
+
+    writeFile(path("catalog-collector-cli"), "#!/bin/sh\n");
+    box()->setText(QStringLiteral("catalog-collector-cli"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(question(), nullptr);
+    ASSERT_NE(failure(), nullptr);
+    EXPECT_EQ(failure()->text(), QStringLiteral("The listing cannot be saved under this name."));
+    EXPECT_TRUE(failure()->informativeText().contains(QStringLiteral(
+        "it is the program catalog-collector-cli, which the listing would replace")));
+    EXPECT_EQ(listing("catalog-collector-cli"), "#!/bin/sh\n");
+}
+
+// Stands in for the file manager: an xdg-open first in PATH that notes what it is given, as the
+// bytes it gets, and ends with `status`.
+class FakeFileManager {
 public:
-    OpenedFolders() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
-    ~OpenedFolders() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    explicit FakeFileManager(int status) : m_path(qgetenv("PATH")) {
+        const fs::path script = m_dir.path() / "xdg-open";
+        writeFile(script,
+                  "#!/bin/sh\nprintf '%s' \"$1\" >\"$0.new\"\nmv \"$0.new\" \"$0.given\"\n"
+                  "exit " +
+                      std::to_string(status) + "\n");
+        fs::permissions(script, fs::perms::owner_all);
+        qputenv("PATH", QByteArray::fromStdString(m_dir.path().string()) + ":" + m_path);
+    }
+    ~FakeFileManager() { qputenv("PATH", m_path); }
+    FakeFileManager(const FakeFileManager&) = delete;
+    FakeFileManager& operator=(const FakeFileManager&) = delete;
 
-    QList<QUrl> urls;
+    // What it was given the last time, once it has been run; then it waits for the next time.
+    std::string awaitGiven() {
+        const fs::path given = m_dir.path() / "xdg-open.given";
+        if (!QTest::qWaitFor([&] { return fs::exists(given); }, 10000)) {
+            return "(not run)";
+        }
+        std::string text = readFile(given);
+        fs::remove(given);
+        return text;
+    }
 
-public slots:
-    void open(const QUrl& url) { urls << url; }
+private:
+    TempDir m_dir;
+    QByteArray m_path;
 };
 
 TEST_F(Form1Test, AnEmptyOrMissingDataFolderIsNamedAndOffersToBeOpened) {
-    OpenedFolders opened;
+    FakeFileManager fileManager(0);
     auto* link = control<QLabel>("openDataFolder");
     EXPECT_FALSE(link->isVisible());
     for (const fs::directory_entry& page : fs::directory_iterator(path("data"))) {
@@ -311,7 +382,7 @@ TEST_F(Form1Test, AnEmptyOrMissingDataFolderIsNamedAndOffersToBeOpened) {
     EXPECT_TRUE(link->isVisible());
     EXPECT_LE(status()->geometry().right(), link->geometry().left());
     emit link->linkActivated(QStringLiteral("data"));
-    EXPECT_EQ(opened.urls, QList<QUrl>{QUrl::fromLocalFile(folder)});
+    EXPECT_EQ(fileManager.awaitGiven(), QUrl::fromLocalFile(folder).toEncoded().toStdString());
 
     // Missing: said so, and made when the user asks to open it, from the list's menu too.
     fs::remove_all(path("data"));
@@ -320,11 +391,33 @@ TEST_F(Form1Test, AnEmptyOrMissingDataFolderIsNamedAndOffersToBeOpened) {
     EXPECT_EQ(listing(), kHeader);
     action("Open data folder")->trigger();
     EXPECT_TRUE(fs::is_directory(path("data")));
-    EXPECT_EQ(opened.urls.size(), 2);
+    EXPECT_EQ(fileManager.awaitGiven(), QUrl::fromLocalFile(folder).toEncoded().toStdString());
+    EXPECT_EQ(failure(), nullptr);
 
     addPage("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
     ASSERT_TRUE(clickAndWait());
     EXPECT_FALSE(link->isVisible());
+}
+
+// The folder's own bytes reach the file manager; when it fails, the user is told where the
+// folder is, under a heading that says what failed.
+TEST_F(Form1Test, AFolderNameThatIsNotUtf8ReachesTheFileManagerAndItsFailureIsTold) {
+    FakeFileManager fileManager(4);
+    const std::string program = path("caf\xE9");
+    fs::create_directory(program);
+    Form1 other(program);
+    other.show();
+    other.findChild<QTableView*>(QStringLiteral("displaylist"))
+        ->actions()
+        .back()
+        ->trigger();  // Open data folder
+    EXPECT_EQ(fileManager.awaitGiven(), "file://" + path("caf%E9/data/"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other.findChild<QMessageBox*>() != nullptr; }));
+    const QMessageBox* box = other.findChild<QMessageBox*>();
+    EXPECT_EQ(box->text(), QStringLiteral("The data folder could not be opened."));
+    EXPECT_TRUE(box->informativeText().contains(fromUtf8(window::displayText(program + "/data/"))))
+        << box->informativeText().toStdString();
+    EXPECT_TRUE(box->informativeText().contains(QStringLiteral("ended with status 4")));
 }
 
 // Tells when a file is first read.
@@ -524,6 +617,39 @@ TEST_F(Form1Test, SelectedRowsAreCopiedAsListingLinesWithTheTitlesIfAsked) {
               QString::fromStdString("id\tprice\tthumbnail\tname\r\n" + kBoltLine));
 }
 
+// As `ulimit -v` would: the address space the process takes now and `more` bytes.
+void limitAddressSpace(std::size_t more) {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0;
+    statm >> pages;
+    const rlim_t most = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + more;
+    const rlimit limit{most, most};
+    ASSERT_EQ(::setrlimit(RLIMIT_AS, &limit), 0);
+}
+
+// The toolkit does not recover from an allocation of its own that fails: the memory a copy
+// takes is asked for before it starts.
+TEST_F(Form1Test, ACopyWithoutTheMemoryForItKeepsTheRowsAndSaysSo) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' runtime needs more address space than the limit leaves";
+#endif
+    addPage("c.html", productRecord("C3", std::string(std::size_t{40} << 20, 'n'), "2", "c.jpg"));
+    ASSERT_TRUE(clickAndWait());
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            list()->setFocus();
+            list()->selectAll();
+            // Room for the rows' bytes twice over, not for every copy of them a copy makes.
+            limitAddressSpace(std::size_t{80} << 20);
+            QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+            const bool told = status()->text() ==
+                              QStringLiteral("Not enough memory to copy 3 rows; the rows are kept");
+            std::exit(told && rowCount() == 3 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 // Sizes
 
 TEST_F(Form1Test, ResizingGrowsTheListAndKeepsTheBottomRowAndTheStatusInTheCorner) {
@@ -588,5 +714,3 @@ TEST_F(Form1Test, TheMinimumSizeKeepsEveryControlWhole) {
 
 }  // namespace
 }  // namespace catalog::qt_window
-
-#include "form1_test.moc"

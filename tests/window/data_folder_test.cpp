@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "support/test_files.h"
+#include "window/window_texts.h"
 
 namespace catalog::window {
 namespace {
@@ -25,6 +26,7 @@ TEST(DataFolder, AMissingFolderIsMadeAndAFileInItsPlaceIsRefused) {
     const FolderToOpen refused = dataFolderToOpen(dir.path().string());
     ASSERT_TRUE(refused.failure);
     EXPECT_EQ(refused.failure->operation, "make folder");
+    EXPECT_EQ(failureTextFor(*refused.failure).message, "The data folder could not be opened.");
     EXPECT_EQ(testing::readFile((dir.path() / "data").string()), "a page, not a folder");
 }
 

@@ -56,7 +56,7 @@ TEST(RowTable, CellsShowTheStartOfAValueOnOneLineAndTooltipsABoundedPart) {
     EXPECT_EQ(table.tooltip(0, 0), "R");
     // Rows too large for the clipboard are refused rather than stalling the window.
     const std::size_t rows[] = {0};
-    EXPECT_FALSE(table.copyText(rows));
+    EXPECT_EQ(std::get<CopyRefusal>(table.copyText(rows)), CopyRefusal::TooLarge);
 }
 
 TEST(RowTable, CopiesTheChosenRowsAsListingLines) {
@@ -64,7 +64,8 @@ TEST(RowTable, CopiesTheChosenRowsAsListingLines) {
     table.append(runOf({{"a.html", productRecord("A1", "Anchor\tM8", "125", "a.jpg")},
                         {"b.html", productRecord("B2", "Caf\xE9", "7", "b.jpg")}}));
     const std::size_t rows[] = {1, 0};
-    EXPECT_EQ(table.copyText(rows), "B2\t7\tb.jpg\tCafé\r\nA1\t125\ta.jpg\tAnchor\tM8\r\n");
+    EXPECT_EQ(std::get<std::string>(table.copyText(rows)),
+              "B2\t7\tb.jpg\tCafé\r\nA1\t125\ta.jpg\tAnchor\tM8\r\n");
 }
 
 }  // namespace

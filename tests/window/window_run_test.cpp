@@ -203,6 +203,18 @@ TEST_F(WindowRunTest, ADeviceNameOrAStreamIsRefusedBeforeTheRun) {
 }
 #endif
 
+// The listing file holds the rows only if the last run wrote one.
+TEST(WindowTexts, ACopyTooLargeGivesTheLimitAndNamesAListingOnlyIfOneWasWritten) {
+    EXPECT_EQ(copyRefusedStatus(CopyRefusal::TooLarge, 2, "").text,
+              "Too large to copy: more than 64 MB");
+    const StatusText written = copyRefusedStatus(CopyRefusal::TooLarge, 2, "/p/output.txt");
+    EXPECT_EQ(written.text,
+              "Too large to copy: more than 64 MB; the listing file holds these rows");
+    EXPECT_EQ(written.details,
+              "The rows chosen hold more than 64 MB, the most that is copied at once: open "
+              "/p/output.txt instead");
+}
+
 TEST(WindowTexts, CountsReadAtAGlanceAndTheNoDisplayLineNamesTheBatchCommand) {
     Listing listing;
     const std::string_view block = listing.hold("R\t1\tt\tN\r\n");

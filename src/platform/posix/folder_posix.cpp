@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -54,6 +55,43 @@ bool isRegularFile(int folder, const std::string& folderPath, const dirent& entr
     return S_ISREG(status.st_mode);
 }
 
+// What the entry is, links followed, as a file type (S_IFREG, S_IFDIR, ...); 0 for a link that
+// cannot be followed. Only for counting what a folder holds: nothing here fails.
+mode_t followedType(int folder, const dirent& entry) {
+    switch (entry.d_type) {
+        case DT_REG:
+            return S_IFREG;
+        case DT_DIR:
+            return S_IFDIR;
+        case DT_LNK:
+        case DT_UNKNOWN:
+            break;
+        default:
+            return 0;
+    }
+    struct stat status {};
+    return ::fstatat(folder, entry.d_name, &status, 0) == 0 ? status.st_mode & S_IFMT : 0;
+}
+
+// Hands `take` each entry of the folder, "." and ".." included, until it returns false.
+void forEachEntry(int folder, const std::string& folderPath,
+                  const std::function<bool(const dirent&)>& take) {
+    const std::unique_ptr<DIR, DirCloser> dir = openStream(folder, folderPath);
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir.get());
+        if (entry == nullptr) {
+            if (errno != 0) {
+                throwLastError("list folder", folderPath);
+            }
+            return;
+        }
+        if (!take(*entry)) {
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 Folder Folder::open(const std::string& path) {
@@ -81,21 +119,30 @@ void Folder::forEachRegularFile(const std::function<bool(const FolderEntry&)>& t
         return;
     }
     const int folder = m_native->fd.get();
-    const std::unique_ptr<DIR, DirCloser> dir = openStream(folder, m_path);
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir.get());
-        if (entry == nullptr) {
-            if (errno != 0) {
-                throwLastError("list folder", m_path);
-            }
-            return;
-        }
-        if (isRegularFile(folder, m_path, *entry) &&
-            !take(FolderEntry{entry->d_name, entry->d_ino})) {
-            return;
-        }
+    forEachEntry(folder, m_path, [&](const dirent& entry) {
+        return !isRegularFile(folder, m_path, entry) ||
+               take(FolderEntry{entry.d_name, entry.d_ino});
+    });
+}
+
+Folder::OtherEntries Folder::countOtherEntries() const {
+    OtherEntries counts;
+    if (!isOpen()) {
+        return counts;
     }
+    const int folder = m_native->fd.get();
+    forEachEntry(folder, m_path, [&](const dirent& entry) {
+        const bool dot =
+            std::strcmp(entry.d_name, ".") == 0 || std::strcmp(entry.d_name, "..") == 0;
+        const mode_t type = dot ? S_IFREG : followedType(folder, entry);
+        if (type == S_IFDIR) {
+            ++counts.subfolders;
+        } else if (type != S_IFREG) {
+            ++counts.rest;
+        }
+        return true;
+    });
+    return counts;
 }
 
 void requireFolder(const std::string& path, const char* operation) {

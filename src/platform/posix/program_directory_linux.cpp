@@ -7,6 +7,10 @@
 
 namespace catalog {
 
+std::string programFile() {
+    return "/proc/self/exe";
+}
+
 std::string programDirectory() {
     constexpr const char* kSelf = "/proc/self/exe";
     char path[PATH_MAX];

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cwchar>
 #include <iterator>
 #include <memory>
 
@@ -114,6 +115,26 @@ bool leadsToFile(const std::wstring& link, const std::string& shownPath) {
     return (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+enum class Followed { File, Folder, Other };
+
+// What a link leads to, for counting what a folder holds: nothing here fails.
+Followed followedLink(const std::wstring& link) {
+    const win32::UniqueHandle target(
+        ::CreateFileW(link.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!target || ::GetFileType(target.get()) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(target.get(), &information)) {
+        return Followed::Other;
+    }
+    return (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Followed::Folder
+                                                                          : Followed::File;
+}
+
+bool isDotEntry(const wchar_t* name) {
+    return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
+}
+
 }  // namespace
 
 Folder Folder::open(const std::string& path) {
@@ -183,6 +204,45 @@ void Folder::forEachRegularFile(const std::function<bool(const FolderEntry&)>& t
     if (error != ERROR_NO_MORE_FILES) {
         throw FileError("list folder", m_path, error);
     }
+}
+
+Folder::OtherEntries Folder::countOtherEntries() const {
+    OtherEntries counts;
+    if (!m_native) {
+        return counts;
+    }
+    const std::wstring pattern = m_native->path + L'*';
+    WIN32_FIND_DATAW found;
+    const HANDLE first = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                            FindExSearchNameMatch, nullptr, 0);
+    if (first == INVALID_HANDLE_VALUE) {
+        const int error = lastSystemError();
+        if (error == ERROR_FILE_NOT_FOUND) {
+            return counts;
+        }
+        throw FileError("list folder", m_path, error);
+    }
+    const UniqueFind find(first);
+    do {
+        if (isDotEntry(found.cFileName)) {
+            continue;
+        }
+        const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        const EntryKind kind = kindOf(found);
+        Followed followed = folder ? Followed::Folder : Followed::File;
+        if (kind == EntryKind::Link) {
+            followed = followedLink(m_native->path + found.cFileName);
+        } else if (kind == EntryKind::Other && !folder) {
+            followed = Followed::Other;
+        }
+        counts.subfolders += followed == Followed::Folder ? 1 : 0;
+        counts.rest += followed == Followed::Other ? 1 : 0;
+    } while (::FindNextFileW(find.get(), &found));
+    const int error = lastSystemError();
+    if (error != ERROR_NO_MORE_FILES) {
+        throw FileError("list folder", m_path, error);
+    }
+    return counts;
 }
 
 std::wstring win32::widePathIn(const Folder& folder, const char* name) {

@@ -54,6 +54,14 @@ std::wstring withoutLongPrefix(std::wstring path) {
 
 }  // namespace
 
+std::string programFile() {
+    try {
+        return win32::utf8FromWide(executablePath());
+    } catch (const std::system_error&) {
+        return {};
+    }
+}
+
 std::string programDirectory() {
     const std::wstring executable = withoutLongPrefix(executablePath());
     const std::size_t separator = executable.rfind(L'\\');

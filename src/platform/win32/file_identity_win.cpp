@@ -1,0 +1,130 @@
+#include <optional>
+
+#include "platform/file_identity.h"
+#include "platform/win32/wide_path_win.h"
+
+namespace catalog {
+
+namespace {
+
+// More folders than a path the system takes can hold.
+constexpr int kMostLevels = 32768;
+
+struct Identity {
+    DWORD volume;
+    DWORD indexHigh;
+    DWORD indexLow;
+    bool operator==(const Identity&) const = default;
+};
+
+// Opened without any access, which no other program's sharing refuses, and following links to
+// their end; folders too.
+win32::UniqueHandle openToLookAt(const std::wstring& path) {
+    return win32::UniqueHandle(
+        ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+struct Found {
+    Identity identity;
+    DWORD attributes;
+};
+
+std::optional<Found> lookAt(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(handle, &information)) {
+        return std::nullopt;
+    }
+    return Found{
+        {information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow},
+        information.dwFileAttributes};
+}
+
+std::optional<Identity> identityOf(const std::wstring& path) {
+    const win32::UniqueHandle handle = openToLookAt(path);
+    if (!handle) {
+        return std::nullopt;
+    }
+    const std::optional<Found> found = lookAt(handle.get());
+    return found ? std::optional<Identity>(found->identity) : std::nullopt;
+}
+
+// Where the open file or folder really is, links resolved ("\\?\C:\lists\x").
+std::wstring finalPathOf(HANDLE handle) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(length + 1);
+    }
+}
+
+// The folder holding `path`: "C:\lists\x" gives "C:\lists", a drive's root keeps its "\".
+std::wstring folderOf(const std::wstring& path) {
+    const std::size_t separator = path.rfind(L'\\');
+    if (separator == std::wstring::npos) {
+        return {};
+    }
+    std::wstring folder = path.substr(0, separator);
+    return folder.ends_with(L':') ? folder + L'\\' : folder;
+}
+
+// The folder that holds the file a write to `path` replaces: found from the file itself when it
+// is there, through any links, else from the name.
+std::wstring holderOf(const std::wstring& path) {
+    const win32::UniqueHandle file = openToLookAt(path);
+    const std::wstring real = file ? finalPathOf(file.get()) : std::wstring();
+    return folderOf(real.empty() ? path : real);
+}
+
+}  // namespace
+
+bool sameFile(const std::string& one, const std::string& other) {
+    const std::optional<Identity> first = identityOf(win32::widePath(one));
+    const std::optional<Identity> second = identityOf(win32::widePath(other));
+    return first && second && *first == *second;
+}
+
+// From the folder holding the file up, each folder asked where it really is.
+bool liesWithin(const std::string& path, const std::string& folder) {
+    const std::optional<Identity> wanted = identityOf(win32::widePath(folder));
+    if (!wanted) {
+        return false;
+    }
+    std::wstring at = holderOf(win32::widePath(path));
+    for (int level = 0; level < kMostLevels && !at.empty(); ++level) {
+        const win32::UniqueHandle handle = openToLookAt(at);
+        const std::optional<Found> here = handle ? lookAt(handle.get()) : std::nullopt;
+        if (!here) {
+            return false;
+        }
+        if (here->identity == *wanted) {
+            return true;
+        }
+        const std::wstring real = finalPathOf(handle.get());
+        const std::wstring up = folderOf(real);
+        if (up.empty() || up == real) {
+            return false;  // the root
+        }
+        at = up;
+    }
+    return false;
+}
+
+bool isRegularFile(const std::string& path) {
+    const win32::UniqueHandle handle = openToLookAt(win32::widePath(path));
+    if (!handle || ::GetFileType(handle.get()) != FILE_TYPE_DISK) {
+        return false;
+    }
+    const std::optional<Found> found = lookAt(handle.get());
+    return found && (found->attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+}  // namespace catalog
