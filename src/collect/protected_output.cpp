@@ -36,7 +36,7 @@ std::optional<std::string> protectedOutputReason(const std::string& output,
     if (const std::string running = programFile(); !running.empty() && sameFile(output, running)) {
         return replacing("the running program itself");
     }
-    if (liesWithin(output, dataFolder)) {
+    if (liesIn(output, dataFolder)) {
         return "it lies in the data folder " + dataFolder +
                ", whose every file a run reads as a page";
     }

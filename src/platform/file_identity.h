@@ -12,11 +12,11 @@ namespace catalog {
 // looked at (nothing there, a link that leads nowhere, no permission).
 bool sameFile(const std::string& one, const std::string& other);
 
-// Whether the file that a write to `path` replaces, or creates, lies in `folder` or in a folder
-// below it: the folder holding it (after a chain of links at `path` itself, as a write follows
-// them) is `folder` or lies inside it, folders compared by identity as sameFile compares files.
-// False when either cannot be looked at.
-bool liesWithin(const std::string& path, const std::string& folder);
+// Whether the file that a write to `path` replaces, or creates, lies in `folder` itself: the
+// folder holding it (after a chain of links at `path` itself, as a write follows them) is
+// `folder`, compared by identity as sameFile compares files. False when either cannot be looked
+// at.
+bool liesIn(const std::string& path, const std::string& folder);
 
 // Whether a regular file is at `path`, links followed. Nothing is opened for reading, so a FIFO
 // or a device there is not disturbed.

@@ -106,6 +106,9 @@ TEST_F(BatchCommandTest, NeitherAProgramNorAFileInTheDataFolderIsWrittenOver) {
               (std::vector<std::string>{"a.html", "b.html", "c.html"}));
     EXPECT_EQ(readFile(path(window)), "the window");
     EXPECT_EQ(run({"prog/data", "out.txt"}).exitCode, 0);
+    // A run reads no subfolder, so a listing may go there.
+    fs::create_directory(path("prog/data/lists"));
+    EXPECT_EQ(run({"prog/data", "prog/data/lists/out.txt"}).exitCode, 0);
 }
 
 // One line for each page worth telling of, after the one-line summary, and only when asked;

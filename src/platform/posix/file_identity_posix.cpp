@@ -1,4 +1,3 @@
-#include <climits>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,8 +9,6 @@ namespace catalog {
 namespace {
 
 constexpr int kMostLinks = 40;  // as many as the system itself follows
-// More folders than a path the system takes can hold, each "../" being three bytes of it.
-constexpr int kMostLevels = PATH_MAX / 3 + 1;
 
 std::optional<struct stat> statusOf(const std::string& path) {
     struct stat status {};
@@ -71,26 +68,8 @@ bool sameFile(const std::string& one, const std::string& other) {
     return first && second && sameFile(*first, *second);
 }
 
-// From the folder holding the file up, through "..", which the system takes from where each
-// folder really is: a link on the way leads where it points.
-bool liesWithin(const std::string& path, const std::string& folder) {
-    const std::optional<struct stat> wanted = statusOf(folder);
-    if (!wanted) {
-        return false;
-    }
-    std::string at = folderOf(endOfLinks(path));
-    std::optional<struct stat> below;
-    for (int level = 0; level < kMostLevels; ++level, at += "../") {
-        const std::optional<struct stat> here = statusOf(at);
-        if (!here || (below && sameFile(*here, *below))) {
-            return false;  // past the root, whose ".." is itself
-        }
-        if (sameFile(*here, *wanted)) {
-            return true;
-        }
-        below = here;
-    }
-    return false;
+bool liesIn(const std::string& path, const std::string& folder) {
+    return sameFile(folderOf(endOfLinks(path)), folder);
 }
 
 bool isRegularFile(const std::string& path) {

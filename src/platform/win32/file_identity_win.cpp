@@ -7,9 +7,6 @@ namespace catalog {
 
 namespace {
 
-// More folders than a path the system takes can hold.
-constexpr int kMostLevels = 32768;
-
 struct Identity {
     DWORD volume;
     DWORD indexHigh;
@@ -92,30 +89,10 @@ bool sameFile(const std::string& one, const std::string& other) {
     return first && second && *first == *second;
 }
 
-// From the folder holding the file up, each folder asked where it really is.
-bool liesWithin(const std::string& path, const std::string& folder) {
+bool liesIn(const std::string& path, const std::string& folder) {
     const std::optional<Identity> wanted = identityOf(win32::widePath(folder));
-    if (!wanted) {
-        return false;
-    }
-    std::wstring at = holderOf(win32::widePath(path));
-    for (int level = 0; level < kMostLevels && !at.empty(); ++level) {
-        const win32::UniqueHandle handle = openToLookAt(at);
-        const std::optional<Found> here = handle ? lookAt(handle.get()) : std::nullopt;
-        if (!here) {
-            return false;
-        }
-        if (here->identity == *wanted) {
-            return true;
-        }
-        const std::wstring real = finalPathOf(handle.get());
-        const std::wstring up = folderOf(real);
-        if (up.empty() || up == real) {
-            return false;  // the root
-        }
-        at = up;
-    }
-    return false;
+    const std::wstring holder = holderOf(win32::widePath(path));
+    return wanted && !holder.empty() && identityOf(holder) == wanted;
 }
 
 bool isRegularFile(const std::string& path) {
