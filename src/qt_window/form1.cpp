@@ -21,13 +21,13 @@
 #include <QStandardPaths>
 #include <QTableView>
 
-#include "platform/memory_reserve.h"
 #include "platform/system_error.h"
 #include "qt_window/form1_layout.h"
 #include "qt_window/qt_text.h"
 #include "qt_window/row_table_model.h"
 #include "window/control_texts.h"
 #include "window/data_folder.h"
+#include "window/keeping_rows.h"
 #include "window/output_name.h"
 
 namespace catalog::qt_window {
@@ -64,22 +64,11 @@ std::size_t rowsIn(const QItemSelection& selection) {
 
 }  // namespace
 
-// Every handler that allocates runs through here. Out of memory, the window layer and the model
-// leave the rows as they were, and the status says so: an exception that reached Qt would end
-// the program, and the rows with it.
+// Every handler that allocates runs through here, so that running out of memory keeps the rows.
 template <typename Handler>
 void Form1::keepingRows(std::string_view action, std::size_t rows, Handler handler) {
-    try {
-        handler();
-    } catch (const std::bad_alloc&) {
-        // The reserve that lets the program report running out of memory may have gone to it.
-        keepMemoryForFailures();
-        try {
-            showStatus(window::shortOfMemoryStatus(action, rows));
-        } catch (const std::bad_alloc&) {
-            // Not even the status found room; the rows are kept all the same.
-        }
-    }
+    window::keepingRows(action, rows, handler,
+                        [this](const window::StatusText& status) { showStatus(status); });
 }
 
 Form1::Form1(std::string programDirectory, QWidget* parent)

@@ -8,7 +8,6 @@
 #include <shellapi.h>
 #include <variant>
 
-#include "platform/memory_reserve.h"
 #include "platform/system_error.h"
 #include "platform/wtf8.h"
 #include "win32_window/clipboard.h"
@@ -16,6 +15,7 @@
 #include "win32_window/windows/resource_ids.h"
 #include "window/control_texts.h"
 #include "window/data_folder.h"
+#include "window/keeping_rows.h"
 #include "window/output_name.h"
 
 namespace catalog::win32_window {
@@ -105,21 +105,11 @@ HFONT messageFont(int dpi) {
 
 }  // namespace
 
-// Every handler that allocates runs through here. Out of memory, the window layer leaves the
-// rows as they were, and the status says so.
+// Every handler that allocates runs through here, so that running out of memory keeps the rows.
 template <typename Handler>
 void Form1::keepingRows(std::string_view action, std::size_t rows, Handler handler) {
-    try {
-        handler();
-    } catch (const std::bad_alloc&) {
-        // The reserve that lets the program report running out of memory may have gone to it.
-        keepMemoryForFailures();
-        try {
-            showStatus(window::shortOfMemoryStatus(action, rows));
-        } catch (const std::bad_alloc&) {
-            // Not even the status found room; the rows are kept all the same.
-        }
-    }
+    window::keepingRows(action, rows, handler,
+                        [this](const window::StatusText& status) { showStatus(status); });
 }
 
 std::size_t Form1::rowCount() const {
