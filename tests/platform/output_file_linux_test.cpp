@@ -62,13 +62,17 @@ TEST(writeOutputFile, KeepsTheAccessAclOrTheModeButNoExecuteBit) {
         std::string acl;
         mode_t expectedMode;
         std::string expectedAcl;
+        std::string folderDefaultAcl;  // which the temporary file takes
     } cases[] = {
-        {04751, "", 0640, ""},
+        {04751, "", 0640, "", ""},
+        {0660, "", 0660, "",
+         aclOf(
+             {{1, 6, kNone}, {2, 6, kNobody}, {4, 6, kNone}, {0x10, 6, kNone}, {0x20, 0, kNone}})},
         {0755,
          aclOf({{1, 7, kNone}, {2, 7, kNobody}, {4, 5, kNone}, {0x10, 7, kNone}, {0x20, 1, kNone}}),
          0660,
-         aclOf(
-             {{1, 6, kNone}, {2, 6, kNobody}, {4, 4, kNone}, {0x10, 6, kNone}, {0x20, 0, kNone}})},
+         aclOf({{1, 6, kNone}, {2, 6, kNobody}, {4, 4, kNone}, {0x10, 6, kNone}, {0x20, 0, kNone}}),
+         ""},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -76,6 +80,12 @@ TEST(writeOutputFile, KeepsTheAccessAclOrTheModeButNoExecuteBit) {
         writeFile(out, "earlier listing");
         ::chmod(out.c_str(), c.mode);
         if (!c.acl.empty() && ::setxattr(out.c_str(), kAccessAcl, c.acl.data(), c.acl.size(), 0)) {
+            GTEST_SKIP() << "the file system of " << dir.path()
+                         << " keeps no ACL: " << std::strerror(errno);
+        }
+        if (!c.folderDefaultAcl.empty() &&
+            ::setxattr(dir.path().c_str(), "system.posix_acl_default", c.folderDefaultAcl.data(),
+                       c.folderDefaultAcl.size(), 0) != 0) {
             GTEST_SKIP() << "the file system of " << dir.path()
                          << " keeps no ACL: " << std::strerror(errno);
         }

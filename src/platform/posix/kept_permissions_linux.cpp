@@ -79,6 +79,12 @@ void KeptPermissions::applyTo(int fd, const std::string& filename) const {
     if (!m_acl.empty() && errno != ENOTSUP) {
         throwLastError("write", filename);
     }
+    // The new file took the folder's default ACL, if it has one; an earlier listing without an
+    // ACL gave no one else access, and neither may its replacement.
+    if (m_acl.empty() && ::fremovexattr(fd, kAccessAcl) != 0 && errno != ENODATA &&
+        errno != ENOTSUP) {
+        throwLastError("write", filename);
+    }
     if (::fchmod(fd, m_mode) != 0) {
         throwLastError("write", filename);
     }
