@@ -230,16 +230,14 @@ private:
 };
 
 // The new name lives in the folder: until the folder reaches the disk, a power cut may bring
-// back the earlier file, or none. The new one is already in place, so only a failure of
-// the disk itself is reported.
-void syncFolder(const std::string& folder, const std::string& filename) {
+// back the earlier file, or none. Asked for, not required: the new listing is already in place
+// and read by everyone, so a run that failed here would not have left the earlier one whole.
+void syncFolder(const std::string& folder) {
     const UniqueFd fd(
         ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd && errno == EACCES) {
-        return;  // a folder that may be written but not read cannot be opened to be synced
+    if (fd) {
+        ::fsync(fd.get());
     }
-    failIf(!fd, filename);
-    failIf(::fsync(fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP, filename);
 }
 
 // Sends a new file's bytes to the disk while it is written, a part behind the writing, so that
@@ -320,7 +318,7 @@ void replaceFile(const Target& target, const std::string& filename,
         failRename(target.path, filename);
     }
     temporary.commit();
-    syncFolder(folderOf(target.path), filename);
+    syncFolder(folderOf(target.path));
 }
 
 // A socket cannot be opened. At a path it is either one of this process's own descriptors
