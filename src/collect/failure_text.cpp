@@ -35,6 +35,42 @@ std::size_t hidingCharacterLength(std::string_view text) {
     return at(0) == 0xE2 && (marks || isolates) ? 3 : 0;
 }
 
+// The length of the well-formed UTF-8 character at the start of `text`, or 0 when its first
+// byte starts none: a byte left over from a broken sequence or another encoding.
+std::size_t characterLength(std::string_view text) {
+    const auto at = [&](std::size_t i) {
+        return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+    };
+    const unsigned char lead = at(0);
+    if (lead < 0x80) {
+        return 1;
+    }
+    // The second byte's range rules out overlong forms, surrogates and what lies past U+10FFFF.
+    std::size_t length = 2;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (within(lead, 0xE0, 0xEF)) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : low;
+        high = lead == 0xED ? 0x9F : high;
+    } else if (within(lead, 0xF0, 0xF4)) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : low;
+        high = lead == 0xF4 ? 0x8F : high;
+    } else if (!within(lead, 0xC2, 0xDF)) {
+        return 0;
+    }
+    if (!within(at(1), low, high)) {
+        return 0;
+    }
+    for (std::size_t i = 2; i < length; ++i) {
+        if (!within(at(i), 0x80, 0xBF)) {
+            return 0;
+        }
+    }
+    return length;
+}
+
 void appendHex(std::string& shown, char c) {
     static constexpr char kHex[] = "0123456789abcdef";
     const auto byte = static_cast<unsigned char>(c);
@@ -65,15 +101,22 @@ std::string printable(const std::string& path) {
     std::string shown;
     shown.reserve(path.size());
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t hiding = hidingCharacterLength(text.substr(i));
-        if (hiding == 0) {
+        const std::string_view rest = text.substr(i);
+        if (const std::size_t hiding = hidingCharacterLength(rest); hiding > 0) {
+            for (const char part : rest.substr(0, hiding)) {
+                appendHex(shown, part);
+            }
+            i += hiding;
+        } else if (const std::size_t length = characterLength(rest); length > 1) {
+            shown.append(rest.substr(0, length));
+            i += length;
+        } else if (length == 0 && within(static_cast<unsigned char>(rest[0]), 0x80, 0x9F)) {
+            // A lone byte of the C1 range: a terminal that reads 8-bit controls takes 0x9B for
+            // the start of an escape sequence, 0x85 for a line end.
+            appendHex(shown, text[i++]);
+        } else {
             appendByte(shown, text[i++]);
-            continue;
         }
-        for (const char part : text.substr(i, hiding)) {
-            appendHex(shown, part);
-        }
-        i += hiding;
     }
     return shown;
 }

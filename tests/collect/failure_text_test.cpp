@@ -11,7 +11,8 @@ namespace catalog {
 namespace {
 
 // Each character that reorders or hides text is spelled out by its bytes, in a name that also
-// holds characters kept as they are and a broken sequence just before one of them.
+// holds characters kept as they are and a broken sequence just before one of them; so is a lone
+// byte of the C1 range, which a terminal reading 8-bit controls obeys.
 TEST(PrintableTest, SpellsOutTheCharactersThatReorderOrHideText) {
     const struct {
         std::string name;
@@ -29,8 +30,11 @@ TEST(PrintableTest, SpellsOutTheCharactersThatReorderOrHideText) {
          "\\xe2\\x81\\xa6\\xe2\\x81\\xa7\\xe2\\x81\\xa8\\xe2\\x81\\xa9\xe2\x81\xa5"},
         {"\xe2\x80\x8e\xe2\x80\x8f\xd8\x9c\xe2\x80\x8d",
          "\\xe2\\x80\\x8e\\xe2\\x80\\x8f\\xd8\\x9c\xe2\x80\x8d"},
-        {"caf\xc3\xa9\xe2\xc2\x85\x9b", "caf\xc3\xa9\xe2\\xc2\\x85\x9b"},
-        {"\xe2\x80", "\xe2\x80"},
+        {"caf\xc3\xa9\xe2\xc2\x85\x9b", "caf\xc3\xa9\xe2\\xc2\\x85\\x9b"},
+        {"raw\x9b"
+         "31m\x85\xe9",
+         "raw\\x9b31m\\x85\xe9"},
+        {"\xe2\x80", "\xe2\\x80"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(printable(c.name), c.shown) << c.shown;
