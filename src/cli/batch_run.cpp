@@ -148,6 +148,8 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
                                      .pageNotes = line.explain});
         // Before the listing, which may go to the same terminal.
         progress.clear();
+        // Again: a link swapped in during the run could lead the listing onto what was refused.
+        refuseProtectedOutput(output, dataFolder);
         writeListing(output, collected.listing);
         summarize(errors, program, collected, dataFolder, destinationOf(output));
         if (line.explain) {

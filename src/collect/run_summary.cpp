@@ -30,6 +30,11 @@ std::string noPagesAdvice(std::string_view folder, bool folderMissing,
     if (leftovers.subfolders == 0 && leftovers.rest == 0) {
         return "the data folder " + std::string(folder) + " is empty: put catalog pages into it";
     }
+    if (leftovers.subfolders == 0) {
+        return "the data folder " + std::string(folder) +
+               " holds no pages, only pipes, devices or links that lead nowhere: put catalog "
+               "pages into it";
+    }
     // Pages put into subfolders are the likeliest reason, so the count says whether it is this.
     return "the data folder " + std::string(folder) + " holds no pages (it has " +
            counted(leftovers.subfolders, "subfolder") +

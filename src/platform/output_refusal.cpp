@@ -4,7 +4,8 @@ namespace catalog {
 
 std::string newFilesRefused(const std::string& folder) {
     return "the folder '" + folder +
-           "' does not let this user make new files in it, which replacing the listing needs; "
+           "' does not let this user make new files in it, which writing the listing needs (it is "
+           "made anew, never written into the earlier file); "
            "save the listing in another folder, or get write permission on this one";
 }
 

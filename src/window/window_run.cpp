@@ -41,10 +41,18 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
     }
     const std::string dataFolder = dataFolderIn(programDirectory);
     const std::string listingPath = outputPathIn(programDirectory, outputName);
-    if (const std::optional<std::string> reason =
-            protectedOutputReason(listingPath, dataFolder, programDirectory)) {
-        outcome.failure =
-            RunFailure{{}, {}, 0, displayText(protectedNameText(outputName, *reason)), true};
+    // Asked before the run and again before the write: a link swapped in meanwhile could lead
+    // the listing onto a program or among the pages.
+    const auto protectedOutput = [&] {
+        if (const std::optional<std::string> reason =
+                protectedOutputReason(listingPath, dataFolder, programDirectory)) {
+            outcome.failure =
+                RunFailure{{}, {}, 0, displayText(protectedNameText(outputName, *reason)), true};
+            return true;
+        }
+        return false;
+    };
+    if (protectedOutput()) {
         return;
     }
     try {
@@ -54,6 +62,9 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
         outcome.counts = countsOf(collected);
         outcome.rows.emplace(std::move(collected.listing), std::move(collected.notes));
         stopIfRequested(&stop);  // closed before the write: the earlier listing stays
+        if (protectedOutput()) {
+            return;
+        }
         WriteTextFile(listingPath, outcome.rows->listing.lines(), &stop);
         outcome.outputName = displayText(outputName);
         outcome.listingPath = displayText(listingPath);

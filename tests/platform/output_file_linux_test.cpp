@@ -152,8 +152,9 @@ TEST(writeOutputFile, NamesTheFolderThatRefusesTheReplacement) {
         const char* detail;
     } cases[] = {
         {"closed", 0555, listingOwner, EACCES,
-         "' does not let this user make new files in it, which replacing the listing needs; save "
-         "the listing in another folder, or get write permission on this one"},
+         "' does not let this user make new files in it, which writing the listing needs (it is "
+         "made anew, never written into the earlier file); save the listing in another folder, "
+         "or get write permission on this one"},
         {"sticky", 01777, 0, EPERM,
          "' is sticky, so only the listing's owner may replace it there; save the listing in "
          "another folder, or ask its owner to remove it"},
