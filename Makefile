@@ -48,10 +48,12 @@ test-sanitize: deps
 # The whole suite built with ThreadSanitizer, at -O1 so that its runs stay short; any report
 # fails the test that caused it, but for races inside Qt's own libraries, which it cannot judge
 # (tests/tsan_suppressions.txt). Tests whose limits leave its runtime too little skip, saying so.
+# The window starts the file manager through QProcess, whose child only runs exec: without
+# die_after_fork=0 ThreadSanitizer ends that child, as it cannot judge threads after a fork.
 test-tsan: deps
 	cmake --preset tsan
 	cmake --build build-tsan
-	TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan_suppressions.txt" \
+	TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$(CURDIR)/tests/tsan_suppressions.txt" \
 	    ctest --test-dir build-tsan --output-on-failure
 
 # A Linux build without io_uring, where every file is read on its own: the collection's, the
