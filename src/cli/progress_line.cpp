@@ -4,6 +4,8 @@
 #include <string_view>
 #include <utility>
 
+#include "collect/collection_run.h"
+
 namespace catalog {
 
 namespace {
@@ -38,8 +40,9 @@ void ProgressLine::update(std::size_t done, std::size_t total, Clock::time_point
         (m_drawn && now - m_lastDrawn < kRedrawInterval)) {
         return;
     }
+    // Grouped as the summary groups its counts, so that the two read alike.
     const std::string line =
-        m_program + ": " + std::to_string(done) + " of " + std::to_string(total) + " files read";
+        m_program + ": " + grouped(done) + " of " + grouped(total) + " files read";
     // The last column stays free: some consoles move to the next line once it is written.
     const std::size_t columns = m_columns();
     m_out << '\r' << firstCharacters(line, columns > 0 ? columns - 1 : 0) << std::flush;

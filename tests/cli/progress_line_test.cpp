@@ -30,8 +30,11 @@ TEST(ProgressLineTest, DrawsOnlyOnATerminalAfterASecondAndAtMostTenTimesASecond)
     progress.update(2, 10, start + 1s);
     progress.update(3, 10, start + 1050ms);
     progress.update(4, 10, start + 1100ms);
+    progress.update(12865, 100000, start + 1200ms);
     progress.clear();
-    EXPECT_EQ(terminal.str(), "\rcc: 2 of 10 files read\rcc: 4 of 10 files read\r\033[K");
+    EXPECT_EQ(terminal.str(),
+              "\rcc: 2 of 10 files read\rcc: 4 of 10 files read"
+              "\rcc: 12,865 of 100,000 files read\r\033[K");
 }
 
 // Cut to a column less than the terminal has, by characters: a line that filled it, or wrapped,
