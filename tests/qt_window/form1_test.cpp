@@ -353,7 +353,7 @@ public:
     // What it was given the last time, once it has been run; then it waits for the next time.
     std::string awaitGiven() {
         const fs::path given = m_dir.path() / "xdg-open.given";
-        if (!QTest::qWaitFor([&] { return fs::exists(given); }, 10000)) {
+        if (!QTest::qWaitFor([&] { return fs::exists(given); }, 60 * 1000)) {
             return "(not run)";
         }
         std::string text = readFile(given);
