@@ -17,6 +17,7 @@
 #include "platform/output_file.h"
 #include "platform/output_refusal.h"
 #include "platform/posix/kept_permissions.h"
+#include "platform/posix/link_chain.h"
 #include "platform/posix/own_descriptor.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/system_error.h"
@@ -55,56 +56,10 @@ void failIf(bool failed, const std::string& filename) {
     }
 }
 
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 // The folder as a message names it: "." for the working one.
 std::string shownFolder(const std::string& path) {
     const std::string folder = folderOf(path);
     return folder.empty() ? "." : folder.size() == 1 ? folder : folder.substr(0, folder.size() - 1);
-}
-
-std::string linkText(const std::string& link, const std::string& filename) {
-    std::string text(256, '\0');
-    for (;;) {
-        const ssize_t length = ::readlink(link.c_str(), text.data(), text.size());
-        failIf(length < 0, filename);
-        if (static_cast<std::size_t>(length) < text.size()) {
-            text.resize(static_cast<std::size_t>(length));
-            return text;
-        }
-        text.resize(text.size() * 2);
-    }
-}
-
-constexpr int kMostLinks = 40;  // as many as the system itself follows
-
-// Where the symbolic link at `path` leads; nullopt when `path` is no link.
-std::optional<std::string> linkTarget(const std::string& path, const std::string& filename) {
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
-        return std::nullopt;
-    }
-    std::string next = linkText(path, filename);
-    return next.starts_with('/') ? next : folderOf(path) + next;
-}
-
-// The path at the end of the chain of symbolic links that starts at `filename`: the file to
-// replace, or to create when the last link points nowhere, so that every link stays a link.
-std::string endOfLinks(const std::string& filename) {
-    std::string path = filename;
-    for (int hop = 0;; ++hop) {
-        std::optional<std::string> next = linkTarget(path, filename);
-        if (!next) {
-            return path;
-        }
-        if (hop == kMostLinks) {
-            throw FileError("write", filename, ELOOP);
-        }
-        path = std::move(*next);
-    }
 }
 
 // Opening a name of one of the process's own descriptors would open anew whatever it leads to:

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace catalog {
+
+// Symbolic links followed by hand, as the listing's writer follows them to find the file a
+// write replaces or creates: a link that leads nowhere still names where the file would go.
+
+constexpr int kMostLinks = 40;  // as many as the system itself follows
+
+// The folder part of `path`, ending in "/"; empty for a bare name.
+std::string folderOf(const std::string& path);
+
+// Where the symbolic link at `path` leads; nullopt when `path` is no link. Throws
+// FileError("write", filename, ...) when the link cannot be read.
+std::optional<std::string> linkTarget(const std::string& path, const std::string& filename);
+
+// The path at the end of the chain of symbolic links that starts at `filename`: the file to
+// replace, or to create when the last link points nowhere. Throws FileError("write", filename,
+// ...), ELOOP for a chain longer than the system follows.
+std::string endOfLinks(const std::string& filename);
+
+}  // namespace catalog
