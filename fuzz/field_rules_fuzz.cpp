@@ -7,9 +7,10 @@
 //
 // Input: PATTERN \0 TEXT, where byte 0x01 in PATTERN stands for the wildcard so that the fuzzer
 // reaches it in one mutation. Without a \0 the whole input is TEXT. TEXT always goes through the
-// four field rules as well, both in memory and as a file too large to hold: scanned in blocks
-// (of sizes from one byte up, one of them chosen by the input's last byte) and its matches read
-// again, which must give the very same row.
+// four field rules as well, in memory, and as a page cut into its records: scanned as a file too
+// large to hold, in blocks (of sizes from one byte up, one of them chosen by the input's last
+// byte), its rows made from the last block or its matches read again, which must give the rows
+// of the plain cut, each piece matched the plain way.
 
 #include <algorithm>
 #include <cstddef>
@@ -23,6 +24,7 @@
 
 #include "collect/record_scan.h"
 #include "reference/field_rules.h"
+#include "reference/streamed_rows.h"
 #include "reference/wildcard_match.h"
 
 namespace {
@@ -209,73 +211,47 @@ void checkFieldRules(std::string_view text) {
     }
 }
 
-std::uint64_t occurrences(std::string_view text, std::string_view marker) {
-    std::uint64_t count = 0;
-    for (std::size_t at = text.find(marker); at != std::string_view::npos;
-         at = text.find(marker, at + marker.size())) {
-        ++count;
-    }
-    return count;
-}
-
-// What the scan tells of the page: as many records as the record marker occurs, and a field
-// missed for want of its opener exactly when the opener is nowhere.
-void checkFinding(const catalog::RecordScan& scan, std::string_view text) {
-    const catalog::PageFinding finding = scan.finding();
-    const std::uint64_t records = occurrences(text, catalog::kRecordMarker);
-    if (finding.records != records) {
-        differ("record count", "(field rules)", text, std::to_string(finding.records),
-               std::to_string(records));
-    }
+// What the plain matcher says a record's piece lacks, field by field.
+catalog::FieldMisses plainMisses(std::string_view piece) {
+    catalog::FieldMisses misses{};
     for (std::size_t column = 0; column < catalog::kColumnRules.size(); ++column) {
         const catalog::FieldRule& rule = *catalog::kColumnRules[column];
-        const catalog::FieldMiss expected =
-            text.find(rule.opener) == std::string_view::npos ? catalog::FieldMiss::NoOpener
-            : scan.matchOf(rule)                             ? catalog::FieldMiss::Found
-                                                             : catalog::FieldMiss::NoCloserAfter;
-        if (finding.misses[column] != expected) {
-            differ("field miss", rule.pattern, text,
-                   std::to_string(static_cast<int>(finding.misses[column])),
-                   std::to_string(static_cast<int>(expected)));
-        }
+        misses[column] = piece.find(rule.opener) == std::string_view::npos
+                             ? catalog::FieldMiss::NoOpener
+                         : plainLastMatch(rule.pattern, piece) ? catalog::FieldMiss::Found
+                                                               : catalog::FieldMiss::NoCloserAfter;
     }
+    return misses;
 }
 
-// The row of `text` as a streamed file: fed in blocks of `blockSize` bytes, then its matches
-// read again from it.
-std::string streamedRow(std::string_view text, std::size_t blockSize, std::string_view earlier) {
-    catalog::RecordScan scan;
-    for (std::size_t at = 0; at < text.size(); at += blockSize) {
-        scan.feed(text.substr(at, blockSize));
+// The page cut plainly into its records, each piece's row made by the plain matcher.
+std::string plainRows(std::string_view text, std::vector<catalog::FieldMisses>& misses) {
+    std::string rows;
+    for (const std::string_view piece : catalog::recordPieces(text)) {
+        rows.append(plainField(catalog::kReferenceRule, piece)).append("\t");
+        rows.append(plainField(catalog::kPriceRule, piece)).append("\t");
+        rows.append(plainField(catalog::kThumbnailRule, piece)).append("\t");
+        rows.append(plainField(catalog::kNameRule, piece)).append(catalog::kLineEnd);
+        misses.push_back(plainMisses(piece));
     }
-    const bool holds = text.find(catalog::kRecordMarker) != std::string_view::npos;
-    if (scan.holdsRecord() != holds) {
-        differ("streamed holdsRecord", "(field rules)", text, holds ? "false" : "true",
-               holds ? "true" : "false");
-    }
-    checkFinding(scan, text);
-    const catalog::ReadAt readAt = [text](std::uint64_t offset, char* into, std::size_t most) {
-        const std::string_view rest = text.substr(std::min<std::size_t>(offset, text.size()));
-        const std::size_t got = std::min(most, rest.size());
-        std::copy_n(rest.data(), got, into);
-        return got;
-    };
-    std::string row(earlier);
-    catalog::appendScannedRow(scan, readAt, row);
-    return row;
+    return rows;
 }
 
+// The page as a streamed file, fed in blocks of every size up from one byte and one chosen by
+// the input, must give the plain rows, and say of each record what the plain matcher says.
 void checkStreaming(std::string_view text, unsigned char chooser) {
-    const std::string_view earlier = "x', 'PRICE' =";
-    std::string inMemory(earlier);
-    catalog::appendRecordRow(text, inMemory);
+    std::vector<catalog::FieldMisses> misses;
+    const std::string plain = plainRows(text, misses);
     const std::size_t blockSizes[] = {
         1, 2, 3, 29, 30, 31, 64, std::size_t{chooser} + 1, text.size() + 1};
     for (const std::size_t blockSize : blockSizes) {
-        const std::string streamed = streamedRow(text, blockSize, earlier);
-        if (streamed != inMemory) {
-            differ(("streamed row, blocks of " + std::to_string(blockSize)).c_str(),
-                   "(field rules)", text, streamed, inMemory);
+        const catalog::StreamedRows streamed = catalog::streamedRows(text, blockSize);
+        const std::string what = "streamed rows, blocks of " + std::to_string(blockSize);
+        if (streamed.rows != plain) {
+            differ(what.c_str(), "(field rules)", text, streamed.rows, plain);
+        }
+        if (streamed.misses != misses) {
+            differ((what + ": misses").c_str(), "(field rules)", text, "", "");
         }
     }
 }

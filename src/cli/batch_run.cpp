@@ -116,7 +116,9 @@ void summarize(std::ostream& errors, const std::string& program, const Collected
 
 void explain(std::ostream& errors, const Collected& collected) {
     for (const PageNote& note : collected.notes) {
-        errors << printable(note.file) << ": " << explanationOf(note.finding) << "\n";
+        for (const std::string& line : explanationLines(note)) {
+            errors << printable(line) << "\n";
+        }
     }
 }
 

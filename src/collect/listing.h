@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <span>
 #include <string>
@@ -27,12 +28,12 @@ using FieldLengths = std::array<std::size_t, kFieldCount - 1>;
 // by tabs and ended by CR LF, written as extracted with no quoting. The lines stay in the
 // blocks the workers wrote them into, in the order of the names; the listing is written from
 // them as they lie, so a large listing is never copied into one piece. Each row also knows
-// its fields and the name of the file it came from, for a window to show.
+// its fields and the page it came from, for a window to show.
 class Listing {
 public:
-    // Without `rowDetails`, the listing keeps only the lines, for a program that only writes
-    // them: rows are then added with addLine(line), and asking for a row's fields or file
-    // throws std::out_of_range.
+    // Without `rowDetails`, the listing keeps only the text of its lines, for a program that
+    // only writes them: rows are then added with addLines, and asking for a row's fields or
+    // page throws std::out_of_range.
     explicit Listing(bool rowDetails = true);
     // The lines are views into the listing's own blocks: a copy would view the original's.
     // Moving keeps them valid, as the blocks themselves stay where they are.
@@ -43,31 +44,46 @@ public:
 
     // Keeps `block` as long as the listing, and gives a view of it to take lines from.
     std::string_view hold(std::string block);
-    // Adds a line, a row followed by kLineEnd, lying in a held block, with its fields' lengths
-    // and the name of its file.
-    void addLine(std::string_view line, const FieldLengths& fields, std::string_view file);
-    // Adds a line alone, to a listing without row details.
-    void addLine(std::string_view line);
-    // Room for `count` more lines whose files' names take `nameBytes` together.
-    void reserveLines(std::size_t count, std::size_t nameBytes = 0);
+    // The rows added next come from the file `file`, one per record, until the next page.
+    void addPage(std::string_view file);
+    // Adds a line, a row followed by kLineEnd, lying in a held block, with its fields' lengths.
+    void addLine(std::string_view line, const FieldLengths& fields);
+    // Adds `rows` whole lines lying back to back, to a listing without row details.
+    void addLines(std::string_view lines, std::size_t rows);
+    // Room for `count` more lines from `pages` pages whose files' names take `nameBytes`.
+    void reserveLines(std::size_t count, std::size_t pages = 0, std::size_t nameBytes = 0);
 
-    std::size_t rowCount() const { return m_lines.size() - 1; }
+    std::size_t rowCount() const { return m_rowCount; }
     // A row as the window shows it: a line without its line end.
     std::string_view row(std::size_t index) const;
     // One of the row's four fields, in column order.
     std::string_view field(std::size_t index, std::size_t column) const;
     // The name of the file the row came from.
     std::string_view file(std::size_t index) const;
-    // Every line, the header first, as they are written.
+    // Which of its page's records the row is, from 0, and how many the page gave.
+    struct RecordPlace {
+        std::uint64_t record = 0;
+        std::uint64_t records = 0;
+    };
+    RecordPlace recordOf(std::size_t index) const;
+    // Every line, the header first, as they are written; without row details a piece may hold
+    // several lines.
     std::span<const std::string_view> lines() const { return m_lines; }
 
 private:
+    struct Page {
+        std::size_t nameStart;
+        std::size_t firstRow;
+    };
+
     bool m_rowDetails;
+    std::size_t m_rowCount = 0;
     std::deque<std::string> m_blocks;  // a deque: its elements never move
     std::vector<std::string_view> m_lines;
-    std::vector<FieldLengths> m_fields;     // per row
-    std::string m_fileNames;                // back to back
-    std::vector<std::size_t> m_fileStarts;  // per row, and one past the last
+    std::vector<FieldLengths> m_fields;   // per row
+    std::vector<std::uint32_t> m_pageOf;  // per row, in m_pages
+    std::vector<Page> m_pages;
+    std::string m_fileNames;  // back to back
 };
 
 }  // namespace catalog

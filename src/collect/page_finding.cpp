@@ -17,18 +17,15 @@ std::string quoted(std::string_view marker) {
     return text;
 }
 
-void addPart(std::string& text, const std::string& part) {
-    if (!text.empty()) {
-        text.append("; ");
-    }
-    text.append(part);
+std::string named(std::string name, const std::string& explanation) {
+    return name.append(": ").append(explanation);
 }
 
 }  // namespace
 
-bool PageFinding::fieldNotFound() const {
-    return holdsRecord() && std::any_of(misses.begin(), misses.end(),
-                                        [](FieldMiss miss) { return miss != FieldMiss::Found; });
+bool anyMissing(const FieldMisses& misses) {
+    return std::any_of(misses.begin(), misses.end(),
+                       [](FieldMiss miss) { return miss != FieldMiss::Found; });
 }
 
 void PageCounts::add(const PageFinding& finding) {
@@ -44,11 +41,23 @@ PageCounts& PageCounts::operator+=(const PageCounts& other) {
     return *this;
 }
 
+std::string recordName(std::string_view file, std::uint64_t record, std::uint64_t records) {
+    std::string name(file);
+    if (records > 1) {
+        name.append(" (")
+            .append(grouped(record + 1))
+            .append(" of ")
+            .append(grouped(records))
+            .append(")");
+    }
+    return name;
+}
+
 std::string missReason(std::size_t column, FieldMiss miss) {
     const FieldRule& rule = *kColumnRules.at(column);
     switch (miss) {
         case FieldMiss::NoOpener:
-            return "no " + quoted(rule.opener) + " in the page";
+            return "no " + quoted(rule.opener) + " in the record";
         case FieldMiss::NoCloserAfter:
             return quoted(rule.opener) + " found, but no " + quoted(rule.closer) + " after it";
         case FieldMiss::Found:
@@ -57,26 +66,34 @@ std::string missReason(std::size_t column, FieldMiss miss) {
     return {};
 }
 
-std::string severalRecordsReason(std::uint64_t records) {
-    return "the page holds " + grouped(records) +
-           " records: each value runs from the first record to the last";
-}
-
-std::string explanationOf(const PageFinding& finding) {
-    if (!finding.holdsRecord()) {
-        return "no record: no " + quoted(kRecordMarker) + " in the page";
-    }
+std::string explanationOf(const FieldMisses& misses) {
     std::string text;
     for (std::size_t column = 0; column < kFieldCount; ++column) {
-        if (finding.misses[column] != FieldMiss::Found) {
-            addPart(text, std::string(kFieldNames[column]) +
-                              " not found: " + missReason(column, finding.misses[column]));
+        if (misses[column] != FieldMiss::Found) {
+            text.append(text.empty() ? "" : "; ")
+                .append(kFieldNames[column])
+                .append(" not found: ")
+                .append(missReason(column, misses[column]));
         }
     }
-    if (finding.severalRecords()) {
-        addPart(text, severalRecordsReason(finding.records));
-    }
     return text;
+}
+
+std::string noRecordExplanation() {
+    return "no record: no " + quoted(kRecordMarker) + " in the page";
+}
+
+std::vector<std::string> explanationLines(const PageNote& note) {
+    if (note.records == 0) {
+        return {named(note.file, noRecordExplanation())};
+    }
+    std::vector<std::string> lines;
+    lines.reserve(note.missing.size());
+    for (const RecordNote& record : note.missing) {
+        lines.push_back(named(recordName(note.file, record.record, note.records),
+                              explanationOf(record.misses)));
+    }
+    return lines;
 }
 
 }  // namespace catalog

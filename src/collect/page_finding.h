@@ -1,12 +1,14 @@
-// What a page gave besides its row: how many records it holds, and for each field whether its
-// markers were found, so that the programs can say why a page gave no row or why a value reads
-// "String Matching Failed". Nothing here changes a byte of the listing.
+// What a page gave besides its rows: how many records it holds, and for each record whether the
+// markers of every field were found, so that the programs can say why a page gave no row or why
+// a value reads "String Matching Failed". Nothing here changes a byte of the listing.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "collect/listing.h"
 
@@ -15,49 +17,66 @@ namespace catalog {
 // Why a field's rule found nothing.
 enum class FieldMiss : std::uint8_t {
     Found,
-    NoOpener,       // the text before the value is nowhere in the page
+    NoOpener,       // the text before the value is nowhere in the record
     NoCloserAfter,  // it is, but the text after the value never follows it
 };
 
+// For each field of a record, in the listing's column order, whether it was found.
+using FieldMisses = std::array<FieldMiss, kFieldCount>;
+
+bool anyMissing(const FieldMisses& misses);
+
 struct PageFinding {
-    // Occurrences of the record marker: a page without one gives no row, and a page with
-    // several gives one row whose values run from the first record to the last.
-    std::uint64_t records = 0;
-    std::array<FieldMiss, kFieldCount> misses{};  // in the listing's column order
+    std::uint64_t records = 0;  // occurrences of the record marker: the page's rows
+    std::uint64_t recordsWithFieldNotFound = 0;
 
     bool holdsRecord() const { return records > 0; }
     bool severalRecords() const { return records > 1; }
-    bool fieldNotFound() const;
-    // Whether the user would want to hear of the page: every page but one with a plain row.
-    bool worthTelling() const { return records != 1 || fieldNotFound(); }
+    bool fieldNotFound() const { return recordsWithFieldNotFound > 0; }
+    // Whether the user would want to hear of the page: no row, or a value not found.
+    bool worthTelling() const { return !holdsRecord() || fieldNotFound(); }
 };
 
-// Pages worth telling of, by kind; a page may count under more than one.
+// Pages by kind; a page may count under more than one.
 struct PageCounts {
     std::size_t withoutRecord = 0;
-    std::size_t withFieldNotFound = 0;
+    std::size_t withFieldNotFound = 0;  // in any of its records
     std::size_t withSeveralRecords = 0;
 
     void add(const PageFinding& finding);
     PageCounts& operator+=(const PageCounts& other);
 };
 
-// A page worth telling of, by the name of its file, with the listing row it gave, if any.
+// A record of a page with a field not found: which record (from 0) and what it lacks.
+struct RecordNote {
+    std::uint64_t record = 0;
+    FieldMisses misses{};
+};
+
+// A page worth telling of, by the name of its file, with the listing row of its first record,
+// if it has any, and its records that lack a field, in order.
 struct PageNote {
     static constexpr std::size_t kNoRow = SIZE_MAX;
 
     std::string file;
-    PageFinding finding;
-    std::size_t row = kNoRow;
+    std::uint64_t records = 0;
+    std::size_t firstRow = kNoRow;
+    std::vector<RecordNote> missing;
 };
 
-// "no `, 'THUMBNAIL' => '` in the page", or "`, 'THUMBNAIL' => '` found, but no `',  }, ` after
-// it": the marker that was missing for the field in `column`, in the page's own words.
+// How a row names its page: the file's name alone when the page holds one record, and which of
+// its records it is when more: "garden-bundle.html (2 of 3)". `record` counts from 0.
+std::string recordName(std::string_view file, std::uint64_t record, std::uint64_t records);
+
+// "no `, 'THUMBNAIL' => '` in the record", or "`, 'THUMBNAIL' => '` found, but no `',  }, `
+// after it": the marker that was missing for the field in `column`, in the page's own words.
 std::string missReason(std::size_t column, FieldMiss miss);
-// "the page holds 2 records: each value runs from the first record to the last".
-std::string severalRecordsReason(std::uint64_t records);
-// Everything worth telling of one page on one line: no record, the fields not found and why,
-// several records.
-std::string explanationOf(const PageFinding& finding);
+// Everything worth telling of one record on one line: the fields not found and why.
+std::string explanationOf(const FieldMisses& misses);
+// The line telling of a page without a record.
+std::string noRecordExplanation();
+// One line for a page without a record, and one for each record with a field not found, each
+// starting with the page's or record's name.
+std::vector<std::string> explanationLines(const PageNote& note);
 
 }  // namespace catalog

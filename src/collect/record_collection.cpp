@@ -30,21 +30,21 @@ namespace {
 constexpr std::size_t kChunkFiles = 32;
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 
-struct LineSpan {
+// A run of whole lines lying back to back in one of a chunk's blocks.
+struct LineRun {
     std::uint32_t block = 0;  // in Chunk::blocks
-    // The page is worth telling of: its finding is in Chunk::notes. Kept here, beside what the
-    // listing's order reads anyway, rather than in an array of its own to look up for every file.
-    bool noted = false;
+    std::uint32_t lines = 1;  // counted as they are added: values may hold line ends of their own
     std::size_t offset = 0;
-    std::size_t length = kNoLine;
-
-    static constexpr std::size_t kNoLine = SIZE_MAX;
+    std::size_t length = 0;
 };
 
-// What a window needs besides the line and the file's name; kept apart, so that a run without
-// row details does not carry it through the cache.
-struct RowDetails {
-    FieldLengths fields{};
+// Where a file's lines are among its chunk's runs. Kept beside what the listing's order reads
+// anyway, rather than in an array of its own to look up for every file, is whether the page is
+// worth telling of: its note is then in Chunk::notes.
+struct FileLines {
+    std::size_t firstRun = 0;
+    std::size_t runs = 0;
+    bool noted = false;
 };
 
 // What reading a run of files gave. Written by the one worker that takes it; the calling thread
@@ -54,13 +54,99 @@ struct Chunk {
     // more: a row after a huge one would otherwise grow the block, and copy it all, for a few
     // bytes.
     std::vector<std::string> blocks;
-    std::vector<LineSpan> lineOf;                            // per file
-    std::vector<RowDetails> details;                         // per file, with row details only
-    std::vector<std::pair<std::size_t, PageFinding>> notes;  // by slot, of pages worth telling
+    // Every line on a run of its own when rows keep their details, else the lines of a page
+    // that lie together in one run.
+    std::vector<LineRun> runs;
+    std::vector<FieldLengths> fields;                     // per run, with row details only
+    std::vector<FileLines> filesLines;                    // per file
+    std::vector<std::pair<std::size_t, PageNote>> notes;  // by slot, of pages worth telling
     PageCounts pageCounts;
     std::vector<std::exception_ptr> failures;  // per file, made once one fails
     std::size_t rowCount = 0;
     std::size_t filesRead = 0;  // as told in the progress
+};
+
+// Takes the rows of one file after the other into a chunk.
+class ChunkRows final : public RowSink {
+public:
+    ChunkRows(Chunk& chunk, bool rowDetails, bool pageNotes)
+        : m_chunk(chunk), m_rowDetails(rowDetails), m_pageNotes(pageNotes) {}
+
+    void beginFile() {
+        m_start = {m_chunk.blocks.size(), m_chunk.blocks.back().size(), m_chunk.runs.size(),
+                   m_chunk.rowCount};
+        m_record = 0;
+        m_missing.clear();
+    }
+
+    std::string& rowText() override {
+        if (m_chunk.blocks.back().size() >= kBlockBytes) {
+            m_chunk.blocks.emplace_back();
+        }
+        return m_chunk.blocks.back();
+    }
+
+    void rowAdded(std::size_t start, const FieldLengths& fields,
+                  const FieldMisses& misses) override {
+        std::string& text = m_chunk.blocks.back();
+        text.append(kLineEnd);
+        const auto block = static_cast<std::uint32_t>(m_chunk.blocks.size() - 1);
+        LineRun* last = m_chunk.runs.size() > m_start.runs ? &m_chunk.runs.back() : nullptr;
+        if (!m_rowDetails && last != nullptr && last->block == block &&
+            last->offset + last->length == start) {
+            last->length = text.size() - last->offset;
+            ++last->lines;
+        } else {
+            m_chunk.runs.push_back({block, 1, start, text.size() - start});
+            if (m_rowDetails) {
+                m_chunk.fields.push_back(fields);
+            }
+        }
+        if (m_pageNotes && anyMissing(misses)) {
+            m_missing.push_back({m_record, misses});
+        }
+        ++m_record;
+        ++m_chunk.rowCount;
+    }
+
+    void restartPage() override {
+        m_chunk.blocks.resize(m_start.blocks);
+        m_chunk.blocks.back().resize(m_start.blockBytes);
+        m_chunk.runs.resize(m_start.runs);
+        m_chunk.fields.resize(m_rowDetails ? m_start.runs : 0);
+        m_chunk.rowCount = m_start.rows;
+        m_record = 0;
+        m_missing.clear();
+    }
+
+    // The file in `slot` is read, and held `finding`.
+    void endFile(std::size_t slot, const PageFinding& finding) {
+        m_chunk.filesLines[slot] = {m_start.runs, m_chunk.runs.size() - m_start.runs, false};
+        m_chunk.pageCounts.add(finding);
+        if (finding.worthTelling()) {
+            m_chunk.filesLines[slot].noted = true;
+            if (m_pageNotes) {
+                m_chunk.notes.emplace_back(
+                    slot, PageNote{{}, finding.records, PageNote::kNoRow, std::move(m_missing)});
+                m_missing = {};
+            }
+        }
+    }
+
+private:
+    struct Start {
+        std::size_t blocks = 0;
+        std::size_t blockBytes = 0;
+        std::size_t runs = 0;
+        std::size_t rows = 0;
+    };
+
+    Chunk& m_chunk;
+    const bool m_rowDetails;
+    const bool m_pageNotes;
+    Start m_start;
+    std::uint64_t m_record = 0;
+    std::vector<RecordNote> m_missing;
 };
 
 // What one thread reads with, made once, on that thread: the system's batches belong to one.
@@ -183,28 +269,31 @@ public:
             rows += chunk.rowCount;
             collected.pageCounts += chunk.pageCounts;
         }
-        collected.listing.reserveLines(rows, m_files->nameBytes());
+        collected.listing.reserveLines(rows, m_fileCount, m_files->nameBytes());
         for (const std::uint32_t file : m_nameOrder) {
             const Chunk& chunk = m_chunks[file / kChunkFiles];
             const std::size_t slot = file % kChunkFiles;
             if (!chunk.failures.empty() && chunk.failures[slot]) {
                 std::rethrow_exception(chunk.failures[slot]);
             }
-            const LineSpan line = chunk.lineOf[slot];
-            if (line.noted && m_pageNotes) {
-                addNote(collected, chunk, slot, file, line);
+            const FileLines& lines = chunk.filesLines[slot];
+            if (lines.noted && m_pageNotes) {
+                addNote(collected, chunk, slot, file, lines.runs > 0);
             }
-            if (line.length == LineSpan::kNoLine) {
-                continue;
+            if (lines.runs > 0 && m_rowDetails) {
+                collected.listing.addPage(m_files->nameView(file));
             }
-            const std::string_view text =
-                blocks[firstBlock[file / kChunkFiles] + line.block].substr(line.offset,
-                                                                           line.length);
-            if (m_rowDetails) {
-                collected.listing.addLine(text, chunk.details[slot].fields,
-                                          m_files->nameView(file));
-            } else {
-                collected.listing.addLine(text);
+            const std::span<const std::string_view> chunkBlocks =
+                std::span(blocks).subspan(firstBlock[file / kChunkFiles]);
+            for (std::size_t run = lines.firstRun; run < lines.firstRun + lines.runs; ++run) {
+                const LineRun& line = chunk.runs[run];
+                const std::string_view text =
+                    chunkBlocks[line.block].substr(line.offset, line.length);
+                if (m_rowDetails) {
+                    collected.listing.addLine(text, chunk.fields[run]);
+                } else {
+                    collected.listing.addLines(text, line.lines);
+                }
             }
         }
         m_files.reset();
@@ -216,12 +305,12 @@ public:
 
 private:
     void addNote(Collected& collected, const Chunk& chunk, std::size_t slot, std::uint32_t file,
-                 const LineSpan& line) const {
+                 bool hasRows) const {
         const auto note = std::find_if(chunk.notes.begin(), chunk.notes.end(),
                                        [slot](const auto& noted) { return noted.first == slot; });
-        const std::size_t row =
-            line.length == LineSpan::kNoLine ? PageNote::kNoRow : collected.listing.rowCount();
-        collected.notes.push_back({std::string(m_files->nameView(file)), note->second, row});
+        PageNote& added = collected.notes.emplace_back(note->second);
+        added.file = m_files->nameView(file);
+        added.firstRow = hasRows ? collected.listing.rowCount() : PageNote::kNoRow;
     }
 
     // Takes chunks until none is left, or until this thread gives one back. A failure outside
@@ -275,18 +364,16 @@ private:
         Chunk& chunk = m_chunks[index];
         const std::size_t first = index * kChunkFiles;
         const std::size_t count = std::min(kChunkFiles, m_fileCount - first);
-        chunk.lineOf.resize(count);
-        if (m_rowDetails) {
-            chunk.details.resize(count);
-        }
+        chunk.filesLines.resize(count);
         chunk.blocks.emplace_back().reserve(
             std::min(reader.lastRows + reader.lastRows / 8, kMostRoom));
         const bool batched = readTogether(reader.batch, first, count);
+        ChunkRows rows(chunk, m_rowDetails, m_pageNotes);
         for (std::size_t slot = 0; slot < count && !stopped(); ++slot) {
             try {
                 const std::optional<std::string_view> whole =
                     batched ? reader.batch.whole(slot) : std::nullopt;
-                readFile(chunk, slot, first + slot, reader.record, whole);
+                readFile(rows, slot, first + slot, reader.record, whole);
             } catch (const std::exception& failure) {
                 if (role != Role::Alone && ranShort(failure)) {
                     throw GivenBack();
@@ -323,42 +410,22 @@ private:
     }
 
     // A row too large for the memory left is its file's failure, whatever else the run holds.
-    void readFile(Chunk& chunk, std::size_t slot, std::size_t file, RecordReader& reader,
+    void readFile(ChunkRows& rows, std::size_t slot, std::size_t file, RecordReader& reader,
                   std::optional<std::string_view> whole) {
         const char* const name = m_files->name(file);
-        if (chunk.blocks.back().size() >= kBlockBytes) {
-            chunk.blocks.emplace_back();
-        }
-        std::string& rows = chunk.blocks.back();
-        const std::size_t offset = rows.size();
+        rows.beginFile();
         try {
-            const PageRow page = whole ? reader.appendRow(*whole, rows, m_requestedStop)
-                                       : reader.appendRow(m_folder, name, rows, m_requestedStop);
-            if (page.finding.worthTelling()) {
-                note(chunk, slot, page.finding);
-            }
-            if (!page.finding.holdsRecord()) {
-                return;
-            }
-            rows.append(kLineEnd);
-            if (m_rowDetails) {
-                chunk.details[slot] = {page.fields};
-            }
+            const PageFinding finding =
+                whole ? reader.appendRows(*whole, rows, m_requestedStop)
+                      : reader.appendRows(m_folder, name, rows, m_requestedStop);
+            rows.endFile(slot, finding);
         } catch (const std::bad_alloc&) {
-            rows.resize(offset);
+            rows.restartPage();
             throw FileError("read", m_folder.path() + name, errorNumberOf(Condition::OutOfMemory));
+        } catch (...) {
+            rows.restartPage();
+            throw;
         }
-        LineSpan& line = chunk.lineOf[slot];
-        line.block = static_cast<std::uint32_t>(chunk.blocks.size() - 1);
-        line.offset = offset;
-        line.length = rows.size() - offset;
-        ++chunk.rowCount;
-    }
-
-    static void note(Chunk& chunk, std::size_t slot, const PageFinding& finding) {
-        chunk.notes.emplace_back(slot, finding);
-        chunk.pageCounts.add(finding);
-        chunk.lineOf[slot].noted = true;
     }
 
     void fail(std::exception_ptr failure) noexcept {

@@ -87,65 +87,67 @@ std::size_t fill(Reading& file, char* buffer, std::size_t most, const StopFlag* 
     return length;
 }
 
-// The file's first bytes, as many as the buffer holds, each read scanned before the next one:
-// its bytes are then still in the core's cache, where a whole buffer's worth would not be. The
-// size the system gave is a hint (files in /proc say 0); reading up to it saves the read that
-// would only return 0.
-std::size_t readHead(Reading& file, char* buffer, RecordScan& scan, const StopFlag* stop) {
-    const std::uint64_t expected = file.sizeHint();
-    const std::size_t most =
-        expected > 0 && expected < kBufferSize ? static_cast<std::size_t>(expected) : kBufferSize;
-    std::size_t length = 0;
-    while (length < most) {
+// Makes the row of each record as the scan settles it, and counts what the records lack.
+class PageRows {
+public:
+    PageRows(RowSink& sink, const StopFlag* stop, ReadAt readAt = {})
+        : m_sink(sink),
+          m_stop(stop),
+          m_onRecord([this](const RecordMatches& matches) { add(matches); }) {
+        m_bytes.readAt = std::move(readAt);
+    }
+
+    const OnRecord& onRecord() const { return m_onRecord; }
+    // The page's bytes from `from` on are now those of `held`.
+    void hold(std::string_view held, std::uint64_t from) {
+        m_bytes.held = held;
+        m_bytes.heldFrom = from;
+    }
+    PageFinding finding(const RecordScan& scan) const { return {scan.records(), m_withMiss}; }
+
+private:
+    void add(const RecordMatches& matches) {
+        std::string& out = m_sink.rowText();
+        const std::size_t start = out.size();
+        const FieldLengths fields = appendMatchedRow(matches, m_bytes, out, m_stop);
+        m_withMiss += anyMissing(matches.misses) ? 1 : 0;
+        m_sink.rowAdded(start, fields, matches.misses);
+    }
+
+    RowSink& m_sink;
+    const StopFlag* m_stop;
+    PageBytes m_bytes;
+    std::uint64_t m_withMiss = 0;
+    OnRecord m_onRecord;
+};
+
+// The file's bytes pass through the buffer block after block, each scanned as soon as it is
+// read: its bytes are then still in the core's cache. The buffer fills up before it is reused
+// from its start, so that most records' bytes are still there when the scan settles them; the
+// few that started before it was reused are read again.
+PageFinding readPage(Reading& file, char* buffer, RowSink& sink, const StopFlag* stop) {
+    RecordScan scan;
+    PageRows rows(sink, stop, [&file](std::uint64_t offset, char* into, std::size_t most) {
+        return file.readAt(offset, into, most);
+    });
+    std::uint64_t heldFrom = 0;
+    std::size_t held = 0;
+    for (;;) {
+        if (held == kBufferSize) {
+            heldFrom += held;
+            held = 0;
+        }
         const std::size_t got =
-            fill(file, buffer + length, std::min(most - length, kBytesBetweenStopChecks), stop);
+            fill(file, buffer + held, std::min(kBytesBetweenStopChecks, kBufferSize - held), stop);
         if (got == 0) {
             break;
         }
-        scan.feed({buffer + length, got});
-        length += got;
+        held += got;
+        rows.hold({buffer, held}, heldFrom);
+        scan.feed({buffer + held - got, got}, rows.onRecord());
     }
-    return length;
-}
-
-bool holdsAll(const Reading& file, std::size_t length) {
-    return length < kBufferSize || length == file.sizeHint();
-}
-
-// The rest of a file too large to hold is scanned block after block, and then only its matches
-// are read again.
-PageRow appendStreamedRow(Reading& file, RecordScan& scan, char* buffer, std::string& out,
-                          const StopFlag* stop) {
-    for (std::size_t got = fill(file, buffer, kBytesBetweenStopChecks, stop); got > 0;
-         got = fill(file, buffer, kBytesBetweenStopChecks, stop)) {
-        scan.feed({buffer, got});
-    }
-    PageRow page{scan.finding()};
-    if (page.finding.holdsRecord()) {
-        const ReadAt readAt = [&file](std::uint64_t offset, char* into, std::size_t most) {
-            return file.readAt(offset, into, most);
-        };
-        page.fields = appendScannedRow(scan, readAt, out, stop);
-    }
-    return page;
-}
-
-PageRow appendHeldRow(const RecordScan& scan, std::string_view text, std::string& out,
-                      const StopFlag* stop) {
-    PageRow page{scan.finding()};
-    if (page.finding.holdsRecord()) {
-        page.fields = appendScannedRow(scan, text, out, stop);
-    }
-    return page;
-}
-
-PageRow appendRowOf(Reading& file, char* buffer, std::string& out, const StopFlag* stop) {
-    RecordScan scan;
-    const std::size_t length = readHead(file, buffer, scan, stop);
-    if (!holdsAll(file, length)) {
-        return appendStreamedRow(file, scan, buffer, out, stop);
-    }
-    return appendHeldRow(scan, std::string_view(buffer, length), out, stop);
+    scan.finish(rows.onRecord());
+    return rows.finding(scan);
 }
 
 }  // namespace
@@ -153,32 +155,35 @@ PageRow appendRowOf(Reading& file, char* buffer, std::string& out, const StopFla
 RecordReader::RecordReader()
     : m_storage(new char[kBufferSize + kPageSize]), m_buffer(pageIn(m_storage.get())) {}
 
+RecordReader::~RecordReader() = default;
+
 // A row mixing two versions of a file would be wrong in a way no one could see: a file changed
 // while it was read is read again from its start, and one that never holds still fails.
-PageRow RecordReader::appendRow(const Folder& folder, const char* name, std::string& out,
-                                const StopFlag* stop) {
-    const std::size_t start = out.size();
+PageFinding RecordReader::appendRows(const Folder& folder, const char* name, RowSink& sink,
+                                     const StopFlag* stop) {
     for (int reading = 0; reading < kMostReadings; ++reading) {
         try {
             Reading file(folder, name);
-            const PageRow row = appendRowOf(file, m_buffer, out, stop);
+            const PageFinding finding = readPage(file, m_buffer, sink, stop);
             if (file.gaveOneVersion()) {
-                return row;
+                return finding;
             }
         } catch (const FileChanged&) {
         }
-        out.resize(start);
+        sink.restartPage();
     }
     throw FileError("read", folder.path() + name, errorNumberOf(Condition::Changed),
                     "the file changed while it was read");
 }
 
-PageRow RecordReader::appendRow(std::string_view text, std::string& out, const StopFlag* stop) {
-    // Scanned once, as streamed files are, rather than searched once for the record marker and
-    // twice for each rule.
+PageFinding RecordReader::appendRows(std::string_view content, RowSink& sink,
+                                     const StopFlag* stop) {
     RecordScan scan;
-    scan.feed(text);
-    return appendHeldRow(scan, text, out, stop);
+    PageRows rows(sink, stop);
+    rows.hold(content, 0);
+    scan.feed(content, rows.onRecord());
+    scan.finish(rows.onRecord());
+    return rows.finding(scan);
 }
 
 }  // namespace catalog

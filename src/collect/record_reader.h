@@ -13,28 +13,37 @@ namespace catalog {
 
 class Folder;
 
-// What reading one page gave: what it holds, and its row's fields when it holds a record.
-struct PageRow {
-    PageFinding finding;
-    FieldLengths fields{};
+// Where the rows of a page go as they are made, one per record.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+
+    // The text the next row is appended to; it may change between rows, never within one.
+    virtual std::string& rowText() = 0;
+    // The row appended to rowText() from `start` on, without its line end, and what its record
+    // lacks.
+    virtual void rowAdded(std::size_t start, const FieldLengths& fields,
+                          const FieldMisses& misses) = 0;
+    // Forgets every row added since the page began: it is read again from its start.
+    virtual void restartPage() = 0;
 };
 
 // Reads catalog files one after the other through one buffer of its own, reused from file to
-// file, and makes the row of each file that holds a record. Memory does not grow with a file's
-// size: a file that fits in the buffer is matched there whole; a larger one is scanned block
-// after block (RecordScan), and only the bytes of its four matches are read again.
+// file, and makes the row of each record a file holds. Memory does not grow with a file's size
+// or its records: each record's row is made as soon as the scan (RecordScan) has settled it,
+// from the buffer where its bytes still lie there, else by reading only its four matches again.
 class RecordReader {
 public:
     RecordReader();
+    ~RecordReader();
 
-    // Appends the row of the file `name` in the open folder `folder` to `out`, when the file
-    // holds a record, and returns what it found; without a record `out` stays as it was.
-    // Between blocks it throws RunStopped once `stop` (may be null) is requested. Throws
-    // FileError and std::bad_alloc.
-    PageRow appendRow(const Folder& folder, const char* name, std::string& out,
-                      const StopFlag* stop);
-    // The same for a file's whole text, already read.
-    PageRow appendRow(std::string_view text, std::string& out, const StopFlag* stop);
+    // Gives `sink` the row of every record of the file `name` in the open folder `folder`, and
+    // returns what the file holds. Between blocks it throws RunStopped once `stop` (may be null)
+    // is requested. Throws FileError and std::bad_alloc.
+    PageFinding appendRows(const Folder& folder, const char* name, RowSink& sink,
+                           const StopFlag* stop);
+    // The same for a file's whole content, already read.
+    PageFinding appendRows(std::string_view content, RowSink& sink, const StopFlag* stop);
 
     // Files up to this size are best read whole, several at once where the system can.
     static constexpr std::size_t kSmallFile = std::size_t{64} * 1024;

@@ -88,14 +88,6 @@ constexpr std::array<ScannedRule, kColumnRules.size()> kScannedRules = {
     scannedRule(*kColumnRules[0]), scannedRule(*kColumnRules[1]), scannedRule(*kColumnRules[2]),
     scannedRule(*kColumnRules[3])};
 
-const ScannedRule& scannedRuleOf(const FieldRule& rule) {
-    std::size_t index = 0;
-    while (index + 1 < kScannedRules.size() && kScannedRules[index].rule != &rule) {
-        ++index;
-    }
-    return kScannedRules[index];
-}
-
 // For each byte, the markers whose first quote it can follow, one bit each.
 constexpr std::array<unsigned char, 256> kAfterQuote = [] {
     std::array<unsigned char, 256> table{};
@@ -126,43 +118,170 @@ constexpr std::size_t longestMarker() {
     return longest;
 }
 
-}  // namespace
+// What settles a record's piece: the cut rules look for these in the text after its marker.
+constexpr std::size_t kCloserIndex = indexOf(kThumbnailRule.closer);
+constexpr std::size_t kReferenceIndex = indexOf(kReferenceRule.opener);
+constexpr std::size_t kNameIndex = indexOf(kNameRule.opener);
 
-RecordScan::RecordScan() {
-    static_assert(kMarkers == kMarkerTable.size());
-    static_assert(kCarry + 1 >= longestMarker());
-    m_first.fill(kNone);
-    m_last.fill(kNone);
+constexpr std::uint64_t kNone = UINT64_MAX;
+
+// Occurrences are found in the order of their starts, and a record is settled as soon as the
+// next marker starts, only because no marker lies inside another.
+constexpr bool noMarkerInsideAnother() {
+    for (const Marker& marker : kMarkerTable) {
+        for (const Marker& other : kMarkerTable) {
+            if (&other != &marker && other.text.find(marker.text) != std::string_view::npos) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(noMarkerInsideAnother());
+
+std::uint64_t endOf(std::size_t marker, std::uint64_t at) {
+    return at + kMarkerTable[marker].text.size();
 }
 
-// Occurrences come in the order of the text, but one may come twice (see scan): only a later
-// one counts.
-void RecordScan::found(std::size_t marker, std::uint64_t at) {
-    if (m_first[marker] == kNone) {
-        m_first[marker] = at;
+bool endsBy(std::size_t marker, std::uint64_t at, std::uint64_t end) {
+    return at != kNone && endOf(marker, at) <= end;
+}
+
+// The occurrences gathered in `tally` that end by `end`, which the scan has not passed: any
+// that does not is the latest of its marker.
+RecordScan::Marks endingBy(const RecordScan::Tally& tally, std::uint64_t end) {
+    RecordScan::Marks marks;
+    for (std::size_t m = 0; m < RecordScan::kMarkers; ++m) {
+        marks.first[m] = endsBy(m, tally.first[m], end) ? tally.first[m] : kNone;
+        marks.last[m] = endsBy(m, tally.latest[m], end)     ? tally.latest[m]
+                        : endsBy(m, tally.previous[m], end) ? tally.previous[m]
+                                                            : kNone;
     }
-    if (m_last[marker] == kNone || at > m_last[marker]) {
-        m_last[marker] = at;
-        ++m_count[marker];
+    return marks;
+}
+
+// As the field rules find them in a piece holding `marks`.
+RecordMatches matchesIn(const RecordScan::Marks& marks) {
+    RecordMatches matches;
+    for (std::size_t column = 0; column < kScannedRules.size(); ++column) {
+        const ScannedRule& scanned = kScannedRules[column];
+        const std::uint64_t opener = marks.first[scanned.opener];
+        const std::uint64_t closer = marks.last[scanned.closer];
+        if (opener == kNone) {
+            matches.misses[column] = FieldMiss::NoOpener;
+        } else if (closer == kNone || opener + scanned.rule->opener.size() > closer) {
+            matches.misses[column] = FieldMiss::NoCloserAfter;
+        } else {
+            matches.spans[column] = FileSpan{opener, closer + scanned.rule->closer.size()};
+            matches.markersOnce[column] =
+                opener == marks.last[scanned.opener] && marks.first[scanned.closer] == closer;
+        }
     }
+    return matches;
+}
+
+// The cut to take of the latest two of one kind: the latest, unless it runs into the next
+// marker at `next`.
+const RecordScan::Cut* cutOf(const std::array<std::optional<RecordScan::Cut>, 2>& cuts,
+                             std::size_t marker, std::uint64_t next) {
+    for (const std::optional<RecordScan::Cut>& cut : cuts) {
+        if (cut && endOf(marker, cut->at) <= next) {
+            return &*cut;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+RecordScan::Tally::Tally() {
+    first.fill(kNone);
+    latest.fill(kNone);
+    previous.fill(kNone);
+}
+
+void RecordScan::Tally::add(std::size_t marker, std::uint64_t at) {
+    if (first[marker] == kNone) {
+        first[marker] = at;
+    }
+    previous[marker] = latest[marker];
+    latest[marker] = at;
+}
+
+RecordScan::RecordScan() : m_lastFound(kNone) {
+    static_assert(kMarkers == kMarkerTable.size());
+    static_assert(kCarry + 1 >= longestMarker());
+}
+
+// Occurrences come in the order of their starts, but one may come twice (see feed): only a
+// later one counts.
+void RecordScan::found(std::size_t marker, std::uint64_t at, const OnRecord& onRecord) {
+    if (m_lastFound != kNone && at <= m_lastFound) {
+        return;
+    }
+    m_lastFound = at;
+    if (marker == kRecordIndex) {
+        foundRecord(at, onRecord);
+        return;
+    }
+    const bool inGap = m_records > 0 && at >= m_gapStart && !m_afterCloser;
+    if (inGap && (marker == kReferenceIndex || marker == kNameIndex)) {
+        // Taken before the opener is counted: what ends by it is what came before.
+        auto& cuts = marker == kReferenceIndex ? m_beforeReference : m_beforeName;
+        cuts[1] = std::move(cuts[0]);
+        cuts[0] = Cut{at, endingBy(m_piece, at), Tally()};
+    }
+    m_piece.add(marker, at);
+    for (std::optional<Cut>* cut : {&m_afterCloser, &m_beforeReference[0], &m_beforeReference[1],
+                                    &m_beforeName[0], &m_beforeName[1]}) {
+        if (*cut && at >= (*cut)->at) {
+            (*cut)->after.add(marker, at);
+        }
+    }
+    if (inGap && marker == kCloserIndex) {
+        // Past the first thumbnail closer after the marker, nothing else decides the cut.
+        const std::uint64_t end = endOf(marker, at);
+        m_afterCloser = Cut{end, endingBy(m_piece, end), Tally()};
+        m_beforeReference = {};
+        m_beforeName = {};
+    }
+}
+
+// The record in hand's piece ends where the rules say, and the next begins there.
+void RecordScan::foundRecord(std::uint64_t at, const OnRecord& onRecord) {
+    if (m_records > 0) {
+        const Cut* cut = m_afterCloser ? &*m_afterCloser : nullptr;
+        cut = cut != nullptr ? cut : cutOf(m_beforeReference, kReferenceIndex, at);
+        cut = cut != nullptr ? cut : cutOf(m_beforeName, kNameIndex, at);
+        const Cut atMarker{at, endingBy(m_piece, at), Tally()};
+        cut = cut != nullptr ? cut : &atMarker;
+        onRecord(matchesIn(cut->before));
+        m_piece = cut->after;
+    }
+    m_afterCloser.reset();
+    m_beforeReference = {};
+    m_beforeName = {};
+    m_piece.add(kRecordIndex, at);
+    m_gapStart = endOf(kRecordIndex, at);
+    ++m_records;
 }
 
 // Every marker holds a quote, and the byte after it rules out most quotes at once: one pass
 // for the two finds every candidate at vector speed, without looking at the markers one by one.
-// Occurrences found twice (a window may overlap what was scanned before) change nothing.
-void RecordScan::scan(std::string_view window, std::uint64_t offset) {
+void RecordScan::scan(std::string_view window, std::uint64_t offset, const OnRecord& onRecord) {
     std::array<std::size_t, 64> quotes;
     for (std::size_t from = 0; from < window.size();) {
         const std::size_t count = kMarkerStart.find(window, from, quotes);
         for (std::size_t i = 0; i < count; ++i) {
-            scanAt(window, quotes[i], offset);
+            scanAt(window, quotes[i], offset, onRecord);
         }
     }
 }
 
 // The one marker whose first quote may be the one at `quote`, found by the four bytes after it
 // and then checked whole.
-void RecordScan::scanAt(std::string_view window, std::size_t quote, std::uint64_t offset) {
+void RecordScan::scanAt(std::string_view window, std::size_t quote, std::uint64_t offset,
+                        const OnRecord& onRecord) {
     const char* const begin = window.data();
     if (quote + 5 > window.size()) {
         return;  // no marker ends here
@@ -178,7 +297,7 @@ void RecordScan::scanAt(std::string_view window, std::size_t quote, std::uint64_
         const std::size_t start = quote - marker.quote;
         if (quote >= marker.quote && start + marker.text.size() <= window.size() &&
             std::memcmp(begin + start, marker.text.data(), marker.text.size()) == 0) {
-            found(m, offset + start);
+            found(m, offset + start, onRecord);
         }
         return;
     }
@@ -196,70 +315,46 @@ void RecordScan::keepTail(std::string_view block) {
     m_carried = kept + block.size();
 }
 
-void RecordScan::feed(std::string_view block) {
+void RecordScan::feed(std::string_view block, const OnRecord& onRecord) {
     // Occurrences that begin in the bytes carried over from earlier blocks end within the
-    // first kCarry bytes of this one: the two side by side hold them all.
+    // first kCarry bytes of this one: the two side by side hold them all. One that ends past
+    // them is found again later, and only the later finding counts.
     if (m_carried > 0 && !block.empty()) {
         std::array<char, 2 * kCarry> joined{};
         const std::size_t taken = std::min(block.size(), kCarry);
         std::memcpy(joined.data(), m_carry.data(), m_carried);
         std::memcpy(joined.data() + m_carried, block.data(), taken);
-        scan({joined.data(), m_carried + taken}, m_fed - m_carried);
+        scan({joined.data(), m_carried + taken}, m_fed - m_carried, onRecord);
     }
-    scan(block, m_fed);
+    scan(block, m_fed, onRecord);
     keepTail(block);
     m_fed += block.size();
 }
 
-bool RecordScan::holdsRecord() const {
-    return m_first[kRecordIndex] != kNone;
-}
-
-bool RecordScan::markersOccurOnce(const FieldRule& rule) const {
-    const ScannedRule& scanned = scannedRuleOf(rule);
-    return m_first[scanned.opener] != kNone && m_first[scanned.opener] == m_last[scanned.opener] &&
-           m_first[scanned.closer] != kNone && m_first[scanned.closer] == m_last[scanned.closer];
-}
-
-PageFinding RecordScan::finding() const {
-    PageFinding finding;
-    finding.records = m_count[kRecordIndex];
-    for (std::size_t column = 0; column < kScannedRules.size(); ++column) {
-        const ScannedRule& scanned = kScannedRules[column];
-        const std::uint64_t opener = m_first[scanned.opener];
-        const std::uint64_t closer = m_last[scanned.closer];
-        if (opener == kNone) {
-            finding.misses[column] = FieldMiss::NoOpener;
-        } else if (closer == kNone || opener + scanned.rule->opener.size() > closer) {
-            finding.misses[column] = FieldMiss::NoCloserAfter;
-        }
+void RecordScan::finish(const OnRecord& onRecord) {
+    if (m_records > 0) {
+        onRecord(matchesIn(endingBy(m_piece, m_fed)));
     }
-    return finding;
-}
-
-std::optional<FileSpan> RecordScan::matchOf(const FieldRule& rule) const {
-    const ScannedRule& scanned = scannedRuleOf(rule);
-    const std::uint64_t opener = m_first[scanned.opener];
-    const std::uint64_t closer = m_last[scanned.closer];
-    if (opener == kNone || closer == kNone || opener + rule.opener.size() > closer) {
-        return std::nullopt;
-    }
-    return FileSpan{opener, closer + rule.closer.size()};
 }
 
 namespace {
 
-// Appends the bytes of `span` to `out`.
-void appendSpan(const FileSpan& span, const ReadAt& readAt, std::string& out,
+// Appends the bytes of `span` to `out`: from memory when they are all still held, else read
+// again.
+void appendSpan(const FileSpan& span, const PageBytes& page, std::string& out,
                 const StopFlag* stop) {
-    const std::size_t start = out.size();
     const auto length = static_cast<std::size_t>(span.end - span.begin);
+    if (span.begin >= page.heldFrom && span.end - page.heldFrom <= page.held.size()) {
+        out.append(page.held.substr(static_cast<std::size_t>(span.begin - page.heldFrom), length));
+        return;
+    }
+    const std::size_t start = out.size();
     out.resize(start + length);
     std::size_t got = 0;
     while (got < length) {
         stopIfRequested(stop);
-        const std::size_t piece = readAt(span.begin + got, out.data() + start + got,
-                                         std::min(length - got, kBytesBetweenStopChecks));
+        const std::size_t piece = page.readAt(span.begin + got, out.data() + start + got,
+                                              std::min(length - got, kBytesBetweenStopChecks));
         if (piece == 0) {
             out.resize(start);
             throw FileChanged();
@@ -268,69 +363,49 @@ void appendSpan(const FileSpan& span, const ReadAt& readAt, std::string& out,
     }
 }
 
-// The same from a text held whole, cut short where it ends.
-void appendSpan(const FileSpan& span, std::string_view text, std::string& out, const StopFlag*) {
-    const std::uint64_t begin = std::min<std::uint64_t>(span.begin, text.size());
-    const std::uint64_t end = std::min<std::uint64_t>(span.end, text.size());
-    out.append(text.substr(begin, end - begin));
-}
-
 // As the field rule says: the match, every opener left out, then every closer.
-template <typename Source>
-void appendScannedField(const FieldRule& rule, const std::optional<FileSpan>& span,
-                        const RecordScan& scan, const Source& source, std::string& out,
+void appendMatchedField(const FieldRule& rule, const std::optional<FileSpan>& span,
+                        bool markersOnce, const PageBytes& page, std::string& out,
                         const StopFlag* stop) {
     if (!span) {
         out.append(kMatchFailed);  // it holds no marker
         return;
     }
-    if (scan.markersOccurOnce(rule)) {
+    if (markersOnce) {
         // What the erasing below leaves: the opener starts the match and the closer ends it,
         // and neither occurs anywhere else.
-        appendSpan({span->begin + rule.opener.size(), span->end - rule.closer.size()}, source, out,
+        appendSpan({span->begin + rule.opener.size(), span->end - rule.closer.size()}, page, out,
                    stop);
         return;
     }
     const std::size_t start = out.size();
-    appendSpan(*span, source, out, stop);
+    appendSpan(*span, page, out, stop);
     eraseAll(out, rule.opener, start);
     eraseAll(out, rule.closer, start);
 }
 
-template <typename Source>
-FieldLengths appendRowFrom(const RecordScan& scan, const Source& source, std::string& out,
-                           const StopFlag* stop) {
+}  // namespace
+
+FieldLengths appendMatchedRow(const RecordMatches& matches, const PageBytes& page, std::string& out,
+                              const StopFlag* stop) {
     // Room for the whole row at once: a value of hundreds of megabytes is then never copied
     // to a larger string as it grows.
-    std::uint64_t total = out.size() + std::size(kColumnRules) - 1 + kLineEnd.size();
-    std::array<std::optional<FileSpan>, std::size(kColumnRules)> spans;
-    for (std::size_t i = 0; i < std::size(kColumnRules); ++i) {
-        spans[i] = scan.matchOf(*kColumnRules[i]);
-        total += spans[i] ? spans[i]->end - spans[i]->begin : kMatchFailed.size();
+    std::uint64_t total = out.size() + kColumnRules.size() - 1 + kLineEnd.size();
+    for (const std::optional<FileSpan>& span : matches.spans) {
+        total += span ? span->end - span->begin : kMatchFailed.size();
     }
     out.reserve(static_cast<std::size_t>(total));
     FieldLengths lengths{};
-    for (std::size_t i = 0; i < std::size(kColumnRules); ++i) {
+    for (std::size_t i = 0; i < kColumnRules.size(); ++i) {
         const std::size_t start = out.size();
-        appendScannedField(*kColumnRules[i], spans[i], scan, source, out, stop);
+        appendMatchedField(*kColumnRules[i], matches.spans[i], matches.markersOnce[i], page, out,
+                           stop);
         if (i < lengths.size()) {
             lengths[i] = out.size() - start;
             out.push_back('\t');
         }
     }
     return lengths;
-}
-
-}  // namespace
-
-FieldLengths appendScannedRow(const RecordScan& scan, const ReadAt& readAt, std::string& out,
-                              const StopFlag* stop) {
-    return appendRowFrom(scan, readAt, out, stop);
-}
-
-FieldLengths appendScannedRow(const RecordScan& scan, std::string_view text, std::string& out,
-                              const StopFlag* stop) {
-    return appendRowFrom(scan, text, out, stop);
 }
 
 }  // namespace catalog

@@ -22,44 +22,85 @@ struct FileSpan {
     std::uint64_t end = 0;
 };
 
-// What decides the field rules for a file too large to hold, gathered while its bytes pass by
-// block after block: whether the record marker occurs, and for every marker of the four rules
-// its first and its last occurrence. A rule's match runs from the first occurrence of its
-// opener to the end of the last occurrence of its closer, when that opener ends at or before
-// that closer starts: exactly the last match of its pattern in the whole text. Occurrences that
-// straddle two blocks are found as well; blocks may be of any size, even one byte.
+// What the four field rules find in one record's piece of a page: for each, in the listing's
+// column order, the bytes of its match, whether its markers occur only at the match's two ends,
+// and why it found nothing.
+struct RecordMatches {
+    std::array<std::optional<FileSpan>, kFieldCount> spans;
+    std::array<bool, kFieldCount> markersOnce{};
+    std::array<FieldMiss, kFieldCount> misses{};
+};
+
+// Called with each record of a page as soon as the scan knows where its piece ends.
+using OnRecord = std::function<void(const RecordMatches&)>;
+
+// Cuts a page into its records as its bytes pass by, block after block, and finds the field
+// rules' matches in each record's piece. A page holds as many records as the record marker
+// occurs; neighbouring records are parted, in the text between their markers, after the first
+// thumbnail closer, else before the last reference opener, else before the last name opener,
+// else right before the later marker. Each piece then gives what the rules give on it as a text
+// of its own: a rule's match runs from the first occurrence of its opener to the end of the last
+// occurrence of its closer. A record is settled when the next marker is met, so what the scan
+// keeps does not grow with the page or its records. Occurrences that straddle two blocks are
+// found as well; blocks may be of any size, even one byte.
 class RecordScan {
 public:
     RecordScan();
 
-    // The file's next bytes, right after those fed before.
-    void feed(std::string_view block);
+    // The page's next bytes, right after those fed before; `onRecord` hears of every record
+    // settled by them.
+    void feed(std::string_view block, const OnRecord& onRecord);
+    // At the page's end: `onRecord` hears of its last record.
+    void finish(const OnRecord& onRecord);
 
-    bool holdsRecord() const;
-    // How many records the text holds, and why any field's rule finds nothing.
-    PageFinding finding() const;
-    // The bytes of `rule`'s match, or nullopt when the rule finds nothing. `rule` is one of the
-    // four field rules.
-    std::optional<FileSpan> matchOf(const FieldRule& rule) const;
-    // Whether `rule`'s opener and closer each occur exactly once: its match then holds them
-    // only at its two ends.
-    bool markersOccurOnce(const FieldRule& rule) const;
+    std::uint64_t records() const { return m_records; }
+
+    static constexpr std::size_t kMarkers = 6;
+    using Positions = std::array<std::uint64_t, kMarkers>;
+
+    // The occurrences of every marker since a place in the page: the first, the latest and the
+    // one before it. No two occurrences of one marker straddle one place, so these tell which
+    // of them end by any place the scan has not passed.
+    struct Tally {
+        Positions first;
+        Positions latest;
+        Positions previous;
+
+        Tally();
+        void add(std::size_t marker, std::uint64_t at);
+    };
+    // The first and the last occurrence of every marker lying wholly in a piece.
+    struct Marks {
+        Positions first;
+        Positions last;
+    };
+    // A place where the piece of the record in hand may end: what the piece then holds, and what
+    // the next one has gathered since.
+    struct Cut {
+        std::uint64_t at;
+        Marks before;
+        Tally after;
+    };
 
 private:
-    static constexpr std::size_t kMarkers = 6;
     // Long enough to hold every marker but its last byte: all an occurrence can have in the
     // blocks before the one it ends in.
     static constexpr std::size_t kCarry = 31;
-    static constexpr std::uint64_t kNone = UINT64_MAX;
 
-    void scan(std::string_view window, std::uint64_t offset);
-    void scanAt(std::string_view window, std::size_t quote, std::uint64_t offset);
-    void found(std::size_t marker, std::uint64_t at);
+    void scan(std::string_view window, std::uint64_t offset, const OnRecord& onRecord);
+    void scanAt(std::string_view window, std::size_t quote, std::uint64_t offset,
+                const OnRecord& onRecord);
+    void found(std::size_t marker, std::uint64_t at, const OnRecord& onRecord);
+    void foundRecord(std::uint64_t at, const OnRecord& onRecord);
     void keepTail(std::string_view block);
 
-    std::array<std::uint64_t, kMarkers> m_first;
-    std::array<std::uint64_t, kMarkers> m_last;
-    std::array<std::uint64_t, kMarkers> m_count{};
+    Tally m_piece;  // since the piece in hand began
+    std::optional<Cut> m_afterCloser;
+    std::array<std::optional<Cut>, 2> m_beforeReference;  // the latest first
+    std::array<std::optional<Cut>, 2> m_beforeName;
+    std::uint64_t m_records = 0;
+    std::uint64_t m_gapStart = 0;  // where the text after the record in hand's marker starts
+    std::uint64_t m_lastFound;
     std::array<char, kCarry> m_carry{};
     std::size_t m_carried = 0;
     std::uint64_t m_fed = 0;
@@ -75,15 +116,19 @@ public:
     const char* what() const noexcept override { return "the file changed while it was read"; }
 };
 
-// The row the four field rules make of the whole text, made from the scan of a record and the
-// bytes of the four matches read again through `readAt`: only those bytes are ever held.
-// Between reads it throws RunStopped once `stop` is requested. A match cut short, where the
-// file now ends sooner, throws FileChanged; whether the bytes read are still those scanned is
-// the caller's to make sure of.
-FieldLengths appendScannedRow(const RecordScan& scan, const ReadAt& readAt, std::string& out,
-                              const StopFlag* stop = nullptr);
-// The same for the scan of a text held whole.
-FieldLengths appendScannedRow(const RecordScan& scan, std::string_view text, std::string& out,
+// The bytes of a page from which a record's row is made: those still held in memory, from
+// `heldFrom` on, and the rest read again through `readAt` (may be empty when all are held).
+struct PageBytes {
+    std::string_view held;
+    std::uint64_t heldFrom = 0;
+    ReadAt readAt;
+};
+
+// The row the four field rules make of a record's piece, made from its matches: only their
+// bytes are ever read. Between reads it throws RunStopped once `stop` is requested. A match cut
+// short, where the file now ends sooner, throws FileChanged; whether the bytes read are still
+// those scanned is the caller's to make sure of.
+FieldLengths appendMatchedRow(const RecordMatches& matches, const PageBytes& page, std::string& out,
                               const StopFlag* stop = nullptr);
 
 }  // namespace catalog

@@ -15,56 +15,52 @@ std::string_view valueAt(const Listing& listing, std::size_t row, std::size_t co
     return column == kFileColumn ? listing.file(row) : listing.field(row, column);
 }
 
-// Why a cell reads as it does, when its page is worth telling of: the marker a field lacked, or
-// that the page holds several records.
-std::string reasonFor(const PageNote* note, std::size_t column) {
-    if (note == nullptr) {
-        return {};
-    }
-    const PageFinding& finding = note->finding;
-    if (column == kFileColumn) {
-        return finding.severalRecords() ? severalRecordsReason(finding.records) : std::string();
-    }
-    return missReason(column, finding.misses[column]);
+// What the file column shows: the page, and which of its records the row is when it holds more.
+std::string fileText(const Listing& listing, std::size_t row) {
+    const Listing::RecordPlace place = listing.recordOf(row);
+    return recordName(listing.file(row), place.record, place.records);
 }
 
-// A page with several records gives values that run from the first record to the last, which
-// looks like a fault unless the row says so where the user looks for the page: first, so that
-// a narrow column never cuts it off.
-void markSeveralRecords(Cell& file, const PageNote& note) {
-    if (note.finding.severalRecords()) {
-        // Put together piece by piece: GCC 12 at -O3 takes "(" + std::string for an overlapping
-        // copy.
-        std::string mark = "(";
-        mark.append(counted(note.finding.records, "record")).append(") ");
-        file.text.insert(0, mark);
+// Why a field reads "String Matching Failed": the marker its record lacked.
+std::string reasonFor(const FieldMisses* misses, std::size_t column) {
+    if (misses == nullptr || column == kFileColumn) {
+        return {};
     }
+    return missReason(column, (*misses)[column]);
 }
 
 }  // namespace
 
 RunRows::RunRows(Listing made, std::vector<PageNote> pageNotes) : listing(std::move(made)) {
-    std::erase_if(pageNotes, [](const PageNote& note) { return note.row == PageNote::kNoRow; });
+    std::erase_if(pageNotes,
+                  [](const PageNote& note) { return note.firstRow == PageNote::kNoRow; });
     notes = std::move(pageNotes);
     cells.reserve(listing.rowCount());
     for (std::size_t row = 0; row < listing.rowCount(); ++row) {
         std::array<Cell, kColumnCount>& rowCells = cells.emplace_back();
-        for (std::size_t column = 0; column < kColumnCount; ++column) {
-            rowCells[column] = cellFor(valueAt(listing, row, column));
+        for (std::size_t column = 0; column < kFileColumn; ++column) {
+            rowCells[column] = cellFor(listing.field(row, column));
         }
         // A file may be named "String Matching Failed" too; only the fields count.
+        rowCells[kFileColumn] = cellFor(fileText(listing, row));
         rowCells[kFileColumn].notFound = false;
-    }
-    for (const PageNote& note : notes) {
-        markSeveralRecords(cells.at(note.row)[kFileColumn], note);
     }
 }
 
-const PageNote* RunRows::noteOf(std::size_t row) const {
+const FieldMisses* RunRows::missesOf(std::size_t row) const {
+    // The last page noted that starts at or before the row, if the row is one of its records.
+    const auto after =
+        std::upper_bound(notes.begin(), notes.end(), row,
+                         [](std::size_t r, const PageNote& note) { return r < note.firstRow; });
+    if (after == notes.begin()) {
+        return nullptr;
+    }
+    const PageNote& page = *std::prev(after);
+    const std::uint64_t record = row - page.firstRow;
     const auto at =
-        std::lower_bound(notes.begin(), notes.end(), row,
-                         [](const PageNote& note, std::size_t r) { return note.row < r; });
-    return at != notes.end() && at->row == row ? &*at : nullptr;
+        std::lower_bound(page.missing.begin(), page.missing.end(), record,
+                         [](const RecordNote& note, std::uint64_t r) { return note.record < r; });
+    return at != page.missing.end() && at->record == record ? &at->misses : nullptr;
 }
 
 RowTable::Place RowTable::place(std::size_t row) const {
@@ -81,8 +77,10 @@ const Cell& RowTable::cell(std::size_t row, std::size_t column) const {
 
 std::string RowTable::tooltip(std::size_t row, std::size_t column) const {
     const Place at = place(row);
-    std::string tooltip = tooltipFor(valueAt(at.run->listing, at.row, column));
-    const std::string reason = reasonFor(at.run->noteOf(at.row), column);
+    std::string tooltip = column == kFileColumn
+                              ? tooltipFor(fileText(at.run->listing, at.row))
+                              : tooltipFor(valueAt(at.run->listing, at.row, column));
+    const std::string reason = reasonFor(at.run->missesOf(at.row), column);
     if (!reason.empty()) {
         // Appended piece by piece: `"\n" + std::string` makes GCC 12 at -O3 warn of an
         // overlapping copy that cannot happen.

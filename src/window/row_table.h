@@ -30,12 +30,12 @@ enum class CopyRefusal { TooLarge, NoMemory };
 struct RunRows {
     Listing listing;
     std::vector<std::array<Cell, kColumnCount>> cells;  // one per row of the listing
-    std::vector<PageNote> notes;  // of the rows whose pages are worth telling of, in row order
+    std::vector<PageNote> notes;  // of the pages with rows worth telling of, in row order
 
     // `notes` are the run's, in the listing's order; those of pages without a row are let go.
     explicit RunRows(Listing made, std::vector<PageNote> pageNotes = {});
-    // The note of the row's page, if it has one.
-    const PageNote* noteOf(std::size_t row) const;
+    // What the row's record lacks, if it lacks a field.
+    const FieldMisses* missesOf(std::size_t row) const;
 };
 
 // Every row collected since the table was made, in the order runs added them. It only grows:

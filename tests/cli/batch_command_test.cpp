@@ -118,29 +118,25 @@ TEST_F(BatchCommandTest, NeitherAProgramNorAFileInTheDataFolderIsWrittenOver) {
     EXPECT_EQ(run({"prog/data", "prog/data/lists/out.txt"}).exitCode, 0);
 }
 
-// One line for each page worth telling of, after the one-line summary, and only when asked;
-// the listing is the same either way.
+// One line for each page without a record and for each record with a field not found, after the
+// one-line summary, and only when asked; the listing is the same either way.
 TEST_F(BatchCommandTest, ExplainSaysWhyEachPageGaveNoRowOrAFieldWasNotFound) {
-    const std::string twoRecords = productRecord("D1", "Drill", "9", "d.jpg");
-    writeFile(path("prog/data/d.html"), twoRecords + twoRecords);
     std::string cut = productRecord("E1", "Eye bolt", "3", "e.jpg");
     cut.replace(cut.find("',  }, "), 7, "', }, ");
+    writeFile(path("prog/data/d.html"), productRecord("D1", "Drill", "9", "d.jpg") + cut);
     writeFile(path("prog/data/e.html"), cut);
 
     const Outcome plain = run({"prog/data", "plain.txt"});
     const Outcome explained = run({"--explain", "prog/data", "explained.txt"});
     EXPECT_EQ(readFile(path("plain.txt")), readFile(path("explained.txt")));
     const std::string summary =
-        "catalog-collector-cli: 4 records written to explained.txt from 5 pages (1 without a "
-        "record, 1 with a field not found, 1 with several records)\n";
+        "catalog-collector-cli: 5 records written to explained.txt from 5 pages (1 without a "
+        "record, 2 with a field not found, 1 with several records)\n";
     EXPECT_EQ(plain.err, std::string(summary).replace(summary.find("explained"), 9, "plain"));
-    EXPECT_EQ(explained.err,
-              summary +
-                  "c.html: no record: no `', 'PRICE' => ` in the page\n"
-                  "d.html: the page holds 2 records: each value runs from the first record "
-                  "to the last\n"
-                  "e.html: thumbnail not found: `, 'THUMBNAIL' => '` found, but no `',  }, ` "
-                  "after it\n");
+    const std::string noThumbnail =
+        "thumbnail not found: `, 'THUMBNAIL' => '` found, but no `',  }, ` after it\n";
+    EXPECT_EQ(explained.err, summary + "c.html: no record: no `', 'PRICE' => ` in the page\n" +
+                                 "d.html (2 of 2): " + noThumbnail + "e.html: " + noThumbnail);
 }
 
 TEST_F(BatchCommandTest, WritesTheNamedFolderToAPathOrStandardOutput) {

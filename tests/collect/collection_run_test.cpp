@@ -75,11 +75,11 @@ protected:
         RecordingClient client(shown, stop);
         options.stop = &stop;
         const Collected collected = runCollection(dataFolderIn(programDir()), client, options);
-        for (std::size_t i = 0; i < collected.listing.rowCount(); ++i) {
+        for (std::size_t i = 0; options.rowDetails && i < collected.listing.rowCount(); ++i) {
             shown.rows.emplace_back(collected.listing.row(i));
-            if (options.rowDetails) {
-                shown.files.emplace_back(collected.listing.file(i));
-            }
+            const Listing::RecordPlace place = collected.listing.recordOf(i);
+            shown.files.push_back(
+                recordName(collected.listing.file(i), place.record, place.records));
         }
         WriteTextFile(outputPathIn(programDir(), outputName), collected.listing.lines());
         return {collected.files, collected.listing.rowCount(), collected.folderMissing};
@@ -124,6 +124,8 @@ TEST_F(CollectionRunTest, WritesOneLinePerRecordInNameOrder) {
     makeDataFolder();
     writeFile(data("b.html"), "<p>\n" + productRecord("B2", "Bolt\tM4", "0.10", "b.jpg"));
     writeFile(data("a#1.html"), productRecord("A1", "Anchor", "125", "a.jpg"));
+    writeFile(data("c.html"), productRecord("C1", "Clamp", "3", "c.jpg") + "\n" +
+                                  productRecord("C2", "Cord", "4", "d.jpg"));
     writeFile(data(".hidden"), productRecord("H", "Hidden", "1", "h.jpg"));
     writeFile(data("no-record.html"), "<html>nothing for sale</html>");
     writeFile(data("lower.html"), "'REFERENCE' => 'L', 'NAME' => 'L', 'price' => 1, ");
@@ -135,13 +137,20 @@ TEST_F(CollectionRunTest, WritesOneLinePerRecordInNameOrder) {
 #endif
 
     const RunSummary summary = run();
-    EXPECT_EQ(summary.filesRead, 6u);
-    EXPECT_EQ(summary.records, 3u);
+    EXPECT_EQ(summary.filesRead, 7u);
+    EXPECT_EQ(summary.records, 5u);
     const std::vector<std::string> expectedRows = {"H\t1\th.jpg\tHidden", "A1\t125\ta.jpg\tAnchor",
-                                                   "B2\t0.10\tb.jpg\tBolt\tM4"};
+                                                   "B2\t0.10\tb.jpg\tBolt\tM4",
+                                                   "C1\t3\tc.jpg\tClamp", "C2\t4\td.jpg\tCord"};
     EXPECT_EQ(rows, expectedRows);
-    EXPECT_EQ(listing(), kHeader + expectedRows[0] + "\r\n" + expectedRows[1] + "\r\n" +
-                             expectedRows[2] + "\r\n");
+    const std::vector<std::string> expectedFiles = {".hidden", "a#1.html", "b.html",
+                                                    "c.html (1 of 2)", "c.html (2 of 2)"};
+    EXPECT_EQ(shown.files, expectedFiles);
+    std::string lines = kHeader;
+    for (const std::string& row : expectedRows) {
+        lines.append(row).append("\r\n");
+    }
+    EXPECT_EQ(listing(), lines);
     // The batch command keeps the lines alone, and writes the same.
     run("lines.txt", RunOptions{.rowDetails = false});
     EXPECT_EQ(listing("lines.txt"), listing());

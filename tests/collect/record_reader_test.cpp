@@ -9,6 +9,7 @@
 
 #include "platform/folder.h"
 #include "reference/field_rules.h"
+#include "reference/streamed_rows.h"
 #include "support/test_files.h"
 
 namespace catalog {
@@ -21,17 +22,24 @@ using testing::writeFile;
 
 constexpr std::size_t kMiB = std::size_t{1} << 20;
 
-// Files held whole and files streamed past the reader's buffer, with markers across the
-// boundaries of its reads, give the row of their whole text, or none.
-TEST(RecordReader, GivesTheRowOfTheWholeTextForFilesOfAnySize) {
+// Files held whole and files streamed past the reader's buffer, with markers and records across
+// the boundaries of its reads, give the rows of the plain cut, or none.
+TEST(RecordReader, GivesTheRowsOfTheWholeTextForFilesOfAnySize) {
     TempDir dir;
     const std::string record = productRecord("A1", "Widget", "125", "w.jpg");
     const std::string split = "', 'PRICE' => ";
     const std::string texts[] = {
         record,
-        std::string(kMiB - record.size(), ' ') + record,         // fills the buffer exactly
-        std::string(kMiB - 3, ' ') + record,                     // a marker across its end
-        record + std::string(3 * kMiB, '\'') + record,           // two records far apart
+        std::string(kMiB - record.size(), ' ') + record,  // fills the buffer exactly
+        std::string(kMiB - 3, ' ') + record,              // a marker across its end
+        record + std::string(3 * kMiB, '\'') + record,    // two records far apart
+        [&record] {  // many records, some across the buffer's reuse
+            std::string many;
+            while (many.size() < 3 * kMiB) {
+                many.append(record).append("\n");
+            }
+            return many;
+        }(),
         std::string(kMiB + 128 * 1024 - 5, 'x') + record + "z",  // across a later read
         std::string(2 * kMiB, 'x') + split.substr(0, 5),         // no record
     };
@@ -39,14 +47,10 @@ TEST(RecordReader, GivesTheRowOfTheWholeTextForFilesOfAnySize) {
     RecordReader reader;
     for (const std::string& text : texts) {
         writeFile(dir / "page", text);
-        std::string expected = "earlier";
-        const bool holds = holdsRecord(text);
-        if (holds) {
-            appendRecordRow(text, expected);
-        }
-        std::string row = "earlier";
-        EXPECT_EQ(reader.appendRow(folder, "page", row, nullptr).finding.holdsRecord(), holds);
-        EXPECT_TRUE(row == expected) << text.size();
+        StringSink sink;
+        EXPECT_EQ(reader.appendRows(folder, "page", sink, nullptr).records,
+                  recordPieces(text).size());
+        EXPECT_TRUE(sink.rows == pageRows(text)) << text.size();
     }
 }
 
@@ -61,8 +65,8 @@ TEST(RecordReader, AStopEndsTheReadOfAHugeFileAtOnce) {
         stop.request();
     });
     RecordReader reader;
-    std::string row;
-    EXPECT_THROW(reader.appendRow(folder, "huge", row, &stop), RunStopped);
+    StringSink sink;
+    EXPECT_THROW(reader.appendRows(folder, "huge", sink, &stop), RunStopped);
 }
 
 }  // namespace

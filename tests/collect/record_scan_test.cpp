@@ -1,12 +1,12 @@
 #include "collect/record_scan.h"
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "reference/field_rules.h"
+#include "reference/streamed_rows.h"
 #include "support/test_files.h"
 
 namespace catalog {
@@ -14,62 +14,71 @@ namespace {
 
 using testing::productRecord;
 
-// `text` as a file: positioned reads give what lies there, and nothing past `length`.
-ReadAt readerOf(std::string_view text, std::size_t length) {
-    return [text, length](std::uint64_t offset, char* into, std::size_t most) -> std::size_t {
-        if (offset >= length) {
-            return 0;
-        }
-        const std::size_t got = std::min<std::size_t>(most, length - offset);
-        std::copy_n(text.data() + offset, got, into);
-        return got;
-    };
-}
-
-RecordScan scanInBlocks(std::string_view text, std::size_t blockSize) {
-    RecordScan scan;
-    for (std::size_t at = 0; at < text.size(); at += blockSize) {
-        scan.feed(text.substr(at, blockSize));
-    }
-    return scan;
-}
-
-// An earlier row ending in part of a marker, which neither rule may touch.
-const std::string kEarlier = "x', 'PRICE' =";
-
-TEST(RecordScan, GivesTheRowOfTheWholeTextAtEveryBlockSize) {
+TEST(RecordScan, GivesTheRowsOfThePlainCutAtEveryBlockSize) {
     const std::string record = productRecord("A1", "Widget", "125", "w.jpg");
+    const std::string second = productRecord("B2", "Second", "7", "b.jpg");
     const std::vector<std::string> texts = {
         "<html>" + record + "</html>",
-        record + "\n" + productRecord("B2", "Second", "7", "b.jpg"),   // two records: one row
+        record + "\n" + second + "\n" + record,
         record.substr(record.find("', 'NAME'")),                       // no reference
         "', 'NAME' => '', 'PRICE' => , 'MIN_QUANTITY_ORDERABLE' => ",  // markers back to back
         "', 'PRICE' => 5', 'NAME' => '",                               // closers before openers
         productRecord("R', 'NAME' => 'R", "N', 'PRICE' => N", "1", "',  }, ',  }, "),
         "''''', 'PRICE' =>', 'PRICE' => ', 'PRICE' => '",
+        // Openers that run into the next marker, or into each other, do not cut there.
+        "', 'PRICE' => 1'REFERENCE' => ', 'PRICE' => 2",
+        "', 'PRICE' => 1'REFERENCE' => 'REFERENCE' => 'REFERENCE' => 'x', 'PRICE' => 2",
+        "', 'PRICE' => 1', 'NAME' => ', 'PRICE' => 2', 'NAME' => 'x', 'NAME' => '', 'PRICE' => 3",
+        "', 'PRICE' => 1',  }, 'THUMBNAIL' => 't',  }, ', 'PRICE' => 2",
         "no record, only 'REFERENCE' => 'A1', 'NAME' => 'W', 'price' => 5",
         "",
     };
     for (const std::string& text : texts) {
-        std::string expected = kEarlier;
-        appendRecordRow(text, expected);
+        const std::string expected = pageRows(text);
         for (std::size_t blockSize = 1; blockSize <= text.size() + 1; ++blockSize) {
-            const RecordScan scan = scanInBlocks(text, blockSize);
-            ASSERT_EQ(scan.holdsRecord(), holdsRecord(text)) << text << " in " << blockSize;
-            std::string row = kEarlier;
-            appendScannedRow(scan, readerOf(text, text.size()), row);
-            ASSERT_EQ(row, expected) << text << " in blocks of " << blockSize;
+            const StreamedRows streamed = streamedRows(text, blockSize);
+            ASSERT_EQ(streamed.records, recordPieces(text).size()) << text;
+            ASSERT_EQ(streamed.rows, expected) << text << " in blocks of " << blockSize;
         }
+    }
+}
+
+// Each record on a row of its own, written out: reference, price, thumbnail, name.
+TEST(RecordScan, CutsAPageIntoOneRowPerRecord) {
+    const std::string a = productRecord("A", "Alpha", "1.00", "a.jpg");
+    const std::string b = productRecord("B", "Beta", "2.00", "b.jpg");
+    const std::string c = productRecord("C", "Gamma", "3.00", "c.jpg");
+    std::string oneBlank = a;
+    oneBlank.replace(oneBlank.find("',  }, "), 7, "', }, ");
+    const std::string noReference = "{ 'NAME' => 'Beta" + b.substr(b.find("', 'PRICE'"));
+    const std::string smf(kMatchFailed);
+    const struct {
+        std::string page;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {a + b + c, {"A\t1.00\ta.jpg\tAlpha", "B\t2.00\tb.jpg\tBeta", "C\t3.00\tc.jpg\tGamma"}},
+        {a + "\r\n" + b + "\r\n", {"A\t1.00\ta.jpg\tAlpha", "B\t2.00\tb.jpg\tBeta"}},
+        {oneBlank + b, {"A\t1.00\t" + smf + "\tAlpha", "B\t2.00\tb.jpg\tBeta"}},
+        {a + noReference, {"A\t1.00\ta.jpg\tAlpha", smf + "\t2.00\tb.jpg\t" + smf}},
+        // A name holding the marker's text: that text is a marker too.
+        {productRecord("A", "x', 'PRICE' => y", "1.00", "a.jpg"),
+         {"A\t" + smf + "\t" + smf + "\tx", smf + "\t1.00\ta.jpg\t" + smf}},
+    };
+    for (const auto& [page, rows] : cases) {
+        std::string expected;
+        for (const std::string& row : rows) {
+            expected.append(row).append(kLineEnd);
+        }
+        EXPECT_EQ(streamedRows(page, page.size()).rows, expected) << page;
+        EXPECT_EQ(streamedRows(page, 5).rows, expected) << page;
     }
 }
 
 // Bytes of the scanned version are no longer all there: no row may be made of what is left.
 TEST(RecordScan, AMatchCutShortByAFileThatShrankSinceTheScanIsAChange) {
     const std::string text = productRecord("A1", "Widget", "125", "w.jpg");
-    const RecordScan scan = scanInBlocks(text, 7);
     for (const std::size_t end : {text.find("idget"), std::size_t{0}}) {
-        std::string row = "earlier";
-        EXPECT_THROW(appendScannedRow(scan, readerOf(text, end), row), FileChanged) << end;
+        EXPECT_THROW(streamedRows(text, 7, end), FileChanged) << end;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "collect/field_extraction.h"
 #include "collect/listing.h"
@@ -34,5 +35,12 @@ ProductRecord extractRecord(std::string_view record);
 // Returns where the fields end. Between fields it throws RunStopped once `stop` is requested.
 FieldLengths appendRecordRow(std::string_view record, std::string& out,
                              const StopFlag* stop = nullptr);
+
+// The pieces a page is cut into, one per record marker, as plainly as the cut rule states it:
+// between two markers, after the first thumbnail closer, else before the last reference opener,
+// else before the last name opener, else right before the later marker.
+std::vector<std::string_view> recordPieces(std::string_view page);
+// The listing lines of a page: each piece's row, ended by CR LF.
+std::string pageRows(std::string_view page);
 
 }  // namespace catalog

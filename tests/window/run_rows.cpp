@@ -7,16 +7,31 @@ namespace catalog::window::testing {
 RunRows runOf(const std::vector<std::pair<std::string, std::string>>& files) {
     std::string rows;
     std::vector<FieldLengths> fields;
-    std::vector<std::size_t> ends;  // values may hold line ends themselves
+    std::vector<std::size_t> ends;     // values may hold line ends themselves
+    std::vector<std::size_t> records;  // per file
     for (const auto& [name, page] : files) {
-        fields.push_back(appendRecordRow(page, rows));
-        rows.append(kLineEnd);
-        ends.push_back(rows.size());
+        records.push_back(0);
+        // A page without the record marker stands for a record whose price was not found.
+        std::vector<std::string_view> pieces = recordPieces(page);
+        if (pieces.empty()) {
+            pieces.push_back(page);
+        }
+        for (const std::string_view piece : pieces) {
+            fields.push_back(appendRecordRow(piece, rows));
+            rows.append(kLineEnd);
+            ends.push_back(rows.size());
+            ++records.back();
+        }
     }
     Listing listing;
     const std::string_view block = listing.hold(std::move(rows));
-    for (std::size_t i = 0, start = 0; i < files.size(); start = ends[i++]) {
-        listing.addLine(block.substr(start, ends[i] - start), fields[i], files[i].first);
+    std::size_t row = 0;
+    for (std::size_t file = 0; file < files.size(); ++file) {
+        listing.addPage(files[file].first);
+        for (std::size_t i = 0; i < records[file]; ++i, ++row) {
+            const std::size_t start = row == 0 ? 0 : ends[row - 1];
+            listing.addLine(block.substr(start, ends[row] - start), fields[row]);
+        }
     }
     return RunRows(std::move(listing));
 }

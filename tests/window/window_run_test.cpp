@@ -82,33 +82,35 @@ TEST_F(WindowRunTest, WritesTheListingAndTellsWhatItFound) {
     EXPECT_FALSE(m_run.running());
 }
 
-// The rows say why: a dimmed cell names the marker its page lacks, and a page with several
-// records is marked where the user looks for the page.
-TEST_F(WindowRunTest, CellsTellWhyAFieldWasNotFoundAndMarkSeveralRecords) {
-    const std::string record = productRecord("A1", "Anchor", "125", "a.jpg");
-    page("a.html", record + record);
-    page("b.html", "'REFERENCE' => 'B2', 'NAME' => 'Bolt', 'PRICE' => 7, 'THUMBNAIL' => 'b.jpg'");
+// The rows say why: a dimmed cell names the marker its record lacks, and the rows of a page with
+// several records say which record each is.
+TEST_F(WindowRunTest, CellsTellWhyAFieldWasNotFoundAndWhichRecordARowIs) {
+    const std::string lacking =
+        "'REFERENCE' => 'B2', 'NAME' => 'Bolt', 'PRICE' => 7, 'THUMBNAIL' => 'b.jpg'";
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg") + lacking);
+    page("b.html", lacking);
     page("c.html", "<p>no record</p>");
     ASSERT_TRUE(start());
     RunOutcome outcome = waitForOutcome();
     ASSERT_TRUE(outcome.rows);
     RowTable table;
     table.append(std::move(*outcome.rows));
-    EXPECT_EQ(table.cell(0, kFileColumn).text, "(2 records) a.html");
-    EXPECT_EQ(
-        table.tooltip(0, kFileColumn),
-        "a.html\nThe page holds 2 records: each value runs from the first record to the last");
-    EXPECT_EQ(table.tooltip(0, 0).find('\n'), std::string::npos);
-    EXPECT_EQ(table.cell(1, kFileColumn).text, "b.html");
-    EXPECT_EQ(table.tooltip(1, 1),
-              "String Matching Failed\n`', 'PRICE' => ` found, but no `, "
-              "'MIN_QUANTITY_ORDERABLE' => ` after it");
-    EXPECT_EQ(table.tooltip(1, 2),
-              "String Matching Failed\n`, 'THUMBNAIL' => '` found, but no "
-              "`',  }, ` after it");
+    EXPECT_EQ(table.cell(0, kFileColumn).text, "a.html (1 of 2)");
+    EXPECT_EQ(table.tooltip(0, kFileColumn), "a.html (1 of 2)");
+    EXPECT_EQ(table.tooltip(0, 1), "125");
+    EXPECT_EQ(table.cell(1, kFileColumn).text, "a.html (2 of 2)");
+    EXPECT_EQ(table.cell(2, kFileColumn).text, "b.html");
+    for (const std::size_t row : {1, 2}) {
+        EXPECT_EQ(table.tooltip(row, 1),
+                  "String Matching Failed\n`', 'PRICE' => ` found, but no `, "
+                  "'MIN_QUANTITY_ORDERABLE' => ` after it");
+        EXPECT_EQ(table.tooltip(row, 2),
+                  "String Matching Failed\n`, 'THUMBNAIL' => '` found, but no "
+                  "`',  }, ` after it");
+    }
     EXPECT_EQ(statusAfter(outcome).text,
-              "2 records written to output.txt from 3 pages (1 without "
-              "a record, 1 with a field not found, 1 with several "
+              "3 records written to output.txt from 3 pages (1 without "
+              "a record, 2 with a field not found, 1 with several "
               "records)");
 }
 
@@ -218,8 +220,9 @@ TEST(WindowTexts, ACopyTooLargeGivesTheLimitAndNamesAListingOnlyIfOneWasWritten)
 TEST(WindowTexts, CountsReadAtAGlanceAndTheNoDisplayLineNamesTheBatchCommand) {
     Listing listing;
     const std::string_view block = listing.hold("R\t1\tt\tN\r\n");
+    listing.addPage("f");
     for (int i = 0; i < 1234; ++i) {
-        listing.addLine(block, FieldLengths{1, 1, 1}, "f");
+        listing.addLine(block, FieldLengths{1, 1, 1});
     }
     RunOutcome outcome;
     outcome.rows.emplace(std::move(listing));
