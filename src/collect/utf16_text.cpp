@@ -1,5 +1,6 @@
 #include "collect/utf16_text.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -167,6 +168,102 @@ std::size_t Utf16Decoder::finish(char* into) {
         out = putUnit(kReplacement, out);
     }
     return static_cast<std::size_t>(out - into);
+}
+
+DecodedRereader::DecodedRereader(RawReadAt rawReadAt, PageEncoding encoding)
+    : m_rawReadAt(std::move(rawReadAt)), m_decoder(encoding) {
+    m_notes.reserve(kMostNotes);
+    // The text's start needs no note: it follows the mark, with nothing decoded yet.
+    m_notes.push_back(Place{0, kByteOrderMarkBytes, Utf16Decoder(encoding)});
+}
+
+void DecodedRereader::note(std::uint64_t decoded, std::uint64_t raw, const Utf16Decoder& state) {
+    const auto closeToLast = [this, decoded, raw] {
+        const Place& last = m_notes.back();
+        return decoded <= last.decoded || raw <= last.raw || raw - last.raw < m_leastGap;
+    };
+    if (closeToLast()) {
+        return;
+    }
+    if (m_notes.size() == kMostNotes) {
+        // Every other note goes, the first stays; from then on a note comes no closer to the
+        // last than the notes kept are to each other, so that they stay evenly spread over the
+        // page and the bytes decoded again from one stay a fraction of it.
+        std::size_t kept = 0;
+        for (std::size_t at = 0; at < m_notes.size(); at += 2) {
+            m_notes[kept++] = m_notes[at];
+        }
+        m_notes.erase(m_notes.begin() + static_cast<std::ptrdiff_t>(kept), m_notes.end());
+        m_leastGap = (m_notes.back().raw - m_notes.front().raw) / (kept - 1);
+        if (closeToLast()) {
+            return;
+        }
+    }
+    m_notes.push_back(Place{decoded, raw, state});
+}
+
+const DecodedRereader::Place& DecodedRereader::nearestNote(std::uint64_t offset) const {
+    // The first note, at 0, is at or before any offset.
+    const auto after = std::upper_bound(
+        m_notes.begin(), m_notes.end(), offset,
+        [](std::uint64_t wanted, const Place& place) { return wanted < place.decoded; });
+    return *(after - 1);
+}
+
+void DecodedRereader::restartAt(const Place& place) {
+    m_decodedAt = place.decoded;
+    m_decodedEnd = 0;
+    m_rawAt = place.raw;
+    m_decoder = place.state;
+    m_atEnd = false;
+}
+
+std::size_t DecodedRereader::readAt(std::uint64_t offset, char* into, std::size_t most) {
+    // Going on from the cursor decodes nothing twice, unless a note lies between it and
+    // `offset`; behind the cursor, only a note has the decoder's state.
+    const Place& note = nearestNote(offset);
+    if (offset < m_decodedAt || note.decoded > m_decodedAt + m_decodedEnd) {
+        restartAt(note);
+    }
+    std::size_t read = 0;
+    while (read < most) {
+        if (offset >= m_decodedAt + m_decodedEnd) {
+            if (!decodeNextBlock()) {
+                break;
+            }
+            continue;
+        }
+        const auto from = static_cast<std::size_t>(offset - m_decodedAt);
+        const std::size_t count = std::min(most - read, m_decodedEnd - from);
+        std::memcpy(into + read, m_decoded.data() + from, count);
+        read += count;
+        offset += count;
+    }
+    return read;
+}
+
+// Moves the cursor past the decoded bytes it holds, to the next ones; false at the text's end.
+bool DecodedRereader::decodeNextBlock() {
+    if (m_raw.empty()) {
+        // Only pages read again need the buffers.
+        m_raw.resize(kRawBlock);
+        m_decoded.resize(Utf16Decoder::maxDecoded(kRawBlock));
+    }
+    m_decodedAt += m_decodedEnd;
+    m_decodedEnd = 0;
+    // A block may decode to nothing yet: a lone byte or a high surrogate waits for the next.
+    while (m_decodedEnd == 0 && !m_atEnd) {
+        const std::size_t got =
+            std::min(m_rawReadAt(m_rawAt, m_raw.data(), m_raw.size()), m_raw.size());
+        if (got == 0) {
+            m_decodedEnd = m_decoder.finish(m_decoded.data());
+            m_atEnd = true;
+        } else {
+            m_decodedEnd = m_decoder.decode(std::string_view(m_raw.data(), got), m_decoded.data());
+            m_rawAt += got;
+        }
+    }
+    return m_decodedEnd != 0;
 }
 
 }  // namespace catalog
