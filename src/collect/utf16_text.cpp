@@ -1,0 +1,269 @@
+#include "collect/utf16_text.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <utility>
+
+namespace catalog {
+
+PageEncoding encodingOf(std::string_view head) {
+    const auto byteAt = [head](std::size_t at) { return static_cast<unsigned char>(head[at]); };
+    if (head.size() < kByteOrderMarkBytes) {
+        return PageEncoding::Bytes;
+    }
+    if (byteAt(0) == 0xFE && byteAt(1) == 0xFF) {
+        return PageEncoding::Utf16BigEndian;
+    }
+    if (byteAt(0) != 0xFF || byteAt(1) != 0xFE) {
+        return PageEncoding::Bytes;
+    }
+    const bool utf32Mark = head.size() >= 4 && byteAt(2) == 0 && byteAt(3) == 0;
+    return utf32Mark ? PageEncoding::Bytes : PageEncoding::Utf16LittleEndian;
+}
+
+namespace {
+
+constexpr std::uint16_t kReplacement = 0xFFFD;
+
+bool isHighSurrogate(std::uint16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool isLowSurrogate(std::uint16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+template <bool kBigEndian>
+std::uint16_t unitAt(const char* at) {
+    const auto first = static_cast<unsigned char>(at[0]);
+    const auto second = static_cast<unsigned char>(at[1]);
+    return kBigEndian ? static_cast<std::uint16_t>(first << 8 | second)
+                      : static_cast<std::uint16_t>(second << 8 | first);
+}
+
+// A unit of the Basic Multilingual Plane, surrogates excluded.
+char* putUnit(std::uint32_t unit, char* out) {
+    if (unit < 0x80) {
+        *out++ = static_cast<char>(unit);
+    } else if (unit < 0x800) {
+        *out++ = static_cast<char>(0xC0 | unit >> 6);
+        *out++ = static_cast<char>(0x80 | (unit & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xE0 | unit >> 12);
+        *out++ = static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (unit & 0x3F));
+    }
+    return out;
+}
+
+char* putPair(std::uint16_t high, std::uint16_t low, char* out) {
+    const std::uint32_t point = 0x10000 + ((std::uint32_t{high} - 0xD800) << 10) + (low - 0xDC00);
+    *out++ = static_cast<char>(0xF0 | point >> 18);
+    *out++ = static_cast<char>(0x80 | (point >> 12 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (point >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (point & 0x3F));
+    return out;
+}
+
+// Writes the UTF-8 of `unit`, or holds it in `heldHigh` when it is a high surrogate.
+char* put(std::uint16_t unit, std::uint16_t& heldHigh, char* out) {
+    if (heldHigh != 0) {
+        const std::uint16_t high = std::exchange(heldHigh, std::uint16_t{0});
+        if (isLowSurrogate(unit)) {
+            return putPair(high, unit, out);
+        }
+        out = putUnit(kReplacement, out);
+    }
+    if (isHighSurrogate(unit)) {
+        heldHigh = unit;
+        return out;
+    }
+    return putUnit(isLowSurrogate(unit) ? kReplacement : unit, out);
+}
+
+// The bits of 8 bytes, 4 code units, that are all zero exactly when the 4 units are ASCII: the
+// units' high bytes and the top bit of their low bytes. Made of bytes in page order, it fits
+// whatever order the machine keeps a word's bytes in.
+template <bool kBigEndian>
+constexpr std::uint64_t kNotAsciiBits = std::bit_cast<std::uint64_t>(
+    kBigEndian ? std::array<unsigned char, 8>{0xFF, 0x80, 0xFF, 0x80, 0xFF, 0x80, 0xFF, 0x80}
+               : std::array<unsigned char, 8>{0x80, 0xFF, 0x80, 0xFF, 0x80, 0xFF, 0x80, 0xFF});
+
+// Copies the ASCII units from `in` on, up to the first other one, and returns where it
+// stopped. Pages are mostly ASCII, so this is where decoding spends its time: 4 units are
+// checked at once, and their low bytes copied without going through the general case.
+template <bool kBigEndian>
+const char* copyAscii(const char* in, const char* end, char*& out) {
+    constexpr std::size_t kLow = kBigEndian ? 1 : 0;
+    while (end - in >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, in, sizeof word);
+        if ((word & kNotAsciiBits<kBigEndian>) != 0) {
+            break;
+        }
+        out[0] = in[kLow];
+        out[1] = in[kLow + 2];
+        out[2] = in[kLow + 4];
+        out[3] = in[kLow + 6];
+        out += 4;
+        in += 8;
+    }
+    while (end - in >= 2 && unitAt<kBigEndian>(in) < 0x80) {
+        *out++ = in[kLow];
+        in += 2;
+    }
+    return in;
+}
+
+}  // namespace
+
+std::size_t Utf16Decoder::decode(std::string_view bytes, char* into) {
+    return m_bigEndian ? decodeAs<true>(bytes, into) : decodeAs<false>(bytes, into);
+}
+
+template <bool kBigEndian>
+std::size_t Utf16Decoder::decodeAs(std::string_view bytes, char* into) {
+    const char* in = bytes.data();
+    const char* const end = in + bytes.size();
+    char* out = into;
+    // Held in a local, as the bytes written could alias a member and make every write reload it.
+    std::uint16_t heldHigh = m_heldHigh;
+    if (m_holdsByte && in != end) {
+        const std::array<char, 2> unit{static_cast<char>(m_heldByte), *in++};
+        m_holdsByte = false;
+        out = put(unitAt<kBigEndian>(unit.data()), heldHigh, out);
+    }
+    while (end - in >= 2) {
+        // A waiting high surrogate turns the next unit, ASCII or not, into something else.
+        if (heldHigh == 0) {
+            in = copyAscii<kBigEndian>(in, end, out);
+        }
+        // The other units, up to an ASCII one that no high surrogate waits before.
+        for (; end - in >= 2; in += 2) {
+            const std::uint16_t unit = unitAt<kBigEndian>(in);
+            if (heldHigh != 0 || isHighSurrogate(unit) || isLowSurrogate(unit)) {
+                out = put(unit, heldHigh, out);
+            } else if (unit < 0x80) {
+                break;
+            } else {
+                out = putUnit(unit, out);
+            }
+        }
+    }
+    m_heldHigh = heldHigh;
+    if (in != end) {
+        m_heldByte = static_cast<unsigned char>(*in);
+        m_holdsByte = true;
+    }
+    return static_cast<std::size_t>(out - into);
+}
+
+std::size_t Utf16Decoder::finish(char* into) {
+    char* out = into;
+    if (std::exchange(m_heldHigh, std::uint16_t{0}) != 0) {
+        out = putUnit(kReplacement, out);
+    }
+    if (std::exchange(m_holdsByte, false)) {
+        out = putUnit(kReplacement, out);
+    }
+    return static_cast<std::size_t>(out - into);
+}
+
+DecodedRereader::DecodedRereader(RawReadAt rawReadAt, PageEncoding encoding)
+    : m_rawReadAt(std::move(rawReadAt)), m_decoder(encoding) {
+    m_notes.reserve(kMostNotes);
+    // The text's start needs no note: it follows the mark, with nothing decoded yet.
+    m_notes.push_back(Place{0, kByteOrderMarkBytes, Utf16Decoder(encoding)});
+}
+
+void DecodedRereader::note(std::uint64_t decoded, std::uint64_t raw, const Utf16Decoder& state) {
+    const auto closeToLast = [this, decoded, raw] {
+        const Place& last = m_notes.back();
+        return decoded <= last.decoded || raw <= last.raw || raw - last.raw < m_leastGap;
+    };
+    if (closeToLast()) {
+        return;
+    }
+    if (m_notes.size() == kMostNotes) {
+        // Every other note goes, the first stays; from then on a note comes no closer to the
+        // last than the notes kept are to each other, so that they stay evenly spread over the
+        // page and the bytes decoded again from one stay a fraction of it.
+        std::size_t kept = 0;
+        for (std::size_t at = 0; at < m_notes.size(); at += 2) {
+            m_notes[kept++] = m_notes[at];
+        }
+        m_notes.erase(m_notes.begin() + static_cast<std::ptrdiff_t>(kept), m_notes.end());
+        m_leastGap = (m_notes.back().raw - m_notes.front().raw) / (kept - 1);
+        if (closeToLast()) {
+            return;
+        }
+    }
+    m_notes.push_back(Place{decoded, raw, state});
+}
+
+const DecodedRereader::Place& DecodedRereader::nearestNote(std::uint64_t offset) const {
+    // The first note, at 0, is at or before any offset.
+    const auto after = std::upper_bound(
+        m_notes.begin(), m_notes.end(), offset,
+        [](std::uint64_t wanted, const Place& place) { return wanted < place.decoded; });
+    return *(after - 1);
+}
+
+void DecodedRereader::restartAt(const Place& place) {
+    m_decodedAt = place.decoded;
+    m_decodedEnd = 0;
+    m_rawAt = place.raw;
+    m_decoder = place.state;
+    m_atEnd = false;
+}
+
+std::size_t DecodedRereader::readAt(std::uint64_t offset, char* into, std::size_t most) {
+    // Going on from the cursor decodes nothing twice, unless a note lies between it and
+    // `offset`; behind the cursor, only a note has the decoder's state.
+    const Place& note = nearestNote(offset);
+    if (offset < m_decodedAt || note.decoded > m_decodedAt + m_decodedEnd) {
+        restartAt(note);
+    }
+    std::size_t read = 0;
+    while (read < most) {
+        if (offset >= m_decodedAt + m_decodedEnd) {
+            if (!decodeNextBlock()) {
+                break;
+            }
+            continue;
+        }
+        const auto from = static_cast<std::size_t>(offset - m_decodedAt);
+        const std::size_t count = std::min(most - read, m_decodedEnd - from);
+        std::memcpy(into + read, m_decoded.data() + from, count);
+        read += count;
+        offset += count;
+    }
+    return read;
+}
+
+// Moves the cursor past the decoded bytes it holds, to the next ones; false at the text's end.
+bool DecodedRereader::decodeNextBlock() {
+    if (m_raw.empty()) {
+        // Only pages read again need the buffers.
+        m_raw.resize(kRawBlock);
+        m_decoded.resize(Utf16Decoder::maxDecoded(kRawBlock));
+    }
+    m_decodedAt += m_decodedEnd;
+    m_decodedEnd = 0;
+    // A block may decode to nothing yet: a lone byte or a high surrogate waits for the next.
+    while (m_decodedEnd == 0 && !m_atEnd) {
+        const std::size_t got =
+            std::min(m_rawReadAt(m_rawAt, m_raw.data(), m_raw.size()), m_raw.size());
+        if (got == 0) {
+            m_decodedEnd = m_decoder.finish(m_decoded.data());
+            m_atEnd = true;
+        } else {
+            m_decodedEnd = m_decoder.decode(std::string_view(m_raw.data(), got), m_decoded.data());
+            m_rawAt += got;
+        }
+    }
+    return m_decodedEnd != 0;
+}
+
+}  // namespace catalog
