@@ -6,6 +6,7 @@
 
 #include "collect/field_extraction.h"
 #include "collect/record_scan.h"
+#include "collect/utf16_text.h"
 #include "platform/file_error.h"
 #include "platform/folder.h"
 #include "platform/input_file.h"
@@ -121,30 +122,91 @@ private:
     OnRecord m_onRecord;
 };
 
-// The file's bytes pass through the buffer block after block, each scanned as soon as it is
-// read: its bytes are then still in the core's cache. The buffer fills up before it is reused
-// from its start, so that most records' bytes are still there when the scan settles them; the
-// few that started before it was reused are read again.
+// Where the page's text passes through the buffer, block after block, each scanned as soon as it
+// is there: its bytes are then still in the core's cache. The buffer fills up before it is
+// reused from its start, so that most records' bytes are still there when the scan settles
+// them; the few that started before it was reused are read again.
+class HeldText {
+public:
+    HeldText(char* buffer, PageRows& rows) : m_buffer(buffer), m_rows(rows) {}
+
+    // Where the next `most` bytes of text go.
+    char* room(std::size_t most) {
+        if (m_held + most > kBufferSize) {
+            m_heldFrom += m_held;
+            m_held = 0;
+        }
+        return m_buffer + m_held;
+    }
+    // The `length` bytes put in room() are the page's next text.
+    void add(std::size_t length, RecordScan& scan) {
+        m_held += length;
+        m_rows.hold({m_buffer, m_held}, m_heldFrom);
+        scan.feed({m_buffer + m_held - length, length}, m_rows.onRecord());
+    }
+    std::uint64_t textBytes() const { return m_heldFrom + m_held; }
+
+private:
+    char* m_buffer;
+    PageRows& m_rows;
+    std::uint64_t m_heldFrom = 0;
+    std::size_t m_held = 0;
+};
+
+// A UTF-16 page is read as the UTF-8 text it holds: its raw bytes are decoded into the buffer
+// as they come, and a record's matches that are no longer there are decoded again from the
+// page. `first` is what was read of it before its mark was seen.
+PageFinding readUtf16Page(Reading& file, char* buffer, std::string_view first,
+                          PageEncoding encoding, RowSink& sink, const StopFlag* stop) {
+    constexpr std::size_t kRawBlock = std::size_t{64} * 1024;
+    const std::string firstRaw(first.substr(kByteOrderMarkBytes));  // the buffer takes its text
+    DecodedRereader again([&file](std::uint64_t offset, char* into,
+                                  std::size_t most) { return file.readAt(offset, into, most); },
+                          encoding);
+    PageRows rows(sink, stop, [&again](std::uint64_t offset, char* into, std::size_t most) {
+        return again.readAt(offset, into, most);
+    });
+    HeldText text(buffer, rows);
+    RecordScan scan;
+    Utf16Decoder decoder(encoding);
+    std::uint64_t rawAt = kByteOrderMarkBytes;
+    const auto decode = [&](std::string_view raw) {
+        again.note(text.textBytes(), rawAt, decoder);
+        char* const into = text.room(Utf16Decoder::maxDecoded(raw.size()));
+        text.add(decoder.decode(raw, into), scan);
+        rawAt += raw.size();
+    };
+    for (std::size_t at = 0; at < firstRaw.size(); at += kRawBlock) {
+        decode(std::string_view(firstRaw).substr(at, kRawBlock));
+    }
+    const std::unique_ptr<char[]> raw(new char[kRawBlock]);
+    for (std::size_t got = fill(file, raw.get(), kRawBlock, stop); got > 0;
+         got = fill(file, raw.get(), kRawBlock, stop)) {
+        decode({raw.get(), got});
+    }
+    text.add(decoder.finish(text.room(Utf16Decoder::kMostFinishBytes)), scan);
+    scan.finish(rows.onRecord());
+    return rows.finding(scan);
+}
+
 PageFinding readPage(Reading& file, char* buffer, RowSink& sink, const StopFlag* stop) {
     RecordScan scan;
     PageRows rows(sink, stop, [&file](std::uint64_t offset, char* into, std::size_t most) {
         return file.readAt(offset, into, most);
     });
-    std::uint64_t heldFrom = 0;
-    std::size_t held = 0;
-    for (;;) {
-        if (held == kBufferSize) {
-            heldFrom += held;
-            held = 0;
-        }
-        const std::size_t got =
-            fill(file, buffer + held, std::min(kBytesBetweenStopChecks, kBufferSize - held), stop);
+    HeldText text(buffer, rows);
+    for (bool first = true;; first = false) {
+        char* const into = text.room(kBytesBetweenStopChecks);
+        const std::size_t got = fill(file, into, kBytesBetweenStopChecks, stop);
         if (got == 0) {
             break;
         }
-        held += got;
-        rows.hold({buffer, held}, heldFrom);
-        scan.feed({buffer + held - got, got}, rows.onRecord());
+        const PageEncoding encoding =
+            first ? encodingOf({into, std::min<std::size_t>(got, 4)}) : PageEncoding::Bytes;
+        if (encoding != PageEncoding::Bytes) {
+            return readUtf16Page(file, buffer, {into, got}, encoding, sink, stop);
+        }
+        text.add(got, scan);
     }
     scan.finish(rows.onRecord());
     return rows.finding(scan);
@@ -178,6 +240,18 @@ PageFinding RecordReader::appendRows(const Folder& folder, const char* name, Row
 
 PageFinding RecordReader::appendRows(std::string_view content, RowSink& sink,
                                      const StopFlag* stop) {
+    const PageEncoding encoding = encodingOf(content.substr(0, 4));
+    if (encoding != PageEncoding::Bytes) {
+        // Read whole, so small: its text is made whole too.
+        Utf16Decoder decoder(encoding);
+        const std::string_view raw = content.substr(kByteOrderMarkBytes);
+        std::string text(Utf16Decoder::maxDecoded(raw.size()) + Utf16Decoder::kMostFinishBytes,
+                         '\0');
+        std::size_t length = decoder.decode(raw, text.data());
+        length += decoder.finish(text.data() + length);
+        text.resize(length);
+        return appendRows(text, sink, stop);
+    }
     RecordScan scan;
     PageRows rows(sink, stop);
     rows.hold(content, 0);

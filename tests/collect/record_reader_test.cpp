@@ -54,6 +54,67 @@ TEST(RecordReader, GivesTheRowsOfTheWholeTextForFilesOfAnySize) {
     }
 }
 
+// `utf8` as a page saved as "Unicode": the mark, then each character's UTF-16 code units.
+std::string utf16Page(std::string_view utf8, bool bigEndian) {
+    std::string page = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    const auto unit = [&page, bigEndian](char32_t value) {
+        const auto high = static_cast<char>(value >> 8);
+        const auto low = static_cast<char>(value & 0xFF);
+        page.append(bigEndian ? std::string{high, low} : std::string{low, high});
+    };
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t value = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            value = (value << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        }
+        if (value >= 0x10000) {
+            unit(0xD800 + ((value - 0x10000) >> 10));
+            unit(0xDC00 + ((value - 0x10000) & 0x3FF));
+        } else {
+            unit(value);
+        }
+        i += length;
+    }
+    return page;
+}
+
+// A page saved as UTF-16 gives the rows of its text as UTF-8, read whole or streamed, with
+// records across the buffer's reuse; a broken last unit becomes U+FFFD, and any other page,
+// UTF-32 among them, stays bytes.
+TEST(RecordReader, ReadsUtf16PagesAsTheTextTheyHold) {
+    TempDir dir;
+    const std::string record =
+        productRecord("J\xC3\xBCrgen-1", "\xD0\xB0\xF0\x9F\x94\xA9", "2,50", "\xE2\x82\xAC.jpg");
+    std::string many;
+    while (many.size() < 2 * kMiB) {
+        many.append(record).append("\r\n");
+    }
+    const Folder folder = Folder::open((dir.path() / "").string());
+    RecordReader reader;
+    for (const std::string& text : {record, many}) {
+        for (const bool bigEndian : {false, true}) {
+            const std::string page = utf16Page(text, bigEndian);
+            writeFile(dir / "page", page);
+            StringSink fromFile;
+            reader.appendRows(folder, "page", fromFile, nullptr);
+            EXPECT_TRUE(fromFile.rows == pageRows(text)) << text.size() << bigEndian;
+            StringSink whole;
+            reader.appendRows(page, whole, nullptr);
+            EXPECT_TRUE(whole.rows == fromFile.rows) << text.size() << bigEndian;
+        }
+    }
+    const std::string oddEnd = utf16Page(record + "x", false) + "y";
+    StringSink odd;
+    reader.appendRows(oddEnd, odd, nullptr);
+    EXPECT_EQ(odd.rows, pageRows(record + "x\xEF\xBF\xBD"));
+    const std::string utf32 = std::string("\xFF\xFE\0\0", 4) + record;
+    StringSink bytes;
+    reader.appendRows(utf32, bytes, nullptr);
+    EXPECT_EQ(bytes.rows, pageRows(utf32));
+}
+
 TEST(RecordReader, AStopEndsTheReadOfAHugeFileAtOnce) {
     TempDir dir;
     writeFile(dir / "huge", "");
