@@ -31,8 +31,8 @@ void Listing::addLines(std::string_view lines, std::size_t rows) {
 }
 
 void Listing::reserveLines(std::size_t count, std::size_t pages, std::size_t nameBytes) {
+    m_lines.reserve(m_lines.size() + count);  // without details, a page's rows may share one
     if (m_rowDetails) {
-        m_lines.reserve(m_lines.size() + count);
         m_fields.reserve(m_fields.size() + count);
         m_pageOf.reserve(m_pageOf.size() + count);
         m_pages.reserve(m_pages.size() + pages);

@@ -42,8 +42,8 @@ struct LineRun {
 // anyway, rather than in an array of its own to look up for every file, is whether the page is
 // worth telling of: its note is then in Chunk::notes.
 struct FileLines {
-    std::size_t firstRun = 0;
-    std::size_t runs = 0;
+    std::uint32_t firstRun = 0;  // a chunk holds at most a few gigabytes of lines
+    std::uint32_t runs = 0;
     bool noted = false;
 };
 
@@ -121,7 +121,9 @@ public:
 
     // The file in `slot` is read, and held `finding`.
     void endFile(std::size_t slot, const PageFinding& finding) {
-        m_chunk.filesLines[slot] = {m_start.runs, m_chunk.runs.size() - m_start.runs, false};
+        m_chunk.filesLines[slot] = {static_cast<std::uint32_t>(m_start.runs),
+                                    static_cast<std::uint32_t>(m_chunk.runs.size() - m_start.runs),
+                                    false};
         m_chunk.pageCounts.add(finding);
         if (finding.worthTelling()) {
             m_chunk.filesLines[slot].noted = true;

@@ -160,6 +160,11 @@ RecordScan::Marks endingBy(const RecordScan::Tally& tally, std::uint64_t end) {
     return marks;
 }
 
+// The occurrences gathered in `tally`, every one of which ends by the place in question.
+RecordScan::Marks allOf(const RecordScan::Tally& tally) {
+    return {tally.first, tally.latest};
+}
+
 // As the field rules find them in a piece holding `marks`.
 RecordMatches matchesIn(const RecordScan::Marks& marks) {
     RecordMatches matches;
@@ -180,24 +185,14 @@ RecordMatches matchesIn(const RecordScan::Marks& marks) {
     return matches;
 }
 
-// The cut to take of the latest two of one kind: the latest, unless it runs into the next
-// marker at `next`.
-const RecordScan::Cut* cutOf(const std::array<std::optional<RecordScan::Cut>, 2>& cuts,
-                             std::size_t marker, std::uint64_t next) {
-    for (const std::optional<RecordScan::Cut>& cut : cuts) {
-        if (cut && endOf(marker, cut->at) <= next) {
-            return &*cut;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
-RecordScan::Tally::Tally() {
-    first.fill(kNone);
-    latest.fill(kNone);
-    previous.fill(kNone);
+RecordScan::Tally RecordScan::Tally::none() {
+    Tally tally;
+    tally.first.fill(kNone);
+    tally.latest.fill(kNone);
+    tally.previous.fill(kNone);
+    return tally;
 }
 
 void RecordScan::Tally::add(std::size_t marker, std::uint64_t at) {
@@ -208,7 +203,7 @@ void RecordScan::Tally::add(std::size_t marker, std::uint64_t at) {
     latest[marker] = at;
 }
 
-RecordScan::RecordScan() : m_lastFound(kNone) {
+RecordScan::RecordScan() {
     static_assert(kMarkers == kMarkerTable.size());
     static_assert(kCarry + 1 >= longestMarker());
 }
@@ -216,51 +211,71 @@ RecordScan::RecordScan() : m_lastFound(kNone) {
 // Occurrences come in the order of their starts, but one may come twice (see feed): only a
 // later one counts.
 void RecordScan::found(std::size_t marker, std::uint64_t at, const OnRecord& onRecord) {
-    if (m_lastFound != kNone && at <= m_lastFound) {
+    if (at < m_foundUpTo) {
         return;
     }
-    m_lastFound = at;
+    m_foundUpTo = at + 1;
     if (marker == kRecordIndex) {
         foundRecord(at, onRecord);
         return;
     }
-    const bool inGap = m_records > 0 && at >= m_gapStart && !m_afterCloser;
+    if (m_records == 0) {
+        m_piece.add(marker, at);  // before the first record nothing can cut
+        return;
+    }
+    const bool inGap = at >= m_gapStart && !holds(kAfterCloser);
     if (inGap && (marker == kReferenceIndex || marker == kNameIndex)) {
         // Taken before the opener is counted: what ends by it is what came before.
-        auto& cuts = marker == kReferenceIndex ? m_beforeReference : m_beforeName;
-        cuts[1] = std::move(cuts[0]);
-        cuts[0] = Cut{at, endingBy(m_piece, at), Tally()};
+        const unsigned slot = marker == kReferenceIndex ? kBeforeReference : kBeforeName;
+        if (holds(slot)) {
+            makeCut(slot + 1, m_cuts[slot]);  // the latest becomes the one before it
+        }
+        makeCut(slot, Cut{at, endingBy(m_piece, at), Tally::none()});
     }
     m_piece.add(marker, at);
-    for (std::optional<Cut>* cut : {&m_afterCloser, &m_beforeReference[0], &m_beforeReference[1],
-                                    &m_beforeName[0], &m_beforeName[1]}) {
-        if (*cut && at >= (*cut)->at) {
-            (*cut)->after.add(marker, at);
+    for (unsigned made = m_cutsMade; made != 0; made &= made - 1) {
+        Cut& cut = m_cuts[static_cast<std::size_t>(std::countr_zero(made))];
+        if (at >= cut.at) {
+            cut.after.add(marker, at);
         }
     }
     if (inGap && marker == kCloserIndex) {
-        // Past the first thumbnail closer after the marker, nothing else decides the cut.
-        const std::uint64_t end = endOf(marker, at);
-        m_afterCloser = Cut{end, endingBy(m_piece, end), Tally()};
-        m_beforeReference = {};
-        m_beforeName = {};
+        // Past the first thumbnail closer after the marker, nothing else decides the cut. No
+        // marker holds the closer, so every occurrence so far ends by its end.
+        m_cutsMade = 0;
+        makeCut(kAfterCloser, Cut{endOf(marker, at), allOf(m_piece), Tally::none()});
     }
+}
+
+void RecordScan::makeCut(unsigned slot, const Cut& cut) {
+    m_cuts[slot] = cut;
+    m_cutsMade |= 1U << slot;
+}
+
+// Of the latest two cuts before one kind of opener, the latest, unless its opener runs into the
+// next marker at `next`.
+const RecordScan::Cut* RecordScan::latestCut(unsigned slot, std::size_t marker,
+                                             std::uint64_t next) const {
+    for (const unsigned at : {slot, slot + 1}) {
+        if (holds(at) && endOf(marker, m_cuts[at].at) <= next) {
+            return &m_cuts[at];
+        }
+    }
+    return nullptr;
 }
 
 // The record in hand's piece ends where the rules say, and the next begins there.
 void RecordScan::foundRecord(std::uint64_t at, const OnRecord& onRecord) {
     if (m_records > 0) {
-        const Cut* cut = m_afterCloser ? &*m_afterCloser : nullptr;
-        cut = cut != nullptr ? cut : cutOf(m_beforeReference, kReferenceIndex, at);
-        cut = cut != nullptr ? cut : cutOf(m_beforeName, kNameIndex, at);
-        const Cut atMarker{at, endingBy(m_piece, at), Tally()};
+        const Cut* cut = holds(kAfterCloser) ? &m_cuts[kAfterCloser] : nullptr;
+        cut = cut != nullptr ? cut : latestCut(kBeforeReference, kReferenceIndex, at);
+        cut = cut != nullptr ? cut : latestCut(kBeforeName, kNameIndex, at);
+        const Cut atMarker{at, endingBy(m_piece, at), Tally::none()};
         cut = cut != nullptr ? cut : &atMarker;
         onRecord(matchesIn(cut->before));
         m_piece = cut->after;
+        m_cutsMade = 0;
     }
-    m_afterCloser.reset();
-    m_beforeReference = {};
-    m_beforeName = {};
     m_piece.add(kRecordIndex, at);
     m_gapStart = endOf(kRecordIndex, at);
     ++m_records;
@@ -333,21 +348,16 @@ void RecordScan::feed(std::string_view block, const OnRecord& onRecord) {
 
 void RecordScan::finish(const OnRecord& onRecord) {
     if (m_records > 0) {
-        onRecord(matchesIn(endingBy(m_piece, m_fed)));
+        onRecord(matchesIn(allOf(m_piece)));
     }
 }
 
 namespace {
 
-// Appends the bytes of `span` to `out`: from memory when they are all still held, else read
-// again.
-void appendSpan(const FileSpan& span, const PageBytes& page, std::string& out,
-                const StopFlag* stop) {
+// Appends the bytes of `span` to `out`, read again from the page.
+void appendReadAgain(const FileSpan& span, const PageBytes& page, std::string& out,
+                     const StopFlag* stop) {
     const auto length = static_cast<std::size_t>(span.end - span.begin);
-    if (span.begin >= page.heldFrom && span.end - page.heldFrom <= page.held.size()) {
-        out.append(page.held.substr(static_cast<std::size_t>(span.begin - page.heldFrom), length));
-        return;
-    }
     const std::size_t start = out.size();
     out.resize(start + length);
     std::size_t got = 0;
@@ -360,6 +370,17 @@ void appendSpan(const FileSpan& span, const PageBytes& page, std::string& out,
             throw FileChanged();
         }
         got += piece;
+    }
+}
+
+// Appends the bytes of `span` to `out`: from memory when they are all still held, else read
+// again.
+void appendSpan(const FileSpan& span, const PageBytes& page, std::string& out,
+                const StopFlag* stop) {
+    if (span.begin >= page.heldFrom && span.end - page.heldFrom <= page.held.size()) {
+        out.append(page.held.data() + (span.begin - page.heldFrom), span.end - span.begin);
+    } else {
+        appendReadAgain(span, page, out, stop);
     }
 }
 

@@ -66,7 +66,7 @@ public:
         Positions latest;
         Positions previous;
 
-        Tally();
+        static Tally none();
         void add(std::size_t marker, std::uint64_t at);
     };
     // The first and the last occurrence of every marker lying wholly in a piece.
@@ -94,14 +94,23 @@ private:
     void foundRecord(std::uint64_t at, const OnRecord& onRecord);
     void keepTail(std::string_view block);
 
-    Tally m_piece;  // since the piece in hand began
-    std::optional<Cut> m_afterCloser;
-    std::array<std::optional<Cut>, 2> m_beforeReference;  // the latest first
-    std::array<std::optional<Cut>, 2> m_beforeName;
+    // The places where the piece in hand may end, each made when the scan meets it: after the
+    // first thumbnail closer, before the latest reference opener and the one before it, and the
+    // same for the name opener. Only those in m_cutsMade hold one.
+    enum CutSlot : unsigned { kAfterCloser, kBeforeReference, kBeforeName = kBeforeReference + 2 };
+    static constexpr std::size_t kCutSlots = kBeforeName + 2;
+
+    bool holds(unsigned slot) const { return (m_cutsMade >> slot & 1U) != 0; }
+    void makeCut(unsigned slot, const Cut& cut);
+    const Cut* latestCut(unsigned slot, std::size_t marker, std::uint64_t next) const;
+
+    Tally m_piece = Tally::none();  // since the piece in hand began
+    std::array<Cut, kCutSlots> m_cuts;
+    unsigned m_cutsMade = 0;
     std::uint64_t m_records = 0;
-    std::uint64_t m_gapStart = 0;  // where the text after the record in hand's marker starts
-    std::uint64_t m_lastFound;
-    std::array<char, kCarry> m_carry{};
+    std::uint64_t m_gapStart = 0;      // where the text after the record in hand's marker starts
+    std::uint64_t m_foundUpTo = 0;     // occurrences starting before it were found already
+    std::array<char, kCarry> m_carry;  // m_carried bytes of it
     std::size_t m_carried = 0;
     std::uint64_t m_fed = 0;
 };
