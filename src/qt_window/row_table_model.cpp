@@ -70,7 +70,7 @@ QVariant RowTableModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             return literalRichText(fromUtf8(m_rows.tooltip(row, column)));
         case Qt::ForegroundRole:
-            return m_rows.cell(row, column).notFound ? notFoundForeground() : QVariant();
+            return m_rows.notFound(row, column) ? notFoundForeground() : QVariant();
         default:
             return {};
     }

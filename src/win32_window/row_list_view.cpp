@@ -226,7 +226,7 @@ LRESULT RowListView::cellText(NMLVDISPINFOW& info) const {
         static_cast<std::size_t>(item.iSubItem) >= window::kColumnCount) {
         return 0;
     }
-    const window::Cell& cell =
+    const window::Cell cell =
         m_rows.cell(static_cast<std::size_t>(item.iItem), static_cast<std::size_t>(item.iSubItem));
     copyInto(wideFromUtf8(cell.text), item.pszText, item.cchTextMax);
     return 0;
@@ -244,7 +244,7 @@ LRESULT RowListView::customDraw(NMLVCUSTOMDRAW& draw) const {
             const std::size_t row = draw.nmcd.dwItemSpec;
             const auto column = static_cast<std::size_t>(draw.iSubItem);
             const bool notFound = row < m_rows.rowCount() && column < window::kColumnCount &&
-                                  m_rows.cell(row, column).notFound;
+                                  m_rows.notFound(row, column);
             draw.clrText = notFound ? ::GetSysColor(COLOR_GRAYTEXT) : CLR_DEFAULT;
             return CDRF_NEWFONT;
         }

@@ -37,13 +37,10 @@ RunRows::RunRows(Listing made, std::vector<PageNote> pageNotes) : listing(std::m
     notes = std::move(pageNotes);
     cells.reserve(listing.rowCount());
     for (std::size_t row = 0; row < listing.rowCount(); ++row) {
-        std::array<Cell, kColumnCount>& rowCells = cells.emplace_back();
+        std::array<Cell, kFileColumn>& rowCells = cells.emplace_back();
         for (std::size_t column = 0; column < kFileColumn; ++column) {
             rowCells[column] = cellFor(listing.field(row, column));
         }
-        // A file may be named "String Matching Failed" too; only the fields count.
-        rowCells[kFileColumn] = cellFor(fileText(listing, row));
-        rowCells[kFileColumn].notFound = false;
     }
 }
 
@@ -70,9 +67,20 @@ RowTable::Place RowTable::place(std::size_t row) const {
     return {&m_runs[run], row - m_firstRows[run]};
 }
 
-const Cell& RowTable::cell(std::size_t row, std::size_t column) const {
+Cell RowTable::cell(std::size_t row, std::size_t column) const {
     const Place at = place(row);
-    return at.run->cells[at.row][column];
+    if (column != kFileColumn) {
+        return at.run->cells[at.row].at(column);
+    }
+    // A file may be named "String Matching Failed" too; only the fields count.
+    Cell file = cellFor(fileText(at.run->listing, at.row));
+    file.notFound = false;
+    return file;
+}
+
+bool RowTable::notFound(std::size_t row, std::size_t column) const {
+    const Place at = place(row);
+    return column != kFileColumn && at.run->cells[at.row].at(column).notFound;
 }
 
 std::string RowTable::tooltip(std::size_t row, std::size_t column) const {

@@ -29,7 +29,9 @@ enum class CopyRefusal { TooLarge, NoMemory };
 // tooltips, and its cells, split once so that painting never looks at a whole value.
 struct RunRows {
     Listing listing;
-    std::vector<std::array<Cell, kColumnCount>> cells;  // one per row of the listing
+    // One per row of the listing, of its fields: the file column's cell is made when asked for,
+    // so that the rows of a page with millions of records take no more than one row did.
+    std::vector<std::array<Cell, kFileColumn>> cells;
     std::vector<PageNote> notes;  // of the pages with rows worth telling of, in row order
 
     // `notes` are the run's, in the listing's order; those of pages without a row are let go.
@@ -43,7 +45,8 @@ struct RunRows {
 class RowTable {
 public:
     std::size_t rowCount() const { return m_rowCount; }
-    const Cell& cell(std::size_t row, std::size_t column) const;
+    Cell cell(std::size_t row, std::size_t column) const;
+    bool notFound(std::size_t row, std::size_t column) const;
     std::string tooltip(std::size_t row, std::size_t column) const;
     // The whole value in a cell, as the file holds it: for sorting by it.
     std::string_view value(std::size_t row, std::size_t column) const;

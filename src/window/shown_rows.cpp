@@ -23,8 +23,12 @@ std::string copyHeaderLine() {
     return line.append(kLineEnd);
 }
 
-const Cell& ShownRows::cell(std::size_t row, std::size_t column) const {
+Cell ShownRows::cell(std::size_t row, std::size_t column) const {
     return m_table.cell(m_order[row], column);
+}
+
+bool ShownRows::notFound(std::size_t row, std::size_t column) const {
+    return m_table.notFound(m_order[row], column);
 }
 
 std::string ShownRows::tooltip(std::size_t row, std::size_t column) const {
@@ -132,7 +136,7 @@ std::vector<SortKey> ShownRows::keysOf(std::span<const std::size_t> tableRows,
     std::vector<SortKey> keys;
     keys.reserve(tableRows.size());
     for (const std::size_t row : tableRows) {
-        keys.push_back({m_table.value(row, column), m_table.cell(row, column).notFound, row});
+        keys.push_back({m_table.value(row, column), m_table.notFound(row, column), row});
     }
     return keys;
 }

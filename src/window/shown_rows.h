@@ -21,7 +21,8 @@ std::string copyHeaderLine();
 class ShownRows {
 public:
     std::size_t rowCount() const { return m_order.size(); }
-    const Cell& cell(std::size_t row, std::size_t column) const;
+    Cell cell(std::size_t row, std::size_t column) const;
+    bool notFound(std::size_t row, std::size_t column) const;
     std::string tooltip(std::size_t row, std::size_t column) const;
 
     // The rows given, in the order given, as RowTable::copyText makes them; with
