@@ -52,7 +52,8 @@ public:
                 return 0;
             }
         }
-        const std::size_t got = m_file.read(into, most);
+        // At its own place: a record read again in between moves a Windows file's pointer.
+        const std::size_t got = m_file.readAt(m_position, into, most);
         m_calls += got > 0 ? 1 : 0;
         m_position += got;
         return got;

@@ -51,6 +51,7 @@ TEST(RecordScan, CutsAPageIntoOneRowPerRecord) {
     std::string oneBlank = a;
     oneBlank.replace(oneBlank.find("',  }, "), 7, "', }, ");
     const std::string noReference = "{ 'NAME' => 'Beta" + b.substr(b.find("', 'PRICE'"));
+    const std::string noName = "{ 'REFERENCE' => 'B" + b.substr(b.find("', 'PRICE'"));
     const std::string smf(kMatchFailed);
     const struct {
         std::string page;
@@ -60,6 +61,7 @@ TEST(RecordScan, CutsAPageIntoOneRowPerRecord) {
         {a + "\r\n" + b + "\r\n", {"A\t1.00\ta.jpg\tAlpha", "B\t2.00\tb.jpg\tBeta"}},
         {oneBlank + b, {"A\t1.00\t" + smf + "\tAlpha", "B\t2.00\tb.jpg\tBeta"}},
         {a + noReference, {"A\t1.00\ta.jpg\tAlpha", smf + "\t2.00\tb.jpg\t" + smf}},
+        {a + noName, {"A\t1.00\ta.jpg\tAlpha", smf + "\t2.00\tb.jpg\t" + smf}},
         // A name holding the marker's text: that text is a marker too.
         {productRecord("A", "x', 'PRICE' => y", "1.00", "a.jpg"),
          {"A\t" + smf + "\t" + smf + "\tx", smf + "\t1.00\ta.jpg\t" + smf}},
