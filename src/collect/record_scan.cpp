@@ -270,10 +270,13 @@ void RecordScan::foundRecord(std::uint64_t at, const OnRecord& onRecord) {
         const Cut* cut = holds(kAfterCloser) ? &m_cuts[kAfterCloser] : nullptr;
         cut = cut != nullptr ? cut : latestCut(kBeforeReference, kReferenceIndex, at);
         cut = cut != nullptr ? cut : latestCut(kBeforeName, kNameIndex, at);
-        const Cut atMarker{at, endingBy(m_piece, at), Tally::none()};
-        cut = cut != nullptr ? cut : &atMarker;
-        onRecord(matchesIn(cut->before));
-        m_piece = cut->after;
+        if (cut != nullptr) {
+            onRecord(matchesIn(cut->before));
+            m_piece = cut->after;
+        } else {
+            onRecord(matchesIn(endingBy(m_piece, at)));  // right before the marker
+            m_piece = Tally::none();
+        }
         m_cutsMade = 0;
     }
     m_piece.add(kRecordIndex, at);
