@@ -16,8 +16,8 @@ namespace catalog {
 
 namespace {
 
-// Pages up to this size are held whole and matched in memory, without reading any bytes twice;
-// the buffer is one per reading thread.
+// A page's text passes through a buffer of this size, one per reading thread: a page that fits
+// is held whole, and a record whose bytes still lie there is made without reading any again.
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 // The system copies into a buffer that starts a page several times faster than into one that
 // does not.
@@ -43,7 +43,6 @@ class Reading {
 public:
     Reading(const Folder& folder, const char* name) : m_file(folder, name) {}
 
-    std::uint64_t sizeHint() const { return m_file.sizeHint(); }
     std::size_t read(char* into, std::size_t most) {
         const std::uint64_t size = m_file.sizeHint();
         if (size > 0) {
