@@ -178,28 +178,37 @@ DecodedRereader::DecodedRereader(RawReadAt rawReadAt, PageEncoding encoding)
 }
 
 void DecodedRereader::note(std::uint64_t decoded, std::uint64_t raw, const Utf16Decoder& state) {
-    const auto closeToLast = [this, decoded, raw] {
-        const Place& last = m_notes.back();
-        return decoded <= last.decoded || raw <= last.raw || raw - last.raw < m_leastGap;
-    };
-    if (closeToLast()) {
+    if (decoded <= m_notes.back().decoded || raw <= m_notes.back().raw) {
         return;
     }
-    if (m_notes.size() == kMostNotes) {
-        // Every other note goes, the first stays; from then on a note comes no closer to the
-        // last than the notes kept are to each other, so that they stay evenly spread over the
-        // page and the bytes decoded again from one stay a fraction of it.
-        std::size_t kept = 0;
-        for (std::size_t at = 0; at < m_notes.size(); at += 2) {
-            m_notes[kept++] = m_notes[at];
-        }
-        m_notes.erase(m_notes.begin() + static_cast<std::ptrdiff_t>(kept), m_notes.end());
-        m_leastGap = (m_notes.back().raw - m_notes.front().raw) / (kept - 1);
-        if (closeToLast()) {
-            return;
-        }
-    }
     m_notes.push_back(Place{decoded, raw, state});
+    if (m_notes.size() - m_spread > kRecentNotes) {
+        keepOrDropOldestRecent();
+    }
+}
+
+// The oldest of the recent notes joins those spread over the page, unless it is closer to the
+// last of them than they are to each other.
+void DecodedRereader::keepOrDropOldestRecent() {
+    const auto oldest = m_notes.begin() + static_cast<std::ptrdiff_t>(m_spread);
+    if (oldest->raw - m_notes[m_spread - 1].raw < m_leastGap) {
+        m_notes.erase(oldest);
+        return;
+    }
+    if (++m_spread < kMostNotes - kRecentNotes) {
+        return;
+    }
+    // Every other spread note goes, the first stays; from then on they are at least as far
+    // apart as those kept, so that they stay evenly spread and the bytes decoded again from
+    // one stay a fraction of the page.
+    std::size_t kept = 0;
+    for (std::size_t at = 0; at < m_spread; at += 2) {
+        m_notes[kept++] = m_notes[at];
+    }
+    m_notes.erase(m_notes.begin() + static_cast<std::ptrdiff_t>(kept),
+                  m_notes.begin() + static_cast<std::ptrdiff_t>(m_spread));
+    m_leastGap = (m_notes[kept - 1].raw - m_notes.front().raw) / (kept - 1);
+    m_spread = kept;
 }
 
 const DecodedRereader::Place& DecodedRereader::nearestNote(std::uint64_t offset) const {

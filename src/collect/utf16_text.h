@@ -71,8 +71,7 @@ public:
 
     // Notes that decoded offset `decoded` starts at raw offset `raw`, where the decoder was in
     // `state` before decoding the bytes there. The streaming side notes in increasing order, at
-    // the start of each block it reads; a note at or before the last kept one, or closer to it
-    // than the notes kept are to each other, is ignored.
+    // the start of each block it reads; a note at or before the last one is ignored.
     void note(std::uint64_t decoded, std::uint64_t raw, const Utf16Decoder& state);
 
     // Reads `most` bytes of the decoded text at decoded offset `offset` (a byte offset in the
@@ -82,8 +81,11 @@ public:
     // ended decodes nothing again, so a long value read in pieces costs one reading of it.
     std::size_t readAt(std::uint64_t offset, char* into, std::size_t most);
 
-    // Notes kept at most; thinned to half of them when full.
+    // Notes kept at most. The latest kRecentNotes are kept as they come, as a record that
+    // straddles the reuse of the reader's buffer is read again from just before it; older ones
+    // are spread over the page, thinned to half of them when full.
     static constexpr std::size_t kMostNotes = 64;
+    static constexpr std::size_t kRecentNotes = 16;
     // The raw bytes read again at a time.
     static constexpr std::size_t kRawBlock = std::size_t{64} * 1024;
 
@@ -97,12 +99,14 @@ private:
 
     const Place& nearestNote(std::uint64_t offset) const;
     void restartAt(const Place& place);
+    void keepOrDropOldestRecent();
     bool decodeNextBlock();
 
     RawReadAt m_rawReadAt;
-    std::vector<Place> m_notes;
-    // Notes closer to the last kept one than this, in raw bytes, are not kept, which keeps the
-    // notes even once thinned.
+    std::vector<Place> m_notes;  // the spread ones, then the recent ones
+    std::size_t m_spread = 1;    // the first note, at the text's start, is always kept
+    // Notes closer to the last spread one than this, in raw bytes, are not kept among them,
+    // which keeps them even once thinned.
     std::uint64_t m_leastGap = 0;
 
     // The cursor: m_decoded holds the decoded text from m_decodedAt on, m_decodedEnd bytes of

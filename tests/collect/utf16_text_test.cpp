@@ -174,11 +174,12 @@ TEST(DecodedRereader, AReadThatFailedLeavesTheNextOneWhole) {
 }
 
 // A few MiB of mostly ASCII text, with other characters, pairs and lone surrogates among it.
-RawPage largePage() {
+RawPage largePage(std::size_t bytes = 4 * kKiB * kKiB) {
     std::mt19937 random(11);
     RawPage page{"\xFF\xFE"};
     const std::uint16_t others[] = {0xE9, 0x20AC, 0xD83D, 0xDE00, 0xDBFF};
-    while (page.bytes.size() < 4 * kKiB * kKiB) {
+    page.bytes.reserve(bytes + 2);
+    while (page.bytes.size() < bytes) {
         const std::uint32_t draw = random() % 64;
         const auto unit = draw < 5 ? others[draw] : static_cast<std::uint16_t>('a' + draw % 26);
         page.bytes += le({unit});
@@ -212,6 +213,29 @@ TEST(DecodedRereader, ReadsAnywhereFromANoteNearby) {
         ASSERT_EQ(readAt(rereader, offset - 1, 10), text.substr(offset - 1, 10));
         ASSERT_LT(page.bytesRead, page.bytes.size() / 8) << offset;
     }
+}
+
+// As the reader does with a record that straddles the reuse of its buffer, once a megabyte:
+// while the page streams, what lies just before the latest block is read again, each time from a
+// note nearby rather than from where the last such read ended.
+TEST(DecodedRereader, ReadsWhatJustStreamedByFromTheLatestNotes) {
+    RawPage page = largePage(32 * kKiB * kKiB);
+    DecodedRereader rereader(page.reader(), Utf16LittleEndian);
+    std::vector<std::pair<std::uint64_t, std::string>> reads;
+    const std::string text = decodeInBlocks(
+        Utf16LittleEndian, std::string_view(page.bytes).substr(kByteOrderMarkBytes),
+        DecodedRereader::kRawBlock + 1,
+        [&](std::uint64_t decoded, std::uint64_t raw, const Utf16Decoder& state) {
+            if (raw > 0 && raw % (16 * (DecodedRereader::kRawBlock + 1)) == 0) {  // a megabyte on
+                reads.emplace_back(decoded - 100, readAt(rereader, decoded - 100, 10));
+            }
+            rereader.note(decoded, kByteOrderMarkBytes + raw, state);
+        });
+    for (const auto& [offset, read] : reads) {
+        ASSERT_EQ(read, text.substr(offset, 10)) << offset;
+    }
+    ASSERT_FALSE(reads.empty());
+    EXPECT_LE(page.bytesRead, reads.size() * 2 * DecodedRereader::kRawBlock);
 }
 
 }  // namespace
