@@ -114,12 +114,22 @@ void summarize(std::ostream& errors, const std::string& program, const Collected
     errors << summaryOf(countsOf(collected), destination) << "\n";
 }
 
+// Standard error is unbuffered, and a page may hold millions of records to explain: the lines
+// go out in pieces of many.
 void explain(std::ostream& errors, const Collected& collected) {
-    for (const PageNote& note : collected.notes) {
-        for (const std::string& line : explanationLines(note)) {
-            errors << printable(line) << "\n";
+    constexpr std::size_t kPieceBytes = 64 * 1024;
+    std::string piece;
+    const auto add = [&](const std::string& line) {
+        piece.append(printable(line)).append("\n");
+        if (piece.size() >= kPieceBytes) {
+            errors << piece;
+            piece.clear();
         }
+    };
+    for (const PageNote& note : collected.notes) {
+        explainPage(note, add);
     }
+    errors << piece;
 }
 
 void writeListing(const std::string& output, const Listing& listing) {

@@ -83,17 +83,15 @@ std::string noRecordExplanation() {
     return "no record: no " + quoted(kRecordMarker) + " in the page";
 }
 
-std::vector<std::string> explanationLines(const PageNote& note) {
+void explainPage(const PageNote& note, const std::function<void(const std::string&)>& line) {
     if (note.records == 0) {
-        return {named(note.file, noRecordExplanation())};
+        line(named(note.file, noRecordExplanation()));
+        return;
     }
-    std::vector<std::string> lines;
-    lines.reserve(note.missing.size());
     for (const RecordNote& record : note.missing) {
-        lines.push_back(named(recordName(note.file, record.record, note.records),
-                              explanationOf(record.misses)));
+        line(named(recordName(note.file, record.record, note.records),
+                   explanationOf(record.misses)));
     }
-    return lines;
 }
 
 }  // namespace catalog

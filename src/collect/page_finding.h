@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,8 +76,9 @@ std::string missReason(std::size_t column, FieldMiss miss);
 std::string explanationOf(const FieldMisses& misses);
 // The line telling of a page without a record.
 std::string noRecordExplanation();
-// One line for a page without a record, and one for each record with a field not found, each
-// starting with the page's or record's name.
-std::vector<std::string> explanationLines(const PageNote& note);
+// Gives `line` one line for a page without a record, or one for each record with a field not
+// found, each starting with the page's or record's name: one at a time, as a page may hold
+// millions.
+void explainPage(const PageNote& note, const std::function<void(const std::string&)>& line);
 
 }  // namespace catalog

@@ -273,14 +273,14 @@ public:
         }
         collected.listing.reserveLines(rows, m_fileCount, m_files->nameBytes());
         for (const std::uint32_t file : m_nameOrder) {
-            const Chunk& chunk = m_chunks[file / kChunkFiles];
+            Chunk& chunk = m_chunks[file / kChunkFiles];
             const std::size_t slot = file % kChunkFiles;
             if (!chunk.failures.empty() && chunk.failures[slot]) {
                 std::rethrow_exception(chunk.failures[slot]);
             }
             const FileLines& lines = chunk.filesLines[slot];
             if (lines.noted && m_pageNotes) {
-                addNote(collected, chunk, slot, file, lines.runs > 0);
+                addNote(collected, chunk, slot, m_files->nameView(file), lines.runs > 0);
             }
             if (lines.runs > 0 && m_rowDetails) {
                 collected.listing.addPage(m_files->nameView(file));
@@ -306,12 +306,13 @@ public:
     }
 
 private:
-    void addNote(Collected& collected, const Chunk& chunk, std::size_t slot, std::uint32_t file,
-                 bool hasRows) const {
+    // Taken from the chunk, as a page's notes may be many.
+    static void addNote(Collected& collected, Chunk& chunk, std::size_t slot, std::string_view file,
+                        bool hasRows) {
         const auto note = std::find_if(chunk.notes.begin(), chunk.notes.end(),
                                        [slot](const auto& noted) { return noted.first == slot; });
-        PageNote& added = collected.notes.emplace_back(note->second);
-        added.file = m_files->nameView(file);
+        PageNote& added = collected.notes.emplace_back(std::move(note->second));
+        added.file = file;
         added.firstRow = hasRows ? collected.listing.rowCount() : PageNote::kNoRow;
     }
 
