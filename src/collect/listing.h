@@ -50,7 +50,8 @@ public:
     void addLine(std::string_view line, const FieldLengths& fields);
     // Adds `rows` whole lines lying back to back, to a listing without row details.
     void addLines(std::string_view lines, std::size_t rows);
-    // Room for `count` more lines from `pages` pages whose files' names take `nameBytes`.
+    // Room for `count` more lines (or runs of lines, without row details) from `pages` pages
+    // whose files' names take `nameBytes`.
     void reserveLines(std::size_t count, std::size_t pages = 0, std::size_t nameBytes = 0);
 
     std::size_t rowCount() const { return m_rowCount; }

@@ -62,8 +62,7 @@ struct Chunk {
     std::vector<std::pair<std::size_t, PageNote>> notes;  // by slot, of pages worth telling
     PageCounts pageCounts;
     std::vector<std::exception_ptr> failures;  // per file, made once one fails
-    std::size_t rowCount = 0;
-    std::size_t filesRead = 0;  // as told in the progress
+    std::size_t filesRead = 0;                 // as told in the progress
 };
 
 // Takes the rows of one file after the other into a chunk.
@@ -73,8 +72,7 @@ public:
         : m_chunk(chunk), m_rowDetails(rowDetails), m_pageNotes(pageNotes) {}
 
     void beginFile() {
-        m_start = {m_chunk.blocks.size(), m_chunk.blocks.back().size(), m_chunk.runs.size(),
-                   m_chunk.rowCount};
+        m_start = {m_chunk.blocks.size(), m_chunk.blocks.back().size(), m_chunk.runs.size()};
         m_record = 0;
         m_missing.clear();
     }
@@ -106,7 +104,6 @@ public:
             m_missing.push_back({m_record, misses});
         }
         ++m_record;
-        ++m_chunk.rowCount;
     }
 
     void restartPage() override {
@@ -114,7 +111,6 @@ public:
         m_chunk.blocks.back().resize(m_start.blockBytes);
         m_chunk.runs.resize(m_start.runs);
         m_chunk.fields.resize(m_rowDetails ? m_start.runs : 0);
-        m_chunk.rowCount = m_start.rows;
         m_record = 0;
         m_missing.clear();
     }
@@ -140,7 +136,6 @@ private:
         std::size_t blocks = 0;
         std::size_t blockBytes = 0;
         std::size_t runs = 0;
-        std::size_t rows = 0;
     };
 
     Chunk& m_chunk;
@@ -262,16 +257,16 @@ public:
         std::vector<std::size_t> firstBlock;  // per chunk, in `blocks`
         blocks.reserve(m_chunks.size());
         firstBlock.reserve(m_chunks.size());
-        std::size_t rows = 0;
+        std::size_t lines = 0;  // a line for each run: rows without details share them
         for (Chunk& chunk : m_chunks) {
             firstBlock.push_back(blocks.size());
             for (std::string& block : chunk.blocks) {
                 blocks.push_back(collected.listing.hold(std::move(block)));
             }
-            rows += chunk.rowCount;
+            lines += chunk.runs.size();
             collected.pageCounts += chunk.pageCounts;
         }
-        collected.listing.reserveLines(rows, m_fileCount, m_files->nameBytes());
+        collected.listing.reserveLines(lines, m_fileCount, m_files->nameBytes());
         for (const std::uint32_t file : m_nameOrder) {
             Chunk& chunk = m_chunks[file / kChunkFiles];
             const std::size_t slot = file % kChunkFiles;
