@@ -97,6 +97,9 @@ public:
           m_onRecord([this](const RecordMatches& matches) { add(matches); }) {
         m_bytes.readAt = std::move(readAt);
     }
+    // The callback made here calls this very object.
+    PageRows(const PageRows&) = delete;
+    PageRows& operator=(const PageRows&) = delete;
 
     const OnRecord& onRecord() const { return m_onRecord; }
     // The page's bytes from `from` on are now those of `held`.
