@@ -119,15 +119,14 @@ void summarize(std::ostream& errors, const std::string& program, const Collected
 void explain(std::ostream& errors, const Collected& collected) {
     constexpr std::size_t kPieceBytes = 64 * 1024;
     std::string piece;
-    const auto add = [&](const std::string& line) {
-        piece.append(printable(line)).append("\n");
-        if (piece.size() >= kPieceBytes) {
-            errors << piece;
-            piece.clear();
-        }
-    };
     for (const PageNote& note : collected.notes) {
-        explainPage(note, add);
+        for (std::size_t line = 0; line < explanationLineCount(note); ++line) {
+            piece.append(printable(explanationLine(note, line))).append("\n");
+            if (piece.size() >= kPieceBytes) {
+                errors << piece;
+                piece.clear();
+            }
+        }
     }
     errors << piece;
 }

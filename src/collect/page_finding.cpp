@@ -83,15 +83,16 @@ std::string noRecordExplanation() {
     return "no record: no " + quoted(kRecordMarker) + " in the page";
 }
 
-void explainPage(const PageNote& note, const std::function<void(const std::string&)>& line) {
+std::size_t explanationLineCount(const PageNote& note) {
+    return note.records == 0 ? 1 : note.missing.size();
+}
+
+std::string explanationLine(const PageNote& note, std::size_t line) {
     if (note.records == 0) {
-        line(named(note.file, noRecordExplanation()));
-        return;
+        return named(note.file, noRecordExplanation());
     }
-    for (const RecordNote& record : note.missing) {
-        line(named(recordName(note.file, record.record, note.records),
-                   explanationOf(record.misses)));
-    }
+    const RecordNote& record = note.missing.at(line);
+    return named(recordName(note.file, record.record, note.records), explanationOf(record.misses));
 }
 
 }  // namespace catalog

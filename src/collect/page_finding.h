@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,9 +75,10 @@ std::string missReason(std::size_t column, FieldMiss miss);
 std::string explanationOf(const FieldMisses& misses);
 // The line telling of a page without a record.
 std::string noRecordExplanation();
-// Gives `line` one line for a page without a record, or one for each record with a field not
-// found, each starting with the page's or record's name: one at a time, as a page may hold
-// millions.
-void explainPage(const PageNote& note, const std::function<void(const std::string&)>& line);
+// The lines telling of a page: one for a page without a record, else one for each record with a
+// field not found, each starting with the page's or record's name. Made one at a time, as a page
+// may hold millions.
+std::size_t explanationLineCount(const PageNote& note);
+std::string explanationLine(const PageNote& note, std::size_t line);
 
 }  // namespace catalog
