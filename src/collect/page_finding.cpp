@@ -21,6 +21,12 @@ std::string named(std::string name, const std::string& explanation) {
     return name.append(": ").append(explanation);
 }
 
+const NearForm* nearFormOf(std::string_view text, std::span<const NearForm> near) {
+    const auto found = std::find_if(near.begin(), near.end(),
+                                    [text](const NearForm& form) { return form.text == text; });
+    return found == near.end() ? nullptr : &*found;
+}
+
 }  // namespace
 
 bool anyMissing(const FieldMisses& misses) {
@@ -53,7 +59,15 @@ std::string recordName(std::string_view file, std::uint64_t record, std::uint64_
     return name;
 }
 
-std::string missReason(std::size_t column, FieldMiss miss) {
+std::string_view missingText(std::size_t column, FieldMiss miss) {
+    const FieldRule& rule = *kColumnRules.at(column);
+    return miss == FieldMiss::NoOpener ? rule.opener : rule.closer;
+}
+
+std::string missReason(std::size_t column, FieldMiss miss, std::span<const NearForm> near) {
+    if (const NearForm* form = nearFormOf(missingText(column, miss), near)) {
+        return form->explanation;
+    }
     const FieldRule& rule = *kColumnRules.at(column);
     switch (miss) {
         case FieldMiss::NoOpener:
@@ -66,14 +80,14 @@ std::string missReason(std::size_t column, FieldMiss miss) {
     return {};
 }
 
-std::string explanationOf(const FieldMisses& misses) {
+std::string explanationOf(const FieldMisses& misses, std::span<const NearForm> near) {
     std::string text;
     for (std::size_t column = 0; column < kFieldCount; ++column) {
         if (misses[column] != FieldMiss::Found) {
             text.append(text.empty() ? "" : "; ")
                 .append(kFieldNames[column])
                 .append(" not found: ")
-                .append(missReason(column, misses[column]));
+                .append(missReason(column, misses[column], near));
         }
     }
     return text;
@@ -89,10 +103,12 @@ std::size_t explanationLineCount(const PageNote& note) {
 
 std::string explanationLine(const PageNote& note, std::size_t line) {
     if (note.records == 0) {
-        return named(note.file, noRecordExplanation());
+        const NearForm* form = nearFormOf(kRecordMarker, note.nearForms);
+        return named(note.file, form ? "no record: " + form->explanation : noRecordExplanation());
     }
     const RecordNote& record = note.missing.at(line);
-    return named(recordName(note.file, record.record, note.records), explanationOf(record.misses));
+    return named(recordName(note.file, record.record, note.records),
+                 explanationOf(record.misses, note.nearForms));
 }
 
 }  // namespace catalog

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,13 @@ struct RecordNote {
     FieldMisses misses{};
 };
 
+// A text of the record format that a page lacks, and what the page holds in its place, said for
+// a user: "`'PRICE'  => ` has two blanks before `=>` where the record format has one".
+struct NearForm {
+    std::string_view text;  // one of the record format's own texts, which live for ever
+    std::string explanation;
+};
+
 // A page worth telling of, by the name of its file, with the listing row of its first record,
 // if it has any, and its records that lack a field, in order.
 struct PageNote {
@@ -62,17 +70,22 @@ struct PageNote {
     std::uint64_t records = 0;
     std::size_t firstRow = kNoRow;
     std::vector<RecordNote> missing;
+    std::vector<NearForm> nearForms;  // of the texts it lacks, where the page holds one
 };
 
 // How a row names its page: the file's name alone when the page holds one record, and which of
 // its records it is when more: "garden-bundle.html (2 of 3)". `record` counts from 0.
 std::string recordName(std::string_view file, std::uint64_t record, std::uint64_t records);
 
+// The text of the record format whose absence made the field in `column` not found.
+std::string_view missingText(std::size_t column, FieldMiss miss);
+
 // "no `, 'THUMBNAIL' => '` in the record", or "`, 'THUMBNAIL' => '` found, but no `',  }, `
-// after it": the marker that was missing for the field in `column`, in the page's own words.
-std::string missReason(std::size_t column, FieldMiss miss);
+// after it": the marker that was missing for the field in `column`, in the page's own words;
+// or, where the page holds a near form of it, what differs.
+std::string missReason(std::size_t column, FieldMiss miss, std::span<const NearForm> near = {});
 // Everything worth telling of one record on one line: the fields not found and why.
-std::string explanationOf(const FieldMisses& misses);
+std::string explanationOf(const FieldMisses& misses, std::span<const NearForm> near = {});
 // The line telling of a page without a record.
 std::string noRecordExplanation();
 // The lines telling of a page: one for a page without a record, else one for each record with a

@@ -15,7 +15,9 @@
 
 #include "collect/folder_index.h"
 #include "collect/listing.h"
+#include "collect/near_forms.h"
 #include "collect/record_reader.h"
+#include "collect/record_scan.h"
 #include "platform/file_batch.h"
 #include "platform/file_error.h"
 #include "platform/folder.h"
@@ -115,20 +117,25 @@ public:
         m_missing.clear();
     }
 
-    // The file in `slot` is read, and held `finding`.
-    void endFile(std::size_t slot, const PageFinding& finding) {
+    // The file in `slot` is read, and held `finding`. Returns the page's note, if it is one
+    // to tell of and notes are kept.
+    PageNote* endFile(std::size_t slot, const PageFinding& finding) {
         m_chunk.filesLines[slot] = {static_cast<std::uint32_t>(m_start.runs),
                                     static_cast<std::uint32_t>(m_chunk.runs.size() - m_start.runs),
                                     false};
         m_chunk.pageCounts.add(finding);
-        if (finding.worthTelling()) {
-            m_chunk.filesLines[slot].noted = true;
-            if (m_pageNotes) {
-                m_chunk.notes.emplace_back(
-                    slot, PageNote{{}, finding.records, PageNote::kNoRow, std::move(m_missing)});
-                m_missing = {};
-            }
+        if (!finding.worthTelling()) {
+            return nullptr;
         }
+        m_chunk.filesLines[slot].noted = true;
+        if (!m_pageNotes) {
+            return nullptr;
+        }
+        PageNote& note = m_chunk.notes.emplace_back(slot, PageNote{}).second;
+        note.records = finding.records;
+        note.missing = std::move(m_missing);
+        m_missing = {};
+        return &note;
     }
 
 private:
@@ -412,17 +419,44 @@ private:
                   std::optional<std::string_view> whole) {
         const char* const name = m_files->name(file);
         rows.beginFile();
+        PageNote* note = nullptr;
         try {
             const PageFinding finding =
                 whole ? reader.appendRows(*whole, rows, m_requestedStop)
                       : reader.appendRows(m_folder, name, rows, m_requestedStop);
-            rows.endFile(slot, finding);
+            note = rows.endFile(slot, finding);
         } catch (const std::bad_alloc&) {
             rows.restartPage();
             throw FileError("read", m_folder.path() + name, errorNumberOf(Condition::OutOfMemory));
         } catch (...) {
             rows.restartPage();
             throw;
+        }
+        if (note != nullptr) {
+            lookForNearForms(*note, name, reader, whole);
+        }
+    }
+
+    // What the page holds in place of the texts it lacks, read once more, only as far as
+    // kMostNearFormBytes. It only adds to what the user is told: a page that can no longer be
+    // read, or no memory for it, leaves the plain explanation.
+    void lookForNearForms(PageNote& note, const char* name, RecordReader& reader,
+                          std::optional<std::string_view> whole) {
+        try {
+            NearFormSearch search(missingTexts(note));
+            const auto feed = [&search](std::string_view block) {
+                search.feed(block);
+                return !search.done();
+            };
+            if (whole) {
+                RecordReader::readText(*whole, kMostNearFormBytes, feed);
+            } else {
+                reader.readText(m_folder, name, kMostNearFormBytes, feed, m_requestedStop);
+            }
+            note.nearForms = search.finish();
+        } catch (const FileError&) {
+        } catch (const FileChanged&) {
+        } catch (const std::bad_alloc&) {
         }
     }
 

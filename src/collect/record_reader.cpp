@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "collect/field_extraction.h"
 #include "collect/record_scan.h"
@@ -215,6 +217,42 @@ PageFinding readPage(Reading& file, char* buffer, RowSink& sink, const StopFlag*
     return rows.finding(scan);
 }
 
+// Turns a page's raw blocks into its text, up to a number of bytes of it.
+class TextBlocks {
+public:
+    TextBlocks(std::uint64_t most, const RecordReader::TextBlock& text)
+        : m_left(most), m_text(text) {}
+
+    // False once no more is wanted.
+    bool add(std::string_view raw) {
+        if (m_first) {
+            m_first = false;
+            const PageEncoding encoding = encodingOf(raw.substr(0, 4));
+            if (encoding != PageEncoding::Bytes) {
+                m_decoder.emplace(encoding);
+                raw.remove_prefix(kByteOrderMarkBytes);
+            }
+        }
+        std::string_view block = raw;
+        if (m_decoder) {
+            m_decoded.resize(Utf16Decoder::maxDecoded(raw.size()));
+            m_decoded.resize(m_decoder->decode(raw, m_decoded.data()));
+            block = m_decoded;
+        }
+        block = block.substr(
+            0, static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), m_left)));
+        m_left -= block.size();
+        return m_text(block) && m_left > 0;
+    }
+
+private:
+    bool m_first = true;
+    std::uint64_t m_left;
+    const RecordReader::TextBlock& m_text;
+    std::optional<Utf16Decoder> m_decoder;
+    std::string m_decoded;
+};
+
 }  // namespace
 
 RecordReader::RecordReader()
@@ -239,6 +277,19 @@ PageFinding RecordReader::appendRows(const Folder& folder, const char* name, Row
     }
     throw FileError("read", folder.path() + name, errorNumberOf(Condition::Changed),
                     "the file changed while it was read");
+}
+
+void RecordReader::readText(const Folder& folder, const char* name, std::uint64_t most,
+                            const TextBlock& text, const StopFlag* stop) {
+    Reading file(folder, name);
+    TextBlocks blocks(most, text);
+    for (std::size_t got = fill(file, m_buffer, kBufferSize, stop);
+         got > 0 && blocks.add({m_buffer, got}); got = fill(file, m_buffer, kBufferSize, stop)) {
+    }
+}
+
+void RecordReader::readText(std::string_view content, std::uint64_t most, const TextBlock& text) {
+    TextBlocks(most, text).add(content);
 }
 
 PageFinding RecordReader::appendRows(std::string_view content, RowSink& sink,

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,6 +46,15 @@ public:
                            const StopFlag* stop);
     // The same for a file's whole content, already read.
     PageFinding appendRows(std::string_view content, RowSink& sink, const StopFlag* stop);
+
+    // Gives `text` the text of the file `name` in `folder`, or of a file's whole `content`, block
+    // after block, as its rows read it (a UTF-16 page decoded), up to its first `most` bytes or
+    // until `text` returns false. A second look at a page, for what it says to the user: no
+    // check that the file held still. Throws FileError and RunStopped.
+    using TextBlock = std::function<bool(std::string_view block)>;
+    void readText(const Folder& folder, const char* name, std::uint64_t most, const TextBlock& text,
+                  const StopFlag* stop);
+    static void readText(std::string_view content, std::uint64_t most, const TextBlock& text);
 
     // Files up to this size are best read whole, several at once where the system can.
     static constexpr std::size_t kSmallFile = std::size_t{64} * 1024;

@@ -119,24 +119,36 @@ TEST_F(BatchCommandTest, NeitherAProgramNorAFileInTheDataFolderIsWrittenOver) {
 }
 
 // One line for each page without a record and for each record with a field not found, after the
-// one-line summary, and only when asked; the listing is the same either way.
+// one-line summary, and only when asked; the listing is the same either way. Where the page holds
+// a near form of what is missing, the line says what differs, a page read whole or in blocks.
 TEST_F(BatchCommandTest, ExplainSaysWhyEachPageGaveNoRowOrAFieldWasNotFound) {
     std::string cut = productRecord("E1", "Eye bolt", "3", "e.jpg");
+    std::string unclosed = cut;
     cut.replace(cut.find("',  }, "), 7, "', }, ");
+    unclosed.erase(unclosed.find("',  }, "));
+    std::string escaped = productRecord("F1", "Flange", "4", "f.jpg");
+    for (std::size_t at = escaped.find('>'); at != std::string::npos; at = escaped.find('>', at)) {
+        escaped.replace(at, 1, "&gt;");
+    }
     writeFile(path("prog/data/d.html"), productRecord("D1", "Drill", "9", "d.jpg") + cut);
-    writeFile(path("prog/data/e.html"), cut);
+    writeFile(path("prog/data/e.html"), unclosed);
+    writeFile(path("prog/data/f.html"), std::string(100'000, ' ') + escaped);
 
     const Outcome plain = run({"prog/data", "plain.txt"});
     const Outcome explained = run({"--explain", "prog/data", "explained.txt"});
     EXPECT_EQ(readFile(path("plain.txt")), readFile(path("explained.txt")));
     const std::string summary =
-        "catalog-collector-cli: 5 records written to explained.txt from 5 pages (1 without a "
+        "catalog-collector-cli: 5 records written to explained.txt from 6 pages (2 without a "
         "record, 2 with a field not found, 1 with several records)\n";
     EXPECT_EQ(plain.err, std::string(summary).replace(summary.find("explained"), 9, "plain"));
-    const std::string noThumbnail =
-        "thumbnail not found: `, 'THUMBNAIL' => '` found, but no `',  }, ` after it\n";
-    EXPECT_EQ(explained.err, summary + "c.html: no record: no `', 'PRICE' => ` in the page\n" +
-                                 "d.html (2 of 2): " + noThumbnail + "e.html: " + noThumbnail);
+    EXPECT_EQ(explained.err,
+              summary + "c.html: no record: no `', 'PRICE' => ` in the page\n" +
+                  "d.html (2 of 2): thumbnail not found: `', }, ` has one blank before `}` where "
+                  "the record format has two\n" +
+                  "e.html: thumbnail not found: `, 'THUMBNAIL' => '` found, but no `',  }, ` "
+                  "after it\n" +
+                  "f.html: no record: the page holds the record with `>` written as `&gt;`, as a "
+                  "browser saves a page's text: save the page as 'HTML only' or its source\n");
 }
 
 TEST_F(BatchCommandTest, WritesTheNamedFolderToAPathOrStandardOutput) {

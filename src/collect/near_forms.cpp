@@ -1,0 +1,385 @@
+#include "collect/near_forms.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "collect/field_extraction.h"
+
+namespace catalog {
+
+namespace {
+
+// The pieces a text of the record format is made of, each of which tools write their own way.
+enum class UnitKind : std::uint8_t { Quote, Blanks, Arrow, Word, Mark };
+
+struct Unit {
+    UnitKind kind;
+    std::string_view text;  // as the record format writes it
+};
+
+// How a quote or an arrow may be written instead: HTML's entities, or double quotes.
+struct Spelling {
+    std::string_view written;
+    bool escaped;
+    bool doubled;
+};
+
+constexpr std::array kQuoteSpellings{
+    Spelling{"'", false, false},     Spelling{"\"", false, true},
+    Spelling{"&#039;", true, false}, Spelling{"&#39;", true, false},
+    Spelling{"&apos;", true, false}, Spelling{"&#x27;", true, false},
+    Spelling{"&quot;", true, true},  Spelling{"&#34;", true, true},
+    Spelling{"&#x22;", true, true},
+};
+constexpr std::array kArrowSpellings{
+    Spelling{"=>", false, false},     Spelling{"=&gt;", true, false},
+    Spelling{"=&#62;", true, false},  Spelling{"=&#x3e;", true, false},
+    Spelling{"=&#x3E;", true, false},
+};
+
+// Blanks between two pieces of a near form; more are no near form but another text.
+constexpr std::size_t kMostBlanks = 64;
+// No near form is longer: a dozen pieces, none longer than its most blanks.
+constexpr std::size_t kMostFormBytes = 1024;
+constexpr std::size_t kMostUnits = 16;
+
+std::vector<Unit> unitsOf(std::string_view text) {
+    std::vector<Unit> units;
+    for (std::size_t at = 0; at < text.size();) {
+        const char c = text[at];
+        std::size_t length = 1;
+        UnitKind kind = UnitKind::Mark;
+        if (c == '\'') {
+            kind = UnitKind::Quote;
+        } else if (c == ' ') {
+            kind = UnitKind::Blanks;
+            length = text.find_first_not_of(' ', at) - at;
+        } else if (text.substr(at, 2) == "=>") {
+            kind = UnitKind::Arrow;
+            length = 2;
+        } else if ((c >= 'A' && c <= 'Z') || c == '_') {
+            kind = UnitKind::Word;
+            length = text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_", at) - at;
+        }
+        length = std::min(length, text.size() - at);
+        units.push_back({kind, text.substr(at, length)});
+        at += length;
+    }
+    return units;
+}
+
+// What a page's text differs in from the record format's, at one place.
+struct Differences {
+    struct Blanks {
+        std::size_t unit;
+        std::size_t found;
+    };
+    std::size_t end = 0;
+    std::array<Blanks, kMostUnits> blanks{};
+    std::size_t blankCount = 0;
+    std::array<std::pair<std::string_view, std::string_view>, kMostUnits> escapes{};
+    std::size_t escapeCount = 0;
+    bool lineBreaks = false;
+    bool doubleQuotes = false;
+    bool lowerCase = false;  // some letter of a key in lower case
+    bool upperCase = false;  // and some in capitals: mixed case
+    bool utf16 = false;
+
+    bool any() const {
+        return blankCount > 0 || escapeCount > 0 || lineBreaks || doubleQuotes || lowerCase ||
+               utf16;
+    }
+};
+
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool matchSpelling(std::string_view page, std::size_t& at, std::span<const Spelling> spellings,
+                   std::string_view canonical, Differences& differences) {
+    for (const Spelling& spelling : spellings) {
+        if (page.substr(at, spelling.written.size()) == spelling.written) {
+            at += spelling.written.size();
+            differences.doubleQuotes |= spelling.doubled && !spelling.escaped;
+            if (spelling.escaped && differences.escapeCount < kMostUnits) {
+                // An arrow's `=` is as it should be: only its `>` is told of.
+                differences.escapes[differences.escapeCount++] = {
+                    canonical, spelling.written.substr(spelling.written.size() > 1 &&
+                                                       spelling.written[0] == '=')};
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+// Blanks within the text may be any number and may break the line (one pair a line); those
+// that end it are counted up to the record format's own, as what follows is the value's.
+bool matchBlanks(std::string_view page, std::size_t& at, std::size_t unit, std::size_t expected,
+                 bool last, Differences& differences) {
+    std::size_t found = 0;
+    const std::size_t most = last ? expected : kMostBlanks;
+    bool lineBreak = false;
+    for (; at < page.size() && found < most; ++at, ++found) {
+        const char c = page[at];
+        if (c == '\n' || c == '\r') {
+            if (last) {
+                break;
+            }
+            lineBreak = true;
+        } else if (c != ' ') {
+            break;
+        }
+    }
+    if (found == kMostBlanks) {
+        return false;
+    }
+    differences.lineBreaks |= lineBreak;
+    if (!lineBreak && found != expected) {
+        differences.blanks[differences.blankCount++] = {unit, found};
+    }
+    return true;
+}
+
+bool matchWord(std::string_view page, std::size_t& at, std::string_view word,
+               Differences& differences) {
+    if (page.size() - at < word.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < word.size(); ++i, ++at) {
+        const char c = page[at];
+        if (upper(c) != word[i]) {
+            return false;
+        }
+        const bool letter = word[i] != '_';
+        differences.lowerCase |= letter && c != word[i];
+        differences.upperCase |= letter && c == word[i];
+    }
+    return true;
+}
+
+// The differences of the text at `at` from `units`, if it is a near form of them.
+std::optional<Differences> matchAt(std::string_view page, std::size_t at,
+                                   std::span<const Unit> units) {
+    Differences differences;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const Unit& unit = units[i];
+        bool matched = false;
+        switch (unit.kind) {
+            case UnitKind::Quote:
+                matched = matchSpelling(page, at, kQuoteSpellings, "'", differences);
+                break;
+            case UnitKind::Arrow:
+                matched = matchSpelling(page, at, kArrowSpellings, ">", differences);
+                break;
+            case UnitKind::Blanks:
+                matched =
+                    matchBlanks(page, at, i, unit.text.size(), i + 1 == units.size(), differences);
+                break;
+            case UnitKind::Word:
+                matched = matchWord(page, at, unit.text, differences);
+                break;
+            case UnitKind::Mark:
+                matched = at < page.size() && page[at] == unit.text[0];
+                at += matched ? 1 : 0;
+                break;
+        }
+        if (!matched) {
+            return std::nullopt;
+        }
+    }
+    if (!differences.lowerCase) {
+        differences.upperCase = false;
+    }
+    differences.end = at;
+    return differences;
+}
+
+// The text as UTF-16 without its mark: each byte beside a zero.
+std::string utf16Of(std::string_view text, bool bigEndian) {
+    std::string encoded;
+    for (const char c : text) {
+        encoded.append(bigEndian ? std::string{'\0', c} : std::string{c, '\0'});
+    }
+    return encoded;
+}
+
+std::string quoted(std::string_view text) {
+    std::string result;
+    result.append("`").append(text).append("`");
+    return result;
+}
+
+std::string countWord(std::size_t count) {
+    static constexpr std::array<std::string_view, 11> kWords{
+        "no", "one", "two", "three", "four", "five", "six", "seven", "eight", "nine", "ten"};
+    return count < kWords.size() ? std::string(kWords[count]) : std::to_string(count);
+}
+
+std::string blanksCounted(std::size_t count) {
+    return countWord(count).append(count == 1 || count == 0 ? " blank" : " blanks");
+}
+
+std::string blanksWhere(std::span<const Unit> units, std::size_t unit) {
+    return unit + 1 < units.size() ? "before " + quoted(units[unit + 1].text) : "at its end";
+}
+
+std::string escapesSaid(const Differences& differences) {
+    std::string said = "the page holds the record with ";
+    std::vector<std::pair<std::string_view, std::string_view>> seen;
+    for (std::size_t i = 0; i < differences.escapeCount; ++i) {
+        if (std::find(seen.begin(), seen.end(), differences.escapes[i]) == seen.end()) {
+            seen.push_back(differences.escapes[i]);
+            said.append(seen.size() > 1 ? " and " : "")
+                .append(quoted(differences.escapes[i].first))
+                .append(" written as ")
+                .append(quoted(differences.escapes[i].second));
+        }
+    }
+    const bool onlyArrows = std::all_of(seen.begin(), seen.end(),
+                                        [](const auto& escape) { return escape.first == ">"; });
+    return said.append(onlyArrows ? ", as a browser saves a page's text: save the page as 'HTML "
+                                    "only' or its source"
+                                  : ", as HTML escapes them: save the page's source, or ask for "
+                                    "the records unescaped");
+}
+
+// Differences a user can mend by hand, each with the record format's own.
+std::string textDifferencesSaid(std::string_view found, std::span<const Unit> units,
+                                const Differences& differences) {
+    std::vector<std::string> parts;
+    if (differences.doubleQuotes) {
+        parts.emplace_back("double quotes where the record format has single ones");
+    }
+    if (differences.lowerCase) {
+        parts.emplace_back(differences.upperCase ? "its key in mixed case"
+                                                 : "its key in lower case");
+        parts.back().append(" where the record format has it in capitals");
+    }
+    for (std::size_t i = 0; i < differences.blankCount; ++i) {
+        const auto& blanks = differences.blanks[i];
+        parts.push_back(blanksCounted(blanks.found)
+                            .append(" ")
+                            .append(blanksWhere(units, blanks.unit))
+                            .append(i == 0 ? " where the record format has " : " where it has ")
+                            .append(countWord(units[blanks.unit].text.size())));
+    }
+    std::string said = quoted(found).append(" has ");
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        said.append(i == 0 ? "" : ", and ").append(parts[i]);
+    }
+    return said;
+}
+
+std::string said(std::string_view found, std::span<const Unit> units,
+                 const Differences& differences) {
+    if (differences.utf16) {
+        return "the page is UTF-16 text without a byte order mark (every other byte is zero): "
+               "save it as UTF-8, or as UTF-16 with its mark (Notepad's \"Unicode\")";
+    }
+    if (differences.escapeCount > 0) {
+        return escapesSaid(differences);
+    }
+    if (differences.lineBreaks) {
+        return "the page holds the record one pair a line, as PHP's var_export writes it, where "
+               "the record format has a whole record on one line: ask for the page with each "
+               "record on one line";
+    }
+    return textDifferencesSaid(found, units, differences);
+}
+
+}  // namespace
+
+struct NearFormSearch::Pattern {
+    std::string_view text;
+    std::vector<Unit> units;
+    std::array<std::string, 2> utf16;  // little and big endian
+    bool found = false;
+};
+
+std::vector<std::string_view> missingTexts(const PageNote& note) {
+    std::vector<std::string_view> texts;
+    const auto add = [&texts](std::string_view text) {
+        if (std::find(texts.begin(), texts.end(), text) == texts.end()) {
+            texts.push_back(text);
+        }
+    };
+    if (note.records == 0) {
+        add(kRecordMarker);
+    }
+    for (const RecordNote& record : note.missing) {
+        for (std::size_t column = 0; column < kFieldCount; ++column) {
+            if (record.misses[column] != FieldMiss::Found) {
+                add(missingText(column, record.misses[column]));
+            }
+        }
+        if (texts.size() == 2 * kFieldCount) {
+            break;  // every text there is: a page of millions of records need not be gone through
+        }
+    }
+    return texts;
+}
+
+NearFormSearch::NearFormSearch(std::vector<std::string_view> wanted) {
+    for (const std::string_view text : wanted) {
+        m_patterns.push_back({text, unitsOf(text), {utf16Of(text, false), utf16Of(text, true)}});
+    }
+}
+
+NearFormSearch::~NearFormSearch() = default;
+
+void NearFormSearch::feed(std::string_view block) {
+    m_window.append(block);
+    if (m_window.size() > kMostFormBytes) {
+        search(m_window.size() - kMostFormBytes, false);
+    }
+}
+
+bool NearFormSearch::done() const {
+    return std::all_of(m_patterns.begin(), m_patterns.end(),
+                       [](const Pattern& pattern) { return pattern.found; });
+}
+
+std::vector<NearForm> NearFormSearch::finish() {
+    search(m_window.size(), true);
+    return std::move(m_found);
+}
+
+// Tries every place before `end` as a near form's start; all bytes a form there may take are in
+// the window, as `end` stops short of its end by the longest form unless the page ends there.
+void NearFormSearch::search(std::size_t end, bool last) {
+    const std::string_view page = m_window;
+    for (std::size_t at = 0; at < end; ++at) {
+        const char c = page[at];
+        if (c != '\'' && c != '"' && c != '&' && c != ',' && c != '\0') {
+            continue;
+        }
+        if (done()) {
+            break;
+        }
+        for (Pattern& pattern : m_patterns) {
+            if (pattern.found) {
+                continue;
+            }
+            std::optional<Differences> differences;
+            for (const std::string& encoded : pattern.utf16) {
+                if (page.substr(at, encoded.size()) == encoded) {
+                    differences.emplace().utf16 = true;
+                    differences->end = at + encoded.size();
+                }
+            }
+            if (!differences) {
+                differences = matchAt(page, at, pattern.units);
+            }
+            if (differences && differences->any()) {
+                pattern.found = true;
+                const std::string_view found = page.substr(at, differences->end - at);
+                m_found.push_back({pattern.text, said(found, pattern.units, *differences)});
+            }
+        }
+    }
+    m_window.erase(0, last ? m_window.size() : end);
+}
+
+}  // namespace catalog

@@ -1,0 +1,52 @@
+// Pages that give no row, or a record that lacks a field, often hold the missing text in a form
+// close to it: saved by a browser (`=&gt;`), written by another tool (double quotes, keys in lower
+// case, one pair a line), or saved as UTF-16 without its mark. Finding that form lets the
+// programs say what differs and what to do, where "no `', 'PRICE' => ` in the page" leaves the
+// user looking at `'PRICE' => 7.25` in it.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "collect/page_finding.h"
+
+namespace catalog {
+
+// A page is searched this far at most: a page that holds a near form holds it early.
+inline constexpr std::uint64_t kMostNearFormBytes = std::uint64_t{64} << 20;
+
+// The texts of the record format a page may lack, from the note of what it lacks: the record
+// marker for a page without a record, and each missing field's opener or closer.
+std::vector<std::string_view> missingTexts(const PageNote& note);
+
+// Looks for near forms of `wanted` (texts of the record format) in a page's text, given block
+// after block, and tells the first it finds of each.
+class NearFormSearch {
+public:
+    explicit NearFormSearch(std::vector<std::string_view> wanted);
+    ~NearFormSearch();
+    NearFormSearch(const NearFormSearch&) = delete;
+    NearFormSearch& operator=(const NearFormSearch&) = delete;
+
+    // The page's next bytes; blocks may be cut anywhere.
+    void feed(std::string_view block);
+    // Whether every wanted text has its near form: reading further is no use.
+    bool done() const;
+    // At the page's end (or where reading stopped): the near forms found, each with what it
+    // says to the user.
+    std::vector<NearForm> finish();
+
+private:
+    struct Pattern;
+    void search(std::size_t end, bool last);
+
+    std::vector<Pattern> m_patterns;
+    std::string m_window;  // bytes not yet tried as the start of a near form
+    std::vector<NearForm> m_found;
+};
+
+}  // namespace catalog
