@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 
+#include "collect/byte_pair_search.h"
 #include "collect/field_extraction.h"
 
 namespace catalog {
@@ -196,6 +197,32 @@ std::optional<Differences> matchAt(std::string_view page, std::size_t at,
     return differences;
 }
 
+// A near form is looked for around each `=` of an arrow (`=>`, `=&gt;`, UTF-16's `=` and a
+// zero), or, for the thumbnail's closer, which has no arrow, each `},`. Such pairs are rare in a
+// page, and a vector search passes over the bytes between, so that a page without a row costs
+// little more to look at again than to read.
+constexpr std::array kAnchors{BytePairSearch('=', std::string_view(">&\0", 3)),
+                              BytePairSearch('}', std::string_view(",\0", 2))};
+
+std::size_t mostBytesOf(const Unit& unit) {
+    switch (unit.kind) {
+        case UnitKind::Quote:
+            return 6;  // "&#039;"
+        case UnitKind::Arrow:
+            return 7;  // "=&#x3e;"
+        case UnitKind::Blanks:
+            return kMostBlanks;
+        case UnitKind::Word:
+        case UnitKind::Mark:
+            break;
+    }
+    return unit.text.size();
+}
+
+bool mayStart(char c) {
+    return c == '\'' || c == '"' || c == '&' || c == ',' || c == '\0';
+}
+
 // The text as UTF-16 without its mark: each byte beside a zero.
 std::string utf16Of(std::string_view text, bool bigEndian) {
     std::string encoded;
@@ -294,7 +321,8 @@ std::string said(std::string_view found, std::span<const Unit> units,
 struct NearFormSearch::Pattern {
     std::string_view text;
     std::vector<Unit> units;
-    std::array<std::string, 2> utf16;  // little and big endian
+    std::array<std::string, 2> utf16;   // little and big endian
+    std::size_t anchor = kAnchorCount;  // kArrow or kBrace; none for a text without either
     bool found = false;
 };
 
@@ -323,7 +351,19 @@ std::vector<std::string_view> missingTexts(const PageNote& note) {
 
 NearFormSearch::NearFormSearch(std::vector<std::string_view> wanted) {
     for (const std::string_view text : wanted) {
-        m_patterns.push_back({text, unitsOf(text), {utf16Of(text, false), utf16Of(text, true)}});
+        Pattern& pattern = m_patterns.emplace_back(
+            Pattern{text, unitsOf(text), {utf16Of(text, false), utf16Of(text, true)}});
+        // The most bytes a near form may hold before its anchor, in any of its forms.
+        std::size_t before = 0;
+        for (const Unit& unit : pattern.units) {
+            if (unit.kind == UnitKind::Arrow || unit.text == "}") {
+                pattern.anchor = unit.kind == UnitKind::Arrow ? kArrow : kBrace;
+                const std::size_t chars = static_cast<std::size_t>(unit.text.data() - text.data());
+                m_mostBefore = std::max({m_mostBefore, before, 2 * chars + 1});
+                break;
+            }
+            before += mostBytesOf(unit);
+        }
     }
 }
 
@@ -331,8 +371,8 @@ NearFormSearch::~NearFormSearch() = default;
 
 void NearFormSearch::feed(std::string_view block) {
     m_window.append(block);
-    if (m_window.size() > kMostFormBytes) {
-        search(m_window.size() - kMostFormBytes, false);
+    if (m_window.size() > kMostFormBytes + m_mostBefore) {
+        search(m_window.size() - kMostFormBytes);
     }
 }
 
@@ -342,44 +382,62 @@ bool NearFormSearch::done() const {
 }
 
 std::vector<NearForm> NearFormSearch::finish() {
-    search(m_window.size(), true);
+    search(m_window.size());
+    m_window.clear();
     return std::move(m_found);
 }
 
-// Tries every place before `end` as a near form's start; all bytes a form there may take are in
-// the window, as `end` stops short of its end by the longest form unless the page ends there.
-void NearFormSearch::search(std::size_t end, bool last) {
+// Looks at the anchors before `end`, and at the places before each where a near form may start.
+// All bytes a form there may take are in the window, as `end` stops short of its end by the
+// longest form unless the page ends there. What no later anchor can reach is then let go.
+void NearFormSearch::search(std::size_t end) {
     const std::string_view page = m_window;
-    for (std::size_t at = 0; at < end; ++at) {
-        const char c = page[at];
-        if (c != '\'' && c != '"' && c != '&' && c != ',' && c != '\0') {
+    for (std::size_t anchor = 0; anchor < kAnchorCount; ++anchor) {
+        Anchored& at = m_anchored[anchor];
+        std::array<std::size_t, 64> hits{};
+        while (at.from < end && !done()) {
+            const std::size_t count = kAnchors[anchor].find(page.substr(0, end + 1), at.from, hits);
+            for (std::size_t i = 0; i < count && hits[i] < end; ++i) {
+                const std::size_t first = hits[i] > m_mostBefore ? hits[i] - m_mostBefore : 0;
+                for (std::size_t start = std::max(first, at.startFrom); start <= hits[i]; ++start) {
+                    if (mayStart(page[start])) {
+                        tryAt(page, start, anchor);
+                    }
+                }
+                at.startFrom = hits[i] + 1;
+            }
+        }
+        at.from = std::max(at.from, end);
+    }
+    const std::size_t gone = end > m_mostBefore ? end - m_mostBefore : 0;
+    m_window.erase(0, gone);
+    for (Anchored& at : m_anchored) {
+        at.from -= gone;
+        at.startFrom = std::max(at.startFrom, gone) - gone;
+    }
+}
+
+void NearFormSearch::tryAt(std::string_view page, std::size_t start, std::size_t anchor) {
+    for (Pattern& pattern : m_patterns) {
+        if (pattern.found || pattern.anchor != anchor) {
             continue;
         }
-        if (done()) {
-            break;
+        std::optional<Differences> differences;
+        for (const std::string& encoded : pattern.utf16) {
+            if (page.substr(start, encoded.size()) == encoded) {
+                differences.emplace().utf16 = true;
+                differences->end = start + encoded.size();
+            }
         }
-        for (Pattern& pattern : m_patterns) {
-            if (pattern.found) {
-                continue;
-            }
-            std::optional<Differences> differences;
-            for (const std::string& encoded : pattern.utf16) {
-                if (page.substr(at, encoded.size()) == encoded) {
-                    differences.emplace().utf16 = true;
-                    differences->end = at + encoded.size();
-                }
-            }
-            if (!differences) {
-                differences = matchAt(page, at, pattern.units);
-            }
-            if (differences && differences->any()) {
-                pattern.found = true;
-                const std::string_view found = page.substr(at, differences->end - at);
-                m_found.push_back({pattern.text, said(found, pattern.units, *differences)});
-            }
+        if (!differences) {
+            differences = matchAt(page, start, pattern.units);
+        }
+        if (differences && differences->any()) {
+            pattern.found = true;
+            const std::string_view found = page.substr(start, differences->end - start);
+            m_found.push_back({pattern.text, said(found, pattern.units, *differences)});
         }
     }
-    m_window.erase(0, last ? m_window.size() : end);
 }
 
 }  // namespace catalog

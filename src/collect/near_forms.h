@@ -42,10 +42,22 @@ public:
 
 private:
     struct Pattern;
-    void search(std::size_t end, bool last);
+    static constexpr std::size_t kArrow = 0;
+    static constexpr std::size_t kBrace = 1;
+    static constexpr std::size_t kAnchorCount = 2;
+    // How far the anchors of one kind were looked at, in the window.
+    struct Anchored {
+        std::size_t from = 0;       // the next place to look for one
+        std::size_t startFrom = 0;  // the next place to try as a near form's start
+    };
+
+    void search(std::size_t end);
+    void tryAt(std::string_view page, std::size_t start, std::size_t anchor);
 
     std::vector<Pattern> m_patterns;
-    std::string m_window;  // bytes not yet tried as the start of a near form
+    std::size_t m_mostBefore = 0;  // bytes a near form may hold before its anchor
+    std::string m_window;          // the page's bytes still to look at, and those just before
+    std::array<Anchored, kAnchorCount> m_anchored{};
     std::vector<NearForm> m_found;
 };
 

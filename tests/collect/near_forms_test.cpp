@@ -82,8 +82,10 @@ TEST(NearFormsTest, NamesEachNearFormOfAMissingTextAndNothingInAFinePage) {
     // Whole, and in blocks one of which ends within the near form, wherever it lies.
     for (const auto& c : cases) {
         EXPECT_EQ(explained(c.page, c.wanted, c.page.size()), c.explanation) << c.page;
-        for (std::size_t padding = 1900; padding <= 2050; padding += 10) {
-            EXPECT_EQ(explained(std::string(padding, ' ') + c.page, c.wanted, 1025), c.explanation)
+        for (std::size_t padding = 1900; padding <= 2050; ++padding) {
+            EXPECT_EQ(explained(std::string(padding, ' ') + c.page + std::string(2000, ' '),
+                                c.wanted, 200),
+                      c.explanation)
                 << padding << ": " << c.page;
         }
     }
