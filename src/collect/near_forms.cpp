@@ -77,9 +77,10 @@ struct Differences {
         std::size_t found;
     };
     std::size_t end = 0;
-    std::array<Blanks, kMostUnits> blanks{};
+    // Made for every place tried, so left unset until written.
+    std::array<Blanks, kMostUnits> blanks;
     std::size_t blankCount = 0;
-    std::array<std::pair<std::string_view, std::string_view>, kMostUnits> escapes{};
+    std::array<std::pair<std::string_view, std::string_view>, kMostUnits> escapes;
     std::size_t escapeCount = 0;
     bool lineBreaks = false;
     bool doubleQuotes = false;
@@ -160,10 +161,9 @@ bool matchWord(std::string_view page, std::size_t& at, std::string_view word,
     return true;
 }
 
-// The differences of the text at `at` from `units`, if it is a near form of them.
-std::optional<Differences> matchAt(std::string_view page, std::size_t at,
-                                   std::span<const Unit> units) {
-    Differences differences;
+// Whether the text at `at` is a near form of `units`, or the text itself, and what differs.
+bool matchAt(std::string_view page, std::size_t at, std::span<const Unit> units,
+             Differences& differences) {
     for (std::size_t i = 0; i < units.size(); ++i) {
         const Unit& unit = units[i];
         bool matched = false;
@@ -187,14 +187,73 @@ std::optional<Differences> matchAt(std::string_view page, std::size_t at,
                 break;
         }
         if (!matched) {
-            return std::nullopt;
+            return false;
         }
     }
     if (!differences.lowerCase) {
         differences.upperCase = false;
     }
     differences.end = at;
-    return differences;
+    return true;
+}
+
+// Where a near form whose `units` come right before `anchor` would start: the pieces matched
+// backwards, which is unambiguous, as no spelling of a quote ends as another does and no blanks
+// border on blanks. A place to try matchAt at, or none.
+std::optional<std::size_t> startBefore(std::string_view page, std::size_t anchor,
+                                       std::span<const Unit> units) {
+    std::size_t at = anchor;
+    for (auto unit = units.rbegin(); unit != units.rend(); ++unit) {
+        if (unit->kind == UnitKind::Blanks) {
+            for (std::size_t blanks = 0;
+                 at > 0 && blanks < kMostBlanks &&
+                 (page[at - 1] == ' ' || page[at - 1] == '\n' || page[at - 1] == '\r');
+                 ++blanks) {
+                --at;
+            }
+            continue;
+        }
+        const auto ends = [&](std::string_view text, bool anyCase) {
+            if (at < text.size()) {
+                return false;
+            }
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                const char c = page[at - text.size() + i];
+                if ((anyCase ? upper(c) : c) != text[i]) {
+                    return false;
+                }
+            }
+            at -= text.size();
+            return true;
+        };
+        const bool matched = unit->kind == UnitKind::Quote
+                                 ? std::any_of(kQuoteSpellings.begin(), kQuoteSpellings.end(),
+                                               [&](const Spelling& spelling) {
+                                                   return ends(spelling.written, false);
+                                               })
+                                 : ends(unit->text, unit->kind == UnitKind::Word);
+        if (!matched) {
+            return std::nullopt;
+        }
+    }
+    return at;
+}
+
+// Whether the text at `at` is one of `utf16`'s.
+bool matchUtf16(std::string_view page, std::size_t at, const std::array<std::string, 2>& utf16,
+                Differences& differences) {
+    // Either of the first two bytes is zero in both.
+    if (page.size() - at < 2 || (page[at] != '\0' && page[at + 1] != '\0')) {
+        return false;
+    }
+    for (const std::string& encoded : utf16) {
+        if (page.substr(at, encoded.size()) == encoded) {
+            differences.utf16 = true;
+            differences.end = at + encoded.size();
+            return true;
+        }
+    }
+    return false;
 }
 
 // A near form is looked for around each `=` of an arrow (`=>`, `=&gt;`, UTF-16's `=` and a
@@ -217,10 +276,6 @@ std::size_t mostBytesOf(const Unit& unit) {
             break;
     }
     return unit.text.size();
-}
-
-bool mayStart(char c) {
-    return c == '\'' || c == '"' || c == '&' || c == ',' || c == '\0';
 }
 
 // The text as UTF-16 without its mark: each byte beside a zero.
@@ -323,6 +378,8 @@ struct NearFormSearch::Pattern {
     std::vector<Unit> units;
     std::array<std::string, 2> utf16;   // little and big endian
     std::size_t anchor = kAnchorCount;  // kArrow or kBrace; none for a text without either
+    std::size_t anchorUnit = 0;         // in units
+    std::size_t anchorAt = 0;           // in text
     bool found = false;
 };
 
@@ -358,8 +415,9 @@ NearFormSearch::NearFormSearch(std::vector<std::string_view> wanted) {
         for (const Unit& unit : pattern.units) {
             if (unit.kind == UnitKind::Arrow || unit.text == "}") {
                 pattern.anchor = unit.kind == UnitKind::Arrow ? kArrow : kBrace;
-                const std::size_t chars = static_cast<std::size_t>(unit.text.data() - text.data());
-                m_mostBefore = std::max({m_mostBefore, before, 2 * chars + 1});
+                pattern.anchorUnit = static_cast<std::size_t>(&unit - pattern.units.data());
+                pattern.anchorAt = static_cast<std::size_t>(unit.text.data() - text.data());
+                m_mostBefore = std::max({m_mostBefore, before, 2 * pattern.anchorAt + 1});
                 break;
             }
             before += mostBytesOf(unit);
@@ -387,55 +445,52 @@ std::vector<NearForm> NearFormSearch::finish() {
     return std::move(m_found);
 }
 
-// Looks at the anchors before `end`, and at the places before each where a near form may start.
-// All bytes a form there may take are in the window, as `end` stops short of its end by the
-// longest form unless the page ends there. What no later anchor can reach is then let go.
+// Looks at the anchors before `end`, and at where a near form around each would start. All bytes
+// a form there may take are in the window, as `end` stops short of its end by the longest form
+// unless the page ends there. What no later anchor can reach is then let go.
 void NearFormSearch::search(std::size_t end) {
     const std::string_view page = m_window;
     for (std::size_t anchor = 0; anchor < kAnchorCount; ++anchor) {
-        Anchored& at = m_anchored[anchor];
+        std::size_t& from = m_anchorsFrom[anchor];
         std::array<std::size_t, 64> hits{};
-        while (at.from < end && !done()) {
-            const std::size_t count = kAnchors[anchor].find(page.substr(0, end + 1), at.from, hits);
-            for (std::size_t i = 0; i < count && hits[i] < end; ++i) {
-                const std::size_t first = hits[i] > m_mostBefore ? hits[i] - m_mostBefore : 0;
-                for (std::size_t start = std::max(first, at.startFrom); start <= hits[i]; ++start) {
-                    if (mayStart(page[start])) {
-                        tryAt(page, start, anchor);
-                    }
-                }
-                at.startFrom = hits[i] + 1;
+        while (from < end && !done()) {
+            const std::size_t count = kAnchors[anchor].find(page.substr(0, end + 1), from, hits);
+            for (std::size_t i = 0; i < count; ++i) {
+                tryAt(page, hits[i], anchor);
             }
         }
-        at.from = std::max(at.from, end);
+        // Every place before `end` was looked at, and none after: the search stops a byte
+        // past, where a pair cannot start.
+        from = end;
     }
     const std::size_t gone = end > m_mostBefore ? end - m_mostBefore : 0;
     m_window.erase(0, gone);
-    for (Anchored& at : m_anchored) {
-        at.from -= gone;
-        at.startFrom = std::max(at.startFrom, gone) - gone;
+    for (std::size_t& from : m_anchorsFrom) {
+        from -= gone;
     }
 }
 
-void NearFormSearch::tryAt(std::string_view page, std::size_t start, std::size_t anchor) {
+void NearFormSearch::tryAt(std::string_view page, std::size_t anchor, std::size_t kind) {
     for (Pattern& pattern : m_patterns) {
-        if (pattern.found || pattern.anchor != anchor) {
+        if (pattern.found || pattern.anchor != kind) {
             continue;
         }
-        std::optional<Differences> differences;
-        for (const std::string& encoded : pattern.utf16) {
-            if (page.substr(start, encoded.size()) == encoded) {
-                differences.emplace().utf16 = true;
-                differences->end = start + encoded.size();
+        Differences differences;
+        for (std::size_t bigEndian = 0; bigEndian < 2; ++bigEndian) {
+            const std::size_t start = anchor - std::min(anchor, 2 * pattern.anchorAt + bigEndian);
+            if (!differences.utf16) {
+                matchUtf16(page, start, pattern.utf16, differences);
             }
         }
-        if (!differences) {
-            differences = matchAt(page, start, pattern.units);
-        }
-        if (differences && differences->any()) {
+        std::optional<std::size_t> start;
+        if (differences.utf16 ||
+            ((start =
+                  startBefore(page, anchor, std::span(pattern.units).first(pattern.anchorUnit))) &&
+             matchAt(page, *start, pattern.units, differences) && differences.any())) {
             pattern.found = true;
-            const std::string_view found = page.substr(start, differences->end - start);
-            m_found.push_back({pattern.text, said(found, pattern.units, *differences)});
+            const std::size_t from = start.value_or(differences.end - pattern.utf16[0].size());
+            const std::string_view found = page.substr(from, differences.end - from);
+            m_found.push_back({pattern.text, said(found, pattern.units, differences)});
         }
     }
 }

@@ -45,19 +45,13 @@ private:
     static constexpr std::size_t kArrow = 0;
     static constexpr std::size_t kBrace = 1;
     static constexpr std::size_t kAnchorCount = 2;
-    // How far the anchors of one kind were looked at, in the window.
-    struct Anchored {
-        std::size_t from = 0;       // the next place to look for one
-        std::size_t startFrom = 0;  // the next place to try as a near form's start
-    };
-
     void search(std::size_t end);
-    void tryAt(std::string_view page, std::size_t start, std::size_t anchor);
+    void tryAt(std::string_view page, std::size_t anchor, std::size_t kind);
 
     std::vector<Pattern> m_patterns;
     std::size_t m_mostBefore = 0;  // bytes a near form may hold before its anchor
     std::string m_window;          // the page's bytes still to look at, and those just before
-    std::array<Anchored, kAnchorCount> m_anchored{};
+    std::array<std::size_t, kAnchorCount> m_anchorsFrom{};  // where to look for each next, in it
     std::vector<NearForm> m_found;
 };
 
