@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <stdexcept>
 
 #include "collect/byte_pair_search.h"
 #include "collect/field_extraction.h"
@@ -373,15 +374,43 @@ std::string said(std::string_view found, std::span<const Unit> units,
 
 }  // namespace
 
-struct NearFormSearch::Pattern {
+// A text of the record format, taken apart once for every search.
+struct NearFormSearch::Shape {
     std::string_view text;
     std::vector<Unit> units;
     std::array<std::string, 2> utf16;   // little and big endian
-    std::size_t anchor = kAnchorCount;  // kArrow or kBrace; none for a text without either
+    std::size_t anchor = kAnchorCount;  // kArrow or kBrace
     std::size_t anchorUnit = 0;         // in units
     std::size_t anchorAt = 0;           // in text
-    bool found = false;
+    std::size_t mostBefore = 0;         // bytes a near form may hold before its anchor
+
+    explicit Shape(std::string_view formatText)
+        : text(formatText), units(unitsOf(text)), utf16{utf16Of(text, false), utf16Of(text, true)} {
+        std::size_t before = 0;
+        for (const Unit& unit : units) {
+            if (unit.kind == UnitKind::Arrow || unit.text == "}") {
+                anchor = unit.kind == UnitKind::Arrow ? kArrow : kBrace;
+                anchorUnit = static_cast<std::size_t>(&unit - units.data());
+                anchorAt = static_cast<std::size_t>(unit.text.data() - text.data());
+                mostBefore = std::max(before, 2 * anchorAt + 1);
+                return;
+            }
+            before += mostBytesOf(unit);
+        }
+    }
 };
+
+const NearFormSearch::Shape& NearFormSearch::shapeOf(std::string_view text) {
+    static const std::array<Shape, 6> kShapes{
+        Shape(kReferenceRule.opener), Shape(kNameRule.opener),      Shape(kRecordMarker),
+        Shape(kPriceRule.closer),     Shape(kThumbnailRule.opener), Shape(kThumbnailRule.closer)};
+    const auto shape = std::find_if(kShapes.begin(), kShapes.end(),
+                                    [text](const Shape& known) { return known.text == text; });
+    if (shape == kShapes.end()) {
+        throw std::invalid_argument("not a text of the record format");
+    }
+    return *shape;
+}
 
 std::vector<std::string_view> missingTexts(const PageNote& note) {
     std::vector<std::string_view> texts;
@@ -408,20 +437,9 @@ std::vector<std::string_view> missingTexts(const PageNote& note) {
 
 NearFormSearch::NearFormSearch(std::vector<std::string_view> wanted) {
     for (const std::string_view text : wanted) {
-        Pattern& pattern = m_patterns.emplace_back(
-            Pattern{text, unitsOf(text), {utf16Of(text, false), utf16Of(text, true)}});
-        // The most bytes a near form may hold before its anchor, in any of its forms.
-        std::size_t before = 0;
-        for (const Unit& unit : pattern.units) {
-            if (unit.kind == UnitKind::Arrow || unit.text == "}") {
-                pattern.anchor = unit.kind == UnitKind::Arrow ? kArrow : kBrace;
-                pattern.anchorUnit = static_cast<std::size_t>(&unit - pattern.units.data());
-                pattern.anchorAt = static_cast<std::size_t>(unit.text.data() - text.data());
-                m_mostBefore = std::max({m_mostBefore, before, 2 * pattern.anchorAt + 1});
-                break;
-            }
-            before += mostBytesOf(unit);
-        }
+        const Shape& shape = shapeOf(text);
+        m_patterns.push_back({&shape, false});
+        m_mostBefore = std::max(m_mostBefore, shape.mostBefore);
     }
 }
 
@@ -472,25 +490,23 @@ void NearFormSearch::search(std::size_t end) {
 
 void NearFormSearch::tryAt(std::string_view page, std::size_t anchor, std::size_t kind) {
     for (Pattern& pattern : m_patterns) {
-        if (pattern.found || pattern.anchor != kind) {
+        const Shape& shape = *pattern.shape;
+        if (pattern.found || shape.anchor != kind) {
             continue;
         }
         Differences differences;
-        for (std::size_t bigEndian = 0; bigEndian < 2; ++bigEndian) {
-            const std::size_t start = anchor - std::min(anchor, 2 * pattern.anchorAt + bigEndian);
-            if (!differences.utf16) {
-                matchUtf16(page, start, pattern.utf16, differences);
-            }
+        for (std::size_t bigEndian = 0; bigEndian < 2 && !differences.utf16; ++bigEndian) {
+            matchUtf16(page, anchor - std::min(anchor, 2 * shape.anchorAt + bigEndian), shape.utf16,
+                       differences);
         }
         std::optional<std::size_t> start;
         if (differences.utf16 ||
-            ((start =
-                  startBefore(page, anchor, std::span(pattern.units).first(pattern.anchorUnit))) &&
-             matchAt(page, *start, pattern.units, differences) && differences.any())) {
+            ((start = startBefore(page, anchor, std::span(shape.units).first(shape.anchorUnit))) &&
+             matchAt(page, *start, shape.units, differences) && differences.any())) {
             pattern.found = true;
-            const std::size_t from = start.value_or(differences.end - pattern.utf16[0].size());
+            const std::size_t from = start.value_or(differences.end - shape.utf16[0].size());
             const std::string_view found = page.substr(from, differences.end - from);
-            m_found.push_back({pattern.text, said(found, pattern.units, differences)});
+            m_found.push_back({shape.text, said(found, shape.units, differences)});
         }
     }
 }

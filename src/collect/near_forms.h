@@ -23,8 +23,9 @@ inline constexpr std::uint64_t kMostNearFormBytes = std::uint64_t{64} << 20;
 // marker for a page without a record, and each missing field's opener or closer.
 std::vector<std::string_view> missingTexts(const PageNote& note);
 
-// Looks for near forms of `wanted` (texts of the record format) in a page's text, given block
-// after block, and tells the first it finds of each.
+// Looks for near forms of `wanted` in a page's text, given block after block, and tells the first
+// it finds of each. `wanted` are texts of the record format (missingTexts); any other throws
+// std::invalid_argument.
 class NearFormSearch {
 public:
     explicit NearFormSearch(std::vector<std::string_view> wanted);
@@ -41,7 +42,12 @@ public:
     std::vector<NearForm> finish();
 
 private:
-    struct Pattern;
+    struct Shape;
+    struct Pattern {
+        const Shape* shape;
+        bool found;
+    };
+    static const Shape& shapeOf(std::string_view text);
     static constexpr std::size_t kArrow = 0;
     static constexpr std::size_t kBrace = 1;
     static constexpr std::size_t kAnchorCount = 2;

@@ -133,12 +133,14 @@ TEST_F(BatchCommandTest, ExplainSaysWhyEachPageGaveNoRowOrAFieldWasNotFound) {
     writeFile(path("prog/data/d.html"), productRecord("D1", "Drill", "9", "d.jpg") + cut);
     writeFile(path("prog/data/e.html"), unclosed);
     writeFile(path("prog/data/f.html"), std::string(100'000, ' ') + escaped);
+    // Looked at as far as its first 64 MiB only.
+    writeFile(path("prog/data/g.html"), std::string(std::size_t{64} << 20, ' ') + escaped);
 
     const Outcome plain = run({"prog/data", "plain.txt"});
     const Outcome explained = run({"--explain", "prog/data", "explained.txt"});
     EXPECT_EQ(readFile(path("plain.txt")), readFile(path("explained.txt")));
     const std::string summary =
-        "catalog-collector-cli: 5 records written to explained.txt from 6 pages (2 without a "
+        "catalog-collector-cli: 5 records written to explained.txt from 7 pages (3 without a "
         "record, 2 with a field not found, 1 with several records)\n";
     EXPECT_EQ(plain.err, std::string(summary).replace(summary.find("explained"), 9, "plain"));
     EXPECT_EQ(explained.err,
@@ -148,7 +150,8 @@ TEST_F(BatchCommandTest, ExplainSaysWhyEachPageGaveNoRowOrAFieldWasNotFound) {
                   "e.html: thumbnail not found: `, 'THUMBNAIL' => '` found, but no `',  }, ` "
                   "after it\n" +
                   "f.html: no record: the page holds the record with `>` written as `&gt;`, as a "
-                  "browser saves a page's text: save the page as 'HTML only' or its source\n");
+                  "browser saves a page's text: save the page as 'HTML only' or its source\n" +
+                  "g.html: no record: no `', 'PRICE' => ` in the page\n");
 }
 
 TEST_F(BatchCommandTest, WritesTheNamedFolderToAPathOrStandardOutput) {
