@@ -22,6 +22,8 @@
 #include <string_view>
 #include <vector>
 
+#include "collect/field_extraction.h"
+#include "collect/near_forms.h"
 #include "collect/record_scan.h"
 #include "reference/field_rules.h"
 #include "reference/streamed_rows.h"
@@ -258,6 +260,34 @@ void checkStreaming(std::string_view text, unsigned char chooser) {
 
 }  // namespace
 
+// What a search for the near forms of every text of the record format says of `text`, fed in
+// blocks of `block` bytes.
+std::vector<std::string> nearForms(std::string_view text, std::size_t block) {
+    catalog::NearFormSearch search({catalog::kReferenceRule.opener, catalog::kNameRule.opener,
+                                    catalog::kRecordMarker, catalog::kPriceRule.closer,
+                                    catalog::kThumbnailRule.opener,
+                                    catalog::kThumbnailRule.closer});
+    for (std::size_t at = 0; at < text.size(); at += block) {
+        search.feed(text.substr(at, block));
+    }
+    std::vector<std::string> said;
+    for (const catalog::NearForm& form : search.finish()) {
+        said.push_back(std::string(form.text).append(": ").append(form.explanation));
+    }
+    return said;
+}
+
+// Wherever the blocks cut a page, its near forms are those of the page read whole. The search
+// keeps a window of some kilobytes, which the fuzzer's inputs are shorter than: they come after
+// as much again.
+void checkNearForms(std::string_view text, std::size_t block) {
+    const std::string page = std::string(1500, 'x').append(text);
+    if (nearForms(page, page.size() + 1) != nearForms(page, block)) {
+        std::fprintf(stderr, "near forms differ in blocks of %zu\n", block);
+        std::abort();
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const std::size_t split = input.find('\0');
@@ -275,6 +305,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkMatcher(pattern, text);
     }
     checkFieldRules(text);
-    checkStreaming(text, input.empty() ? 0 : static_cast<unsigned char>(input.back()));
+    const std::size_t last = input.empty() ? 0 : static_cast<unsigned char>(input.back());
+    checkStreaming(text, last);
+    checkNearForms(text, last + 1);
     return 0;
 }
