@@ -5,7 +5,6 @@
 
 #include "collect/listing.h"
 #include "platform/memory_reserve.h"
-#include "window/display_text.h"
 #include "window/row_cells.h"
 
 namespace catalog::window {
@@ -48,8 +47,7 @@ std::variant<std::string, CopyRefusal> TroublePages::copyText(
         for (const LineRange& range : ranges) {
             for (std::size_t index = range.first; index < std::min(range.last, lineCount());
                  ++index) {
-                const Place at = place(index);
-                if (!take(explanationLine(*at.note, at.line))) {
+                if (!take(line(index))) {
                     return;
                 }
             }
@@ -57,8 +55,8 @@ std::variant<std::string, CopyRefusal> TroublePages::copyText(
     };
     // Measured first, and no further than the limit: millions of lines are refused at once.
     std::size_t size = 0;
-    eachLine([&](const std::string& line) {
-        size += line.size() + kLineEnd.size();
+    eachLine([&](const std::string& text) {
+        size += text.size() + kLineEnd.size();
         return size <= kMostCopyBytes;
     });
     if (size > kMostCopyBytes) {
@@ -70,11 +68,11 @@ std::variant<std::string, CopyRefusal> TroublePages::copyText(
     try {
         std::string bytes;
         bytes.reserve(size);
-        eachLine([&](const std::string& line) {
-            bytes.append(line).append(kLineEnd);
+        eachLine([&](const std::string& text) {
+            bytes.append(text).append(kLineEnd);
             return true;
         });
-        return displayText(bytes);
+        return bytes;
     } catch (const std::bad_alloc&) {
         return CopyRefusal::NoMemory;
     }

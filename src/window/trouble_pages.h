@@ -35,8 +35,9 @@ public:
     // The page the line tells of, the system's own form, for showing it in the file manager.
     std::string pagePath(std::size_t index) const;
 
-    // The lines in `ranges`, in order, each ended by CR LF, as display text for the clipboard.
-    // Refused as the table's copy is: beyond kMostCopyBytes, or without the memory for it.
+    // The lines in `ranges`, in order, as the list shows them, each ended by CR LF: a name's own
+    // line break would split its line in two. Refused as the table's copy is: beyond
+    // kMostCopyBytes, or without the memory for it.
     std::variant<std::string, CopyRefusal> copyText(std::span<const LineRange> ranges) const;
 
 private:

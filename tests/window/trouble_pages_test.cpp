@@ -51,10 +51,10 @@ TEST(TroublePages, ListsALinePerPageWithoutARecordAndPerRecordLackingAField) {
     }
     EXPECT_EQ(TroublePages().lineCount(), 0u);
 
-    // Copied as the batch command prints them, the name's own line break kept.
+    // Copied as shown, a line each.
     const LineRange ranges[] = {{3, 9}, {0, 1}};
     EXPECT_EQ(std::get<std::string>(pages.copyText(ranges)),
-              "x\ny.html: no record: no `', 'PRICE' => ` in the page\r\n"
+              "x\u21b5y.html: no record: no `', 'PRICE' => ` in the page\r\n"
               "contact\u00e9.html: no record: no `', 'PRICE' => ` in the page\r\n");
 
     // The rows still find what their records lack past the pages without a row.
