@@ -34,7 +34,13 @@ TroublePages::Place TroublePages::place(std::size_t index) const {
 
 std::string TroublePages::line(std::size_t index) const {
     const Place at = place(index);
-    return oneLine(explanationLine(*at.note, at.line));
+    std::string text = explanationLine(*at.note, at.line);
+    // Most names are printable ASCII, which shows as it stands: a copy of millions of lines
+    // decodes only the others.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7f; })) {
+        return text;
+    }
+    return oneLine(text);
 }
 
 std::string TroublePages::pagePath(std::size_t index) const {
