@@ -468,6 +468,26 @@ TEST_F(Form1Test, ShowPagesListsThePagesThatGaveNoRowOrLackAFieldAndCopiesThem) 
     EXPECT_FALSE(link->isVisible());
 }
 
+// A page of 150,000 records that lack every field, under a long name: more lines than are
+// copied at once.
+TEST_F(Form1Test, ShowPagesRefusesToCopyMoreThanTheTableAndSaysSo) {
+    std::string records;
+    for (int i = 0; i < 150'000; ++i) {
+        records += "', 'PRICE' => ";
+    }
+    addPage(std::string(200, 'm') + ".html", records);
+    ASSERT_TRUE(clickAndWait());
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    emit control<QLabel>("showPages")->linkActivated(QStringLiteral("showPages"));
+    auto* dialog = form.findChild<QDialog*>(QStringLiteral("pageList"));
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QPushButton*>(QStringLiteral("copy"))->click();
+    EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("message"))->text(),
+              QStringLiteral("Too large to copy: more than 64 MB; catalog-collector-cli --explain "
+                             "prints every line"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+}
+
 // Tells when a file is first read.
 class ReadWatch {
 public:
