@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "collect/failure_text.h"
 #include "collect/listing.h"
 #include "platform/memory_reserve.h"
 #include "window/row_cells.h"
@@ -40,7 +41,10 @@ std::string TroublePages::line(std::size_t index) const {
     if (std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7f; })) {
         return text;
     }
-    return oneLine(text);
+    // As --explain prints it: a control or a character that reorders the text after it (a
+    // right-to-left override turns "x.exe" around) is spelled out. What is left is decoded, on
+    // one line.
+    return oneLine(printable(text));
 }
 
 std::string TroublePages::pagePath(std::size_t index) const {

@@ -30,7 +30,8 @@ public:
     TroublePages(std::shared_ptr<const std::vector<PageNote>> notes, std::string dataFolder);
 
     std::size_t lineCount() const { return m_lineEnds.empty() ? 0 : m_lineEnds.back(); }
-    // The line as the list shows it: UTF-8, on one line whatever bytes the file's name holds.
+    // The line as the list shows it: as --explain prints it, UTF-8 and on one line whatever
+    // bytes the file's name holds.
     std::string line(std::size_t index) const;
     // The page the line tells of, the system's own form, for showing it in the file manager.
     std::string pagePath(std::size_t index) const;

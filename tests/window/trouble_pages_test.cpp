@@ -12,8 +12,8 @@ FieldMisses misses(FieldMiss id, FieldMiss price, FieldMiss thumbnail, FieldMiss
 }
 
 // In the listing's order: a page without a record, one of three records of which two lack
-// fields, one of two records lacking nothing, and another without a record, named with a line
-// break.
+// fields, one of two records lacking nothing, and two more without a record, named with a line
+// break and with a right-to-left override.
 std::shared_ptr<const std::vector<PageNote>> runNotes() {
     return std::make_shared<const std::vector<PageNote>>(std::vector<PageNote>{
         {"contact\xE9.html", 0, PageNote::kNoRow, {}},
@@ -24,6 +24,7 @@ std::shared_ptr<const std::vector<PageNote>> runNotes() {
           {2, misses(Found, NoCloserAfter, NoOpener, Found)}}},
         {"pair.html", 2, 3, {}},
         {"x\ny.html", 0, PageNote::kNoRow, {}},
+        {"r\u202etxt.exe", 0, PageNote::kNoRow, {}},
     });
 }
 
@@ -42,7 +43,9 @@ TEST(TroublePages, ListsALinePerPageWithoutARecordAndPerRecordLackingAField) {
          "'MIN_QUANTITY_ORDERABLE' => ` after it; thumbnail not found: no `, 'THUMBNAIL' => '` "
          "in the record",
          "/shop/data/bundle.html"},
-        {"x\u21b5y.html: no record: no `', 'PRICE' => ` in the page", "/shop/data/x\ny.html"},
+        {"x\\ny.html: no record: no `', 'PRICE' => ` in the page", "/shop/data/x\ny.html"},
+        {"r\\xe2\\x80\\xaetxt.exe: no record: no `', 'PRICE' => ` in the page",
+         "/shop/data/r\u202etxt.exe"},
     };
     ASSERT_EQ(pages.lineCount(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -52,9 +55,9 @@ TEST(TroublePages, ListsALinePerPageWithoutARecordAndPerRecordLackingAField) {
     EXPECT_EQ(TroublePages().lineCount(), 0u);
 
     // Copied as shown, a line each.
-    const LineRange ranges[] = {{3, 9}, {0, 1}};
+    const LineRange ranges[] = {{3, 4}, {0, 1}};
     EXPECT_EQ(std::get<std::string>(pages.copyText(ranges)),
-              "x\u21b5y.html: no record: no `', 'PRICE' => ` in the page\r\n"
+              "x\\ny.html: no record: no `', 'PRICE' => ` in the page\r\n"
               "contact\u00e9.html: no record: no `', 'PRICE' => ` in the page\r\n");
 
     // The rows still find what their records lack past the pages without a row.
