@@ -141,15 +141,18 @@ package-windows:
 	./scripts/check-users-readme.sh $(PACKAGE_WINDOWS_DIR)/catalog-collector-*.zip
 	@ls -l $(PACKAGE_WINDOWS_DIR)/catalog-collector-*.zip
 
-# Redraws the README's picture of the Windows window (docs/window-windows.png): a click on
-# Collect over the sample pages under Wine, on a virtual X display, taken with imagemagick.
+# Redraws the README's pictures of the Windows window (docs/window-windows.png) and of the list
+# its Show pages link opens (docs/window-show-pages-win32.png): a click on Collect over the
+# sample pages under Wine, on a virtual X display, taken with imagemagick.
 picture-windows: windows
 	@./scripts/install-deps.sh $(WINDOWS_GUI_PACKAGES) imagemagick
 	tests/win32_window/form1_gui_test.sh $(WINDOWS_DIR)/bin/catalog-collector.exe \
 	    $(WINDOWS_DIR)/bin/catalog-collector-cli.exe examples/data \
-	    $(WINDOWS_DIR)/tests/win32_window/gui docs/window-windows.png
+	    $(WINDOWS_DIR)/tests/win32_window/gui docs/window-windows.png \
+	    docs/window-show-pages-win32.png
 
-# Redraws the README's picture of the window from the sample data, offscreen.
+# Redraws the README's pictures of the window and of its page list from the sample data,
+# offscreen.
 picture: build
 	cmake --build $(BUILD_DIR) --target window-picture
 

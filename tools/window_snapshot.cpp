@@ -1,18 +1,37 @@
-// Draws the window after one run, for the README's picture:
-//   window-snapshot PROGRAM_DIR OUTPUT.png
+// Draws the window after one run, for the README's picture; with --show-pages, the list that its
+// "Show pages" link opens instead:
+//   window-snapshot PROGRAM_DIR OUTPUT.png [--show-pages]
 // PROGRAM_DIR holds the data folder to collect; the listing is written there too.
 #include <cstdio>
+#include <cstring>
 
 #include <QApplication>
+#include <QDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
 #include "qt_window/form1.h"
 
+namespace {
+
+// The list as "Show pages" opens it, or nothing when the run offered none.
+QWidget* pageList(catalog::qt_window::Form1& form) {
+    auto* link = form.findChild<QLabel*>(QStringLiteral("showPages"));
+    if (link == nullptr || !link->isVisible()) {
+        return nullptr;
+    }
+    emit link->linkActivated(QStringLiteral("showPages"));
+    return form.findChild<QDialog*>(QStringLiteral("pageList"));
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fputs("usage: window-snapshot PROGRAM_DIR OUTPUT.png\n", stderr);
+    const bool showPages = argc == 4 && std::strcmp(argv[3], "--show-pages") == 0;
+    if (argc != 3 && !showPages) {
+        std::fputs("usage: window-snapshot PROGRAM_DIR OUTPUT.png [--show-pages]\n", stderr);
         return 2;
     }
     const QString picture = QString::fromLocal8Bit(argv[2]);
@@ -20,9 +39,10 @@ int main(int argc, char* argv[]) {
     form.show();
     int status = 1;
     QObject::connect(&form, &catalog::qt_window::Form1::runFinished, &app, [&] {
+        QWidget* drawn = showPages ? pageList(form) : &form;
         // Drawn once the rows have been laid out and painted, as a user would see them.
-        QTimer::singleShot(0, &form, [&] {
-            status = form.grab().save(picture) ? 0 : 1;
+        QTimer::singleShot(0, &form, [&, drawn] {
+            status = drawn != nullptr && drawn->grab().save(picture) ? 0 : 1;
             QApplication::quit();
         });
     });

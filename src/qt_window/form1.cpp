@@ -22,9 +22,11 @@
 #include <QTableView>
 
 #include "platform/system_error.h"
+#include "qt_window/file_manager.h"
 #include "qt_window/form1_layout.h"
 #include "qt_window/qt_text.h"
 #include "qt_window/row_table_model.h"
+#include "qt_window/trouble_pages_dialog.h"
 #include "window/control_texts.h"
 #include "window/data_folder.h"
 #include "window/keeping_rows.h"
@@ -105,7 +107,12 @@ void Form1::createControls() {
     m_status->setObjectName(QStringLiteral("status"));
     m_status->setWordWrap(true);
     m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    createOpenDataFolderLink();
+    // Beside a status that finds the data folder empty or missing, the user's next step; or
+    // beside one that counts pages without a record or lacking a field, the list of them.
+    m_openDataFolder = createLink(window::kOpenDataFolderItem, "openDataFolder");
+    connect(m_openDataFolder, &QLabel::linkActivated, this, &Form1::openDataFolder);
+    m_showPages = createLink(window::kShowPagesLink, "showPages");
+    connect(m_showPages, &QLabel::linkActivated, this, &Form1::showPages);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progress"));
     m_progress->hide();
@@ -164,16 +171,15 @@ void Form1::addListCommands() {
     connect(remove, &QShortcut::activated, this, &Form1::removeSelectedRows);
 }
 
-// Shown beside a status that finds the data folder empty or missing, the user's next step.
-void Form1::createOpenDataFolderLink() {
-    m_openDataFolder = new QLabel(this);
-    m_openDataFolder->setObjectName(QStringLiteral("openDataFolder"));
-    m_openDataFolder->setTextFormat(Qt::RichText);
-    m_openDataFolder->setText(QStringLiteral("<a href=\"data\">%1</a>")
-                                  .arg(fromUtf8(window::kOpenDataFolderItem).toHtmlEscaped()));
-    m_openDataFolder->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    m_openDataFolder->hide();
-    connect(m_openDataFolder, &QLabel::linkActivated, this, &Form1::openDataFolder);
+QLabel* Form1::createLink(std::string_view text, const char* name) {
+    auto* link = new QLabel(this);
+    link->setObjectName(QLatin1String(name));
+    link->setTextFormat(Qt::RichText);
+    link->setText(QStringLiteral("<a href=\"%1\">%2</a>")
+                      .arg(QLatin1String(name), fromUtf8(text).toHtmlEscaped()));
+    link->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    link->hide();
+    return link;
 }
 
 void Form1::openDataFolder() {
@@ -223,6 +229,24 @@ void Form1::openFolder() {
         });
     opener->start(program,
                   {QString::fromLatin1(QByteArray::fromStdString(window::fileUrlOf(folder.path)))});
+}
+
+// Modal to the window, as the failure's box: no run replaces the pages while it lists them.
+void Form1::showPages() {
+    keepingRows("list the pages", 0, [this] {
+        auto* list = new TroublePagesDialog(
+            m_troublePages, [this](const std::string& path) { showPage(path); }, this);
+        list->setAttribute(Qt::WA_DeleteOnClose);
+        list->setWindowModality(Qt::WindowModal);
+        list->show();
+    });
+}
+
+// In its folder, selected, by the desktop's file manager; where there is none to ask, the
+// data folder that holds it is opened instead. The page itself is never opened.
+void Form1::showPage(const std::string& path) {
+    keepingRows("show the page", 0,
+                [&] { showInFolder(this, path, [this] { openDataFolder(); }); });
 }
 
 void Form1::connectControls() {
@@ -309,6 +333,7 @@ void Form1::beginRun(const std::string& name) {
     }
     m_collect->setText(fromUtf8(window::collectButtonText(true)));
     showStatus({});
+    m_troublePages = {};
     m_progress->setRange(0, 0);
     m_progress->setValue(0);
     m_progress->show();
@@ -338,6 +363,7 @@ void Form1::showRunEnd() {
     window::RunOutcome outcome = m_run.takeOutcome();
     m_collect->setText(fromUtf8(window::collectButtonText(false)));
     m_lastListing = outcome.listingPath;
+    m_troublePages = std::move(outcome.troublePages);
     // The status counts the rows, so it is made before they move into the table.
     keepingRows("show the run's end", 0, [&] { showStatus(window::statusAfter(outcome)); });
     if (outcome.rows) {
@@ -431,18 +457,24 @@ void Form1::showStatus(const window::StatusText& status) {
     m_status->setToolTip(
         literalRichText(fromUtf8(status.details.empty() ? status.text : status.details)));
     m_openDataFolder->setVisible(status.offersDataFolder);
+    m_showPages->setVisible(status.offersPageList);
     placeStatus(layoutFor(size()).statusStrip);
+}
+
+// A status offers one link at most.
+QLabel* Form1::shownLink() const {
+    return m_openDataFolder->isVisible() ? m_openDataFolder
+           : m_showPages->isVisible()    ? m_showPages
+                                         : nullptr;
 }
 
 // The link, when shown, takes the strip's right end; the status the rest.
 void Form1::placeStatus(const QRect& strip) {
     QRect text = strip;
-    if (m_openDataFolder->isVisible()) {
-        const int linkWidth = m_openDataFolder->sizeHint().width();
-        m_openDataFolder->setGeometry(strip.right() - linkWidth + 1, strip.top(), linkWidth,
-                                      strip.height());
-        text.setRight(strip.right() - linkWidth -
-                      m_openDataFolder->fontMetrics().averageCharWidth());
+    if (QLabel* link = shownLink()) {
+        const int linkWidth = link->sizeHint().width();
+        link->setGeometry(strip.right() - linkWidth + 1, strip.top(), linkWidth, strip.height());
+        text.setRight(strip.right() - linkWidth - link->fontMetrics().averageCharWidth());
     }
     m_status->setGeometry(text);
     elideStatus();
@@ -503,8 +535,14 @@ void Form1::removeSelectedRows() {
     keepingRows("remove", rowsIn(selection), [&] { m_rows->remove(selection); });
 }
 
+// The page list goes with the rows, and its link: what it lists is no longer shown.
 void Form1::clearList() {
-    keepingRows("clear", m_rows->rowCount(), [this] { m_rows->clear(); });
+    keepingRows("clear", m_rows->rowCount(), [this] {
+        m_rows->clear();
+        m_troublePages = {};
+        m_showPages->hide();
+        placeStatus(layoutFor(size()).statusStrip);
+    });
 }
 
 }  // namespace catalog::qt_window

@@ -49,10 +49,12 @@ protected:
 private:
     void createControls();
     void createList();
-    void createOpenDataFolderLink();
+    QLabel* createLink(std::string_view text, const char* name);
     void addListCommands();
     void openDataFolder();
     void openFolder();
+    void showPages();
+    void showPage(const std::string& path);
     void connectControls();
     void startRun();
     void askAndStartRun();
@@ -69,6 +71,7 @@ private:
     void sortRows(int column);
     void showStatus(const window::StatusText& status);
     void placeStatus(const QRect& strip);
+    QLabel* shownLink() const;
     void elideStatus();
     void showFailure(const window::RunFailure& failure);
     void copySelectedRows(bool withHeader);
@@ -86,6 +89,7 @@ private:
     QPointer<QMessageBox> m_failure;     // while it is open, no run starts
     QPointer<QMessageBox> m_question;    // the same
     std::string m_lastListing;           // the listing the last run wrote, if it wrote one
+    window::TroublePages m_troublePages;  // the last run's pages without a row or lacking a field
 
     RowTableModel* m_rows = nullptr;
     QTableView* m_displaylist = nullptr;
@@ -95,6 +99,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QLabel* m_status = nullptr;
     QLabel* m_openDataFolder = nullptr;
+    QLabel* m_showPages = nullptr;
 };
 
 }  // namespace catalog::qt_window

@@ -6,12 +6,14 @@
 #include <exception>
 #include <new>
 #include <shellapi.h>
+#include <shlobj.h>
 #include <variant>
 
 #include "platform/system_error.h"
 #include "platform/wtf8.h"
 #include "win32_window/clipboard.h"
 #include "win32_window/row_list_view.h"
+#include "win32_window/trouble_pages_dialog.h"
 #include "win32_window/windows/resource_ids.h"
 #include "window/control_texts.h"
 #include "window/data_folder.h"
@@ -40,6 +42,7 @@ enum ControlId : int {
     kProgressId,
     kStatusId,
     kOpenDataFolderId,
+    kShowPagesId,
     kCopyCommand,
     kCopyWithHeaderCommand,
     kClearListCommand,
@@ -259,6 +262,11 @@ void Form1::createControls() {
         WC_LINK, (L"<a>" + wideFromUtf8(window::kOpenDataFolderItem) + L"</a>").c_str(), 0,
         kOpenDataFolderId);
     ::ShowWindow(m_openDataFolder, SW_HIDE);
+    // Beside a status that counts pages without a record or lacking a field, the list of them.
+    m_showPages =
+        createControl(WC_LINK, (L"<a>" + wideFromUtf8(window::kShowPagesLink) + L"</a>").c_str(), 0,
+                      kShowPagesId);
+    ::ShowWindow(m_showPages, SW_HIDE);
     m_progress = createControl(PROGRESS_CLASSW, L"", 0, kProgressId);
     ::ShowWindow(m_progress, SW_HIDE);
     createStatusTooltip();
@@ -294,7 +302,7 @@ void Form1::applyDpi(int dpi) {
     const HFONT shown =
         font != nullptr ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     for (HWND control : {m_displaylist->handle(), m_collect, m_outputfilename, m_label1, m_status,
-                         m_openDataFolder}) {
+                         m_openDataFolder, m_showPages}) {
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
     }
     if (m_font != nullptr) {
@@ -314,7 +322,7 @@ void Form1::placeControls() {
     const Form1Layout layout = window::layoutFor({client.right, client.bottom}, m_dpi);
     // Moved together, and each repainted whole where it lands: bits copied from where a
     // control was are not always there to copy when the window has just grown.
-    HDWP moves = ::BeginDeferWindowPos(7);
+    HDWP moves = ::BeginDeferWindowPos(8);
     const auto place = [&moves](HWND control, const Rect& at) {
         if (moves != nullptr) {
             moves = ::DeferWindowPos(moves, control, nullptr, at.left, at.top, at.width, at.height,
@@ -327,12 +335,13 @@ void Form1::placeControls() {
     place(m_label1, layout.label);
     place(m_progress, layout.progress);
     Rect status = layout.statusStrip;
-    if (m_offersDataFolder) {
+    if (HWND link = shownLink()) {
         // The link takes the strip's right end, as wide as its text, and the status the rest.
-        const int width = textWidth(m_openDataFolder, wideFromUtf8(window::kOpenDataFolderItem));
+        const int width =
+            textWidth(link, wideFromUtf8(link == m_showPages ? window::kShowPagesLink
+                                                             : window::kOpenDataFolderItem));
         const int gap = scaled(8, m_dpi);
-        place(m_openDataFolder,
-              {status.left + status.width - width, status.top, width, status.height});
+        place(link, {status.left + status.width - width, status.top, width, status.height});
         status.width = std::max(0, status.width - width - gap);
     }
     place(m_status, status);
@@ -380,9 +389,14 @@ void Form1::onCommand(int id, int code) {
 }
 
 LRESULT Form1::onNotify(const NMHDR& header) {
-    if (header.hwndFrom == m_openDataFolder && (header.code == static_cast<UINT>(NM_CLICK) ||
-                                                header.code == static_cast<UINT>(NM_RETURN))) {
+    const bool linkClicked =
+        header.code == static_cast<UINT>(NM_CLICK) || header.code == static_cast<UINT>(NM_RETURN);
+    if (header.hwndFrom == m_openDataFolder && linkClicked) {
         openDataFolder();
+        return 0;
+    }
+    if (header.hwndFrom == m_showPages && linkClicked) {
+        showPages();
         return 0;
     }
     if (m_displaylist == nullptr) {
@@ -457,6 +471,7 @@ void Form1::startRunNow() {
     }
     ::SetWindowTextW(m_collect, wideFromUtf8(window::collectButtonText(true)).c_str());
     showStatus({});
+    m_troublePages = {};
     // Until the folder is listed the total is unknown and the bar only shows that work goes on.
     m_progressKnown = false;
     ::SetWindowLongPtrW(m_progress, GWL_STYLE,
@@ -489,6 +504,7 @@ void Form1::showRunEnd() {
     window::RunOutcome outcome = m_run.takeOutcome();
     ::SetWindowTextW(m_collect, wideFromUtf8(window::collectButtonText(false)).c_str());
     m_lastListing = outcome.listingPath;
+    m_troublePages = std::move(outcome.troublePages);
     // The status counts the rows, so it is made before they move into the list.
     keepingRows("show the run's end", 0, [&] { showStatus(window::statusAfter(outcome)); });
     if (outcome.rows) {
@@ -512,7 +528,58 @@ void Form1::showStatus(const window::StatusText& status) {
     ::SendMessageW(m_statusTooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     m_offersDataFolder = status.offersDataFolder;
     ::ShowWindow(m_openDataFolder, m_offersDataFolder ? SW_SHOW : SW_HIDE);
+    m_offersPageList = status.offersPageList;
+    ::ShowWindow(m_showPages, m_offersPageList ? SW_SHOW : SW_HIDE);
     placeControls();
+}
+
+// A status offers one link at most.
+HWND Form1::shownLink() const {
+    return m_offersDataFolder ? m_openDataFolder : m_offersPageList ? m_showPages : nullptr;
+}
+
+// The page list goes with the rows, and its link: what it lists is no longer shown.
+void Form1::hidePageList() {
+    m_troublePages = {};
+    m_offersPageList = false;
+    ::ShowWindow(m_showPages, SW_HIDE);
+    placeControls();
+}
+
+// Modal, as the message boxes are: no run replaces the pages while it lists them.
+void Form1::showPages() {
+    keepingRows("list the pages", 0, [this] {
+        TroublePagesDialog list(m_troublePages,
+                                [this](const std::string& path) { showPage(path); });
+        const HFONT font =
+            m_font != nullptr ? m_font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+        if (!list.run(m_window, m_instance, font)) {
+            const int error = lastSystemError();
+            ::MessageBoxW(m_window,
+                          wideFromUtf8("The list of pages could not be shown.\n\nError " +
+                                       std::to_string(error) + ": " + describeSystemError(error))
+                              .c_str(),
+                          kCaption, MB_OK | MB_ICONERROR);
+        }
+    });
+}
+
+// In its folder, selected, by the shell; where it cannot, the data folder that holds it is
+// opened instead. The page itself is never opened: it may be named x.exe or x.lnk.
+void Form1::showPage(const std::string& path) {
+    // The shell's call needs COM on this thread, for its own time.
+    const HRESULT com =
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    PIDLIST_ABSOLUTE page = ::ILCreateFromPathW(wideFromUtf8(path).c_str());
+    const bool shown =
+        page != nullptr && SUCCEEDED(::SHOpenFolderAndSelectItems(page, 0, nullptr, 0));
+    ::ILFree(page);
+    if (SUCCEEDED(com)) {
+        ::CoUninitialize();
+    }
+    if (!shown) {
+        openDataFolder();
+    }
 }
 
 void Form1::openDataFolder() {
@@ -587,7 +654,10 @@ void Form1::showListMenu(LPARAM at) {
     if (chosen == kCopyCommand || chosen == kCopyWithHeaderCommand) {
         copySelectedRows(chosen == kCopyWithHeaderCommand);
     } else if (chosen == kClearListCommand) {
-        keepingRows("clear", rowCount(), [this] { m_displaylist->clear(); });
+        keepingRows("clear", rowCount(), [this] {
+            m_displaylist->clear();
+            hidePageList();
+        });
     } else if (chosen == kOpenDataFolderCommand) {
         openDataFolder();
     }

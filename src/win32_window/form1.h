@@ -71,6 +71,10 @@ private:
     void showStatus(const window::StatusText& status);
     void openDataFolder();
     void openFolder();
+    void showPages();
+    void showPage(const std::string& path);
+    void hidePageList();
+    HWND shownLink() const;
     void showFailure(const window::RunFailure& failure);
     void copySelectedRows(bool withHeader);
     void showListMenu(LPARAM at);
@@ -89,9 +93,12 @@ private:
     HWND m_status = nullptr;
     HWND m_statusTooltip = nullptr;
     HWND m_openDataFolder = nullptr;
+    HWND m_showPages = nullptr;
     bool m_offersDataFolder = false;  // the status says the data folder gave no page
-    std::string m_lastListing;        // the listing the last run wrote, if it wrote one
-    std::wstring m_statusDetails;     // the tooltip holds a pointer to it
+    bool m_offersPageList = false;    // the status counts pages without a row or lacking a field
+    window::TroublePages m_troublePages;  // the last run's
+    std::string m_lastListing;            // the listing the last run wrote, if it wrote one
+    std::wstring m_statusDetails;         // the tooltip holds a pointer to it
     std::unique_ptr<RowListView> m_displaylist;
     HFONT m_font = nullptr;
     int m_dpi = kBaseDpi;

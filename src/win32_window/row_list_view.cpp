@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/wtf8.h"
+#include "win32_window/text_buffer.h"
 #include "window/column_widths.h"
 #include "window/form1_layout.h"
 
@@ -24,20 +25,6 @@ constexpr int kFirstColumnWidth = 100;
 
 int clampedToInt(std::size_t count) {
     return count > INT_MAX ? INT_MAX : static_cast<int>(count);
-}
-
-// Copies `text` into a buffer the list view gives, cut to fit, never through the middle of a
-// surrogate pair.
-void copyInto(const std::wstring& text, wchar_t* buffer, int capacity) {
-    if (buffer == nullptr || capacity <= 0) {
-        return;
-    }
-    std::size_t length = std::min(text.size(), static_cast<std::size_t>(capacity - 1));
-    if (length < text.size() && length > 0 && IS_HIGH_SURROGATE(text[length - 1])) {
-        --length;
-    }
-    text.copy(buffer, length);
-    buffer[length] = L'\0';
 }
 
 }  // namespace

@@ -31,10 +31,15 @@ std::string reasonFor(const FieldMisses* misses, std::size_t column) {
 
 }  // namespace
 
-RunRows::RunRows(Listing made, std::vector<PageNote> pageNotes) : listing(std::move(made)) {
-    std::erase_if(pageNotes,
-                  [](const PageNote& note) { return note.firstRow == PageNote::kNoRow; });
-    notes = std::move(pageNotes);
+RunRows::RunRows(Listing made, std::shared_ptr<const std::vector<PageNote>> pageNotes)
+    : listing(std::move(made)), notes(std::move(pageNotes)) {
+    if (notes != nullptr) {
+        for (const PageNote& note : *notes) {
+            if (note.firstRow != PageNote::kNoRow) {
+                m_notesWithRows.push_back(&note);
+            }
+        }
+    }
     cells.reserve(listing.rowCount());
     for (std::size_t row = 0; row < listing.rowCount(); ++row) {
         std::array<Cell, kFileColumn>& rowCells = cells.emplace_back();
@@ -47,12 +52,12 @@ RunRows::RunRows(Listing made, std::vector<PageNote> pageNotes) : listing(std::m
 const FieldMisses* RunRows::missesOf(std::size_t row) const {
     // The last page noted that starts at or before the row, if the row is one of its records.
     const auto after =
-        std::upper_bound(notes.begin(), notes.end(), row,
-                         [](std::size_t r, const PageNote& note) { return r < note.firstRow; });
-    if (after == notes.begin()) {
+        std::upper_bound(m_notesWithRows.begin(), m_notesWithRows.end(), row,
+                         [](std::size_t r, const PageNote* note) { return r < note->firstRow; });
+    if (after == m_notesWithRows.begin()) {
         return nullptr;
     }
-    const PageNote& page = *std::prev(after);
+    const PageNote& page = **std::prev(after);
     const std::uint64_t record = row - page.firstRow;
     const auto at =
         std::lower_bound(page.missing.begin(), page.missing.end(), record,

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -32,12 +33,16 @@ struct RunRows {
     // One per row of the listing, of its fields: the file column's cell is made when asked for,
     // so that the rows of a page with millions of records take no more than one row did.
     std::vector<std::array<Cell, kFileColumn>> cells;
-    std::vector<PageNote> notes;  // of the pages with rows worth telling of, in row order
+    // Every page worth telling of, in the listing's order, those without a row too: shared with
+    // the list of such pages, as a page may hold millions of records that lack a field.
+    std::shared_ptr<const std::vector<PageNote>> notes;
 
-    // `notes` are the run's, in the listing's order; those of pages without a row are let go.
-    explicit RunRows(Listing made, std::vector<PageNote> pageNotes = {});
+    explicit RunRows(Listing made, std::shared_ptr<const std::vector<PageNote>> pageNotes = {});
     // What the row's record lacks, if it lacks a field.
     const FieldMisses* missesOf(std::size_t row) const;
+
+private:
+    std::vector<const PageNote*> m_notesWithRows;  // in row order, for looking a row's note up
 };
 
 // Every row collected since the table was made, in the order runs added them. It only grows:

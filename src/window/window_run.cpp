@@ -1,7 +1,9 @@
 #include "window/window_run.h"
 
+#include <memory>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "collect/collection_run.h"
 #include "collect/failure_text.h"
@@ -60,7 +62,9 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
         // The cells are made here, off the window's thread; they are shown even when the write
         // then fails, as they were all found before it.
         outcome.counts = countsOf(collected);
-        outcome.rows.emplace(std::move(collected.listing), std::move(collected.notes));
+        auto notes = std::make_shared<const std::vector<PageNote>>(std::move(collected.notes));
+        outcome.rows.emplace(std::move(collected.listing), notes);
+        outcome.troublePages = TroublePages(std::move(notes), dataFolder);
         stopIfRequested(&stop);  // closed before the write: the earlier listing stays
         if (protectedOutput()) {
             return;
@@ -74,6 +78,7 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
     } catch (const RunStopped&) {
         outcome.stopped = true;
         outcome.rows.reset();
+        outcome.troublePages = {};
     } catch (const FileError& error) {
         outcome.failure = failureOf(error);
     } catch (const std::exception& error) {

@@ -12,6 +12,7 @@
 #include "collect/run_summary.h"
 #include "collect/stop_flag.h"
 #include "window/row_table.h"
+#include "window/trouble_pages.h"
 
 namespace catalog {
 class FileError;
@@ -46,6 +47,7 @@ struct RunOutcome {
     std::string dataFolder;       // where the pages were looked for
     bool folderMissing = false;   // there was no data folder there
     FolderLeftovers leftovers;    // what it held instead of pages, when it gave none
+    TroublePages troublePages;    // the pages that gave no row or lack a field, for a list
     std::optional<RunFailure> failure;
 };
 

@@ -22,7 +22,9 @@ StatusText statusAfter(const RunOutcome& outcome) {
             noPagesAdvice(oneLine(outcome.dataFolder), outcome.folderMissing, outcome.leftovers));
         return {advice, advice + ".\n" + outcome.listingPath + " holds only the header.", true};
     }
-    return {summaryOf(outcome.counts, oneLine(outcome.outputName)), outcome.listingPath};
+    const PageCounts& pages = outcome.counts.worthTelling;
+    return {summaryOf(outcome.counts, oneLine(outcome.outputName)), outcome.listingPath, false,
+            pages.withoutRecord > 0 || pages.withFieldNotFound > 0};
 }
 
 StatusText copyRefusedStatus(CopyRefusal refusal, std::size_t rows,
@@ -38,6 +40,14 @@ StatusText copyRefusedStatus(CopyRefusal refusal, std::size_t rows,
     }
     return {"Too large to copy: more than " + limit + "; the listing file holds these rows",
             details + ": open " + lastListing + " instead"};
+}
+
+std::string linesCopyRefusedText(CopyRefusal refusal, std::size_t lines) {
+    if (refusal == CopyRefusal::NoMemory) {
+        return "Not enough memory to copy " + counted(lines, "line");
+    }
+    return "Too large to copy: more than " + std::to_string(kMostCopyBytes >> 20) +
+           " MB; catalog-collector-cli --explain prints every line";
 }
 
 StatusText shortOfMemoryStatus(std::string_view action, std::size_t rows) {

@@ -19,6 +19,8 @@ struct StatusText {
     std::string details;
     // The data folder gave no page: the view offers to open it, so that the user can fill it.
     bool offersDataFolder = false;
+    // Some pages gave no row or lack a field: the view offers the list of them, with why.
+    bool offersPageList = false;
 };
 
 // After a run: records written and where, from how many pages, and how many pages gave no row,
@@ -28,6 +30,9 @@ StatusText stoppedStatus();
 // When `rows` rows chosen for copying were refused: too large for the clipboard, or for the
 // memory left. `lastListing` is the listing the last run wrote, which holds them, or empty.
 StatusText copyRefusedStatus(CopyRefusal refusal, std::size_t rows, const std::string& lastListing);
+// When `lines` lines of the page list chosen for copying were refused: too large for the
+// clipboard, or for the memory left.
+std::string linesCopyRefusedText(CopyRefusal refusal, std::size_t lines);
 // When there was too little memory to `action` (copy, sort, remove, ...) `rows` rows, or to do
 // it at all when `rows` is 0: the table is left as it was, and the window goes on.
 StatusText shortOfMemoryStatus(std::string_view action, std::size_t rows = 0);

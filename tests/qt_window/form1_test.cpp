@@ -10,11 +10,14 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -420,6 +423,71 @@ TEST_F(Form1Test, AFolderNameThatIsNotUtf8ReachesTheFileManagerAndItsFailureIsTo
     EXPECT_TRUE(box->informativeText().contains(QStringLiteral("ended with status 4")));
 }
 
+// A line for each page without a record and each record lacking a field, as --explain prints
+// them; Enter shows the page in its folder (here, with no file manager on the session bus, the
+// folder is opened), and Clear list takes the link away with the rows.
+TEST_F(Form1Test, ShowPagesListsThePagesThatGaveNoRowOrLackAFieldAndCopiesThem) {
+    FakeFileManager fileManager(0);
+    addPage("c.html", "'REFERENCE' => 'C3', 'NAME' => 'Cap', 'PRICE' => 1, ");
+    auto* link = control<QLabel>("showPages");
+    ASSERT_TRUE(clickAndWait());
+    ASSERT_TRUE(link->isVisible());
+    EXPECT_LE(status()->geometry().right(), link->geometry().left());
+    emit link->linkActivated(QStringLiteral("showPages"));
+    auto* dialog = form.findChild<QDialog*>(QStringLiteral("pageList"));
+    ASSERT_NE(dialog, nullptr);
+    dialog->activateWindow();  // as the desktop's window manager would
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == dialog; }));
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Pages that gave no row or lack a field"));
+    auto* lines = dialog->findChild<QListView*>(QStringLiteral("pageLines"));
+    const QStringList expected{
+        "c.html: price not found: `', 'PRICE' => ` found, but no `, 'MIN_QUANTITY_ORDERABLE' "
+        "=> ` after it; thumbnail not found: no `, 'THUMBNAIL' => '` in the record",
+        "contact.html: no record: no `', 'PRICE' => ` in the page"};
+    QStringList shown;
+    for (int line = 0; line < lines->model()->rowCount(); ++line) {
+        shown << lines->model()->index(line, 0).data().toString();
+    }
+    EXPECT_EQ(shown, expected);
+
+    lines->setFocus();
+    QTest::keyClick(lines, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected.join("\r\n") + "\r\n");
+    lines->setCurrentIndex(lines->model()->index(1, 0));
+    dialog->findChild<QPushButton*>(QStringLiteral("copy"))->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected[1] + "\r\n");
+
+    QTest::keyClick(lines, Qt::Key_Return);
+    EXPECT_EQ(fileManager.awaitGiven(),
+              QUrl::fromLocalFile(QString::fromStdString(path("data/"))).toEncoded().toStdString());
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->findChild<QPushButton*>(QStringLiteral("close"))->click();
+    EXPECT_FALSE(dialog->isVisible());
+
+    action("Clear list")->trigger();
+    EXPECT_FALSE(link->isVisible());
+}
+
+// A page of 150,000 records that lack every field, under a long name: more lines than are
+// copied at once.
+TEST_F(Form1Test, ShowPagesRefusesToCopyMoreThanTheTableAndSaysSo) {
+    std::string records;
+    for (int i = 0; i < 150'000; ++i) {
+        records += "', 'PRICE' => ";
+    }
+    addPage(std::string(200, 'm') + ".html", records);
+    ASSERT_TRUE(clickAndWait());
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    emit control<QLabel>("showPages")->linkActivated(QStringLiteral("showPages"));
+    auto* dialog = form.findChild<QDialog*>(QStringLiteral("pageList"));
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QPushButton*>(QStringLiteral("copy"))->click();
+    EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("message"))->text(),
+              QStringLiteral("Too large to copy: more than 64 MB; catalog-collector-cli --explain "
+                             "prints every line"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+}
+
 // Tells when a file is first read.
 class ReadWatch {
 public:
@@ -681,7 +749,11 @@ TEST_F(Form1Test, TheLongestStatusReadsWholeAtTheFirstSize) {
     const QString longest = fromUtf8(window::statusAfter(outcome).text);
     ASSERT_TRUE(longest.contains(QStringLiteral("1,000,000 with several")))
         << longest.toStdString();
-    const QRect box = status()->contentsRect();
+    // Beside the link to the list of the pages it counts.
+    ASSERT_TRUE(window::statusAfter(outcome).offersPageList);
+    const QLabel* link = control<QLabel>("showPages");
+    const QRect box = status()->contentsRect().adjusted(
+        0, 0, -link->sizeHint().width() - link->fontMetrics().averageCharWidth(), 0);
     EXPECT_LE(status()->fontMetrics().boundingRect(box, Qt::TextWordWrap, longest).height(),
               box.height());
 }

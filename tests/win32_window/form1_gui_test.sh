@@ -6,25 +6,32 @@
 # twice) and writes the same file. A click on the id column's title sorts them; Ctrl+A and
 # Delete empty the list, and the next run's rows come sorted. Esc while a run reads a large page
 # stops it, and nothing is written. A file that cannot be read brings the failure message, writes
-# nothing and leaves the window open; Alt+F4 then ends the program with status 0.
-#   form1_gui_test.sh WINDOW_EXE CLI_EXE SAMPLE_DATA WORK_DIR [PICTURE.png]
+# nothing and leaves the window open; Alt+F4 then ends the program with status 0. After the first
+# click the status's Show pages link opens the list of the pages without a record or lacking a
+# field, whose lines, copied with Ctrl+C, are those the batch command's --explain prints.
+#   form1_gui_test.sh WINDOW_EXE CLI_EXE SAMPLE_DATA WORK_DIR [PICTURE.png [PAGES.png]]
 # Wine runs in WORK_DIR/wineprefix, a prefix of its own, whose server and programs are ended on
 # exit, as is the X server. Given PICTURE, only the first click is made, on the sample pages
-# alone, and the window is then saved there (imagemagick's import).
+# alone, and the window is then saved there (imagemagick's import); given PAGES too, so is the
+# list that Show pages opens.
 set -euo pipefail
 
-[ $# -ge 4 ] || { sed -n '2,10p' "$0" >&2; exit 2; }
+[ $# -ge 4 ] || { sed -n '2,14p' "$0" >&2; exit 2; }
 window_exe=$(realpath "$1")
 cli_exe=$(realpath "$2")
 samples=$(realpath "$3")
 work=$(realpath -m "$4")
 picture=${5:+$(realpath -m "$5")}
+pages_picture=${6:+$(realpath -m "$6")}
 
 # The drawn layout puts Collect at 7080, 4800 twips, 1695 by 375: its centre at 96 dots an inch.
 readonly collect_x=528 collect_y=332
 # A point on the list's first row, and one on the id column's title.
 readonly first_row_x=100 first_row_y=40
 readonly id_title_x=30 id_title_y=18
+# A point on the Show pages link, at the right end of the status strip (8, 351, 577 by 34).
+readonly show_pages_x=577 show_pages_y=357
+readonly pages_title='Pages that gave no row or lack a field'
 
 export WINEPREFIX=$work/wineprefix WINEARCH=win64 WINEDEBUG=-all
 # Making a prefix would otherwise offer to download Mono and Gecko, which nothing here needs.
@@ -116,12 +123,14 @@ make_program_folder() {
         >"$app/data/caf"$'\xc3\xa9 \xe2\x80\x93 \xc3\x9f'".html"
 }
 
-# The listing the batch command makes of the same folder, started the same way.
+# The listing the batch command makes of the same folder, started the same way, and the lines
+# its --explain prints after the summary.
 make_reference_listing() {
-    (cd "$scratch/elsewhere" && timeout 120 wine "$app/$(basename "$cli_exe")") \
+    (cd "$scratch/elsewhere" && timeout 120 wine "$app/$(basename "$cli_exe")" --explain) \
         </dev/null >/dev/null 2>"$scratch/cli.log" ||
         fail "the batch command failed: $(cat "$scratch/cli.log")"
     mv "$app/output.txt" "$scratch/reference.txt"
+    tail -n +2 "$scratch/cli.log" | tr -d '\r' >"$scratch/explained.txt"
 }
 
 visible_windows() {
@@ -230,6 +239,32 @@ check_stop() {
     wait_until 30 rows_shown_are "$scratch/rows-sorted.txt" || fail "a stopped run changed the rows"
 }
 
+pages_window() {
+    xdo search --onlyvisible --name "^$pages_title\$" 2>/dev/null | head -n 1 || true
+}
+
+pages_shown() {
+    [ -n "$(pages_window)" ]
+}
+
+open_page_list() {
+    xdo mousemove --window "$window" "$show_pages_x" "$show_pages_y" click 1
+    wait_until 30 pages_shown || fail "Show pages opened no list titled '$pages_title'"
+    pages=$(pages_window)
+}
+
+# Nothing selected: Ctrl+C copies every line. Esc closes the list.
+check_show_pages() {
+    [ -s "$scratch/explained.txt" ] || fail "the batch command explained no page"
+    open_page_list
+    xdo windowfocus --sync "$pages"
+    wait_until 30 eval 'xdo key ctrl+c && copied_rows_are "$scratch/explained.txt"' ||
+        fail "the list's lines are not those of --explain: $(timeout 5 xclip -o \
+            -selection clipboard 2>/dev/null | head -n 5)"
+    xdo key Escape
+    wait_until 10 eval '! pages_shown' || fail "Esc did not close the list"
+}
+
 failure_box_shown() {
     [ "$(visible_windows | wc -l)" -ge 2 ]
 }
@@ -271,6 +306,14 @@ save_picture() {
     sleep 1  # the rows and the status are painted
     timeout 30 import -window "$window" "$picture"
     echo "form1_gui_test: saved $picture"
+    [ -n "$pages_picture" ] || return 0
+    open_page_list
+    sleep 1  # its lines are painted
+    timeout 30 import -window "$pages" "$pages_picture"
+    echo "form1_gui_test: saved $pages_picture"
+    xdo windowfocus --sync "$pages"
+    xdo key Escape
+    wait_until 10 eval '! pages_shown' || fail "Esc did not close the list"
 }
 
 start_display
@@ -284,6 +327,7 @@ if [ -n "$picture" ]; then
     check_close
     exit 0
 fi
+check_show_pages
 check_second_click
 check_sort_and_clear
 check_stop

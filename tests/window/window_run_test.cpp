@@ -112,6 +112,10 @@ TEST_F(WindowRunTest, CellsTellWhyAFieldWasNotFoundAndWhichRecordARowIs) {
               "3 records written to output.txt from 3 pages (1 without "
               "a record, 2 with a field not found, 1 with several "
               "records)");
+    // The status offers the list of those pages, a line for each record lacking a field.
+    EXPECT_TRUE(statusAfter(outcome).offersPageList);
+    ASSERT_EQ(outcome.troublePages.lineCount(), 3u);
+    EXPECT_EQ(outcome.troublePages.pagePath(2), path("data") + kPathSeparator + "c.html");
 }
 
 TEST_F(WindowRunTest, AFailedWriteKeepsTheRowsAndAMissingFolderIsTold) {
@@ -122,6 +126,7 @@ TEST_F(WindowRunTest, AFailedWriteKeepsTheRowsAndAMissingFolderIsTold) {
     EXPECT_EQ(outcome.failure->operation, "write");
     EXPECT_EQ(outcome.rows->listing.rowCount(), 1u);
     EXPECT_EQ(statusAfter(outcome).text, "Failed; nothing written");
+    EXPECT_FALSE(statusAfter(outcome).offersPageList);
     EXPECT_NE(failureTextFor(*outcome.failure).details.find(path("missing/out.txt")),
               std::string::npos);
 

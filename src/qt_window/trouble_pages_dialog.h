@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <QDialog>
+
+#include "window/trouble_pages.h"
+
+class QLabel;
+class QListView;
+
+namespace catalog::qt_window {
+
+class TroublePagesModel;
+
+// The list "Show pages" opens: a line for each page of the last run without a record and for
+// each record lacking a field, with why. Double click or Enter on a line hands its page's path
+// to `showPage`, which shows it in its folder and never opens it. Ctrl+C or Copy copies the
+// lines selected, or all of them.
+class TroublePagesDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    TroublePagesDialog(window::TroublePages pages, std::function<void(const std::string&)> showPage,
+                       QWidget* parent);
+
+private:
+    void createList(window::TroublePages pages);
+    void fitLineWidth();
+    void copyLines();
+    void showPageOf(const QModelIndex& line);
+
+    std::function<void(const std::string&)> m_showPage;
+    TroublePagesModel* m_model = nullptr;
+    QListView* m_lines = nullptr;
+    QLabel* m_message = nullptr;
+};
+
+}  // namespace catalog::qt_window
