@@ -5,7 +5,6 @@
 #include <exception>
 #include <variant>
 
-#include "collect/failure_text.h"
 #include "platform/wtf8.h"
 #include "win32_window/clipboard.h"
 #include "win32_window/text_buffer.h"

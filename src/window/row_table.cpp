@@ -21,12 +21,14 @@ std::string fileText(const Listing& listing, std::size_t row) {
     return recordName(listing.file(row), place.record, place.records);
 }
 
-// Why a field reads "String Matching Failed": the marker its record lacked.
-std::string reasonFor(const FieldMisses* misses, std::size_t column) {
-    if (misses == nullptr || column == kFileColumn) {
+// Why a field reads "String Matching Failed": the marker its record lacked, or what its page
+// holds in its place.
+std::string reasonFor(const RunRows& run, std::size_t row, std::size_t column) {
+    const FieldMisses* misses = column == kFileColumn ? nullptr : run.missesOf(row);
+    if (misses == nullptr) {
         return {};
     }
-    return missReason(column, (*misses)[column]);
+    return missReason(column, (*misses)[column], run.noteOf(row)->nearForms);
 }
 
 }  // namespace
@@ -49,15 +51,24 @@ RunRows::RunRows(Listing made, std::shared_ptr<const std::vector<PageNote>> page
     }
 }
 
-const FieldMisses* RunRows::missesOf(std::size_t row) const {
+const PageNote* RunRows::noteOf(std::size_t row) const {
     // The last page noted that starts at or before the row, if the row is one of its records.
     const auto after =
         std::upper_bound(m_notesWithRows.begin(), m_notesWithRows.end(), row,
                          [](std::size_t r, const PageNote* note) { return r < note->firstRow; });
-    if (after == m_notesWithRows.begin()) {
+    if (after == m_notesWithRows.begin() ||
+        row - (*std::prev(after))->firstRow >= (*std::prev(after))->records) {
         return nullptr;
     }
-    const PageNote& page = **std::prev(after);
+    return *std::prev(after);
+}
+
+const FieldMisses* RunRows::missesOf(std::size_t row) const {
+    const PageNote* note = noteOf(row);
+    if (note == nullptr) {
+        return nullptr;
+    }
+    const PageNote& page = *note;
     const std::uint64_t record = row - page.firstRow;
     const auto at =
         std::lower_bound(page.missing.begin(), page.missing.end(), record,
@@ -93,7 +104,7 @@ std::string RowTable::tooltip(std::size_t row, std::size_t column) const {
     std::string tooltip = column == kFileColumn
                               ? tooltipFor(fileText(at.run->listing, at.row))
                               : tooltipFor(valueAt(at.run->listing, at.row, column));
-    const std::string reason = reasonFor(at.run->missesOf(at.row), column);
+    const std::string reason = reasonFor(*at.run, at.row, column);
     if (!reason.empty()) {
         // Appended piece by piece: `"\n" + std::string` makes GCC 12 at -O3 warn of an
         // overlapping copy that cannot happen.

@@ -38,6 +38,8 @@ struct RunRows {
     std::shared_ptr<const std::vector<PageNote>> notes;
 
     explicit RunRows(Listing made, std::shared_ptr<const std::vector<PageNote>> pageNotes = {});
+    // The note of the row's page, if it is worth telling of.
+    const PageNote* noteOf(std::size_t row) const;
     // What the row's record lacks, if it lacks a field.
     const FieldMisses* missesOf(std::size_t row) const;
 

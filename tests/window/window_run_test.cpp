@@ -82,13 +82,13 @@ TEST_F(WindowRunTest, WritesTheListingAndTellsWhatItFound) {
     EXPECT_FALSE(m_run.running());
 }
 
-// The rows say why: a dimmed cell names the marker its record lacks, and the rows of a page with
-// several records say which record each is.
+// The rows say why: a dimmed cell names the marker its record lacks, or what its page holds in
+// its place, and the rows of a page with several records say which record each is.
 TEST_F(WindowRunTest, CellsTellWhyAFieldWasNotFoundAndWhichRecordARowIs) {
     const std::string lacking =
         "'REFERENCE' => 'B2', 'NAME' => 'Bolt', 'PRICE' => 7, 'THUMBNAIL' => 'b.jpg'";
     page("a.html", productRecord("A1", "Anchor", "125", "a.jpg") + lacking);
-    page("b.html", lacking);
+    page("b.html", lacking + ", }, ");
     page("c.html", "<p>no record</p>");
     ASSERT_TRUE(start());
     RunOutcome outcome = waitForOutcome();
@@ -104,10 +104,12 @@ TEST_F(WindowRunTest, CellsTellWhyAFieldWasNotFoundAndWhichRecordARowIs) {
         EXPECT_EQ(table.tooltip(row, 1),
                   "String Matching Failed\n`', 'PRICE' => ` found, but no `, "
                   "'MIN_QUANTITY_ORDERABLE' => ` after it");
-        EXPECT_EQ(table.tooltip(row, 2),
-                  "String Matching Failed\n`, 'THUMBNAIL' => '` found, but no "
-                  "`',  }, ` after it");
     }
+    EXPECT_EQ(table.tooltip(1, 2),
+              "String Matching Failed\n`, 'THUMBNAIL' => '` found, but no `',  }, ` after it");
+    EXPECT_EQ(table.tooltip(2, 2),
+              "String Matching Failed\n`', }, ` has one blank before `}` where the record format "
+              "has two");
     EXPECT_EQ(statusAfter(outcome).text,
               "3 records written to output.txt from 3 pages (1 without "
               "a record, 2 with a field not found, 1 with several "
