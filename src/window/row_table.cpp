@@ -113,6 +113,24 @@ std::string RowTable::tooltip(std::size_t row, std::size_t column) const {
     return tooltip;
 }
 
+std::variant<std::string, CopyRefusal> boundedCopy(std::size_t size,
+                                                   const std::function<void(std::string&)>& fill) {
+    if (size > kMostCopyBytes) {
+        return CopyRefusal::TooLarge;
+    }
+    if (!memoryFor(size * kCopyMemoryPerByte)) {
+        return CopyRefusal::NoMemory;
+    }
+    try {
+        std::string bytes;
+        bytes.reserve(size);
+        fill(bytes);
+        return bytes;
+    } catch (const std::bad_alloc&) {
+        return CopyRefusal::NoMemory;
+    }
+}
+
 std::string_view RowTable::value(std::size_t row, std::size_t column) const {
     const Place at = place(row);
     return valueAt(at.run->listing, at.row, column);
@@ -125,24 +143,14 @@ std::variant<std::string, CopyRefusal> RowTable::copyText(std::span<const std::s
         const Place at = place(row);
         size += at.run->listing.row(at.row).size() + kLineEnd.size();
     }
-    if (size > kMostCopyBytes) {
-        return CopyRefusal::TooLarge;
-    }
-    if (!memoryFor(size * kCopyMemoryPerByte)) {
-        return CopyRefusal::NoMemory;
-    }
-    try {
-        std::string bytes;
-        bytes.reserve(size);
+    return boundedCopy(size, [&](std::string& bytes) {
         bytes.append(first);
         for (const std::size_t row : rows) {
             const Place at = place(row);
             bytes.append(at.run->listing.row(at.row)).append(kLineEnd);
         }
-        return displayText(bytes);
-    } catch (const std::bad_alloc&) {
-        return CopyRefusal::NoMemory;
-    }
+        bytes = displayText(bytes);
+    });
 }
 
 std::size_t RowTable::append(RunRows rows) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -25,6 +26,10 @@ inline constexpr std::size_t kCopyMemoryPerByte = 6;
 
 // Why rows were not copied: more than kMostCopyBytes, or more than the memory left.
 enum class CopyRefusal { TooLarge, NoMemory };
+
+// The text that `fill` appends, measured as `size` bytes beforehand, or why it is refused.
+std::variant<std::string, CopyRefusal> boundedCopy(std::size_t size,
+                                                   const std::function<void(std::string&)>& fill);
 
 // One run's rows, made off the window's thread: the listing with every byte, for copying and
 // tooltips, and its cells, split once so that painting never looks at a whole value.

@@ -1,11 +1,9 @@
 #include "window/trouble_pages.h"
 
 #include <algorithm>
-#include <new>
 
 #include "collect/failure_text.h"
 #include "collect/listing.h"
-#include "platform/memory_reserve.h"
 #include "window/row_cells.h"
 
 namespace catalog::window {
@@ -69,23 +67,12 @@ std::variant<std::string, CopyRefusal> TroublePages::copyText(
         size += text.size() + kLineEnd.size();
         return size <= kMostCopyBytes;
     });
-    if (size > kMostCopyBytes) {
-        return CopyRefusal::TooLarge;
-    }
-    if (!memoryFor(size * kCopyMemoryPerByte)) {
-        return CopyRefusal::NoMemory;
-    }
-    try {
-        std::string bytes;
-        bytes.reserve(size);
+    return boundedCopy(size, [&](std::string& bytes) {
         eachLine([&](const std::string& text) {
             bytes.append(text).append(kLineEnd);
             return true;
         });
-        return bytes;
-    } catch (const std::bad_alloc&) {
-        return CopyRefusal::NoMemory;
-    }
+    });
 }
 
 }  // namespace catalog::window
