@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -27,16 +28,25 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::kHeader;
+using testing::numbered;
 using testing::productRecord;
 using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
+
+// A slow page as a run told of it; an empty name says that it is over.
+struct SlowPage {
+    std::string name;
+    std::uint64_t read = 0;
+    std::uint64_t size = 0;
+};
 
 // Everything a run showed its caller, across runs, as the window keeps it.
 struct Shown {
     std::vector<std::string> rows;
     std::vector<std::string> files;  // of the rows, where the run kept them
     std::vector<std::pair<std::size_t, std::size_t>> progress;
+    std::vector<SlowPage> slowPages;
     std::size_t stopAfterFiles = SIZE_MAX;
     std::function<void()> afterFirstFile;  // a change to the folder while the run reads it
 };
@@ -55,6 +65,10 @@ public:
             m_stop.request();
         }
     }
+    void slowPage(std::string_view name, std::uint64_t read, std::uint64_t size) override {
+        m_shown.slowPages.push_back({std::string(name), read, size});
+    }
+    void slowPageOver() override { m_shown.slowPages.emplace_back(); }
 
 private:
     Shown& m_shown;
@@ -104,6 +118,18 @@ TEST(counted, GroupsTheDigitsInThreesAndMakesTheNounPluralUnlessOne) {
     EXPECT_EQ(counted(999, "file"), "999 files");
     EXPECT_EQ(counted(1000, "file"), "1,000 files");
     EXPECT_EQ(counted(1234567, "record"), "1,234,567 records");
+}
+
+TEST(readableBytes, GivesOneDecimalAtMostInTheUnitTheFigureRoundsTo) {
+    const std::pair<std::uint64_t, const char*> cases[] = {
+        {0, "0 bytes"},          {1, "1 byte"},     {999, "999 bytes"},
+        {1000, "1 KB"},          {1249, "1.2 KB"},  {1250, "1.3 KB"},
+        {999'949, "999.9 KB"},   {999'950, "1 MB"}, {60'000'000'000, "60 GB"},
+        {UINT64_MAX, "18.4 EB"},
+    };
+    for (const auto& [bytes, text] : cases) {
+        EXPECT_EQ(readableBytes(bytes), text) << bytes;
+    }
 }
 
 TEST_F(CollectionRunTest, MissingOrEmptyDataFolderWritesTheHeaderAlone) {
@@ -342,6 +368,30 @@ TEST_F(CollectionRunTest, ReportsEachFileReadAndStopsWithoutWritingWhenAsked) {
     EXPECT_EQ(shown.progress, (Progress{{1, 2}}));
     EXPECT_TRUE(rows.empty());
     EXPECT_EQ(listing(), first);
+}
+
+// Told at once here, so that no machine is too fast for it: the page of many blocks by name,
+// its bytes read rising to its size, then that it is over; the page of one block never.
+TEST_F(CollectionRunTest, TellsOfASlowPageByNameAndBytesReadUntilItIsOver) {
+    makeDataFolder();
+    std::string big;
+    while (big.size() < 3 * 1024 * 1024) {
+        big.append(productRecord(numbered("R", static_cast<long long>(big.size())), "Anchor", "1",
+                                 "a.jpg"));
+    }
+    writeFile(data("big.html"), big);
+    writeFile(data("small.html"), productRecord("S", "Small", "1", "s.jpg"));
+    run("output.txt", RunOptions{.threads = 1, .slowPageAfter = {}});
+    ASSERT_GE(shown.slowPages.size(), 3u);
+    EXPECT_TRUE(shown.slowPages.back().name.empty());
+    std::uint64_t read = 0;
+    for (auto told = shown.slowPages.begin(); told + 1 != shown.slowPages.end(); ++told) {
+        EXPECT_EQ(told->name, "big.html");
+        EXPECT_EQ(told->size, big.size());
+        EXPECT_GT(told->read, read);
+        read = told->read;
+    }
+    EXPECT_EQ(read, big.size());
 }
 
 TEST_F(CollectionRunTest, AnEmptyOutputNameFailsTheWriteAfterTheRows) {
