@@ -1,7 +1,6 @@
 #include "win32_window/form1.h"
 
 #include <algorithm>
-#include <climits>
 #include <commctrl.h>
 #include <exception>
 #include <new>
@@ -17,6 +16,7 @@
 #include "window/data_folder.h"
 #include "window/keeping_rows.h"
 #include "window/output_name.h"
+#include "window/shown_progress.h"
 
 namespace catalog::win32_window {
 
@@ -44,6 +44,7 @@ enum ControlId : int {
     kCopyWithHeaderCommand,
     kClearListCommand,
     kOpenDataFolderCommand,
+    kProgressNoteId,
 };
 
 // The run's end, posted from the run's own thread.
@@ -52,10 +53,6 @@ constexpr UINT_PTR kProgressTimer = 1;
 // Often enough for the bar to move smoothly, seldom enough to cost the run nothing.
 constexpr UINT kProgressIntervalMs = 100;
 constexpr int kMostTooltipWidth = 600;
-
-int clampedToInt(std::size_t count) {
-    return count > INT_MAX ? INT_MAX : static_cast<int>(count);
-}
 
 std::wstring windowText(HWND control) {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
@@ -261,6 +258,10 @@ void Form1::createControls() {
     ::ShowWindow(m_openDataFolder, SW_HIDE);
     m_progress = createControl(PROGRESS_CLASSW, L"", 0, kProgressId);
     ::ShowWindow(m_progress, SW_HIDE);
+    // A page's name is text; a long one gives up its middle, and the figures after it stay.
+    m_progressNote =
+        createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, kProgressNoteId);
+    ::ShowWindow(m_progressNote, SW_HIDE);
     createStatusTooltip();
     m_runEndTarget.store(m_window);
 }
@@ -294,7 +295,7 @@ void Form1::applyDpi(int dpi) {
     const HFONT shown =
         font != nullptr ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     for (HWND control : {m_displaylist->handle(), m_collect, m_outputfilename, m_label1, m_status,
-                         m_openDataFolder}) {
+                         m_openDataFolder, m_progressNote}) {
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
     }
     if (m_font != nullptr) {
@@ -314,7 +315,7 @@ void Form1::placeControls() {
     const Form1Layout layout = window::layoutFor({client.right, client.bottom}, m_dpi);
     // Moved together, and each repainted whole where it lands: bits copied from where a
     // control was are not always there to copy when the window has just grown.
-    HDWP moves = ::BeginDeferWindowPos(7);
+    HDWP moves = ::BeginDeferWindowPos(8);
     const auto place = [&moves](HWND control, const Rect& at) {
         if (moves != nullptr) {
             moves = ::DeferWindowPos(moves, control, nullptr, at.left, at.top, at.width, at.height,
@@ -326,6 +327,7 @@ void Form1::placeControls() {
     place(m_outputfilename, layout.outputName);
     place(m_label1, layout.label);
     place(m_progress, layout.progress);
+    place(m_progressNote, layout.progressNote);
     Rect status = layout.statusStrip;
     if (m_offersDataFolder) {
         // The link takes the strip's right end, as wide as its text, and the status the rest.
@@ -458,33 +460,52 @@ void Form1::startRunNow() {
     ::SetWindowTextW(m_collect, wideFromUtf8(window::collectButtonText(true)).c_str());
     showStatus({});
     // Until the folder is listed the total is unknown and the bar only shows that work goes on.
-    m_progressKnown = false;
-    ::SetWindowLongPtrW(m_progress, GWL_STYLE,
-                        ::GetWindowLongPtrW(m_progress, GWL_STYLE) | PBS_MARQUEE);
-    ::SendMessageW(m_progress, PBM_SETMARQUEE, TRUE, 0);
+    showMarquee(true);
     ::ShowWindow(m_status, SW_HIDE);
     ::ShowWindow(m_progress, SW_SHOW);
     ::SetTimer(m_window, kProgressTimer, kProgressIntervalMs, nullptr);
 }
 
 void Form1::showProgress() {
-    const window::Progress progress = m_run.progress();
-    if (progress.total == 0) {
+    const window::ShownProgress shown = window::shownProgress(m_run.progress());
+    showMarquee(shown.maximum == 0);
+    if (shown.maximum > 0) {
+        ::SendMessageW(m_progress, PBM_SETRANGE32, 0, shown.maximum);
+        ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(shown.value), 0);
+    }
+    showProgressNote(shown.note);
+}
+
+// The style is changed only when the bar passes from one way of showing to the other: a
+// marquee set again starts again.
+void Form1::showMarquee(bool on) {
+    if (on == m_progressMarquee) {
         return;
     }
-    if (!m_progressKnown) {
-        m_progressKnown = true;
+    m_progressMarquee = on;
+    const LONG_PTR style = ::GetWindowLongPtrW(m_progress, GWL_STYLE);
+    if (on) {
+        ::SetWindowLongPtrW(m_progress, GWL_STYLE, style | PBS_MARQUEE);
+        ::SendMessageW(m_progress, PBM_SETMARQUEE, TRUE, 0);
+    } else {
         ::SendMessageW(m_progress, PBM_SETMARQUEE, FALSE, 0);
-        ::SetWindowLongPtrW(m_progress, GWL_STYLE,
-                            ::GetWindowLongPtrW(m_progress, GWL_STYLE) & ~PBS_MARQUEE);
+        ::SetWindowLongPtrW(m_progress, GWL_STYLE, style & ~PBS_MARQUEE);
     }
-    ::SendMessageW(m_progress, PBM_SETRANGE32, 0, clampedToInt(progress.total));
-    ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(clampedToInt(progress.done)), 0);
+}
+
+// Set only when it changes, so that the line does not flicker at every look.
+void Form1::showProgressNote(const std::string& note) {
+    if (note != m_progressNoteText) {
+        ::SetWindowTextW(m_progressNote, wideFromUtf8(note).c_str());
+        m_progressNoteText = note;
+    }
+    ::ShowWindow(m_progressNote, note.empty() ? SW_HIDE : SW_SHOW);
 }
 
 void Form1::showRunEnd() {
     ::KillTimer(m_window, kProgressTimer);
     ::ShowWindow(m_progress, SW_HIDE);
+    showProgressNote({});
     ::ShowWindow(m_status, SW_SHOW);
     window::RunOutcome outcome = m_run.takeOutcome();
     ::SetWindowTextW(m_collect, wideFromUtf8(window::collectButtonText(false)).c_str());
