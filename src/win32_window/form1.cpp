@@ -73,6 +73,32 @@ int textWidth(HWND control, const std::wstring& text) {
     return size.cx + 2;  // the focus rectangle's edges
 }
 
+// `text` with characters of its middle given up for an ellipsis until it fits `width` in
+// `control`'s font: the end of a long page name and the figures after it stay. Never cut inside
+// a surrogate pair.
+std::wstring middleElided(HWND control, const std::wstring& text, int width) {
+    const auto cut = [&text](std::size_t kept) {
+        std::size_t head = kept - kept / 2;
+        std::size_t tail = text.size() - kept / 2;
+        head -= head > 0 && IS_HIGH_SURROGATE(text[head - 1]) ? 1 : 0;
+        tail += tail < text.size() && IS_LOW_SURROGATE(text[tail]) ? 1 : 0;
+        return text.substr(0, head) + L"\u2026" + text.substr(tail);
+    };
+    if (textWidth(control, text) <= width) {
+        return text;
+    }
+    std::size_t fitting = 0;  // the most characters kept that fit
+    for (std::size_t tooMany = text.size(); tooMany - fitting > 1;) {
+        const std::size_t kept = fitting + (tooMany - fitting) / 2;
+        if (textWidth(control, cut(kept)) <= width) {
+            fitting = kept;
+        } else {
+            tooMany = kept;
+        }
+    }
+    return cut(fitting);
+}
+
 void registerClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -258,9 +284,9 @@ void Form1::createControls() {
     ::ShowWindow(m_openDataFolder, SW_HIDE);
     m_progress = createControl(PROGRESS_CLASSW, L"", 0, kProgressId);
     ::ShowWindow(m_progress, SW_HIDE);
-    // A page's name is text; a long one gives up its middle, and the figures after it stay.
+    // A page's name is text, on one line.
     m_progressNote =
-        createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, kProgressNoteId);
+        createControl(WC_STATICW, L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, kProgressNoteId);
     ::ShowWindow(m_progressNote, SW_HIDE);
     createStatusTooltip();
     m_runEndTarget.store(m_window);
@@ -493,10 +519,14 @@ void Form1::showMarquee(bool on) {
     }
 }
 
-// Set only when it changes, so that the line does not flicker at every look.
+// Set only when it changes, so that the line does not flicker at every look. A long name gives
+// up its middle: its end and the figures after it stay.
 void Form1::showProgressNote(const std::string& note) {
     if (note != m_progressNoteText) {
-        ::SetWindowTextW(m_progressNote, wideFromUtf8(note).c_str());
+        RECT box{};
+        ::GetClientRect(m_progressNote, &box);
+        ::SetWindowTextW(m_progressNote,
+                         middleElided(m_progressNote, wideFromUtf8(note), box.right).c_str());
         m_progressNoteText = note;
     }
     ::ShowWindow(m_progressNote, note.empty() ? SW_HIDE : SW_SHOW);
