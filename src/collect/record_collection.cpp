@@ -272,7 +272,7 @@ public:
             m_slow.report(client);
             const std::size_t done = m_filesRead.load();
             if (done != m_lastReported) {
-                report(client, done);
+                tellFilesRead(client, done);
             }
             lock.lock();
         }
@@ -504,6 +504,9 @@ private:
         if (m_slow.told()) {
             m_slow.report(client);  // the slow page may be the one just read
         }
+        tellFilesRead(client, done);
+    }
+    void tellFilesRead(CollectionClient& client, std::size_t done) {
         client.filesRead(done, m_fileCount);
         m_lastReported = done;
     }

@@ -32,6 +32,7 @@ using testing::numbered;
 using testing::productRecord;
 using testing::readFile;
 using testing::TempDir;
+using testing::writeEndlessFile;
 using testing::writeFile;
 
 // A slow page as a run told of it; an empty name says that it is over.
@@ -48,6 +49,7 @@ struct Shown {
     std::vector<std::pair<std::size_t, std::size_t>> progress;
     std::vector<SlowPage> slowPages;
     std::size_t stopAfterFiles = SIZE_MAX;
+    bool stopOnSlowPage = false;
     std::function<void()> afterFirstFile;  // a change to the folder while the run reads it
 };
 
@@ -67,6 +69,9 @@ public:
     }
     void slowPage(std::string_view name, std::uint64_t read, std::uint64_t size) override {
         m_shown.slowPages.push_back({std::string(name), read, size});
+        if (m_shown.stopOnSlowPage) {
+            m_stop.request();
+        }
     }
     void slowPageOver() override { m_shown.slowPages.emplace_back(); }
 
@@ -392,6 +397,26 @@ TEST_F(CollectionRunTest, TellsOfASlowPageByNameAndBytesReadUntilItIsOver) {
         read = told->read;
     }
     EXPECT_EQ(read, big.size());
+}
+
+// The page that never ends is told of whichever thread reads it: the calling thread between its
+// blocks, or, as often, a helper while the calling thread waits for it. The stop it leads to
+// ends the run, which then says that the page is over.
+TEST_F(CollectionRunTest, TellsOfASlowPageThatAnyThreadReads) {
+    makeDataFolder();
+    // In the second run of files, on systems that read files in the order they were made in.
+    for (int page = 0; page < 100; ++page) {
+        writeFile(data(numbered("p", page)), productRecord("P", "Page", "1", "p.jpg"));
+        if (page == 40) {
+            writeEndlessFile(data("endless.html"));
+        }
+    }
+    shown.stopOnSlowPage = true;
+    EXPECT_THROW(run("output.txt", RunOptions{.threads = 2, .slowPageAfter = {}}), RunStopped);
+    ASSERT_EQ(shown.slowPages.size(), 2u);
+    EXPECT_EQ(shown.slowPages[0].name, "endless.html");
+    EXPECT_EQ(shown.slowPages[0].size, fs::file_size(data("endless.html")));
+    EXPECT_TRUE(shown.slowPages[1].name.empty());
 }
 
 TEST_F(CollectionRunTest, AnEmptyOutputNameFailsTheWriteAfterTheRows) {
