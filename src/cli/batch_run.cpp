@@ -1,8 +1,10 @@
 #include "cli/batch_run.h"
 
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
 
 #include "cli/progress_line.h"
@@ -31,6 +33,12 @@ public:
             m_progress.update(done, total, ProgressLine::Clock::now());
         }
     }
+    void slowPage(std::string_view name, std::uint64_t read, std::uint64_t size) override {
+        if (m_progress.enabled()) {
+            m_progress.slowPage(name, read, size, ProgressLine::Clock::now());
+        }
+    }
+    void slowPageOver() override { m_progress.slowPageOver(); }
 
 private:
     ProgressLine& m_progress;

@@ -2,16 +2,19 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace catalog {
 
-// "N of M files read", redrawn in place on a terminal while a long run goes on. Short runs and
-// runs whose messages go to a file or a pipe show nothing of it, so scripts read only the
-// summary line. The line is cut to the terminal's width: one that wrapped onto a second line
-// could not be rubbed out.
+// "N of M files read", redrawn in place on a terminal while a long run goes on; while one page
+// takes long to read, "NAME: 1.2 GB of 60 GB" instead. Short runs and runs whose messages go to
+// a file or a pipe show nothing of it, so scripts read only the summary line. The line is cut to
+// the terminal's width: one that wrapped onto a second line could not be rubbed out.
 class ProgressLine {
 public:
     using Clock = std::chrono::steady_clock;
@@ -21,6 +24,11 @@ public:
                  std::function<std::size_t()> columns);
 
     void update(std::size_t done, std::size_t total, Clock::time_point now);
+    // The page `name` (its bytes as the folder gives them) is slow: `read` of its `size` bytes
+    // (0: not known) are read. Shown instead of the count until slowPageOver().
+    void slowPage(std::string_view name, std::uint64_t read, std::uint64_t size,
+                  Clock::time_point now);
+    void slowPageOver();
     // False where nothing is ever drawn (standard error is no terminal): callers then spare
     // reading the clock after every file.
     bool enabled() const { return m_enabled; }
@@ -28,13 +36,29 @@ public:
     void clear();
 
 private:
+    struct SlowPage {
+        std::string name;  // printable
+        std::uint64_t read = 0;
+        std::uint64_t size = 0;
+    };
+
+    void draw(Clock::time_point now);
+    std::string line(std::size_t columns) const;
+
     std::ostream& m_out;
     std::string m_program;
     bool m_enabled;
     Clock::time_point m_start;
     std::function<std::size_t()> m_columns;
+    std::size_t m_done = 0;
+    std::size_t m_total = 0;
+    std::optional<SlowPage> m_slowPage;
+    std::string m_slowName;  // as the folder gives it, to know when another page is slow
+    // What the line shows changed (the count, a page, another page): it is drawn at once.
+    bool m_switched = false;
     Clock::time_point m_lastDrawn;
     bool m_drawn = false;
+    std::size_t m_width = 0;  // the characters drawn last
 };
 
 }  // namespace catalog

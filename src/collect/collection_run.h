@@ -2,7 +2,9 @@
 // what it gives back, failures named for a user.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +22,14 @@ public:
 
     // After each file is read: how many of the listed files have been read so far.
     virtual void filesRead(std::size_t /*done*/, std::size_t /*total*/) {}
+    // While a page has been read for longer than RunOptions::slowPageAfter, told again and again
+    // as it goes: its name in the data folder (raw bytes, valid for the call only), the bytes
+    // read of it and its size when it was opened (0 where the system does not say). A count of
+    // pages stands still for as long as one huge page is read; its bytes do not.
+    virtual void slowPage(std::string_view /*name*/, std::uint64_t /*read*/,
+                          std::uint64_t /*size*/) {}
+    // No page is slow any more: the progress is counted in pages again.
+    virtual void slowPageOver() {}
 };
 
 // What a data folder holds besides its pages: subfolders, whose pages a run does not read, and
@@ -50,6 +60,10 @@ std::string grouped(std::size_t count);
 // `count` of `noun`, grouped, and plural unless one: "1 record", "1,234 files". The window and
 // the batch command tell what a run found in the same words.
 std::string counted(std::size_t count, const char* noun);
+// A number of bytes in a unit that reads at a glance, one decimal at most: "999 bytes",
+// "1.2 GB", "60 GB" (units of 1,000, as disks are sold). The window and the batch command show
+// a slow page's progress in the same words.
+std::string readableBytes(std::uint64_t bytes);
 
 // The listing's name until the user gives another, in the window and the batch command alike.
 inline constexpr std::string_view kDefaultOutputName = "output.txt";
@@ -77,6 +91,8 @@ struct RunOptions {
     // Each page worth telling of by name, for a window's tooltips or an explanation. A program
     // that only counts them is spared keeping their names.
     bool pageNotes = true;
+    // A page read for longer than this is told of on its own (CollectionClient::slowPage).
+    std::chrono::steady_clock::duration slowPageAfter = std::chrono::seconds(1);
 };
 
 // One collection run: lists `dataFolder` (a path ending in a separator), reads every file and

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <exception>
 #include <mutex>
@@ -16,6 +18,7 @@
 #include "collect/folder_index.h"
 #include "collect/listing.h"
 #include "collect/near_forms.h"
+#include "collect/pages_in_hand.h"
 #include "collect/record_reader.h"
 #include "collect/record_scan.h"
 #include "platform/file_batch.h"
@@ -31,6 +34,9 @@ namespace {
 // workers finish close together.
 constexpr std::size_t kChunkFiles = 32;
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+// How often the calling thread looks at the helpers' pages while it waits for them: as often as
+// the programs redraw their progress.
+constexpr auto kLookInterval = std::chrono::milliseconds(100);
 
 // A run of whole lines lying back to back in one of a chunk's blocks.
 struct LineRun {
@@ -155,9 +161,34 @@ private:
 
 // What one thread reads with, made once, on that thread: the system's batches belong to one.
 struct ThreadReader {
+    explicit ThreadReader(PageWatch& pageWatch) : page(pageWatch) {}
+
+    PageWatch& page;  // told of each page read block by block
     RecordReader record;
     FileBatch batch{kChunkFiles, RecordReader::kSmallFile};
     std::size_t lastRows = 0;  // the bytes of rows of its last chunk
+};
+
+// The calling thread's own page: besides publishing it, the calling thread tells of the slow
+// pages between its blocks.
+class CallerPage final : public PageWatch {
+public:
+    CallerPage(SlowPages& slow, CollectionClient& client)
+        : m_page(slow.of(0)), m_slow(slow), m_client(client) {}
+
+    void opened(const char* name, std::uint64_t size) override { m_page.opened(name, size); }
+    void blockRead(std::uint64_t read) override {
+        m_page.blockRead(read);
+        if (m_page.seen()) {
+            m_slow.report(m_client);
+        }
+    }
+    void closed() noexcept override { m_page.closed(); }
+
+private:
+    PageInHand& m_page;
+    SlowPages& m_slow;
+    CollectionClient& m_client;
 };
 
 // Who reads a chunk. Helpers only ever speed the run up: short of memory or descriptors, a
@@ -188,13 +219,19 @@ public:
           m_files(std::in_place, m_folder,
                   [stop = options.stop] { return !(stop && stop->requested()); }),
           m_fileCount(m_files->size()),
-          m_chunks((m_fileCount + kChunkFiles - 1) / kChunkFiles) {}
+          m_chunks((m_fileCount + kChunkFiles - 1) / kChunkFiles),
+          m_slow(options.slowPageAfter) {}
 
     std::size_t chunkCount() const { return m_chunks.size(); }
 
-    // Room for every chunk that `helpers` and the calling thread may give back, made before
-    // they start: giving back must not need memory.
-    void expectHelpers(std::size_t helpers) { m_givenBack.reserve(helpers + 1); }
+    // Room for every chunk that `helpers` and the calling thread may give back, and for their
+    // pages in hand, made before they start: giving back must not need memory.
+    void expectHelpers(std::size_t helpers) {
+        m_givenBack.reserve(helpers + 1);
+        m_slow.expect(helpers + 1);
+    }
+    // The calling thread's pages are the first; helper `n` (from 1) has the n-th.
+    SlowPages& slowPages() { return m_slow; }
 
     // The calling thread's share of the order work, done while the helpers read. False when
     // there was no memory for it: the calling thread then goes on alone, which sorts them.
@@ -210,21 +247,42 @@ public:
 
     // A helper's whole life. Nothing thrown leaves: out of a helper thread, an exception would
     // end the process.
-    void help() noexcept {
+    void help(std::size_t helper) noexcept {
         try {
-            ThreadReader reader;
+            ThreadReader reader(m_slow.of(helper));
             work(reader, nullptr, Role::Helper);
         } catch (const std::bad_alloc&) {
             // No memory for its buffers: it leaves its share to the others.
         } catch (...) {
             fail(std::current_exception());
         }
+        {
+            const std::lock_guard lock(m_helpersMutex);
+            ++m_helpersDone;
+        }
+        m_helperDone.notify_all();
     }
 
     // The calling thread's reading beside the helpers, until no chunk is left or it must go on
     // alone; `client` hears of the progress.
     void readBesideHelpers(ThreadReader& reader, CollectionClient& client) {
         work(reader, &client, Role::Caller);
+    }
+
+    // Until the `helpers` started are done, the calling thread tells `client` how far they
+    // are: the files they read and their slow pages. Their threads are joined after it.
+    void waitForHelpers(std::size_t helpers, CollectionClient& client) {
+        std::unique_lock lock(m_helpersMutex);
+        while (
+            !m_helperDone.wait_for(lock, kLookInterval, [&] { return m_helpersDone == helpers; })) {
+            lock.unlock();
+            m_slow.report(client);
+            const std::size_t done = m_filesRead.load();
+            if (done != m_lastReported) {
+                tellFilesRead(client, done);
+            }
+            lock.lock();
+        }
     }
 
     // Once the helpers are joined: the names' order if it is still to be made, the chunks
@@ -240,6 +298,9 @@ public:
             }
         }
         work(reader, &client, Role::Alone);
+        if (m_slow.told()) {
+            m_slow.report(client);  // the pages are read: the last slow one is over
+        }
     }
 
     void stop() { m_stop.store(true); }
@@ -327,6 +388,11 @@ private:
                 if (chunk >= m_chunks.size() || !readChunkAs(chunk, reader, reporter, role)) {
                     return;
                 }
+                // A helper may be on a slow page while this thread reads small ones: looked at
+                // once a chunk, not once a file.
+                if (role == Role::Caller) {
+                    m_slow.report(*reporter);
+                }
             }
         } catch (...) {
             fail(std::current_exception());
@@ -378,7 +444,7 @@ private:
             try {
                 const std::optional<std::string_view> whole =
                     batched ? reader.batch.whole(slot) : std::nullopt;
-                readFile(rows, slot, first + slot, reader.record, whole);
+                readFile(rows, slot, first + slot, reader, whole);
             } catch (const std::exception& failure) {
                 if (role != Role::Alone && ranShort(failure)) {
                     throw GivenBack();
@@ -415,15 +481,16 @@ private:
     }
 
     // A row too large for the memory left is its file's failure, whatever else the run holds.
-    void readFile(ChunkRows& rows, std::size_t slot, std::size_t file, RecordReader& reader,
+    void readFile(ChunkRows& rows, std::size_t slot, std::size_t file, ThreadReader& reader,
                   std::optional<std::string_view> whole) {
         const char* const name = m_files->name(file);
         rows.beginFile();
         PageNote* note = nullptr;
         try {
             const PageFinding finding =
-                whole ? reader.appendRows(*whole, rows, m_requestedStop)
-                      : reader.appendRows(m_folder, name, rows, m_requestedStop);
+                whole
+                    ? reader.record.appendRows(*whole, rows, m_requestedStop)
+                    : reader.record.appendRows(m_folder, name, rows, m_requestedStop, &reader.page);
             note = rows.endFile(slot, finding);
         } catch (const std::bad_alloc&) {
             rows.restartPage();
@@ -433,7 +500,7 @@ private:
             throw;
         }
         if (note != nullptr) {
-            lookForNearForms(*note, name, reader, whole);
+            lookForNearForms(*note, name, reader.record, whole);
         }
     }
 
@@ -468,6 +535,12 @@ private:
     }
 
     void report(CollectionClient& client, std::size_t done) {
+        if (m_slow.told()) {
+            m_slow.report(client);  // the slow page may be the one just read
+        }
+        tellFilesRead(client, done);
+    }
+    void tellFilesRead(CollectionClient& client, std::size_t done) {
         client.filesRead(done, m_fileCount);
         m_lastReported = done;
     }
@@ -487,6 +560,10 @@ private:
     std::exception_ptr m_failure;  // set once, by the thread that set m_failed
     std::mutex m_givenBackMutex;
     std::vector<std::size_t> m_givenBack;  // chunks for the calling thread alone
+    SlowPages m_slow;                      // the pages in hand, told of by the calling thread
+    std::mutex m_helpersMutex;
+    std::condition_variable m_helperDone;
+    std::size_t m_helpersDone = 0;  // under m_helpersMutex
 
     // The calling thread's own.
     std::vector<std::uint32_t> m_nameOrder;
@@ -499,18 +576,19 @@ Collected collectRecords(const std::string& folderPath, CollectionClient& client
                          const RunOptions& options) {
     Collection collection(folderPath, options);
     stopIfRequested(options.stop);
+    // A folder of one chunk is read by the calling thread alone.
+    const std::size_t helperCount =
+        std::max<std::size_t>(std::min<std::size_t>(workers, collection.chunkCount()), 1) - 1;
+    collection.expectHelpers(helperCount);
     // Made before any helper starts, so that no helper takes what the run needs on one thread.
-    ThreadReader reader;
+    CallerPage page(collection.slowPages(), client);
+    ThreadReader reader(page);
     {
-        // A folder of one chunk is read by the calling thread alone.
-        const std::size_t helperCount =
-            std::max<std::size_t>(std::min<std::size_t>(workers, collection.chunkCount()), 1) - 1;
-        collection.expectHelpers(helperCount);
         std::vector<std::jthread> helpers;
         try {
             helpers.reserve(helperCount);
             while (helpers.size() < helperCount) {
-                helpers.emplace_back(&Collection::help, &collection);
+                helpers.emplace_back(&Collection::help, &collection, helpers.size() + 1);
             }
         } catch (const std::exception&) {
             // Fewer threads than asked for (no memory or no thread left) only make the run
@@ -520,6 +598,7 @@ Collected collectRecords(const std::string& folderPath, CollectionClient& client
             if (collection.trySortNames() && !helpers.empty()) {
                 collection.readBesideHelpers(reader, client);
             }
+            collection.waitForHelpers(helpers.size(), client);
         } catch (...) {
             // The helpers are joined on the way out; they stop after the file in hand.
             collection.stop();

@@ -63,6 +63,8 @@ public:
         ++m_calls;
         return m_file.readAt(offset, into, most);
     }
+    std::uint64_t size() const { return m_file.sizeHint(); }
+    std::uint64_t position() const { return m_position; }
     bool gaveOneVersion() const {
         const bool oneWholeRead =
             m_calls <= 1 && (m_file.sizeHint() == 0 || m_position == m_file.sizeHint());
@@ -75,17 +77,47 @@ private:
     int m_calls = 0;  // that gave bytes
 };
 
+// What a page is read with besides its buffer: the stop to look at between blocks and who is
+// told how far the page has come. Either may be null.
+struct Watched {
+    const StopFlag* stop;
+    PageWatch* watch;
+};
+
+// Tells a watch of the page open from its opening until it is closed, whatever ends the reading.
+class OpenPage {
+public:
+    OpenPage(PageWatch* watch, const char* name, const Reading& file) : m_watch(watch) {
+        if (m_watch != nullptr) {
+            m_watch->opened(name, file.size());
+        }
+    }
+    ~OpenPage() {
+        if (m_watch != nullptr) {
+            m_watch->closed();
+        }
+    }
+    OpenPage(const OpenPage&) = delete;
+    OpenPage& operator=(const OpenPage&) = delete;
+
+private:
+    PageWatch* m_watch;
+};
+
 // Reads into `buffer` until `most` bytes are there or the file ends.
-std::size_t fill(Reading& file, char* buffer, std::size_t most, const StopFlag* stop) {
+std::size_t fill(Reading& file, char* buffer, std::size_t most, Watched watched) {
     std::size_t length = 0;
     while (length < most) {
-        stopIfRequested(stop);
+        stopIfRequested(watched.stop);
         const std::size_t got =
             file.read(buffer + length, std::min(most - length, kBytesBetweenStopChecks));
         if (got == 0) {
             break;
         }
         length += got;
+    }
+    if (length > 0 && watched.watch != nullptr) {
+        watched.watch->blockRead(file.position());
     }
     return length;
 }
@@ -162,13 +194,13 @@ private:
 // as they come, and a record's matches that are no longer there are decoded again from the
 // page. `first` is what was read of it before its mark was seen.
 PageFinding readUtf16Page(Reading& file, char* buffer, std::string_view first,
-                          PageEncoding encoding, RowSink& sink, const StopFlag* stop) {
+                          PageEncoding encoding, RowSink& sink, Watched watched) {
     constexpr std::size_t kRawBlock = std::size_t{64} * 1024;
     const std::string firstRaw(first.substr(kByteOrderMarkBytes));  // the buffer takes its text
     DecodedRereader again([&file](std::uint64_t offset, char* into,
                                   std::size_t most) { return file.readAt(offset, into, most); },
                           encoding);
-    PageRows rows(sink, stop, [&again](std::uint64_t offset, char* into, std::size_t most) {
+    PageRows rows(sink, watched.stop, [&again](std::uint64_t offset, char* into, std::size_t most) {
         return again.readAt(offset, into, most);
     });
     HeldText text(buffer, rows);
@@ -185,8 +217,8 @@ PageFinding readUtf16Page(Reading& file, char* buffer, std::string_view first,
         decode(std::string_view(firstRaw).substr(at, kRawBlock));
     }
     const std::unique_ptr<char[]> raw(new char[kRawBlock]);
-    for (std::size_t got = fill(file, raw.get(), kRawBlock, stop); got > 0;
-         got = fill(file, raw.get(), kRawBlock, stop)) {
+    for (std::size_t got = fill(file, raw.get(), kRawBlock, watched); got > 0;
+         got = fill(file, raw.get(), kRawBlock, watched)) {
         decode({raw.get(), got});
     }
     text.add(decoder.finish(text.room(Utf16Decoder::kMostFinishBytes)), scan);
@@ -194,22 +226,22 @@ PageFinding readUtf16Page(Reading& file, char* buffer, std::string_view first,
     return rows.finding(scan);
 }
 
-PageFinding readPage(Reading& file, char* buffer, RowSink& sink, const StopFlag* stop) {
+PageFinding readPage(Reading& file, char* buffer, RowSink& sink, Watched watched) {
     RecordScan scan;
-    PageRows rows(sink, stop, [&file](std::uint64_t offset, char* into, std::size_t most) {
+    PageRows rows(sink, watched.stop, [&file](std::uint64_t offset, char* into, std::size_t most) {
         return file.readAt(offset, into, most);
     });
     HeldText text(buffer, rows);
     for (bool first = true;; first = false) {
         char* const into = text.room(kBytesBetweenStopChecks);
-        const std::size_t got = fill(file, into, kBytesBetweenStopChecks, stop);
+        const std::size_t got = fill(file, into, kBytesBetweenStopChecks, watched);
         if (got == 0) {
             break;
         }
         const PageEncoding encoding =
             first ? encodingOf({into, std::min<std::size_t>(got, 4)}) : PageEncoding::Bytes;
         if (encoding != PageEncoding::Bytes) {
-            return readUtf16Page(file, buffer, {into, got}, encoding, sink, stop);
+            return readUtf16Page(file, buffer, {into, got}, encoding, sink, watched);
         }
         text.add(got, scan);
     }
@@ -263,11 +295,12 @@ RecordReader::~RecordReader() = default;
 // A row mixing two versions of a file would be wrong in a way no one could see: a file changed
 // while it was read is read again from its start, and one that never holds still fails.
 PageFinding RecordReader::appendRows(const Folder& folder, const char* name, RowSink& sink,
-                                     const StopFlag* stop) {
+                                     const StopFlag* stop, PageWatch* watch) {
     for (int reading = 0; reading < kMostReadings; ++reading) {
         try {
             Reading file(folder, name);
-            const PageFinding finding = readPage(file, m_buffer, sink, stop);
+            const OpenPage open(watch, name, file);
+            const PageFinding finding = readPage(file, m_buffer, sink, {stop, watch});
             if (file.gaveOneVersion()) {
                 return finding;
             }
@@ -283,8 +316,9 @@ void RecordReader::readText(const Folder& folder, const char* name, std::uint64_
                             const TextBlock& text, const StopFlag* stop) {
     Reading file(folder, name);
     TextBlocks blocks(most, text);
-    for (std::size_t got = fill(file, m_buffer, kBufferSize, stop);
-         got > 0 && blocks.add({m_buffer, got}); got = fill(file, m_buffer, kBufferSize, stop)) {
+    for (std::size_t got = fill(file, m_buffer, kBufferSize, {stop, nullptr});
+         got > 0 && blocks.add({m_buffer, got});
+         got = fill(file, m_buffer, kBufferSize, {stop, nullptr})) {
     }
 }
 

@@ -30,6 +30,20 @@ public:
     virtual void restartPage() = 0;
 };
 
+// Told of a page read from its file, on the thread that reads it: so that a run can tell how
+// far a large page has come.
+class PageWatch {
+public:
+    virtual ~PageWatch() = default;
+
+    // The file `name` is open; `size` is its size then, 0 where the system does not say.
+    virtual void opened(const char* name, std::uint64_t size) = 0;
+    // After each block: `read` bytes of the file have been read since it was opened.
+    virtual void blockRead(std::uint64_t read) = 0;
+    // The file is closed, read or not.
+    virtual void closed() noexcept = 0;
+};
+
 // Reads catalog files one after the other through one buffer of its own, reused from file to
 // file, and makes the row of each record a file holds. Memory does not grow with a file's size
 // or its records: each record's row is made as soon as the scan (RecordScan) has settled it,
@@ -41,9 +55,10 @@ public:
 
     // Gives `sink` the row of every record of the file `name` in the open folder `folder`, and
     // returns what the file holds. Between blocks it throws RunStopped once `stop` (may be null)
-    // is requested. Throws FileError and std::bad_alloc.
+    // is requested, and tells `watch` (may be null) how far it is. Throws FileError and
+    // std::bad_alloc.
     PageFinding appendRows(const Folder& folder, const char* name, RowSink& sink,
-                           const StopFlag* stop);
+                           const StopFlag* stop, PageWatch* watch);
     // The same for a file's whole content, already read.
     PageFinding appendRows(std::string_view content, RowSink& sink, const StopFlag* stop);
 

@@ -1,7 +1,6 @@
 #include "qt_window/form1.h"
 
 #include <algorithm>
-#include <climits>
 #include <new>
 #include <variant>
 
@@ -31,6 +30,7 @@
 #include "window/data_folder.h"
 #include "window/keeping_rows.h"
 #include "window/output_name.h"
+#include "window/shown_progress.h"
 
 namespace catalog::qt_window {
 
@@ -49,10 +49,6 @@ QIcon programIcon() {
         icon.addFile(QStringLiteral(":/icons/catalog-collector%1.png").arg(QLatin1String(size)));
     }
     return icon;
-}
-
-int clampedToInt(std::size_t count) {
-    return count > INT_MAX ? INT_MAX : static_cast<int>(count);
 }
 
 // The rows a selection of whole rows holds, counted from its ranges without an index per row.
@@ -116,6 +112,11 @@ void Form1::createControls() {
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progress"));
     m_progress->hide();
+    m_progressNote = new QLabel(this);
+    m_progressNote->setObjectName(QStringLiteral("progressNote"));
+    m_progressNote->setTextFormat(Qt::PlainText);  // a page's name is text
+    m_progressNote->setAutoFillBackground(true);   // over whatever status lies beneath
+    m_progressNote->hide();
 
     setTabOrder(m_displaylist, m_collect);
     setTabOrder(m_collect, m_outputfilename);
@@ -270,6 +271,7 @@ void Form1::placeControls() {
     m_outputfilename->setGeometry(layout.outputName);
     m_label1->setGeometry(layout.label);
     m_progress->setGeometry(layout.progress);
+    m_progressNote->setGeometry(layout.progressNote);
     placeStatus(layout.statusStrip);
 }
 
@@ -348,18 +350,26 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 // Until the folder is listed the total is unknown and the bar only shows that work goes on.
 void Form1::showProgress() {
-    const window::Progress progress = m_run.progress();
-    if (progress.total == 0) {
-        return;
+    const window::ShownProgress shown = window::shownProgress(m_run.progress());
+    m_progress->setRange(0, shown.maximum);
+    m_progress->setValue(shown.value);
+    showProgressNote(shown.note);
+}
+
+// A long name gives up its middle: its end and the figures after it stay.
+void Form1::showProgressNote(const std::string& note) {
+    m_progressNote->setVisible(!note.empty());
+    if (!note.empty()) {
+        m_progressNote->setText(m_progressNote->fontMetrics().elidedText(
+            fromUtf8(note), Qt::ElideMiddle, m_progressNote->contentsRect().width()));
     }
-    m_progress->setRange(0, clampedToInt(progress.total));
-    m_progress->setValue(clampedToInt(progress.done));
 }
 
 void Form1::showRunEnd() {
     m_progressTimer.stop();
     showProgress();
     m_progress->hide();
+    m_progressNote->hide();
     window::RunOutcome outcome = m_run.takeOutcome();
     m_collect->setText(fromUtf8(window::collectButtonText(false)));
     m_lastListing = outcome.listingPath;

@@ -62,6 +62,7 @@ private:
     void beginRun(const std::string& name);
     void placeControls();
     void showProgress();
+    void showProgressNote(const std::string& note);
     void showRunEnd();
     void showRows(window::RunRows rows);
     void fitColumns(const std::vector<std::size_t>& newRows);
@@ -97,6 +98,7 @@ private:
     QLineEdit* m_outputfilename = nullptr;
     QLabel* m_label1 = nullptr;
     QProgressBar* m_progress = nullptr;
+    QLabel* m_progressNote = nullptr;  // under the bar, naming a page that takes long
     QLabel* m_status = nullptr;
     QLabel* m_openDataFolder = nullptr;
     QLabel* m_showPages = nullptr;

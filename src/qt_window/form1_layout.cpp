@@ -30,8 +30,9 @@ QSize minimumClientSize() {
 Form1Layout layoutFor(QSize clientSize) {
     const window::Form1Layout layout =
         window::layoutFor({clientSize.width(), clientSize.height()}, window::kBaseDpi);
-    return {toQt(layout.list),  toQt(layout.collect),     toQt(layout.outputName),
-            toQt(layout.label), toQt(layout.statusStrip), toQt(layout.progress)};
+    return {toQt(layout.list),        toQt(layout.collect),     toQt(layout.outputName),
+            toQt(layout.label),       toQt(layout.statusStrip), toQt(layout.progress),
+            toQt(layout.progressNote)};
 }
 
 }  // namespace catalog::qt_window

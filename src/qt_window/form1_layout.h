@@ -11,8 +11,9 @@ struct Form1Layout {
     QRect collect;
     QRect outputName;
     QRect label;
-    QRect statusStrip;  // the status, or the progress bar while a run goes on
-    QRect progress;     // the strip's first line, which the progress bar takes
+    QRect statusStrip;   // the status, or the progress bar while a run goes on
+    QRect progress;      // the strip's first line, which the progress bar takes
+    QRect progressNote;  // the strip's second line, naming a page that takes long to read
 };
 
 // The drawn client area, with the status strip added below the bottom row.

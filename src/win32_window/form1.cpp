@@ -1,7 +1,6 @@
 #include "win32_window/form1.h"
 
 #include <algorithm>
-#include <climits>
 #include <commctrl.h>
 #include <exception>
 #include <new>
@@ -19,6 +18,7 @@
 #include "window/data_folder.h"
 #include "window/keeping_rows.h"
 #include "window/output_name.h"
+#include "window/shown_progress.h"
 
 namespace catalog::win32_window {
 
@@ -47,6 +47,7 @@ enum ControlId : int {
     kCopyWithHeaderCommand,
     kClearListCommand,
     kOpenDataFolderCommand,
+    kProgressNoteId,
 };
 
 // The run's end, posted from the run's own thread.
@@ -55,10 +56,6 @@ constexpr UINT_PTR kProgressTimer = 1;
 // Often enough for the bar to move smoothly, seldom enough to cost the run nothing.
 constexpr UINT kProgressIntervalMs = 100;
 constexpr int kMostTooltipWidth = 600;
-
-int clampedToInt(std::size_t count) {
-    return count > INT_MAX ? INT_MAX : static_cast<int>(count);
-}
 
 std::wstring windowText(HWND control) {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
@@ -77,6 +74,32 @@ int textWidth(HWND control, const std::wstring& text) {
     ::SelectObject(dc, old);
     ::ReleaseDC(control, dc);
     return size.cx + 2;  // the focus rectangle's edges
+}
+
+// `text` with characters of its middle given up for an ellipsis until it fits `width` in
+// `control`'s font: the end of a long page name and the figures after it stay. Never cut inside
+// a surrogate pair.
+std::wstring middleElided(HWND control, const std::wstring& text, int width) {
+    const auto cut = [&text](std::size_t kept) {
+        std::size_t head = kept - kept / 2;
+        std::size_t tail = text.size() - kept / 2;
+        head -= head > 0 && IS_HIGH_SURROGATE(text[head - 1]) ? 1 : 0;
+        tail += tail < text.size() && IS_LOW_SURROGATE(text[tail]) ? 1 : 0;
+        return text.substr(0, head) + L"\u2026" + text.substr(tail);
+    };
+    if (textWidth(control, text) <= width) {
+        return text;
+    }
+    std::size_t fitting = 0;  // the most characters kept that fit
+    for (std::size_t tooMany = text.size(); tooMany - fitting > 1;) {
+        const std::size_t kept = fitting + (tooMany - fitting) / 2;
+        if (textWidth(control, cut(kept)) <= width) {
+            fitting = kept;
+        } else {
+            tooMany = kept;
+        }
+    }
+    return cut(fitting);
 }
 
 void registerClass(HINSTANCE instance, WNDPROC procedure) {
@@ -269,6 +292,10 @@ void Form1::createControls() {
     ::ShowWindow(m_showPages, SW_HIDE);
     m_progress = createControl(PROGRESS_CLASSW, L"", 0, kProgressId);
     ::ShowWindow(m_progress, SW_HIDE);
+    // A page's name is text, on one line.
+    m_progressNote =
+        createControl(WC_STATICW, L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, kProgressNoteId);
+    ::ShowWindow(m_progressNote, SW_HIDE);
     createStatusTooltip();
     m_runEndTarget.store(m_window);
 }
@@ -302,7 +329,7 @@ void Form1::applyDpi(int dpi) {
     const HFONT shown =
         font != nullptr ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     for (HWND control : {m_displaylist->handle(), m_collect, m_outputfilename, m_label1, m_status,
-                         m_openDataFolder, m_showPages}) {
+                         m_openDataFolder, m_showPages, m_progressNote}) {
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
     }
     if (m_font != nullptr) {
@@ -334,6 +361,7 @@ void Form1::placeControls() {
     place(m_outputfilename, layout.outputName);
     place(m_label1, layout.label);
     place(m_progress, layout.progress);
+    place(m_progressNote, layout.progressNote);
     Rect status = layout.statusStrip;
     if (HWND link = shownLink()) {
         // The link takes the strip's right end, as wide as its text, and the status the rest.
@@ -473,33 +501,56 @@ void Form1::startRunNow() {
     showStatus({});
     m_troublePages = {};
     // Until the folder is listed the total is unknown and the bar only shows that work goes on.
-    m_progressKnown = false;
-    ::SetWindowLongPtrW(m_progress, GWL_STYLE,
-                        ::GetWindowLongPtrW(m_progress, GWL_STYLE) | PBS_MARQUEE);
-    ::SendMessageW(m_progress, PBM_SETMARQUEE, TRUE, 0);
+    showMarquee(true);
     ::ShowWindow(m_status, SW_HIDE);
     ::ShowWindow(m_progress, SW_SHOW);
     ::SetTimer(m_window, kProgressTimer, kProgressIntervalMs, nullptr);
 }
 
 void Form1::showProgress() {
-    const window::Progress progress = m_run.progress();
-    if (progress.total == 0) {
+    const window::ShownProgress shown = window::shownProgress(m_run.progress());
+    showMarquee(shown.maximum == 0);
+    if (shown.maximum > 0) {
+        ::SendMessageW(m_progress, PBM_SETRANGE32, 0, shown.maximum);
+        ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(shown.value), 0);
+    }
+    showProgressNote(shown.note);
+}
+
+// The style is changed only when the bar passes from one way of showing to the other: a
+// marquee set again starts again.
+void Form1::showMarquee(bool on) {
+    if (on == m_progressMarquee) {
         return;
     }
-    if (!m_progressKnown) {
-        m_progressKnown = true;
+    m_progressMarquee = on;
+    const LONG_PTR style = ::GetWindowLongPtrW(m_progress, GWL_STYLE);
+    if (on) {
+        ::SetWindowLongPtrW(m_progress, GWL_STYLE, style | PBS_MARQUEE);
+        ::SendMessageW(m_progress, PBM_SETMARQUEE, TRUE, 0);
+    } else {
         ::SendMessageW(m_progress, PBM_SETMARQUEE, FALSE, 0);
-        ::SetWindowLongPtrW(m_progress, GWL_STYLE,
-                            ::GetWindowLongPtrW(m_progress, GWL_STYLE) & ~PBS_MARQUEE);
+        ::SetWindowLongPtrW(m_progress, GWL_STYLE, style & ~PBS_MARQUEE);
     }
-    ::SendMessageW(m_progress, PBM_SETRANGE32, 0, clampedToInt(progress.total));
-    ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(clampedToInt(progress.done)), 0);
+}
+
+// Set only when it changes, so that the line does not flicker at every look. A long name gives
+// up its middle: its end and the figures after it stay.
+void Form1::showProgressNote(const std::string& note) {
+    if (note != m_progressNoteText) {
+        RECT box{};
+        ::GetClientRect(m_progressNote, &box);
+        ::SetWindowTextW(m_progressNote,
+                         middleElided(m_progressNote, wideFromUtf8(note), box.right).c_str());
+        m_progressNoteText = note;
+    }
+    ::ShowWindow(m_progressNote, note.empty() ? SW_HIDE : SW_SHOW);
 }
 
 void Form1::showRunEnd() {
     ::KillTimer(m_window, kProgressTimer);
     ::ShowWindow(m_progress, SW_HIDE);
+    showProgressNote({});
     ::ShowWindow(m_status, SW_SHOW);
     window::RunOutcome outcome = m_run.takeOutcome();
     ::SetWindowTextW(m_collect, wideFromUtf8(window::collectButtonText(false)).c_str());

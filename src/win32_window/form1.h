@@ -67,6 +67,8 @@ private:
     void startRunNow();
 
     void showProgress();
+    void showMarquee(bool on);
+    void showProgressNote(const std::string& note);
     void showRunEnd();
     void showStatus(const window::StatusText& status);
     void openDataFolder();
@@ -90,6 +92,7 @@ private:
     HWND m_outputfilename = nullptr;
     HWND m_label1 = nullptr;
     HWND m_progress = nullptr;
+    HWND m_progressNote = nullptr;  // under the bar, naming a page that takes long
     HWND m_status = nullptr;
     HWND m_statusTooltip = nullptr;
     HWND m_openDataFolder = nullptr;
@@ -102,7 +105,8 @@ private:
     std::unique_ptr<RowListView> m_displaylist;
     HFONT m_font = nullptr;
     int m_dpi = kBaseDpi;
-    bool m_progressKnown = false;
+    bool m_progressMarquee = false;  // the bar only shows that work goes on
+    std::string m_progressNoteText;  // as last shown
     // Where the run's thread posts the run's end; cleared as the window goes.
     std::atomic<HWND> m_runEndTarget{nullptr};
     // Last: a run still going is stopped and waited for before anything it reports to goes.

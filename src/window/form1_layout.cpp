@@ -29,6 +29,9 @@ constexpr Rect kStatusGeometry{kListGeometry.left, kDrawnClientSize.height, kLis
                                kStatusLines* kLabelGeometry.height};
 constexpr Rect kProgressGeometry{kStatusGeometry.left, kStatusGeometry.top, kStatusGeometry.width,
                                  kLabelGeometry.height};
+constexpr Rect kProgressNoteGeometry{kProgressGeometry.left,
+                                     kProgressGeometry.top + kProgressGeometry.height,
+                                     kProgressGeometry.width, kLabelGeometry.height};
 constexpr Size kFirstClientSize{kDrawnClientSize.width,
                                 kStatusGeometry.top + kStatusGeometry.height + kBottomMargin};
 
@@ -92,6 +95,7 @@ Form1Layout layoutFor(Size clientSize, int dpi) {
         moved(scaledRect(kLabelGeometry, dpi), dx, dy),
         moved(grown(scaledRect(kStatusGeometry, dpi), dx, 0), 0, dy),
         moved(grown(scaledRect(kProgressGeometry, dpi), dx, 0), 0, dy),
+        moved(grown(scaledRect(kProgressNoteGeometry, dpi), dx, 0), 0, dy),
     };
 }
 

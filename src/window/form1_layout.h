@@ -25,8 +25,9 @@ struct Form1Layout {
     Rect collect;
     Rect outputName;
     Rect label;
-    Rect statusStrip;  // the status, or the progress bar while a run goes on
-    Rect progress;     // the strip's first line, which the progress bar takes
+    Rect statusStrip;   // the status, or the progress bar while a run goes on
+    Rect progress;      // the strip's first line, which the progress bar takes
+    Rect progressNote;  // the strip's second line, naming a page that takes long to read
 };
 
 // The screen's pixels per inch at which the drawn layout is one pixel to 15 twips.

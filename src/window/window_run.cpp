@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <new>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,17 +22,33 @@ namespace {
 // The run's progress, kept where the window's thread can read it at any time.
 class ProgressClient : public CollectionClient {
 public:
-    ProgressClient(std::atomic<std::size_t>& done, std::atomic<std::size_t>& total)
-        : m_done(done), m_total(total) {}
+    ProgressClient(std::atomic<std::size_t>& done, std::atomic<std::size_t>& total,
+                   std::mutex& slowPageMutex, std::optional<SlowPage>& slowPage)
+        : m_done(done), m_total(total), m_slowPageMutex(slowPageMutex), m_slowPage(slowPage) {}
 
     void filesRead(std::size_t done, std::size_t total) override {
         m_total.store(total);
         m_done.store(done);
     }
+    // Told after every block of the page: its name is copied only when it changes.
+    void slowPage(std::string_view name, std::uint64_t read, std::uint64_t size) override {
+        const std::lock_guard lock(m_slowPageMutex);
+        if (!m_slowPage || m_slowPage->name != name) {
+            m_slowPage = SlowPage{std::string(name), read, size};
+        }
+        m_slowPage->read = read;
+        m_slowPage->size = size;
+    }
+    void slowPageOver() override {
+        const std::lock_guard lock(m_slowPageMutex);
+        m_slowPage.reset();
+    }
 
 private:
     std::atomic<std::size_t>& m_done;
     std::atomic<std::size_t>& m_total;
+    std::mutex& m_slowPageMutex;
+    std::optional<SlowPage>& m_slowPage;  // under m_slowPageMutex
 };
 
 // Everything the run does, the write included; a failure is the outcome, never an exception.
@@ -114,6 +131,10 @@ bool WindowRun::start(const std::string& programDirectory, const std::string& ou
     m_stop.clear();
     m_done.store(0);
     m_total.store(0);
+    {
+        const std::lock_guard lock(m_slowPageMutex);
+        m_slowPage.reset();
+    }
     try {
         m_thread = std::jthread(&WindowRun::run, this, programDirectory, outputName);
     } catch (...) {
@@ -132,7 +153,10 @@ bool WindowRun::running() const {
 }
 
 Progress WindowRun::progress() const {
-    return {m_done.load(), m_total.load()};
+    Progress progress{m_done.load(), m_total.load(), std::nullopt};
+    const std::lock_guard lock(m_slowPageMutex);
+    progress.slowPage = m_slowPage;
+    return progress;
 }
 
 RunOutcome WindowRun::takeOutcome() {
@@ -155,7 +179,7 @@ RunOutcome WindowRun::takeOutcome() {
 // Nothing thrown may leave the thread: out of it, an exception would end the process. Should
 // even the outcome's texts find no memory, the outcome says only that.
 void WindowRun::run(std::string programDirectory, std::string outputName) {
-    ProgressClient client(m_done, m_total);
+    ProgressClient client(m_done, m_total, m_slowPageMutex, m_slowPage);
     std::optional<RunOutcome> outcome;
     try {
         outcome.emplace();

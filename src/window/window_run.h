@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -51,9 +52,19 @@ struct RunOutcome {
     std::optional<RunFailure> failure;
 };
 
+// A page that has taken longer than a second to read, as the run last told of it.
+struct SlowPage {
+    std::string name;  // as the folder gives it
+    std::uint64_t read = 0;
+    std::uint64_t size = 0;  // 0 where the system does not say
+
+    bool operator==(const SlowPage&) const = default;
+};
+
 struct Progress {
     std::size_t done = 0;
     std::size_t total = 0;  // 0 until the folder is listed
+    std::optional<SlowPage> slowPage;
 };
 
 // One collection run at a time, off the window's thread, for any toolkit: the window starts
@@ -90,6 +101,8 @@ private:
     StopFlag m_stop;
     std::atomic<std::size_t> m_done{0};
     std::atomic<std::size_t> m_total{0};
+    mutable std::mutex m_slowPageMutex;
+    std::optional<SlowPage> m_slowPage;  // under m_slowPageMutex
     std::atomic<bool> m_running{false};
     mutable std::mutex m_mutex;
     std::optional<RunOutcome> m_outcome;  // under m_mutex

@@ -1,5 +1,6 @@
 #include "cli/progress_line.h"
 
+#include <cstdint>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -61,6 +62,44 @@ TEST(ProgressLineTest, IsCutToTheTerminalsWidthByCharacters) {
         progress.update(2, 10, start + 1s);
         progress.clear();
         EXPECT_EQ(terminal.str(), "\r" + c.drawn + "\r\033[K") << c.columns;
+    }
+}
+
+// In place of the count while a page is slow, drawn at once when what is shown changes; a name
+// too long for the terminal gives up its middle before the figures that move.
+TEST(ProgressLineTest, ShowsASlowPagesNameWithItsBytesReadAndSizeUntilItIsOver) {
+    const Clock::time_point start{};
+    std::ostringstream terminal;
+    ProgressLine progress(terminal, "cc", true, start, eightyColumns);
+    progress.update(1, 3, start + 1s);
+    progress.slowPage("big.html", 1'200'000'000, 60'000'000'000, start + 1010ms);
+    progress.slowPage("big.html", 1'300'000'000, 60'000'000'000, start + 1050ms);
+    progress.slowPage("big.html", 2'000'000'000, 60'000'000'000, start + 1200ms);
+    progress.slowPageOver();
+    progress.update(2, 3, start + 1210ms);
+    EXPECT_EQ(terminal.str(),
+              "\rcc: 1 of 3 files read\rcc: big.html: 1.2 GB of 60 GB"
+              "\rcc: big.html: 2 GB of 60 GB\033[K\rcc: 2 of 3 files read\033[K");
+
+    const struct {
+        const char* name;
+        std::uint64_t size;
+        std::size_t columns;
+        std::string drawn;
+    } cases[] = {
+        {"big.html", 0, 80, "cc: big.html: 1.2 GB read"},
+        {"line\nend\x1b[2J.html", 2'000'000'000, 80, "cc: line\\nend\\x1b[2J.html: 1.2 GB of 2 GB"},
+        {"catalogue-of-every-product.html", 60'000'000'000, 34,
+         "cc: catal...html: 1.2 GB of 60 GB"},
+        {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", 60'000'000'000, 27,
+         "cc: \xc3\xa9...\xc3\xa9: 1.2 GB of 60 GB"},
+        {"catalogue.html", 60'000'000'000, 10, "cc: catal"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream shown;
+        ProgressLine line(shown, "cc", true, start, [&] { return c.columns; });
+        line.slowPage(c.name, 1'200'000'000, c.size, start + 1s);
+        EXPECT_EQ(shown.str(), "\r" + c.drawn) << c.columns;
     }
 }
 

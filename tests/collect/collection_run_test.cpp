@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -27,17 +28,28 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::kHeader;
+using testing::numbered;
 using testing::productRecord;
 using testing::readFile;
 using testing::TempDir;
+using testing::writeEndlessFile;
 using testing::writeFile;
+
+// A slow page as a run told of it; an empty name says that it is over.
+struct SlowPage {
+    std::string name;
+    std::uint64_t read = 0;
+    std::uint64_t size = 0;
+};
 
 // Everything a run showed its caller, across runs, as the window keeps it.
 struct Shown {
     std::vector<std::string> rows;
     std::vector<std::string> files;  // of the rows, where the run kept them
     std::vector<std::pair<std::size_t, std::size_t>> progress;
+    std::vector<SlowPage> slowPages;
     std::size_t stopAfterFiles = SIZE_MAX;
+    bool stopOnSlowPage = false;
     std::function<void()> afterFirstFile;  // a change to the folder while the run reads it
 };
 
@@ -55,6 +67,13 @@ public:
             m_stop.request();
         }
     }
+    void slowPage(std::string_view name, std::uint64_t read, std::uint64_t size) override {
+        m_shown.slowPages.push_back({std::string(name), read, size});
+        if (m_shown.stopOnSlowPage) {
+            m_stop.request();
+        }
+    }
+    void slowPageOver() override { m_shown.slowPages.emplace_back(); }
 
 private:
     Shown& m_shown;
@@ -104,6 +123,18 @@ TEST(counted, GroupsTheDigitsInThreesAndMakesTheNounPluralUnlessOne) {
     EXPECT_EQ(counted(999, "file"), "999 files");
     EXPECT_EQ(counted(1000, "file"), "1,000 files");
     EXPECT_EQ(counted(1234567, "record"), "1,234,567 records");
+}
+
+TEST(readableBytes, GivesOneDecimalAtMostInTheUnitTheFigureRoundsTo) {
+    const std::pair<std::uint64_t, const char*> cases[] = {
+        {0, "0 bytes"},          {1, "1 byte"},     {999, "999 bytes"},
+        {1000, "1 KB"},          {1249, "1.2 KB"},  {1250, "1.3 KB"},
+        {999'949, "999.9 KB"},   {999'950, "1 MB"}, {60'000'000'000, "60 GB"},
+        {UINT64_MAX, "18.4 EB"},
+    };
+    for (const auto& [bytes, text] : cases) {
+        EXPECT_EQ(readableBytes(bytes), text) << bytes;
+    }
 }
 
 TEST_F(CollectionRunTest, MissingOrEmptyDataFolderWritesTheHeaderAlone) {
@@ -342,6 +373,50 @@ TEST_F(CollectionRunTest, ReportsEachFileReadAndStopsWithoutWritingWhenAsked) {
     EXPECT_EQ(shown.progress, (Progress{{1, 2}}));
     EXPECT_TRUE(rows.empty());
     EXPECT_EQ(listing(), first);
+}
+
+// Told at once here, so that no machine is too fast for it: the page of many blocks by name,
+// its bytes read rising to its size, then that it is over; the page of one block never.
+TEST_F(CollectionRunTest, TellsOfASlowPageByNameAndBytesReadUntilItIsOver) {
+    makeDataFolder();
+    std::string big;
+    while (big.size() < 3 * 1024 * 1024) {
+        big.append(productRecord(numbered("R", static_cast<long long>(big.size())), "Anchor", "1",
+                                 "a.jpg"));
+    }
+    writeFile(data("big.html"), big);
+    writeFile(data("small.html"), productRecord("S", "Small", "1", "s.jpg"));
+    run("output.txt", RunOptions{.threads = 1, .slowPageAfter = {}});
+    ASSERT_GE(shown.slowPages.size(), 3u);
+    EXPECT_TRUE(shown.slowPages.back().name.empty());
+    std::uint64_t read = 0;
+    for (auto told = shown.slowPages.begin(); told + 1 != shown.slowPages.end(); ++told) {
+        EXPECT_EQ(told->name, "big.html");
+        EXPECT_EQ(told->size, big.size());
+        EXPECT_GT(told->read, read);
+        read = told->read;
+    }
+    EXPECT_EQ(read, big.size());
+}
+
+// The page that never ends is told of whichever thread reads it: the calling thread between its
+// blocks, or, as often, a helper while the calling thread waits for it. The stop it leads to
+// ends the run, which then says that the page is over.
+TEST_F(CollectionRunTest, TellsOfASlowPageThatAnyThreadReads) {
+    makeDataFolder();
+    // In the second run of files, on systems that read files in the order they were made in.
+    for (int page = 0; page < 100; ++page) {
+        writeFile(data(numbered("p", page)), productRecord("P", "Page", "1", "p.jpg"));
+        if (page == 40) {
+            writeEndlessFile(data("endless.html"));
+        }
+    }
+    shown.stopOnSlowPage = true;
+    EXPECT_THROW(run("output.txt", RunOptions{.threads = 2, .slowPageAfter = {}}), RunStopped);
+    ASSERT_EQ(shown.slowPages.size(), 2u);
+    EXPECT_EQ(shown.slowPages[0].name, "endless.html");
+    EXPECT_EQ(shown.slowPages[0].size, fs::file_size(data("endless.html")));
+    EXPECT_TRUE(shown.slowPages[1].name.empty());
 }
 
 TEST_F(CollectionRunTest, AnEmptyOutputNameFailsTheWriteAfterTheRows) {

@@ -48,7 +48,7 @@ TEST(RecordReader, GivesTheRowsOfTheWholeTextForFilesOfAnySize) {
     for (const std::string& text : texts) {
         writeFile(dir / "page", text);
         StringSink sink;
-        EXPECT_EQ(reader.appendRows(folder, "page", sink, nullptr).records,
+        EXPECT_EQ(reader.appendRows(folder, "page", sink, nullptr, nullptr).records,
                   recordPieces(text).size());
         EXPECT_TRUE(sink.rows == pageRows(text)) << text.size();
     }
@@ -98,7 +98,7 @@ TEST(RecordReader, ReadsUtf16PagesAsTheTextTheyHold) {
             const std::string page = utf16Page(text, bigEndian);
             writeFile(dir / "page", page);
             StringSink fromFile;
-            reader.appendRows(folder, "page", fromFile, nullptr);
+            reader.appendRows(folder, "page", fromFile, nullptr, nullptr);
             EXPECT_TRUE(fromFile.rows == pageRows(text)) << text.size() << bigEndian;
             StringSink whole;
             reader.appendRows(page, whole, nullptr);
@@ -127,7 +127,7 @@ TEST(RecordReader, AStopEndsTheReadOfAHugeFileAtOnce) {
     });
     RecordReader reader;
     StringSink sink;
-    EXPECT_THROW(reader.appendRows(folder, "huge", sink, &stop), RunStopped);
+    EXPECT_THROW(reader.appendRows(folder, "huge", sink, &stop, nullptr), RunStopped);
 }
 
 }  // namespace
