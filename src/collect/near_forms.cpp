@@ -441,6 +441,10 @@ NearFormSearch::NearFormSearch(std::vector<std::string_view> wanted) {
         m_patterns.push_back({&shape, false});
         m_mostBefore = std::max(m_mostBefore, shape.mostBefore);
     }
+    if (std::find(wanted.begin(), wanted.end(), kThumbnailRule.closer) != wanted.end()) {
+        m_thumbnailOpener = &shapeOf(kThumbnailRule.opener);
+        m_mostBefore = std::max(m_mostBefore, m_thumbnailOpener->anchorAt);
+    }
 }
 
 NearFormSearch::~NearFormSearch() = default;
@@ -483,12 +487,29 @@ void NearFormSearch::search(std::size_t end) {
     }
     const std::size_t gone = end > m_mostBefore ? end - m_mostBefore : 0;
     m_window.erase(0, gone);
+    m_windowFrom += gone;
     for (std::size_t& from : m_anchorsFrom) {
         from -= gone;
     }
 }
 
+// The thumbnail's closer holds no key to tell it from the `', },` or `',` and `},` on two lines
+// of a page's scripts, which often come before its records: a near form of it counts only after
+// the thumbnail's opener, which the record that lacks the closer holds as it stands.
+void NearFormSearch::noteThumbnailOpener(std::string_view page, std::size_t anchor) {
+    const Shape* const opener = m_thumbnailOpener;
+    if (opener != nullptr && m_thumbnailOpenerAt == UINT64_MAX && anchor >= opener->anchorAt &&
+        page.substr(anchor - opener->anchorAt, opener->text.size()) == opener->text) {
+        m_thumbnailOpenerAt = m_windowFrom + anchor;
+    }
+}
+
 void NearFormSearch::tryAt(std::string_view page, std::size_t anchor, std::size_t kind) {
+    if (kind == kArrow) {
+        noteThumbnailOpener(page, anchor);
+    } else if (m_windowFrom + anchor < m_thumbnailOpenerAt) {
+        return;
+    }
     for (Pattern& pattern : m_patterns) {
         const Shape& shape = *pattern.shape;
         if (pattern.found || shape.anchor != kind) {

@@ -53,11 +53,15 @@ private:
     static constexpr std::size_t kAnchorCount = 2;
     void search(std::size_t end);
     void tryAt(std::string_view page, std::size_t anchor, std::size_t kind);
+    void noteThumbnailOpener(std::string_view page, std::size_t anchor);
 
     std::vector<Pattern> m_patterns;
     std::size_t m_mostBefore = 0;  // bytes a near form may hold before its anchor
     std::string m_window;          // the page's bytes still to look at, and those just before
     std::array<std::size_t, kAnchorCount> m_anchorsFrom{};  // where to look for each next, in it
+    std::uint64_t m_windowFrom = 0;                         // where the window starts in the page
+    const Shape* m_thumbnailOpener = nullptr;               // when its closer is wanted
+    std::uint64_t m_thumbnailOpenerAt = UINT64_MAX;         // the first one's anchor, in the page
     std::vector<NearForm> m_found;
 };
 

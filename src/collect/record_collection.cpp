@@ -444,7 +444,7 @@ private:
             try {
                 const std::optional<std::string_view> whole =
                     batched ? reader.batch.whole(slot) : std::nullopt;
-                readFile(rows, slot, first + slot, reader, whole);
+                readFile(rows, slot, first + slot, reader, whole, role);
             } catch (const std::exception& failure) {
                 if (role != Role::Alone && ranShort(failure)) {
                     throw GivenBack();
@@ -482,7 +482,7 @@ private:
 
     // A row too large for the memory left is its file's failure, whatever else the run holds.
     void readFile(ChunkRows& rows, std::size_t slot, std::size_t file, ThreadReader& reader,
-                  std::optional<std::string_view> whole) {
+                  std::optional<std::string_view> whole, Role role) {
         const char* const name = m_files->name(file);
         rows.beginFile();
         PageNote* note = nullptr;
@@ -500,15 +500,17 @@ private:
             throw;
         }
         if (note != nullptr) {
-            lookForNearForms(*note, name, reader.record, whole);
+            lookForNearForms(*note, name, reader.record, whole, role);
         }
     }
 
     // What the page holds in place of the texts it lacks, read once more, only as far as
     // kMostNearFormBytes. It only adds to what the user is told: a page that can no longer be
-    // read, or no memory for it, leaves the plain explanation.
+    // read, or no memory for it, leaves the plain explanation. But a helper short of memory or
+    // descriptors gives its chunk back, as when reading rows: one thread alone would have had
+    // them, and the explanations must not depend on the number of threads.
     void lookForNearForms(PageNote& note, const char* name, RecordReader& reader,
-                          std::optional<std::string_view> whole) {
+                          std::optional<std::string_view> whole, Role role) {
         try {
             NearFormSearch search(missingTexts(note));
             const auto feed = [&search](std::string_view block) {
@@ -521,9 +523,17 @@ private:
                 reader.readText(m_folder, name, kMostNearFormBytes, feed, m_requestedStop);
             }
             note.nearForms = search.finish();
-        } catch (const FileError&) {
         } catch (const FileChanged&) {
-        } catch (const std::bad_alloc&) {
+        } catch (const FileError& failure) {
+            giveBackIfShort(failure, role);
+        } catch (const std::bad_alloc& failure) {
+            giveBackIfShort(failure, role);
+        }
+    }
+
+    static void giveBackIfShort(const std::exception& failure, Role role) {
+        if (role != Role::Alone && ranShort(failure)) {
+            throw GivenBack();
         }
     }
 

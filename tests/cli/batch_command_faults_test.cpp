@@ -239,6 +239,30 @@ TEST_F(BatchCommandTest, UnderTightLimitsEveryThreadCountDoesWhatOneThreadDoes) 
 #endif
 }
 
+// So does --explain: a helper without the memory to look at a page again for a near form leaves
+// the page to the others, rather than giving its plain explanation.
+TEST_F(BatchCommandTest, UnderTightLimitsEveryThreadCountExplainsWhatOneThreadDoes) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no limits on a process's memory that a test could set";
+#else
+    if (kSanitized) {
+        GTEST_SKIP() << "the sanitizers' runtime needs more memory than allowed";
+    }
+    for (int i = 0; i < 3000; ++i) {
+        writeFile(path("prog/data/" + numbered("R", 10000 + i) + ".html"),
+                  "'REFERENCE' =&gt; 'R', 'NAME' =&gt; 'N', 'PRICE' =&gt; 1, ");
+    }
+    const auto explained = [this](const char* threads) {
+        return runLimited("-v 150000", {"--explain", "--threads", threads, "prog/data", "-"}).err;
+    };
+    const std::string expected = explained("1");
+    ASSERT_EQ(std::count(expected.begin(), expected.end(), '&'), 3000) << expected;
+    for (const char* threads : {"16", "64", "16", "64"}) {
+        EXPECT_TRUE(explained(threads) == expected) << "--threads " << threads;
+    }
+#endif
+}
+
 // From the first line of main on: the memory to report running out of it is set aside first.
 TEST_F(BatchCommandTest, NoLimitOnMemoryMakesTheProgramAbort) {
 #ifdef _WIN32

@@ -78,6 +78,9 @@ TEST(NearFormsTest, NamesEachNearFormOfAMissingTextAndNothingInAFinePage) {
         {replaced(record, thumbnailCloser, "', },\n"), kThumbnailRule.closer,
          "`', },` has one blank before `}` where the record format has two, and no blank at its "
          "end where it has one"},
+        {"<script>var o = {\n  theme: 'dark',\n}, p = { mode: 'x', }, q;</script>" +
+             replaced(record, thumbnailCloser, "',  },-->"),
+         kThumbnailRule.closer, "`',  },` has no blank at its end where the record format has one"},
     };
     // Whole, and in blocks one of which ends within the near form, wherever it lies.
     for (const auto& c : cases) {
