@@ -81,7 +81,7 @@ struct Differences {
     // Made for every place tried, so left unset until written.
     std::array<Blanks, kMostUnits> blanks;
     std::size_t blankCount = 0;
-    std::array<std::pair<std::string_view, std::string_view>, kMostUnits> escapes;
+    std::array<const Spelling*, kMostUnits> escapes;
     std::size_t escapeCount = 0;
     bool lineBreaks = false;
     bool doubleQuotes = false;
@@ -100,16 +100,13 @@ char upper(char c) {
 }
 
 bool matchSpelling(std::string_view page, std::size_t& at, std::span<const Spelling> spellings,
-                   std::string_view canonical, Differences& differences) {
+                   Differences& differences) {
     for (const Spelling& spelling : spellings) {
         if (page.substr(at, spelling.written.size()) == spelling.written) {
             at += spelling.written.size();
             differences.doubleQuotes |= spelling.doubled && !spelling.escaped;
             if (spelling.escaped && differences.escapeCount < kMostUnits) {
-                // An arrow's `=` is as it should be: only its `>` is told of.
-                differences.escapes[differences.escapeCount++] = {
-                    canonical, spelling.written.substr(spelling.written.size() > 1 &&
-                                                       spelling.written[0] == '=')};
+                differences.escapes[differences.escapeCount++] = &spelling;
             }
             return true;
         }
@@ -170,10 +167,10 @@ bool matchAt(std::string_view page, std::size_t at, std::span<const Unit> units,
         bool matched = false;
         switch (unit.kind) {
             case UnitKind::Quote:
-                matched = matchSpelling(page, at, kQuoteSpellings, "'", differences);
+                matched = matchSpelling(page, at, kQuoteSpellings, differences);
                 break;
             case UnitKind::Arrow:
-                matched = matchSpelling(page, at, kArrowSpellings, ">", differences);
+                matched = matchSpelling(page, at, kArrowSpellings, differences);
                 break;
             case UnitKind::Blanks:
                 matched =
@@ -308,16 +305,24 @@ std::string blanksWhere(std::span<const Unit> units, std::size_t unit) {
     return unit + 1 < units.size() ? "before " + quoted(units[unit + 1].text) : "at its end";
 }
 
+// What an escaped spelling stands for, and what is told of it: of an arrow, whose `=` is as it
+// should be, only its `>`.
+std::pair<std::string_view, std::string_view> escapeOf(const Spelling& spelling) {
+    const bool arrow = spelling.written[0] == '=';
+    return {arrow ? ">" : "'", spelling.written.substr(arrow ? 1 : 0)};
+}
+
 std::string escapesSaid(const Differences& differences) {
     std::string said = "the page holds the record with ";
     std::vector<std::pair<std::string_view, std::string_view>> seen;
     for (std::size_t i = 0; i < differences.escapeCount; ++i) {
-        if (std::find(seen.begin(), seen.end(), differences.escapes[i]) == seen.end()) {
-            seen.push_back(differences.escapes[i]);
+        const auto escape = escapeOf(*differences.escapes[i]);
+        if (std::find(seen.begin(), seen.end(), escape) == seen.end()) {
+            seen.push_back(escape);
             said.append(seen.size() > 1 ? " and " : "")
-                .append(quoted(differences.escapes[i].first))
+                .append(quoted(escape.first))
                 .append(" written as ")
-                .append(quoted(differences.escapes[i].second));
+                .append(quoted(escape.second));
         }
     }
     const bool onlyArrows = std::all_of(seen.begin(), seen.end(),

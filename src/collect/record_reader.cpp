@@ -249,7 +249,8 @@ PageFinding readPage(Reading& file, char* buffer, RowSink& sink, Watched watched
     return rows.finding(scan);
 }
 
-// Turns a page's raw blocks into its text, up to a number of bytes of it.
+// Turns a page's raw blocks into its text, up to a number of the page's bytes: a UTF-16 page's
+// text may be longer than the bytes it comes from.
 class TextBlocks {
 public:
     TextBlocks(std::uint64_t most, const RecordReader::TextBlock& text)
@@ -257,6 +258,8 @@ public:
 
     // False once no more is wanted.
     bool add(std::string_view raw) {
+        raw = raw.substr(0, static_cast<std::size_t>(std::min<std::uint64_t>(raw.size(), m_left)));
+        m_left -= raw.size();
         if (m_first) {
             m_first = false;
             const PageEncoding encoding = encodingOf(raw.substr(0, 4));
@@ -271,9 +274,6 @@ public:
             m_decoded.resize(m_decoder->decode(raw, m_decoded.data()));
             block = m_decoded;
         }
-        block = block.substr(
-            0, static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), m_left)));
-        m_left -= block.size();
         return m_text(block) && m_left > 0;
     }
 
