@@ -285,12 +285,6 @@ std::string utf16Of(std::string_view text, bool bigEndian) {
     return encoded;
 }
 
-std::string quoted(std::string_view text) {
-    std::string result;
-    result.append("`").append(text).append("`");
-    return result;
-}
-
 std::string countWord(std::size_t count) {
     static constexpr std::array<std::string_view, 11> kWords{
         "no", "one", "two", "three", "four", "five", "six", "seven", "eight", "nine", "ten"};

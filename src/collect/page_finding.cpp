@@ -9,14 +9,6 @@ namespace catalog {
 
 namespace {
 
-// Appended piece by piece: GCC 12 at -O3 takes "`" + std::string(...) for an overlapping copy.
-std::string quoted(std::string_view marker) {
-    std::string text;
-    text.reserve(marker.size() + 2);
-    text.append("`").append(marker).append("`");
-    return text;
-}
-
 std::string named(std::string name, const std::string& explanation) {
     return name.append(": ").append(explanation);
 }
@@ -28,6 +20,14 @@ const NearForm* nearFormOf(std::string_view text, std::span<const NearForm> near
 }
 
 }  // namespace
+
+// Appended piece by piece: GCC 12 at -O3 takes "`" + std::string(...) for an overlapping copy.
+std::string quoted(std::string_view marker) {
+    std::string text;
+    text.reserve(marker.size() + 2);
+    text.append("`").append(marker).append("`");
+    return text;
+}
 
 bool anyMissing(const FieldMisses& misses) {
     return std::any_of(misses.begin(), misses.end(),

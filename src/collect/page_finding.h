@@ -77,6 +77,9 @@ struct PageNote {
 // its records it is when more: "garden-bundle.html (2 of 3)". `record` counts from 0.
 std::string recordName(std::string_view file, std::uint64_t record, std::uint64_t records);
 
+// A text of the record format, or a page's, as the explanations quote it: "`'PRICE' => `".
+std::string quoted(std::string_view text);
+
 // The text of the record format whose absence made the field in `column` not found.
 std::string_view missingText(std::size_t column, FieldMiss miss);
 
