@@ -377,7 +377,7 @@ void Form1::showRunEnd() {
     // The status counts the rows, so it is made before they move into the table.
     keepingRows("show the run's end", 0, [&] { showStatus(window::statusAfter(outcome)); });
     if (outcome.rows) {
-        keepingRows("show", outcome.rows->cells.size(),
+        keepingRows("show", outcome.rows->rowCount(),
                     [&] { showRows(std::move(*outcome.rows)); });
     }
     if (outcome.failure) {

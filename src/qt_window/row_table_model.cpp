@@ -85,7 +85,7 @@ QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int
 }
 
 std::vector<std::size_t> RowTableModel::append(window::RunRows rows) {
-    const auto added = static_cast<int>(rows.cells.size());
+    const auto added = static_cast<int>(rows.rowCount());
     if (added == 0) {
         return {};
     }

@@ -559,7 +559,7 @@ void Form1::showRunEnd() {
     // The status counts the rows, so it is made before they move into the list.
     keepingRows("show the run's end", 0, [&] { showStatus(window::statusAfter(outcome)); });
     if (outcome.rows) {
-        keepingRows("show", outcome.rows->cells.size(),
+        keepingRows("show", outcome.rows->rowCount(),
                     [&] { m_displaylist->append(std::move(*outcome.rows)); });
     }
     // Last: the message box waits for the user, and the window may be closed meanwhile.

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "collect/collection_run.h"
+#include "collect/field_extraction.h"
 #include "platform/memory_reserve.h"
 #include "window/display_text.h"
 
@@ -40,13 +41,6 @@ RunRows::RunRows(Listing made, std::shared_ptr<const std::vector<PageNote>> page
             if (note.firstRow != PageNote::kNoRow) {
                 m_notesWithRows.push_back(&note);
             }
-        }
-    }
-    cells.reserve(listing.rowCount());
-    for (std::size_t row = 0; row < listing.rowCount(); ++row) {
-        std::array<Cell, kFileColumn>& rowCells = cells.emplace_back();
-        for (std::size_t column = 0; column < kFileColumn; ++column) {
-            rowCells[column] = cellFor(listing.field(row, column));
         }
     }
 }
@@ -86,7 +80,7 @@ RowTable::Place RowTable::place(std::size_t row) const {
 Cell RowTable::cell(std::size_t row, std::size_t column) const {
     const Place at = place(row);
     if (column != kFileColumn) {
-        return at.run->cells[at.row].at(column);
+        return cellFor(at.run->listing.field(at.row, column));
     }
     // A file may be named "String Matching Failed" too; only the fields count.
     Cell file = cellFor(fileText(at.run->listing, at.row));
@@ -96,7 +90,7 @@ Cell RowTable::cell(std::size_t row, std::size_t column) const {
 
 bool RowTable::notFound(std::size_t row, std::size_t column) const {
     const Place at = place(row);
-    return column != kFileColumn && at.run->cells[at.row].at(column).notFound;
+    return column != kFileColumn && at.run->listing.field(at.row, column) == kMatchFailed;
 }
 
 std::string RowTable::tooltip(std::size_t row, std::size_t column) const {
@@ -155,7 +149,7 @@ std::variant<std::string, CopyRefusal> RowTable::copyText(std::span<const std::s
 
 std::size_t RowTable::append(RunRows rows) {
     const std::size_t first = m_rowCount;
-    const std::size_t added = rows.cells.size();
+    const std::size_t added = rows.rowCount();
     if (added == 0) {
         return first;  // a run that found nothing keeps no listing
     }
@@ -172,7 +166,7 @@ std::size_t RowTable::append(RunRows rows) {
 
 void RowTable::dropLastRun() noexcept {
     if (!m_runs.empty()) {
-        m_rowCount -= m_runs.back().cells.size();
+        m_rowCount -= m_runs.back().rowCount();
         m_runs.pop_back();
         m_firstRows.pop_back();
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -31,18 +30,17 @@ enum class CopyRefusal { TooLarge, NoMemory };
 std::variant<std::string, CopyRefusal> boundedCopy(std::size_t size,
                                                    const std::function<void(std::string&)>& fill);
 
-// One run's rows, made off the window's thread: the listing with every byte, for copying and
-// tooltips, and its cells, split once so that painting never looks at a whole value.
+// One run's rows: the listing with every byte, for copying, tooltips and cells. A cell is made
+// when it is painted, from the start of its value only: a run's rows are shown as soon as it
+// ends, and take no more memory than their listing.
 struct RunRows {
     Listing listing;
-    // One per row of the listing, of its fields: the file column's cell is made when asked for,
-    // so that the rows of a page with millions of records take no more than one row did.
-    std::vector<std::array<Cell, kFileColumn>> cells;
     // Every page worth telling of, in the listing's order, those without a row too: shared with
     // the list of such pages, as a page may hold millions of records that lack a field.
     std::shared_ptr<const std::vector<PageNote>> notes;
 
     explicit RunRows(Listing made, std::shared_ptr<const std::vector<PageNote>> pageNotes = {});
+    std::size_t rowCount() const { return listing.rowCount(); }
     // The note of the row's page, if it is worth telling of.
     const PageNote* noteOf(std::size_t row) const;
     // What the row's record lacks, if it lacks a field.

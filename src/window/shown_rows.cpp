@@ -53,7 +53,7 @@ std::variant<std::string, CopyRefusal> ShownRows::copyText(std::span<const std::
 // its rows back out of the table.
 std::vector<std::size_t> ShownRows::append(RunRows rows) {
     const std::size_t first = m_table.rowCount();
-    const std::size_t count = rows.cells.size();
+    const std::size_t count = rows.rowCount();
     std::vector<std::size_t> added(count);
     if (m_sort.direction == SortDirection::None) {
         m_order.reserve(m_order.size() + count);
