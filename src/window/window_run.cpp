@@ -76,8 +76,7 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
     }
     try {
         Collected collected = runCollection(dataFolder, client, RunOptions{.stop = &stop});
-        // The cells are made here, off the window's thread; they are shown even when the write
-        // then fails, as they were all found before it.
+        // The rows are shown even when the write then fails, as they were all found before it.
         outcome.counts = countsOf(collected);
         auto notes = std::make_shared<const std::vector<PageNote>>(std::move(collected.notes));
         outcome.rows.emplace(std::move(collected.listing), notes);
