@@ -151,8 +151,8 @@ picture-windows: windows
 	    $(WINDOWS_DIR)/tests/win32_window/gui docs/window-windows.png \
 	    docs/window-show-pages-win32.png
 
-# Redraws the README's pictures of the window and of its page list from the sample data,
-# offscreen.
+# Redraws the pictures of the window in each state a user meets, offscreen: the README's in
+# docs/, the others in docs/states/.
 picture: build
 	cmake --build $(BUILD_DIR) --target window-picture
 

@@ -1,56 +1,169 @@
-// Draws the window after one run, for the README's picture; with --show-pages, the list that its
-// "Show pages" link opens instead:
-//   window-snapshot PROGRAM_DIR OUTPUT.png [--show-pages]
+// Draws the window in one of the states a user meets, for the README and for review:
+//   window-snapshot PROGRAM_DIR OUTPUT.png [STATE]
+// STATE is one of
+//   start     before the first run: the status says where the pages are read from
+//   rows      after a run (the default): rows, status, and the link to the pages that gave trouble
+//   pages     the list that link opens
+//   menu      the list's context menu, a row selected
+//   cleared   after a run, then Clear list
+//   no-pages  after a run that found no page (PROGRAM_DIR's data folder empty or missing)
+//   failure   the message box of a failed run (PROGRAM_DIR set up to make it fail)
+//   reading   a run in hand, while a slow page is read (PROGRAM_DIR's data holds a huge page)
+//   stopped   that run, stopped by a second click
 // PROGRAM_DIR holds the data folder to collect; the listing is written there too.
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <string>
+#include <string_view>
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 
 #include "qt_window/form1.h"
+#include "window/control_texts.h"
 
 namespace {
 
+using catalog::qt_window::Form1;
+
+template <typename T>
+T* child(QObject& parent, const char* name) {
+    return parent.findChild<T*>(QLatin1String(name));
+}
+
+void click(Form1& form) {
+    child<QPushButton>(form, "collect")->click();
+}
+
+// Calls `then` once `ready` holds, looking again every tenth of a second.
+void whenReady(QObject& context, std::function<bool()> ready, std::function<void()> then) {
+    auto* timer = new QTimer(&context);
+    QObject::connect(timer, &QTimer::timeout, &context, [timer, ready, then] {
+        if (ready()) {
+            timer->stop();
+            then();
+        }
+    });
+    timer->start(100);
+}
+
 // The list as "Show pages" opens it, or nothing when the run offered none.
-QWidget* pageList(catalog::qt_window::Form1& form) {
-    auto* link = form.findChild<QLabel*>(QStringLiteral("showPages"));
+QWidget* pageList(Form1& form) {
+    auto* link = child<QLabel>(form, "showPages");
     if (link == nullptr || !link->isVisible()) {
         return nullptr;
     }
     emit link->linkActivated(QStringLiteral("showPages"));
-    return form.findChild<QDialog*>(QStringLiteral("pageList"));
+    return child<QDialog>(form, "pageList");
 }
+
+// The context menu as the list would open it, its items enabled as they would be.
+QWidget* listMenu(Form1& form) {
+    auto* list = child<QTableView>(form, "displaylist");
+    list->selectRow(0);
+    auto* menu = new QMenu(&form);
+    menu->addActions(list->actions());
+    menu->adjustSize();
+    return menu;
+}
+
+QWidget* afterRun(Form1& form, std::string_view state) {
+    if (state == "pages") {
+        return pageList(form);
+    }
+    if (state == "menu") {
+        return listMenu(form);
+    }
+    if (state == "failure") {
+        return child<QMessageBox>(form, "failure");
+    }
+    if (state == "cleared") {
+        auto* list = child<QTableView>(form, "displaylist");
+        for (QAction* action : list->actions()) {
+            if (action->text() == QString::fromUtf8(catalog::window::kClearListItem)) {
+                action->trigger();
+            }
+        }
+    }
+    return &form;
+}
+
+class Snapshot {
+public:
+    Snapshot(Form1& form, QString picture) : m_form(form), m_picture(std::move(picture)) {}
+
+    int status() const { return m_status; }
+
+    // Drawn once laid out and painted, as a user would see it.
+    void take(QWidget* drawn) {
+        QTimer::singleShot(0, &m_form, [this, drawn] {
+            m_status = drawn != nullptr && drawn->grab().save(m_picture) ? 0 : 1;
+            QApplication::quit();
+        });
+    }
+
+    void start(std::string_view state) {
+        if (state == "start") {
+            take(&m_form);
+            return;
+        }
+        if (state == "reading" || state == "stopped") {
+            startReading(state == "stopped");
+            return;
+        }
+        const std::string wanted(state);
+        QObject::connect(&m_form, &Form1::runFinished, &m_form,
+                         [this, wanted] { take(afterRun(m_form, wanted)); });
+        QTimer::singleShot(0, &m_form, [this] { click(m_form); });
+    }
+
+private:
+    // The slow page's note shows after a second of reading it.
+    void startReading(bool stop) {
+        QTimer::singleShot(0, &m_form, [this] { click(m_form); });
+        auto* note = child<QLabel>(m_form, "progressNote");
+        whenReady(
+            m_form, [note] { return note->isVisible(); },
+            [this, stop] {
+                if (!stop) {
+                    take(&m_form);
+                    return;
+                }
+                QObject::connect(&m_form, &Form1::runFinished, &m_form, [this] { take(&m_form); });
+                click(m_form);
+            });
+    }
+
+    Form1& m_form;
+    QString m_picture;
+    int m_status = 1;
+};
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    const bool showPages = argc == 4 && std::strcmp(argv[3], "--show-pages") == 0;
-    if (argc != 3 && !showPages) {
-        std::fputs("usage: window-snapshot PROGRAM_DIR OUTPUT.png [--show-pages]\n", stderr);
+    if (argc != 3 && argc != 4) {
+        std::fputs("usage: window-snapshot PROGRAM_DIR OUTPUT.png [STATE]\n", stderr);
         return 2;
     }
-    const QString picture = QString::fromLocal8Bit(argv[2]);
-    catalog::qt_window::Form1 form(argv[1]);
+    const std::string_view state = argc == 4 ? argv[3] : "rows";
+    Form1 form(argv[1]);
     form.show();
-    int status = 1;
-    QObject::connect(&form, &catalog::qt_window::Form1::runFinished, &app, [&] {
-        QWidget* drawn = showPages ? pageList(form) : &form;
-        // Drawn once the rows have been laid out and painted, as a user would see them.
-        QTimer::singleShot(0, &form, [&, drawn] {
-            status = drawn != nullptr && drawn->grab().save(picture) ? 0 : 1;
-            QApplication::quit();
-        });
-    });
-    QTimer::singleShot(
-        0, &form, [&form] { form.findChild<QPushButton*>(QStringLiteral("collect"))->click(); });
+    Snapshot snapshot(form, QString::fromLocal8Bit(argv[2]));
+    snapshot.start(state);
     QApplication::exec();
-    if (status != 0) {
-        std::fprintf(stderr, "window-snapshot: cannot save %s\n", argv[2]);
+    if (snapshot.status() != 0) {
+        std::fprintf(stderr, "window-snapshot: cannot draw %s as %s\n", std::string(state).c_str(),
+                     argv[2]);
     }
-    return status;
+    return snapshot.status();
 }
