@@ -257,6 +257,11 @@ void writeOutput(const std::string& filename, std::span<const std::string_view> 
     } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         // What the system itself says to a program that opens a folder to write it.
         throw FileError("write", filename, ERROR_ACCESS_DENIED, "it is a folder");
+    } else if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        // Windows refuses the move over it only after the wait for another program to let go;
+        // Wine's replaces it and drops the flag the user set. So before anything is written.
+        const std::string name = win32::utf8FromWide(target.substr(target.rfind(L'\\') + 1));
+        throw FileError("write", filename, ERROR_ACCESS_DENIED, readOnlyRefused(name));
     }
     replaceFile(target, attributes, filename, pieces, stopped);
 }
