@@ -91,9 +91,9 @@ std::vector<std::string> programArguments(int argc, char** argv) {
     return arguments;
 }
 
-void prepareConsole() {
-    ::SetConsoleOutputCP(CP_UTF8);
-}
+// The console's code page is left alone: it outlives the program, and the text is written as
+// characters, which need none.
+void prepareConsole() {}
 
 bool standardErrorIsTerminal() {
     return win32::isConsole(::GetStdHandle(STD_ERROR_HANDLE));
