@@ -21,14 +21,7 @@ constexpr const char* kProgram = "catalog-collector-cli";
 // Help and version go out as a listing does, so that a write that fails (`>/dev/full`, `>&-`)
 // is told and ends the program with status 1, as the coreutils do.
 void writeText(const std::string& text) {
-    std::string lines;
-    for (const char c : text) {
-        if (c == '\n') {
-            lines.append(catalog::kTextLineEnd);
-        } else {
-            lines.push_back(c);
-        }
-    }
+    const std::string lines = catalog::withTextLineEnds(text);
     const std::string_view whole = lines;
     catalog::writeStandardOutput(std::span(&whole, 1));
 }
