@@ -152,7 +152,7 @@ void writeListing(const std::string& output, const Listing& listing) {
 int runBatch(const CommandLine& line, const std::string& program, std::ostream& errors,
              bool showProgress) {
     ProgressLine progress(errors, program, showProgress, ProgressLine::Clock::now(),
-                          standardErrorColumns);
+                          standardErrorColumns, kConsoleTakesEscapes);
     try {
         const std::string dataFolder = dataFolderFor(line);
         const std::string output = outputFor(line);

@@ -1,5 +1,5 @@
-#include <iostream>
 #include <new>
+#include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
@@ -7,6 +7,7 @@
 
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
+#include "cli/error_stream.h"
 #include "collect/failure_text.h"
 #include "platform/console.h"
 #include "platform/memory_reserve.h"
@@ -20,19 +21,12 @@ constexpr const char* kProgram = "catalog-collector-cli";
 // Help and version go out as a listing does, so that a write that fails (`>/dev/full`, `>&-`)
 // is told and ends the program with status 1, as the coreutils do.
 void writeText(const std::string& text) {
-    std::string lines;
-    for (const char c : text) {
-        if (c == '\n') {
-            lines.append(catalog::kTextLineEnd);
-        } else {
-            lines.push_back(c);
-        }
-    }
+    const std::string lines = catalog::withTextLineEnds(text);
     const std::string_view whole = lines;
     catalog::writeStandardOutput(std::span(&whole, 1));
 }
 
-int runCommand(int argc, char** argv) {
+int runCommand(int argc, char** argv, std::ostream& errors) {
     using catalog::CommandLine;
     const CommandLine line = catalog::parseCommandLine(catalog::programArguments(argc, argv));
     switch (line.action) {
@@ -43,38 +37,41 @@ int runCommand(int argc, char** argv) {
             writeText(std::string(kProgram) + " " + CATALOG_COLLECTOR_VERSION + "\n");
             return 0;
         case CommandLine::Action::UsageError:
-            std::cerr << kProgram << ": " << line.error << "\nTry '" << kProgram
-                      << " --help' for more information.\n";
+            errors << kProgram << ": " << line.error << "\nTry '" << kProgram
+                   << " --help' for more information.\n";
             return 2;
         case CommandLine::Action::Run:
             break;
     }
-    return catalog::runBatch(line, kProgram, std::cerr, catalog::standardErrorIsTerminal());
+    return catalog::runBatch(line, kProgram, errors, catalog::standardErrorIsTerminal());
 }
 
-void reportOutOfMemory() {
-    std::cerr << kProgram << ": ";
-    catalog::writeOutOfMemory(std::cerr);
-    std::cerr << "\n";
+void reportOutOfMemory(std::ostream& errors) {
+    errors << kProgram << ": ";
+    catalog::writeOutOfMemory(errors);
+    errors << "\n";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Every message goes through the platform, which writes a Windows console as characters.
+    catalog::ErrorStreamBuffer errorBuffer;
+    std::ostream errors(&errorBuffer);
     if (!catalog::keepMemoryForFailures()) {
-        reportOutOfMemory();
+        reportOutOfMemory(errors);
         return 1;
     }
     catalog::prepareConsole();
     catalog::reportOversizedWritesAsErrors();
     try {
-        return runCommand(argc, argv);
+        return runCommand(argc, argv, errors);
     } catch (const std::bad_alloc&) {
         // Out of memory outside the run, or while reporting it: one line, and never an abort.
-        reportOutOfMemory();
+        reportOutOfMemory(errors);
         return 1;
     } catch (const std::exception& failure) {
-        std::cerr << kProgram << ": " << catalog::failureText(failure) << "\n";
+        errors << kProgram << ": " << catalog::failureText(failure) << "\n";
         return 1;
     }
 }

@@ -61,12 +61,14 @@ std::string middleCut(std::string_view text, std::size_t count) {
 }  // namespace
 
 ProgressLine::ProgressLine(std::ostream& out, std::string program, bool enabled,
-                           Clock::time_point start, std::function<std::size_t()> columns)
+                           Clock::time_point start, std::function<std::size_t()> columns,
+                           bool escapes)
     : m_out(out),
       m_program(std::move(program)),
       m_enabled(enabled),
       m_start(start),
-      m_columns(std::move(columns)) {}
+      m_columns(std::move(columns)),
+      m_escapes(escapes) {}
 
 void ProgressLine::update(std::size_t done, std::size_t total, Clock::time_point now) {
     m_done = done;
@@ -102,7 +104,7 @@ void ProgressLine::draw(Clock::time_point now) {
     const std::string shown(firstCharacters(line(room), room));
     // A line shorter than the last, as the count after a page's name, rubs out what is left.
     const std::size_t width = characters(shown);
-    m_out << '\r' << shown << (width < m_width ? "\033[K" : "") << std::flush;
+    m_out << '\r' << shown << (width < m_width ? rubOut(m_width - width) : "") << std::flush;
     m_width = width;
     m_lastDrawn = now;
     m_drawn = true;
@@ -124,9 +126,15 @@ std::string ProgressLine::line(std::size_t room) const {
     return head + (cut ? middleCut(m_slowPage->name, room - taken) : m_slowPage->name) + figures;
 }
 
+// Blanks leave the cursor after them: the next line drawn starts with a carriage return, and a
+// cleared line ends with one.
+std::string ProgressLine::rubOut(std::size_t drawn) const {
+    return m_escapes ? "\033[K" : std::string(drawn, ' ');
+}
+
 void ProgressLine::clear() {
     if (m_drawn) {
-        m_out << "\r\033[K" << std::flush;
+        m_out << '\r' << rubOut(m_width) << (m_escapes ? "" : "\r") << std::flush;
         m_drawn = false;
         m_width = 0;
     }

@@ -20,8 +20,10 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // `columns` gives the terminal's width at each redraw, as the user may resize it meanwhile.
+    // Without `escapes` (a console that shows them as text) what is left of a longer line is
+    // rubbed out with blanks.
     ProgressLine(std::ostream& out, std::string program, bool enabled, Clock::time_point start,
-                 std::function<std::size_t()> columns);
+                 std::function<std::size_t()> columns, bool escapes);
 
     void update(std::size_t done, std::size_t total, Clock::time_point now);
     // The page `name` (its bytes as the folder gives them) is slow: `read` of its `size` bytes
@@ -44,12 +46,15 @@ private:
 
     void draw(Clock::time_point now);
     std::string line(std::size_t columns) const;
+    // What rubs out the rest of the line from the cursor on, `drawn` characters of it.
+    std::string rubOut(std::size_t drawn) const;
 
     std::ostream& m_out;
     std::string m_program;
     bool m_enabled;
     Clock::time_point m_start;
     std::function<std::size_t()> m_columns;
+    bool m_escapes;
     std::size_t m_done = 0;
     std::size_t m_total = 0;
     std::optional<SlowPage> m_slowPage;

@@ -11,11 +11,10 @@ namespace catalog {
 // that any name can be passed; on POSIX as given.
 std::vector<std::string> programArguments(int argc, char** argv);
 
-// Makes the console show the program's UTF-8 messages as such (Windows: the UTF-8 output code
-// page). On POSIX a standard descriptor that was closed (`>&-`) is taken by /dev/null, opened
-// the other way round: writing to it still fails as it would have, but no file the program
-// opens can get its number, where the program's messages would then land. Call once at
-// start-up.
+// On POSIX a standard descriptor that was closed (`>&-`) is taken by /dev/null, opened the other
+// way round: writing to it still fails as it would have, but no file the program opens can get
+// its number, where the program's messages would then land. (A Windows console needs nothing:
+// text is written to it as characters, see writeStandardError.) Call once at start-up.
 void prepareConsole();
 
 // How the lines of the program's own texts for people (help, version) end on standard output,
@@ -28,6 +27,16 @@ inline constexpr std::string_view kTextLineEnd = "\n";
 
 // Whether standard error is a terminal or console, where a progress line can be redrawn.
 bool standardErrorIsTerminal();
+
+// Whether a terminal or console follows escape sequences, such as the one that rubs out the rest
+// of a line. A terminal does; a Windows console before Windows 10 shows them as text, and so
+// does Wine's console window even once it has agreed to follow them, so on Windows a line is
+// rubbed out with blanks.
+#ifdef _WIN32
+inline constexpr bool kConsoleTakesEscapes = false;
+#else
+inline constexpr bool kConsoleTakesEscapes = true;
+#endif
 
 // The width in columns of the terminal or console on standard error, at the time of asking;
 // 80 where it cannot say, as a terminal's usual width.

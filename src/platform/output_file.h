@@ -56,8 +56,13 @@ public:
     WriteStopped() : std::runtime_error("the write was stopped") {}
 };
 
-// Writes `pieces` to standard output, byte for byte (binary on Windows: CR LF stays CR LF).
+// Writes `pieces` to standard output, byte for byte (binary on Windows: CR LF stays CR LF), but
+// to a Windows console, which is given their UTF-8 as characters (see win32::writeConsoleText).
 // Throws FileError("write", "standard output", ...).
 void writeStandardOutput(std::span<const std::string_view> pieces);
+
+// The same for standard error, where the program's messages go. Throws
+// FileError("write", "standard error", ...).
+void writeStandardError(std::span<const std::string_view> pieces);
 
 }  // namespace catalog

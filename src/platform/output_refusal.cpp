@@ -9,4 +9,8 @@ std::string newFilesRefused(const std::string& folder) {
            "save the listing in another folder, or get write permission on this one";
 }
 
+std::string readOnlyRefused(const std::string& name) {
+    return name + " is read-only: clear its read-only flag, or save to another name";
+}
+
 }  // namespace catalog

@@ -9,4 +9,8 @@ namespace catalog {
 // looking at the wrong file.
 std::string newFilesRefused(const std::string& folder);
 
+// The detail of a refusal to replace the output `name` (the file's own name) marked read-only
+// (Windows): the user marked it so, and a listing written over it would drop the mark.
+std::string readOnlyRefused(const std::string& name);
+
 }  // namespace catalog

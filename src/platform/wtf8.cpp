@@ -126,4 +126,19 @@ std::u16string utf16FromWtf8(std::string_view text) {
     return out;
 }
 
+// Only a sequence that starts in the last three bytes can go on past the end.
+std::size_t wholeCharactersLength(std::string_view text) {
+    for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+        const auto byte = static_cast<std::uint8_t>(text[text.size() - back]);
+        if ((byte & 0xC0) != 0x80) {
+            const std::size_t length = byte >= 0xF0 && byte <= 0xF4   ? 4
+                                       : byte >= 0xE0 && byte <= 0xEF ? 3
+                                       : byte >= 0xC2 && byte <= 0xDF ? 2
+                                                                      : 1;
+            return length > back ? text.size() - back : text.size();
+        }
+    }
+    return text.size();
+}
+
 }  // namespace catalog

@@ -11,6 +11,11 @@ namespace catalog {
 std::string wtf8FromUtf16(std::u16string_view text);
 std::u16string utf16FromWtf8(std::string_view text);
 
+// How many bytes at the start of `text` end on the last byte of a character: all of them but a
+// sequence cut short at the end, which waits for the bytes that follow. Text converted in parts
+// cut there reads as it would whole; a byte that starts no sequence is one U+FFFD either way.
+std::size_t wholeCharactersLength(std::string_view text);
+
 #ifdef _WIN32
 // The same for the system's wide calls, whose wchar_t is a UTF-16 code unit on Windows.
 namespace win32 {

@@ -1,5 +1,6 @@
-// Where the listing goes on Windows: a device is written into, a hidden listing stays hidden,
-// and one another program holds open is waited for, briefly, and else left whole.
+// Where the listing goes on Windows: a device is written into, a hidden listing stays hidden, a
+// read-only one is refused, and one another program holds open is waited for, briefly, and else
+// left whole.
 
 #include <chrono>
 #include <filesystem>
@@ -88,6 +89,25 @@ TEST_F(BatchCommandTest, AReplacedListingStaysHidden) {
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(readFile(listing), kHeader + kRows);
     EXPECT_NE(::GetFileAttributesW(listing.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+
+// Refused before anything is written: Wine would replace it and drop the flag.
+TEST_F(BatchCommandTest, AReadOnlyListingIsRefusedAndKeptWhole) {
+    writeFile(path("listing.txt"), "earlier");
+    const fs::path listing = utf8Path(path("listing.txt"));
+    ASSERT_TRUE(::SetFileAttributesW(listing.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::vector<std::string> before = entriesOf(workingDir());
+    const Outcome outcome = run({"prog/data", "listing.txt"});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.err, kProgram + "cannot write 'listing.txt': " +
+                               reasonFor(ERROR_ACCESS_DENIED,
+                                         "listing.txt is read-only: clear its read-only flag, "
+                                         "or save to another name") +
+                               "\n");
+    EXPECT_EQ(readFile(listing), "earlier");
+    EXPECT_EQ(entriesOf(workingDir()), before);
+    EXPECT_NE(::GetFileAttributesW(listing.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    ::SetFileAttributesW(listing.c_str(), FILE_ATTRIBUTE_NORMAL);  // for the folder's removal
 }
 
 TEST_F(BatchCommandTest, AListingHeldOpenElsewhereIsReplacedOnceLetGoOrElseKeptWhole) {

@@ -18,13 +18,13 @@ std::size_t eightyColumns() {
 TEST(ProgressLineTest, DrawsOnlyOnATerminalAfterASecondAndAtMostTenTimesASecond) {
     const Clock::time_point start{};
     std::ostringstream file;
-    ProgressLine quiet(file, "cc", false, start, eightyColumns);
+    ProgressLine quiet(file, "cc", false, start, eightyColumns, true);
     quiet.update(5, 10, start + 5s);
     quiet.clear();
     EXPECT_EQ(file.str(), "");
 
     std::ostringstream terminal;
-    ProgressLine progress(terminal, "cc", true, start, eightyColumns);
+    ProgressLine progress(terminal, "cc", true, start, eightyColumns, true);
     progress.update(1, 10, start + 999ms);
     progress.clear();
     EXPECT_EQ(terminal.str(), "");
@@ -58,7 +58,8 @@ TEST(ProgressLineTest, IsCutToTheTerminalsWidthByCharacters) {
     const Clock::time_point start{};
     for (const auto& c : cases) {
         std::ostringstream terminal;
-        ProgressLine progress(terminal, c.program, true, start, [&] { return c.columns; });
+        ProgressLine progress(
+            terminal, c.program, true, start, [&] { return c.columns; }, true);
         progress.update(2, 10, start + 1s);
         progress.clear();
         EXPECT_EQ(terminal.str(), "\r" + c.drawn + "\r\033[K") << c.columns;
@@ -70,7 +71,7 @@ TEST(ProgressLineTest, IsCutToTheTerminalsWidthByCharacters) {
 TEST(ProgressLineTest, ShowsASlowPagesNameWithItsBytesReadAndSizeUntilItIsOver) {
     const Clock::time_point start{};
     std::ostringstream terminal;
-    ProgressLine progress(terminal, "cc", true, start, eightyColumns);
+    ProgressLine progress(terminal, "cc", true, start, eightyColumns, true);
     progress.update(1, 3, start + 1s);
     progress.slowPage("big.html", 1'200'000'000, 60'000'000'000, start + 1010ms);
     progress.slowPage("big.html", 1'300'000'000, 60'000'000'000, start + 1050ms);
@@ -97,10 +98,24 @@ TEST(ProgressLineTest, ShowsASlowPagesNameWithItsBytesReadAndSizeUntilItIsOver) 
     };
     for (const auto& c : cases) {
         std::ostringstream shown;
-        ProgressLine line(shown, "cc", true, start, [&] { return c.columns; });
+        ProgressLine line(
+            shown, "cc", true, start, [&] { return c.columns; }, true);
         line.slowPage(c.name, 1'200'000'000, c.size, start + 1s);
         EXPECT_EQ(shown.str(), "\r" + c.drawn) << c.columns;
     }
+}
+
+// A console that shows escapes as text: blanks rub out what is left of a longer line.
+TEST(ProgressLineTest, RubsOutWithBlanksWhereEscapesShowAsText) {
+    const Clock::time_point start{};
+    std::ostringstream console;
+    ProgressLine progress(console, "cc", true, start, eightyColumns, false);
+    progress.slowPage("big.html", 1'200'000'000, 0, start + 1s);
+    progress.slowPageOver();
+    progress.update(2, 3, start + 1s);
+    progress.clear();
+    EXPECT_EQ(console.str(), "\rcc: big.html: 1.2 GB read\rcc: 2 of 3 files read    \r" +
+                                 std::string(21, ' ') + "\r");
 }
 
 }  // namespace

@@ -33,6 +33,21 @@ TEST(wtf8, EachByteThatStartsNoSequenceBecomesAReplacementCharacter) {
     EXPECT_EQ(utf16FromWtf8("\xf4\x90\x80\x80"), std::u16string(4, 0xFFFD));  // past U+10FFFF
 }
 
+// A console is written in parts of text, each converted on its own.
+TEST(wtf8, PartsEndBeforeACharacterCutShortAndReadAsTheWhole) {
+    const std::string_view text = "J\xc3\xbcrgen \xff\xd0\xb0\xf0\x9f\x93\xa6\x80";
+    for (std::size_t end = 0; end <= text.size(); ++end) {
+        const std::size_t cut = wholeCharactersLength(text.substr(0, end));
+        EXPECT_GE(cut + 3, end);
+        EXPECT_EQ(utf16FromWtf8(text.substr(0, cut)) + utf16FromWtf8(text.substr(cut)),
+                  utf16FromWtf8(text))
+            << end;
+    }
+    EXPECT_EQ(wholeCharactersLength("J\xc3"), 1u);
+    EXPECT_EQ(wholeCharactersLength("a\xf0\x9f\x93"), 1u);
+    EXPECT_EQ(wholeCharactersLength("a\xf0\x9f\x93\xa6"), 5u);
+}
+
 // The rows follow the names' byte order, which must be that of their code points whatever the
 // system: UTF-16 would put the parcel, a pair, before the fullwidth tilde.
 TEST(wtf8, ByteOrderIsCodePointOrder) {

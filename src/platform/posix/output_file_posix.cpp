@@ -430,4 +430,19 @@ void writeStandardOutput(std::span<const std::string_view> pieces) {
     writeAll(STDOUT_FILENO, pieces, "standard output");
 }
 
+// Without taking memory, as the message that memory ran out goes here too. The name exists
+// before a failure, which must not change errno before it is read.
+void writeStandardError(std::span<const std::string_view> pieces) {
+    static const std::string kStandardError = "standard error";
+    for (std::string_view piece : pieces) {
+        while (!piece.empty()) {
+            const ssize_t written = ::write(STDERR_FILENO, piece.data(), piece.size());
+            if (written < 0 && errno != EINTR) {
+                throwLastError("write", kStandardError);
+            }
+            piece.remove_prefix(written < 0 ? 0 : static_cast<std::size_t>(written));
+        }
+    }
+}
+
 }  // namespace catalog

@@ -9,6 +9,7 @@
 #include "platform/output_file.h"
 #include "platform/output_refusal.h"
 #include "platform/system_error.h"
+#include "platform/win32/console_win.h"
 #include "platform/win32/wide_path_win.h"
 
 namespace catalog {
@@ -31,6 +32,7 @@ constexpr DWORD kKeptAttributes =
 
 // A string already, for errors that read the system's error before anything can change it.
 const std::string kStandardOutput = "standard output";
+const std::string kStandardError = "standard error";
 
 void stopIfAsked(const StopQuery& stopped) {
     if (stopped && stopped()) {
@@ -55,7 +57,8 @@ void writeBytes(HANDLE handle, std::string_view bytes, const std::string& name) 
 
 // Parts of kOutputPartBytes, asking `stopped` before each. Short pieces are gathered into a
 // part, so that an output of many short lines takes a few calls to the system, not one a
-// piece; a part-sized stretch of a long piece goes out as it lies.
+// piece; a part-sized stretch of a long piece goes out as it lies, as does a lone piece (a
+// message), which needs no part set aside for it.
 void writeAll(HANDLE handle, std::span<const std::string_view> pieces, const std::string& name,
               const StopQuery& stopped = {}) {
     std::string gathered;
@@ -65,9 +68,10 @@ void writeAll(HANDLE handle, std::span<const std::string_view> pieces, const std
     };
     for (std::string_view piece : pieces) {
         while (!piece.empty()) {
-            if (gathered.empty() && piece.size() >= kOutputPartBytes) {
-                writePart(piece.substr(0, kOutputPartBytes));
-                piece.remove_prefix(kOutputPartBytes);
+            if (gathered.empty() && (piece.size() >= kOutputPartBytes || pieces.size() == 1)) {
+                const std::string_view part = piece.substr(0, kOutputPartBytes);
+                writePart(part);
+                piece.remove_prefix(part.size());
                 continue;
             }
             gathered.reserve(kOutputPartBytes);
@@ -257,8 +261,34 @@ void writeOutput(const std::string& filename, std::span<const std::string_view> 
     } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         // What the system itself says to a program that opens a folder to write it.
         throw FileError("write", filename, ERROR_ACCESS_DENIED, "it is a folder");
+    } else if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        // Windows refuses the move over it only after the wait for another program to let go;
+        // Wine's replaces it and drops the flag the user set. So before anything is written.
+        const std::string name = win32::utf8FromWide(target.substr(target.rfind(L'\\') + 1));
+        throw FileError("write", filename, ERROR_ACCESS_DENIED, readOnlyRefused(name));
     }
     replaceFile(target, attributes, filename, pieces, stopped);
+}
+
+// Straight to the handle, past the C runtime, which would turn each LF into CR LF. A pipe or a
+// file takes the bytes as they are, however many: only a console needs them converted.
+void writeStandard(DWORD which, std::span<const std::string_view> pieces, const std::string& name) {
+    try {
+        const HANDLE handle = ::GetStdHandle(which);
+        if (handle == INVALID_HANDLE_VALUE) {
+            throwLastError("write", name);
+        }
+        if (handle == nullptr) {
+            throw FileError("write", name, ERROR_INVALID_HANDLE);  // none was given
+        }
+        if (!win32::isConsole(handle)) {
+            writeAll(handle, pieces, name);
+        } else if (!win32::writeConsoleText(handle, pieces)) {
+            throwLastError("write", name);
+        }
+    } catch (const std::bad_alloc&) {
+        throw FileError("write", name, errorNumberOf(Condition::OutOfMemory));
+    }
 }
 
 }  // namespace
@@ -272,20 +302,12 @@ void writeOutputFile(const std::string& filename, std::span<const std::string_vi
     }
 }
 
-// Straight to the handle, past the C runtime, which would turn each LF into CR LF.
 void writeStandardOutput(std::span<const std::string_view> pieces) {
-    try {
-        const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
-        if (output == INVALID_HANDLE_VALUE) {
-            throwLastError("write", kStandardOutput);
-        }
-        if (output == nullptr) {
-            throw FileError("write", kStandardOutput, ERROR_INVALID_HANDLE);  // none was given
-        }
-        writeAll(output, pieces, kStandardOutput);
-    } catch (const std::bad_alloc&) {
-        throw FileError("write", kStandardOutput, errorNumberOf(Condition::OutOfMemory));
-    }
+    writeStandard(STD_OUTPUT_HANDLE, pieces, kStandardOutput);
+}
+
+void writeStandardError(std::span<const std::string_view> pieces) {
+    writeStandard(STD_ERROR_HANDLE, pieces, kStandardError);
 }
 
 }  // namespace catalog
