@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTableView>
 
 #include "platform/system_error.h"
@@ -58,6 +59,18 @@ std::size_t rowsIn(const QItemSelection& selection) {
         rows += static_cast<std::size_t>(range.height());
     }
     return rows;
+}
+
+// What a column's title needs, the sort arrow included whether or not the header shows one now:
+// a column fitted before a sort keeps its title whole after it. The header measures the arrow as
+// a square as high as the title, and a margin.
+int titleWidth(const QHeaderView& header, int column) {
+    const int width = header.sectionSizeHint(column);
+    if (header.isSortIndicatorShown()) {
+        return width;
+    }
+    return width + header.sizeHint().height() +
+           header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
 }
 
 }  // namespace
@@ -402,7 +415,7 @@ void Form1::fitColumns(const std::vector<std::size_t>& newRows) {
     QHeaderView& header = *m_displaylist->horizontalHeader();
     std::vector<int> titleWidths;
     for (int column = 0; column < header.count(); ++column) {
-        titleWidths.push_back(header.sectionSizeHint(column));
+        titleWidths.push_back(titleWidth(header, column));
     }
     const window::ColumnsToFit columns{.titleWidths = std::move(titleWidths),
                                        .rows = newRows,

@@ -21,6 +21,7 @@ namespace {
 // The margins a report-mode list view leaves either side of a cell's text, and of a title.
 constexpr int kCellMargins = 12;
 constexpr int kTitleMargins = 16;
+constexpr int kArrowMargin = 6;
 constexpr int kFirstColumnWidth = 100;
 
 int clampedToInt(std::size_t count) {
@@ -108,9 +109,15 @@ void RowListView::scrollToTop(std::size_t row) {
 void RowListView::fitColumns(const std::vector<std::size_t>& newRows) {
     RECT client{};
     ::GetClientRect(m_list, &client);
+    // Room for the sort arrow too, whether or not a column shows one now: a column fitted before
+    // a sort keeps its title whole after it. The header draws the arrow beside the title, within
+    // a square as high as itself and a margin.
+    RECT header{};
+    ::GetClientRect(ListView_GetHeader(m_list), &header);
+    const int arrow = static_cast<int>(header.bottom) + scaled(kArrowMargin, dpi());
     std::vector<int> titleWidths;
     for (const std::string_view title : window::kColumnTitles) {
-        titleWidths.push_back(textWidth(title) + scaled(kTitleMargins, dpi()));
+        titleWidths.push_back(textWidth(title) + scaled(kTitleMargins, dpi()) + arrow);
     }
     const window::ColumnsToFit columns{.titleWidths = std::move(titleWidths),
                                        .rows = newRows,

@@ -614,6 +614,15 @@ TEST_F(Form1Test, EachRunFitsTheColumnsNotDraggedAndTheLastReachesTheEdge) {
     EXPECT_GT(list()->horizontalScrollBar()->maximum(), 0);
 }
 
+TEST_F(Form1Test, AColumnFittedBeforeASortKeepsItsTitleWholeBesideTheArrow) {
+    ASSERT_TRUE(clickAndWait());
+    for (int column = 0; column < list()->model()->columnCount(); ++column) {
+        clickHeader(column);
+        EXPECT_GE(list()->columnWidth(column), list()->horizontalHeader()->sectionSizeHint(column))
+            << column;
+    }
+}
+
 TEST_F(Form1Test, AClickOnAHeaderSortsTheRowsTheNextRunJoinsAndCopyFollows) {
     ASSERT_TRUE(clickAndWait());
     const QHeaderView* header = list()->horizontalHeader();
