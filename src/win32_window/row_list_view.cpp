@@ -151,6 +151,21 @@ LRESULT RowListView::columnResized(const NMHEADERW& change) {
     return 0;
 }
 
+// A double click on the edge of `column`: the list fits it to its values, as the user asked, and
+// it keeps that width. It is fitted here again, as the list may do so only after telling.
+LRESULT RowListView::columnFittedByUser(int column) {
+    if (column < 0 || static_cast<std::size_t>(column) >= window::kColumnCount) {
+        return 0;
+    }
+    m_showingColumnWidths = true;
+    ListView_SetColumnWidth(m_list, column, LVSCW_AUTOSIZE);
+    m_showingColumnWidths = false;
+    m_columns.sizedByUser(static_cast<std::size_t>(column),
+                          ListView_GetColumnWidth(m_list, column));
+    showColumnWidths();
+    return 0;
+}
+
 // The rows take their new places, and the selection, kept by place, goes.
 void RowListView::sortByColumn(int column) {
     if (column < 0) {
@@ -188,11 +203,23 @@ void RowListView::rescale(int oldDpi, int newDpi) {
     showColumnWidths();
 }
 
+// The list passes its header's notifications on: Windows's list each change of a width, Wine's
+// only the end of a drag and a double click on a column's edge. Either tells of the user's width.
+std::optional<LRESULT> RowListView::headerNotify(const NMHEADERW& change) {
+    switch (static_cast<int>(change.hdr.code)) {
+        case static_cast<int>(HDN_ITEMCHANGEDW):
+        case static_cast<int>(HDN_ENDTRACKW):
+            return columnResized(change);
+        case static_cast<int>(HDN_DIVIDERDBLCLICKW):
+            return columnFittedByUser(change.iItem);
+        default:
+            return std::nullopt;
+    }
+}
+
 std::optional<LRESULT> RowListView::notify(const NMHDR& header) {
-    // The list passes its header's notifications on.
-    if (header.hwndFrom == ListView_GetHeader(m_list) &&
-        header.code == static_cast<UINT>(HDN_ITEMCHANGEDW)) {
-        return columnResized(reinterpret_cast<const NMHEADERW&>(header));
+    if (header.hwndFrom == ListView_GetHeader(m_list)) {
+        return headerNotify(reinterpret_cast<const NMHEADERW&>(header));
     }
     if (header.hwndFrom != m_list) {
         return std::nullopt;

@@ -34,7 +34,8 @@ public:
     void clear();
 
     // The notifications the parent passes on from the list and its header: cell texts, dimmed
-    // cells, tooltips, a click on a column's title, a column dragged wider or narrower.
+    // cells, tooltips, a click on a column's title, a column dragged wider or narrower or fitted
+    // by a double click on its edge.
     // Nothing when the notification is not one of these.
     std::optional<LRESULT> notify(const NMHDR& header);
 
@@ -56,7 +57,9 @@ private:
     void showRowCount();
     void sortByColumn(int column);
     void showSortArrows();
+    std::optional<LRESULT> headerNotify(const NMHEADERW& change);
     LRESULT columnResized(const NMHEADERW& change);
+    LRESULT columnFittedByUser(int column);
     LRESULT cellText(NMLVDISPINFOW& info) const;
     LRESULT customDraw(NMLVCUSTOMDRAW& draw) const;
     LRESULT tooltip(NMLVGETINFOTIPW& tip) const;
