@@ -267,8 +267,8 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(m_window, message, wParam, lParam);
 }
 
-// In the tab order of the drawn window: the list, the button, the name box; the label and the
-// status take no focus.
+// In the tab order of the drawn window: the list, the button, the name box, then the status's
+// link when one is shown; the label and the status take no focus.
 void Form1::createControls() {
     m_displaylist = std::make_unique<RowListView>(m_window, kListId, m_instance);
     m_collect = createControl(WC_BUTTONW, wideFromUtf8(window::collectButtonText(false)).c_str(),
@@ -281,14 +281,15 @@ void Form1::createControls() {
     m_status = createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL | SS_NOTIFY,
                              kStatusId);
     // Shown beside a status that finds the data folder empty or missing, the user's next step.
+    // The links are tab stops after the name box, for the keyboard (see preTranslate).
     m_openDataFolder = createControl(
-        WC_LINK, (L"<a>" + wideFromUtf8(window::kOpenDataFolderItem) + L"</a>").c_str(), 0,
+        WC_LINK, (L"<a>" + wideFromUtf8(window::kOpenDataFolderItem) + L"</a>").c_str(), WS_TABSTOP,
         kOpenDataFolderId);
     ::ShowWindow(m_openDataFolder, SW_HIDE);
     // Beside a status that counts pages without a record or lacking a field, the list of them.
     m_showPages =
-        createControl(WC_LINK, (L"<a>" + wideFromUtf8(window::kShowPagesLink) + L"</a>").c_str(), 0,
-                      kShowPagesId);
+        createControl(WC_LINK, (L"<a>" + wideFromUtf8(window::kShowPagesLink) + L"</a>").c_str(),
+                      WS_TABSTOP, kShowPagesId);
     ::ShowWindow(m_showPages, SW_HIDE);
     m_progress = createControl(PROGRESS_CLASSW, L"", 0, kProgressId);
     ::ShowWindow(m_progress, SW_HIDE);
@@ -407,7 +408,22 @@ bool Form1::preTranslate(MSG& message) {
         m_run.stop();
         return true;
     }
+    if (message.message == WM_KEYDOWN &&
+        (message.wParam == VK_RETURN || message.wParam == VK_SPACE) &&
+        (message.hwnd == m_openDataFolder || message.hwnd == m_showPages)) {
+        // A link with the focus opens at Enter, as a button, or Space, which the link ignores.
+        pressLink(message.hwnd);
+        return true;
+    }
     return ::IsDialogMessageW(m_window, &message) != FALSE;
+}
+
+void Form1::pressLink(HWND link) {
+    if (link == m_openDataFolder) {
+        openDataFolder();
+    } else {
+        showPages();
+    }
 }
 
 void Form1::onCommand(int id, int code) {
@@ -419,12 +435,8 @@ void Form1::onCommand(int id, int code) {
 LRESULT Form1::onNotify(const NMHDR& header) {
     const bool linkClicked =
         header.code == static_cast<UINT>(NM_CLICK) || header.code == static_cast<UINT>(NM_RETURN);
-    if (header.hwndFrom == m_openDataFolder && linkClicked) {
-        openDataFolder();
-        return 0;
-    }
-    if (header.hwndFrom == m_showPages && linkClicked) {
-        showPages();
+    if ((header.hwndFrom == m_openDataFolder || header.hwndFrom == m_showPages) && linkClicked) {
+        pressLink(header.hwndFrom);
         return 0;
     }
     if (m_displaylist == nullptr) {

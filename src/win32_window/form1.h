@@ -37,8 +37,8 @@ public:
     void show(int how);
 
     // Keys the window takes before the control with the focus: Enter in the name box starts a
-    // run, Esc stops one; Tab and Shift+Tab move between the controls. True when `message` was
-    // handled.
+    // run, Esc stops one; Enter or Space on a link opens it; Tab and Shift+Tab move between the
+    // controls. True when `message` was handled.
     bool preTranslate(MSG& message);
 
     // The button's handler: starts a run, or stops the one going. The rows and the listing
@@ -71,6 +71,7 @@ private:
     void showProgressNote(const std::string& note);
     void showRunEnd();
     void showStatus(const window::StatusText& status);
+    void pressLink(HWND link);
     void openDataFolder();
     void openFolder();
     void showPages();

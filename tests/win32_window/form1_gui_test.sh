@@ -3,13 +3,15 @@
 # another folder with a data folder beside it, Collect is clicked where the drawn layout puts it,
 # and the listing beside the program must be the batch command's listing of the same folder.
 # A second click adds the rows again (the list, copied whole with Ctrl+A and Ctrl+C, holds them
-# twice) and writes the same file. The id column, dragged wider before the first click, keeps
-# its width through the runs: a click on its title there sorts the rows; Ctrl+A and Delete empty
-# the list, and the next run's rows come sorted. Esc while a run reads a large page stops it, and nothing is written. A file that cannot
+# twice) and writes the same file; Shift+F10 opens the list's menu, whose Copy copies them. The
+# id column, dragged wider before the first click, keeps its width through the runs: a click on
+# its title there sorts the rows; Ctrl+A and Delete empty the list, and the next run's rows come
+# sorted. Esc while a run reads a large page stops it, and nothing is written. A file that cannot
 # be read brings the failure message, writes nothing and leaves the window open; Alt+F4 then ends
 # the program with status 0. After the first click the status's Show pages link opens the list
 # of the pages without a record or lacking a field, whose lines, copied with Ctrl+C, are those
-# the batch command's --explain prints.
+# the batch command's --explain prints; Tab from the Save to box reaches the link, and Enter or
+# Space opens it.
 #   form1_gui_test.sh WINDOW_EXE CLI_EXE SAMPLE_DATA WORK_DIR [PICTURE.png [PAGES.png]]
 # Wine runs in WORK_DIR/wineprefix, a prefix of its own, whose server and programs are ended on
 # exit, as is the X server. Given PICTURE, only the first click is made, on the sample pages
@@ -17,7 +19,7 @@
 # list that Show pages opens.
 set -euo pipefail
 
-[ $# -ge 4 ] || { sed -n '2,16p' "$0" >&2; exit 2; }
+[ $# -ge 4 ] || { sed -n '2,17p' "$0" >&2; exit 2; }
 window_exe=$(realpath "$1")
 cli_exe=$(realpath "$2")
 samples=$(realpath "$3")
@@ -32,6 +34,8 @@ readonly collect_x=528 collect_y=332
 # run would fit it.
 readonly first_row_x=100 first_row_y=40
 readonly id_edge_x=110 id_dragged_x=300 id_title_x=250 title_y=18
+# The middle of the Save to box.
+readonly box_x=368 box_y=329
 # A point on the Show pages link, at the right end of the status strip (8, 351, 577 by 34).
 readonly show_pages_x=577 show_pages_y=357
 readonly pages_title='Pages that gave no row or lack a field'
@@ -280,6 +284,31 @@ check_show_pages() {
     wait_until 10 eval '! pages_shown' || fail "Esc did not close the list"
 }
 
+# Tab from the box reaches the link, which Enter or Space opens.
+check_link_by_keyboard() {
+    local key
+    for key in Return space; do
+        xdo windowfocus --sync "$window"
+        xdo mousemove --window "$window" "$box_x" "$box_y" click 1
+        xdo key Tab "$key"
+        wait_until 30 pages_shown || fail "Tab from the box and $key opened no page list"
+        xdo windowfocus --sync "$(pages_window)"
+        xdo key Escape
+        wait_until 10 eval '! pages_shown' || fail "Esc did not close the list"
+    done
+}
+
+# Shift+F10 opens the list's menu, whose first item copies the selected rows.
+check_menu_by_keyboard() {
+    xdo windowfocus --sync "$window"
+    xdo mousemove --window "$window" "$first_row_x" "$first_row_y" click 1
+    xdo key ctrl+a
+    printf 'before' | timeout 5 xclip -i -selection clipboard
+    xdo key shift+F10 Down Return
+    wait_until 30 copied_rows_are "$scratch/rows-twice.txt" ||
+        fail "Shift+F10, Down and Enter did not copy the rows"
+}
+
 failure_box_shown() {
     [ "$(visible_windows | wc -l)" -ge 2 ]
 }
@@ -343,7 +372,9 @@ if [ -n "$picture" ]; then
     exit 0
 fi
 check_show_pages
+check_link_by_keyboard
 check_second_click
+check_menu_by_keyboard
 check_sort_and_clear
 check_stop
 check_failure
