@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -25,6 +26,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -196,7 +198,9 @@ TEST_F(Form1Test, OpensEmptyWithTheDrawnLayoutAndTheStatusBelowIt) {
         }
         next = next->nextInFocusChain();
     } while (next != list());
-    EXPECT_EQ(tabOrder, (QWidgetList{list(), button(), box()}));
+    // The status's links follow, when shown.
+    EXPECT_EQ(tabOrder, (QWidgetList{list(), button(), box(), control<QLabel>("openDataFolder"),
+                                     control<QLabel>("showPages")}));
 }
 
 TEST_F(Form1Test, TabLeavesTheListForTheButton) {
@@ -205,6 +209,60 @@ TEST_F(Form1Test, TabLeavesTheListForTheButton) {
     list()->setCurrentIndex(list()->model()->index(0, 0));
     QTest::keyClick(list(), Qt::Key_Tab);
     EXPECT_TRUE(button()->hasFocus());
+}
+
+TEST_F(Form1Test, TabFromTheBoxReachesTheShownLinkWhichEnterOrSpaceOpens) {
+    ASSERT_TRUE(clickAndWait());  // a page without a record: the link to the list is shown
+    auto* link = control<QLabel>("showPages");
+    // One tab stop, marked while it has the focus, both ways.
+    box()->setFocus();
+    for (const auto& [key, next] : {std::pair<Qt::Key, QWidget*>{Qt::Key_Tab, link},
+                                    {Qt::Key_Tab, list()},
+                                    {Qt::Key_Backtab, link},
+                                    {Qt::Key_Backtab, box()}}) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_EQ(QApplication::focusWidget(), next) << key;
+        EXPECT_EQ(link->hasSelectedText(), next == link);
+    }
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        box()->setFocus();
+        QTest::keyClick(box(), Qt::Key_Tab);
+        QTest::keyClick(link, key);
+        QDialog* shown = nullptr;
+        for (QDialog* dialog : form.findChildren<QDialog*>(QStringLiteral("pageList"))) {
+            shown = dialog->isVisible() ? dialog : shown;
+        }
+        ASSERT_NE(shown, nullptr) << key;
+        shown->close();
+    }
+}
+
+TEST_F(Form1Test, ShiftF10OrTheMenuKeyOpensTheListMenuBelowTheCurrentRow) {
+    ASSERT_TRUE(clickAndWait());
+    list()->setFocus();
+    list()->setCurrentIndex(list()->model()->index(1, 0));
+    const QPoint below =
+        list()->viewport()->mapToGlobal(list()->visualRect(list()->currentIndex()).bottomLeft());
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+        QStringList items;
+        QPoint at;
+        QTimer::singleShot(0, &form, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (const QAction* item : menu->actions()) {
+                    items << item->text();
+                }
+                at = menu->pos();
+                menu->close();
+            }
+        });
+        QTest::keyClick(list(), key, modifiers);
+        QCoreApplication::processEvents();  // the menu's look, had it not opened
+        EXPECT_EQ(items,
+                  (QStringList{"Copy", "Copy with header", "Clear list", "Open data folder"}))
+            << key;
+        EXPECT_EQ(at, below);
+    }
 }
 
 // Runs
@@ -666,6 +724,30 @@ TEST_F(Form1Test, DeleteRemovesTheSelectedRowsAndClearListEveryRowLeavingTheFile
     EXPECT_EQ(rowCount(), 0);
     EXPECT_EQ(status()->text(), statusText);
     EXPECT_EQ(listing(), kListing);
+}
+
+TEST_F(Form1Test, CopyAndClearListAreDisabledWhileTheTableIsEmpty) {
+    const auto enabled = [this] {
+        QStringList items;
+        for (const QAction* item : list()->actions()) {
+            if (item->isEnabled()) {
+                items << item->text();
+            }
+        }
+        return items;
+    };
+    const QStringList whenEmpty{"Open data folder"};
+    EXPECT_EQ(enabled(), whenEmpty);
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(enabled(),
+              (QStringList{"Copy", "Copy with header", "Clear list", "Open data folder"}));
+    list()->setFocus();
+    list()->selectAll();
+    QTest::keyClick(list(), Qt::Key_Delete);
+    EXPECT_EQ(enabled(), whenEmpty);
+    ASSERT_TRUE(clickAndWait());
+    action("Clear list")->trigger();
+    EXPECT_EQ(enabled(), whenEmpty);
 }
 
 TEST_F(Form1Test, SelectedRowsAreCopiedAsListingLinesWithTheTitlesIfAsked) {
