@@ -24,6 +24,7 @@
 #include <QTableView>
 
 #include "platform/system_error.h"
+#include "qt_window/dimmed_cell_delegate.h"
 #include "qt_window/file_manager.h"
 #include "qt_window/form1_layout.h"
 #include "qt_window/qt_text.h"
@@ -151,6 +152,7 @@ void Form1::createList() {
     m_displaylist = new QTableView(this);
     m_displaylist->setObjectName(QStringLiteral("displaylist"));
     m_displaylist->setModel(m_rows);
+    m_displaylist->setItemDelegate(new DimmedCellDelegate(m_displaylist));
     m_displaylist->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_displaylist->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_displaylist->setSelectionMode(QAbstractItemView::ExtendedSelection);

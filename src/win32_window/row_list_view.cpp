@@ -267,11 +267,39 @@ LRESULT RowListView::customDraw(NMLVCUSTOMDRAW& draw) const {
             const bool notFound = row < m_rows.rowCount() && column < window::kColumnCount &&
                                   m_rows.notFound(row, column);
             draw.clrText = notFound ? ::GetSysColor(COLOR_GRAYTEXT) : CLR_DEFAULT;
+            // The list may pass what a cell was given on to the next cells of the row.
+            draw.clrTextBk = ListView_GetTextBkColor(m_list);
+            const bool selected =
+                ListView_GetItemState(m_list, static_cast<int>(row), LVIS_SELECTED) != 0;
+            draw.nmcd.uItemState = selected
+                                       ? draw.nmcd.uItemState | CDIS_SELECTED
+                                       : draw.nmcd.uItemState & ~static_cast<UINT>(CDIS_SELECTED);
+            if (notFound && selected) {
+                dimSelected(draw);
+            }
             return CDRF_NEWFONT;
         }
         default:
             return CDRF_DODEFAULT;
     }
+}
+
+// The list draws a selected cell in the selection's text colour, whatever colour it is given: the
+// cell is drawn as one not selected, on the selection's colour, in a colour halfway between the
+// two. The selection of a list without the focus is drawn in the colours of a button's face,
+// on which the colour of disabled text reads.
+void RowListView::dimSelected(NMLVCUSTOMDRAW& draw) const {
+    draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
+    if (::GetFocus() != m_list) {
+        draw.clrTextBk = ::GetSysColor(COLOR_BTNFACE);
+        return;
+    }
+    const COLORREF text = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
+    const COLORREF back = ::GetSysColor(COLOR_HIGHLIGHT);
+    draw.clrTextBk = back;
+    draw.clrText =
+        RGB((GetRValue(text) + GetRValue(back)) / 2, (GetGValue(text) + GetGValue(back)) / 2,
+            (GetBValue(text) + GetBValue(back)) / 2);
 }
 
 // The list names the row only; the column is the one under the pointer.

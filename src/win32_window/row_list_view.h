@@ -62,6 +62,7 @@ private:
     LRESULT columnFittedByUser(int column);
     LRESULT cellText(NMLVDISPINFOW& info) const;
     LRESULT customDraw(NMLVCUSTOMDRAW& draw) const;
+    void dimSelected(NMLVCUSTOMDRAW& draw) const;
     LRESULT tooltip(NMLVGETINFOTIPW& tip) const;
     int dpi() const;
 

@@ -636,6 +636,34 @@ TEST_F(Form1Test, AFieldNotFoundIsDimmedAndCounted) {
         << status()->text().toStdString();
 }
 
+// How far the pixels of a cell stray at most from its background: how strongly its text shows.
+int strongestInk(QTableView& view, const QModelIndex& cell) {
+    // Within the grid lines and the cell's margins.
+    const QImage image =
+        view.viewport()->grab(view.visualRect(cell).adjusted(2, 2, -2, -2)).toImage();
+    const QColor background = image.pixelColor(0, 0);
+    int strongest = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor ink = image.pixelColor(x, y);
+            strongest = std::max(strongest, std::abs(ink.red() - background.red()) +
+                                                std::abs(ink.green() - background.green()) +
+                                                std::abs(ink.blue() - background.blue()));
+        }
+    }
+    return strongest;
+}
+
+TEST_F(Form1Test, AFieldNotFoundStaysDimmedInASelectedRow) {
+    addPage("c.html", "{ 'REFERENCE' => 'C3', 'NAME' => 'Clamp', 'PRICE' => 2, }");
+    ASSERT_TRUE(clickAndWait());
+    selectRow(2);
+    const int thumbnail = 2;
+    const int dimmed = strongestInk(*list(), list()->model()->index(2, thumbnail));
+    const int found = strongestInk(*list(), list()->model()->index(2, kNameColumn));
+    EXPECT_LT(dimmed, found * 3 / 4) << dimmed << " against " << found;
+}
+
 // The list
 
 TEST_F(Form1Test, AfterARunTheListShowsItsFirstNewRowAtTheTop) {
