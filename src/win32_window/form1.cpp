@@ -691,26 +691,26 @@ void Form1::copySelectedRows(bool withHeader) {
     });
 }
 
-// Right click, or the menu key (the position is then -1, -1: the menu opens at the list's
-// corner).
+// Right click, or Shift+F10 or the menu key, for which the position is -1, -1.
 void Form1::showListMenu(LPARAM at) {
     POINT where{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
     if (where.x == -1 && where.y == -1) {
-        where = {0, 0};
-        ::ClientToScreen(m_displaylist->handle(), &where);
+        where = m_displaylist->keyMenuPoint();
     }
     HMENU menu = ::CreatePopupMenu();
     if (menu == nullptr) {
         return;
     }
-    const auto item = [menu](int command, std::string_view text, const wchar_t* keys) {
-        ::AppendMenuW(menu, MF_STRING, command, (wideFromUtf8(text) + keys).c_str());
+    // An empty list has nothing to copy or clear.
+    const UINT needsRows = rowCount() > 0 ? MF_ENABLED : MF_GRAYED;
+    const auto item = [menu](int command, std::string_view text, const wchar_t* keys, UINT state) {
+        ::AppendMenuW(menu, MF_STRING | state, command, (wideFromUtf8(text) + keys).c_str());
     };
-    item(kCopyCommand, window::kCopyItem, L"\tCtrl+C");
-    item(kCopyWithHeaderCommand, window::kCopyWithHeaderItem, L"\tCtrl+Shift+C");
+    item(kCopyCommand, window::kCopyItem, L"\tCtrl+C", needsRows);
+    item(kCopyWithHeaderCommand, window::kCopyWithHeaderItem, L"\tCtrl+Shift+C", needsRows);
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    item(kClearListCommand, window::kClearListItem, L"");
-    item(kOpenDataFolderCommand, window::kOpenDataFolderItem, L"");
+    item(kClearListCommand, window::kClearListItem, L"", needsRows);
+    item(kOpenDataFolderCommand, window::kOpenDataFolderItem, L"", MF_ENABLED);
     const BOOL chosen = ::TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, where.x, where.y, 0,
                                          m_window, nullptr);
     ::DestroyMenu(menu);

@@ -333,4 +333,20 @@ void RowListView::selectAll() {
     ListView_SetItemState(m_list, -1, LVIS_SELECTED, LVIS_SELECTED);
 }
 
+POINT RowListView::keyMenuPoint() const {
+    POINT where{0, 0};
+    RECT client{};
+    RECT header{};
+    RECT row{};
+    ::GetClientRect(m_list, &client);
+    ::GetClientRect(ListView_GetHeader(m_list), &header);
+    const int focused = ListView_GetNextItem(m_list, -1, LVNI_FOCUSED);
+    if (focused >= 0 && ListView_GetItemRect(m_list, focused, &row, LVIR_BOUNDS) &&
+        row.bottom > header.bottom && row.bottom <= client.bottom) {
+        where = {std::max<LONG>(0, row.left), row.bottom};
+    }
+    ::ClientToScreen(m_list, &where);
+    return where;
+}
+
 }  // namespace catalog::win32_window

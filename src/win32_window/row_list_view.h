@@ -43,6 +43,9 @@ public:
     std::vector<std::size_t> selectedRows() const;
     const window::ShownRows& rows() const { return m_rows; }
     void selectAll();
+    // Where a menu opened by a key goes, on the screen: below the focused row when the list
+    // shows it, else at the list's corner.
+    POINT keyMenuPoint() const;
 
     // The font and the monitor's dots per inch changed: the columns keep their share.
     void rescale(int oldDpi, int newDpi);
