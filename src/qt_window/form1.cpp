@@ -114,9 +114,11 @@ void Form1::createControls() {
     createList();
     m_collect = new QPushButton(fromUtf8(window::collectButtonText(false)), this);
     m_collect->setObjectName(QStringLiteral("collect"));
+    m_collect->setToolTip(fromUtf8(window::kCollectTooltip));
 
     m_outputfilename = new QLineEdit(fromUtf8(window::kDefaultOutputName), this);
     m_outputfilename->setObjectName(QStringLiteral("outputfilename"));
+    m_outputfilename->setToolTip(fromUtf8(window::kOutputNameTooltip));
 
     m_label1 = new QLabel(QStringLiteral("Save to:"), this);
     m_label1->setObjectName(QStringLiteral("Label1"));

@@ -298,6 +298,7 @@ void Form1::createControls() {
         createControl(WC_STATICW, L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, kProgressNoteId);
     ::ShowWindow(m_progressNote, SW_HIDE);
     createStatusTooltip();
+    createControlTooltips();
     m_runEndTarget.store(m_window);
 }
 
@@ -324,6 +325,25 @@ void Form1::createStatusTooltip() {
     ::SendMessageW(m_statusTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+// What the button and the name box are for, when the pointer rests on them.
+void Form1::createControlTooltips() {
+    m_controlTooltip =
+        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, m_instance, nullptr);
+    for (const auto& [control, text] : {std::pair{m_collect, window::kCollectTooltip},
+                                        std::pair{m_outputfilename, window::kOutputNameTooltip}}) {
+        std::wstring shown = wideFromUtf8(text);  // the tooltip keeps a copy
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = m_window;
+        tool.uId = reinterpret_cast<UINT_PTR>(control);
+        tool.lpszText = shown.data();
+        ::SendMessageW(m_controlTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
 void Form1::applyDpi(int dpi) {
     m_dpi = dpi > 0 ? dpi : kBaseDpi;
     HFONT font = messageFont(m_dpi);
@@ -338,6 +358,7 @@ void Form1::applyDpi(int dpi) {
     }
     m_font = font;
     ::SendMessageW(m_statusTooltip, TTM_SETMAXTIPWIDTH, 0, scaled(kMostTooltipWidth, m_dpi));
+    ::SendMessageW(m_controlTooltip, TTM_SETMAXTIPWIDTH, 0, scaled(kMostTooltipWidth / 2, m_dpi));
     placeControls();
 }
 

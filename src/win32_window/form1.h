@@ -55,6 +55,7 @@ private:
     HWND createControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
                        DWORD extendedStyle = 0);
     void createStatusTooltip();
+    void createControlTooltips();
     void applyDpi(int dpi);
     void placeControls();
     void sizeToFirstClientSize();
@@ -96,6 +97,7 @@ private:
     HWND m_progressNote = nullptr;  // under the bar, naming a page that takes long
     HWND m_status = nullptr;
     HWND m_statusTooltip = nullptr;
+    HWND m_controlTooltip = nullptr;  // the button's and the name box's
     HWND m_openDataFolder = nullptr;
     HWND m_showPages = nullptr;
     bool m_offersDataFolder = false;  // the status says the data folder gave no page

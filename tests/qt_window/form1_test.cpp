@@ -203,6 +203,11 @@ TEST_F(Form1Test, OpensEmptyWithTheDrawnLayoutAndTheStatusBelowIt) {
                                      control<QLabel>("showPages")}));
 }
 
+TEST_F(Form1Test, TheButtonAndTheBoxSayWhatTheyAreForInTooltips) {
+    EXPECT_TRUE(button()->toolTip().contains(QStringLiteral("data folder")));
+    EXPECT_TRUE(box()->toolTip().contains(QStringLiteral("Enter starts a run")));
+}
+
 TEST_F(Form1Test, TabLeavesTheListForTheButton) {
     ASSERT_TRUE(clickAndWait());
     list()->setFocus();
