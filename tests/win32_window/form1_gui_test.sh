@@ -3,15 +3,15 @@
 # another folder with a data folder beside it, Collect is clicked where the drawn layout puts it,
 # and the listing beside the program must be the batch command's listing of the same folder.
 # A second click adds the rows again (the list, copied whole with Ctrl+A and Ctrl+C, holds them
-# twice) and writes the same file; Shift+F10 opens the list's menu, whose Copy copies them. The
-# id column, dragged wider before the first click, keeps its width through the runs: a click on
-# its title there sorts the rows; Ctrl+A and Delete empty the list, and the next run's rows come
-# sorted. Esc while a run reads a large page stops it, and nothing is written. A file that cannot
-# be read brings the failure message, writes nothing and leaves the window open; Alt+F4 then ends
-# the program with status 0. After the first click the status's Show pages link opens the list
-# of the pages without a record or lacking a field, whose lines, copied with Ctrl+C, are those
-# the batch command's --explain prints; Tab from the Save to box reaches the link, and Enter or
-# Space opens it.
+# twice) and writes the same file; Shift+F10 or the menu key opens the list's menu, whose Copy
+# copies them. The id column, dragged wider before the first click, keeps its width through the
+# runs: a click on its title there sorts the rows; Ctrl+A and Delete empty the list, and the next
+# run's rows come sorted. Esc while a run reads a large page stops it, and nothing is written. A
+# file that cannot be read brings the failure message, writes nothing and leaves the window open;
+# Alt+F4 then ends the program with status 0. After the first click the status's Show pages link
+# opens the list of the pages without a record or lacking a field, whose lines, copied with
+# Ctrl+C, are those the batch command's --explain prints; Tab from the Save to box reaches the
+# link, and Enter or Space opens it.
 #   form1_gui_test.sh WINDOW_EXE CLI_EXE SAMPLE_DATA WORK_DIR [PICTURE.png [PAGES.png]]
 # Wine runs in WORK_DIR/wineprefix, a prefix of its own, whose server and programs are ended on
 # exit, as is the X server. Given PICTURE, only the first click is made, on the sample pages
@@ -19,7 +19,7 @@
 # list that Show pages opens.
 set -euo pipefail
 
-[ $# -ge 4 ] || { sed -n '2,17p' "$0" >&2; exit 2; }
+[ $# -ge 4 ] || { sed -n '2,19p' "$0" >&2; exit 2; }
 window_exe=$(realpath "$1")
 cli_exe=$(realpath "$2")
 samples=$(realpath "$3")
@@ -298,15 +298,18 @@ check_link_by_keyboard() {
     done
 }
 
-# Shift+F10 opens the list's menu, whose first item copies the selected rows.
+# Shift+F10 or the menu key opens the list's menu, whose first item copies the selected rows.
 check_menu_by_keyboard() {
-    xdo windowfocus --sync "$window"
-    xdo mousemove --window "$window" "$first_row_x" "$first_row_y" click 1
-    xdo key ctrl+a
-    printf 'before' | timeout 5 xclip -i -selection clipboard
-    xdo key shift+F10 Down Return
-    wait_until 30 copied_rows_are "$scratch/rows-twice.txt" ||
-        fail "Shift+F10, Down and Enter did not copy the rows"
+    local key
+    for key in shift+F10 Menu; do
+        xdo windowfocus --sync "$window"
+        xdo mousemove --window "$window" "$first_row_x" "$first_row_y" click 1
+        xdo key ctrl+a
+        printf 'before' | timeout 5 xclip -i -selection clipboard
+        xdo key "$key" Down Return
+        wait_until 30 copied_rows_are "$scratch/rows-twice.txt" ||
+            fail "$key, Down and Enter did not copy the rows"
+    done
 }
 
 failure_box_shown() {
