@@ -146,7 +146,8 @@ LRESULT RowListView::columnResized(const NMHEADERW& change) {
         change.iItem < 0) {
         return 0;
     }
-    m_columns.sizedByUser(static_cast<std::size_t>(change.iItem), change.pitem->cxy);
+    // Never below nothing: the list takes a negative width for one it should fit itself.
+    m_columns.sizedByUser(static_cast<std::size_t>(change.iItem), std::max(0, change.pitem->cxy));
     showColumnWidths();
     return 0;
 }
