@@ -533,6 +533,9 @@ bool Form1::linkEvent(QLabel& link, QEvent& event) {
     }
     const auto& key = static_cast<const QKeyEvent&>(event);
     if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter || key.key() == Qt::Key_Space) {
+        if (key.isAutoRepeat()) {
+            return true;  // once for a key held down
+        }
         if (&link == m_openDataFolder) {
             openDataFolder();
         } else {

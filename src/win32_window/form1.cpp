@@ -432,8 +432,11 @@ bool Form1::preTranslate(MSG& message) {
     if (message.message == WM_KEYDOWN &&
         (message.wParam == VK_RETURN || message.wParam == VK_SPACE) &&
         (message.hwnd == m_openDataFolder || message.hwnd == m_showPages)) {
-        // A link with the focus opens at Enter, as a button, or Space, which the link ignores.
-        pressLink(message.hwnd);
+        // A link with the focus opens at Enter, as a button, or Space, which the link ignores;
+        // once for a key held down (bit 30: the key was down before).
+        if ((message.lParam & (1 << 30)) == 0) {
+            pressLink(message.hwnd);
+        }
         return true;
     }
     return ::IsDialogMessageW(m_window, &message) != FALSE;

@@ -15,6 +15,7 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -229,17 +230,24 @@ TEST_F(Form1Test, TabFromTheBoxReachesTheShownLinkWhichEnterOrSpaceOpens) {
         EXPECT_EQ(QApplication::focusWidget(), next) << key;
         EXPECT_EQ(link->hasSelectedText(), next == link);
     }
-    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
-        box()->setFocus();
-        QTest::keyClick(box(), Qt::Key_Tab);
-        QTest::keyClick(link, key);
+    const auto shownList = [this] {
         QDialog* shown = nullptr;
         for (QDialog* dialog : form.findChildren<QDialog*>(QStringLiteral("pageList"))) {
             shown = dialog->isVisible() ? dialog : shown;
         }
-        ASSERT_NE(shown, nullptr) << key;
-        shown->close();
+        return shown;
+    };
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        box()->setFocus();
+        QTest::keyClick(box(), Qt::Key_Tab);
+        QTest::keyClick(link, key);
+        ASSERT_NE(shownList(), nullptr) << key;
+        shownList()->close();
     }
+    // A key held down opens it once, not again at each repeat.
+    QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+    QCoreApplication::sendEvent(link, &repeated);
+    EXPECT_EQ(shownList(), nullptr);
 }
 
 TEST_F(Form1Test, ShiftF10OrTheMenuKeyOpensTheListMenuBelowTheCurrentRow) {
