@@ -7,9 +7,11 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -18,9 +20,11 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTableView>
 
 #include "platform/system_error.h"
+#include "qt_window/dimmed_cell_delegate.h"
 #include "qt_window/file_manager.h"
 #include "qt_window/form1_layout.h"
 #include "qt_window/qt_text.h"
@@ -60,6 +64,25 @@ std::size_t rowsIn(const QItemSelection& selection) {
     return rows;
 }
 
+// What a column's title needs, the sort arrow included whether or not the header shows one now:
+// a column fitted before a sort keeps its title whole after it. The header measures the arrow as
+// a square as high as the title, and a margin.
+int titleWidth(const QHeaderView& header, int column) {
+    const int width = header.sectionSizeHint(column);
+    if (header.isSortIndicatorShown()) {
+        return width;
+    }
+    return width + header.sizeHint().height() +
+           header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
+}
+
+// Shift+F10 or the menu key. The desktop may open the menu at the menu key itself: the key then
+// goes to the menu, not to the list.
+bool opensMenu(const QKeyEvent& key) {
+    return (key.key() == Qt::Key_F10 && key.modifiers() == Qt::ShiftModifier) ||
+           (key.key() == Qt::Key_Menu && key.modifiers() == Qt::NoModifier);
+}
+
 }  // namespace
 
 // Every handler that allocates runs through here, so that running out of memory keeps the rows.
@@ -91,9 +114,11 @@ void Form1::createControls() {
     createList();
     m_collect = new QPushButton(fromUtf8(window::collectButtonText(false)), this);
     m_collect->setObjectName(QStringLiteral("collect"));
+    m_collect->setToolTip(fromUtf8(window::kCollectTooltip));
 
     m_outputfilename = new QLineEdit(fromUtf8(window::kDefaultOutputName), this);
     m_outputfilename->setObjectName(QStringLiteral("outputfilename"));
+    m_outputfilename->setToolTip(fromUtf8(window::kOutputNameTooltip));
 
     m_label1 = new QLabel(QStringLiteral("Save to:"), this);
     m_label1->setObjectName(QStringLiteral("Label1"));
@@ -120,6 +145,8 @@ void Form1::createControls() {
 
     setTabOrder(m_displaylist, m_collect);
     setTabOrder(m_collect, m_outputfilename);
+    setTabOrder(m_outputfilename, m_openDataFolder);
+    setTabOrder(m_openDataFolder, m_showPages);
 }
 
 void Form1::createList() {
@@ -127,6 +154,7 @@ void Form1::createList() {
     m_displaylist = new QTableView(this);
     m_displaylist->setObjectName(QStringLiteral("displaylist"));
     m_displaylist->setModel(m_rows);
+    m_displaylist->setItemDelegate(new DimmedCellDelegate(m_displaylist));
     m_displaylist->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_displaylist->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_displaylist->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -148,6 +176,7 @@ void Form1::createList() {
     // Its width is known once it is shown and whenever it changes, the vertical scroll bar
     // coming or going included.
     m_displaylist->viewport()->installEventFilter(this);
+    m_displaylist->installEventFilter(this);  // the keys that open the menu
     addListCommands();
 }
 
@@ -159,25 +188,58 @@ void Form1::addListCommands() {
         action->setShortcutContext(Qt::WidgetShortcut);
         connect(action, &QAction::triggered, this, handler);
         m_displaylist->addAction(action);
+        return action;
     };
-    add(window::kCopyItem, QKeySequence::Copy, [this] { copySelectedRows(false); });
-    add(window::kCopyWithHeaderItem, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
-        [this] { copySelectedRows(true); });
-    add(window::kClearListItem, QKeySequence(), &Form1::clearList);
+    m_rowCommands = {
+        add(window::kCopyItem, QKeySequence::Copy, [this] { copySelectedRows(false); }),
+        add(window::kCopyWithHeaderItem, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+            [this] { copySelectedRows(true); }),
+        add(window::kClearListItem, QKeySequence(), &Form1::clearList),
+    };
     // Whatever the status says: a user may want to add pages at any time.
     add(window::kOpenDataFolderItem, QKeySequence(), &Form1::openDataFolder);
     m_displaylist->setContextMenuPolicy(Qt::ActionsContextMenu);
     auto* remove = new QShortcut(QKeySequence::Delete, m_displaylist);
     remove->setContext(Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, &Form1::removeSelectedRows);
+    for (const auto changed :
+         {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
+        connect(m_rows, changed, this, &Form1::enableRowCommands);
+    }
+    connect(m_rows, &QAbstractItemModel::modelReset, this, &Form1::enableRowCommands);
+    enableRowCommands();
 }
 
+// An empty table has nothing to copy or clear.
+void Form1::enableRowCommands() {
+    for (QAction* command : m_rowCommands) {
+        command->setEnabled(m_rows->rowCount() > 0);
+    }
+}
+
+// Shift+F10 or the menu key: the menu the right button opens, below the current row when the
+// list shows it, else at the list's corner.
+void Form1::showListMenuAtKey() {
+    const QModelIndex current = m_displaylist->currentIndex();
+    QPoint at = current.isValid() ? m_displaylist->visualRect(current).bottomLeft() : QPoint();
+    if (!m_displaylist->viewport()->rect().contains(at)) {
+        at = {};
+    }
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at,
+                           m_displaylist->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(m_displaylist, &menu);
+}
+
+// A tab stop after the name box, opened by Enter or Space as by a click (see eventFilter).
 QLabel* Form1::createLink(std::string_view text, const char* name) {
     auto* link = new QLabel(this);
     link->setObjectName(QLatin1String(name));
     link->setTextFormat(Qt::RichText);
     link->setText(QStringLiteral("<a href=\"%1\">%2</a>")
                       .arg(QLatin1String(name), fromUtf8(text).toHtmlEscaped()));
+    // After the text, which the label's keyboard handling needs to be made at all.
+    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    link->installEventFilter(this);
     link->setAlignment(Qt::AlignRight | Qt::AlignTop);
     link->hide();
     return link;
@@ -402,7 +464,7 @@ void Form1::fitColumns(const std::vector<std::size_t>& newRows) {
     QHeaderView& header = *m_displaylist->horizontalHeader();
     std::vector<int> titleWidths;
     for (int column = 0; column < header.count(); ++column) {
-        titleWidths.push_back(header.sectionSizeHint(column));
+        titleWidths.push_back(titleWidth(header, column));
     }
     const window::ColumnsToFit columns{.titleWidths = std::move(titleWidths),
                                        .rows = newRows,
@@ -441,7 +503,53 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_displaylist->viewport() && event->type() == QEvent::Resize) {
         keepingRows("fit the columns", 0, [this] { showColumnWidths(); });
     }
+    if (watched == m_displaylist && event->type() == QEvent::KeyPress &&
+        opensMenu(static_cast<const QKeyEvent&>(*event))) {
+        showListMenuAtKey();
+        return true;
+    }
+    if (watched == m_openDataFolder || watched == m_showPages) {
+        return linkEvent(static_cast<QLabel&>(*watched), *event);
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+// A link is one tab stop, marked while it has the focus, and opened by Enter or Space as by a
+// click. A label reached by Tab marks its link only at a second Tab, and a Shift+Tab there finds
+// the same link again: the window gives that Tab at once, and moves on at the user's.
+bool Form1::linkEvent(QLabel& link, QEvent& event) {
+    if (event.type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<const QFocusEvent&>(event).reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+            QKeyEvent tab(QEvent::KeyPress,
+                          reason == Qt::TabFocusReason ? Qt::Key_Tab : Qt::Key_Backtab,
+                          Qt::NoModifier);
+            QCoreApplication::sendEvent(&link, &tab);
+        }
+        return false;
+    }
+    if (event.type() != QEvent::KeyPress) {
+        return false;
+    }
+    const auto& key = static_cast<const QKeyEvent&>(event);
+    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter || key.key() == Qt::Key_Space) {
+        if (key.isAutoRepeat()) {
+            return true;  // once for a key held down
+        }
+        if (&link == m_openDataFolder) {
+            openDataFolder();
+        } else {
+            showPages();
+        }
+        return true;
+    }
+    const bool moving = (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab) &&
+                        (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0;
+    if (moving && event.spontaneous()) {
+        focusNextPrevChild(key.key() == Qt::Key_Tab && key.modifiers() == Qt::NoModifier);
+        return true;
+    }
+    return false;
 }
 
 void Form1::sortByColumn(int column) {

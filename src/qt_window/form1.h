@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <QPointer>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include "window/window_run.h"
 #include "window/window_texts.h"
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QMessageBox;
@@ -51,6 +53,9 @@ private:
     void createList();
     QLabel* createLink(std::string_view text, const char* name);
     void addListCommands();
+    void enableRowCommands();
+    void showListMenuAtKey();
+    bool linkEvent(QLabel& link, QEvent& event);
     void openDataFolder();
     void openFolder();
     void showPages();
@@ -102,6 +107,7 @@ private:
     QLabel* m_status = nullptr;
     QLabel* m_openDataFolder = nullptr;
     QLabel* m_showPages = nullptr;
+    std::vector<QAction*> m_rowCommands;  // the menu's items that need rows
 };
 
 }  // namespace catalog::qt_window

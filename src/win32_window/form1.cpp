@@ -267,8 +267,8 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(m_window, message, wParam, lParam);
 }
 
-// In the tab order of the drawn window: the list, the button, the name box; the label and the
-// status take no focus.
+// In the tab order of the drawn window: the list, the button, the name box, then the status's
+// link when one is shown; the label and the status take no focus.
 void Form1::createControls() {
     m_displaylist = std::make_unique<RowListView>(m_window, kListId, m_instance);
     m_collect = createControl(WC_BUTTONW, wideFromUtf8(window::collectButtonText(false)).c_str(),
@@ -281,14 +281,15 @@ void Form1::createControls() {
     m_status = createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL | SS_NOTIFY,
                              kStatusId);
     // Shown beside a status that finds the data folder empty or missing, the user's next step.
+    // The links are tab stops after the name box, for the keyboard (see preTranslate).
     m_openDataFolder = createControl(
-        WC_LINK, (L"<a>" + wideFromUtf8(window::kOpenDataFolderItem) + L"</a>").c_str(), 0,
+        WC_LINK, (L"<a>" + wideFromUtf8(window::kOpenDataFolderItem) + L"</a>").c_str(), WS_TABSTOP,
         kOpenDataFolderId);
     ::ShowWindow(m_openDataFolder, SW_HIDE);
     // Beside a status that counts pages without a record or lacking a field, the list of them.
     m_showPages =
-        createControl(WC_LINK, (L"<a>" + wideFromUtf8(window::kShowPagesLink) + L"</a>").c_str(), 0,
-                      kShowPagesId);
+        createControl(WC_LINK, (L"<a>" + wideFromUtf8(window::kShowPagesLink) + L"</a>").c_str(),
+                      WS_TABSTOP, kShowPagesId);
     ::ShowWindow(m_showPages, SW_HIDE);
     m_progress = createControl(PROGRESS_CLASSW, L"", 0, kProgressId);
     ::ShowWindow(m_progress, SW_HIDE);
@@ -297,6 +298,7 @@ void Form1::createControls() {
         createControl(WC_STATICW, L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, kProgressNoteId);
     ::ShowWindow(m_progressNote, SW_HIDE);
     createStatusTooltip();
+    createControlTooltips();
     m_runEndTarget.store(m_window);
 }
 
@@ -323,6 +325,25 @@ void Form1::createStatusTooltip() {
     ::SendMessageW(m_statusTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+// What the button and the name box are for, when the pointer rests on them.
+void Form1::createControlTooltips() {
+    m_controlTooltip =
+        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, m_instance, nullptr);
+    for (const auto& [control, text] : {std::pair{m_collect, window::kCollectTooltip},
+                                        std::pair{m_outputfilename, window::kOutputNameTooltip}}) {
+        std::wstring shown = wideFromUtf8(text);  // the tooltip keeps a copy
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = m_window;
+        tool.uId = reinterpret_cast<UINT_PTR>(control);
+        tool.lpszText = shown.data();
+        ::SendMessageW(m_controlTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
 void Form1::applyDpi(int dpi) {
     m_dpi = dpi > 0 ? dpi : kBaseDpi;
     HFONT font = messageFont(m_dpi);
@@ -337,6 +358,7 @@ void Form1::applyDpi(int dpi) {
     }
     m_font = font;
     ::SendMessageW(m_statusTooltip, TTM_SETMAXTIPWIDTH, 0, scaled(kMostTooltipWidth, m_dpi));
+    ::SendMessageW(m_controlTooltip, TTM_SETMAXTIPWIDTH, 0, scaled(kMostTooltipWidth / 2, m_dpi));
     placeControls();
 }
 
@@ -407,7 +429,25 @@ bool Form1::preTranslate(MSG& message) {
         m_run.stop();
         return true;
     }
+    if (message.message == WM_KEYDOWN &&
+        (message.wParam == VK_RETURN || message.wParam == VK_SPACE) &&
+        (message.hwnd == m_openDataFolder || message.hwnd == m_showPages)) {
+        // A link with the focus opens at Enter, as a button, or Space, which the link ignores;
+        // once for a key held down (bit 30: the key was down before).
+        if ((message.lParam & (1 << 30)) == 0) {
+            pressLink(message.hwnd);
+        }
+        return true;
+    }
     return ::IsDialogMessageW(m_window, &message) != FALSE;
+}
+
+void Form1::pressLink(HWND link) {
+    if (link == m_openDataFolder) {
+        openDataFolder();
+    } else {
+        showPages();
+    }
 }
 
 void Form1::onCommand(int id, int code) {
@@ -419,12 +459,8 @@ void Form1::onCommand(int id, int code) {
 LRESULT Form1::onNotify(const NMHDR& header) {
     const bool linkClicked =
         header.code == static_cast<UINT>(NM_CLICK) || header.code == static_cast<UINT>(NM_RETURN);
-    if (header.hwndFrom == m_openDataFolder && linkClicked) {
-        openDataFolder();
-        return 0;
-    }
-    if (header.hwndFrom == m_showPages && linkClicked) {
-        showPages();
+    if ((header.hwndFrom == m_openDataFolder || header.hwndFrom == m_showPages) && linkClicked) {
+        pressLink(header.hwndFrom);
         return 0;
     }
     if (m_displaylist == nullptr) {
@@ -679,26 +715,26 @@ void Form1::copySelectedRows(bool withHeader) {
     });
 }
 
-// Right click, or the menu key (the position is then -1, -1: the menu opens at the list's
-// corner).
+// Right click, or Shift+F10 or the menu key, for which the position is -1, -1.
 void Form1::showListMenu(LPARAM at) {
     POINT where{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
     if (where.x == -1 && where.y == -1) {
-        where = {0, 0};
-        ::ClientToScreen(m_displaylist->handle(), &where);
+        where = m_displaylist->keyMenuPoint();
     }
     HMENU menu = ::CreatePopupMenu();
     if (menu == nullptr) {
         return;
     }
-    const auto item = [menu](int command, std::string_view text, const wchar_t* keys) {
-        ::AppendMenuW(menu, MF_STRING, command, (wideFromUtf8(text) + keys).c_str());
+    // An empty list has nothing to copy or clear.
+    const UINT needsRows = rowCount() > 0 ? MF_ENABLED : MF_GRAYED;
+    const auto item = [menu](int command, std::string_view text, const wchar_t* keys, UINT state) {
+        ::AppendMenuW(menu, MF_STRING | state, command, (wideFromUtf8(text) + keys).c_str());
     };
-    item(kCopyCommand, window::kCopyItem, L"\tCtrl+C");
-    item(kCopyWithHeaderCommand, window::kCopyWithHeaderItem, L"\tCtrl+Shift+C");
+    item(kCopyCommand, window::kCopyItem, L"\tCtrl+C", needsRows);
+    item(kCopyWithHeaderCommand, window::kCopyWithHeaderItem, L"\tCtrl+Shift+C", needsRows);
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    item(kClearListCommand, window::kClearListItem, L"");
-    item(kOpenDataFolderCommand, window::kOpenDataFolderItem, L"");
+    item(kClearListCommand, window::kClearListItem, L"", needsRows);
+    item(kOpenDataFolderCommand, window::kOpenDataFolderItem, L"", MF_ENABLED);
     const BOOL chosen = ::TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, where.x, where.y, 0,
                                          m_window, nullptr);
     ::DestroyMenu(menu);

@@ -37,8 +37,8 @@ public:
     void show(int how);
 
     // Keys the window takes before the control with the focus: Enter in the name box starts a
-    // run, Esc stops one; Tab and Shift+Tab move between the controls. True when `message` was
-    // handled.
+    // run, Esc stops one; Enter or Space on a link opens it; Tab and Shift+Tab move between the
+    // controls. True when `message` was handled.
     bool preTranslate(MSG& message);
 
     // The button's handler: starts a run, or stops the one going. The rows and the listing
@@ -55,6 +55,7 @@ private:
     HWND createControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
                        DWORD extendedStyle = 0);
     void createStatusTooltip();
+    void createControlTooltips();
     void applyDpi(int dpi);
     void placeControls();
     void sizeToFirstClientSize();
@@ -71,6 +72,7 @@ private:
     void showProgressNote(const std::string& note);
     void showRunEnd();
     void showStatus(const window::StatusText& status);
+    void pressLink(HWND link);
     void openDataFolder();
     void openFolder();
     void showPages();
@@ -95,6 +97,7 @@ private:
     HWND m_progressNote = nullptr;  // under the bar, naming a page that takes long
     HWND m_status = nullptr;
     HWND m_statusTooltip = nullptr;
+    HWND m_controlTooltip = nullptr;  // the button's and the name box's
     HWND m_openDataFolder = nullptr;
     HWND m_showPages = nullptr;
     bool m_offersDataFolder = false;  // the status says the data folder gave no page

@@ -21,6 +21,7 @@ namespace {
 // The margins a report-mode list view leaves either side of a cell's text, and of a title.
 constexpr int kCellMargins = 12;
 constexpr int kTitleMargins = 16;
+constexpr int kArrowMargin = 6;
 constexpr int kFirstColumnWidth = 100;
 
 int clampedToInt(std::size_t count) {
@@ -108,9 +109,15 @@ void RowListView::scrollToTop(std::size_t row) {
 void RowListView::fitColumns(const std::vector<std::size_t>& newRows) {
     RECT client{};
     ::GetClientRect(m_list, &client);
+    // Room for the sort arrow too, whether or not a column shows one now: a column fitted before
+    // a sort keeps its title whole after it. The header draws the arrow beside the title, within
+    // a square as high as itself and a margin.
+    RECT header{};
+    ::GetClientRect(ListView_GetHeader(m_list), &header);
+    const int arrow = static_cast<int>(header.bottom) + scaled(kArrowMargin, dpi());
     std::vector<int> titleWidths;
     for (const std::string_view title : window::kColumnTitles) {
-        titleWidths.push_back(textWidth(title) + scaled(kTitleMargins, dpi()));
+        titleWidths.push_back(textWidth(title) + scaled(kTitleMargins, dpi()) + arrow);
     }
     const window::ColumnsToFit columns{.titleWidths = std::move(titleWidths),
                                        .rows = newRows,
@@ -139,7 +146,23 @@ LRESULT RowListView::columnResized(const NMHEADERW& change) {
         change.iItem < 0) {
         return 0;
     }
-    m_columns.sizedByUser(static_cast<std::size_t>(change.iItem), change.pitem->cxy);
+    // Never below nothing: the list takes a negative width for one it should fit itself.
+    m_columns.sizedByUser(static_cast<std::size_t>(change.iItem), std::max(0, change.pitem->cxy));
+    showColumnWidths();
+    return 0;
+}
+
+// A double click on the edge of `column`: the list fits it to its values, as the user asked, and
+// it keeps that width. It is fitted here again, as the list may do so only after telling.
+LRESULT RowListView::columnFittedByUser(int column) {
+    if (column < 0 || static_cast<std::size_t>(column) >= window::kColumnCount) {
+        return 0;
+    }
+    m_showingColumnWidths = true;
+    ListView_SetColumnWidth(m_list, column, LVSCW_AUTOSIZE);
+    m_showingColumnWidths = false;
+    m_columns.sizedByUser(static_cast<std::size_t>(column),
+                          ListView_GetColumnWidth(m_list, column));
     showColumnWidths();
     return 0;
 }
@@ -181,11 +204,23 @@ void RowListView::rescale(int oldDpi, int newDpi) {
     showColumnWidths();
 }
 
+// The list passes its header's notifications on: Windows's list each change of a width, Wine's
+// only the end of a drag and a double click on a column's edge. Either tells of the user's width.
+std::optional<LRESULT> RowListView::headerNotify(const NMHEADERW& change) {
+    switch (static_cast<int>(change.hdr.code)) {
+        case static_cast<int>(HDN_ITEMCHANGEDW):
+        case static_cast<int>(HDN_ENDTRACKW):
+            return columnResized(change);
+        case static_cast<int>(HDN_DIVIDERDBLCLICKW):
+            return columnFittedByUser(change.iItem);
+        default:
+            return std::nullopt;
+    }
+}
+
 std::optional<LRESULT> RowListView::notify(const NMHDR& header) {
-    // The list passes its header's notifications on.
-    if (header.hwndFrom == ListView_GetHeader(m_list) &&
-        header.code == static_cast<UINT>(HDN_ITEMCHANGEDW)) {
-        return columnResized(reinterpret_cast<const NMHEADERW&>(header));
+    if (header.hwndFrom == ListView_GetHeader(m_list)) {
+        return headerNotify(reinterpret_cast<const NMHEADERW&>(header));
     }
     if (header.hwndFrom != m_list) {
         return std::nullopt;
@@ -233,11 +268,39 @@ LRESULT RowListView::customDraw(NMLVCUSTOMDRAW& draw) const {
             const bool notFound = row < m_rows.rowCount() && column < window::kColumnCount &&
                                   m_rows.notFound(row, column);
             draw.clrText = notFound ? ::GetSysColor(COLOR_GRAYTEXT) : CLR_DEFAULT;
+            // The list may pass what a cell was given on to the next cells of the row.
+            draw.clrTextBk = ListView_GetTextBkColor(m_list);
+            const bool selected =
+                ListView_GetItemState(m_list, static_cast<int>(row), LVIS_SELECTED) != 0;
+            draw.nmcd.uItemState = selected
+                                       ? draw.nmcd.uItemState | CDIS_SELECTED
+                                       : draw.nmcd.uItemState & ~static_cast<UINT>(CDIS_SELECTED);
+            if (notFound && selected) {
+                dimSelected(draw);
+            }
             return CDRF_NEWFONT;
         }
         default:
             return CDRF_DODEFAULT;
     }
+}
+
+// The list draws a selected cell in the selection's text colour, whatever colour it is given: the
+// cell is drawn as one not selected, on the selection's colour, in a colour halfway between the
+// two. The selection of a list without the focus is drawn in the colours of a button's face,
+// on which the colour of disabled text reads.
+void RowListView::dimSelected(NMLVCUSTOMDRAW& draw) const {
+    draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
+    if (::GetFocus() != m_list) {
+        draw.clrTextBk = ::GetSysColor(COLOR_BTNFACE);
+        return;
+    }
+    const COLORREF text = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
+    const COLORREF back = ::GetSysColor(COLOR_HIGHLIGHT);
+    draw.clrTextBk = back;
+    draw.clrText =
+        RGB((GetRValue(text) + GetRValue(back)) / 2, (GetGValue(text) + GetGValue(back)) / 2,
+            (GetBValue(text) + GetBValue(back)) / 2);
 }
 
 // The list names the row only; the column is the one under the pointer.
@@ -269,6 +332,22 @@ std::vector<std::size_t> RowListView::selectedRows() const {
 
 void RowListView::selectAll() {
     ListView_SetItemState(m_list, -1, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+POINT RowListView::keyMenuPoint() const {
+    POINT where{0, 0};
+    RECT client{};
+    RECT header{};
+    RECT row{};
+    ::GetClientRect(m_list, &client);
+    ::GetClientRect(ListView_GetHeader(m_list), &header);
+    const int focused = ListView_GetNextItem(m_list, -1, LVNI_FOCUSED);
+    if (focused >= 0 && ListView_GetItemRect(m_list, focused, &row, LVIR_BOUNDS) &&
+        row.bottom > header.bottom && row.bottom <= client.bottom) {
+        where = {std::max<LONG>(0, row.left), row.bottom};
+    }
+    ::ClientToScreen(m_list, &where);
+    return where;
 }
 
 }  // namespace catalog::win32_window

@@ -34,7 +34,8 @@ public:
     void clear();
 
     // The notifications the parent passes on from the list and its header: cell texts, dimmed
-    // cells, tooltips, a click on a column's title, a column dragged wider or narrower.
+    // cells, tooltips, a click on a column's title, a column dragged wider or narrower or fitted
+    // by a double click on its edge.
     // Nothing when the notification is not one of these.
     std::optional<LRESULT> notify(const NMHDR& header);
 
@@ -42,6 +43,9 @@ public:
     std::vector<std::size_t> selectedRows() const;
     const window::ShownRows& rows() const { return m_rows; }
     void selectAll();
+    // Where a menu opened by a key goes, on the screen: below the focused row when the list
+    // shows it, else at the list's corner.
+    POINT keyMenuPoint() const;
 
     // The font and the monitor's dots per inch changed: the columns keep their share.
     void rescale(int oldDpi, int newDpi);
@@ -56,9 +60,12 @@ private:
     void showRowCount();
     void sortByColumn(int column);
     void showSortArrows();
+    std::optional<LRESULT> headerNotify(const NMHEADERW& change);
     LRESULT columnResized(const NMHEADERW& change);
+    LRESULT columnFittedByUser(int column);
     LRESULT cellText(NMLVDISPINFOW& info) const;
     LRESULT customDraw(NMLVCUSTOMDRAW& draw) const;
+    void dimSelected(NMLVCUSTOMDRAW& draw) const;
     LRESULT tooltip(NMLVGETINFOTIPW& tip) const;
     int dpi() const;
 

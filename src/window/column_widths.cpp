@@ -1,6 +1,7 @@
 #include "window/column_widths.h"
 
 #include <algorithm>
+#include <numeric>
 #include <span>
 
 namespace catalog::window {
@@ -28,6 +29,19 @@ int valuesWidth(const ValueWidth& valueWidth, std::size_t column,
     return widest <= typical * kMostOverTypical ? widest : typical;
 }
 
+// `widths` none wider than `cap` but for what `least` keeps.
+std::vector<int> capped(const std::vector<int>& widths, const std::vector<int>& least, int cap) {
+    std::vector<int> shown;
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+        shown.push_back(std::max(least[column], std::min(widths[column], cap)));
+    }
+    return shown;
+}
+
+int total(const std::vector<int>& widths) {
+    return std::accumulate(widths.begin(), widths.end(), 0);
+}
+
 }  // namespace
 
 std::vector<int> columnWidths(const ColumnsToFit& columns, const ValueWidth& valueWidth) {
@@ -43,6 +57,31 @@ std::vector<int> columnWidths(const ColumnsToFit& columns, const ValueWidth& val
         widths.push_back(std::min(wanted, columns.viewWidth));
     }
     return widths;
+}
+
+std::vector<int> sharedWidths(std::vector<int> widths, const std::vector<int>& least, int room,
+                              int share) {
+    if (widths.empty() || total(widths) <= room) {
+        return widths;
+    }
+    // A column keeps its title, and gives up nothing below its share.
+    std::vector<int> kept;
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+        kept.push_back(std::min(widths[column], std::max(share, least[column])));
+    }
+    // The widest cap under which the columns fit, found by halving; none fitting, each column
+    // keeps what it keeps.
+    int fits = 0;
+    int tooWide = *std::max_element(widths.begin(), widths.end());
+    while (tooWide - fits > 1) {
+        const int cap = fits + (tooWide - fits) / 2;
+        if (total(capped(widths, kept, cap)) <= room) {
+            fits = cap;
+        } else {
+            tooWide = cap;
+        }
+    }
+    return capped(widths, kept, fits);
 }
 
 }  // namespace catalog::window

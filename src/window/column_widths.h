@@ -23,4 +23,12 @@ using ValueWidth = std::function<int(std::size_t row, std::size_t column)>;
 // sight: the view cuts it short with an ellipsis, and its tooltip shows more.
 std::vector<int> columnWidths(const ColumnsToFit& columns, const ValueWidth& valueWidth);
 
+// Columns together wider than `room` give way, the widest first: each is narrowed toward
+// `share`, an equal share of the view, but never below its `least` (its title; one for each
+// column), until together they fit or each is at its share. Only then is the view left to
+// scroll: one long name does not push the file column out of sight while narrower columns would
+// leave it room.
+std::vector<int> sharedWidths(std::vector<int> widths, const std::vector<int>& least, int room,
+                              int share);
+
 }  // namespace catalog::window

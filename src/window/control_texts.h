@@ -14,6 +14,14 @@ constexpr std::string_view collectButtonText(bool running) {
     return running ? kStopText : kCollectText;
 }
 
+// What the button and the name box are for, shown when the pointer rests on them.
+inline constexpr std::string_view kCollectTooltip =
+    "Read the pages in the data folder beside the program, add their records to the table and "
+    "save the listing under the name in Save to (Esc stops a run)";
+inline constexpr std::string_view kOutputNameTooltip =
+    "The name the listing is saved under, beside the program (sub/list.txt: in its folder sub). "
+    "Enter starts a run";
+
 inline constexpr std::string_view kCopyItem = "Copy";
 inline constexpr std::string_view kCopyWithHeaderItem = "Copy with header";
 inline constexpr std::string_view kClearListItem = "Clear list";

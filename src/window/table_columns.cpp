@@ -13,10 +13,25 @@ void TableColumns::fit(const ColumnsToFit& columns, const ValueWidth& valueWidth
         return;  // a run that found nothing says nothing of the widths
     }
     const std::vector<int> fitted = columnWidths(columns, valueWidth);
+    // The columns fitted share the room the dragged ones leave.
+    std::vector<std::size_t> fitting;
+    std::vector<int> wanted;
+    std::vector<int> titles;
+    int room = columns.viewWidth;
     for (std::size_t column = 0; column < std::min(fitted.size(), m_widths.size()); ++column) {
-        if (!m_sizedByUser[column]) {
-            m_widths[column] = fitted[column];
+        if (m_sizedByUser[column]) {
+            room -= m_widths[column];
+        } else {
+            fitting.push_back(column);
+            wanted.push_back(fitted[column]);
+            titles.push_back(columns.titleWidths[column]);
         }
+    }
+    const int share =
+        columns.viewWidth / static_cast<int>(std::max<std::size_t>(1, m_widths.size()));
+    const std::vector<int> shared = sharedWidths(std::move(wanted), titles, room, share);
+    for (std::size_t i = 0; i < fitting.size(); ++i) {
+        m_widths[fitting[i]] = shared[i];
     }
 }
 

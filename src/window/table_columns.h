@@ -15,7 +15,8 @@ public:
     // The widths the view opens with.
     explicit TableColumns(std::vector<int> widths);
 
-    // After a run: see columnWidths.
+    // After a run: see columnWidths; the columns fitted then share the view's width that the
+    // dragged ones leave (see sharedWidths).
     void fit(const ColumnsToFit& columns, const ValueWidth& valueWidth);
     // The user dragged the edge of `column` to `width`: it keeps that from now on.
     void sizedByUser(std::size_t column, int width);

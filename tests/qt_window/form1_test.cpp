@@ -15,9 +15,11 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -25,6 +27,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -196,7 +199,14 @@ TEST_F(Form1Test, OpensEmptyWithTheDrawnLayoutAndTheStatusBelowIt) {
         }
         next = next->nextInFocusChain();
     } while (next != list());
-    EXPECT_EQ(tabOrder, (QWidgetList{list(), button(), box()}));
+    // The status's links follow, when shown.
+    EXPECT_EQ(tabOrder, (QWidgetList{list(), button(), box(), control<QLabel>("openDataFolder"),
+                                     control<QLabel>("showPages")}));
+}
+
+TEST_F(Form1Test, TheButtonAndTheBoxSayWhatTheyAreForInTooltips) {
+    EXPECT_TRUE(button()->toolTip().contains(QStringLiteral("data folder")));
+    EXPECT_TRUE(box()->toolTip().contains(QStringLiteral("Enter starts a run")));
 }
 
 TEST_F(Form1Test, TabLeavesTheListForTheButton) {
@@ -205,6 +215,67 @@ TEST_F(Form1Test, TabLeavesTheListForTheButton) {
     list()->setCurrentIndex(list()->model()->index(0, 0));
     QTest::keyClick(list(), Qt::Key_Tab);
     EXPECT_TRUE(button()->hasFocus());
+}
+
+TEST_F(Form1Test, TabFromTheBoxReachesTheShownLinkWhichEnterOrSpaceOpens) {
+    ASSERT_TRUE(clickAndWait());  // a page without a record: the link to the list is shown
+    auto* link = control<QLabel>("showPages");
+    // One tab stop, marked while it has the focus, both ways.
+    box()->setFocus();
+    for (const auto& [key, next] : {std::pair<Qt::Key, QWidget*>{Qt::Key_Tab, link},
+                                    {Qt::Key_Tab, list()},
+                                    {Qt::Key_Backtab, link},
+                                    {Qt::Key_Backtab, box()}}) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_EQ(QApplication::focusWidget(), next) << key;
+        EXPECT_EQ(link->hasSelectedText(), next == link);
+    }
+    const auto shownList = [this] {
+        QDialog* shown = nullptr;
+        for (QDialog* dialog : form.findChildren<QDialog*>(QStringLiteral("pageList"))) {
+            shown = dialog->isVisible() ? dialog : shown;
+        }
+        return shown;
+    };
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        box()->setFocus();
+        QTest::keyClick(box(), Qt::Key_Tab);
+        QTest::keyClick(link, key);
+        ASSERT_NE(shownList(), nullptr) << key;
+        shownList()->close();
+    }
+    // A key held down opens it once, not again at each repeat.
+    QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+    QCoreApplication::sendEvent(link, &repeated);
+    EXPECT_EQ(shownList(), nullptr);
+}
+
+TEST_F(Form1Test, ShiftF10OrTheMenuKeyOpensTheListMenuBelowTheCurrentRow) {
+    ASSERT_TRUE(clickAndWait());
+    list()->setFocus();
+    list()->setCurrentIndex(list()->model()->index(1, 0));
+    const QPoint below =
+        list()->viewport()->mapToGlobal(list()->visualRect(list()->currentIndex()).bottomLeft());
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+        QStringList items;
+        QPoint at;
+        QTimer::singleShot(0, &form, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (const QAction* item : menu->actions()) {
+                    items << item->text();
+                }
+                at = menu->pos();
+                menu->close();
+            }
+        });
+        QTest::keyClick(list(), key, modifiers);
+        QCoreApplication::processEvents();  // the menu's look, had it not opened
+        EXPECT_EQ(items,
+                  (QStringList{"Copy", "Copy with header", "Clear list", "Open data folder"}))
+            << key;
+        EXPECT_EQ(at, below);
+    }
 }
 
 // Runs
@@ -578,6 +649,34 @@ TEST_F(Form1Test, AFieldNotFoundIsDimmedAndCounted) {
         << status()->text().toStdString();
 }
 
+// How far the pixels of a cell stray at most from its background: how strongly its text shows.
+int strongestInk(QTableView& view, const QModelIndex& cell) {
+    // Within the grid lines and the cell's margins.
+    const QImage image =
+        view.viewport()->grab(view.visualRect(cell).adjusted(2, 2, -2, -2)).toImage();
+    const QColor background = image.pixelColor(0, 0);
+    int strongest = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor ink = image.pixelColor(x, y);
+            strongest = std::max(strongest, std::abs(ink.red() - background.red()) +
+                                                std::abs(ink.green() - background.green()) +
+                                                std::abs(ink.blue() - background.blue()));
+        }
+    }
+    return strongest;
+}
+
+TEST_F(Form1Test, AFieldNotFoundStaysDimmedInASelectedRow) {
+    addPage("c.html", "{ 'REFERENCE' => 'C3', 'NAME' => 'Clamp', 'PRICE' => 2, }");
+    ASSERT_TRUE(clickAndWait());
+    selectRow(2);
+    const int thumbnail = 2;
+    const int dimmed = strongestInk(*list(), list()->model()->index(2, thumbnail));
+    const int found = strongestInk(*list(), list()->model()->index(2, kNameColumn));
+    EXPECT_LT(dimmed, found * 3 / 4) << dimmed << " against " << found;
+}
+
 // The list
 
 TEST_F(Form1Test, AfterARunTheListShowsItsFirstNewRowAtTheTop) {
@@ -612,6 +711,15 @@ TEST_F(Form1Test, EachRunFitsTheColumnsNotDraggedAndTheLastReachesTheEdge) {
     EXPECT_EQ(list()->columnWidth(kNameColumn), 2 * list()->viewport()->width());
     EXPECT_GT(list()->columnWidth(1), priceWidth);
     EXPECT_GT(list()->horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(Form1Test, AColumnFittedBeforeASortKeepsItsTitleWholeBesideTheArrow) {
+    ASSERT_TRUE(clickAndWait());
+    for (int column = 0; column < list()->model()->columnCount(); ++column) {
+        clickHeader(column);
+        EXPECT_GE(list()->columnWidth(column), list()->horizontalHeader()->sectionSizeHint(column))
+            << column;
+    }
 }
 
 TEST_F(Form1Test, AClickOnAHeaderSortsTheRowsTheNextRunJoinsAndCopyFollows) {
@@ -657,6 +765,30 @@ TEST_F(Form1Test, DeleteRemovesTheSelectedRowsAndClearListEveryRowLeavingTheFile
     EXPECT_EQ(rowCount(), 0);
     EXPECT_EQ(status()->text(), statusText);
     EXPECT_EQ(listing(), kListing);
+}
+
+TEST_F(Form1Test, CopyAndClearListAreDisabledWhileTheTableIsEmpty) {
+    const auto enabled = [this] {
+        QStringList items;
+        for (const QAction* item : list()->actions()) {
+            if (item->isEnabled()) {
+                items << item->text();
+            }
+        }
+        return items;
+    };
+    const QStringList whenEmpty{"Open data folder"};
+    EXPECT_EQ(enabled(), whenEmpty);
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(enabled(),
+              (QStringList{"Copy", "Copy with header", "Clear list", "Open data folder"}));
+    list()->setFocus();
+    list()->selectAll();
+    QTest::keyClick(list(), Qt::Key_Delete);
+    EXPECT_EQ(enabled(), whenEmpty);
+    ASSERT_TRUE(clickAndWait());
+    action("Clear list")->trigger();
+    EXPECT_EQ(enabled(), whenEmpty);
 }
 
 TEST_F(Form1Test, SelectedRowsAreCopiedAsListingLinesWithTheTitlesIfAsked) {

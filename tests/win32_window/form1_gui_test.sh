@@ -3,12 +3,15 @@
 # another folder with a data folder beside it, Collect is clicked where the drawn layout puts it,
 # and the listing beside the program must be the batch command's listing of the same folder.
 # A second click adds the rows again (the list, copied whole with Ctrl+A and Ctrl+C, holds them
-# twice) and writes the same file. A click on the id column's title sorts them; Ctrl+A and
-# Delete empty the list, and the next run's rows come sorted. Esc while a run reads a large page
-# stops it, and nothing is written. A file that cannot be read brings the failure message, writes
-# nothing and leaves the window open; Alt+F4 then ends the program with status 0. After the first
-# click the status's Show pages link opens the list of the pages without a record or lacking a
-# field, whose lines, copied with Ctrl+C, are those the batch command's --explain prints.
+# twice) and writes the same file; Shift+F10 or the menu key opens the list's menu, whose Copy
+# copies them. The id column, dragged wider before the first click, keeps its width through the
+# runs: a click on its title there sorts the rows; Ctrl+A and Delete empty the list, and the next
+# run's rows come sorted. Esc while a run reads a large page stops it, and nothing is written. A
+# file that cannot be read brings the failure message, writes nothing and leaves the window open;
+# Alt+F4 then ends the program with status 0. After the first click the status's Show pages link
+# opens the list of the pages without a record or lacking a field, whose lines, copied with
+# Ctrl+C, are those the batch command's --explain prints; Tab from the Save to box reaches the
+# link, and Enter or Space opens it.
 #   form1_gui_test.sh WINDOW_EXE CLI_EXE SAMPLE_DATA WORK_DIR [PICTURE.png [PAGES.png]]
 # Wine runs in WORK_DIR/wineprefix, a prefix of its own, whose server and programs are ended on
 # exit, as is the X server. Given PICTURE, only the first click is made, on the sample pages
@@ -16,7 +19,7 @@
 # list that Show pages opens.
 set -euo pipefail
 
-[ $# -ge 4 ] || { sed -n '2,14p' "$0" >&2; exit 2; }
+[ $# -ge 4 ] || { sed -n '2,19p' "$0" >&2; exit 2; }
 window_exe=$(realpath "$1")
 cli_exe=$(realpath "$2")
 samples=$(realpath "$3")
@@ -26,9 +29,13 @@ pages_picture=${6:+$(realpath -m "$6")}
 
 # The drawn layout puts Collect at 7080, 4800 twips, 1695 by 375: its centre at 96 dots an inch.
 readonly collect_x=528 collect_y=332
-# A point on the list's first row, and one on the id column's title.
+# A point on the list's first row. The id column's right edge as the window opens (the list's
+# edge and 100 pixels), where it is dragged to, and a point on its title then, beyond where a
+# run would fit it.
 readonly first_row_x=100 first_row_y=40
-readonly id_title_x=30 id_title_y=18
+readonly id_edge_x=110 id_dragged_x=300 id_title_x=250 title_y=18
+# The middle of the Save to box.
+readonly box_x=368 box_y=329
 # A point on the Show pages link, at the right end of the status strip (8, 351, 577 by 34).
 readonly show_pages_x=577 show_pages_y=357
 readonly pages_title='Pages that gave no row or lack a field'
@@ -170,7 +177,18 @@ rows_shown_are() {
     copied_rows_are "$1"
 }
 
+# Before any run: every run then keeps the width, as the sort by a click on it shows.
+drag_id_column() {
+    xdo mousemove --window "$window" "$id_edge_x" "$title_y" mousedown 1
+    local x
+    for x in $(seq $((id_edge_x + 10)) 10 "$id_dragged_x"); do
+        xdo mousemove --window "$window" "$x" "$title_y"
+    done
+    xdo mouseup 1
+}
+
 check_first_click() {
+    [ -n "$picture" ] || drag_id_column
     click_collect
     wait_until 60 listing_written || fail "after the first click output.txt is not the listing"
     [ -z "$picture" ] || return 0  # a selected row would be in the picture
@@ -208,8 +226,9 @@ sorted_rows() {
 check_sort_and_clear() {
     local rows=$scratch/rows-sorted.txt
     sorted_rows 2 >"$rows"
-    xdo mousemove --window "$window" "$id_title_x" "$id_title_y" click 1
-    wait_until 30 rows_shown_are "$rows" || fail "a click on the id column did not sort the rows"
+    xdo mousemove --window "$window" "$id_title_x" "$title_y" click 1
+    wait_until 30 rows_shown_are "$rows" ||
+        fail "a click on the id column, dragged wider before the runs, did not sort the rows"
     xdo key ctrl+a Delete
     rm "$app/output.txt"
     click_collect
@@ -263,6 +282,34 @@ check_show_pages() {
             -selection clipboard 2>/dev/null | head -n 5)"
     xdo key Escape
     wait_until 10 eval '! pages_shown' || fail "Esc did not close the list"
+}
+
+# Tab from the box reaches the link, which Enter or Space opens.
+check_link_by_keyboard() {
+    local key
+    for key in Return space; do
+        xdo windowfocus --sync "$window"
+        xdo mousemove --window "$window" "$box_x" "$box_y" click 1
+        xdo key Tab "$key"
+        wait_until 30 pages_shown || fail "Tab from the box and $key opened no page list"
+        xdo windowfocus --sync "$(pages_window)"
+        xdo key Escape
+        wait_until 10 eval '! pages_shown' || fail "Esc did not close the list"
+    done
+}
+
+# Shift+F10 or the menu key opens the list's menu, whose first item copies the selected rows.
+check_menu_by_keyboard() {
+    local key
+    for key in shift+F10 Menu; do
+        xdo windowfocus --sync "$window"
+        xdo mousemove --window "$window" "$first_row_x" "$first_row_y" click 1
+        xdo key ctrl+a
+        printf 'before' | timeout 5 xclip -i -selection clipboard
+        xdo key "$key" Down Return
+        wait_until 30 copied_rows_are "$scratch/rows-twice.txt" ||
+            fail "$key, Down and Enter did not copy the rows"
+    done
 }
 
 failure_box_shown() {
@@ -328,7 +375,9 @@ if [ -n "$picture" ]; then
     exit 0
 fi
 check_show_pages
+check_link_by_keyboard
 check_second_click
+check_menu_by_keyboard
 check_sort_and_clear
 check_stop
 check_failure

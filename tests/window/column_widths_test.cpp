@@ -54,6 +54,30 @@ TEST(columnWidths, MeasuresAtMostAHundredOfTheNewRows) {
     EXPECT_EQ(widthFor(10, values, 110), 48 + kMargins);
 }
 
+struct SharingCase {
+    std::vector<int> widths;
+    std::vector<int> titles;
+    int room;
+    std::vector<int> shared;
+};
+
+// A view 300 wide, of three columns: a share is 100.
+TEST(sharedWidths, NarrowsTheWidestTowardAnEqualShareUntilTheyFit) {
+    const SharingCase cases[] = {
+        {{50, 60, 70}, {0, 0, 0}, 300, {50, 60, 70}},          // they fit
+        {{50, 100, 200}, {0, 0, 0}, 300, {50, 100, 150}},      // the widest gives way
+        {{20, 400, 400}, {0, 0, 0}, 300, {20, 140, 140}},      // the widest alike
+        {{200, 200, 200}, {0, 0, 0}, 300, {100, 100, 100}},    // each at its share
+        {{200, 200, 200}, {150, 0, 0}, 300, {150, 100, 100}},  // a title is kept: they scroll
+        {{200, 200}, {0, 0}, 100, {100, 100}},                 // a dragged column took the room
+        {{}, {}, -50, {}},
+    };
+    for (const SharingCase& sharing : cases) {
+        EXPECT_EQ(sharedWidths(sharing.widths, sharing.titles, sharing.room, 100), sharing.shared)
+            << ::testing::PrintToString(sharing.widths) << " in " << sharing.room;
+    }
+}
+
 // Three columns whose values measure ten times the column's number (from 1) plus the row.
 class TableColumnsTest : public ::testing::Test {
 protected:
@@ -82,6 +106,12 @@ TEST_F(TableColumnsTest, EachRunFitsTheColumnsTheUserLeftAndTheLastReachesTheEdg
     EXPECT_EQ(m_columns.shown(200), (std::vector<int>{60, 60, 80}));
     m_columns.rescale(96, 144);
     EXPECT_EQ(m_columns.shown(0), (std::vector<int>{90, 90, 105}));
+}
+
+TEST_F(TableColumnsTest, TheFittedColumnsShareWhatTheDraggedOnesLeave) {
+    m_columns.sizedByUser(0, 200);
+    fit({170});  // 190 and 200 wanted, 100 left
+    EXPECT_EQ(m_columns.shown(0), (std::vector<int>{200, 100, 100}));
 }
 
 }  // namespace
