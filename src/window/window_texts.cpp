@@ -2,11 +2,50 @@
 
 #include "collect/collection_run.h"
 #include "collect/run_summary.h"
+#include "platform/paths.h"
 #include "window/display_text.h"
 #include "window/row_cells.h"
 #include "window/window_run.h"
 
 namespace catalog::window {
+
+namespace {
+
+// `text` with `path` after it and `rest` after that, the path marked for shortening.
+StatusText withPath(std::string text, std::string_view path, std::string_view rest = {}) {
+    StatusText status;
+    status.pathStart = text.size();
+    status.pathLength = path.size();
+    status.text = std::move(text.append(path).append(rest));
+    return status;
+}
+
+// The data folder as the status names it: on one line, without the separator that ends it.
+std::string folderShown(const std::string& folder) {
+    return std::string(withoutEndSeparator(oneLine(folder)));
+}
+
+// A box wraps at word boundaries, which a hyphen makes too: the path gets a zero-width space
+// after each separator and a word joiner after each hyphen, so that it breaks only at the first.
+std::string breakableAtSeparators(std::string_view path) {
+    std::string shown;
+    for (const char c : path) {
+        shown.push_back(c);
+        if (c == '/' || c == kPathSeparator) {
+            shown.append("\u200B");
+        } else if (c == '-') {
+            shown.append("\u2060");
+        }
+    }
+    return shown;
+}
+
+}  // namespace
+
+StatusText startStatus(const std::string& programDirectory) {
+    return withPath("Reads the pages in ",
+                    folderShown(displayText(dataFolderIn(programDirectory))));
+}
 
 StatusText statusAfter(const RunOutcome& outcome) {
     if (outcome.stopped) {
@@ -18,13 +57,23 @@ StatusText statusAfter(const RunOutcome& outcome) {
         return {text, failureTextFor(*outcome.failure).details};
     }
     if (outcome.counts.pages == 0) {
-        const std::string advice = capitalized(
-            noPagesAdvice(oneLine(outcome.dataFolder), outcome.folderMissing, outcome.leftovers));
-        return {advice, advice + ".\n" + outcome.listingPath + " holds only the header.", true};
+        StatusText status =
+            withPath(capitalized(noPagesAdvice(outcome.folderMissing, outcome.leftovers)),
+                     folderShown(outcome.dataFolder));
+        status.details = status.text + ".\n" + outcome.listingPath + " holds only the header.";
+        status.offersDataFolder = true;
+        return status;
     }
     const PageCounts& pages = outcome.counts.worthTelling;
-    return {summaryOf(outcome.counts, oneLine(outcome.outputName)), outcome.listingPath, false,
-            pages.withoutRecord > 0 || pages.withFieldNotFound > 0};
+    // The summary's words around the name, which is the part to shorten.
+    const std::string summary = summaryOf(outcome.counts, "");
+    const std::size_t destination = summary.find(" from ");
+    StatusText status =
+        withPath(summary.substr(0, destination), oneLine(shownName(outcome.outputName)),
+                 std::string_view(summary).substr(destination));
+    status.details = outcome.listingPath;
+    status.offersPageList = pages.withoutRecord > 0 || pages.withFieldNotFound > 0;
+    return status;
 }
 
 StatusText copyRefusedStatus(CopyRefusal refusal, std::size_t rows,
@@ -67,22 +116,21 @@ StatusText stoppedStatus() {
 }
 
 FailureText failureTextFor(const RunFailure& failure) {
-    std::string details;
+    std::string attempt;
+    std::string shownAttempt;
     if (!failure.path.empty()) {
-        details = "Could not " + failure.operation + " \"" + failure.path + "\".\n";
+        const std::string tried = "Could not " + failure.operation + " \"";
+        attempt = tried + failure.path + "\".\n";
+        shownAttempt = tried + breakableAtSeparators(failure.path) + "\".\n";
     }
-    if (failure.errorNumber == 0) {
-        details += failure.description;
-    } else {
-        details += "Error " + std::to_string(failure.errorNumber) + ": " + failure.description;
-    }
-    if (failure.nameRefused) {
-        return {"The listing cannot be saved under this name.", details};
-    }
-    if (failure.folderNotOpened) {
-        return {"The data folder could not be opened.", details};
-    }
-    return {"The collection run failed.", details};
+    const std::string error =
+        failure.errorNumber == 0
+            ? failure.description
+            : "Error " + std::to_string(failure.errorNumber) + ": " + failure.description;
+    const char* message = failure.nameRefused       ? "The listing cannot be saved under this name."
+                          : failure.folderNotOpened ? "The data folder could not be opened."
+                                                    : "The collection run failed.";
+    return {message, attempt + error, shownAttempt + error};
 }
 
 std::string noDisplayMessage(const std::string& reason) {
