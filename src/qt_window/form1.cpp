@@ -123,7 +123,7 @@ void Form1::createControls() {
     m_status = new QLabel(this);
     m_status->setTextFormat(Qt::PlainText);  // a typed name such as "<b>x.txt" is text
     m_status->setObjectName(QStringLiteral("status"));
-    m_status->setWordWrap(true);
+    m_status->setWordWrap(false);  // the window layer breaks its lines, never inside a name
     m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Beside a status that finds the data folder empty or missing, the user's next step; or
     // beside one that counts pages without a record or lacking a field, the list of them.
@@ -513,15 +513,15 @@ void Form1::placeStatus(const QRect& strip) {
 }
 
 // The status reads whole at the window's first size; a window made narrower shortens its path
-// in the middle, and the tooltip keeps the whole of it. A path too long for a line is one word
-// that the label would draw past its edge, so the width is measured as well as the lines.
+// in the middle, and the tooltip keeps the whole of it.
 void Form1::elideStatus() {
     const QFontMetrics metrics = m_status->fontMetrics();
     const QRect box = m_status->contentsRect();
-    m_status->setText(fromUtf8(window::shownStatus(m_statusText, [&](const std::string& line) {
-        const QRect needed = metrics.boundingRect(box, Qt::TextWordWrap, fromUtf8(line));
-        return needed.height() <= box.height() && needed.width() <= box.width();
-    })));
+    const window::StatusStrip strip{
+        std::max(1, box.height() / metrics.lineSpacing()), [&](std::string_view line) {
+            return metrics.horizontalAdvance(fromUtf8(line)) <= box.width();
+        }};
+    m_status->setText(fromUtf8(window::shownStatus(m_statusText, strip)));
 }
 
 // Modal to the window but not waited on: the window can still be closed, and it takes no

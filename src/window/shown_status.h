@@ -2,19 +2,24 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "window/window_texts.h"
 
 namespace catalog::window {
 
-// Whether `line` fits the view's status strip, measured in its font and wrapped as it wraps.
-using StatusFits = std::function<bool(const std::string& line)>;
+// The view's status strip, as the view measures it.
+struct StatusStrip {
+    int lines = 1;                                    // the lines of text it holds
+    std::function<bool(std::string_view line)> fits;  // whether one line fits its width
+};
 
-// The status as a strip too small for it shows it, the same in every toolkit: what happened and
-// what to do stay whole, and the path gives up its middle names first, keeping its root and
-// first folder, then its last ones ("C:\users\...\Katalog\data" with an ellipsis), then the
-// characters of its middle; only a strip too small for the words with no path at all loses
-// their end. The tooltip keeps it all. The view measures; this decides.
-std::string shownStatus(const StatusText& status, const StatusFits& fits);
+// The status as `strip` shows it, its lines parted by "\n", the same in every toolkit. Lines
+// break at blanks, and inside the path only after a separator, never inside a name. A status too
+// long for the strip keeps what happened and what to do whole, and its path gives up its middle
+// names first, keeping its root and first folder, then its last ones ("C:\users\...\Katalog\data"
+// with an ellipsis), then the characters of its middle; only a strip too small for the words
+// with no path at all loses their end. The tooltip keeps it all. The view measures; this decides.
+std::string shownStatus(const StatusText& status, const StatusStrip& strip);
 
 }  // namespace catalog::window

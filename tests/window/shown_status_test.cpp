@@ -21,8 +21,9 @@ std::size_t characters(const std::string& text) {
     }));
 }
 
-// A strip that takes `width` characters: the path gives up its middle names, then characters,
-// and only then the words their end.
+// A strip of `lines` lines that take `width` characters each: lines break at blanks and after
+// the path's separators; the path gives up its middle names, then characters, and only then the
+// words their end.
 TEST(ShownStatus, ShortensThePathInItsMiddleBeforeTheWords) {
     const std::string words = "The data folder is empty: put catalog pages into ";
     const std::string path =
@@ -30,17 +31,21 @@ TEST(ShownStatus, ShortensThePathInItsMiddleBeforeTheWords) {
     const std::size_t w = characters(words);
     const struct {
         std::string before, path, after;
+        int lines;
         std::size_t width;
         std::string shown;
     } cases[] = {
-        {words, path, "", 1000, words + path},
-        {words, path, "", w + 26, words + native("/home/users/\u2026/Katalog/data")},
-        {words, path, "", w + 25, words + native("/home/\u2026/Katalog/data")},
-        {words, path, "", w + 19, words + native("/home/\u2026/data")},
-        {words, path, "", w + 7, words + native("/ho\u2026ata")},
-        {words, path, "", w - 10, words.substr(0, w - 11) + "\u2026"},
-        {"Run stopped", "", "", 8, "Run sto\u2026"},
-        {"2 records written to ", native("lists/out.txt"), " from 3 pages", 43,
+        {words, path, "", 1, 1000, words + path},
+        {words, path, "", 1, w + 26, words + native("/home/users/\u2026/Katalog/data")},
+        {words, path, "", 1, w + 25, words + native("/home/\u2026/Katalog/data")},
+        {words, path, "", 1, w + 19, words + native("/home/\u2026/data")},
+        {words, path, "", 1, w + 7, words + native("/ho\u2026ata")},
+        {words, path, "", 1, w - 10, words.substr(0, w - 11) + "\u2026"},
+        {words, native("/home/shop-office/Katalog/data"), "", 3, 40,
+         "The data folder is empty: put catalog\npages into " +
+             native("/home/shop-office/Katalog/\ndata")},
+        {"Run stopped", "", "", 1, 8, "Run sto\u2026"},
+        {"2 records written to ", native("lists/out.txt"), " from 3 pages", 1, 43,
          "2 records written to list\u2026.txt from 3 pages"},
     };
     for (const auto& c : cases) {
@@ -48,10 +53,10 @@ TEST(ShownStatus, ShortensThePathInItsMiddleBeforeTheWords) {
         status.text = c.before + c.path + c.after;
         status.pathStart = c.before.size();
         status.pathLength = c.path.size();
-        EXPECT_EQ(shownStatus(status,
-                              [&](const std::string& line) { return characters(line) <= c.width; }),
-                  c.shown)
-            << c.width;
+        const StatusStrip strip{c.lines, [&](std::string_view line) {
+                                    return characters(std::string(line)) <= c.width;
+                                }};
+        EXPECT_EQ(shownStatus(status, strip), c.shown) << c.width;
     }
 }
 
