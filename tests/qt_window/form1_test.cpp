@@ -126,8 +126,11 @@ protected:
         return waitForRunEnd(finished);
     }
     QMessageBox* failure() { return form.findChild<QMessageBox*>(QStringLiteral("failure")); }
-    // What Ctrl+C in a message box puts on the clipboard.
+    // What Ctrl+C in a message box puts on the clipboard. In the box: the list's own Ctrl+C
+    // would take the key while the list still has the focus.
     static QString copied(QMessageBox* box) {
+        box->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(box));
         QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
         return QGuiApplication::clipboard()->text();
     }
