@@ -533,7 +533,7 @@ void Form1::showFailure(const window::RunFailure& failure) {
     box->setObjectName(QStringLiteral("failure"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setTextFormat(Qt::PlainText);
-    box->setInformativeText(literalRichText(fromUtf8(text.shownDetails)));
+    box->setInformativeText(literalRichText(fromUtf8(window::breakableDetails(text))));
     box->installEventFilter(new ExactCopy(fromUtf8(text.message + "\n\n" + text.details), box));
     box->setWindowModality(Qt::WindowModal);
     m_failure = box;

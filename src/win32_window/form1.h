@@ -71,6 +71,7 @@ private:
     void showProgressNote(const std::string& note);
     void showRunEnd();
     void showStatus(const window::StatusText& status);
+    void showStatusLines(int width, int height);
     void openDataFolder();
     void openFolder();
     void showPages();
@@ -101,6 +102,7 @@ private:
     bool m_offersPageList = false;    // the status counts pages without a row or lacking a field
     window::TroublePages m_troublePages;  // the last run's
     std::string m_lastListing;            // the listing the last run wrote, if it wrote one
+    window::StatusText m_statusText;      // as told, before the strip shortens it
     std::wstring m_statusDetails;         // the tooltip holds a pointer to it
     std::unique_ptr<RowListView> m_displaylist;
     HFONT m_font = nullptr;

@@ -1,5 +1,8 @@
 #include "window/window_texts.h"
 
+#include <algorithm>
+#include <functional>
+
 #include "collect/collection_run.h"
 #include "collect/run_summary.h"
 #include "platform/paths.h"
@@ -25,19 +28,28 @@ std::string folderShown(const std::string& folder) {
     return std::string(withoutEndSeparator(oneLine(folder)));
 }
 
-// A box wraps at word boundaries, which a hyphen makes too: the path gets a zero-width space
-// after each separator and a word joiner after each hyphen, so that it breaks only at the first.
-std::string breakableAtSeparators(std::string_view path) {
-    std::string shown;
-    for (const char c : path) {
-        shown.push_back(c);
-        if (c == '/' || c == kPathSeparator) {
-            shown.append("\u200B");
-        } else if (c == '-') {
-            shown.append("\u2060");
+bool isSeparator(char c) {
+    return c == '/' || c == kPathSeparator;
+}
+
+std::size_t characterCount(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+// Calls `take` with each of the path's names, its separator after it.
+void forEachName(std::string_view path, const std::function<void(std::string_view)>& take) {
+    std::size_t start = 0;
+    for (std::size_t at = 0; at < path.size(); ++at) {
+        if (isSeparator(path[at])) {
+            take(path.substr(start, at + 1 - start));
+            start = at + 1;
         }
     }
-    return shown;
+    if (start < path.size()) {
+        take(path.substr(start));
+    }
 }
 
 }  // namespace
@@ -116,21 +128,60 @@ StatusText stoppedStatus() {
 }
 
 FailureText failureTextFor(const RunFailure& failure) {
-    std::string attempt;
-    std::string shownAttempt;
+    FailureText text;
+    text.message = failure.nameRefused       ? "The listing cannot be saved under this name."
+                   : failure.folderNotOpened ? "The data folder could not be opened."
+                                             : "The collection run failed.";
     if (!failure.path.empty()) {
-        const std::string tried = "Could not " + failure.operation + " \"";
-        attempt = tried + failure.path + "\".\n";
-        shownAttempt = tried + breakableAtSeparators(failure.path) + "\".\n";
+        text.details = "Could not " + failure.operation + " \"";
+        text.pathStart = text.details.size();
+        text.pathLength = failure.path.size();
+        text.details.append(failure.path).append("\".\n");
     }
-    const std::string error =
-        failure.errorNumber == 0
-            ? failure.description
-            : "Error " + std::to_string(failure.errorNumber) + ": " + failure.description;
-    const char* message = failure.nameRefused       ? "The listing cannot be saved under this name."
-                          : failure.folderNotOpened ? "The data folder could not be opened."
-                                                    : "The collection run failed.";
-    return {message, attempt + error, shownAttempt + error};
+    if (failure.errorNumber == 0) {
+        text.details.append(failure.description);
+    } else {
+        text.details.append("Error " + std::to_string(failure.errorNumber) + ": ")
+            .append(failure.description);
+    }
+    return text;
+}
+
+std::string breakableDetails(const FailureText& text) {
+    std::string shown = text.details.substr(0, text.pathStart);
+    for (const char c : std::string_view(text.details).substr(text.pathStart, text.pathLength)) {
+        shown.push_back(c);
+        if (isSeparator(c)) {
+            shown.append("\u200B");
+        } else if (c == '-') {
+            shown.append("\u2060");
+        }
+    }
+    return shown.append(text.details.substr(text.pathStart + text.pathLength));
+}
+
+std::string detailsInLines(const FailureText& text, std::size_t mostCharacters) {
+    std::string shown = text.details.substr(0, text.pathStart);
+    std::size_t column = characterCount(shown.substr(shown.rfind('\n') + 1));
+    const auto breakLine = [&] {
+        shown.append("\n");
+        column = 0;
+    };
+    forEachName(std::string_view(text.details).substr(text.pathStart, text.pathLength),
+                [&](std::string_view name) {
+                    if (column > 0 && column + characterCount(name) > mostCharacters) {
+                        breakLine();
+                    }
+                    forEachCharacter(name, [&](std::string_view character) {
+                        if (column == mostCharacters) {
+                            breakLine();
+                        }
+                        shown.append(character);
+                        ++column;
+                        return true;
+                    });
+                });
+    return shown.append(text.details.substr(text.pathStart + text.pathLength));
 }
 
 std::string noDisplayMessage(const std::string& reason) {

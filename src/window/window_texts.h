@@ -48,11 +48,20 @@ StatusText shortOfMemoryStatus(std::string_view action, std::size_t rows = 0);
 struct FailureText {
     std::string message;  // "The collection run failed.", or what else failed
     std::string details;  // what was attempted on which path, the error number and description
-    // The details as a box that wraps its lines shows them: the path may break after any of its
-    // separators and nowhere inside a name. Copied, the box gives `details`, the path as it is.
-    std::string shownDetails;
+    // The path within `details`, in bytes, which a box breaks only after a separator; a copy
+    // gives the details as they are.
+    std::size_t pathStart = 0;
+    std::size_t pathLength = 0;
 };
 FailureText failureTextFor(const RunFailure& failure);
+
+// The details as a box that breaks lines at word boundaries shows them, which a hyphen makes
+// too: a zero-width space after each of the path's separators and a word joiner after each
+// hyphen, so that the path breaks only after a separator.
+std::string breakableDetails(const FailureText& text);
+// The details as a box that breaks lines at blanks alone shows them: a line break after the
+// path's separator wherever its line would pass `mostCharacters`, a longer name cut in pieces.
+std::string detailsInLines(const FailureText& text, std::size_t mostCharacters);
 
 // The one line shown when the window cannot be opened at all (no display): it names the batch
 // command, which needs none.
