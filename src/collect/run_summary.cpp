@@ -64,7 +64,7 @@ std::string noPagesAdvice(bool folderMissing, const FolderLeftovers& leftovers) 
            ", and pages in subfolders are not read): put catalog pages into ";
 }
 
-// A folder of separators alone is the root, and one ending in a drive's colon its own folder.
+// The root keeps its separator ("/", "C:\", "\\"): without it, it would name another folder.
 std::string_view withoutEndSeparator(std::string_view folder) {
     const auto separator = [](char c) { return c == '/' || c == kPathSeparator; };
     if (folder.size() > 1 && separator(folder.back()) && !separator(folder[folder.size() - 2]) &&

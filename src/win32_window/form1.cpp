@@ -106,7 +106,7 @@ std::wstring middleElided(HWND control, const std::wstring& text, int width) {
 // A failure's path fits a message box on any screen in lines of this many characters.
 constexpr std::size_t kMostFailureLineCharacters = 64;
 
-// Text for the clipboard: its lines end in CR LF, as Windows programs expect.
+// Text for the controls and the clipboard: its lines end in CR LF, as Windows expects.
 std::wstring withCarriageReturns(const std::string& text) {
     std::wstring lines;
     for (const wchar_t c : wideFromUtf8(text)) {
@@ -665,11 +665,8 @@ void Form1::showStatusLines(int width, int height) {
                                     &size);
             return size.cx <= width;
         }};
-    std::wstring shown;
-    for (const wchar_t c : wideFromUtf8(window::shownStatus(m_statusText, strip))) {
-        shown.append(c == L'\n' ? L"\r\n" : std::wstring(1, c));
-    }
-    ::SetWindowTextW(m_status, shown.c_str());
+    ::SetWindowTextW(m_status,
+                     withCarriageReturns(window::shownStatus(m_statusText, strip)).c_str());
 }
 
 // A status offers one link at most.
