@@ -9,7 +9,8 @@
 # backquote, is what the programs say: the archive's batch command is run on an empty data
 # folder, on none, and with --explain on the sample pages (for Windows under Wine, in
 # WINEPREFIX_DIR, by default a wineprefix folder beside the archive); a text only the window
-# says must stand in the window program, its PATH apart.
+# says must stand, its PATH apart, among the window layer's texts in src/window (an optimizing
+# compiler keeps no string of the program whole).
 #   scripts/check-users-readme.sh ARCHIVE    (a .tar.gz for Linux, a .zip for Windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -113,7 +114,6 @@ else
 fi
 # A quoted folder becomes PATH, and lines end as on Linux.
 said=$(tr -d '\r' <<<"$said" | sed "s/'[^']*'\(;\|\$\)/PATH\1/")
-window=$here/catalog-collector$suffix
 
 # The README's quotes with their lines joined, as the programs say them on one line.
 joined=$(sed -e ':a' -e 'N' -e '$!ba' -e 's/\n */ /g' <<<"$readme")
@@ -128,7 +128,7 @@ while IFS= read -r text; do
     grep -qF -- "$text" <<<"$said" || grep -qF -- "$lower" <<<"$said" && continue
     [[ "$text" == *PATH* ]] || fail "README.txt quotes \"$text\", which the programs do not say"
     for piece in "${text%%PATH*}" "${text#*PATH}"; do
-        [ -z "$piece" ] || grep -qaF -- "$piece" "$window" ||
+        [ -z "$piece" ] || grep -qF -- "\"$piece\"" src/window/*.cpp ||
             fail "README.txt quotes \"$text\", which the programs do not say"
     done
 done <<<"$quoted"$'\n'"$examples"
