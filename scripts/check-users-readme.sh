@@ -3,11 +3,19 @@
 # hold at most 100 characters, but for a record example, which no line break may cut; every path
 # it names in docs or examples is in the archive, and so is every picture, icon or desktop entry
 # it names; the Windows one names nothing of Linux (apt-get, desktop entries, ./ to start a
-# program); the Linux one names no .exe, and what it runs as ./NAME is executable there.
+# program); the Linux one names no .exe, and what it runs as ./NAME is executable there. The
+# Windows one is plain ASCII: `type` and every Notepad show it alike. Every text it quotes as the
+# programs' own that holds PATH or a backquote, and every example line that starts with a
+# backquote, is what the programs say: the archive's batch command is run on an empty data
+# folder, on none, and with --explain on the sample pages (for Windows under Wine, in
+# WINEPREFIX_DIR, by default a wineprefix folder beside the archive); a text only the window
+# says must stand, its PATH apart, among the window layer's texts in src/window (an optimizing
+# compiler keeps no string of the program whole).
 #   scripts/check-users-readme.sh ARCHIVE    (a .tar.gz for Linux, a .zip for Windows)
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
-archive=$1
+archive=$(realpath "$1")
 fail() {
     echo "check-users-readme: $*" >&2
     exit 1
@@ -69,4 +77,60 @@ else
             fail "README.txt runs ./$run, which the archive lacks or does not mark executable"
     done
 fi
-echo "Users' README checked: $(grep -c '' <<<"$readme") lines, $(wc -w <<<"$named") paths named"
+if [ "$system" = windows ]; then
+    beyond_ascii=$(LC_ALL=C grep -nP '[^\x00-\x7F]' <<<"$readme" || true)
+    [ -z "$beyond_ascii" ] || fail "README.txt holds bytes beyond ASCII:"$'\n'"$beyond_ascii"
+fi
+
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+if [ "$system" = windows ]; then
+    unzip -q "$archive" -d "$unpacked"
+    suffix=.exe
+else
+    tar -xzf "$archive" -C "$unpacked"
+    suffix=
+fi
+here=$unpacked/$release
+# What the batch command says on standard error, on a data folder without pages and on the
+# sample pages; a Windows program runs in a Wine session of its own.
+said_by_batch_command() {
+    local program=$here/catalog-collector-cli$suffix
+    local run=("$program")
+    [ "$system" = linux ] || run=("$SCRIPTS/wine.sh" run "$WINE_PREFIX" "$program")
+    rm -rf "$here/data" && mkdir "$here/data"
+    (cd "$here" && "${run[@]}" 2>&1 >/dev/null)
+    rmdir "$here/data"
+    (cd "$here" && "${run[@]}" 2>&1 >/dev/null)
+    (cd "$here" && "${run[@]}" --explain examples/data - 2>&1 >/dev/null)
+}
+export -f said_by_batch_command
+export system here suffix SCRIPTS=$PWD/scripts
+export WINE_PREFIX=${WINEPREFIX_DIR:-$(dirname "$archive")/wineprefix}
+if [ "$system" = windows ]; then
+    said=$(./scripts/wine.sh session "$WINE_PREFIX" bash -c said_by_batch_command)
+else
+    said=$(said_by_batch_command)
+fi
+# A quoted folder becomes PATH, and lines end as on Linux.
+said=$(tr -d '\r' <<<"$said" | sed "s/'[^']*'\(;\|\$\)/PATH\1/")
+
+# The README's quotes with their lines joined, as the programs say them on one line.
+joined=$(sed -e ':a' -e 'N' -e '$!ba' -e 's/\n */ /g' <<<"$readme")
+quoted=$(grep -oE '"[^"]*"' <<<"$joined" | sed 's/^"//; s/"$//' | grep -E 'PATH|`' || true)
+examples=$(sed -n 's/^  \(`.*\)$/\1/p' <<<"$readme")
+checked=0
+while IFS= read -r text; do
+    [ -n "$text" ] || continue
+    checked=$((checked + 1))
+    # The window starts a sentence with a capital where the batch command goes on after a colon.
+    lower=$(tr '[:upper:]' '[:lower:]' <<<"${text:0:1}")${text:1}
+    grep -qF -- "$text" <<<"$said" || grep -qF -- "$lower" <<<"$said" && continue
+    [[ "$text" == *PATH* ]] || fail "README.txt quotes \"$text\", which the programs do not say"
+    for piece in "${text%%PATH*}" "${text#*PATH}"; do
+        [ -z "$piece" ] || grep -qF -- "\"$piece\"" src/window/*.cpp ||
+            fail "README.txt quotes \"$text\", which the programs do not say"
+    done
+done <<<"$quoted"$'\n'"$examples"
+
+echo "Users' README checked: $(grep -c '' <<<"$readme") lines, $(wc -w <<<"$named") paths named, $checked texts quoted"

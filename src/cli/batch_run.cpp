@@ -113,10 +113,9 @@ void summarize(std::ostream& errors, const std::string& program, const Collected
                const std::string& dataFolder, const std::string& destination) {
     errors << program << ": ";
     if (collected.files == 0) {
-        const std::string folder = printable(dataFolder);
-        errors << noPagesAdvice(std::string("'").append(folder).append("'"),
-                                collected.folderMissing, collected.leftovers)
-               << "; only the header written to " << destination << "\n";
+        const std::string folder = printable(std::string(withoutEndSeparator(dataFolder)));
+        errors << noPagesAdvice(collected.folderMissing, collected.leftovers) << "'" << folder
+               << "'; only the header written to " << destination << "\n";
         return;
     }
     errors << summaryOf(countsOf(collected), destination) << "\n";

@@ -1,13 +1,40 @@
 #include "collect/run_summary.h"
 
+#include "platform/paths.h"
+
 namespace catalog {
 
 RunCounts countsOf(const Collected& collected) {
     return {collected.files, collected.listing.rowCount(), collected.pageCounts};
 }
 
+namespace {
+
+// The blanks a name may begin or end with unseen: the space, the tab, and the wide and
+// no-break spaces.
+bool blankAt(std::string_view text, bool atEnd) {
+    static constexpr std::string_view kBlanks[] = {
+        " ",      "\t",     "\u00A0", "\u1680", "\u2000", "\u2001", "\u2002", "\u2003", "\u2004",
+        "\u2005", "\u2006", "\u2007", "\u2008", "\u2009", "\u200A", "\u202F", "\u205F", "\u3000"};
+    for (const std::string_view blank : kBlanks) {
+        if (atEnd ? text.ends_with(blank) : text.starts_with(blank)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string shownName(std::string_view name) {
+    if (blankAt(name, false) || blankAt(name, true)) {
+        return std::string("\"").append(name).append("\"");
+    }
+    return std::string(name);
+}
+
 std::string summaryOf(const RunCounts& counts, std::string_view destination) {
-    std::string text = counted(counts.rows, "record") + " written to " + std::string(destination) +
+    std::string text = counted(counts.rows, "record") + " written to " + shownName(destination) +
                        " from " + counted(counts.pages, "page");
     std::string parts;
     const auto add = [&parts](std::size_t count, const char* what) {
@@ -21,24 +48,30 @@ std::string summaryOf(const RunCounts& counts, std::string_view destination) {
     return parts.empty() ? text : text + " (" + parts + ")";
 }
 
-std::string noPagesAdvice(std::string_view folder, bool folderMissing,
-                          const FolderLeftovers& leftovers) {
+std::string noPagesAdvice(bool folderMissing, const FolderLeftovers& leftovers) {
     if (folderMissing) {
-        return "there is no data folder " + std::string(folder) +
-               ": make it and put catalog pages into it";
+        return "there is no data folder: put catalog pages into a new folder ";
     }
     if (leftovers.subfolders == 0 && leftovers.rest == 0) {
-        return "the data folder " + std::string(folder) + " is empty: put catalog pages into it";
+        return "the data folder is empty: put catalog pages into ";
     }
     if (leftovers.subfolders == 0) {
-        return "the data folder " + std::string(folder) +
-               " holds no pages, only pipes, devices or links that lead nowhere: put catalog "
-               "pages into it";
+        return "the data folder holds no pages, only pipes, devices or links that lead nowhere: "
+               "put catalog pages into ";
     }
     // Pages put into subfolders are the likeliest reason, so the count says whether it is this.
-    return "the data folder " + std::string(folder) + " holds no pages (it has " +
-           counted(leftovers.subfolders, "subfolder") +
-           ", and pages in subfolders are not read): put catalog pages into it";
+    return "the data folder holds no pages (it has " + counted(leftovers.subfolders, "subfolder") +
+           ", and pages in subfolders are not read): put catalog pages into ";
+}
+
+// The root keeps its separator ("/", "C:\", "\\"): without it, it would name another folder.
+std::string_view withoutEndSeparator(std::string_view folder) {
+    const auto separator = [](char c) { return c == '/' || c == kPathSeparator; };
+    if (folder.size() > 1 && separator(folder.back()) && !separator(folder[folder.size() - 2]) &&
+        folder[folder.size() - 2] != ':') {
+        folder.remove_suffix(1);
+    }
+    return folder;
 }
 
 }  // namespace catalog

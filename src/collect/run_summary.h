@@ -19,14 +19,20 @@ struct RunCounts {
 RunCounts countsOf(const Collected& collected);
 
 // "36 records written to output.txt from 41 pages (5 without a record, 2 with a field not
-// found, 1 with several records)": the parenthesis names only what occurred.
+// found, 1 with several records)": the parenthesis names only what occurred. A destination that
+// begins or ends with a blank is quoted, so that the blank shows.
 std::string summaryOf(const RunCounts& counts, std::string_view destination);
+// A name as the summary gives it: in double quotes when it begins or ends with a blank.
+std::string shownName(std::string_view name);
 
-// What to do when the data folder gave no page: "the data folder PATH is empty: put catalog
-// pages into it", that there is none, or, when it holds something else, that it holds no pages
-// and how many subfolders, whose pages are not read. The window and the batch command say it
-// alike.
-std::string noPagesAdvice(std::string_view folder, bool folderMissing,
-                          const FolderLeftovers& leftovers);
+// What happened and what to do when the data folder gave no page, up to the folder, which the
+// caller adds: "the data folder is empty: put catalog pages into ", that there is none, or, when
+// it holds something else, that it holds no pages and how many subfolders, whose pages are not
+// read. The window and the batch command say it alike, the folder last, as the part a narrow
+// window shortens.
+std::string noPagesAdvice(bool folderMissing, const FolderLeftovers& leftovers);
+
+// `folder` as a message names it: without the separator that ends it, as a user types it.
+std::string_view withoutEndSeparator(std::string_view folder);
 
 }  // namespace catalog

@@ -35,6 +35,7 @@
 #include "window/keeping_rows.h"
 #include "window/output_name.h"
 #include "window/shown_progress.h"
+#include "window/shown_status.h"
 
 namespace catalog::qt_window {
 
@@ -83,6 +84,25 @@ bool opensMenu(const QKeyEvent& key) {
            (key.key() == Qt::Key_Menu && key.modifiers() == Qt::NoModifier);
 }
 
+// Ctrl+C in a failure's box copies its message and details as they are: the path without the
+// marks that let the box break it, which QMessageBox would copy along with its markup.
+class ExactCopy : public QObject {
+public:
+    ExactCopy(QString text, QObject* parent) : QObject(parent), m_text(std::move(text)) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+            QGuiApplication::clipboard()->setText(m_text);
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QString m_text;
+};
+
 }  // namespace
 
 // Every handler that allocates runs through here, so that running out of memory keeps the rows.
@@ -105,6 +125,7 @@ Form1::Form1(std::string programDirectory, QWidget* parent)
     setMinimumSize(minimumClientSize());
     resize(firstClientSize());
     placeControls();
+    showStatus(window::startStatus(m_programDirectory));
 }
 
 // A run still going is stopped and waited for here, before the controls it reports to go.
@@ -126,7 +147,7 @@ void Form1::createControls() {
     m_status = new QLabel(this);
     m_status->setTextFormat(Qt::PlainText);  // a typed name such as "<b>x.txt" is text
     m_status->setObjectName(QStringLiteral("status"));
-    m_status->setWordWrap(true);
+    m_status->setWordWrap(false);  // the window layer breaks its lines, never inside a name
     m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Beside a status that finds the data folder empty or missing, the user's next step; or
     // beside one that counts pages without a record or lacking a field, the list of them.
@@ -571,7 +592,7 @@ void Form1::sortRows(int column) {
 }
 
 void Form1::showStatus(const window::StatusText& status) {
-    m_statusText = fromUtf8(status.text);
+    m_statusText = status;
     m_status->setToolTip(
         literalRichText(fromUtf8(status.details.empty() ? status.text : status.details)));
     m_openDataFolder->setVisible(status.offersDataFolder);
@@ -598,21 +619,16 @@ void Form1::placeStatus(const QRect& strip) {
     elideStatus();
 }
 
-// The status reads whole at the window's first size; a window made narrower cuts it in the
-// middle, and the tooltip keeps the whole of it.
+// The status reads whole at the window's first size; a window made narrower shortens its path
+// in the middle, and the tooltip keeps the whole of it.
 void Form1::elideStatus() {
     const QFontMetrics metrics = m_status->fontMetrics();
     const QRect box = m_status->contentsRect();
-    const auto fits = [&](const QString& text) {
-        return metrics.boundingRect(box, Qt::TextWordWrap, text).height() <= box.height();
-    };
-    const int lines = std::max(1, box.height() / metrics.lineSpacing());
-    QString shown = m_statusText;
-    for (int width = box.width() * lines; !fits(shown) && width > 0;
-         width -= 4 * metrics.averageCharWidth()) {
-        shown = metrics.elidedText(m_statusText, Qt::ElideMiddle, width);
-    }
-    m_status->setText(shown);
+    const window::StatusStrip strip{
+        std::max(1, box.height() / metrics.lineSpacing()), [&](std::string_view line) {
+            return metrics.horizontalAdvance(fromUtf8(line)) <= box.width();
+        }};
+    m_status->setText(fromUtf8(window::shownStatus(m_statusText, strip)));
 }
 
 // Modal to the window but not waited on: the window can still be closed, and it takes no
@@ -624,7 +640,8 @@ void Form1::showFailure(const window::RunFailure& failure) {
     box->setObjectName(QStringLiteral("failure"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setTextFormat(Qt::PlainText);
-    box->setInformativeText(literalRichText(fromUtf8(text.details)));
+    box->setInformativeText(literalRichText(fromUtf8(window::breakableDetails(text))));
+    box->installEventFilter(new ExactCopy(fromUtf8(text.message + "\n\n" + text.details), box));
     box->setWindowModality(Qt::WindowModal);
     m_failure = box;
     box->show();
@@ -653,13 +670,16 @@ void Form1::removeSelectedRows() {
     keepingRows("remove", rowsIn(selection), [&] { m_rows->remove(selection); });
 }
 
-// The page list goes with the rows, and its link: what it lists is no longer shown.
+// The page list goes with the rows, and its link: what it lists is no longer shown. The window
+// is then as it opened: the columns at their first widths, which need no scroll bar, and the
+// start status.
 void Form1::clearList() {
     keepingRows("clear", m_rows->rowCount(), [this] {
         m_rows->clear();
         m_troublePages = {};
-        m_showPages->hide();
-        placeStatus(layoutFor(size()).statusStrip);
+        m_columns = window::TableColumns(std::vector<int>(window::kColumnCount, kFirstColumnWidth));
+        showColumnWidths();
+        showStatus(window::startStatus(m_programDirectory));
     });
 }
 

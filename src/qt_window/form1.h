@@ -89,7 +89,7 @@ private:
     std::string m_programDirectory;
     window::WindowRun m_run;
     QTimer m_progressTimer;
-    QString m_statusText;
+    window::StatusText m_statusText;  // as the run or the action told it, before shortening
     window::TableColumns m_columns;
     bool m_showingColumnWidths = false;  // the widths changing now are the window's, not the user's
     QPointer<QMessageBox> m_failure;     // while it is open, no run starts

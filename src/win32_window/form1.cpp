@@ -19,6 +19,7 @@
 #include "window/keeping_rows.h"
 #include "window/output_name.h"
 #include "window/shown_progress.h"
+#include "window/shown_status.h"
 
 namespace catalog::win32_window {
 
@@ -101,6 +102,58 @@ std::wstring middleElided(HWND control, const std::wstring& text, int width) {
     }
     return cut(fitting);
 }
+
+// A failure's path fits a message box on any screen in lines of this many characters.
+constexpr std::size_t kMostFailureLineCharacters = 64;
+
+// Text for the controls and the clipboard: its lines end in CR LF, as Windows expects.
+std::wstring withCarriageReturns(const std::string& text) {
+    std::wstring lines;
+    for (const wchar_t c : wideFromUtf8(text)) {
+        lines.append(c == L'\n' ? L"\r\n" : std::wstring(1, c));
+    }
+    return lines;
+}
+
+// While a message box is open on this thread, Ctrl+C (or Ctrl+Insert) in it copies this text
+// instead of the box's own, which holds the line breaks that fit the path into it. The dialog
+// loop of the box hands each message to the thread's message filter first.
+class CopiedFromBox {
+public:
+    CopiedFromBox(HWND owner, std::wstring text)
+        : m_hook(::SetWindowsHookExW(WH_MSGFILTER, &CopiedFromBox::filter, nullptr,
+                                     ::GetCurrentThreadId())) {
+        t_owner = owner;
+        t_text = std::move(text);
+    }
+    ~CopiedFromBox() {
+        if (m_hook != nullptr) {
+            ::UnhookWindowsHookEx(m_hook);
+        }
+        t_text.clear();
+    }
+    CopiedFromBox(const CopiedFromBox&) = delete;
+    CopiedFromBox& operator=(const CopiedFromBox&) = delete;
+
+private:
+    static LRESULT CALLBACK filter(int code, WPARAM wParam, LPARAM lParam) {
+        const MSG& message = *reinterpret_cast<const MSG*>(lParam);
+        if (code == MSGF_DIALOGBOX && message.message == WM_KEYDOWN &&
+            ::GetKeyState(VK_CONTROL) < 0 &&
+            (message.wParam == 'C' || message.wParam == VK_INSERT)) {
+            copyToClipboard(t_owner, t_text);
+            return TRUE;
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static thread_local HWND t_owner;
+    static thread_local std::wstring t_text;
+    HHOOK m_hook;
+};
+
+thread_local HWND CopiedFromBox::t_owner = nullptr;
+thread_local std::wstring CopiedFromBox::t_text;
 
 void registerClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
@@ -210,6 +263,7 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             createControls();
             applyDpi(static_cast<int>(::GetDpiForWindow(m_window)));
             sizeToFirstClientSize();
+            showStatus(window::startStatus(m_programDirectory));
             return 0;
         case WM_SIZE:
             placeControls();
@@ -276,10 +330,9 @@ void Form1::createControls() {
     m_outputfilename = createControl(WC_EDITW, wideFromUtf8(window::kDefaultOutputName).c_str(),
                                      WS_TABSTOP | ES_AUTOHSCROLL, kOutputNameId, WS_EX_CLIENTEDGE);
     m_label1 = createControl(WC_STATICW, L"Save to:", SS_LEFT | SS_CENTERIMAGE, kLabelId);
-    // A typed name such as "&x.txt" is text: no ampersand is taken for a mnemonic. Its words
-    // wrap onto the strip's second line, and a line that does not fit is left out whole.
-    m_status = createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL | SS_NOTIFY,
-                             kStatusId);
+    // A typed name such as "&x.txt" is text: no ampersand is taken for a mnemonic. The window
+    // layer breaks its lines to fit (showStatusLines).
+    m_status = createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kStatusId);
     // Shown beside a status that finds the data folder empty or missing, the user's next step.
     // The links are tab stops after the name box, for the keyboard (see preTranslate).
     m_openDataFolder = createControl(
@@ -398,6 +451,7 @@ void Form1::placeControls() {
     if (moves != nullptr) {
         ::EndDeferWindowPos(moves);
     }
+    showStatusLines(status.width, status.height);
     m_displaylist->showColumnWidths();
 }
 
@@ -605,7 +659,7 @@ void Form1::showRunEnd() {
 }
 
 void Form1::showStatus(const window::StatusText& status) {
-    ::SetWindowTextW(m_status, wideFromUtf8(status.text).c_str());
+    m_statusText = status;
     m_statusDetails = wideFromUtf8(status.details.empty() ? status.text : status.details);
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
@@ -618,6 +672,37 @@ void Form1::showStatus(const window::StatusText& status) {
     m_offersPageList = status.offersPageList;
     ::ShowWindow(m_showPages, m_offersPageList ? SW_SHOW : SW_HIDE);
     placeControls();
+}
+
+// The status's lines as the window layer breaks and shortens them for a strip `width` by
+// `height` pixels, measured in the status's font on one device context.
+void Form1::showStatusLines(int width, int height) {
+    struct MeasuringContext {
+        explicit MeasuringContext(HWND control) : control(control), dc(::GetDC(control)) {
+            old = ::SelectObject(
+                dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+        }
+        ~MeasuringContext() {
+            ::SelectObject(dc, old);
+            ::ReleaseDC(control, dc);
+        }
+        HWND control;
+        HDC dc;
+        HGDIOBJ old = nullptr;
+    } measuring(m_status);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(measuring.dc, &metrics);
+    const window::StatusStrip strip{
+        std::max(1, height / std::max(1, static_cast<int>(metrics.tmHeight))),
+        [&](std::string_view line) {
+            const std::wstring wide = wideFromUtf8(line);
+            SIZE size{};
+            ::GetTextExtentPoint32W(measuring.dc, wide.c_str(), static_cast<int>(wide.size()),
+                                    &size);
+            return size.cx <= width;
+        }};
+    ::SetWindowTextW(m_status,
+                     withCarriageReturns(window::shownStatus(m_statusText, strip)).c_str());
 }
 
 // A status offers one link at most.
@@ -692,11 +777,16 @@ void Form1::openFolder() {
 }
 
 // The window stays open for the next run; the box names the path, the error number and its
-// description.
+// description. A message box breaks lines at blanks alone, so the path comes in lines broken
+// after its separators; Ctrl+C copies it as it is.
 void Form1::showFailure(const window::RunFailure& failure) {
     const window::FailureText text = window::failureTextFor(failure);
-    ::MessageBoxW(m_window, wideFromUtf8(text.message + "\n\n" + text.details).c_str(), kCaption,
-                  MB_OK | MB_ICONERROR);
+    const CopiedFromBox copied(m_window, withCarriageReturns(text.message + "\n\n" + text.details));
+    ::MessageBoxW(m_window,
+                  wideFromUtf8(text.message + "\n\n" +
+                               window::detailsInLines(text, kMostFailureLineCharacters))
+                      .c_str(),
+                  kCaption, MB_OK | MB_ICONERROR);
 }
 
 void Form1::copySelectedRows(bool withHeader) {
@@ -744,6 +834,7 @@ void Form1::showListMenu(LPARAM at) {
         keepingRows("clear", rowCount(), [this] {
             m_displaylist->clear();
             hidePageList();
+            showStatus(window::startStatus(m_programDirectory));
         });
     } else if (chosen == kOpenDataFolderCommand) {
         openDataFolder();

@@ -73,6 +73,7 @@ private:
     void showRunEnd();
     void showStatus(const window::StatusText& status);
     void pressLink(HWND link);
+    void showStatusLines(int width, int height);
     void openDataFolder();
     void openFolder();
     void showPages();
@@ -104,6 +105,7 @@ private:
     bool m_offersPageList = false;    // the status counts pages without a row or lacking a field
     window::TroublePages m_troublePages;  // the last run's
     std::string m_lastListing;            // the listing the last run wrote, if it wrote one
+    window::StatusText m_statusText;      // as told, before the strip shortens it
     std::wstring m_statusDetails;         // the tooltip holds a pointer to it
     std::unique_ptr<RowListView> m_displaylist;
     HFONT m_font = nullptr;

@@ -86,8 +86,12 @@ void RowListView::removeSelected() {
     showRowCount();
 }
 
+// The columns go back to their first widths too, a width the user dragged included: a cleared
+// list looks as it did when the window opened, without a scroll bar over nothing.
 void RowListView::clear() {
     m_rows.clear();
+    m_columns = window::TableColumns(std::vector<int>(window::kColumnCount, kFirstColumnWidth));
+    m_columns.rescale(kBaseDpi, dpi());
     ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED);
     showRowCount();
 }

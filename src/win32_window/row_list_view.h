@@ -31,6 +31,7 @@ public:
     void append(window::RunRows rows);
     // Takes the selected rows, or all, out of the list; no file is touched.
     void removeSelected();
+    // Empties the list and puts its columns back as they were at first.
     void clear();
 
     // The notifications the parent passes on from the list and its header: cell texts, dimmed

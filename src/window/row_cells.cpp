@@ -1,5 +1,6 @@
 #include "window/row_cells.h"
 
+#include "collect/failure_text.h"
 #include "collect/field_extraction.h"
 #include "platform/wtf8.h"
 #include "window/display_text.h"
@@ -62,11 +63,17 @@ Cell cellFor(std::string_view value) {
     return cell;
 }
 
+// A character that would reorder the status around it (a right-to-left override in a folder's
+// name) is spelled out as the batch command spells it; every other one is kept.
 std::string oneLine(std::string_view text) {
     std::string line;
     bool afterCarriageReturn = false;
     forEachCharacter(text, [&](std::string_view character) {
-        appendOnOneLine(line, character, afterCarriageReturn);
+        if (character.size() > 1 && !breaksTheLine(character)) {
+            line.append(printable(std::string(character)));
+        } else {
+            appendOnOneLine(line, character, afterCarriageReturn);
+        }
         afterCarriageReturn = character == "\r";
         return true;
     });

@@ -28,7 +28,8 @@ struct Cell {
 
 Cell cellFor(std::string_view value);
 
-// A value on one line, whole: for a name typed by the user and shown in the status.
+// A value on one line, whole, with the characters that reorder or hide text spelled out as
+// \xHH: for a name typed by the user or a folder's path, shown in the status.
 std::string oneLine(std::string_view text);
 
 // The value as its tooltip shows it: UTF-8, line breaks kept, at most kMostTooltipBytes of it

@@ -1,12 +1,63 @@
 #include "window/window_texts.h"
 
+#include <algorithm>
+#include <functional>
+
 #include "collect/collection_run.h"
 #include "collect/run_summary.h"
+#include "platform/paths.h"
 #include "window/display_text.h"
 #include "window/row_cells.h"
 #include "window/window_run.h"
 
 namespace catalog::window {
+
+namespace {
+
+// `text` with `path` after it and `rest` after that, the path marked for shortening.
+StatusText withPath(std::string text, std::string_view path, std::string_view rest = {}) {
+    StatusText status;
+    status.pathStart = text.size();
+    status.pathLength = path.size();
+    status.text = std::move(text.append(path).append(rest));
+    return status;
+}
+
+// The data folder as the status names it: on one line, without the separator that ends it.
+std::string folderShown(const std::string& folder) {
+    return std::string(withoutEndSeparator(oneLine(folder)));
+}
+
+bool isSeparator(char c) {
+    return c == '/' || c == kPathSeparator;
+}
+
+std::size_t characterCount(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+// Calls `take` with each of the path's names, its separator after it.
+void forEachName(std::string_view path, const std::function<void(std::string_view)>& take) {
+    std::size_t start = 0;
+    for (std::size_t at = 0; at < path.size(); ++at) {
+        if (isSeparator(path[at])) {
+            take(path.substr(start, at + 1 - start));
+            start = at + 1;
+        }
+    }
+    if (start < path.size()) {
+        take(path.substr(start));
+    }
+}
+
+}  // namespace
+
+StatusText startStatus(const std::string& programDirectory) {
+    return withPath("Reads the pages in ",
+                    folderShown(displayText(dataFolderIn(programDirectory))));
+}
 
 StatusText statusAfter(const RunOutcome& outcome) {
     if (outcome.stopped) {
@@ -18,13 +69,23 @@ StatusText statusAfter(const RunOutcome& outcome) {
         return {text, failureTextFor(*outcome.failure).details};
     }
     if (outcome.counts.pages == 0) {
-        const std::string advice = capitalized(
-            noPagesAdvice(oneLine(outcome.dataFolder), outcome.folderMissing, outcome.leftovers));
-        return {advice, advice + ".\n" + outcome.listingPath + " holds only the header.", true};
+        StatusText status =
+            withPath(capitalized(noPagesAdvice(outcome.folderMissing, outcome.leftovers)),
+                     folderShown(outcome.dataFolder));
+        status.details = status.text + ".\n" + outcome.listingPath + " holds only the header.";
+        status.offersDataFolder = true;
+        return status;
     }
     const PageCounts& pages = outcome.counts.worthTelling;
-    return {summaryOf(outcome.counts, oneLine(outcome.outputName)), outcome.listingPath, false,
-            pages.withoutRecord > 0 || pages.withFieldNotFound > 0};
+    // The summary's words around the name, which is the part to shorten.
+    const std::string summary = summaryOf(outcome.counts, "");
+    const std::size_t destination = summary.find(" from ");
+    StatusText status =
+        withPath(summary.substr(0, destination), oneLine(shownName(outcome.outputName)),
+                 std::string_view(summary).substr(destination));
+    status.details = outcome.listingPath;
+    status.offersPageList = pages.withoutRecord > 0 || pages.withFieldNotFound > 0;
+    return status;
 }
 
 StatusText copyRefusedStatus(CopyRefusal refusal, std::size_t rows,
@@ -67,22 +128,60 @@ StatusText stoppedStatus() {
 }
 
 FailureText failureTextFor(const RunFailure& failure) {
-    std::string details;
+    FailureText text;
+    text.message = failure.nameRefused       ? "The listing cannot be saved under this name."
+                   : failure.folderNotOpened ? "The data folder could not be opened."
+                                             : "The collection run failed.";
     if (!failure.path.empty()) {
-        details = "Could not " + failure.operation + " \"" + failure.path + "\".\n";
+        text.details = "Could not " + failure.operation + " \"";
+        text.pathStart = text.details.size();
+        text.pathLength = failure.path.size();
+        text.details.append(failure.path).append("\".\n");
     }
     if (failure.errorNumber == 0) {
-        details += failure.description;
+        text.details.append(failure.description);
     } else {
-        details += "Error " + std::to_string(failure.errorNumber) + ": " + failure.description;
+        text.details.append("Error " + std::to_string(failure.errorNumber) + ": ")
+            .append(failure.description);
     }
-    if (failure.nameRefused) {
-        return {"The listing cannot be saved under this name.", details};
+    return text;
+}
+
+std::string breakableDetails(const FailureText& text) {
+    std::string shown = text.details.substr(0, text.pathStart);
+    for (const char c : std::string_view(text.details).substr(text.pathStart, text.pathLength)) {
+        shown.push_back(c);
+        if (isSeparator(c)) {
+            shown.append("\u200B");
+        } else if (c == '-') {
+            shown.append("\u2060");
+        }
     }
-    if (failure.folderNotOpened) {
-        return {"The data folder could not be opened.", details};
-    }
-    return {"The collection run failed.", details};
+    return shown.append(text.details.substr(text.pathStart + text.pathLength));
+}
+
+std::string detailsInLines(const FailureText& text, std::size_t mostCharacters) {
+    std::string shown = text.details.substr(0, text.pathStart);
+    std::size_t column = characterCount(shown.substr(shown.rfind('\n') + 1));
+    const auto breakLine = [&] {
+        shown.append("\n");
+        column = 0;
+    };
+    forEachName(std::string_view(text.details).substr(text.pathStart, text.pathLength),
+                [&](std::string_view name) {
+                    if (column > 0 && column + characterCount(name) > mostCharacters) {
+                        breakLine();
+                    }
+                    forEachCharacter(name, [&](std::string_view character) {
+                        if (column == mostCharacters) {
+                            breakLine();
+                        }
+                        shown.append(character);
+                        ++column;
+                        return true;
+                    });
+                });
+    return shown.append(text.details.substr(text.pathStart + text.pathLength));
 }
 
 std::string noDisplayMessage(const std::string& reason) {

@@ -13,7 +13,8 @@ namespace catalog::window {
 struct RunFailure;
 struct RunOutcome;
 
-// A status line and the longer text its tooltip gives (full paths), UTF-8.
+// A status line and the longer text its tooltip gives (full paths), UTF-8. What happened and
+// what to do come first; a path or name in it is what a narrow window shortens (shownStatus).
 struct StatusText {
     std::string text;
     std::string details;
@@ -21,7 +22,13 @@ struct StatusText {
     bool offersDataFolder = false;
     // Some pages gave no row or lack a field: the view offers the list of them, with why.
     bool offersPageList = false;
+    // The path within `text`, in bytes: where it starts and its length, 0 when there is none.
+    std::size_t pathStart = 0;
+    std::size_t pathLength = 0;
 };
+
+// Until the first run: where the pages are read from, the data folder beside `programDirectory`.
+StatusText startStatus(const std::string& programDirectory);
 
 // After a run: records written and where, from how many pages, and how many pages gave no row,
 // a field not found or several records; or, when the data folder gave no page, what to do.
@@ -41,8 +48,20 @@ StatusText shortOfMemoryStatus(std::string_view action, std::size_t rows = 0);
 struct FailureText {
     std::string message;  // "The collection run failed.", or what else failed
     std::string details;  // what was attempted on which path, the error number and description
+    // The path within `details`, in bytes, which a box breaks only after a separator; a copy
+    // gives the details as they are.
+    std::size_t pathStart = 0;
+    std::size_t pathLength = 0;
 };
 FailureText failureTextFor(const RunFailure& failure);
+
+// The details as a box that breaks lines at word boundaries shows them, which a hyphen makes
+// too: a zero-width space after each of the path's separators and a word joiner after each
+// hyphen, so that the path breaks only after a separator.
+std::string breakableDetails(const FailureText& text);
+// The details as a box that breaks lines at blanks alone shows them: a line break after the
+// path's separator wherever its line would pass `mostCharacters`, a longer name cut in pieces.
+std::string detailsInLines(const FailureText& text, std::size_t mostCharacters);
 
 // The one line shown when the window cannot be opened at all (no display): it names the batch
 // command, which needs none.

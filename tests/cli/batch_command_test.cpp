@@ -38,20 +38,22 @@ TEST_F(BatchCommandTest, WithoutArgumentsCollectsTheDataFolderBesideTheProgram) 
     EXPECT_EQ(outcome.out, "");
 
     // An empty data folder, then none at all: the header alone, and what to do.
-    const std::string folder = "'" + path("prog/data/") + "'";
     const std::string headerOnly =
-        " catalog pages into it; only the header written to " + path("prog/output.txt") + "\n";
+        "'" + path("prog/data") + "'; only the header written to " + path("prog/output.txt") + "\n";
     for (const fs::directory_entry& page : fs::directory_iterator(path("prog/data"))) {
         fs::remove(page.path());
     }
-    EXPECT_EQ(run({}).err,
-              "catalog-collector-cli: the data folder " + folder + " is empty: put" + headerOnly);
+    EXPECT_EQ(
+        run({}).err,
+        "catalog-collector-cli: the data folder is empty: put catalog pages into " + headerOnly);
     fs::remove_all(path("prog/data"));
     const Outcome noFolder = run({});
     EXPECT_EQ(noFolder.exitCode, 0);
     EXPECT_EQ(readFile(path("prog/output.txt")), kHeader);
-    EXPECT_EQ(noFolder.err, "catalog-collector-cli: there is no data folder " + folder +
-                                ": make it and put" + headerOnly);
+    EXPECT_EQ(noFolder.err,
+              "catalog-collector-cli: there is no data folder: put catalog pages into a new "
+              "folder " +
+                  headerOnly);
 }
 
 // Pages put into subfolders are the likeliest reason for a folder without pages: it is named.
@@ -65,16 +67,17 @@ TEST_F(BatchCommandTest, AFolderOfSubfoldersSaysTheirPagesAreNotRead) {
 #ifndef _WIN32
     fs::create_symlink("gone.html", path("prog/data/dangling.html"));
 #endif
-    EXPECT_EQ(run({}).err, "catalog-collector-cli: the data folder '" + path("prog/data/") +
-                               "' holds no pages (it has 2 subfolders, and pages in subfolders are "
-                               "not read): put catalog pages into it; only the header written to " +
-                               path("prog/output.txt") + "\n");
+    EXPECT_EQ(run({}).err,
+              "catalog-collector-cli: the data folder holds no pages (it has 2 "
+              "subfolders, and pages in subfolders are not read): put catalog pages "
+              "into '" +
+                  path("prog/data") + "'; only the header written to " + path("prog/output.txt") +
+                  "\n");
 #ifndef _WIN32
     fs::remove_all(path("prog/data/2024"));
     fs::remove_all(path("prog/data/old"));
-    EXPECT_NE(
-        run({}).err.find("' holds no pages, only pipes, devices or links that lead nowhere: "),
-        std::string::npos);
+    EXPECT_NE(run({}).err.find(" holds no pages, only pipes, devices or links that lead nowhere: "),
+              std::string::npos);
 #endif
 }
 

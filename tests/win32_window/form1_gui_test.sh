@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Drives the Windows window as a user would, under Wine on a virtual X display: it starts from
-# another folder with a data folder beside it, Collect is clicked where the drawn layout puts it,
+# another folder with a data folder beside it, its status saying where the pages are read from
+# (control_text.exe, beside the window program, reads it), Collect is clicked where the drawn layout puts it,
 # and the listing beside the program must be the batch command's listing of the same folder.
 # A second click adds the rows again (the list, copied whole with Ctrl+A and Ctrl+C, holds them
 # twice) and writes the same file; Shift+F10 or the menu key opens the list's menu, whose Copy
@@ -39,6 +40,8 @@ readonly box_x=368 box_y=329
 # A point on the Show pages link, at the right end of the status strip (8, 351, 577 by 34).
 readonly show_pages_x=577 show_pages_y=357
 readonly pages_title='Pages that gave no row or lack a field'
+# The status's control id (kStatusId in src/win32_window/form1.cpp).
+readonly status_id=105
 
 export WINEPREFIX=$work/wineprefix WINEARCH=win64 WINEDEBUG=-all
 # Making a prefix would otherwise offer to download Mono and Gecko, which nothing here needs.
@@ -154,6 +157,24 @@ start_window() {
     window_pid=$!
     wait_until 60 window_shown || fail "no window titled Form1 appeared"
     window=$(visible_windows | head -n 1)
+}
+
+# The status's text, its lines joined again: a line ends at a blank, or after a backslash.
+shown_status() {
+    timeout 60 wine "$(dirname "$window_exe")/control_text.exe" "$status_id" </dev/null \
+        2>/dev/null | tr -d '\r' | sed -e ':a' -e 'N' -e '$!ba' -e 's/\\\n/\\/g' -e 's/\n/ /g'
+}
+
+# Before the first run: the data folder, its path shortened in the middle where it is long.
+start_status_shown() {
+    local status
+    status=$(shown_status)
+    [[ "$status" == "Reads the pages in "*'\app\data' ]]
+}
+
+check_start_status() {
+    [ -z "$picture" ] || return 0
+    wait_until 60 start_status_shown || fail "the status at the start is: $(shown_status)"
 }
 
 click_collect() {
@@ -368,6 +389,7 @@ start_wine
 make_program_folder
 make_reference_listing
 start_window
+check_start_status
 check_first_click
 if [ -n "$picture" ]; then
     save_picture

@@ -135,11 +135,22 @@ TEST_F(WindowRunTest, AFailedWriteKeepsTheRowsAndAMissingFolderIsTold) {
     fs::remove_all(m_dir.path() / "data");
     ASSERT_TRUE(start());
     outcome = waitForOutcome();
-    EXPECT_EQ(statusAfter(outcome).text, "There is no data folder " + path("data") +
-                                             kPathSeparator +
-                                             ": make it and put catalog pages into it");
-    EXPECT_TRUE(statusAfter(outcome).offersDataFolder);
+    // What to do first, then the folder, as a user types it, which a narrow window shortens.
+    const StatusText status = statusAfter(outcome);
+    EXPECT_EQ(status.text,
+              "There is no data folder: put catalog pages into a new folder " + path("data"));
+    EXPECT_EQ(status.text.substr(status.pathStart, status.pathLength), path("data"));
+    EXPECT_TRUE(status.offersDataFolder);
     EXPECT_EQ(readFile(path("output.txt")), kHeader);
+}
+
+// A blank at the name's start or end would be lost among the words around it.
+TEST_F(WindowRunTest, ANameBeginningWithABlankIsQuoted) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    ASSERT_TRUE(start(" out.txt"));
+    const StatusText status = statusAfter(waitForOutcome());
+    EXPECT_EQ(status.text, "1 record written to \" out.txt\" from 1 page");
+    EXPECT_EQ(status.text.substr(status.pathStart, status.pathLength), "\" out.txt\"");
 }
 
 TEST_F(WindowRunTest, AStopDuringTheRunEndsItPromptlyAndWritesNothing) {
