@@ -197,15 +197,25 @@ others() {
     echo "--threads 1: $one ms, --threads 2: $two ms, speed-up $(ratio "$one" "$two");" \
         "listings $same."
     echo
+}
 
+# The window on files-100k, from the click to the rows painted, against the batch command's
+# median on the same pages (timed in against_cat).
+window_against_batch() {
     echo "## Window (files-100k, offscreen, from the click to the rows painted)"
     echo
     if [ -x "$bin/window-timing" ]; then
         mkdir -p "$work/window"
         ln -sfn "$(realpath "$corpus/files-100k")" "$work/window/data"
-        window=$(QT_QPA_PLATFORM=offscreen "$bin/window-timing" "$work/window" 10 |
-            grep -E '^(median|sort|repaint)' | paste -sd ';' -)
-        echo "Window $window; batch command median: $(median_ms "$work/files-100k" 0) ms."
+        QT_QPA_PLATFORM=offscreen "$bin/window-timing" "$work/window" 10 >"$work/window.txt"
+        window=$(grep -E '^(median|sort|repaint)' "$work/window.txt" | paste -sd ';' -)
+        local clicked batch
+        clicked=$(awk '/^median:/ { print $2 }' "$work/window.txt")
+        batch=$(median_ms "$work/files-100k" 0)
+        figure window.clicked "$clicked"
+        figure window.batch "$batch"
+        echo "Window $window; batch command median: $batch ms;" \
+            "the window takes $(ratio "$clicked" "$batch") times the batch command."
     else
         echo "Not built (no Qt)."
     fi
@@ -218,6 +228,7 @@ chosen=("$@")
     if selected files-100k; then
         against_floor
         file_batch
+        window_against_batch
     fi
     if [ ${#chosen[@]} -eq 0 ]; then
         others
