@@ -141,15 +141,14 @@ package-windows:
 	./scripts/check-users-readme.sh $(PACKAGE_WINDOWS_DIR)/catalog-collector-*.zip
 	@ls -l $(PACKAGE_WINDOWS_DIR)/catalog-collector-*.zip
 
-# Redraws the README's pictures of the Windows window (docs/window-windows.png) and of the list
-# its Show pages link opens (docs/window-show-pages-win32.png): a click on Collect over the
-# sample pages under Wine, on a virtual X display, taken with imagemagick.
+# Redraws the pictures of the Windows window in each state a user meets, under Wine on a virtual
+# X display, taken with imagemagick: the README's in docs/ (window-windows.png,
+# window-show-pages-win32.png), the others in docs/states/ (win32-*.png).
 picture-windows: windows
 	@./scripts/install-deps.sh $(WINDOWS_GUI_PACKAGES) imagemagick
 	tests/win32_window/form1_gui_test.sh $(WINDOWS_DIR)/bin/catalog-collector.exe \
 	    $(WINDOWS_DIR)/bin/catalog-collector-cli.exe examples/data \
-	    $(WINDOWS_DIR)/tests/win32_window/gui docs/window-windows.png \
-	    docs/window-show-pages-win32.png
+	    $(WINDOWS_DIR)/tests/win32_window/gui docs
 
 # Redraws the pictures of the window in each state a user meets, offscreen: the README's in
 # docs/, the others in docs/states/.

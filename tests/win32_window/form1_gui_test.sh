@@ -13,20 +13,22 @@
 # opens the list of the pages without a record or lacking a field, whose lines, copied with
 # Ctrl+C, are those the batch command's --explain prints; Tab from the Save to box reaches the
 # link, and Enter or Space opens it.
-#   form1_gui_test.sh WINDOW_EXE CLI_EXE SAMPLE_DATA WORK_DIR [PICTURE.png [PAGES.png]]
+#   form1_gui_test.sh WINDOW_EXE CLI_EXE SAMPLE_DATA WORK_DIR [DOCS_DIR]
 # Wine runs in WORK_DIR/wineprefix, a prefix of its own, whose server and programs are ended on
-# exit, as is the X server. Given PICTURE, only the first click is made, on the sample pages
-# alone, and the window is then saved there (imagemagick's import); given PAGES too, so is the
-# list that Show pages opens.
+# exit, as is the X server. Given DOCS_DIR, no test is made: the window is drawn instead in each
+# state a user meets (imagemagick's import), on the sample pages alone: after a run as the
+# README shows it (DOCS_DIR/window-windows.png), the list Show pages opens
+# (window-show-pages-win32.png), and in DOCS_DIR/states/win32-*.png before the first run, with
+# its menu open, reading a large page, stopped, with a failure's message, after Clear list, and
+# after a run on an empty data folder.
 set -euo pipefail
 
-[ $# -ge 4 ] || { sed -n '2,19p' "$0" >&2; exit 2; }
+[ $# -ge 4 ] || { sed -n '2,23p' "$0" >&2; exit 2; }
 window_exe=$(realpath "$1")
 cli_exe=$(realpath "$2")
 samples=$(realpath "$3")
 work=$(realpath -m "$4")
-picture=${5:+$(realpath -m "$5")}
-pages_picture=${6:+$(realpath -m "$6")}
+docs=${5:+$(realpath -m "$5")}
 
 # The drawn layout puts Collect at 7080, 4800 twips, 1695 by 375: its centre at 96 dots an inch.
 readonly collect_x=528 collect_y=332
@@ -127,7 +129,7 @@ make_program_folder() {
     mkdir -p "$app/data" "$scratch/elsewhere"
     cp "$window_exe" "$cli_exe" "$app/"
     cp "$samples"/* "$app/data/"
-    [ -z "$picture" ] || return 0
+    [ -z "$docs" ] || return 0
     printf '%s\n' "array ( 'ID' => '7', 'NAME' => 'Caf"$'\xc3\xa9'" au lait', 'PRICE' => 3.10," \
         "'MIN_QUANTITY_ORDERABLE' => 1, 'THUMBNAIL' => 'img/cafe.jpg',  }, " \
         >"$app/data/caf"$'\xc3\xa9 \xe2\x80\x93 \xc3\x9f'".html"
@@ -173,7 +175,7 @@ start_status_shown() {
 }
 
 check_start_status() {
-    [ -z "$picture" ] || return 0
+    [ -z "$docs" ] || return 0
     wait_until 60 start_status_shown || fail "the status at the start is: $(shown_status)"
 }
 
@@ -209,10 +211,10 @@ drag_id_column() {
 }
 
 check_first_click() {
-    [ -n "$picture" ] || drag_id_column
+    [ -n "$docs" ] || drag_id_column
     click_collect
     wait_until 60 listing_written || fail "after the first click output.txt is not the listing"
-    [ -z "$picture" ] || return 0  # a selected row would be in the picture
+    [ -z "$docs" ] || return 0  # a selected row would be in the picture
     local rows=$scratch/rows-once.txt
     tail -n +2 "$scratch/reference.txt" | tr -d '\r' >"$rows"
     xdo windowfocus --sync "$window"
@@ -369,19 +371,87 @@ check_close() {
     [ "$status" -eq 0 ] || fail "the program ended with status $status"
 }
 
-# The window as the README shows it, after a run on the sample pages.
-save_picture() {
-    sleep 1  # the rows and the status are painted
-    timeout 30 import -window "$window" "$picture"
-    echo "form1_gui_test: saved $picture"
-    [ -n "$pages_picture" ] || return 0
+# A window as it is painted now; with the menu open, the screen where the window lies, as the
+# menu is a window of its own.
+draw() {
+    [ "$2" = menu ] || xdo mousemove 1000 750  # away from the window: no tooltip over it
+    sleep 1  # what was asked for is painted
+    if [ "$2" = menu ]; then
+        local WINDOW X Y WIDTH HEIGHT SCREEN
+        eval "$(xdo getwindowgeometry --shell "$window")"
+        timeout 30 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$1"
+    else
+        timeout 30 import -window "$2" "$1"
+    fi
+    echo "form1_gui_test: drew $1"
+}
+
+menu_by_keyboard() {
+    xdo windowfocus --sync "$window"
+    xdo mousemove --window "$window" "$first_row_x" "$first_row_y" click 1
+    xdo key shift+F10
+}
+
+# The window in each state a user meets, in the order a user would meet them.
+draw_states() {
+    local states=$docs/states
+    mkdir -p "$states"
+    draw "$states/win32-start.png" "$window"
+    click_collect
+    wait_until 60 listing_written || fail "the first click wrote no listing"
+    draw "$docs/window-windows.png" "$window"
     open_page_list
-    sleep 1  # its lines are painted
-    timeout 30 import -window "$pages" "$pages_picture"
-    echo "form1_gui_test: saved $pages_picture"
+    draw "$docs/window-show-pages-win32.png" "$pages"
     xdo windowfocus --sync "$pages"
     xdo key Escape
     wait_until 10 eval '! pages_shown' || fail "Esc did not close the list"
+    menu_by_keyboard
+    draw "$states/win32-menu.png" menu
+    xdo key Escape
+    draw_reading_and_stopped "$states"
+    draw_failure "$states"
+    menu_by_keyboard
+    xdo key Down Down Down Return  # Clear list
+    draw "$states/win32-cleared.png" "$window"
+    mkdir "$scratch/away" && mv "$app/data"/* "$scratch/away/"
+    rm "$app/output.txt"
+    click_collect
+    wait_until 60 listing_written_anew || fail "a run on an empty folder wrote no listing"
+    draw "$states/win32-no-pages.png" "$window"
+}
+
+listing_written_anew() {
+    [ -e "$app/output.txt" ]
+}
+
+# A sparse page, read long enough for the window to name it; Esc then stops the run.
+draw_reading_and_stopped() {
+    local large=$app/data/zz-catalog-dump.html
+    truncate -s 64G "$large"
+    rm "$app/output.txt"
+    click_collect
+    wait_until 60 file_open "$large" || fail "the run did not reach the large page"
+    sleep 1  # the window names a page once it has read it for a second
+    draw "$1/win32-reading.png" "$window"
+    xdo key Escape
+    wait_until 60 eval '! file_open "$large"' || fail "Esc did not stop the run"
+    draw "$1/win32-stopped.png" "$window"
+    rm "$large"
+}
+
+draw_failure() {
+    ln -s /proc/self/mem "$app/data/zz-unreadable"
+    click_collect
+    wait_until 60 failure_box_shown || fail "a file that cannot be read brought no message"
+    local box
+    box=$(visible_windows | grep -vx "$window" | head -n 1)
+    draw "$1/win32-failure.png" "$box"
+    xdo windowfocus --sync "$box"
+    xdo key Return
+    wait_until 10 failure_box_gone || fail "the message did not close"
+    rm "$app/data/zz-unreadable"
+    click_collect
+    wait_until 60 listing_written_anew || fail "the run after the failure wrote no listing"
 }
 
 start_display
@@ -389,13 +459,13 @@ start_wine
 make_program_folder
 make_reference_listing
 start_window
-check_start_status
-check_first_click
-if [ -n "$picture" ]; then
-    save_picture
+if [ -n "$docs" ]; then
+    draw_states
     check_close
     exit 0
 fi
+check_start_status
+check_first_click
 check_show_pages
 check_link_by_keyboard
 check_second_click
