@@ -157,6 +157,9 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
         const std::string output = outputFor(line);
         refuseStreams(output);
         refuseProtectedOutput(output, dataFolder);
+        if (!toStandardOutput(output)) {
+            refuseReadOnlyOutput(output);
+        }
         BatchClient client(progress);
         const Collected collected =
             runCollection(dataFolder, client,

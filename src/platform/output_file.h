@@ -43,6 +43,12 @@ inline constexpr std::size_t kOutputPartBytes = std::size_t{4} << 20;
 void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
                      const std::function<bool()>& stopped = {});
 
+// On Windows, throws the FileError a write of `filename` would end in when the file's read-only
+// flag is set, which the user set to keep it: told before a run reads any page, and before the
+// window asks whether to replace it. Nothing on POSIX, where a read-only file in a writable
+// folder is replaced, as other tools replace files by renaming.
+void refuseReadOnlyOutput(const std::string& filename);
+
 // A block device named as the output, refused: it holds a disk's or a file system's bytes,
 // which no output of a program should overwrite.
 class BlockDeviceRefused : public FileError {

@@ -6,6 +6,7 @@
 #include "platform/file_error.h"
 #include "platform/file_identity.h"
 #include "platform/input_file.h"
+#include "platform/output_file.h"
 #include "platform/paths.h"
 #include "window/display_text.h"
 
@@ -55,6 +56,16 @@ bool startsWithHeader(const std::string& path) {
     return line == header;
 }
 
+// Refused before any question: the run then fails at once with the advice to clear the flag.
+bool readOnly(const std::string& path) {
+    try {
+        refuseReadOnlyOutput(path);
+        return false;
+    } catch (const FileError&) {
+        return true;
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> replaceQuestion(const std::string& programDirectory,
@@ -62,7 +73,7 @@ std::optional<std::string> replaceQuestion(const std::string& programDirectory,
     const std::string path = outputPathIn(programDirectory, outputName);
     if (outputNameRefusal(outputName) ||
         protectedOutputReason(path, dataFolderIn(programDirectory), programDirectory) ||
-        !isRegularFile(path) || startsWithHeader(path)) {
+        !isRegularFile(path) || readOnly(path) || startsWithHeader(path)) {
         return std::nullopt;
     }
     return displayText(path) + " exists and is not a listing: replace it?";

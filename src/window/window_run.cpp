@@ -12,6 +12,7 @@
 #include "collect/text_files.h"
 #include "platform/file_error.h"
 #include "platform/memory_reserve.h"
+#include "platform/output_file.h"
 #include "window/display_text.h"
 #include "window/output_name.h"
 
@@ -75,6 +76,7 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
         return;
     }
     try {
+        refuseReadOnlyOutput(listingPath);
         Collected collected = runCollection(dataFolder, client, RunOptions{.stop = &stop});
         // The rows are shown even when the write then fails, as they were all found before it.
         outcome.counts = countsOf(collected);

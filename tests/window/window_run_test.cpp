@@ -17,6 +17,7 @@
 #include "platform/paths.h"
 #include "platform/system_error.h"
 #include "support/test_files.h"
+#include "window/output_name.h"
 #include "window/window_texts.h"
 
 namespace catalog::window {
@@ -220,6 +221,22 @@ TEST_F(WindowRunTest, ADeviceNameOrAStreamIsRefusedBeforeTheRun) {
     EXPECT_EQ(m_run.progress().total, 0u);
     const auto entries = fs::directory_iterator(m_dir.path());
     EXPECT_EQ(std::distance(fs::begin(entries), fs::end(entries)), 1);  // the data folder
+}
+
+// A read-only file is neither asked about nor replaced: the run fails before it reads a page.
+TEST_F(WindowRunTest, AReadOnlyFileIsRefusedWithoutAQuestionBeforeTheRun) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    writeFile(path("notes.txt"), "mine");
+    fs::permissions(path("notes.txt"), fs::perms::owner_write, fs::perm_options::remove);
+    EXPECT_FALSE(replaceQuestion(m_dir.path().string(), "notes.txt"));
+    ASSERT_TRUE(start("notes.txt"));
+    const RunOutcome outcome = waitForOutcome();
+    ASSERT_TRUE(outcome.failure);
+    EXPECT_FALSE(outcome.rows);
+    EXPECT_NE(failureTextFor(*outcome.failure).details.find("notes.txt is read-only"),
+              std::string::npos);
+    EXPECT_EQ(readFile(path("notes.txt")), "mine");
+    fs::permissions(path("notes.txt"), fs::perms::owner_write, fs::perm_options::add);
 }
 #endif
 

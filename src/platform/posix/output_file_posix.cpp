@@ -406,6 +406,8 @@ void writeAll(int fd, std::span<const std::string_view> pieces, const std::strin
 
 }  // namespace
 
+void refuseReadOnlyOutput(const std::string&) {}
+
 void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
                      const std::function<bool()>& stopped) {
     try {

@@ -240,6 +240,15 @@ void writeIntoDevice(const std::wstring& device, const std::string& filename,
     }
 }
 
+// Windows refuses the move over a read-only file only after the wait for another program to let
+// go; Wine's replaces it and drops the flag the user set. So before anything is written.
+void refuseReadOnly(const std::wstring& target, DWORD attributes, const std::string& filename) {
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        const std::string name = win32::utf8FromWide(target.substr(target.rfind(L'\\') + 1));
+        throw FileError("write", filename, ERROR_ACCESS_DENIED, readOnlyRefused(name));
+    }
+}
+
 void writeOutput(const std::string& filename, std::span<const std::string_view> pieces,
                  const StopQuery& stopped) {
     if (filename.empty()) {
@@ -261,12 +270,8 @@ void writeOutput(const std::string& filename, std::span<const std::string_view> 
     } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         // What the system itself says to a program that opens a folder to write it.
         throw FileError("write", filename, ERROR_ACCESS_DENIED, "it is a folder");
-    } else if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        // Windows refuses the move over it only after the wait for another program to let go;
-        // Wine's replaces it and drops the flag the user set. So before anything is written.
-        const std::string name = win32::utf8FromWide(target.substr(target.rfind(L'\\') + 1));
-        throw FileError("write", filename, ERROR_ACCESS_DENIED, readOnlyRefused(name));
     }
+    refuseReadOnly(target, attributes, filename);
     replaceFile(target, attributes, filename, pieces, stopped);
 }
 
@@ -292,6 +297,17 @@ void writeStandard(DWORD which, std::span<const std::string_view> pieces, const 
 }
 
 }  // namespace
+
+void refuseReadOnlyOutput(const std::string& filename) {
+    const std::wstring target = win32::widePath(filename);
+    if (filename.empty() || startsWith(target, L"\\\\.\\")) {
+        return;  // names no file, or a device: the write tells
+    }
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        refuseReadOnly(target, attributes, filename);
+    }
+}
 
 void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
                      const std::function<bool()>& stopped) {
