@@ -6,32 +6,20 @@
 namespace catalog::window {
 
 TableColumns::TableColumns(std::vector<int> widths)
-    : m_widths(std::move(widths)), m_sizedByUser(m_widths.size(), false) {}
+    : m_widths(std::move(widths)),
+      m_titleWidths(m_widths.size(), 0),
+      m_sizedByUser(m_widths.size(), false) {}
 
 void TableColumns::fit(const ColumnsToFit& columns, const ValueWidth& valueWidth) {
     if (columns.rows.empty()) {
         return;  // a run that found nothing says nothing of the widths
     }
     const std::vector<int> fitted = columnWidths(columns, valueWidth);
-    // The columns fitted share the room the dragged ones leave.
-    std::vector<std::size_t> fitting;
-    std::vector<int> wanted;
-    std::vector<int> titles;
-    int room = columns.viewWidth;
     for (std::size_t column = 0; column < std::min(fitted.size(), m_widths.size()); ++column) {
-        if (m_sizedByUser[column]) {
-            room -= m_widths[column];
-        } else {
-            fitting.push_back(column);
-            wanted.push_back(fitted[column]);
-            titles.push_back(columns.titleWidths[column]);
+        if (!m_sizedByUser[column]) {
+            m_widths[column] = fitted[column];
+            m_titleWidths[column] = columns.titleWidths[column];
         }
-    }
-    const int share =
-        columns.viewWidth / static_cast<int>(std::max<std::size_t>(1, m_widths.size()));
-    const std::vector<int> shared = sharedWidths(std::move(wanted), titles, room, share);
-    for (std::size_t i = 0; i < fitting.size(); ++i) {
-        m_widths[fitting[i]] = shared[i];
     }
 }
 
@@ -46,17 +34,42 @@ void TableColumns::rescale(int oldDpi, int newDpi) {
     if (oldDpi <= 0 || newDpi <= 0) {
         return;
     }
-    for (int& width : m_widths) {
-        width = static_cast<int>((static_cast<long long>(width) * newDpi + oldDpi / 2) / oldDpi);
+    for (std::vector<int>* widths : {&m_widths, &m_titleWidths}) {
+        for (int& width : *widths) {
+            width =
+                static_cast<int>((static_cast<long long>(width) * newDpi + oldDpi / 2) / oldDpi);
+        }
     }
 }
 
+// Shared at every width the view takes, not only at the run's end: the rows a run adds may bring
+// a scroll bar that narrows the view.
 std::vector<int> TableColumns::shown(int viewWidth) const {
     std::vector<int> widths = m_widths;
-    if (!widths.empty()) {
-        const int others = std::accumulate(widths.begin(), widths.end() - 1, 0);
-        widths.back() = std::max(widths.back(), viewWidth - others);
+    if (widths.empty()) {
+        return widths;
     }
+    // The columns fitted share the room the dragged ones leave.
+    std::vector<std::size_t> fitting;
+    std::vector<int> wanted;
+    std::vector<int> titles;
+    int room = viewWidth;
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+        if (m_sizedByUser[column]) {
+            room -= widths[column];
+        } else {
+            fitting.push_back(column);
+            wanted.push_back(widths[column]);
+            titles.push_back(m_titleWidths[column]);
+        }
+    }
+    const int share = viewWidth / static_cast<int>(widths.size());
+    const std::vector<int> shared = sharedWidths(std::move(wanted), titles, room, share);
+    for (std::size_t i = 0; i < fitting.size(); ++i) {
+        widths[fitting[i]] = shared[i];
+    }
+    const int others = std::accumulate(widths.begin(), widths.end() - 1, 0);
+    widths.back() = std::max(widths.back(), viewWidth - others);
     return widths;
 }
 
