@@ -103,8 +103,9 @@ std::wstring middleElided(HWND control, const std::wstring& text, int width) {
     return cut(fitting);
 }
 
-// A failure's path fits a message box on any screen in lines of this many characters.
-constexpr std::size_t kMostFailureLineCharacters = 64;
+// A failure's path fits a message box on any screen in lines of this many characters: Wine's box
+// wraps again beyond about 48, in the middle of a name.
+constexpr std::size_t kMostFailureLineCharacters = 40;
 
 // Text for the controls and the clipboard: its lines end in CR LF, as Windows expects.
 std::wstring withCarriageReturns(const std::string& text) {
@@ -362,38 +363,37 @@ HWND Form1::createControl(const wchar_t* className, const wchar_t* text, DWORD s
                              m_instance, nullptr);
 }
 
-// The status reads whole at the window's first size; a narrower window cuts it short, and its
-// tooltip keeps the whole of it, with the full paths.
-void Form1::createStatusTooltip() {
-    m_statusTooltip =
-        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, m_instance, nullptr);
+HWND Form1::createTooltip() const {
+    return ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, m_instance, nullptr);
+}
+
+// The tooltip keeps a copy of `text`.
+void Form1::addTool(HWND tooltip, HWND control, wchar_t* text) const {
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = m_window;
-    tool.uId = reinterpret_cast<UINT_PTR>(m_status);
-    tool.lpszText = m_statusDetails.data();
-    ::SendMessageW(m_statusTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text;
+    ::SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// The status reads whole at the window's first size; a narrower window cuts it short, and its
+// tooltip keeps the whole of it, with the full paths.
+void Form1::createStatusTooltip() {
+    m_statusTooltip = createTooltip();
+    addTool(m_statusTooltip, m_status, m_statusDetails.data());
 }
 
 // What the button and the name box are for, when the pointer rests on them.
 void Form1::createControlTooltips() {
-    m_controlTooltip =
-        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, m_instance, nullptr);
+    m_controlTooltip = createTooltip();
     for (const auto& [control, text] : {std::pair{m_collect, window::kCollectTooltip},
                                         std::pair{m_outputfilename, window::kOutputNameTooltip}}) {
-        std::wstring shown = wideFromUtf8(text);  // the tooltip keeps a copy
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof(tool);
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = m_window;
-        tool.uId = reinterpret_cast<UINT_PTR>(control);
-        tool.lpszText = shown.data();
-        ::SendMessageW(m_controlTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        std::wstring shown = wideFromUtf8(text);
+        addTool(m_controlTooltip, control, shown.data());
     }
 }
 

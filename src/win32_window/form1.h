@@ -54,6 +54,8 @@ private:
     void createControls();
     HWND createControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
                        DWORD extendedStyle = 0);
+    HWND createTooltip() const;
+    void addTool(HWND tooltip, HWND control, wchar_t* text) const;
     void createStatusTooltip();
     void createControlTooltips();
     void applyDpi(int dpi);
