@@ -75,14 +75,15 @@ protected:
     // A file manager the window started ends before the window does: one destroyed running
     // takes Qt's process thread down mid-work, which ThreadSanitizer cannot follow into Qt.
     ~Form1Test() override {
-        QTest::qWaitFor(
-            [this] {
-                const QList<QProcess*> openers = form.findChildren<QProcess*>();
-                return std::none_of(openers.begin(), openers.end(), [](const QProcess* opener) {
-                    return opener->state() != QProcess::NotRunning;
-                });
-            },
-            60 * 1000);
+        const auto allEnded = [this] {
+            const QList<QProcess*> openers = form.findChildren<QProcess*>();
+            return std::none_of(openers.begin(), openers.end(), [](const QProcess* opener) {
+                return opener->state() != QProcess::NotRunning;
+            });
+        };
+        if (!QTest::qWaitFor(allEnded, 60 * 1000)) {
+            ADD_FAILURE() << "a file manager the window started did not end";
+        }
     }
 
     void addPage(const std::string& name, std::string_view bytes) {
