@@ -64,9 +64,13 @@ StatusText statusAfter(const RunOutcome& outcome) {
         return stoppedStatus();
     }
     if (outcome.failure) {
-        const char* text = outcome.failure->nameRefused ? "Name refused; nothing written"
+        // What to do is in the failure's own words, which stay once its box is closed.
+        std::string text = outcome.failure->nameRefused ? "Name refused; nothing written"
                                                         : "Failed; nothing written";
-        return {text, failureTextFor(*outcome.failure).details};
+        if (!outcome.failure->description.empty()) {
+            text.append(": ").append(oneLine(outcome.failure->description));
+        }
+        return {std::move(text), failureTextFor(*outcome.failure).details};
     }
     if (outcome.counts.pages == 0) {
         StatusText status =

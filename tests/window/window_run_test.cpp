@@ -128,7 +128,8 @@ TEST_F(WindowRunTest, AFailedWriteKeepsTheRowsAndAMissingFolderIsTold) {
     ASSERT_TRUE(outcome.failure);
     EXPECT_EQ(outcome.failure->operation, "write");
     EXPECT_EQ(outcome.rows->listing.rowCount(), 1u);
-    EXPECT_EQ(statusAfter(outcome).text, "Failed; nothing written");
+    EXPECT_EQ(statusAfter(outcome).text,
+              "Failed; nothing written: " + outcome.failure->description);
     EXPECT_FALSE(statusAfter(outcome).offersPageList);
     EXPECT_NE(failureTextFor(*outcome.failure).details.find(path("missing/out.txt")),
               std::string::npos);
@@ -216,7 +217,8 @@ TEST_F(WindowRunTest, ADeviceNameOrAStreamIsRefusedBeforeTheRun) {
         EXPECT_EQ(text.message, "The listing cannot be saved under this name.");
         EXPECT_TRUE(text.details.starts_with("\"" + name + "\"")) << text.details;
         EXPECT_NE(text.details.find("Please choose"), std::string::npos) << text.details;
-        EXPECT_EQ(statusAfter(outcome).text, "Name refused; nothing written");
+        EXPECT_TRUE(statusAfter(outcome).text.starts_with("Name refused; nothing written: \"" +
+                                                          name + "\""));
     }
     EXPECT_EQ(m_run.progress().total, 0u);
     const auto entries = fs::directory_iterator(m_dir.path());
