@@ -343,22 +343,30 @@ failure_box_gone() {
     [ "$(visible_windows | wc -l)" -eq 1 ]
 }
 
-# Under Wine a link to /proc/self/mem is read through Linux, which fails with an I/O error.
-check_failure() {
+# Under Wine a link to /proc/self/mem is read through Linux, which fails with an I/O error: the
+# run fails, and its message box is shown (as `box`).
+show_failure_box() {
     ln -s /proc/self/mem "$app/data/zz-unreadable"
     click_collect
     wait_until 60 failure_box_shown || fail "a file that cannot be read brought no message"
-    local box
     box=$(visible_windows | grep -vx "$window" | head -n 1)
+}
+
+close_failure_box() {
+    xdo windowfocus --sync "$box"
+    xdo key Return
+    wait_until 10 failure_box_gone || fail "the message did not close"
+    rm "$app/data/zz-unreadable"
+}
+
+check_failure() {
+    show_failure_box
     [ ! -e "$app/output.txt" ] || fail "a failed run wrote output.txt"
     [ "$(ls -A "$app" | sort | tr '\n' ' ')" = \
         "$(basename "$cli_exe") $(basename "$window_exe") data " ] ||
         fail "a failed run left files behind: $(ls -A "$app")"
-    xdo windowfocus --sync "$box"
-    xdo key Return
-    wait_until 10 failure_box_gone || fail "the message did not close"
+    close_failure_box
     kill -0 "$window_pid" 2>/dev/null || fail "the window closed after the failure"
-    rm "$app/data/zz-unreadable"
 }
 
 check_close() {
@@ -440,16 +448,9 @@ draw_reading_and_stopped() {
 }
 
 draw_failure() {
-    ln -s /proc/self/mem "$app/data/zz-unreadable"
-    click_collect
-    wait_until 60 failure_box_shown || fail "a file that cannot be read brought no message"
-    local box
-    box=$(visible_windows | grep -vx "$window" | head -n 1)
+    show_failure_box
     draw "$1/win32-failure.png" "$box"
-    xdo windowfocus --sync "$box"
-    xdo key Return
-    wait_until 10 failure_box_gone || fail "the message did not close"
-    rm "$app/data/zz-unreadable"
+    close_failure_box
     click_collect
     wait_until 60 listing_written_anew || fail "the run after the failure wrote no listing"
 }
