@@ -49,8 +49,7 @@ private:
 // as typed; the run checks again, as the folder may go meanwhile.
 std::string existingFolder(const std::string& folder) {
     requireFolder(folder, "open data folder");
-    const bool ended = folder.back() == '/' || folder.back() == kPathSeparator;
-    return ended ? folder : folder + kPathSeparator;
+    return isPathSeparator(folder.back()) ? folder : folder + kPathSeparator;
 }
 
 // The program's folder is looked up only for a default: a run given both a folder and an

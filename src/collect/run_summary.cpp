@@ -66,9 +66,8 @@ std::string noPagesAdvice(bool folderMissing, const FolderLeftovers& leftovers) 
 
 // The root keeps its separator ("/", "C:\", "\\"): without it, it would name another folder.
 std::string_view withoutEndSeparator(std::string_view folder) {
-    const auto separator = [](char c) { return c == '/' || c == kPathSeparator; };
-    if (folder.size() > 1 && separator(folder.back()) && !separator(folder[folder.size() - 2]) &&
-        folder[folder.size() - 2] != ':') {
+    if (folder.size() > 1 && isPathSeparator(folder.back()) &&
+        !isPathSeparator(folder[folder.size() - 2]) && folder[folder.size() - 2] != ':') {
         folder.remove_suffix(1);
     }
     return folder;

@@ -12,6 +12,11 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
+// Whether `c` separates names in a path here: "/" everywhere, and "\" on Windows too.
+constexpr bool isPathSeparator(char c) {
+    return c == '/' || c == kPathSeparator;
+}
+
 // How the names of programs end here.
 #ifdef _WIN32
 inline constexpr std::string_view kProgramSuffix = ".exe";

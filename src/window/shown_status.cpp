@@ -14,10 +14,6 @@ namespace {
 
 constexpr std::string_view kEllipsis = "\u2026";
 
-bool isSeparator(char c) {
-    return c == '/' || c == kPathSeparator;
-}
-
 // The first of `count` candidates, each shorter than the one before, that fits; `count` when none
 // does. Halving: a strip is laid out a few dozen times at most, whatever the path's length.
 std::size_t firstFitting(std::size_t count, const std::function<bool(std::size_t)>& fitsAt) {
@@ -39,7 +35,7 @@ std::size_t firstFitting(std::size_t count, const std::function<bool(std::size_t
 void addPieces(std::vector<std::string_view>& pieces, std::string_view text, bool path) {
     std::size_t start = 0;
     for (std::size_t at = 0; at < text.size(); ++at) {
-        if (path ? isSeparator(text[at]) : text[at] == ' ') {
+        if (path ? isPathSeparator(text[at]) : text[at] == ' ') {
             pieces.push_back(text.substr(start, at + 1 - start));
             start = at + 1;
         }
@@ -89,11 +85,11 @@ std::optional<std::string> laidOut(std::string_view before, std::string_view pat
 std::vector<std::size_t> nameStarts(std::string_view path) {
     std::vector<std::size_t> starts{0};
     std::size_t at = 0;
-    while (at < path.size() && isSeparator(path[at])) {
+    while (at < path.size() && isPathSeparator(path[at])) {
         ++at;
     }
     for (; at < path.size(); ++at) {
-        if (isSeparator(path[at])) {
+        if (isPathSeparator(path[at])) {
             starts.push_back(at + 1);
         }
     }

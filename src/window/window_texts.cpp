@@ -28,10 +28,6 @@ std::string folderShown(const std::string& folder) {
     return std::string(withoutEndSeparator(oneLine(folder)));
 }
 
-bool isSeparator(char c) {
-    return c == '/' || c == kPathSeparator;
-}
-
 std::size_t characterCount(std::string_view text) {
     return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
         return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
@@ -42,7 +38,7 @@ std::size_t characterCount(std::string_view text) {
 void forEachName(std::string_view path, const std::function<void(std::string_view)>& take) {
     std::size_t start = 0;
     for (std::size_t at = 0; at < path.size(); ++at) {
-        if (isSeparator(path[at])) {
+        if (isPathSeparator(path[at])) {
             take(path.substr(start, at + 1 - start));
             start = at + 1;
         }
@@ -155,7 +151,7 @@ std::string breakableDetails(const FailureText& text) {
     std::string shown = text.details.substr(0, text.pathStart);
     for (const char c : std::string_view(text.details).substr(text.pathStart, text.pathLength)) {
         shown.push_back(c);
-        if (isSeparator(c)) {
+        if (isPathSeparator(c)) {
             shown.append("\u200B");
         } else if (c == '-') {
             shown.append("\u2060");
