@@ -401,7 +401,8 @@ TEST_F(CollectionRunTest, TellsOfASlowPageByNameAndBytesReadUntilItIsOver) {
 
 // The page that never ends is told of whichever thread reads it: the calling thread between its
 // blocks, or, as often, a helper while the calling thread waits for it. The stop it leads to
-// ends the run, which then says that the page is over.
+// ends the run, which then says that the page is over; a helper may read a block more before it
+// sees the stop.
 TEST_F(CollectionRunTest, TellsOfASlowPageThatAnyThreadReads) {
     makeDataFolder();
     // In the second run of files, on systems that read files in the order they were made in.
@@ -413,10 +414,12 @@ TEST_F(CollectionRunTest, TellsOfASlowPageThatAnyThreadReads) {
     }
     shown.stopOnSlowPage = true;
     EXPECT_THROW(run("output.txt", RunOptions{.threads = 2, .slowPageAfter = {}}), RunStopped);
-    ASSERT_EQ(shown.slowPages.size(), 2u);
-    EXPECT_EQ(shown.slowPages[0].name, "endless.html");
-    EXPECT_EQ(shown.slowPages[0].size, fs::file_size(data("endless.html")));
-    EXPECT_TRUE(shown.slowPages[1].name.empty());
+    ASSERT_GE(shown.slowPages.size(), 2u);
+    for (auto told = shown.slowPages.begin(); told + 1 != shown.slowPages.end(); ++told) {
+        EXPECT_EQ(told->name, "endless.html");
+        EXPECT_EQ(told->size, fs::file_size(data("endless.html")));
+    }
+    EXPECT_TRUE(shown.slowPages.back().name.empty());
 }
 
 TEST_F(CollectionRunTest, AnEmptyOutputNameFailsTheWriteAfterTheRows) {
