@@ -22,6 +22,11 @@ inline constexpr std::string_view kOutputNameTooltip =
     "The name the listing is saved under, beside the program (sub/list.txt: in its folder sub). "
     "Enter starts a run";
 
+// What a screen reader calls the controls that show no words of their own: the table and the
+// bar that moves while a run reads the pages.
+inline constexpr std::string_view kTableName = "Products found";
+inline constexpr std::string_view kProgressName = "Pages read";
+
 inline constexpr std::string_view kCopyItem = "Copy";
 inline constexpr std::string_view kCopyWithHeaderItem = "Copy with header";
 inline constexpr std::string_view kClearListItem = "Clear list";
