@@ -107,6 +107,19 @@ std::string RowTable::tooltip(std::size_t row, std::size_t column) const {
     return tooltip;
 }
 
+std::string RowTable::notFoundDescription(std::size_t row, std::size_t column) const {
+    if (!notFound(row, column)) {
+        return {};
+    }
+    const Place at = place(row);
+    std::string description = "The field was not found";
+    const std::string reason = reasonFor(*at.run, at.row, column);
+    if (!reason.empty()) {
+        description.append(": ").append(reason);
+    }
+    return description;
+}
+
 std::variant<std::string, CopyRefusal> boundedCopy(std::size_t size,
                                                    const std::function<void(std::string&)>& fill) {
     if (size > kMostCopyBytes) {

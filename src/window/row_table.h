@@ -58,6 +58,9 @@ public:
     Cell cell(std::size_t row, std::size_t column) const;
     bool notFound(std::size_t row, std::size_t column) const;
     std::string tooltip(std::size_t row, std::size_t column) const;
+    // What a screen reader adds to a field that reads "String Matching Failed", which the window
+    // dims: that the field was not found, and why. Empty for any other cell.
+    std::string notFoundDescription(std::size_t row, std::size_t column) const;
     // The whole value in a cell, as the file holds it: for sorting by it.
     std::string_view value(std::size_t row, std::size_t column) const;
 

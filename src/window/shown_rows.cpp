@@ -35,6 +35,10 @@ std::string ShownRows::tooltip(std::size_t row, std::size_t column) const {
     return m_table.tooltip(m_order[row], column);
 }
 
+std::string ShownRows::notFoundDescription(std::size_t row, std::size_t column) const {
+    return m_table.notFoundDescription(m_order[row], column);
+}
+
 std::variant<std::string, CopyRefusal> ShownRows::copyText(std::span<const std::size_t> rows,
                                                            bool withHeader) const {
     try {

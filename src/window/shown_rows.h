@@ -24,6 +24,7 @@ public:
     Cell cell(std::size_t row, std::size_t column) const;
     bool notFound(std::size_t row, std::size_t column) const;
     std::string tooltip(std::size_t row, std::size_t column) const;
+    std::string notFoundDescription(std::size_t row, std::size_t column) const;
 
     // The rows given, in the order given, as RowTable::copyText makes them; with
     // copyHeaderLine() before them when `withHeader`.

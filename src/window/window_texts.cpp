@@ -123,6 +123,17 @@ StatusText shortOfMemoryStatus(std::string_view action, std::size_t rows) {
             "more memory free it can be done."};
 }
 
+std::string tableDescription(std::size_t rows) {
+    std::string description = counted(rows, "record") + " in columns ";
+    for (std::size_t column = 0; column < kColumnCount; ++column) {
+        description.append(column == 0                  ? ""
+                           : column + 1 == kColumnCount ? " and "
+                                                        : ", ")
+            .append(kColumnTitles[column]);
+    }
+    return description;
+}
+
 StatusText stoppedStatus() {
     return {"Run stopped", "The run was stopped before its end; nothing was written"};
 }

@@ -44,6 +44,9 @@ std::string linesCopyRefusedText(CopyRefusal refusal, std::size_t lines);
 // it at all when `rows` is 0: the table is left as it was, and the window goes on.
 StatusText shortOfMemoryStatus(std::string_view action, std::size_t rows = 0);
 
+// The table as a screen reader describes it: how many rows, under which titles.
+std::string tableDescription(std::size_t rows);
+
 // The message box of a failed run, or of the data folder that could not be opened.
 struct FailureText {
     std::string message;  // "The collection run failed.", or what else failed

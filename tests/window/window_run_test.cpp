@@ -111,6 +111,10 @@ TEST_F(WindowRunTest, CellsTellWhyAFieldWasNotFoundAndWhichRecordARowIs) {
     EXPECT_EQ(table.tooltip(2, 2),
               "String Matching Failed\n`', }, ` has one blank before `}` where the record format "
               "has two");
+    EXPECT_EQ(table.notFoundDescription(2, 2),
+              "The field was not found: `', }, ` has one blank before `}` where the record "
+              "format has two");
+    EXPECT_EQ(table.notFoundDescription(0, 1), "");
     EXPECT_EQ(statusAfter(outcome).text,
               "3 records written to output.txt from 3 pages (1 without "
               "a record, 2 with a field not found, 1 with several "
