@@ -24,6 +24,7 @@
 #include <QTableView>
 
 #include "platform/system_error.h"
+#include "qt_window/accessible_roles.h"
 #include "qt_window/dimmed_cell_delegate.h"
 #include "qt_window/file_manager.h"
 #include "qt_window/form1_layout.h"
@@ -143,8 +144,11 @@ void Form1::createControls() {
 
     m_label1 = new QLabel(QStringLiteral("Save to:"), this);
     m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label1->setBuddy(m_outputfilename);  // which names the box for screen readers
 
     m_status = new QLabel(this);
+    // What a screen reader speaks at a run's end (showRunEnd).
+    makeAccessibleNotification(*m_status);
     m_status->setTextFormat(Qt::PlainText);  // a typed name such as "<b>x.txt" is text
     m_status->setObjectName(QStringLiteral("status"));
     m_status->setWordWrap(false);  // the window layer breaks its lines, never inside a name
@@ -157,6 +161,7 @@ void Form1::createControls() {
     connect(m_showPages, &QLabel::linkActivated, this, &Form1::showPages);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setAccessibleName(fromUtf8(window::kProgressName));
     m_progress->hide();
     m_progressNote = new QLabel(this);
     m_progressNote->setObjectName(QStringLiteral("progressNote"));
@@ -174,6 +179,7 @@ void Form1::createList() {
     m_rows = new RowTableModel(this);
     m_displaylist = new QTableView(this);
     m_displaylist->setObjectName(QStringLiteral("displaylist"));
+    m_displaylist->setAccessibleName(fromUtf8(window::kTableName));
     m_displaylist->setModel(m_rows);
     m_displaylist->setItemDelegate(new DimmedCellDelegate(m_displaylist));
     m_displaylist->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -225,17 +231,19 @@ void Form1::addListCommands() {
     connect(remove, &QShortcut::activated, this, &Form1::removeSelectedRows);
     for (const auto changed :
          {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
-        connect(m_rows, changed, this, &Form1::enableRowCommands);
+        connect(m_rows, changed, this, &Form1::rowCountChanged);
     }
-    connect(m_rows, &QAbstractItemModel::modelReset, this, &Form1::enableRowCommands);
-    enableRowCommands();
+    connect(m_rows, &QAbstractItemModel::modelReset, this, &Form1::rowCountChanged);
+    rowCountChanged();
 }
 
-// An empty table has nothing to copy or clear.
-void Form1::enableRowCommands() {
+// An empty table has nothing to copy or clear. A screen reader tells how many rows it holds.
+void Form1::rowCountChanged() {
     for (QAction* command : m_rowCommands) {
         command->setEnabled(m_rows->rowCount() > 0);
     }
+    m_displaylist->setAccessibleDescription(fromUtf8(
+        window::tableDescription(static_cast<std::size_t>(std::max(0, m_rows->rowCount())))));
 }
 
 // Shift+F10 or the menu key: the menu the right button opens, below the current row when the
@@ -254,6 +262,7 @@ void Form1::showListMenuAtKey() {
 // A tab stop after the name box, opened by Enter or Space as by a click (see eventFilter).
 QLabel* Form1::createLink(std::string_view text, const char* name) {
     auto* link = new QLabel(this);
+    makeAccessibleLink(*link, fromUtf8(text));
     link->setObjectName(QLatin1String(name));
     link->setTextFormat(Qt::RichText);
     link->setText(QStringLiteral("<a href=\"%1\">%2</a>")
@@ -460,9 +469,9 @@ void Form1::showRunEnd() {
     // The status counts the rows, so it is made before they move into the table.
     keepingRows("show the run's end", 0, [&] { showStatus(window::statusAfter(outcome)); });
     if (outcome.rows) {
-        keepingRows("show", outcome.rows->rowCount(),
-                    [&] { showRows(std::move(*outcome.rows)); });
+        keepingRows("show", outcome.rows->rowCount(), [&] { showRows(std::move(*outcome.rows)); });
     }
+    announce(*m_status);
     if (outcome.failure) {
         showFailure(*outcome.failure);
     }
@@ -593,8 +602,11 @@ void Form1::sortRows(int column) {
 
 void Form1::showStatus(const window::StatusText& status) {
     m_statusText = status;
-    m_status->setToolTip(
-        literalRichText(fromUtf8(status.details.empty() ? status.text : status.details)));
+    const QString details = fromUtf8(status.details.empty() ? status.text : status.details);
+    m_status->setToolTip(literalRichText(details));
+    // Whole, whatever the window's width shortens, and without the tooltip's markup.
+    m_status->setAccessibleName(fromUtf8(status.text));
+    m_status->setAccessibleDescription(details);
     m_openDataFolder->setVisible(status.offersDataFolder);
     m_showPages->setVisible(status.offersPageList);
     placeStatus(layoutFor(size()).statusStrip);

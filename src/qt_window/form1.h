@@ -53,7 +53,7 @@ private:
     void createList();
     QLabel* createLink(std::string_view text, const char* name);
     void addListCommands();
-    void enableRowCommands();
+    void rowCountChanged();
     void showListMenuAtKey();
     bool linkEvent(QLabel& link, QEvent& event);
     void openDataFolder();

@@ -69,6 +69,8 @@ QVariant RowTableModel::data(const QModelIndex& index, int role) const {
             return fromUtf8(m_rows.cell(row, column).text);
         case Qt::ToolTipRole:
             return literalRichText(fromUtf8(m_rows.tooltip(row, column)));
+        case Qt::AccessibleDescriptionRole:
+            return fromUtf8(m_rows.notFoundDescription(row, column));
         case Qt::ForegroundRole:
             return m_rows.notFound(row, column) ? notFoundForeground() : QVariant();
         default:

@@ -73,6 +73,7 @@ void TroublePagesDialog::createList(window::TroublePages pages) {
     m_model = new TroublePagesModel(std::move(pages), this);
     m_lines = new QListView(this);
     m_lines->setObjectName(QStringLiteral("pageLines"));
+    m_lines->setAccessibleName(fromUtf8(window::kPageListTitle));
     m_lines->setModel(m_model);
     // Lines of one height are placed without being measured, however many there are.
     m_lines->setUniformItemSizes(true);

@@ -4,12 +4,14 @@
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
+#include <private/qguiapplication_p.h>
 #include <string>
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -35,6 +37,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 #include "collect/listing.h"
 #include "qt_window/qt_text.h"
@@ -734,6 +738,58 @@ TEST_F(Form1Test, AFieldNotFoundIsDimmedAndCounted) {
                     .replace(QLatin1Char('\n'), QLatin1Char(' '))
                     .contains(QStringLiteral("1 with a field not found")))
         << status()->text().toStdString();
+}
+
+// What screen readers hear, read as the accessibility bus reads it: every control by its name,
+// the links as links they press, a field not found with why, and the status at a run's end.
+TEST_F(Form1Test, ScreenReadersHearEachControlByNameAndTheRunsEnd) {
+    static std::vector<std::pair<QObject*, QAccessible::Event>> events;
+    QPlatformAccessibility& bus = *QGuiApplicationPrivate::platformIntegration()->accessibility();
+    bus.setActive(true);
+    const QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(
+        [](QAccessibleEvent* event) { events.emplace_back(event->object(), event->type()); });
+    addPage("c.html", "{ 'REFERENCE' => 'C3', 'NAME' => 'Clamp', 'PRICE' => 2, }");
+    const bool ended = clickAndWait();
+    QAccessible::installUpdateHandler(previous);
+    bus.setActive(false);
+    ASSERT_TRUE(ended);
+    const auto heard = [](QObject* control) {
+        QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(control);
+        EXPECT_NE(heard, nullptr);
+        return heard;
+    };
+    auto* showPages = control<QLabel>("showPages");
+    const struct {
+        QObject* control;
+        QAccessible::Role role;
+        const char* name;
+    } named[] = {{list(), QAccessible::Table, "Products found"},
+                 {box(), QAccessible::EditableText, "Save to:"},
+                 {progress(), QAccessible::ProgressBar, "Pages read"},
+                 {showPages, QAccessible::Link, "Show pages"},
+                 {control<QLabel>("openDataFolder"), QAccessible::Link, "Open data folder"}};
+    for (const auto& [control, role, name] : named) {
+        EXPECT_EQ(heard(control)->role(), role) << name;
+        EXPECT_EQ(heard(control)->text(QAccessible::Name), QLatin1String(name));
+    }
+    EXPECT_EQ(heard(list())->text(QAccessible::Description),
+              QStringLiteral("3 records in columns id, price, thumbnail, name and file"));
+    QAccessibleInterface* cell = heard(list())->tableInterface()->cellAt(2, 2);
+    EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("String Matching Failed"));
+    EXPECT_TRUE(cell->text(QAccessible::Description).startsWith("The field was not found: "));
+    EXPECT_EQ(heard(list())->tableInterface()->cellAt(0, 1)->text(QAccessible::Description), "");
+
+    // The whole status, the path its tooltip gives as plain text, spoken as the run ended.
+    EXPECT_TRUE(heard(status())->text(QAccessible::Name).startsWith("3 records written to"));
+    EXPECT_EQ(heard(status())->text(QAccessible::Description),
+              QString::fromStdString(path("output.txt")));
+    EXPECT_NE(std::find(events.begin(), events.end(),
+                        std::pair{static_cast<QObject*>(status()), QAccessible::ObjectShow}),
+              events.end());
+
+    EXPECT_TRUE(heard(showPages)->state().focusable);
+    heard(showPages)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_NE(form.findChild<QDialog*>(QStringLiteral("pageList")), nullptr);
 }
 
 // How far the pixels of a cell stray at most from its background: how strongly its text shows.
