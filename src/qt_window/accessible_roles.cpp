@@ -25,8 +25,12 @@ public:
 
     void doAction(const QString& action) override {
         if (role() == QAccessible::Link && action == pressAction()) {
+            // Only as a click could: a hidden link offers nothing (the page list of a run
+            // since cleared), and a disabled one takes no press.
             auto* label = static_cast<QLabel*>(widget());
-            emit label->linkActivated(label->objectName());
+            if (label->isVisible() && label->isEnabled()) {
+                emit label->linkActivated(label->objectName());
+            }
             return;
         }
         QAccessibleWidget::doAction(action);

@@ -788,6 +788,11 @@ TEST_F(Form1Test, ScreenReadersHearEachControlByNameAndTheRunsEnd) {
               events.end());
 
     EXPECT_TRUE(heard(showPages)->state().focusable);
+    // A hidden link takes no press: a run with pages offers no data folder to open.
+    heard(control<QLabel>("openDataFolder"))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(form.findChildren<QProcess*>().isEmpty() && failure() == nullptr);
     heard(showPages)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_NE(form.findChild<QDialog*>(QStringLiteral("pageList")), nullptr);
 }
