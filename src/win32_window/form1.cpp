@@ -323,14 +323,15 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 // In the tab order of the drawn window: the list, the button, the name box, then the status's
-// link when one is shown; the label and the status take no focus.
+// link when one is shown; the label and the status take no focus. The label comes just before
+// the name box: screen readers name a box by the label made before it.
 void Form1::createControls() {
     m_displaylist = std::make_unique<RowListView>(m_window, kListId, m_instance);
     m_collect = createControl(WC_BUTTONW, wideFromUtf8(window::collectButtonText(false)).c_str(),
                               WS_TABSTOP | BS_PUSHBUTTON, kCollectId);
+    m_label1 = createControl(WC_STATICW, L"Save to:", SS_LEFT | SS_CENTERIMAGE, kLabelId);
     m_outputfilename = createControl(WC_EDITW, wideFromUtf8(window::kDefaultOutputName).c_str(),
                                      WS_TABSTOP | ES_AUTOHSCROLL, kOutputNameId, WS_EX_CLIENTEDGE);
-    m_label1 = createControl(WC_STATICW, L"Save to:", SS_LEFT | SS_CENTERIMAGE, kLabelId);
     // A typed name such as "&x.txt" is text: no ampersand is taken for a mnemonic. The window
     // layer breaks its lines to fit (showStatusLines).
     m_status = createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kStatusId);
@@ -345,7 +346,9 @@ void Form1::createControls() {
         createControl(WC_LINK, (L"<a>" + wideFromUtf8(window::kShowPagesLink) + L"</a>").c_str(),
                       WS_TABSTOP, kShowPagesId);
     ::ShowWindow(m_showPages, SW_HIDE);
-    m_progress = createControl(PROGRESS_CLASSW, L"", 0, kProgressId);
+    // The bar paints no text: its own is its name for screen readers.
+    m_progress =
+        createControl(PROGRESS_CLASSW, wideFromUtf8(window::kProgressName).c_str(), 0, kProgressId);
     ::ShowWindow(m_progress, SW_HIDE);
     // A page's name is text, on one line.
     m_progressNote =

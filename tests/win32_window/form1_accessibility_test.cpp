@@ -1,0 +1,163 @@
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// clang-format off
+#include <windows.h>  // before the others, which take its types
+#include <commctrl.h>
+#include <oleacc.h>
+#include <wrl/client.h>
+// clang-format on
+
+#include <gtest/gtest.h>
+
+#include "platform/wtf8.h"
+#include "support/test_files.h"
+#include "win32_window/form1.h"
+#include "window/control_texts.h"
+
+namespace catalog::win32_window {
+namespace {
+
+using catalog::testing::TempDir;
+using catalog::testing::writeFile;
+using Microsoft::WRL::ComPtr;
+using win32::wideFromUtf8;
+
+// The controls' ids in form1.cpp.
+enum ControlId : int {
+    kList = 100,
+    kCollect,
+    kOutputName,
+    kLabel,
+    kProgress,
+    kStatus,
+    kOpenDataFolder,
+    kShowPages,
+};
+
+const VARIANT kSelf = [] {
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}();
+
+std::wstring taken(BSTR text) {
+    std::wstring kept = text != nullptr ? text : L"";
+    ::SysFreeString(text);
+    return kept;
+}
+
+std::wstring nameOf(IAccessible& object) {
+    BSTR name = nullptr;
+    EXPECT_EQ(object.get_accName(kSelf, &name), S_OK);
+    return taken(name);
+}
+
+// Messages handled until `done`, for a minute at most.
+bool pumpUntil(const std::function<bool()>& done) {
+    const ULONGLONG deadline = ::GetTickCount64() + 60'000;
+    while (!done()) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline) {
+            return false;
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now),
+                                    QS_ALLINPUT);
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    return true;
+}
+
+// A page that gives no record: the status after a run over it offers Show pages.
+void writePage(const TempDir& folder) {
+    std::filesystem::create_directory(folder.path() / "data");
+    writeFile(folder.path() / "data" / "page.html", "no record here");
+}
+
+// The window over a program folder, on the test's thread, read as a screen reader reads it.
+class Form1Accessibility : public ::testing::Test {
+protected:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
+                                                            ICC_BAR_CLASSES | ICC_STANDARD_CLASSES |
+                                                            ICC_LINK_CLASS};
+        ASSERT_TRUE(::InitCommonControlsEx(&controls));
+        ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    }
+    void TearDown() override {
+        close();
+        ::CoUninitialize();
+    }
+
+    void open(const TempDir& folder) {
+        close();
+        m_form.emplace(::GetModuleHandleW(nullptr), folder.path().string());
+        ASSERT_TRUE(m_form->created());
+        m_form->show(SW_SHOWNORMAL);
+        m_window = ::FindWindowW(L"CatalogCollectorForm1", nullptr);
+        ASSERT_NE(m_window, nullptr);
+    }
+    // The window's quit message goes too, which would end the next box at once.
+    void close() {
+        m_form.reset();
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+    // Until the run ends; the status is hidden while it goes.
+    void run() {
+        m_form->collect_Click();
+        ASSERT_TRUE(pumpUntil([this] { return ::IsWindowVisible(control(kStatus)) != FALSE; }));
+    }
+    void openAfterRun(const TempDir& folder) {
+        writePage(folder);
+        open(folder);
+        run();
+    }
+    HWND control(int id) const { return ::GetDlgItem(m_window, id); }
+    ComPtr<IAccessible> accessible(int id) const {
+        ComPtr<IAccessible> object;
+        EXPECT_EQ(::AccessibleObjectFromWindow(control(id), OBJID_CLIENT, __uuidof(IAccessible),
+                                               reinterpret_cast<void**>(object.GetAddressOf())),
+                  S_OK);
+        return object;
+    }
+
+    std::optional<Form1> m_form;
+    HWND m_window = nullptr;
+};
+
+TEST_F(Form1Accessibility, NamesTheControlsThatShowNoWordsOfTheirOwn) {
+    const TempDir folder;
+    open(folder);
+    for (const auto& [id, name] : {std::pair{kList, window::kTableName},
+                                   std::pair{kOutputName, std::string_view("Save to:")},
+                                   std::pair{kProgress, window::kProgressName}}) {
+        const ComPtr<IAccessible> object = accessible(id);
+        ASSERT_TRUE(object) << id;
+        EXPECT_EQ(nameOf(*object.Get()), wideFromUtf8(name)) << id;
+    }
+}
+
+// The label made before the name box, to name it, takes no focus: Tab goes from the list to the
+// button, the box and the link, and back to the list.
+TEST_F(Form1Accessibility, KeepsTheTabOrder) {
+    const TempDir folder;
+    openAfterRun(folder);
+    HWND at = control(kList);
+    for (const int next : {kCollect, kOutputName, kShowPages, kList}) {
+        at = ::GetNextDlgTabItem(m_window, at, FALSE);
+        EXPECT_EQ(::GetDlgCtrlID(at), next);
+    }
+}
+
+}  // namespace
+}  // namespace catalog::win32_window
