@@ -11,6 +11,7 @@
 #include "platform/system_error.h"
 #include "platform/wtf8.h"
 #include "win32_window/clipboard.h"
+#include "win32_window/link_accessible.h"
 #include "win32_window/row_list_view.h"
 #include "win32_window/trouble_pages_dialog.h"
 #include "win32_window/windows/resource_ids.h"
@@ -340,11 +341,13 @@ void Form1::createControls() {
     m_openDataFolder = createControl(
         WC_LINK, (L"<a>" + wideFromUtf8(window::kOpenDataFolderItem) + L"</a>").c_str(), WS_TABSTOP,
         kOpenDataFolderId);
+    makeLinkAccessible(m_openDataFolder, wideFromUtf8(window::kOpenDataFolderItem));
     ::ShowWindow(m_openDataFolder, SW_HIDE);
     // Beside a status that counts pages without a record or lacking a field, the list of them.
     m_showPages =
         createControl(WC_LINK, (L"<a>" + wideFromUtf8(window::kShowPagesLink) + L"</a>").c_str(),
                       WS_TABSTOP, kShowPagesId);
+    makeLinkAccessible(m_showPages, wideFromUtf8(window::kShowPagesLink));
     ::ShowWindow(m_showPages, SW_HIDE);
     // The bar paints no text: its own is its name for screen readers.
     m_progress =

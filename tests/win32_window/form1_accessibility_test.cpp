@@ -76,6 +76,33 @@ bool pumpUntil(const std::function<bool()>& done) {
     return true;
 }
 
+// What a modal box opened by the window showed, closed at once by a timer that its own message
+// loop runs; and what pressing the link again answered while it was open.
+struct OpenedBox {
+    std::wstring title;
+    HRESULT pressedAgain = S_OK;
+};
+thread_local OpenedBox t_box;
+thread_local IAccessible* t_pressedLink = nullptr;
+
+BOOL CALLBACK closeIfBox(HWND window, LPARAM) {
+    wchar_t className[16] = {};
+    ::GetClassNameW(window, className, 16);
+    if (std::wstring(className) != L"#32770" || !::IsWindowVisible(window)) {
+        return TRUE;
+    }
+    wchar_t title[128] = {};
+    ::GetWindowTextW(window, title, 128);
+    t_box.title = title;
+    t_box.pressedAgain = t_pressedLink->accDoDefaultAction(kSelf);
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return FALSE;
+}
+
+void CALLBACK closeBox(HWND, UINT, UINT_PTR, DWORD) {
+    ::EnumThreadWindows(::GetCurrentThreadId(), &closeIfBox, 0);
+}
+
 // A page that gives no record: the status after a run over it offers Show pages.
 void writePage(const TempDir& folder) {
     std::filesystem::create_directory(folder.path() / "data");
@@ -157,6 +184,64 @@ TEST_F(Form1Accessibility, KeepsTheTabOrder) {
         at = ::GetNextDlgTabItem(m_window, at, FALSE);
         EXPECT_EQ(::GetDlgCtrlID(at), next);
     }
+}
+
+// Each link reads as its words, is a link, and its default action presses it: Show pages opens
+// the list of pages; Open data folder, where the data folder cannot be made, says so in a box
+// (and starts no file manager). Neither is pressed while hidden or while a box is open.
+TEST_F(Form1Accessibility, ReadsAndPressesTheLinksAsLinks) {
+    struct Case {
+        int id;
+        std::string_view name;
+        std::wstring boxTitle;
+    };
+    for (const Case& link :
+         {Case{kShowPages, window::kShowPagesLink, wideFromUtf8(window::kPageListTitle)},
+          Case{kOpenDataFolder, window::kOpenDataFolderItem, L"Form1"}}) {
+        SCOPED_TRACE(link.id);
+        const TempDir folder;
+        if (link.id == kShowPages) {
+            writePage(folder);
+        }
+        open(folder);
+        ComPtr<IAccessible> object = accessible(link.id);
+        ASSERT_TRUE(object);
+        EXPECT_EQ(object->accDoDefaultAction(kSelf), E_FAIL);  // hidden before the run
+        run();
+        if (link.id == kOpenDataFolder) {
+            writeFile(folder.path() / "data", "a file where the data folder would be");
+        }
+        EXPECT_EQ(nameOf(*object.Get()), wideFromUtf8(link.name));
+        VARIANT role{};
+        EXPECT_EQ(object->get_accRole(kSelf, &role), S_OK);
+        EXPECT_EQ(role.lVal, ROLE_SYSTEM_LINK);
+        BSTR action = nullptr;
+        EXPECT_EQ(object->get_accDefaultAction(kSelf, &action), S_OK);
+        EXPECT_EQ(taken(action), L"Jump");
+
+        t_box = {};
+        t_pressedLink = object.Get();
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &closeBox);
+        EXPECT_EQ(object->accDoDefaultAction(kSelf), S_OK);
+        EXPECT_TRUE(pumpUntil([] { return !t_box.title.empty(); }));
+        ::KillTimer(nullptr, timer);
+        EXPECT_EQ(t_box.title, link.boxTitle);
+        EXPECT_EQ(t_box.pressedAgain, E_FAIL);
+    }
+}
+
+// A screen reader may keep the object after the window is gone: it answers, and crashes nothing.
+TEST_F(Form1Accessibility, ALinkOutlivedByItsObjectAnswersDisconnected) {
+    const TempDir folder;
+    openAfterRun(folder);
+    ComPtr<IAccessible> object = accessible(kShowPages);
+    ASSERT_TRUE(object);
+    close();
+    BSTR name = nullptr;
+    EXPECT_EQ(object->get_accName(kSelf, &name), RPC_E_DISCONNECTED);
+    EXPECT_EQ(object->accDoDefaultAction(kSelf), RPC_E_DISCONNECTED);
+    long count = 0;
+    EXPECT_EQ(object->get_accChildCount(&count), RPC_E_DISCONNECTED);
 }
 
 }  // namespace
