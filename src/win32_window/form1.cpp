@@ -12,6 +12,7 @@
 #include "platform/wtf8.h"
 #include "win32_window/clipboard.h"
 #include "win32_window/link_accessible.h"
+#include "win32_window/live_region.h"
 #include "win32_window/row_list_view.h"
 #include "win32_window/trouble_pages_dialog.h"
 #include "win32_window/windows/resource_ids.h"
@@ -308,6 +309,7 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DESTROY:
             ::KillTimer(m_window, kProgressTimer);
+            unmarkLiveRegion(m_status);
             ::PostQuitMessage(0);
             return 0;
         case WM_NCDESTROY: {
@@ -334,8 +336,10 @@ void Form1::createControls() {
     m_outputfilename = createControl(WC_EDITW, wideFromUtf8(window::kDefaultOutputName).c_str(),
                                      WS_TABSTOP | ES_AUTOHSCROLL, kOutputNameId, WS_EX_CLIENTEDGE);
     // A typed name such as "&x.txt" is text: no ampersand is taken for a mnemonic. The window
-    // layer breaks its lines to fit (showStatusLines).
+    // layer breaks its lines to fit (showStatusLines). Screen readers read how a run ended there
+    // (showRunEnd).
     m_status = createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kStatusId);
+    markPoliteLiveRegion(m_status);
     // Shown beside a status that finds the data folder empty or missing, the user's next step.
     // The links are tab stops after the name box, for the keyboard (see preTranslate).
     m_openDataFolder = createControl(
@@ -654,6 +658,7 @@ void Form1::showRunEnd() {
     m_troublePages = std::move(outcome.troublePages);
     // The status counts the rows, so it is made before they move into the list.
     keepingRows("show the run's end", 0, [&] { showStatus(window::statusAfter(outcome)); });
+    announceLiveRegion(m_status);
     if (outcome.rows) {
         keepingRows("show", outcome.rows->rowCount(),
                     [&] { m_displaylist->append(std::move(*outcome.rows)); });

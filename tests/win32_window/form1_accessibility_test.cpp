@@ -109,6 +109,17 @@ void writePage(const TempDir& folder) {
     writeFile(folder.path() / "data" / "page.html", "no record here");
 }
 
+thread_local std::vector<std::wstring> t_announced;  // the texts, as each was announced
+
+void CALLBACK onLiveRegion(HWINEVENTHOOK, DWORD, HWND control, LONG object, LONG child, DWORD,
+                           DWORD) {
+    if (::GetDlgCtrlID(control) == kStatus && object == OBJID_CLIENT && child == CHILDID_SELF) {
+        wchar_t text[512] = {};
+        ::GetWindowTextW(control, text, 512);
+        t_announced.emplace_back(text);
+    }
+}
+
 // The window over a program folder, on the test's thread, read as a screen reader reads it.
 class Form1Accessibility : public ::testing::Test {
 protected:
@@ -242,6 +253,26 @@ TEST_F(Form1Accessibility, ALinkOutlivedByItsObjectAnswersDisconnected) {
     EXPECT_EQ(object->accDoDefaultAction(kSelf), RPC_E_DISCONNECTED);
     long count = 0;
     EXPECT_EQ(object->get_accChildCount(&count), RPC_E_DISCONNECTED);
+}
+
+// How a run ended is announced, once, with its words already in the status.
+TEST_F(Form1Accessibility, AnnouncesTheRunsEnd) {
+    const TempDir folder;
+    writePage(folder);
+    open(folder);
+    t_announced.clear();
+    const HWINEVENTHOOK hook = ::SetWinEventHook(
+        EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr, &onLiveRegion,
+        ::GetCurrentProcessId(), ::GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    run();
+    EXPECT_TRUE(pumpUntil([] { return !t_announced.empty(); }));
+    ::UnhookWinEvent(hook);
+    ASSERT_EQ(t_announced.size(), 1u);
+    wchar_t shown[512] = {};
+    ::GetWindowTextW(control(kStatus), shown, 512);
+    EXPECT_EQ(t_announced[0], shown);
+    EXPECT_FALSE(t_announced[0].empty());
 }
 
 }  // namespace
