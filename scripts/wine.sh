@@ -40,6 +40,16 @@ session)
     # A crashing program reports on standard error and ends, rather than waiting for a debugger.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         </dev/null >/dev/null 2>&1
+    # The window's tests make windows, and there is no display: Wine's null display driver
+    # makes them, unseen. A driver is chosen once, by the first program of the server's session
+    # (wineboot's explorer), so the server starts again to take it; wineboot then starts
+    # explorer and Wine's services here too, for the same reason as the server.
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f \
+        </dev/null >/dev/null 2>&1
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine wineboot </dev/null >/dev/null 2>&1
     "$@"
     ;;
 *)

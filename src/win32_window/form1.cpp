@@ -11,6 +11,8 @@
 #include "platform/system_error.h"
 #include "platform/wtf8.h"
 #include "win32_window/clipboard.h"
+#include "win32_window/link_accessible.h"
+#include "win32_window/live_region.h"
 #include "win32_window/row_list_view.h"
 #include "win32_window/trouble_pages_dialog.h"
 #include "win32_window/windows/resource_ids.h"
@@ -307,6 +309,7 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DESTROY:
             ::KillTimer(m_window, kProgressTimer);
+            unmarkLiveRegion(m_status);
             ::PostQuitMessage(0);
             return 0;
         case WM_NCDESTROY: {
@@ -323,29 +326,36 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 // In the tab order of the drawn window: the list, the button, the name box, then the status's
-// link when one is shown; the label and the status take no focus.
+// link when one is shown; the label and the status take no focus. The label comes just before
+// the name box: screen readers name a box by the label made before it.
 void Form1::createControls() {
     m_displaylist = std::make_unique<RowListView>(m_window, kListId, m_instance);
     m_collect = createControl(WC_BUTTONW, wideFromUtf8(window::collectButtonText(false)).c_str(),
                               WS_TABSTOP | BS_PUSHBUTTON, kCollectId);
+    m_label1 = createControl(WC_STATICW, L"Save to:", SS_LEFT | SS_CENTERIMAGE, kLabelId);
     m_outputfilename = createControl(WC_EDITW, wideFromUtf8(window::kDefaultOutputName).c_str(),
                                      WS_TABSTOP | ES_AUTOHSCROLL, kOutputNameId, WS_EX_CLIENTEDGE);
-    m_label1 = createControl(WC_STATICW, L"Save to:", SS_LEFT | SS_CENTERIMAGE, kLabelId);
     // A typed name such as "&x.txt" is text: no ampersand is taken for a mnemonic. The window
-    // layer breaks its lines to fit (showStatusLines).
+    // layer breaks its lines to fit (showStatusLines). Screen readers read how a run ended there
+    // (showRunEnd).
     m_status = createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kStatusId);
+    markPoliteLiveRegion(m_status);
     // Shown beside a status that finds the data folder empty or missing, the user's next step.
     // The links are tab stops after the name box, for the keyboard (see preTranslate).
     m_openDataFolder = createControl(
         WC_LINK, (L"<a>" + wideFromUtf8(window::kOpenDataFolderItem) + L"</a>").c_str(), WS_TABSTOP,
         kOpenDataFolderId);
+    makeLinkAccessible(m_openDataFolder, wideFromUtf8(window::kOpenDataFolderItem));
     ::ShowWindow(m_openDataFolder, SW_HIDE);
     // Beside a status that counts pages without a record or lacking a field, the list of them.
     m_showPages =
         createControl(WC_LINK, (L"<a>" + wideFromUtf8(window::kShowPagesLink) + L"</a>").c_str(),
                       WS_TABSTOP, kShowPagesId);
+    makeLinkAccessible(m_showPages, wideFromUtf8(window::kShowPagesLink));
     ::ShowWindow(m_showPages, SW_HIDE);
-    m_progress = createControl(PROGRESS_CLASSW, L"", 0, kProgressId);
+    // The bar paints no text: its own is its name for screen readers.
+    m_progress =
+        createControl(PROGRESS_CLASSW, wideFromUtf8(window::kProgressName).c_str(), 0, kProgressId);
     ::ShowWindow(m_progress, SW_HIDE);
     // A page's name is text, on one line.
     m_progressNote =
@@ -648,6 +658,7 @@ void Form1::showRunEnd() {
     m_troublePages = std::move(outcome.troublePages);
     // The status counts the rows, so it is made before they move into the list.
     keepingRows("show the run's end", 0, [&] { showStatus(window::statusAfter(outcome)); });
+    announceLiveRegion(m_status);
     if (outcome.rows) {
         keepingRows("show", outcome.rows->rowCount(),
                     [&] { m_displaylist->append(std::move(*outcome.rows)); });

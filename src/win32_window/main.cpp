@@ -5,6 +5,7 @@
 // clang-format off
 #include <windows.h>  // before <commctrl.h>, which takes its types
 #include <commctrl.h>
+#include <objbase.h>
 // clang-format on
 
 #include "platform/memory_reserve.h"
@@ -47,7 +48,28 @@ int runMessageLoop(catalog::win32_window::Form1& form) {
     return static_cast<int>(message.wParam);
 }
 
+// The window's thread is a single-threaded COM apartment for as long as the window lasts: the
+// objects the links give screen readers are handed over through COM. Without it the window still
+// works, its links named by their markup.
+class ComApartment {
+public:
+    ComApartment()
+        : m_started(SUCCEEDED(
+              ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ComApartment() {
+        if (m_started) {
+            ::CoUninitialize();
+        }
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool m_started;
+};
+
 int runWindow(HINSTANCE instance, int show) {
+    const ComApartment apartment;
     if (!loadCommonControls()) {
         showFailure(L"The system's common controls could not be loaded.");
         return 1;

@@ -8,6 +8,7 @@
 #include "platform/wtf8.h"
 #include "win32_window/text_buffer.h"
 #include "window/column_widths.h"
+#include "window/control_texts.h"
 #include "window/form1_layout.h"
 
 namespace catalog::win32_window {
@@ -35,9 +36,10 @@ RowListView::RowListView(HWND parent, int controlId, HINSTANCE instance)
     // Rows are selected whole, several at a time, and stay marked while the button has focus.
     constexpr DWORD style =
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS;
-    m_list = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance,
-                               nullptr);
+    // The list paints no text of its own: it is its name for screen readers.
+    m_list = ::CreateWindowExW(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWW, wideFromUtf8(window::kTableName).c_str(), style, 0, 0, 0, 0,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance, nullptr);
     if (m_list == nullptr) {
         return;
     }
