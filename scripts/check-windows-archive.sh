@@ -41,7 +41,7 @@ window=$here/catalog-collector.exe
 # The DLLs every Windows has; anything else (libstdc++, libgcc, libwinpthread) would have to
 # travel with the program.
 system_dlls='^(kernel32|ntdll|msvcrt|ucrtbase|api-ms-win-.*|shell32|advapi32|user32|ole32'
-system_dlls+='|ws2_32|bcrypt|shlwapi|comctl32|gdi32)\.dll$'
+system_dlls+='|ws2_32|bcrypt|shlwapi|comctl32|gdi32|oleacc|oleaut32)\.dll$'
 for exe in "$program" "$window"; do
     name=$(basename "$exe")
     headers=$(x86_64-w64-mingw32-objdump -p "$exe")
