@@ -131,8 +131,9 @@ void TroublePagesDialog::createControls() {
         ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
         return made;
     };
+    // The list paints no text of its own: it is its name for screen readers.
     m_lines =
-        control(WC_LISTVIEWW, L"",
+        control(WC_LISTVIEWW, wideFromUtf8(window::kPageListTitle),
                 WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS,
                 kLinesId, WS_EX_CLIENTEDGE);
     ListView_SetExtendedListViewStyle(m_lines, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
