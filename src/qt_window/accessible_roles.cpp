@@ -1,6 +1,7 @@
 #include "qt_window/accessible_roles.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QLabel>
 
 namespace catalog::qt_window {
@@ -26,9 +27,11 @@ public:
     void doAction(const QString& action) override {
         if (role() == QAccessible::Link && action == pressAction()) {
             // Only as a click could: a hidden link offers nothing (the page list of a run
-            // since cleared), and a disabled one takes no press.
+            // since cleared), a disabled one takes no press, and a box or list open over the
+            // window takes every click until it is closed.
             auto* label = static_cast<QLabel*>(widget());
-            if (label->isVisible() && label->isEnabled()) {
+            if (label->isVisible() && label->isEnabled() &&
+                QApplication::activeModalWidget() == nullptr) {
                 emit label->linkActivated(label->objectName());
             }
             return;

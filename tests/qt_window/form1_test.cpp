@@ -793,8 +793,11 @@ TEST_F(Form1Test, ScreenReadersHearEachControlByNameAndTheRunsEnd) {
         ->actionInterface()
         ->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_TRUE(form.findChildren<QProcess*>().isEmpty() && failure() == nullptr);
-    heard(showPages)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_NE(form.findChild<QDialog*>(QStringLiteral("pageList")), nullptr);
+    // Pressed once, as a click: the list it opens takes the second press, as it takes clicks.
+    for (int press = 0; press < 2; ++press) {
+        heard(showPages)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    }
+    EXPECT_EQ(form.findChildren<QDialog*>(QStringLiteral("pageList")).size(), 1);
 }
 
 // How far the pixels of a cell stray at most from its background: how strongly its text shows.
