@@ -35,7 +35,7 @@
 #include "window/data_folder.h"
 #include "window/keeping_rows.h"
 #include "window/output_name.h"
-#include "window/shown_progress.h"
+#include "window/run_steps.h"
 #include "window/shown_status.h"
 
 namespace catalog::qt_window {
@@ -353,7 +353,8 @@ void Form1::connectControls() {
     connect(header, &QHeaderView::sectionResized, this,
             [this](int column, int, int width) { columnResized(column, width); });
     m_progressTimer.setInterval(kProgressIntervalMs);
-    connect(&m_progressTimer, &QTimer::timeout, this, &Form1::showProgress);
+    connect(&m_progressTimer, &QTimer::timeout, this,
+            [this] { showRunStep(window::runGoing(m_run.progress())); });
 }
 
 void Form1::placeControls() {
@@ -422,16 +423,10 @@ void Form1::askBeforeReplacing(const std::string& question, const std::string& n
 }
 
 void Form1::beginRun(const std::string& name) {
-    if (!m_run.start(m_programDirectory, name)) {
-        return;
+    if (m_run.start(m_programDirectory, name)) {
+        showRunStep(window::runStarted());
+        m_progressTimer.start();
     }
-    m_collect->setText(fromUtf8(window::collectButtonText(true)));
-    showStatus({});
-    m_troublePages = {};
-    m_progress->setRange(0, 0);
-    m_progress->setValue(0);
-    m_progress->show();
-    m_progressTimer.start();
 }
 
 // Closing mid-run stops the run before its write: the earlier listing stays as it was.
@@ -440,12 +435,44 @@ void Form1::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-// Until the folder is listed the total is unknown and the bar only shows that work goes on.
-void Form1::showProgress() {
-    const window::ShownProgress shown = window::shownProgress(m_run.progress());
-    m_progress->setRange(0, shown.maximum);
-    m_progress->setValue(shown.value);
-    showProgressNote(shown.note);
+void Form1::showRunEnd() {
+    m_progressTimer.stop();
+    const window::Progress last = m_run.progress();
+    showRunStep(window::runEnded(m_run.takeOutcome(), last));
+    emit runFinished();
+}
+
+void Form1::showRunStep(window::RunStep step) {
+    if (step.collectCaption) {
+        m_collect->setText(fromUtf8(*step.collectCaption));
+    }
+    if (step.progress) {
+        m_progress->setRange(0, step.progress->maximum);
+        m_progress->setValue(step.progress->value);
+        showProgressNote(step.progress->note);
+    }
+    m_progress->setVisible(step.progressShown);
+    if (!step.progressShown) {
+        m_progressNote->hide();
+    }
+    if (step.troublePages) {
+        m_troublePages = std::move(*step.troublePages);
+    }
+    if (step.lastListing) {
+        m_lastListing = std::move(*step.lastListing);
+    }
+    if (step.status) {
+        showStatus(*step.status);
+    }
+    if (step.rows) {
+        keepingRows("show", step.rows->rowCount(), [&] { showRows(std::move(*step.rows)); });
+    }
+    if (step.announce) {
+        announce(*m_status);
+    }
+    if (step.failure) {
+        showFailure(*step.failure);
+    }
 }
 
 // A long name gives up its middle: its end and the figures after it stay.
@@ -455,27 +482,6 @@ void Form1::showProgressNote(const std::string& note) {
         m_progressNote->setText(m_progressNote->fontMetrics().elidedText(
             fromUtf8(note), Qt::ElideMiddle, m_progressNote->contentsRect().width()));
     }
-}
-
-void Form1::showRunEnd() {
-    m_progressTimer.stop();
-    showProgress();
-    m_progress->hide();
-    m_progressNote->hide();
-    window::RunOutcome outcome = m_run.takeOutcome();
-    m_collect->setText(fromUtf8(window::collectButtonText(false)));
-    m_lastListing = outcome.listingPath;
-    m_troublePages = std::move(outcome.troublePages);
-    // The status counts the rows, so it is made before they move into the table.
-    keepingRows("show the run's end", 0, [&] { showStatus(window::statusAfter(outcome)); });
-    if (outcome.rows) {
-        keepingRows("show", outcome.rows->rowCount(), [&] { showRows(std::move(*outcome.rows)); });
-    }
-    announce(*m_status);
-    if (outcome.failure) {
-        showFailure(*outcome.failure);
-    }
-    emit runFinished();
 }
 
 void Form1::showRows(window::RunRows rows) {

@@ -9,8 +9,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "window/run_steps.h"
 #include "window/table_columns.h"
-#include "window/window_run.h"
 #include "window/window_texts.h"
 
 class QAction;
@@ -66,9 +66,9 @@ private:
     void askBeforeReplacing(const std::string& question, const std::string& name);
     void beginRun(const std::string& name);
     void placeControls();
-    void showProgress();
-    void showProgressNote(const std::string& note);
     void showRunEnd();
+    void showRunStep(window::RunStep step);
+    void showProgressNote(const std::string& note);
     void showRows(window::RunRows rows);
     void fitColumns(const std::vector<std::size_t>& newRows);
     void showColumnWidths();

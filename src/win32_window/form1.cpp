@@ -20,7 +20,7 @@
 #include "window/data_folder.h"
 #include "window/keeping_rows.h"
 #include "window/output_name.h"
-#include "window/shown_progress.h"
+#include "window/run_steps.h"
 #include "window/shown_status.h"
 
 namespace catalog::win32_window {
@@ -298,7 +298,7 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_TIMER:
             if (wParam == kProgressTimer) {
-                showProgress();
+                showRunStep(window::runGoing(m_run.progress()));
             }
             return 0;
         case kRunEndMessage:
@@ -594,21 +594,14 @@ void Form1::startRunNow() {
             return;
         }
     }
-    if (!m_run.start(m_programDirectory, name)) {
-        return;
+    if (m_run.start(m_programDirectory, name)) {
+        showRunStep(window::runStarted());
+        ::SetTimer(m_window, kProgressTimer, kProgressIntervalMs, nullptr);
     }
-    ::SetWindowTextW(m_collect, wideFromUtf8(window::collectButtonText(true)).c_str());
-    showStatus({});
-    m_troublePages = {};
-    // Until the folder is listed the total is unknown and the bar only shows that work goes on.
-    showMarquee(true);
-    ::ShowWindow(m_status, SW_HIDE);
-    ::ShowWindow(m_progress, SW_SHOW);
-    ::SetTimer(m_window, kProgressTimer, kProgressIntervalMs, nullptr);
 }
 
-void Form1::showProgress() {
-    const window::ShownProgress shown = window::shownProgress(m_run.progress());
+// Until the folder is listed the total is unknown and the bar only shows that work goes on.
+void Form1::showProgress(const window::ShownProgress& shown) {
     showMarquee(shown.maximum == 0);
     if (shown.maximum > 0) {
         ::SendMessageW(m_progress, PBM_SETRANGE32, 0, shown.maximum);
@@ -649,23 +642,38 @@ void Form1::showProgressNote(const std::string& note) {
 
 void Form1::showRunEnd() {
     ::KillTimer(m_window, kProgressTimer);
-    ::ShowWindow(m_progress, SW_HIDE);
-    showProgressNote({});
-    ::ShowWindow(m_status, SW_SHOW);
-    window::RunOutcome outcome = m_run.takeOutcome();
-    ::SetWindowTextW(m_collect, wideFromUtf8(window::collectButtonText(false)).c_str());
-    m_lastListing = outcome.listingPath;
-    m_troublePages = std::move(outcome.troublePages);
-    // The status counts the rows, so it is made before they move into the list.
-    keepingRows("show the run's end", 0, [&] { showStatus(window::statusAfter(outcome)); });
-    announceLiveRegion(m_status);
-    if (outcome.rows) {
-        keepingRows("show", outcome.rows->rowCount(),
-                    [&] { m_displaylist->append(std::move(*outcome.rows)); });
+    const window::Progress last = m_run.progress();
+    showRunStep(window::runEnded(m_run.takeOutcome(), last));
+}
+
+// The bar and its note stand where the status is while the run goes.
+void Form1::showRunStep(window::RunStep step) {
+    if (step.collectCaption) {
+        ::SetWindowTextW(m_collect, wideFromUtf8(*step.collectCaption).c_str());
     }
-    // Last: the message box waits for the user, and the window may be closed meanwhile.
-    if (outcome.failure) {
-        showFailure(*outcome.failure);
+    if (step.progress) {
+        showProgress(*step.progress);
+    }
+    ::ShowWindow(m_progress, step.progressShown ? SW_SHOW : SW_HIDE);
+    ::ShowWindow(m_status, step.progressShown ? SW_HIDE : SW_SHOW);
+    if (step.troublePages) {
+        m_troublePages = std::move(*step.troublePages);
+    }
+    if (step.lastListing) {
+        m_lastListing = std::move(*step.lastListing);
+    }
+    if (step.status) {
+        showStatus(*step.status);
+    }
+    if (step.rows) {
+        keepingRows("show", step.rows->rowCount(),
+                    [&] { m_displaylist->append(std::move(*step.rows)); });
+    }
+    if (step.announce) {
+        announceLiveRegion(m_status);
+    }
+    if (step.failure) {
+        showFailure(*step.failure);
     }
 }
 

@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "window/form1_layout.h"
-#include "window/window_run.h"
+#include "window/run_steps.h"
 #include "window/window_texts.h"
 
 namespace catalog::win32_window {
@@ -69,10 +69,11 @@ private:
     void startRun();
     void startRunNow();
 
-    void showProgress();
+    void showRunEnd();
+    void showRunStep(window::RunStep step);
+    void showProgress(const window::ShownProgress& shown);
     void showMarquee(bool on);
     void showProgressNote(const std::string& note);
-    void showRunEnd();
     void showStatus(const window::StatusText& status);
     void pressLink(HWND link);
     void showStatusLines(int width, int height);
