@@ -354,7 +354,7 @@ void Form1::connectControls() {
             [this](int column, int, int width) { columnResized(column, width); });
     m_progressTimer.setInterval(kProgressIntervalMs);
     connect(&m_progressTimer, &QTimer::timeout, this,
-            [this] { showRunStep(window::runGoing(m_run.progress())); });
+            [this] { showProgress(window::shownProgress(m_run.progress())); });
 }
 
 void Form1::placeControls() {
@@ -443,27 +443,14 @@ void Form1::showRunEnd() {
 }
 
 void Form1::showRunStep(window::RunStep step) {
-    if (step.collectCaption) {
-        m_collect->setText(fromUtf8(*step.collectCaption));
-    }
-    if (step.progress) {
-        m_progress->setRange(0, step.progress->maximum);
-        m_progress->setValue(step.progress->value);
-        showProgressNote(step.progress->note);
-    }
+    m_collect->setText(fromUtf8(step.collectCaption));
+    showProgress(step.progress);
     m_progress->setVisible(step.progressShown);
-    if (!step.progressShown) {
-        m_progressNote->hide();
-    }
-    if (step.troublePages) {
-        m_troublePages = std::move(*step.troublePages);
-    }
+    m_troublePages = std::move(step.troublePages);
     if (step.lastListing) {
         m_lastListing = std::move(*step.lastListing);
     }
-    if (step.status) {
-        showStatus(*step.status);
-    }
+    showStatus(step.status);
     if (step.rows) {
         keepingRows("show", step.rows->rowCount(), [&] { showRows(std::move(*step.rows)); });
     }
@@ -473,6 +460,12 @@ void Form1::showRunStep(window::RunStep step) {
     if (step.failure) {
         showFailure(*step.failure);
     }
+}
+
+void Form1::showProgress(const window::ShownProgress& shown) {
+    m_progress->setRange(0, shown.maximum);
+    m_progress->setValue(shown.value);
+    showProgressNote(shown.note);
 }
 
 // A long name gives up its middle: its end and the figures after it stay.

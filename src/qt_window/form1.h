@@ -68,6 +68,7 @@ private:
     void placeControls();
     void showRunEnd();
     void showRunStep(window::RunStep step);
+    void showProgress(const window::ShownProgress& shown);
     void showProgressNote(const std::string& note);
     void showRows(window::RunRows rows);
     void fitColumns(const std::vector<std::size_t>& newRows);

@@ -298,7 +298,7 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_TIMER:
             if (wParam == kProgressTimer) {
-                showRunStep(window::runGoing(m_run.progress()));
+                showProgress(window::shownProgress(m_run.progress()));
             }
             return 0;
         case kRunEndMessage:
@@ -648,23 +648,15 @@ void Form1::showRunEnd() {
 
 // The bar and its note stand where the status is while the run goes.
 void Form1::showRunStep(window::RunStep step) {
-    if (step.collectCaption) {
-        ::SetWindowTextW(m_collect, wideFromUtf8(*step.collectCaption).c_str());
-    }
-    if (step.progress) {
-        showProgress(*step.progress);
-    }
+    ::SetWindowTextW(m_collect, wideFromUtf8(step.collectCaption).c_str());
+    showProgress(step.progress);
     ::ShowWindow(m_progress, step.progressShown ? SW_SHOW : SW_HIDE);
     ::ShowWindow(m_status, step.progressShown ? SW_HIDE : SW_SHOW);
-    if (step.troublePages) {
-        m_troublePages = std::move(*step.troublePages);
-    }
+    m_troublePages = std::move(step.troublePages);
     if (step.lastListing) {
         m_lastListing = std::move(*step.lastListing);
     }
-    if (step.status) {
-        showStatus(*step.status);
-    }
+    showStatus(step.status);
     if (step.rows) {
         keepingRows("show", step.rows->rowCount(),
                     [&] { m_displaylist->append(std::move(*step.rows)); });

@@ -9,24 +9,15 @@ namespace catalog::window {
 
 RunStep runStarted() {
     RunStep step;
-    step.collectCaption = std::string(collectButtonText(true));
-    step.progress = ShownProgress{};
-    step.troublePages = TroublePages{};
-    step.status = StatusText{};
-    return step;
-}
-
-RunStep runGoing(const Progress& progress) {
-    RunStep step;
-    step.progress = shownProgress(progress);
+    step.collectCaption = collectButtonText(true);
     return step;
 }
 
 RunStep runEnded(RunOutcome outcome, const Progress& last) {
     RunStep step;
-    step.collectCaption = std::string(collectButtonText(false));
+    step.collectCaption = collectButtonText(false);
     step.progress = shownProgress(last);
-    step.progress->note.clear();
+    step.progress.note.clear();
     step.progressShown = false;
     keepingRows(
         "show the run's end", 0, [&] { step.status = statusAfter(outcome); },

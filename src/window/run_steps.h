@@ -10,17 +10,17 @@
 
 namespace catalog::window {
 
-// What the window shows at one step of a run, the same in every toolkit: the view applies each
-// part given, in the order of the fields, and leaves the rest as it is.
+// What the window shows as a run starts or ends, the same in every toolkit: the view applies
+// the parts in the order of the fields. While the run goes, only the bar moves (shownProgress).
 struct RunStep {
-    std::optional<std::string> collectCaption;
-    // The bar's figures and the line under it; the note is empty but for a slow page.
-    std::optional<ShownProgress> progress;
-    // The bar and its note stand in the status's place while the run goes.
+    std::string collectCaption;
+    // The bar's figures and the line under it, which is empty but for a slow page. They stand in
+    // the status's place while the run goes.
+    ShownProgress progress;
     bool progressShown = true;
-    std::optional<TroublePages> troublePages;  // the page list's, and so its link's
-    std::optional<std::string> lastListing;    // the listing the run wrote, if it wrote one
-    std::optional<StatusText> status;
+    TroublePages troublePages;               // the page list's, and so its link's
+    std::optional<std::string> lastListing;  // the listing the run wrote, once it has ended
+    StatusText status;
     std::optional<RunRows> rows;  // to add to the table
     bool announce = false;        // screen readers are told the status: the run has ended
     // Last: the box waits for the user, and the window may be closed meanwhile.
@@ -30,11 +30,9 @@ struct RunStep {
 // The run has started: the button stops it, the last run's status and page list go, and until
 // the folder is listed the bar only shows that work goes on.
 RunStep runStarted();
-// While it goes, as often as the view redraws.
-RunStep runGoing(const Progress& progress);
 // It has ended: the bar gives way to the status, which is made before the rows leave the
-// outcome as it counts them; without the memory for it, the status says so and the rows are
-// still added.
+// outcome as it counts them; without the memory for it, the status says so (or stays empty)
+// and the rows are still added.
 RunStep runEnded(RunOutcome outcome, const Progress& last);
 
 }  // namespace catalog::window
