@@ -138,7 +138,7 @@ void Form1::createControls() {
     m_collect->setObjectName(QStringLiteral("collect"));
     m_collect->setToolTip(fromUtf8(window::kCollectTooltip));
 
-    m_outputfilename = new QLineEdit(fromUtf8(window::kDefaultOutputName), this);
+    m_outputfilename = new QLineEdit(fromUtf8(window::kDefaultOutputText), this);
     m_outputfilename->setObjectName(QStringLiteral("outputfilename"));
     m_outputfilename->setToolTip(fromUtf8(window::kOutputNameTooltip));
 

@@ -31,7 +31,7 @@ int runWindow(int argc, char* argv[]) {
         programDirectory = catalog::programDirectory();
     } catch (const std::exception& error) {
         QMessageBox::critical(nullptr, QStringLiteral("Form1"),
-                              QString::fromLocal8Bit(catalog::failureText(error)));
+                              QString::fromLocal8Bit(catalog::window::failureLine(error)));
         return 1;
     }
     catalog::qt_window::Form1 form(programDirectory);
@@ -41,7 +41,7 @@ int runWindow(int argc, char* argv[]) {
 
 void reportOutOfMemory() {
     std::cerr << "catalog-collector: ";
-    catalog::writeOutOfMemory(std::cerr);
+    catalog::window::writeOutOfMemory(std::cerr);
     std::cerr << "\n";
 }
 

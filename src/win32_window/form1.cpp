@@ -253,7 +253,7 @@ LRESULT CALLBACK Form1::windowProcedure(HWND window, UINT message, WPARAM wParam
 void Form1::reportUnexpected(const std::exception& failure) {
     std::wstring text = L"Out of memory.";
     try {
-        text = wideFromUtf8(failureText(failure));
+        text = wideFromUtf8(window::failureLine(failure));
     } catch (const std::bad_alloc&) {
         // The fixed text it is.
     }
@@ -333,7 +333,7 @@ void Form1::createControls() {
     m_collect = createControl(WC_BUTTONW, wideFromUtf8(window::collectButtonText(false)).c_str(),
                               WS_TABSTOP | BS_PUSHBUTTON, kCollectId);
     m_label1 = createControl(WC_STATICW, L"Save to:", SS_LEFT | SS_CENTERIMAGE, kLabelId);
-    m_outputfilename = createControl(WC_EDITW, wideFromUtf8(window::kDefaultOutputName).c_str(),
+    m_outputfilename = createControl(WC_EDITW, wideFromUtf8(window::kDefaultOutputText).c_str(),
                                      WS_TABSTOP | ES_AUTOHSCROLL, kOutputNameId, WS_EX_CLIENTEDGE);
     // A typed name such as "&x.txt" is text: no ampersand is taken for a mnemonic. The window
     // layer breaks its lines to fit (showStatusLines). Screen readers read how a run ended there

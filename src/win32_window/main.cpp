@@ -78,7 +78,7 @@ int runWindow(HINSTANCE instance, int show) {
     try {
         programDirectory = catalog::programDirectory();
     } catch (const std::exception& error) {
-        showFailure(catalog::win32::wideFromUtf8(catalog::failureText(error)));
+        showFailure(catalog::win32::wideFromUtf8(catalog::window::failureLine(error)));
         return 1;
     }
     catalog::win32_window::Form1 form(instance, programDirectory);
@@ -106,7 +106,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         showFailure(L"catalog-collector: out of memory");
         return 1;
     } catch (const std::exception& error) {
-        showFailure(catalog::win32::wideFromUtf8(catalog::failureText(error)));
+        showFailure(catalog::win32::wideFromUtf8(catalog::window::failureLine(error)));
         return 1;
     }
 }

@@ -78,7 +78,7 @@ INT_PTR CALLBACK TroublePagesDialog::procedure(HWND dialog, UINT message, WPARAM
     try {
         return self->handle(message, wParam, lParam);
     } catch (const std::exception& failure) {
-        ::MessageBoxW(dialog, wideFromUtf8(failureText(failure)).c_str(),
+        ::MessageBoxW(dialog, wideFromUtf8(window::failureLine(failure)).c_str(),
                       wideFromUtf8(window::kPageListTitle).c_str(), MB_OK | MB_ICONERROR);
         return TRUE;
     }

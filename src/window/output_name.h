@@ -2,8 +2,14 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "collect/collection_run.h"
 
 namespace catalog::window {
+
+// The Save-to box's text until the user types another, the batch command's default too.
+inline constexpr std::string_view kDefaultOutputText = kDefaultOutputName;
 
 // Why the window will not save to `outputName` (as typed, UTF-8), or nothing when it will.
 // Refused before the run, as no file would ever hold the listing: a name Windows takes for a

@@ -21,10 +21,6 @@ class FileError;
 
 namespace catalog::window {
 
-// The Save-to box's text until the user types another, the batch command's default too: the
-// views take it from here, as they take nothing from the collection itself.
-using catalog::kDefaultOutputName;
-
 // Why a run ended early, in the terms the user needs, as display text (UTF-8).
 struct RunFailure {
     std::string operation;  // "read", "write", ...; empty when no file is to blame

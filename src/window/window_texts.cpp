@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "collect/collection_run.h"
+#include "collect/failure_text.h"
 #include "collect/run_summary.h"
 #include "platform/paths.h"
 #include "window/display_text.h"
@@ -207,6 +208,14 @@ std::string noDisplayMessage(const std::string& reason) {
         }
     }
     return line;
+}
+
+std::string failureLine(const std::exception& failure) {
+    return failureText(failure);
+}
+
+void writeOutOfMemory(std::ostream& out) {
+    catalog::writeOutOfMemory(out);
 }
 
 }  // namespace catalog::window

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <exception>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
-// The views show failures as the batch command does, through the window layer.
-#include "collect/failure_text.h"
 #include "window/row_table.h"
 
 namespace catalog::window {
@@ -65,6 +65,12 @@ std::string breakableDetails(const FailureText& text);
 // The details as a box that breaks lines at blanks alone shows them: a line break after the
 // path's separator wherever its line would pass `mostCharacters`, a longer name cut in pieces.
 std::string detailsInLines(const FailureText& text, std::size_t mostCharacters);
+
+// A failure outside any run (the program's own folder not found, one that reached the toolkit)
+// in the batch command's one line; and that line for running out of memory, written without
+// taking any.
+std::string failureLine(const std::exception& failure);
+void writeOutOfMemory(std::ostream& out);
 
 // The one line shown when the window cannot be opened at all (no display): it names the batch
 // command, which needs none.
