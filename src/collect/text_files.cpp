@@ -5,10 +5,6 @@
 
 namespace catalog {
 
-void WriteTextFile(const std::string& filename, std::string_view strdata) {
-    WriteTextFile(filename, std::span<const std::string_view>(&strdata, 1));
-}
-
 void WriteTextFile(const std::string& filename, std::span<const std::string_view> pieces,
                    const StopFlag* stop) {
     try {

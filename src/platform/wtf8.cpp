@@ -44,50 +44,45 @@ void appendUtf16(std::u16string& out, char32_t point) {
     }
 }
 
-// One code point decoded from the front of some bytes; `length` 0 when they do not start with
-// a well-formed sequence.
-struct Decoded {
-    char32_t point;
-    std::size_t length;
-};
+// The length of the sequence `lead` starts, or 0 when it starts none.
+std::size_t sequenceLength(std::uint8_t lead) {
+    return lead < 0x80                    ? 1
+           : lead >= 0xC2 && lead <= 0xDF ? 2
+           : lead >= 0xE0 && lead <= 0xEF ? 3
+           : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                          : 0;
+}
 
-Decoded decodeOne(std::string_view bytes) {
+}  // namespace
+
+Utf8Character decodeUtf8(std::string_view bytes, Surrogates surrogates) {
+    if (bytes.empty()) {
+        return {};
+    }
     const auto lead = static_cast<std::uint8_t>(bytes[0]);
-    std::size_t length = 0;
-    char32_t smallest = 0;  // below it, the sequence is an overlong spelling
-    if (lead < 0x80) {
+    const std::size_t length = sequenceLength(lead);
+    if (length == 1) {
         return {lead, 1};
     }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        smallest = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        smallest = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        smallest = 0x10000;
-    } else {
-        return {0, 0};
-    }
-    if (bytes.size() < length) {
-        return {0, 0};
+    if (length == 0 || bytes.size() < length) {
+        return {};
     }
     char32_t point = lead & (0x7F >> length);
     for (std::size_t i = 1; i < length; ++i) {
         const auto next = static_cast<std::uint8_t>(bytes[i]);
         if ((next & 0xC0) != 0x80) {
-            return {0, 0};
+            return {};
         }
         point = (point << 6) | (next & 0x3F);
     }
-    if (point < smallest || point > 0x10FFFF) {
-        return {0, 0};
+    // Below it, the sequence is an overlong spelling.
+    const char32_t smallest = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+    const bool surrogate = isHighSurrogate(point) || isLowSurrogate(point);
+    if (point < smallest || point > 0x10FFFF || (surrogate && surrogates == Surrogates::kRefused)) {
+        return {};
     }
     return {point, length};
 }
-
-}  // namespace
 
 // A surrogate pair is one code point, spelled in four bytes as in UTF-8; a surrogate without
 // its partner is spelled in three, as its own code point, so that nothing of the name is lost.
@@ -114,7 +109,7 @@ std::u16string utf16FromWtf8(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
     while (!text.empty()) {
-        const Decoded decoded = decodeOne(text);
+        const Utf8Character decoded = decodeUtf8(text, Surrogates::kAccepted);
         if (decoded.length == 0) {
             out.push_back(kReplacement);
             text.remove_prefix(1);
@@ -131,11 +126,7 @@ std::size_t wholeCharactersLength(std::string_view text) {
     for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
         const auto byte = static_cast<std::uint8_t>(text[text.size() - back]);
         if ((byte & 0xC0) != 0x80) {
-            const std::size_t length = byte >= 0xF0 && byte <= 0xF4   ? 4
-                                       : byte >= 0xE0 && byte <= 0xEF ? 3
-                                       : byte >= 0xC2 && byte <= 0xDF ? 2
-                                                                      : 1;
-            return length > back ? text.size() - back : text.size();
+            return sequenceLength(byte) > back ? text.size() - back : text.size();
         }
     }
     return text.size();

@@ -1,9 +1,24 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace catalog {
+
+// Whether a surrogate spelled on its own in three bytes (ED A0 80 to ED BF BF) is a character:
+// it is in WTF-8, where Windows names must survive the round trip, and is not in the UTF-8 a
+// page is shown in.
+enum class Surrogates { kRefused, kAccepted };
+
+// The code point spelled at the start of `bytes` and the number of its bytes; both 0 when no
+// well-formed sequence starts them: a lone continuation byte, a sequence cut short, an overlong
+// spelling, a code point past U+10FFFF, or a surrogate `surrogates` refuses.
+struct Utf8Character {
+    char32_t point = 0;
+    std::size_t length = 0;
+};
+Utf8Character decodeUtf8(std::string_view bytes, Surrogates surrogates);
 
 // Windows names are UTF-16 that need not be valid: a lone surrogate is a legal name. Inside the
 // program names are UTF-8, extended as WTF-8 so that such a name survives the round trip, and

@@ -21,43 +21,11 @@ char16_t singleByteCharacter(unsigned char byte) {
     return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : char16_t(byte);
 }
 
-bool inRange(unsigned char byte, unsigned char low, unsigned char high) {
-    return byte >= low && byte <= high;
-}
-
 }  // namespace
 
 // No overlong forms, no surrogates, nothing above U+10FFFF.
 std::size_t utf8SequenceLength(std::string_view bytes, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char secondLow = 0x80;
-    unsigned char secondHigh = 0xBF;
-    if (lead < 0x80) {
-        return 1;
-    } else if (inRange(lead, 0xC2, 0xDF)) {
-        length = 2;
-    } else if (inRange(lead, 0xE0, 0xEF)) {
-        length = 3;
-        secondLow = lead == 0xE0 ? 0xA0 : 0x80;
-        secondHigh = lead == 0xED ? 0x9F : 0xBF;
-    } else if (inRange(lead, 0xF0, 0xF4)) {
-        length = 4;
-        secondLow = lead == 0xF0 ? 0x90 : 0x80;
-        secondHigh = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (bytes.size() - at < length || !inRange(byte(1), secondLow, secondHigh)) {
-        return 0;
-    }
-    for (std::size_t i = 2; i < length; ++i) {
-        if (!inRange(byte(i), 0x80, 0xBF)) {
-            return 0;
-        }
-    }
-    return length;
+    return decodeUtf8(bytes.substr(at), Surrogates::kRefused).length;
 }
 
 void forEachCharacter(std::string_view bytes,

@@ -38,6 +38,11 @@ FileError failureOf(Call call) {
     return FileError("none", "", 0);
 }
 
+// A whole text written as the one piece of a listing.
+void writeText(const std::string& path, std::string_view text) {
+    WriteTextFile(path, std::span<const std::string_view>(&text, 1));
+}
+
 std::size_t entriesIn(const fs::path& dir) {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {}));
 }
@@ -86,12 +91,12 @@ TEST(WriteTextFile, ReplacesTheWholeFileAndLeavesNoTemporaryFile) {
 #ifndef _WIN32
     ::chmod((dir / "out.txt").c_str(), 0604);  // Windows files have no such permissions
 #endif
-    WriteTextFile(dir / "out.txt", "new");
+    writeText(dir / "out.txt", "new");
     EXPECT_EQ(readFile(dir / "out.txt"), "new");
 #ifndef _WIN32
     EXPECT_EQ(fs::status(dir / "out.txt").permissions(), fs::perms(0604));
 #endif
-    WriteTextFile(dir / "out.txt", "");
+    writeText(dir / "out.txt", "");
     EXPECT_EQ(readFile(dir / "out.txt"), "");
     EXPECT_EQ(entriesIn(dir.path()), 1u);
 }
@@ -118,7 +123,7 @@ TEST(WriteTextFile, WritesThroughASymbolicLink) {
     TempDir dir;
     writeFile(dir / "real.txt", "old");
     fs::create_symlink("real.txt", dir / "link.txt");
-    WriteTextFile(dir / "link.txt", "new");
+    writeText(dir / "link.txt", "new");
     EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
     EXPECT_EQ(readFile(dir / "real.txt"), "new");
 }
@@ -134,7 +139,7 @@ TEST(WriteTextFile, FailsOnPathsThatCannotHoldAFileAndChangesNothing) {
                  {dir / "missing/out.txt", ENOENT}, {"", ENOENT},
                  {dir / "file/out.txt", ENOTDIR},   {dir / "missing/", ENOENT}};
     for (const auto& c : cases) {
-        const FileError error = failureOf([&] { WriteTextFile(c.path, "listing"); });
+        const FileError error = failureOf([&] { writeText(c.path, "listing"); });
         EXPECT_EQ(error.path(), c.path);
         EXPECT_EQ(error.errorNumber(), c.errorNumber) << c.path;
     }
@@ -154,7 +159,7 @@ TEST(WriteTextFile, AWriteThatFailsPartWayKeepsTheEarlierFile) {
         const rlimit limit{1024, 1024};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         const FileError error =
-            failureOf([&] { WriteTextFile(dir / "out.txt", std::string(64 * 1024, 'x')); });
+            failureOf([&] { writeText(dir / "out.txt", std::string(64 * 1024, 'x')); });
         ::_exit(error.errorNumber() == EFBIG ? 0 : 1);
     }
     int status = 0;

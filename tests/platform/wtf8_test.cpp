@@ -5,6 +5,53 @@
 namespace catalog {
 namespace {
 
+// The display refuses a surrogate spelled on its own, which WTF-8 takes; both refuse every other
+// sequence that is not well-formed.
+TEST(decodeUtf8, TakesOnlyWellFormedSequencesAndSurrogatesWhereAccepted) {
+    const struct {
+        std::string_view bytes;
+        char32_t point;  // what WTF-8 takes from the start of the bytes, both 0 for nothing
+        std::size_t length;
+        bool surrogate;  // nothing where surrogates are refused
+    } cases[] = {
+        {"A", U'A', 1, false},
+        {{"\0\x80", 2}, 0, 1, false},  // the ASCII NUL is a character
+        {"\xc2\x80", 0x80, 2, false},
+        {"\xdf\xbf", 0x7FF, 2, false},
+        {"\xe0\xa0\x80", 0x800, 3, false},
+        {"\xed\x9f\xbf", 0xD7FF, 3, false},
+        {"\xef\xbf\xbf", 0xFFFF, 3, false},
+        {"\xf0\x90\x80\x80", 0x10000, 4, false},
+        {"\xf0\x9f\x93\xa6z", 0x1F4E6, 4, false},
+        {"\xf4\x8f\xbf\xbf", 0x10FFFF, 4, false},
+        {"\xc0\xaf", 0, 0, false},          // overlong "/"
+        {"\xc1\xbf", 0, 0, false},          // overlong U+007F
+        {"\xe0\x9f\xbf", 0, 0, false},      // overlong U+07FF
+        {"\xf0\x8f\xbf\xbf", 0, 0, false},  // overlong U+FFFF
+        {"\xc3", 0, 0, false},              // cut short by the end
+        {"\xe2\x82", 0, 0, false},
+        {"\xf0\x9f\x93", 0, 0, false},
+        {"\xe2\x82z", 0, 0, false},         // cut short by a plain byte
+        {"\xf4\x90\x80\x80", 0, 0, false},  // past U+10FFFF
+        {"\xf5\x80\x80\x80", 0, 0, false},
+        {"\xff", 0, 0, false},
+        {"\x80", 0, 0, false},              // a continuation byte alone
+        {"\xed\xa0\x80", 0xD800, 3, true},  // lone surrogates
+        {"\xed\xbf\xbfz", 0xDFFF, 3, true},
+        {"\xed\xa0\xbd\xed\xb3\xa6", 0xD83D, 3, true},  // a pair, one surrogate after the other
+        {"", 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        const Utf8Character accepted = decodeUtf8(c.bytes, Surrogates::kAccepted);
+        const Utf8Character refused = decodeUtf8(c.bytes, Surrogates::kRefused);
+        const std::string shown = ::testing::PrintToString(c.bytes);
+        EXPECT_EQ(accepted.point, c.point) << shown;
+        EXPECT_EQ(accepted.length, c.length) << shown;
+        EXPECT_EQ(refused.point, c.surrogate ? 0 : c.point) << shown;
+        EXPECT_EQ(refused.length, c.surrogate ? 0 : c.length) << shown;
+    }
+}
+
 TEST(wtf8, NamesSurviveTheRoundTripLoneSurrogatesIncluded) {
     const struct {
         std::u16string utf16;
