@@ -71,10 +71,10 @@ draw_rows_and_pages() {
 menu_by_keyboard() {
     xdo windowfocus --sync "$window"
     xdo mousemove --window "$window" "$first_row_x" "$first_row_y" click 1
-    xdo key shift+F10
+    open_menu shift+F10
 }
 
-# While the menu is open nothing else happens, so settled is the whole menu.
+# Once the menu is shown, settled is the whole menu.
 draw_menu() {
     menu_by_keyboard
     draw "$1/win32-menu.png" menu

@@ -185,6 +185,22 @@ close_page_list() {
     wait_until 10 eval '! pages_shown' || fail "Esc did not close the list"
 }
 
+# The list's menu is a window of the program's own without a title; no other is shown.
+menu_shown() {
+    local id
+    for id in $(xdo search --onlyvisible --classname "^$(basename "$window_exe")\$" 2>/dev/null); do
+        [ -z "$(xdo getwindowname "$id" 2>/dev/null)" ] && return 0
+    done
+    return 1
+}
+
+# Opens the list's menu with KEY over what is selected; the keys sent after it must wait for the
+# menu, or the list takes them.
+open_menu() {
+    xdo key "$1"
+    wait_until 30 menu_shown || fail "$1 opened no menu"
+}
+
 failure_box_shown() {
     [ "$(visible_windows | wc -l)" -ge 2 ]
 }

@@ -165,7 +165,8 @@ check_menu_by_keyboard() {
         xdo mousemove --window "$window" "$first_row_x" "$first_row_y" click 1
         xdo key ctrl+a
         printf 'before' | timeout 5 xclip -i -selection clipboard
-        xdo key "$key" Down Return
+        open_menu "$key"
+        xdo key Down Return
         wait_until 30 copied_rows_are "$scratch/rows-twice.txt" ||
             fail "$key, Down and Enter did not copy the rows"
     done
