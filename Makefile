@@ -146,7 +146,7 @@ package-windows:
 # window-show-pages-win32.png), the others in docs/states/ (win32-*.png).
 picture-windows: windows
 	@./scripts/install-deps.sh $(WINDOWS_GUI_PACKAGES) imagemagick
-	tests/win32_window/form1_gui_test.sh $(WINDOWS_DIR)/bin/catalog-collector.exe \
+	./scripts/window-pictures-windows.sh $(WINDOWS_DIR)/bin/catalog-collector.exe \
 	    $(WINDOWS_DIR)/bin/catalog-collector-cli.exe examples/data \
 	    $(WINDOWS_DIR)/tests/win32_window/gui docs
 

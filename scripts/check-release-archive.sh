@@ -79,11 +79,16 @@ echo "Batch command: the listing matches."
 rm "$clean_root$there/output.txt"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp &
 xvfb_pid=$!
-sleep 1
+# The display takes requests once it answers one.
+for _ in $(seq 50); do
+    DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.2
+done
 in_clean env DISPLAY="$display" "$there/catalog-collector" &
 window_pid=$!
-window=$(DISPLAY=$display timeout 20 xdotool search --sync --name '^Form1$' | head -n 1)
-sleep 1
+# Shown, the window takes the click.
+window=$(DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible --name '^Form1$' |
+    head -n 1)
 # The middle of the collect button, in the window's own coordinates.
 DISPLAY=$display xdotool mousemove --window "$window" 528 332 click 1
 for _ in $(seq 50); do

@@ -145,12 +145,15 @@ TEST_F(BatchCommandTest, OnATerminalTheProgressLineIsGoneBeforeTheListing) {
     ASSERT_GE(terminal, 0) << std::strerror(errno);
     ASSERT_EQ(::grantpt(terminal), 0);
     ASSERT_EQ(::unlockpt(terminal), 0);
-    // The progress line shows once a run has taken a second: the first read is held that long.
+    // The progress line shows once a run has taken a second by the program's steady clock, a
+    // time no event of the program tells while it is held. Its first read is held for that
+    // second, on the same clock, begun after the run's start: the run has then taken it, however
+    // fast or slow either side runs.
     std::atomic<bool> held = false;
     const AccessGate gate(path("prog/data"), AccessGate::Access::Read,
                           [&](const std::string&, pid_t) {
                               if (!held.exchange(true)) {
-                                  std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+                                  std::this_thread::sleep_for(std::chrono::seconds(1));
                               }
                           });
     if (!gate.watching()) {

@@ -1,9 +1,8 @@
 #include "collect/record_reader.h"
 
-#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -115,19 +114,31 @@ TEST(RecordReader, ReadsUtf16PagesAsTheTextTheyHold) {
     EXPECT_EQ(bytes.rows, pageRows(utf32));
 }
 
+// Asks for the stop as the first block of the page is told of, once its reading is under way:
+// the reading must then end within a block, far from the file's end.
+class StopAtFirstBlock final : public PageWatch {
+public:
+    void opened(const char*, std::uint64_t) override {}
+    void blockRead(std::uint64_t read) override {
+        lastRead = read;
+        stop.request();
+    }
+    void closed() noexcept override {}
+
+    StopFlag stop;
+    std::uint64_t lastRead = 0;
+};
+
 TEST(RecordReader, AStopEndsTheReadOfAHugeFileAtOnce) {
     TempDir dir;
     writeFile(dir / "huge", "");
     fs::resize_file(dir / "huge", std::uint64_t{4} << 30);  // sparse: no disk taken
     const Folder folder = Folder::open((dir.path() / "").string());
-    StopFlag stop;
-    std::jthread stopper([&stop] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        stop.request();
-    });
+    StopAtFirstBlock watch;
     RecordReader reader;
     StringSink sink;
-    EXPECT_THROW(reader.appendRows(folder, "huge", sink, &stop, nullptr), RunStopped);
+    EXPECT_THROW(reader.appendRows(folder, "huge", sink, &watch.stop, &watch), RunStopped);
+    EXPECT_LE(watch.lastRead, 2 * kBytesBetweenStopChecks);
 }
 
 }  // namespace
