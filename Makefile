@@ -120,7 +120,7 @@ windows: windows-deps
 
 # Every test, each program run by Wine in a prefix of the build's own
 # ($(WINDOWS_DIR)/wineprefix), whose server is started before ctest and stopped after it. The
-# window's test (tests/win32_window/form1_gui_test.sh) brings its own X display and Wine prefix.
+# window's test (tests/app/win32/form1_gui_test.sh) brings its own X display and Wine prefix.
 test-windows: windows
 	@./scripts/install-deps.sh $(WINDOWS_GUI_PACKAGES)
 	./scripts/wine.sh session $(WINDOWS_DIR)/wineprefix \
@@ -148,7 +148,7 @@ picture-windows: windows
 	@./scripts/install-deps.sh $(WINDOWS_GUI_PACKAGES) imagemagick
 	./scripts/window-pictures-windows.sh $(WINDOWS_DIR)/bin/catalog-collector.exe \
 	    $(WINDOWS_DIR)/bin/catalog-collector-cli.exe examples/data \
-	    $(WINDOWS_DIR)/tests/win32_window/gui docs
+	    $(WINDOWS_DIR)/tests/app/win32/gui docs
 
 # Redraws the pictures of the window in each state a user meets, offscreen: the README's in
 # docs/, the others in docs/states/.

@@ -18,7 +18,7 @@ docs=$(realpath -m "$5")
 # shellcheck source=scripts/wine-window-common.sh
 source "$(dirname "$(realpath "$0")")/wine-window-common.sh"
 
-# The progress note's control id (kProgressNoteId in src/win32_window/form1.cpp).
+# The progress note's control id (kProgressNoteId in src/app/win32/form1.cpp).
 readonly progress_note_id=112
 
 # TARGET as it is painted now, in FILE (a format without a date in it, so that two alike are the

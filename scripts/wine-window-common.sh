@@ -1,6 +1,6 @@
 # shellcheck shell=bash
 # Sourced, not run: the Windows window started under Wine on a virtual X display, and the steps a
-# user takes in it, for its test (tests/win32_window/form1_gui_test.sh) and its pictures
+# user takes in it, for its test (tests/app/win32/form1_gui_test.sh) and its pictures
 # (scripts/window-pictures-windows.sh). The caller sets `me` (its name in messages), window_exe,
 # cli_exe, samples (the sample pages) and work (a folder of its own), all absolute.
 # Wine runs in work/wineprefix, a prefix of its own, whose server and programs are ended on exit,
@@ -15,7 +15,7 @@ readonly first_row_x=100 first_row_y=40
 # A point on the Show pages link, at the right end of the status strip (8, 351, 577 by 34).
 readonly show_pages_x=577 show_pages_y=357
 readonly pages_title='Pages that gave no row or lack a field'
-# The status's control id (kStatusId in src/win32_window/form1.cpp).
+# The status's control id (kStatusId in src/app/win32/form1.cpp).
 readonly status_id=105
 
 export WINEPREFIX=$work/wineprefix WINEARCH=win64 WINEDEBUG=-all

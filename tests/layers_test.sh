@@ -6,7 +6,7 @@
 # Usage: layers_test.sh SRC SYSTEM_INCLUDE_REGEX
 src=$1
 system_include=$2
-views="$src/qt_window $src/win32_window"
+views="$src/app/qt $src/app/win32"
 status=0
 
 refuse() {

@@ -27,7 +27,7 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "qt_window/form1.h"
+#include "app/qt/form1.h"
 #include "window/control_texts.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "qt_window/form1.h"
+#include "app/qt/form1.h"
 
 namespace {
 

@@ -1,0 +1,188 @@
+#include "app/cli/batch_run.h"
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string_view>
+#include <system_error>
+
+#include "app/cli/progress_line.h"
+#include "collect/collection_run.h"
+#include "collect/failure_text.h"
+#include "collect/protected_output.h"
+#include "collect/run_summary.h"
+#include "collect/text_files.h"
+#include "platform/console.h"
+#include "platform/folder.h"
+#include "platform/output_file.h"
+#include "platform/paths.h"
+#include "platform/program_directory.h"
+
+namespace catalog {
+
+namespace {
+
+// The batch command shows no rows, the listing holds them; only its progress.
+class BatchClient : public CollectionClient {
+public:
+    explicit BatchClient(ProgressLine& progress) : m_progress(progress) {}
+
+    void filesRead(std::size_t done, std::size_t total) override {
+        if (m_progress.enabled()) {
+            m_progress.update(done, total, ProgressLine::Clock::now());
+        }
+    }
+    void slowPage(std::string_view name, std::uint64_t read, std::uint64_t size) override {
+        if (m_progress.enabled()) {
+            m_progress.slowPage(name, read, size, ProgressLine::Clock::now());
+        }
+    }
+    void slowPageOver() override { m_progress.slowPageOver(); }
+
+private:
+    ProgressLine& m_progress;
+};
+
+// A folder named on the command line must exist: a typo should not quietly give an empty
+// listing, as the missing data folder beside the program does. Checked here to name the folder
+// as typed; the run checks again, as the folder may go meanwhile.
+std::string existingFolder(const std::string& folder) {
+    requireFolder(folder, "open data folder");
+    return isPathSeparator(folder.back()) ? folder : folder + kPathSeparator;
+}
+
+// The program's folder is looked up only for a default: a run given both a folder and an
+// output works wherever the program lies, even where the system cannot say.
+std::string dataFolderFor(const CommandLine& line) {
+    return line.dataFolder ? existingFolder(*line.dataFolder) : dataFolderIn(programDirectory());
+}
+
+// "-" is standard output; anything else a file, the default one beside the program.
+std::string outputFor(const CommandLine& line) {
+    return line.output ? *line.output : outputPathIn(programDirectory(), kDefaultOutputName);
+}
+
+bool toStandardOutput(const std::string& output) {
+    return output == "-";
+}
+
+// Checked before the run, so that nothing is created: the temporary file beside a stream would
+// itself become a stream of a new file.
+void refuseStreams(const std::string& output) {
+    if (namesFileStream(output)) {
+        throw std::runtime_error("cannot write '" + printable(output) +
+                                 "': a colon after the drive names a stream hidden inside a "
+                                 "file; give a name without a colon");
+    }
+}
+
+// Checked before the run, so that nothing is read or written: the programs themselves and the
+// data folder's pages are never replaced by a listing.
+void refuseProtectedOutput(const std::string& output, const std::string& dataFolder) {
+    if (toStandardOutput(output)) {
+        return;
+    }
+    std::string directory;
+    try {
+        directory = programDirectory();
+    } catch (const std::system_error&) {
+        // Only the running program is then known, which is still looked for.
+    }
+    if (const std::optional<std::string> reason =
+            protectedOutputReason(output, dataFolder, directory)) {
+        throw std::runtime_error("cannot write '" + printable(output) + "': " + printable(*reason) +
+                                 "; name another output");
+    }
+}
+
+// Where the summary says the listing went: a device takes it, but keeps no file of it.
+std::string destinationOf(const std::string& output) {
+    if (toStandardOutput(output)) {
+        return "standard output";
+    }
+    if (kWindowsNameRules && isWindowsDeviceName(output)) {
+        return "the device " + printable(output) + " (no file)";
+    }
+    return printable(output);
+}
+
+// One line, whatever the run found; for a data folder without pages, what to do about it.
+void summarize(std::ostream& errors, const std::string& program, const Collected& collected,
+               const std::string& dataFolder, const std::string& destination) {
+    errors << program << ": ";
+    if (collected.files == 0) {
+        const std::string folder = printable(std::string(withoutEndSeparator(dataFolder)));
+        errors << noPagesAdvice(collected.folderMissing, collected.leftovers) << "'" << folder
+               << "'; only the header written to " << destination << "\n";
+        return;
+    }
+    errors << summaryOf(countsOf(collected), destination) << "\n";
+}
+
+// Standard error is unbuffered, and a page may hold millions of records to explain: the lines
+// go out in pieces of many.
+void explain(std::ostream& errors, const Collected& collected) {
+    constexpr std::size_t kPieceBytes = 64 * 1024;
+    std::string piece;
+    for (const PageNote& note : collected.notes) {
+        for (std::size_t line = 0; line < explanationLineCount(note); ++line) {
+            piece.append(printable(explanationLine(note, line))).append("\n");
+            if (piece.size() >= kPieceBytes) {
+                errors << piece;
+                piece.clear();
+            }
+        }
+    }
+    errors << piece;
+}
+
+void writeListing(const std::string& output, const Listing& listing) {
+    if (toStandardOutput(output)) {
+        writeStandardOutput(listing.lines());
+    } else {
+        WriteTextFile(output, listing.lines());
+    }
+}
+
+}  // namespace
+
+int runBatch(const CommandLine& line, const std::string& program, std::ostream& errors,
+             bool showProgress) {
+    ProgressLine progress(errors, program, showProgress, ProgressLine::Clock::now(),
+                          standardErrorColumns, kConsoleTakesEscapes);
+    try {
+        const std::string dataFolder = dataFolderFor(line);
+        const std::string output = outputFor(line);
+        refuseStreams(output);
+        refuseProtectedOutput(output, dataFolder);
+        if (!toStandardOutput(output)) {
+            refuseReadOnlyOutput(output);
+        }
+        BatchClient client(progress);
+        const Collected collected =
+            runCollection(dataFolder, client,
+                          RunOptions{.threads = line.threads,
+                                     .requireDataFolder = line.dataFolder.has_value(),
+                                     .rowDetails = false,
+                                     .pageNotes = line.explain});
+        // Before the listing, which may go to the same terminal.
+        progress.clear();
+        // Again: a link swapped in during the run could lead the listing onto what was refused.
+        refuseProtectedOutput(output, dataFolder);
+        writeListing(output, collected.listing);
+        summarize(errors, program, collected, dataFolder, destinationOf(output));
+        if (line.explain) {
+            explain(errors, collected);
+        }
+        // These lines are the run's only report: when they cannot be written (a full disk, a
+        // closed descriptor) the run fails, though nothing is left to say so on.
+        return errors.flush() ? 0 : 1;
+    } catch (const std::exception& failure) {
+        progress.clear();
+        errors << program << ": " << failureText(failure) << "\n";
+        return 1;
+    }
+}
+
+}  // namespace catalog

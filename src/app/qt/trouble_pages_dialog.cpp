@@ -1,0 +1,132 @@
+#include "app/qt/trouble_pages_dialog.h"
+
+#include <algorithm>
+#include <variant>
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/qt/qt_text.h"
+#include "app/qt/trouble_pages_model.h"
+#include "window/control_texts.h"
+#include "window/keeping_rows.h"
+#include "window/window_texts.h"
+
+namespace catalog::qt_window {
+
+namespace {
+
+// The lines measured for the list's width: enough to take in the usual lines, few enough to
+// open at once whatever their number.
+constexpr int kMeasuredLines = 1000;
+constexpr QSize kFirstSize(760, 360);
+
+// Enter in the list shows a page: no button may take it to close the list.
+QPushButton* button(std::string_view text, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(fromUtf8(text), parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+TroublePagesDialog::TroublePagesDialog(window::TroublePages pages,
+                                       std::function<void(const std::string&)> showPage,
+                                       QWidget* parent)
+    : QDialog(parent), m_showPage(std::move(showPage)) {
+    setObjectName(QStringLiteral("pageList"));
+    setWindowTitle(fromUtf8(window::kPageListTitle));
+    createList(std::move(pages));
+    m_message = new QLabel(this);
+    m_message->setObjectName(QStringLiteral("message"));
+    m_message->setTextFormat(Qt::PlainText);
+    QPushButton* copy = button(window::kCopyItem, "copy", this);
+    QPushButton* close = button(window::kCloseButton, "close", this);
+    connect(copy, &QPushButton::clicked, this, &TroublePagesDialog::copyLines);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    // Ctrl+C in the list, and Copy in its menu, as in the table.
+    auto* copyAction = new QAction(fromUtf8(window::kCopyItem), m_lines);
+    copyAction->setShortcut(QKeySequence::Copy);
+    copyAction->setShortcutContext(Qt::WidgetShortcut);
+    connect(copyAction, &QAction::triggered, this, &TroublePagesDialog::copyLines);
+    m_lines->addAction(copyAction);
+    m_lines->setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_message, 1);
+    buttons->addWidget(copy);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_lines);
+    layout->addLayout(buttons);
+    resize(kFirstSize);
+}
+
+void TroublePagesDialog::createList(window::TroublePages pages) {
+    m_model = new TroublePagesModel(std::move(pages), this);
+    m_lines = new QListView(this);
+    m_lines->setObjectName(QStringLiteral("pageLines"));
+    m_lines->setAccessibleName(fromUtf8(window::kPageListTitle));
+    m_lines->setModel(m_model);
+    // Lines of one height are placed without being measured, however many there are.
+    m_lines->setUniformItemSizes(true);
+    m_lines->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_lines->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_lines->setWordWrap(false);
+    m_lines->setTextElideMode(Qt::ElideNone);
+    connect(m_lines, &QListView::activated, this, &TroublePagesDialog::showPageOf);
+    fitLineWidth();
+}
+
+// The widest of the first lines, so that the list scrolls far enough to read them whole.
+void TroublePagesDialog::fitLineWidth() {
+    const int measured = std::min(m_model->rowCount(), kMeasuredLines);
+    if (measured == 0) {
+        return;
+    }
+    QSize size = m_lines->sizeHintForIndex(m_model->index(0));
+    for (int line = 1; line < measured; ++line) {
+        size.setWidth(
+            std::max(size.width(), m_lines->sizeHintForIndex(m_model->index(line)).width()));
+    }
+    m_model->setLineSize(size);
+}
+
+void TroublePagesDialog::copyLines() {
+    const QItemSelection selection = m_lines->selectionModel()->selection();
+    std::size_t lines = 0;
+    for (const QItemSelectionRange& range : selection) {
+        lines += static_cast<std::size_t>(range.height());
+    }
+    lines = lines == 0 ? m_model->pages().lineCount() : lines;
+    const auto tell = [this](const std::string& text) { m_message->setText(fromUtf8(text)); };
+    const auto refused = [&](window::CopyRefusal refusal) {
+        tell(window::linesCopyRefusedText(refusal, lines));
+    };
+    tell({});
+    const auto copy = [&] {
+        const std::variant<QString, window::CopyRefusal> text = m_model->copyText(selection);
+        if (const auto* refusal = std::get_if<window::CopyRefusal>(&text)) {
+            refused(*refusal);
+            return;
+        }
+        QGuiApplication::clipboard()->setText(std::get<QString>(text));
+    };
+    window::keepingRows("copy", lines, copy,
+                        [&](const window::StatusText&) { refused(window::CopyRefusal::NoMemory); });
+}
+
+void TroublePagesDialog::showPageOf(const QModelIndex& line) {
+    if (line.isValid()) {
+        m_showPage(m_model->pages().pagePath(static_cast<std::size_t>(line.row())));
+    }
+}
+
+}  // namespace catalog::qt_window

@@ -1,0 +1,54 @@
+#include "app/qt/trouble_pages_model.h"
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+#include "app/qt/qt_text.h"
+
+namespace catalog::qt_window {
+
+TroublePagesModel::TroublePagesModel(window::TroublePages pages, QObject* parent)
+    : QAbstractListModel(parent), m_pages(std::move(pages)) {}
+
+// A view counts its rows in an int: beyond that the list ends, and copying takes them all.
+int TroublePagesModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid()) {
+        return 0;
+    }
+    return static_cast<int>(std::min<std::size_t>(m_pages.lineCount(), INT_MAX));
+}
+
+QVariant TroublePagesModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        return fromUtf8(m_pages.line(static_cast<std::size_t>(index.row())));
+    }
+    if (role == Qt::SizeHintRole && m_lineSize.isValid()) {
+        return m_lineSize;
+    }
+    return {};
+}
+
+std::variant<QString, window::CopyRefusal> TroublePagesModel::copyText(
+    const QItemSelection& selection) const {
+    std::vector<window::LineRange> ranges;
+    for (const QItemSelectionRange& range : selection) {
+        ranges.push_back(
+            {static_cast<std::size_t>(range.top()), static_cast<std::size_t>(range.bottom()) + 1});
+    }
+    std::sort(ranges.begin(), ranges.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (ranges.empty()) {
+        ranges.push_back({0, m_pages.lineCount()});
+    }
+    std::variant<std::string, window::CopyRefusal> text = m_pages.copyText(ranges);
+    if (const auto* refusal = std::get_if<window::CopyRefusal>(&text)) {
+        return *refusal;
+    }
+    return fromUtf8(std::get<std::string>(text));
+}
+
+}  // namespace catalog::qt_window

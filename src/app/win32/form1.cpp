@@ -1,0 +1,855 @@
+#include "app/win32/form1.h"
+
+#include <algorithm>
+#include <commctrl.h>
+#include <exception>
+#include <new>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <variant>
+
+#include "app/win32/clipboard.h"
+#include "app/win32/link_accessible.h"
+#include "app/win32/live_region.h"
+#include "app/win32/row_list_view.h"
+#include "app/win32/trouble_pages_dialog.h"
+#include "app/win32/windows/resource_ids.h"
+#include "platform/system_error.h"
+#include "platform/wtf8.h"
+#include "window/control_texts.h"
+#include "window/data_folder.h"
+#include "window/keeping_rows.h"
+#include "window/output_name.h"
+#include "window/run_steps.h"
+#include "window/shown_status.h"
+
+namespace catalog::win32_window {
+
+using win32::utf8FromWide;
+using win32::wideFromUtf8;
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"CatalogCollectorForm1";
+constexpr wchar_t kCaption[] = L"Form1";
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kExtendedStyle = 0;
+
+// Control ids above the dialog commands (IDOK, IDCANCEL), which IsDialogMessage sends for
+// Enter and Escape and which the window ignores.
+enum ControlId : int {
+    kListId = 100,
+    kCollectId,
+    kOutputNameId,
+    kLabelId,
+    kProgressId,
+    kStatusId,
+    kOpenDataFolderId,
+    kShowPagesId,
+    kCopyCommand,
+    kCopyWithHeaderCommand,
+    kClearListCommand,
+    kOpenDataFolderCommand,
+    kProgressNoteId,
+};
+
+// The run's end, posted from the run's own thread.
+constexpr UINT kRunEndMessage = WM_APP + 1;
+constexpr UINT_PTR kProgressTimer = 1;
+// Often enough for the bar to move smoothly, seldom enough to cost the run nothing.
+constexpr UINT kProgressIntervalMs = 100;
+constexpr int kMostTooltipWidth = 600;
+
+std::wstring windowText(HWND control) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+    const int length = ::GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
+    text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return text;
+}
+
+// The width of `text` in `control`'s font.
+int textWidth(HWND control, const std::wstring& text) {
+    HDC dc = ::GetDC(control);
+    const HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return size.cx + 2;  // the focus rectangle's edges
+}
+
+// `text` with characters of its middle given up for an ellipsis until it fits `width` in
+// `control`'s font: the end of a long page name and the figures after it stay. Never cut inside
+// a surrogate pair.
+std::wstring middleElided(HWND control, const std::wstring& text, int width) {
+    const auto cut = [&text](std::size_t kept) {
+        std::size_t head = kept - kept / 2;
+        std::size_t tail = text.size() - kept / 2;
+        head -= head > 0 && IS_HIGH_SURROGATE(text[head - 1]) ? 1 : 0;
+        tail += tail < text.size() && IS_LOW_SURROGATE(text[tail]) ? 1 : 0;
+        return text.substr(0, head) + L"\u2026" + text.substr(tail);
+    };
+    if (textWidth(control, text) <= width) {
+        return text;
+    }
+    std::size_t fitting = 0;  // the most characters kept that fit
+    for (std::size_t tooMany = text.size(); tooMany - fitting > 1;) {
+        const std::size_t kept = fitting + (tooMany - fitting) / 2;
+        if (textWidth(control, cut(kept)) <= width) {
+            fitting = kept;
+        } else {
+            tooMany = kept;
+        }
+    }
+    return cut(fitting);
+}
+
+// A failure's path fits a message box on any screen in lines of this many characters: Wine's box
+// wraps again beyond about 48, in the middle of a name.
+constexpr std::size_t kMostFailureLineCharacters = 40;
+
+// Text for the controls and the clipboard: its lines end in CR LF, as Windows expects.
+std::wstring withCarriageReturns(const std::string& text) {
+    std::wstring lines;
+    for (const wchar_t c : wideFromUtf8(text)) {
+        lines.append(c == L'\n' ? L"\r\n" : std::wstring(1, c));
+    }
+    return lines;
+}
+
+// While a message box is open on this thread, Ctrl+C (or Ctrl+Insert) in it copies this text
+// instead of the box's own, which holds the line breaks that fit the path into it. The dialog
+// loop of the box hands each message to the thread's message filter first.
+class CopiedFromBox {
+public:
+    CopiedFromBox(HWND owner, std::wstring text)
+        : m_hook(::SetWindowsHookExW(WH_MSGFILTER, &CopiedFromBox::filter, nullptr,
+                                     ::GetCurrentThreadId())) {
+        t_owner = owner;
+        t_text = std::move(text);
+    }
+    ~CopiedFromBox() {
+        if (m_hook != nullptr) {
+            ::UnhookWindowsHookEx(m_hook);
+        }
+        t_text.clear();
+    }
+    CopiedFromBox(const CopiedFromBox&) = delete;
+    CopiedFromBox& operator=(const CopiedFromBox&) = delete;
+
+private:
+    static LRESULT CALLBACK filter(int code, WPARAM wParam, LPARAM lParam) {
+        const MSG& message = *reinterpret_cast<const MSG*>(lParam);
+        if (code == MSGF_DIALOGBOX && message.message == WM_KEYDOWN &&
+            ::GetKeyState(VK_CONTROL) < 0 &&
+            (message.wParam == 'C' || message.wParam == VK_INSERT)) {
+            copyToClipboard(t_owner, t_text);
+            return TRUE;
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static thread_local HWND t_owner;
+    static thread_local std::wstring t_text;
+    HHOOK m_hook;
+};
+
+thread_local HWND CopiedFromBox::t_owner = nullptr;
+thread_local std::wstring CopiedFromBox::t_text;
+
+void registerClass(HINSTANCE instance, WNDPROC procedure) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(CATALOG_ICON_ID));
+    windowClass.hIconSm = static_cast<HICON>(
+        ::LoadImageW(instance, MAKEINTRESOURCEW(CATALOG_ICON_ID), IMAGE_ICON,
+                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    // A second window of the program finds the class there already, which is as good.
+    ::RegisterClassExW(&windowClass);
+}
+
+// The system's font for text in windows, at the monitor's dots per inch.
+HFONT messageFont(int dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0,
+                                      static_cast<UINT>(dpi))) {
+        return nullptr;
+    }
+    return ::CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+}  // namespace
+
+// Every handler that allocates runs through here, so that running out of memory keeps the rows.
+template <typename Handler>
+void Form1::keepingRows(std::string_view action, std::size_t rows, Handler handler) {
+    window::keepingRows(action, rows, handler,
+                        [this](const window::StatusText& status) { showStatus(status); });
+}
+
+std::size_t Form1::rowCount() const {
+    return m_displaylist->rows().rowCount();
+}
+
+std::size_t Form1::selectedCount() const {
+    return ListView_GetSelectedCount(m_displaylist->handle());
+}
+
+Form1::Form1(HINSTANCE instance, std::string programDirectory)
+    : m_instance(instance),
+      m_programDirectory(std::move(programDirectory)),
+      // Called on the run's thread: the end is shown on the window's.
+      m_run([this] {
+          if (HWND target = m_runEndTarget.load()) {
+              ::PostMessageW(target, kRunEndMessage, 0, 0);
+          }
+      }) {
+    registerClass(instance, &Form1::windowProcedure);
+    ::CreateWindowExW(kExtendedStyle, kClassName, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
+}
+
+Form1::~Form1() {
+    if (m_window != nullptr) {
+        ::DestroyWindow(m_window);
+    }
+    if (m_font != nullptr) {
+        ::DeleteObject(m_font);
+    }
+}
+
+void Form1::show(int how) {
+    ::ShowWindow(m_window, how);
+    ::UpdateWindow(m_window);
+}
+
+// A C++ exception must not cross the system's code that calls the window procedure: one that
+// reaches here is shown, and the window goes on.
+LRESULT CALLBACK Form1::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->m_window = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Form1*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    try {
+        return self->handle(message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        self->reportUnexpected(failure);
+        return 0;
+    }
+}
+
+void Form1::reportUnexpected(const std::exception& failure) {
+    std::wstring text = L"Out of memory.";
+    try {
+        text = wideFromUtf8(window::failureLine(failure));
+    } catch (const std::bad_alloc&) {
+        // The fixed text it is.
+    }
+    ::MessageBoxW(m_window, text.c_str(), kCaption, MB_OK | MB_ICONERROR);
+}
+
+LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            createControls();
+            applyDpi(static_cast<int>(::GetDpiForWindow(m_window)));
+            sizeToFirstClientSize();
+            showStatus(window::startStatus(m_programDirectory));
+            return 0;
+        case WM_SIZE:
+            placeControls();
+            return 0;
+        case WM_GETMINMAXINFO:
+            limitSize(*reinterpret_cast<MINMAXINFO*>(lParam));
+            return 0;
+        case WM_DPICHANGED: {
+            const int oldDpi = m_dpi;
+            applyDpi(HIWORD(wParam));
+            m_displaylist->rescale(oldDpi, m_dpi);
+            // Where the system suggests: the window keeps its size in inches on the new monitor.
+            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(m_window, nullptr, suggested.left, suggested.top,
+                           suggested.right - suggested.left, suggested.bottom - suggested.top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_COMMAND:
+            onCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_NOTIFY:
+            return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wParam) == m_displaylist->handle()) {
+                showListMenu(lParam);
+                return 0;
+            }
+            break;
+        case WM_TIMER:
+            if (wParam == kProgressTimer) {
+                showProgress(window::shownProgress(m_run.progress()));
+            }
+            return 0;
+        case kRunEndMessage:
+            showRunEnd();
+            return 0;
+        case WM_CLOSE:
+            onClose();
+            return 0;
+        case WM_DESTROY:
+            ::KillTimer(m_window, kProgressTimer);
+            unmarkLiveRegion(m_status);
+            ::PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY: {
+            HWND window = m_window;
+            m_runEndTarget.store(nullptr);
+            ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            m_window = nullptr;
+            return ::DefWindowProcW(window, message, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return ::DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+// In the tab order of the drawn window: the list, the button, the name box, then the status's
+// link when one is shown; the label and the status take no focus. The label comes just before
+// the name box: screen readers name a box by the label made before it.
+void Form1::createControls() {
+    m_displaylist = std::make_unique<RowListView>(m_window, kListId, m_instance);
+    m_collect = createControl(WC_BUTTONW, wideFromUtf8(window::collectButtonText(false)).c_str(),
+                              WS_TABSTOP | BS_PUSHBUTTON, kCollectId);
+    m_label1 = createControl(WC_STATICW, L"Save to:", SS_LEFT | SS_CENTERIMAGE, kLabelId);
+    m_outputfilename = createControl(WC_EDITW, wideFromUtf8(window::kDefaultOutputText).c_str(),
+                                     WS_TABSTOP | ES_AUTOHSCROLL, kOutputNameId, WS_EX_CLIENTEDGE);
+    // A typed name such as "&x.txt" is text: no ampersand is taken for a mnemonic. The window
+    // layer breaks its lines to fit (showStatusLines). Screen readers read how a run ended there
+    // (showRunEnd).
+    m_status = createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kStatusId);
+    markPoliteLiveRegion(m_status);
+    // Shown beside a status that finds the data folder empty or missing, the user's next step.
+    // The links are tab stops after the name box, for the keyboard (see preTranslate).
+    m_openDataFolder = createControl(
+        WC_LINK, (L"<a>" + wideFromUtf8(window::kOpenDataFolderItem) + L"</a>").c_str(), WS_TABSTOP,
+        kOpenDataFolderId);
+    makeLinkAccessible(m_openDataFolder, wideFromUtf8(window::kOpenDataFolderItem));
+    ::ShowWindow(m_openDataFolder, SW_HIDE);
+    // Beside a status that counts pages without a record or lacking a field, the list of them.
+    m_showPages =
+        createControl(WC_LINK, (L"<a>" + wideFromUtf8(window::kShowPagesLink) + L"</a>").c_str(),
+                      WS_TABSTOP, kShowPagesId);
+    makeLinkAccessible(m_showPages, wideFromUtf8(window::kShowPagesLink));
+    ::ShowWindow(m_showPages, SW_HIDE);
+    // The bar paints no text: its own is its name for screen readers.
+    m_progress =
+        createControl(PROGRESS_CLASSW, wideFromUtf8(window::kProgressName).c_str(), 0, kProgressId);
+    ::ShowWindow(m_progress, SW_HIDE);
+    // A page's name is text, on one line.
+    m_progressNote =
+        createControl(WC_STATICW, L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, kProgressNoteId);
+    ::ShowWindow(m_progressNote, SW_HIDE);
+    createStatusTooltip();
+    createControlTooltips();
+    m_runEndTarget.store(m_window);
+}
+
+HWND Form1::createControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                          DWORD extendedStyle) {
+    return ::CreateWindowExW(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
+                             0, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             m_instance, nullptr);
+}
+
+HWND Form1::createTooltip() const {
+    return ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, m_instance, nullptr);
+}
+
+// The tooltip keeps a copy of `text`.
+void Form1::addTool(HWND tooltip, HWND control, wchar_t* text) const {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = m_window;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text;
+    ::SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// The status reads whole at the window's first size; a narrower window cuts it short, and its
+// tooltip keeps the whole of it, with the full paths.
+void Form1::createStatusTooltip() {
+    m_statusTooltip = createTooltip();
+    addTool(m_statusTooltip, m_status, m_statusDetails.data());
+}
+
+// What the button and the name box are for, when the pointer rests on them.
+void Form1::createControlTooltips() {
+    m_controlTooltip = createTooltip();
+    for (const auto& [control, text] : {std::pair{m_collect, window::kCollectTooltip},
+                                        std::pair{m_outputfilename, window::kOutputNameTooltip}}) {
+        std::wstring shown = wideFromUtf8(text);
+        addTool(m_controlTooltip, control, shown.data());
+    }
+}
+
+void Form1::applyDpi(int dpi) {
+    m_dpi = dpi > 0 ? dpi : kBaseDpi;
+    HFONT font = messageFont(m_dpi);
+    const HFONT shown =
+        font != nullptr ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    for (HWND control : {m_displaylist->handle(), m_collect, m_outputfilename, m_label1, m_status,
+                         m_openDataFolder, m_showPages, m_progressNote}) {
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
+    }
+    if (m_font != nullptr) {
+        ::DeleteObject(m_font);
+    }
+    m_font = font;
+    ::SendMessageW(m_statusTooltip, TTM_SETMAXTIPWIDTH, 0, scaled(kMostTooltipWidth, m_dpi));
+    ::SendMessageW(m_controlTooltip, TTM_SETMAXTIPWIDTH, 0, scaled(kMostTooltipWidth / 2, m_dpi));
+    placeControls();
+}
+
+void Form1::placeControls() {
+    RECT client{};
+    ::GetClientRect(m_window, &client);
+    if (client.right == 0 || client.bottom == 0) {
+        return;  // minimised: the controls keep their places for the restore
+    }
+    const Form1Layout layout = window::layoutFor({client.right, client.bottom}, m_dpi);
+    // Moved together, and each repainted whole where it lands: bits copied from where a
+    // control was are not always there to copy when the window has just grown.
+    HDWP moves = ::BeginDeferWindowPos(8);
+    const auto place = [&moves](HWND control, const Rect& at) {
+        if (moves != nullptr) {
+            moves = ::DeferWindowPos(moves, control, nullptr, at.left, at.top, at.width, at.height,
+                                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+        }
+    };
+    place(m_displaylist->handle(), layout.list);
+    place(m_collect, layout.collect);
+    place(m_outputfilename, layout.outputName);
+    place(m_label1, layout.label);
+    place(m_progress, layout.progress);
+    place(m_progressNote, layout.progressNote);
+    Rect status = layout.statusStrip;
+    if (HWND link = shownLink()) {
+        // The link takes the strip's right end, as wide as its text, and the status the rest.
+        const int width =
+            textWidth(link, wideFromUtf8(link == m_showPages ? window::kShowPagesLink
+                                                             : window::kOpenDataFolderItem));
+        const int gap = scaled(8, m_dpi);
+        place(link, {status.left + status.width - width, status.top, width, status.height});
+        status.width = std::max(0, status.width - width - gap);
+    }
+    place(m_status, status);
+    if (moves != nullptr) {
+        ::EndDeferWindowPos(moves);
+    }
+    showStatusLines(status.width, status.height);
+    m_displaylist->showColumnWidths();
+}
+
+void Form1::sizeToFirstClientSize() {
+    const Size client = window::firstClientSize(m_dpi);
+    RECT frame{0, 0, client.width, client.height};
+    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExtendedStyle, static_cast<UINT>(m_dpi));
+    ::SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form1::limitSize(MINMAXINFO& limits) const {
+    const Size client = window::minimumClientSize(m_dpi);
+    RECT frame{0, 0, client.width, client.height};
+    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExtendedStyle, static_cast<UINT>(m_dpi));
+    limits.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+bool Form1::preTranslate(MSG& message) {
+    if (m_window == nullptr) {
+        return false;
+    }
+    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
+        message.hwnd == m_outputfilename) {
+        startRun();  // typing a name never stops a run
+        return true;
+    }
+    if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
+        m_run.stop();
+        return true;
+    }
+    if (message.message == WM_KEYDOWN &&
+        (message.wParam == VK_RETURN || message.wParam == VK_SPACE) &&
+        (message.hwnd == m_openDataFolder || message.hwnd == m_showPages)) {
+        // A link with the focus opens at Enter, as a button, or Space, which the link ignores;
+        // once for a key held down (bit 30: the key was down before).
+        if ((message.lParam & (1 << 30)) == 0) {
+            pressLink(message.hwnd);
+        }
+        return true;
+    }
+    return ::IsDialogMessageW(m_window, &message) != FALSE;
+}
+
+void Form1::pressLink(HWND link) {
+    if (link == m_openDataFolder) {
+        openDataFolder();
+    } else {
+        showPages();
+    }
+}
+
+void Form1::onCommand(int id, int code) {
+    if (id == kCollectId && code == BN_CLICKED) {
+        collect_Click();
+    }
+}
+
+LRESULT Form1::onNotify(const NMHDR& header) {
+    const bool linkClicked =
+        header.code == static_cast<UINT>(NM_CLICK) || header.code == static_cast<UINT>(NM_RETURN);
+    if ((header.hwndFrom == m_openDataFolder || header.hwndFrom == m_showPages) && linkClicked) {
+        pressLink(header.hwndFrom);
+        return 0;
+    }
+    if (m_displaylist == nullptr) {
+        return 0;  // the list tells of itself while it is being made
+    }
+    // A click on a column's title sorts; the others ask for texts to paint.
+    const bool sorting = header.code == static_cast<UINT>(LVN_COLUMNCLICK);
+    std::optional<LRESULT> handled = 0;
+    keepingRows(sorting ? "sort" : "show", sorting ? rowCount() : 0,
+                [&] { handled = m_displaylist->notify(header); });
+    if (handled) {
+        return *handled;
+    }
+    if (header.hwndFrom == m_displaylist->handle() &&
+        header.code == static_cast<UINT>(LVN_KEYDOWN)) {
+        onListKey(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey);
+    }
+    return 0;
+}
+
+void Form1::onListKey(WORD key) {
+    const bool control = ::GetKeyState(VK_CONTROL) < 0;
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+    if (key == VK_DELETE && !control && !shift) {
+        // The status still tells of the last run.
+        keepingRows("remove", selectedCount(), [this] { m_displaylist->removeSelected(); });
+    } else if (control && (key == 'C' || key == VK_INSERT)) {
+        copySelectedRows(shift && key == 'C');
+    } else if (control && key == 'A') {
+        m_displaylist->selectAll();
+    }
+}
+
+// Closing mid-run stops the run before its write: the earlier listing stays as it was. The
+// run is waited for when the window's object goes, after the message loop.
+void Form1::onClose() {
+    m_run.stop();
+    ::DestroyWindow(m_window);
+}
+
+void Form1::collect_Click() {
+    if (m_run.running()) {
+        m_run.stop();
+        return;
+    }
+    startRun();
+}
+
+void Form1::startRun() {
+    keepingRows("start a run", 0, [this] { startRunNow(); });
+}
+
+// No run starts while a message is open: MessageBoxW disables the window until then. A file that
+// is not a listing is replaced only when the user says so; No is the default, as it may be the
+// user's own.
+void Form1::startRunNow() {
+    if (m_run.running()) {
+        return;
+    }
+    // The name as it stands now: what is typed during the run is for the next one.
+    const std::string name = utf8FromWide(windowText(m_outputfilename));
+    if (const std::optional<std::string> question =
+            window::replaceQuestion(m_programDirectory, name)) {
+        const int answer = ::MessageBoxW(m_window, wideFromUtf8(*question).c_str(), kCaption,
+                                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        if (answer != IDYES) {
+            return;
+        }
+    }
+    if (m_run.start(m_programDirectory, name)) {
+        showRunStep(window::runStarted());
+        ::SetTimer(m_window, kProgressTimer, kProgressIntervalMs, nullptr);
+    }
+}
+
+// Until the folder is listed the total is unknown and the bar only shows that work goes on.
+void Form1::showProgress(const window::ShownProgress& shown) {
+    showMarquee(shown.maximum == 0);
+    if (shown.maximum > 0) {
+        ::SendMessageW(m_progress, PBM_SETRANGE32, 0, shown.maximum);
+        ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(shown.value), 0);
+    }
+    showProgressNote(shown.note);
+}
+
+// The style is changed only when the bar passes from one way of showing to the other: a
+// marquee set again starts again.
+void Form1::showMarquee(bool on) {
+    if (on == m_progressMarquee) {
+        return;
+    }
+    m_progressMarquee = on;
+    const LONG_PTR style = ::GetWindowLongPtrW(m_progress, GWL_STYLE);
+    if (on) {
+        ::SetWindowLongPtrW(m_progress, GWL_STYLE, style | PBS_MARQUEE);
+        ::SendMessageW(m_progress, PBM_SETMARQUEE, TRUE, 0);
+    } else {
+        ::SendMessageW(m_progress, PBM_SETMARQUEE, FALSE, 0);
+        ::SetWindowLongPtrW(m_progress, GWL_STYLE, style & ~PBS_MARQUEE);
+    }
+}
+
+// Set only when it changes, so that the line does not flicker at every look. A long name gives
+// up its middle: its end and the figures after it stay.
+void Form1::showProgressNote(const std::string& note) {
+    if (note != m_progressNoteText) {
+        RECT box{};
+        ::GetClientRect(m_progressNote, &box);
+        ::SetWindowTextW(m_progressNote,
+                         middleElided(m_progressNote, wideFromUtf8(note), box.right).c_str());
+        m_progressNoteText = note;
+    }
+    ::ShowWindow(m_progressNote, note.empty() ? SW_HIDE : SW_SHOW);
+}
+
+void Form1::showRunEnd() {
+    ::KillTimer(m_window, kProgressTimer);
+    const window::Progress last = m_run.progress();
+    showRunStep(window::runEnded(m_run.takeOutcome(), last));
+}
+
+// The bar and its note stand where the status is while the run goes.
+void Form1::showRunStep(window::RunStep step) {
+    ::SetWindowTextW(m_collect, wideFromUtf8(step.collectCaption).c_str());
+    showProgress(step.progress);
+    ::ShowWindow(m_progress, step.progressShown ? SW_SHOW : SW_HIDE);
+    ::ShowWindow(m_status, step.progressShown ? SW_HIDE : SW_SHOW);
+    m_troublePages = std::move(step.troublePages);
+    if (step.lastListing) {
+        m_lastListing = std::move(*step.lastListing);
+    }
+    showStatus(step.status);
+    if (step.rows) {
+        keepingRows("show", step.rows->rowCount(),
+                    [&] { m_displaylist->append(std::move(*step.rows)); });
+    }
+    if (step.announce) {
+        announceLiveRegion(m_status);
+    }
+    if (step.failure) {
+        showFailure(*step.failure);
+    }
+}
+
+void Form1::showStatus(const window::StatusText& status) {
+    m_statusText = status;
+    m_statusDetails = wideFromUtf8(status.details.empty() ? status.text : status.details);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = m_window;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_status);
+    tool.lpszText = m_statusDetails.data();
+    ::SendMessageW(m_statusTooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    m_offersDataFolder = status.offersDataFolder;
+    ::ShowWindow(m_openDataFolder, m_offersDataFolder ? SW_SHOW : SW_HIDE);
+    m_offersPageList = status.offersPageList;
+    ::ShowWindow(m_showPages, m_offersPageList ? SW_SHOW : SW_HIDE);
+    placeControls();
+}
+
+// The status's lines as the window layer breaks and shortens them for a strip `width` by
+// `height` pixels, measured in the status's font on one device context.
+void Form1::showStatusLines(int width, int height) {
+    struct MeasuringContext {
+        explicit MeasuringContext(HWND control) : control(control), dc(::GetDC(control)) {
+            old = ::SelectObject(
+                dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+        }
+        ~MeasuringContext() {
+            ::SelectObject(dc, old);
+            ::ReleaseDC(control, dc);
+        }
+        HWND control;
+        HDC dc;
+        HGDIOBJ old = nullptr;
+    } measuring(m_status);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(measuring.dc, &metrics);
+    const window::StatusStrip strip{
+        std::max(1, height / std::max(1, static_cast<int>(metrics.tmHeight))),
+        [&](std::string_view line) {
+            const std::wstring wide = wideFromUtf8(line);
+            SIZE size{};
+            ::GetTextExtentPoint32W(measuring.dc, wide.c_str(), static_cast<int>(wide.size()),
+                                    &size);
+            return size.cx <= width;
+        }};
+    ::SetWindowTextW(m_status,
+                     withCarriageReturns(window::shownStatus(m_statusText, strip)).c_str());
+}
+
+// A status offers one link at most.
+HWND Form1::shownLink() const {
+    return m_offersDataFolder ? m_openDataFolder : m_offersPageList ? m_showPages : nullptr;
+}
+
+// The page list goes with the rows, and its link: what it lists is no longer shown.
+void Form1::hidePageList() {
+    m_troublePages = {};
+    m_offersPageList = false;
+    ::ShowWindow(m_showPages, SW_HIDE);
+    placeControls();
+}
+
+// Modal, as the message boxes are: no run replaces the pages while it lists them.
+void Form1::showPages() {
+    keepingRows("list the pages", 0, [this] {
+        TroublePagesDialog list(m_troublePages,
+                                [this](const std::string& path) { showPage(path); });
+        const HFONT font =
+            m_font != nullptr ? m_font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+        if (!list.run(m_window, m_instance, font)) {
+            const int error = lastSystemError();
+            ::MessageBoxW(m_window,
+                          wideFromUtf8("The list of pages could not be shown.\n\nError " +
+                                       std::to_string(error) + ": " + describeSystemError(error))
+                              .c_str(),
+                          kCaption, MB_OK | MB_ICONERROR);
+        }
+    });
+}
+
+// In its folder, selected, by the shell; where it cannot, the data folder that holds it is
+// opened instead. The page itself is never opened: it may be named x.exe or x.lnk.
+void Form1::showPage(const std::string& path) {
+    // The shell's call needs COM on this thread, for its own time.
+    const HRESULT com =
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    PIDLIST_ABSOLUTE page = ::ILCreateFromPathW(wideFromUtf8(path).c_str());
+    const bool shown =
+        page != nullptr && SUCCEEDED(::SHOpenFolderAndSelectItems(page, 0, nullptr, 0));
+    ::ILFree(page);
+    if (SUCCEEDED(com)) {
+        ::CoUninitialize();
+    }
+    if (!shown) {
+        openDataFolder();
+    }
+}
+
+void Form1::openDataFolder() {
+    keepingRows("open the data folder", 0, [this] { openFolder(); });
+}
+
+void Form1::openFolder() {
+    const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
+    if (folder.failure) {
+        showFailure(*folder.failure);
+        return;
+    }
+    // Above 32 when the shell found a program to open the folder with; else the error is the
+    // thread's, or failing that the code returned, which has the same meaning.
+    const HINSTANCE opened = ::ShellExecuteW(m_window, L"open", wideFromUtf8(folder.path).c_str(),
+                                             nullptr, nullptr, SW_SHOWNORMAL);
+    const auto code = static_cast<int>(reinterpret_cast<INT_PTR>(opened));
+    if (code <= 32) {
+        int error = lastSystemError();
+        error = error != 0 ? error : code;
+        showFailure(window::folderNotOpened(folder.path, error, describeSystemError(error)));
+    }
+}
+
+// The window stays open for the next run; the box names the path, the error number and its
+// description. A message box breaks lines at blanks alone, so the path comes in lines broken
+// after its separators; Ctrl+C copies it as it is.
+void Form1::showFailure(const window::RunFailure& failure) {
+    const window::FailureText text = window::failureTextFor(failure);
+    const CopiedFromBox copied(m_window, withCarriageReturns(text.message + "\n\n" + text.details));
+    ::MessageBoxW(m_window,
+                  wideFromUtf8(text.message + "\n\n" +
+                               window::detailsInLines(text, kMostFailureLineCharacters))
+                      .c_str(),
+                  kCaption, MB_OK | MB_ICONERROR);
+}
+
+void Form1::copySelectedRows(bool withHeader) {
+    keepingRows("copy", selectedCount(), [&] {
+        const std::vector<std::size_t> rows = m_displaylist->selectedRows();
+        if (rows.empty()) {
+            return;
+        }
+        const std::variant<std::string, window::CopyRefusal> text =
+            m_displaylist->rows().copyText(rows, withHeader);
+        if (const auto* refusal = std::get_if<window::CopyRefusal>(&text)) {
+            showStatus(window::copyRefusedStatus(*refusal, rows.size(), m_lastListing));
+            return;
+        }
+        copyToClipboard(m_window, wideFromUtf8(std::get<std::string>(text)));
+    });
+}
+
+// Right click, or Shift+F10 or the menu key, for which the position is -1, -1.
+void Form1::showListMenu(LPARAM at) {
+    POINT where{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    if (where.x == -1 && where.y == -1) {
+        where = m_displaylist->keyMenuPoint();
+    }
+    HMENU menu = ::CreatePopupMenu();
+    if (menu == nullptr) {
+        return;
+    }
+    // An empty list has nothing to copy or clear.
+    const UINT needsRows = rowCount() > 0 ? MF_ENABLED : MF_GRAYED;
+    const auto item = [menu](int command, std::string_view text, const wchar_t* keys, UINT state) {
+        ::AppendMenuW(menu, MF_STRING | state, command, (wideFromUtf8(text) + keys).c_str());
+    };
+    item(kCopyCommand, window::kCopyItem, L"\tCtrl+C", needsRows);
+    item(kCopyWithHeaderCommand, window::kCopyWithHeaderItem, L"\tCtrl+Shift+C", needsRows);
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    item(kClearListCommand, window::kClearListItem, L"", needsRows);
+    item(kOpenDataFolderCommand, window::kOpenDataFolderItem, L"", MF_ENABLED);
+    const BOOL chosen = ::TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, where.x, where.y, 0,
+                                         m_window, nullptr);
+    ::DestroyMenu(menu);
+    if (chosen == kCopyCommand || chosen == kCopyWithHeaderCommand) {
+        copySelectedRows(chosen == kCopyWithHeaderCommand);
+    } else if (chosen == kClearListCommand) {
+        keepingRows("clear", rowCount(), [this] {
+            m_displaylist->clear();
+            hidePageList();
+            showStatus(window::startStatus(m_programDirectory));
+        });
+    } else if (chosen == kOpenDataFolderCommand) {
+        openDataFolder();
+    }
+}
+
+}  // namespace catalog::win32_window

@@ -1,0 +1,298 @@
+#include "app/win32/trouble_pages_dialog.h"
+
+#include <algorithm>
+#include <climits>
+#include <exception>
+#include <variant>
+
+#include "app/win32/clipboard.h"
+#include "app/win32/text_buffer.h"
+#include "platform/wtf8.h"
+#include "window/control_texts.h"
+#include "window/form1_layout.h"
+#include "window/keeping_rows.h"
+#include "window/window_texts.h"
+
+namespace catalog::win32_window {
+
+using win32::wideFromUtf8;
+using window::scaled;
+
+namespace {
+
+enum ControlId : int { kLinesId = 100, kCopyId, kMessageId };
+
+constexpr DWORD kStyle =
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME | WS_CLIPCHILDREN;
+// At the base dots per inch; the list takes what the dialog grows by.
+constexpr window::Size kFirstClientSize{760, 360};
+constexpr window::Size kMinimumClientSize{320, 160};
+constexpr int kMargin = 8;
+constexpr int kButtonWidth = 88;
+constexpr int kButtonHeight = 25;
+// The margins a report-mode list view leaves either side of a line's text.
+constexpr int kLineMargins = 12;
+// The lines measured for the column's width: enough to take in the usual lines, few enough to
+// open at once whatever their number.
+constexpr int kMeasuredLines = 1000;
+
+// A dialog without controls: they are made in code, in the window's font, as the window's are.
+struct alignas(DWORD) EmptyDialog {
+    DLGTEMPLATE dialog;
+    WORD menu;
+    WORD windowClass;
+    WORD title;
+};
+
+int clampedToInt(std::size_t count) {
+    return count > INT_MAX ? INT_MAX : static_cast<int>(count);
+}
+
+}  // namespace
+
+TroublePagesDialog::TroublePagesDialog(window::TroublePages pages,
+                                       std::function<void(const std::string&)> showPage)
+    : m_pages(std::move(pages)), m_showPage(std::move(showPage)) {}
+
+bool TroublePagesDialog::run(HWND owner, HINSTANCE instance, HFONT font) {
+    m_instance = instance;
+    m_font = font;
+    EmptyDialog form{};
+    form.dialog.style = kStyle;
+    return ::DialogBoxIndirectParamW(instance, &form.dialog, owner, &TroublePagesDialog::procedure,
+                                     reinterpret_cast<LPARAM>(this)) != -1;
+}
+
+// A C++ exception must not cross the system's code that calls the procedure: one that reaches
+// here is shown, and the list stays open.
+INT_PTR CALLBACK TroublePagesDialog::procedure(HWND dialog, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        reinterpret_cast<TroublePagesDialog*>(lParam)->m_dialog = dialog;
+        ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    }
+    auto* self = reinterpret_cast<TroublePagesDialog*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+    if (self == nullptr) {
+        return FALSE;
+    }
+    try {
+        return self->handle(message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        ::MessageBoxW(dialog, wideFromUtf8(window::failureLine(failure)).c_str(),
+                      wideFromUtf8(window::kPageListTitle).c_str(), MB_OK | MB_ICONERROR);
+        return TRUE;
+    }
+}
+
+INT_PTR TroublePagesDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            createControls();
+            return FALSE;  // the focus is set: on the list
+        case WM_SIZE:
+            placeControls();
+            return TRUE;
+        case WM_GETMINMAXINFO: {
+            RECT frame{0, 0, scaledToDpi(kMinimumClientSize.width),
+                       scaledToDpi(kMinimumClientSize.height)};
+            ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, WS_EX_DLGMODALFRAME,
+                                       static_cast<UINT>(::GetDpiForWindow(m_dialog)));
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {frame.right - frame.left,
+                                                                     frame.bottom - frame.top};
+            return TRUE;
+        }
+        case WM_NOTIFY:
+            ::SetWindowLongPtrW(m_dialog, DWLP_MSGRESULT,
+                                onNotify(*reinterpret_cast<const NMHDR*>(lParam)));
+            return TRUE;
+        case WM_COMMAND:
+            onCommand(LOWORD(wParam));
+            return TRUE;
+        case WM_CLOSE:
+            ::EndDialog(m_dialog, 0);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+int TroublePagesDialog::scaledToDpi(int pixels) const {
+    const UINT dpi = ::GetDpiForWindow(m_dialog);
+    return scaled(pixels, dpi == 0 ? window::kBaseDpi : static_cast<int>(dpi));
+}
+
+void TroublePagesDialog::createControls() {
+    ::SetWindowTextW(m_dialog, wideFromUtf8(window::kPageListTitle).c_str());
+    const auto control = [this](const wchar_t* className, const std::wstring& text, DWORD style,
+                                int id, DWORD extendedStyle = 0) {
+        HWND made = ::CreateWindowExW(
+            extendedStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+            m_dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
+        ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+        return made;
+    };
+    // The list paints no text of its own: it is its name for screen readers.
+    m_lines =
+        control(WC_LISTVIEWW, wideFromUtf8(window::kPageListTitle),
+                WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS,
+                kLinesId, WS_EX_CLIENTEDGE);
+    ListView_SetExtendedListViewStyle(m_lines, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH;
+    ListView_InsertColumn(m_lines, 0, &column);
+    // Only the count: the list asks for the lines it paints.
+    ListView_SetItemCountEx(m_lines, clampedToInt(m_pages.lineCount()), LVSICF_NOSCROLL);
+    // A name or a reason such as "&x" is text: no ampersand is taken for a mnemonic.
+    m_message = control(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kMessageId);
+    m_copy =
+        control(WC_BUTTONW, wideFromUtf8(window::kCopyItem), WS_TABSTOP | BS_PUSHBUTTON, kCopyId);
+    m_close = control(WC_BUTTONW, wideFromUtf8(window::kCloseButton), WS_TABSTOP | BS_PUSHBUTTON,
+                      IDCANCEL);
+    fitLineWidth();
+
+    // The first size, centred on the window.
+    RECT frame{0, 0, scaledToDpi(kFirstClientSize.width), scaledToDpi(kFirstClientSize.height)};
+    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, WS_EX_DLGMODALFRAME,
+                               static_cast<UINT>(::GetDpiForWindow(m_dialog)));
+    RECT owner{};
+    ::GetWindowRect(::GetParent(m_dialog), &owner);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    ::SetWindowPos(m_dialog, nullptr, std::max(0L, (owner.left + owner.right - width) / 2),
+                   std::max(0L, (owner.top + owner.bottom - height) / 2), width, height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    // No button is the default: Enter on the list shows the line's page, and never copies.
+    ::SendMessageW(m_dialog, DM_SETDEFID, IDOK, 0);
+    ::SetFocus(m_lines);
+    ListView_SetItemState(m_lines, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+// The widest of the first lines, so that the list scrolls far enough to read them whole.
+void TroublePagesDialog::fitLineWidth() {
+    const std::size_t measured = std::min<std::size_t>(m_pages.lineCount(), kMeasuredLines);
+    for (std::size_t line = 0; line < measured; ++line) {
+        const int width =
+            ListView_GetStringWidth(m_lines, wideFromUtf8(m_pages.line(line)).c_str());
+        m_lineWidth = std::max(m_lineWidth, width + scaledToDpi(kLineMargins));
+    }
+}
+
+// The list takes the room; the message, Copy and Close the bottom row.
+void TroublePagesDialog::placeControls() {
+    RECT client{};
+    ::GetClientRect(m_dialog, &client);
+    const int margin = scaledToDpi(kMargin);
+    const int buttonWidth = scaledToDpi(kButtonWidth);
+    const int buttonHeight = scaledToDpi(kButtonHeight);
+    const int rowTop = client.bottom - margin - buttonHeight;
+    const int closeLeft = client.right - margin - buttonWidth;
+    const int copyLeft = closeLeft - margin - buttonWidth;
+    ::MoveWindow(m_lines, margin, margin, std::max(0L, client.right - 2 * margin),
+                 std::max(0, rowTop - 2 * margin), TRUE);
+    ::MoveWindow(m_message, margin, rowTop + buttonHeight / 4, std::max(0, copyLeft - 2 * margin),
+                 buttonHeight, TRUE);
+    ::MoveWindow(m_copy, copyLeft, rowTop, buttonWidth, buttonHeight, TRUE);
+    ::MoveWindow(m_close, closeLeft, rowTop, buttonWidth, buttonHeight, TRUE);
+    RECT list{};
+    ::GetClientRect(m_lines, &list);
+    ListView_SetColumnWidth(m_lines, 0, std::max<int>(m_lineWidth, list.right));
+}
+
+LRESULT TroublePagesDialog::onNotify(const NMHDR& header) {
+    if (header.hwndFrom != m_lines) {
+        return 0;
+    }
+    // The notification codes are unsigned values that the headers spell as negative ints.
+    switch (static_cast<int>(header.code)) {
+        case static_cast<int>(LVN_GETDISPINFOW):
+            lineText(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+            return 0;
+        case static_cast<int>(LVN_ITEMACTIVATE):  // a double click
+            showPageOf(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
+            return 0;
+        case static_cast<int>(LVN_KEYDOWN): {
+            const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey;
+            if (::GetKeyState(VK_CONTROL) < 0 && (key == 'C' || key == VK_INSERT)) {
+                copyLines();
+            } else if (::GetKeyState(VK_CONTROL) < 0 && key == 'A') {
+                ListView_SetItemState(m_lines, -1, LVIS_SELECTED, LVIS_SELECTED);
+            }
+            return 0;
+        }
+        default:
+            return 0;
+    }
+}
+
+// Enter reaches a dialog as IDOK, whichever control has the focus: on the list it shows the
+// line's page, as a double click does.
+void TroublePagesDialog::onCommand(int id) {
+    if (id == IDCANCEL) {
+        ::EndDialog(m_dialog, 0);
+    } else if (id == kCopyId) {
+        copyLines();
+    } else if (id == IDOK && ::GetFocus() == m_lines) {
+        showPageOf(ListView_GetNextItem(m_lines, -1, LVNI_FOCUSED));
+    }
+}
+
+void TroublePagesDialog::lineText(NMLVDISPINFOW& info) const {
+    LVITEMW& item = info.item;
+    if ((item.mask & LVIF_TEXT) == 0 || item.iItem < 0 ||
+        static_cast<std::size_t>(item.iItem) >= m_pages.lineCount()) {
+        return;
+    }
+    copyInto(wideFromUtf8(m_pages.line(static_cast<std::size_t>(item.iItem))), item.pszText,
+             item.cchTextMax);
+}
+
+// The lines selected, in order, each run of them as one range; all of them when none is.
+std::vector<window::LineRange> TroublePagesDialog::selectedRanges() const {
+    std::vector<window::LineRange> ranges;
+    for (int line = ListView_GetNextItem(m_lines, -1, LVNI_SELECTED); line >= 0;
+         line = ListView_GetNextItem(m_lines, line, LVNI_SELECTED)) {
+        const auto at = static_cast<std::size_t>(line);
+        if (!ranges.empty() && ranges.back().last == at) {
+            ranges.back().last = at + 1;
+        } else {
+            ranges.push_back({at, at + 1});
+        }
+    }
+    if (ranges.empty()) {
+        ranges.push_back({0, m_pages.lineCount()});
+    }
+    return ranges;
+}
+
+void TroublePagesDialog::copyLines() {
+    std::size_t lines = 0;
+    const auto tell = [this](const std::string& text) {
+        ::SetWindowTextW(m_message, wideFromUtf8(text).c_str());
+    };
+    const auto refused = [&](window::CopyRefusal refusal) {
+        tell(window::linesCopyRefusedText(refusal, lines));
+    };
+    tell({});
+    const auto copy = [&] {
+        const std::vector<window::LineRange> ranges = selectedRanges();
+        for (const window::LineRange& range : ranges) {
+            lines += range.last - range.first;
+        }
+        const std::variant<std::string, window::CopyRefusal> text = m_pages.copyText(ranges);
+        if (const auto* refusal = std::get_if<window::CopyRefusal>(&text)) {
+            refused(*refusal);
+            return;
+        }
+        copyToClipboard(m_dialog, wideFromUtf8(std::get<std::string>(text)));
+    };
+    window::keepingRows("copy", lines, copy,
+                        [&](const window::StatusText&) { refused(window::CopyRefusal::NoMemory); });
+}
+
+void TroublePagesDialog::showPageOf(int line) {
+    if (line >= 0 && static_cast<std::size_t>(line) < m_pages.lineCount()) {
+        m_showPage(m_pages.pagePath(static_cast<std::size_t>(line)));
+    }
+}
+
+}  // namespace catalog::win32_window

@@ -1,0 +1,1090 @@
+#include "app/qt/form1.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <private/qguiapplication_p.h>
+#include <string>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTimer>
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+
+#include "app/qt/qt_text.h"
+#include "collect/listing.h"
+#include "support/test_files.h"
+#include "window/display_text.h"
+#include "window/output_name.h"
+#include "window/row_cells.h"
+#include "window/window_texts.h"
+
+namespace catalog::qt_window {
+namespace {
+
+namespace fs = std::filesystem;
+using catalog::testing::kHeader;
+using catalog::testing::productRecord;
+using catalog::testing::readFile;
+using catalog::testing::TempDir;
+using catalog::testing::writeEndlessFile;
+using catalog::testing::writeFile;
+
+const QStringList kAnchorRow{"A1", "125", "a.jpg", "Anchor", "a.html"};
+const QStringList kBoltRow{"B2", "7", "b.jpg", "Bolt", "b.html"};
+const std::string kAnchorLine = "A1\t125\ta.jpg\tAnchor\r\n";
+const std::string kBoltLine = "B2\t7\tb.jpg\tBolt\r\n";
+const std::string kListing = kHeader + kAnchorLine + kBoltLine;
+constexpr int kNameColumn = 3;
+
+// One window over a fresh program folder, driven through its controls as a user would.
+class Form1Test : public ::testing::Test {
+protected:
+    Form1Test() {
+        fs::create_directory(m_dir.path() / "data");
+        addPage("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+        addPage("b.html", "<p>" + productRecord("B2", "Bolt", "7", "b.jpg"));
+        addPage("contact.html", "<p>Call us</p>");
+        form.show();
+    }
+    // A file manager the window started ends before the window does: one destroyed running
+    // takes Qt's process thread down mid-work, which ThreadSanitizer cannot follow into Qt.
+    ~Form1Test() override {
+        const auto allEnded = [this] {
+            const QList<QProcess*> openers = form.findChildren<QProcess*>();
+            return std::none_of(openers.begin(), openers.end(), [](const QProcess* opener) {
+                return opener->state() != QProcess::NotRunning;
+            });
+        };
+        if (!QTest::qWaitFor(allEnded, 60 * 1000)) {
+            ADD_FAILURE() << "a file manager the window started did not end";
+        }
+    }
+
+    void addPage(const std::string& name, std::string_view bytes) {
+        writeFile(m_dir / ("data/" + name), bytes);
+    }
+    void addPages(int count, const std::string& prefix) {
+        for (int i = 0; i < count; ++i) {
+            const std::string reference = prefix + std::to_string(1000 + i);
+            addPage(reference + ".html", productRecord(reference, "Page", "1", "p.jpg"));
+        }
+    }
+    std::string path(const std::string& name) const { return m_dir / name; }
+    std::string listing(const std::string& name = "output.txt") const {
+        return readFile(path(name));
+    }
+
+    template <typename Control>
+    Control* control(const char* name) {
+        auto* found = form.findChild<Control*>(QLatin1String(name));
+        if (found == nullptr) {
+            ADD_FAILURE() << "no control named " << name;
+        }
+        return found;
+    }
+    QTableView* list() { return control<QTableView>("displaylist"); }
+    QPushButton* button() { return control<QPushButton>("collect"); }
+    QLineEdit* box() { return control<QLineEdit>("outputfilename"); }
+    QLabel* label() { return control<QLabel>("Label1"); }
+    QLabel* status() { return control<QLabel>("status"); }
+    QProgressBar* progress() { return control<QProgressBar>("progress"); }
+
+    int rowCount() { return list()->model()->rowCount(); }
+    QVariant data(int row, int column, int role = Qt::DisplayRole) {
+        return list()->model()->index(row, column).data(role);
+    }
+    QStringList row(int index) {
+        QStringList cells;
+        for (int column = 0; column < list()->model()->columnCount(); ++column) {
+            cells << data(index, column).toString();
+        }
+        return cells;
+    }
+    QList<QStringList> rows() {
+        QList<QStringList> shown;
+        for (int i = 0; i < rowCount(); ++i) {
+            shown << row(i);
+        }
+        return shown;
+    }
+    // The first row whose top edge the list shows.
+    int topRow() { return list()->rowAt(0); }
+
+    void click() { QTest::mouseClick(button(), Qt::LeftButton); }
+    // Bounded only against a hang: a sanitized build on a busy machine reads the big pages slowly.
+    bool waitForRunEnd(QSignalSpy& finished) {
+        return !finished.isEmpty() || finished.wait(120 * 1000);
+    }
+    bool clickAndWait() {
+        QSignalSpy finished(&form, &Form1::runFinished);
+        click();
+        return waitForRunEnd(finished);
+    }
+    QMessageBox* failure() { return form.findChild<QMessageBox*>(QStringLiteral("failure")); }
+    // What Ctrl+C in a message box puts on the clipboard. Offscreen, windows are activated in no
+    // fixed order: the list may still have the focus, and its own Ctrl+C would take the key.
+    static QString copied(QMessageBox* box) {
+        if (QWidget* focused = QApplication::focusWidget();
+            focused && !box->isAncestorOf(focused)) {
+            focused->clearFocus();
+        }
+        QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+        return QGuiApplication::clipboard()->text();
+    }
+    // The question open now, not one closed and not yet deleted.
+    QMessageBox* question() {
+        for (QMessageBox* box :
+             form.findChildren<QMessageBox*>(QStringLiteral("replaceQuestion"))) {
+            if (box->isVisible()) {
+                return box;
+            }
+        }
+        return nullptr;
+    }
+    QAction* action(const char* text) {
+        for (QAction* action : list()->actions()) {
+            if (action->text() == QLatin1String(text)) {
+                return action;
+            }
+        }
+        ADD_FAILURE() << "no action " << text;
+        return nullptr;
+    }
+    void selectRow(int row) {
+        list()->selectionModel()->select(
+            list()->model()->index(row, 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    void clickHeader(int column) {
+        QHeaderView* header = list()->horizontalHeader();
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, Qt::NoModifier,
+            QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    }
+
+    TempDir m_dir;
+    Form1 form{m_dir.path().string()};
+};
+
+// Opening
+
+TEST_F(Form1Test, OpensEmptyWithTheDrawnLayoutAndTheStatusBelowIt) {
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Form1"));
+    EXPECT_EQ(form.windowIcon().availableSizes(),
+              (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {256, 256}}));
+    EXPECT_EQ(form.width(), 598);
+    EXPECT_EQ(list()->geometry(), QRect(8, 8, 577, 303));
+    EXPECT_EQ(button()->geometry(), QRect(472, 320, 113, 25));
+    EXPECT_EQ(box()->geometry(), QRect(272, 320, 193, 19));
+    EXPECT_EQ(label()->geometry(), QRect(200, 320, 65, 17));
+    // The status strip lies below the drawn 351 pixels and inside the window.
+    EXPECT_GE(status()->y(), 351);
+    EXPECT_LT(status()->geometry().bottom(), form.height());
+    EXPECT_EQ(status()->geometry(), QRect(8, 351, 577, 34));
+    EXPECT_EQ(progress()->geometry(), QRect(8, 351, 577, 17));
+
+    EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
+    EXPECT_EQ(label()->text(), QStringLiteral("Save to:"));
+    EXPECT_EQ(box()->text(), QStringLiteral("output.txt"));
+    EXPECT_EQ(rowCount(), 0);
+    QStringList titles;
+    for (int column = 0; column < list()->model()->columnCount(); ++column) {
+        titles << list()->model()->headerData(column, Qt::Horizontal).toString();
+    }
+    EXPECT_EQ(titles, (QStringList{"id", "price", "thumbnail", "name", "file"}));
+    EXPECT_FALSE(list()->verticalHeader()->isVisible());
+    EXPECT_EQ(status()->text(), QString::fromStdString("Reads the pages in " + path("data")));
+    EXPECT_FALSE(fs::exists(path("output.txt")));
+
+    QWidgetList tabOrder;
+    QWidget* next = list();
+    do {
+        if (next->parentWidget() == &form && (next->focusPolicy() & Qt::TabFocus)) {
+            tabOrder << next;
+        }
+        next = next->nextInFocusChain();
+    } while (next != list());
+    // The status's links follow, when shown.
+    EXPECT_EQ(tabOrder, (QWidgetList{list(), button(), box(), control<QLabel>("openDataFolder"),
+                                     control<QLabel>("showPages")}));
+}
+
+TEST_F(Form1Test, TheButtonAndTheBoxSayWhatTheyAreForInTooltips) {
+    EXPECT_TRUE(button()->toolTip().contains(QStringLiteral("data folder")));
+    EXPECT_TRUE(box()->toolTip().contains(QStringLiteral("Enter starts a run")));
+}
+
+TEST_F(Form1Test, TabLeavesTheListForTheButton) {
+    ASSERT_TRUE(clickAndWait());
+    list()->setFocus();
+    list()->setCurrentIndex(list()->model()->index(0, 0));
+    QTest::keyClick(list(), Qt::Key_Tab);
+    EXPECT_TRUE(button()->hasFocus());
+}
+
+TEST_F(Form1Test, TabFromTheBoxReachesTheShownLinkWhichEnterOrSpaceOpens) {
+    ASSERT_TRUE(clickAndWait());  // a page without a record: the link to the list is shown
+    auto* link = control<QLabel>("showPages");
+    // One tab stop, marked while it has the focus, both ways.
+    box()->setFocus();
+    for (const auto& [key, next] : {std::pair<Qt::Key, QWidget*>{Qt::Key_Tab, link},
+                                    {Qt::Key_Tab, list()},
+                                    {Qt::Key_Backtab, link},
+                                    {Qt::Key_Backtab, box()}}) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_EQ(QApplication::focusWidget(), next) << key;
+        EXPECT_EQ(link->hasSelectedText(), next == link);
+    }
+    const auto shownList = [this] {
+        QDialog* shown = nullptr;
+        for (QDialog* dialog : form.findChildren<QDialog*>(QStringLiteral("pageList"))) {
+            shown = dialog->isVisible() ? dialog : shown;
+        }
+        return shown;
+    };
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        box()->setFocus();
+        QTest::keyClick(box(), Qt::Key_Tab);
+        QTest::keyClick(link, key);
+        ASSERT_NE(shownList(), nullptr) << key;
+        shownList()->close();
+    }
+    // A key held down opens it once, not again at each repeat.
+    QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+    QCoreApplication::sendEvent(link, &repeated);
+    EXPECT_EQ(shownList(), nullptr);
+}
+
+TEST_F(Form1Test, ShiftF10OrTheMenuKeyOpensTheListMenuBelowTheCurrentRow) {
+    ASSERT_TRUE(clickAndWait());
+    list()->setFocus();
+    list()->setCurrentIndex(list()->model()->index(1, 0));
+    const QPoint below =
+        list()->viewport()->mapToGlobal(list()->visualRect(list()->currentIndex()).bottomLeft());
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+        QStringList items;
+        QPoint at;
+        QTimer::singleShot(0, &form, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (const QAction* item : menu->actions()) {
+                    items << item->text();
+                }
+                at = menu->pos();
+                menu->close();
+            }
+        });
+        QTest::keyClick(list(), key, modifiers);
+        QCoreApplication::processEvents();  // the menu's look, had it not opened
+        EXPECT_EQ(items,
+                  (QStringList{"Copy", "Copy with header", "Clear list", "Open data folder"}))
+            << key;
+        EXPECT_EQ(at, below);
+    }
+}
+
+// Runs
+
+TEST_F(Form1Test, EachClickAddsTheRowsAgainAndWritesTheListingUnderTheTypedName) {
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow}));
+    EXPECT_EQ(listing(), kListing);
+    EXPECT_EQ(status()->text(),
+              QStringLiteral("2 records written to output.txt from 3 pages (1 without a record)"));
+    EXPECT_EQ(status()->toolTip(), literalRichText(QString::fromStdString(path("output.txt"))));
+
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow, kAnchorRow, kBoltRow}));
+    EXPECT_EQ(listing(), kListing);
+
+    fs::remove(path("data/b.html"));
+    box()->selectAll();
+    QTest::keyClicks(box(), QStringLiteral("second.txt"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(rowCount(), 5);
+    EXPECT_EQ(row(4), kAnchorRow);
+    EXPECT_EQ(listing("second.txt"), kHeader + kAnchorLine);
+    EXPECT_EQ(listing(), kListing);
+}
+
+TEST_F(Form1Test, EnterInTheSaveToBoxStartsARun) {
+    box()->setText(QStringLiteral("entered.txt"));
+    QSignalSpy finished(&form, &Form1::runFinished);
+    QTest::keyClick(box(), Qt::Key_Return);
+    ASSERT_TRUE(waitForRunEnd(finished));
+    EXPECT_EQ(listing("entered.txt"), kListing);
+    EXPECT_EQ(rowCount(), 2);
+}
+
+TEST_F(Form1Test, TheButtonAndTheProgressBarFollowTheRun) {
+    addPages(297, "P");
+    QSignalSpy finished(&form, &Form1::runFinished);
+    click();
+    EXPECT_EQ(button()->text(), QStringLiteral("Stop"));
+    EXPECT_TRUE(progress()->isVisible());
+    // Enter in the box while the run goes on starts nothing, and stops nothing.
+    QTest::keyClick(box(), Qt::Key_Return);
+    ASSERT_TRUE(waitForRunEnd(finished));
+    EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
+    EXPECT_FALSE(progress()->isVisible());
+    EXPECT_EQ(progress()->maximum(), 300);
+    EXPECT_EQ(progress()->value(), 300);
+    EXPECT_EQ(rowCount(), 299);
+    // A second end of this run, or a run that Enter left to start, would be told before the end
+    // of the next run: a click starts it only once this run's thread is done.
+    click();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return rowCount() == 2 * 299; }, 60 * 1000));
+    EXPECT_EQ(finished.size(), 2);
+}
+
+TEST_F(Form1Test, AFailedRunIsReportedAndTheNextRunStillWorks) {
+    ASSERT_TRUE(clickAndWait());
+    // Opens like any file, then fails to read with EIO.
+    fs::create_symlink("/proc/self/mem", path("data/m.html"));
+    ASSERT_TRUE(clickAndWait());
+
+    ASSERT_NE(failure(), nullptr);
+    EXPECT_TRUE(failure()->isVisible());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(copied(failure()),
+              QStringLiteral("The collection run failed.\n\nCould not read \"%1\".\nError 5: "
+                             "Input/output error")
+                  .arg(QString::fromStdString(path("data/m.html"))));
+    EXPECT_EQ(rowCount(), 2);
+    EXPECT_EQ(listing(), kListing);
+    // One message at a time: while it is open, no run starts.
+    EXPECT_EQ(failure()->windowModality(), Qt::WindowModal);
+    form.collect_Click();
+    QTest::keyClick(box(), Qt::Key_Return);
+    EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
+    failure()->close();
+
+    fs::remove(path("data/m.html"));
+    fs::remove(path("output.txt"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow, kAnchorRow, kBoltRow}));
+    EXPECT_EQ(listing(), kListing);
+}
+
+TEST_F(Form1Test, AFailedWriteKeepsTheRowsItFoundAndShowsItsNameAsTyped) {
+    // A name that looks like markup is shown as the text it is, never as formatting.
+    fs::create_directory(path("<b>taken"));
+    box()->setText(QStringLiteral("<b>taken"));
+    ASSERT_TRUE(clickAndWait());
+    ASSERT_NE(failure(), nullptr);
+    EXPECT_TRUE(failure()->informativeText().contains(QStringLiteral("&lt;b&gt;taken")));
+    EXPECT_TRUE(failure()->informativeText().contains(QStringLiteral("Error 21: Is a directory")));
+    EXPECT_EQ(status()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow}));
+}
+
+// A file that is not a listing may be the user's own, and a program or a page must never be
+// written over.
+TEST_F(Form1Test, AFileThatIsNotAListingIsReplacedOnlyWhenTheUserSaysSo) {
+    writeFile(path("notes.txt"), "my notes\n");
+    box()->setText(QStringLiteral("notes.txt"));
+    click();
+    ASSERT_NE(question(), nullptr);
+    EXPECT_EQ(
+        question()->text(),
+        QString::fromStdString(path("notes.txt") + " exists and is not a listing: replace it?"));
+    EXPECT_EQ(question()->windowModality(), Qt::WindowModal);
+    QTest::keyClick(question(), Qt::Key_Return);  // No, the default
+    EXPECT_EQ(question(), nullptr);
+    EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
+    EXPECT_EQ(listing("notes.txt"), "my notes\n");
+
+    QSignalSpy finished(&form, &Form1::runFinished);
+    click();
+    ASSERT_NE(question(), nullptr);
+    question()->button(QMessageBox::Yes)->click();
+    ASSERT_TRUE(waitForRunEnd(finished));
+    EXPECT_EQ(listing("notes.txt"), kListing);
+    ASSERT_TRUE(clickAndWait());  // a listing now: replaced without a word
+    EXPECT_EQ(question(), nullptr);
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);  // not even opened to tell
+    EXPECT_FALSE(window::replaceQuestion(m_dir.path().string(), "pipe"));
+
+    writeFile(path("catalog-collector-cli"), "#!/bin/sh\n");
+    box()->setText(QStringLiteral("catalog-collector-cli"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(question(), nullptr);
+    ASSERT_NE(failure(), nullptr);
+    EXPECT_EQ(failure()->text(), QStringLiteral("The listing cannot be saved under this name."));
+    EXPECT_TRUE(failure()->informativeText().contains(QStringLiteral(
+        "it is the program catalog-collector-cli, which the listing would replace")));
+    EXPECT_EQ(listing("catalog-collector-cli"), "#!/bin/sh\n");
+}
+
+// Stands in for the file manager: an xdg-open first in PATH that notes what it is given, as the
+// bytes it gets, and ends with `status`.
+class FakeFileManager {
+public:
+    explicit FakeFileManager(int status) : m_path(qgetenv("PATH")) {
+        const fs::path script = m_dir.path() / "xdg-open";
+        writeFile(script,
+                  "#!/bin/sh\nprintf '%s' \"$1\" >\"$0.new\"\nmv \"$0.new\" \"$0.given\"\n"
+                  "exit " +
+                      std::to_string(status) + "\n");
+        fs::permissions(script, fs::perms::owner_all);
+        qputenv("PATH", QByteArray::fromStdString(m_dir.path().string()) + ":" + m_path);
+    }
+    ~FakeFileManager() { qputenv("PATH", m_path); }
+    FakeFileManager(const FakeFileManager&) = delete;
+    FakeFileManager& operator=(const FakeFileManager&) = delete;
+
+    // What it was given the last time, once it has been run; then it waits for the next time.
+    std::string awaitGiven() {
+        const fs::path given = m_dir.path() / "xdg-open.given";
+        if (!QTest::qWaitFor([&] { return fs::exists(given); }, 60 * 1000)) {
+            return "(not run)";
+        }
+        std::string text = readFile(given);
+        fs::remove(given);
+        return text;
+    }
+
+private:
+    TempDir m_dir;
+    QByteArray m_path;
+};
+
+TEST_F(Form1Test, AnEmptyOrMissingDataFolderIsNamedAndOffersToBeOpened) {
+    FakeFileManager fileManager(0);
+    auto* link = control<QLabel>("openDataFolder");
+    EXPECT_FALSE(link->isVisible());
+    for (const fs::directory_entry& page : fs::directory_iterator(path("data"))) {
+        fs::remove(page.path());
+    }
+    ASSERT_TRUE(clickAndWait());
+    const QString folder = QString::fromStdString(path("data/"));
+    EXPECT_EQ(
+        status()->toolTip(),
+        literalRichText(QStringLiteral("The data folder is empty: put catalog pages into "
+                                       "%1.\n%2 holds only the header.")
+                            .arg(folder.chopped(1), QString::fromStdString(path("output.txt")))));
+    EXPECT_TRUE(link->isVisible());
+    EXPECT_LE(status()->geometry().right(), link->geometry().left());
+    emit link->linkActivated(QStringLiteral("data"));
+    EXPECT_EQ(fileManager.awaitGiven(), QUrl::fromLocalFile(folder).toEncoded().toStdString());
+
+    // Missing: said so, and made when the user asks to open it, from the list's menu too.
+    fs::remove_all(path("data"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_TRUE(status()->toolTip().contains(QStringLiteral("There is no data folder")));
+    EXPECT_EQ(listing(), kHeader);
+    action("Open data folder")->trigger();
+    EXPECT_TRUE(fs::is_directory(path("data")));
+    EXPECT_EQ(fileManager.awaitGiven(), QUrl::fromLocalFile(folder).toEncoded().toStdString());
+    EXPECT_EQ(failure(), nullptr);
+
+    addPage("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_FALSE(link->isVisible());
+}
+
+// In a folder whose path fills both lines, the words stay whole and the path gives up its
+// middle names; the tooltip keeps the whole path.
+TEST_F(Form1Test, ALongPathGivesUpItsMiddleAndWhatToDoStaysInSight) {
+    const std::string program =
+        path("users/J\u00fcrgen " + std::string(200, 'a') + "/shop-office/Katalog");
+    fs::create_directories(program + "/data");
+    Form1 other(program);
+    other.show();
+    QSignalSpy finished(&other, &Form1::runFinished);
+    other.collect_Click();
+    ASSERT_TRUE(waitForRunEnd(finished));
+    const auto* shown = other.findChild<QLabel*>(QStringLiteral("status"));
+    // Its lines joined again: a line ends at a blank, or after a separator.
+    const QString text = shown->text()
+                             .replace(QStringLiteral("/\n"), QStringLiteral("/"))
+                             .replace(QLatin1Char('\n'), QLatin1Char(' '));
+    EXPECT_TRUE(
+        text.startsWith(QStringLiteral("The data folder is empty: put catalog pages into ")))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral(u"/\u2026/shop-office/Katalog/data")))
+        << text.toStdString();
+    EXPECT_TRUE(shown->toolTip().contains(fromUtf8(program + "/data.")));
+}
+
+// A failure's box breaks a long path only after a separator, never at a hyphen inside a name.
+TEST_F(Form1Test, AFailureBoxBreaksAPathAtItsSeparators) {
+    const std::string folder = "shop-office/" + std::string(30, 'b') + "-" + std::string(30, 'c');
+    box()->setText(fromUtf8(folder + "/missing/out.txt"));
+    ASSERT_TRUE(clickAndWait());
+    ASSERT_NE(failure(), nullptr);
+    const auto* details =
+        failure()->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+    ASSERT_NE(details, nullptr);
+    QTextDocument laidOut;
+    laidOut.setDefaultFont(details->font());
+    laidOut.setDefaultTextOption(QTextOption(Qt::AlignLeft));  // wrapped at word boundaries
+    laidOut.setHtml(details->text());
+    laidOut.setTextWidth(details->contentsRect().width());
+    laidOut.size();  // lays it out
+    int breaks = 0;
+    for (QTextBlock block = laidOut.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout& layout = *block.layout();
+        for (int line = 0; line + 1 < layout.lineCount(); ++line, ++breaks) {
+            const QTextLine shown = layout.lineAt(line);
+            const QString end = block.text().mid(shown.textStart() + shown.textLength() - 2, 2);
+            EXPECT_TRUE(end == QStringLiteral(u"/\u200B") || end.endsWith(QLatin1Char(' ')))
+                << block.text().mid(shown.textStart(), shown.textLength()).toStdString();
+        }
+    }
+    EXPECT_GT(breaks, 0);
+}
+
+// The folder's own bytes reach the file manager; when it fails, the user is told where the
+// folder is, under a heading that says what failed.
+TEST_F(Form1Test, AFolderNameThatIsNotUtf8ReachesTheFileManagerAndItsFailureIsTold) {
+    FakeFileManager fileManager(4);
+    const std::string program = path("caf\xE9");
+    fs::create_directory(program);
+    Form1 other(program);
+    other.show();
+    other.findChild<QTableView*>(QStringLiteral("displaylist"))
+        ->actions()
+        .back()
+        ->trigger();  // Open data folder
+    EXPECT_EQ(fileManager.awaitGiven(), "file://" + path("caf%E9/data/"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other.findChild<QMessageBox*>() != nullptr; }));
+    QMessageBox* box = other.findChild<QMessageBox*>();
+    EXPECT_EQ(box->text(), QStringLiteral("The data folder could not be opened."));
+    const QString text = copied(box);
+    EXPECT_TRUE(text.contains(fromUtf8(window::displayText(program + "/data/"))))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("ended with status 4")));
+}
+
+// A line for each page without a record and each record lacking a field, as --explain prints
+// them; Enter shows the page in its folder (here, with no file manager on the session bus, the
+// folder is opened), and Clear list takes the link away with the rows.
+TEST_F(Form1Test, ShowPagesListsThePagesThatGaveNoRowOrLackAFieldAndCopiesThem) {
+    FakeFileManager fileManager(0);
+    addPage("c.html", "'REFERENCE' => 'C3', 'NAME' => 'Cap', 'PRICE' => 1, ");
+    auto* link = control<QLabel>("showPages");
+    ASSERT_TRUE(clickAndWait());
+    ASSERT_TRUE(link->isVisible());
+    EXPECT_LE(status()->geometry().right(), link->geometry().left());
+    emit link->linkActivated(QStringLiteral("showPages"));
+    auto* dialog = form.findChild<QDialog*>(QStringLiteral("pageList"));
+    ASSERT_NE(dialog, nullptr);
+    dialog->activateWindow();  // as the desktop's window manager would
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == dialog; }));
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Pages that gave no row or lack a field"));
+    auto* lines = dialog->findChild<QListView*>(QStringLiteral("pageLines"));
+    const QStringList expected{
+        "c.html: price not found: `', 'PRICE' => ` found, but no `, 'MIN_QUANTITY_ORDERABLE' "
+        "=> ` after it; thumbnail not found: no `, 'THUMBNAIL' => '` in the record",
+        "contact.html: no record: no `', 'PRICE' => ` in the page"};
+    QStringList shown;
+    for (int line = 0; line < lines->model()->rowCount(); ++line) {
+        shown << lines->model()->index(line, 0).data().toString();
+    }
+    EXPECT_EQ(shown, expected);
+
+    lines->setFocus();
+    QTest::keyClick(lines, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected.join("\r\n") + "\r\n");
+    lines->setCurrentIndex(lines->model()->index(1, 0));
+    dialog->findChild<QPushButton*>(QStringLiteral("copy"))->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected[1] + "\r\n");
+
+    QTest::keyClick(lines, Qt::Key_Return);
+    EXPECT_EQ(fileManager.awaitGiven(),
+              QUrl::fromLocalFile(QString::fromStdString(path("data/"))).toEncoded().toStdString());
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->findChild<QPushButton*>(QStringLiteral("close"))->click();
+    EXPECT_FALSE(dialog->isVisible());
+
+    action("Clear list")->trigger();
+    EXPECT_FALSE(link->isVisible());
+}
+
+// A page of 150,000 records that lack every field, under a long name: more lines than are
+// copied at once.
+TEST_F(Form1Test, ShowPagesRefusesToCopyMoreThanTheTableAndSaysSo) {
+    std::string records;
+    for (int i = 0; i < 150'000; ++i) {
+        records += "', 'PRICE' => ";
+    }
+    addPage(std::string(200, 'm') + ".html", records);
+    ASSERT_TRUE(clickAndWait());
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    emit control<QLabel>("showPages")->linkActivated(QStringLiteral("showPages"));
+    auto* dialog = form.findChild<QDialog*>(QStringLiteral("pageList"));
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QPushButton*>(QStringLiteral("copy"))->click();
+    EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("message"))->text(),
+              QStringLiteral("Too large to copy: more than 64 MB; catalog-collector-cli --explain "
+                             "prints every line"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+}
+
+// Tells when a file is first read.
+class ReadWatch {
+public:
+    explicit ReadWatch(const std::string& file) {
+        ::inotify_add_watch(m_fd, file.c_str(), IN_ACCESS);
+    }
+    ~ReadWatch() { ::close(m_fd); }
+
+    bool await() const {
+        pollfd ready{m_fd, POLLIN, 0};
+        return ::poll(&ready, 1, 60'000) == 1;
+    }
+
+private:
+    const int m_fd = ::inotify_init1(IN_CLOEXEC);
+};
+
+TEST_F(Form1Test, TheButtonDuringARunAndEscStopItWithoutWriting) {
+    writeEndlessFile(path("data/endless.html"), "<p>");
+    QTest::keyClick(list(), Qt::Key_Escape);  // no run to stop
+    for (const bool byEsc : {false, true}) {
+        QSignalSpy finished(&form, &Form1::runFinished);
+        click();
+        if (byEsc) {
+            QTest::keyClick(list(), Qt::Key_Escape);
+        } else {
+            click();
+        }
+        ASSERT_TRUE(waitForRunEnd(finished));
+        EXPECT_EQ(status()->text(), fromUtf8(window::stoppedStatus().text));
+        EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
+    }
+    EXPECT_FALSE(fs::exists(path("output.txt")));
+    EXPECT_EQ(rowCount(), 0);
+}
+
+TEST_F(Form1Test, ClosingDuringARunStopsItPromptlyWithoutWriting) {
+    addPages(20, "P");
+    // Only a stop inside it ends the run within the wait below.
+    writeEndlessFile(path("data/endless.html"), "<p>");
+    const ReadWatch watch(path("data/endless.html"));
+
+    QSignalSpy finished(&form, &Form1::runFinished);
+    click();
+    ASSERT_TRUE(watch.await());
+    form.close();
+    ASSERT_TRUE(waitForRunEnd(finished));
+    EXPECT_EQ(status()->text(), fromUtf8(window::stoppedStatus().text));
+    EXPECT_FALSE(fs::exists(path("output.txt")));
+    EXPECT_EQ(rowCount(), 0);
+}
+
+// Cells
+
+TEST_F(Form1Test, ShowsBytesThatAreNotUtf8LegiblyAndWritesThemUnchanged) {
+    fs::remove(path("data/b.html"));
+    addPage("c.html", productRecord("C3", "Caf\xE9 cr\xE8me", "2", "c.jpg"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(data(1, kNameColumn).toString(), QStringLiteral(u"Café crème"));
+    EXPECT_EQ(listing(), kHeader + kAnchorLine + "C3\t2\tc.jpg\tCaf\xE9 cr\xE8me\r\n");
+}
+
+TEST_F(Form1Test, ALongValueShowsItsStartOnOneLineAndMoreInItsTooltip) {
+    const std::string name = "Long\nname " + std::string(1 << 20, 'x');
+    addPage("c.html", productRecord("C3", name, "2", "c.jpg"));
+    ASSERT_TRUE(clickAndWait());
+    const QString cell = data(2, kNameColumn).toString();
+    EXPECT_TRUE(cell.startsWith(QStringLiteral("Long")));
+    EXPECT_FALSE(cell.contains(QLatin1Char('\n')));
+    EXPECT_LE(cell.size(), static_cast<qsizetype>(window::kMostCellCharacters) + 1);
+    const QString tooltip = data(2, kNameColumn, Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tooltip.startsWith(literalRichText(QStringLiteral("Long\nname xxx")).chopped(4)));
+    EXPECT_GT(tooltip.size(), cell.size());
+    EXPECT_LT(tooltip.size(), static_cast<qsizetype>(name.size()));
+}
+
+TEST_F(Form1Test, AFieldNotFoundIsDimmedAndCounted) {
+    addPage("c.html", "{ 'REFERENCE' => 'C3', 'NAME' => 'Clamp', 'PRICE' => 2, }");
+    ASSERT_TRUE(clickAndWait());
+    const int thumbnail = 2;
+    EXPECT_EQ(data(2, thumbnail).toString(), QStringLiteral("String Matching Failed"));
+    const QColor dimmed = QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
+    EXPECT_NE(dimmed, QGuiApplication::palette().color(QPalette::Active, QPalette::Text));
+    EXPECT_EQ(data(2, thumbnail, Qt::ForegroundRole).value<QBrush>().color(), dimmed);
+    EXPECT_FALSE(data(2, kNameColumn, Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(data(0, thumbnail, Qt::ForegroundRole).isValid());
+    // On two lines, which break at a blank.
+    EXPECT_TRUE(status()
+                    ->text()
+                    .replace(QLatin1Char('\n'), QLatin1Char(' '))
+                    .contains(QStringLiteral("1 with a field not found")))
+        << status()->text().toStdString();
+}
+
+// What screen readers hear, read as the accessibility bus reads it: every control by its name,
+// the links as links they press, a field not found with why, and the status at a run's end.
+TEST_F(Form1Test, ScreenReadersHearEachControlByNameAndTheRunsEnd) {
+    static std::vector<std::pair<QObject*, QAccessible::Event>> events;
+    QPlatformAccessibility& bus = *QGuiApplicationPrivate::platformIntegration()->accessibility();
+    bus.setActive(true);
+    const QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(
+        [](QAccessibleEvent* event) { events.emplace_back(event->object(), event->type()); });
+    addPage("c.html", "{ 'REFERENCE' => 'C3', 'NAME' => 'Clamp', 'PRICE' => 2, }");
+    const bool ended = clickAndWait();
+    QAccessible::installUpdateHandler(previous);
+    bus.setActive(false);
+    ASSERT_TRUE(ended);
+    const auto heard = [](QObject* control) {
+        QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(control);
+        EXPECT_NE(heard, nullptr);
+        return heard;
+    };
+    auto* showPages = control<QLabel>("showPages");
+    const struct {
+        QObject* control;
+        QAccessible::Role role;
+        const char* name;
+    } named[] = {{list(), QAccessible::Table, "Products found"},
+                 {box(), QAccessible::EditableText, "Save to:"},
+                 {progress(), QAccessible::ProgressBar, "Pages read"},
+                 {showPages, QAccessible::Link, "Show pages"},
+                 {control<QLabel>("openDataFolder"), QAccessible::Link, "Open data folder"}};
+    for (const auto& [control, role, name] : named) {
+        EXPECT_EQ(heard(control)->role(), role) << name;
+        EXPECT_EQ(heard(control)->text(QAccessible::Name), QLatin1String(name));
+    }
+    EXPECT_EQ(heard(list())->text(QAccessible::Description),
+              QStringLiteral("3 records in columns id, price, thumbnail, name and file"));
+    QAccessibleInterface* cell = heard(list())->tableInterface()->cellAt(2, 2);
+    EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("String Matching Failed"));
+    EXPECT_TRUE(cell->text(QAccessible::Description).startsWith("The field was not found: "));
+    EXPECT_EQ(heard(list())->tableInterface()->cellAt(0, 1)->text(QAccessible::Description), "");
+
+    // The whole status, the path its tooltip gives as plain text, spoken as the run ended.
+    EXPECT_TRUE(heard(status())->text(QAccessible::Name).startsWith("3 records written to"));
+    EXPECT_EQ(heard(status())->text(QAccessible::Description),
+              QString::fromStdString(path("output.txt")));
+    EXPECT_NE(std::find(events.begin(), events.end(),
+                        std::pair{static_cast<QObject*>(status()), QAccessible::ObjectShow}),
+              events.end());
+
+    EXPECT_TRUE(heard(showPages)->state().focusable);
+    // A hidden link takes no press: a run with pages offers no data folder to open.
+    heard(control<QLabel>("openDataFolder"))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(form.findChildren<QProcess*>().isEmpty() && failure() == nullptr);
+    // Pressed once, as a click: the list it opens takes the second press, as it takes clicks.
+    for (int press = 0; press < 2; ++press) {
+        heard(showPages)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    }
+    EXPECT_EQ(form.findChildren<QDialog*>(QStringLiteral("pageList")).size(), 1);
+}
+
+// How far the pixels of a cell stray at most from its background: how strongly its text shows.
+int strongestInk(QTableView& view, const QModelIndex& cell) {
+    // Within the grid lines and the cell's margins.
+    const QImage image =
+        view.viewport()->grab(view.visualRect(cell).adjusted(2, 2, -2, -2)).toImage();
+    const QColor background = image.pixelColor(0, 0);
+    int strongest = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor ink = image.pixelColor(x, y);
+            strongest = std::max(strongest, std::abs(ink.red() - background.red()) +
+                                                std::abs(ink.green() - background.green()) +
+                                                std::abs(ink.blue() - background.blue()));
+        }
+    }
+    return strongest;
+}
+
+TEST_F(Form1Test, AFieldNotFoundStaysDimmedInASelectedRow) {
+    addPage("c.html", "{ 'REFERENCE' => 'C3', 'NAME' => 'Clamp', 'PRICE' => 2, }");
+    ASSERT_TRUE(clickAndWait());
+    selectRow(2);
+    const int thumbnail = 2;
+    const int dimmed = strongestInk(*list(), list()->model()->index(2, thumbnail));
+    const int found = strongestInk(*list(), list()->model()->index(2, kNameColumn));
+    EXPECT_LT(dimmed, found * 3 / 4) << dimmed << " against " << found;
+}
+
+// The list
+
+TEST_F(Form1Test, AfterARunTheListShowsItsFirstNewRowAtTheTop) {
+    addPages(60, "P");
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(topRow(), 0);
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(topRow(), 62);
+}
+
+TEST_F(Form1Test, EachRunFitsTheColumnsNotDraggedAndTheLastReachesTheEdge) {
+    EXPECT_EQ(list()->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+    const QString longName(150, QLatin1Char('w'));
+    addPage("c.html", productRecord("C3", longName.toStdString(), "2", "c.jpg"));
+    ASSERT_TRUE(clickAndWait());
+    const QFontMetrics metrics = list()->fontMetrics();
+    EXPECT_GT(list()->columnWidth(0), metrics.horizontalAdvance(QStringLiteral("A1")));
+    EXPECT_GT(list()->columnWidth(kNameColumn),
+              metrics.horizontalAdvance(QStringLiteral("Anchor")));
+    // One odd value does not push the other columns out of sight.
+    EXPECT_LT(list()->columnWidth(kNameColumn), metrics.horizontalAdvance(longName));
+    EXPECT_EQ(list()->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(list()->horizontalHeader()->length(), list()->viewport()->width());
+
+    list()->setColumnWidth(0, 30);
+    list()->setColumnWidth(kNameColumn, 2 * list()->viewport()->width());
+    const int priceWidth = list()->columnWidth(1);
+    addPage("d.html", productRecord("D4", "Dowel", "1234567890.99", "d.jpg"));
+    addPage("e.html", productRecord("E5", "Eyelet", "1234567890.99", "e.jpg"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(list()->columnWidth(0), 30);
+    EXPECT_EQ(list()->columnWidth(kNameColumn), 2 * list()->viewport()->width());
+    EXPECT_GT(list()->columnWidth(1), priceWidth);
+    EXPECT_GT(list()->horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(Form1Test, AColumnFittedBeforeASortKeepsItsTitleWholeBesideTheArrow) {
+    ASSERT_TRUE(clickAndWait());
+    for (int column = 0; column < list()->model()->columnCount(); ++column) {
+        clickHeader(column);
+        EXPECT_GE(list()->columnWidth(column), list()->horizontalHeader()->sectionSizeHint(column))
+            << column;
+    }
+}
+
+TEST_F(Form1Test, AClickOnAHeaderSortsTheRowsTheNextRunJoinsAndCopyFollows) {
+    ASSERT_TRUE(clickAndWait());
+    const QHeaderView* header = list()->horizontalHeader();
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    clickHeader(1);
+    EXPECT_EQ(rows(), (QList<QStringList>{kBoltRow, kAnchorRow}));
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(rows(), (QList<QStringList>{kBoltRow, kBoltRow, kAnchorRow, kAnchorRow}));
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QString::fromStdString(kBoltLine + kBoltLine + kAnchorLine + kAnchorLine));
+
+    clickHeader(1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(row(0), kAnchorRow);
+    clickHeader(1);
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow, kAnchorRow, kBoltRow}));
+}
+
+TEST_F(Form1Test, DeleteRemovesTheSelectedRowsAndClearListEveryRowLeavingTheFiles) {
+    ASSERT_TRUE(clickAndWait());
+    ASSERT_TRUE(clickAndWait());
+    const QString statusText = status()->text();
+    list()->setFocus();
+    selectRow(1);
+    QTest::keyClick(list(), Qt::Key_Delete);
+    EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kAnchorRow, kBoltRow}));
+    QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(list(), Qt::Key_Delete);
+    EXPECT_EQ(rowCount(), 0);
+    QTest::keyClick(list(), Qt::Key_Delete);  // nothing left to remove
+    EXPECT_EQ(status()->text(), statusText);
+
+    // Clear list leaves the window as it opened: no scroll bar, and the start status.
+    addPages(40, "P");
+    ASSERT_TRUE(clickAndWait());
+    list()->horizontalHeader()->resizeSection(kNameColumn, 2 * list()->width());  // dragged
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return list()->horizontalScrollBar()->isVisible() &&
+               list()->verticalScrollBar()->isVisible();
+    }));
+    const std::string written = listing();
+    action("Clear list")->trigger();
+    EXPECT_EQ(rowCount(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return !list()->horizontalScrollBar()->isVisible() &&
+               !list()->verticalScrollBar()->isVisible();
+    }));
+    EXPECT_EQ(status()->text(), QString::fromStdString("Reads the pages in " + path("data")));
+    EXPECT_EQ(listing(), written);
+}
+
+TEST_F(Form1Test, CopyAndClearListAreDisabledWhileTheTableIsEmpty) {
+    const auto enabled = [this] {
+        QStringList items;
+        for (const QAction* item : list()->actions()) {
+            if (item->isEnabled()) {
+                items << item->text();
+            }
+        }
+        return items;
+    };
+    const QStringList whenEmpty{"Open data folder"};
+    EXPECT_EQ(enabled(), whenEmpty);
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(enabled(),
+              (QStringList{"Copy", "Copy with header", "Clear list", "Open data folder"}));
+    list()->setFocus();
+    list()->selectAll();
+    QTest::keyClick(list(), Qt::Key_Delete);
+    EXPECT_EQ(enabled(), whenEmpty);
+    ASSERT_TRUE(clickAndWait());
+    action("Clear list")->trigger();
+    EXPECT_EQ(enabled(), whenEmpty);
+}
+
+TEST_F(Form1Test, SelectedRowsAreCopiedAsListingLinesWithTheTitlesIfAsked) {
+    ASSERT_TRUE(clickAndWait());
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(list()->selectionModel()->selectedRows().size(), 2);
+    QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QString::fromStdString(kAnchorLine + kBoltLine));
+    QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QString::fromStdString("id\tprice\tthumbnail\tname\r\n" + kAnchorLine + kBoltLine));
+
+    EXPECT_EQ(list()->contextMenuPolicy(), Qt::ActionsContextMenu);
+    QStringList menu;
+    for (const QAction* item : list()->actions()) {
+        menu << item->text();
+    }
+    EXPECT_EQ(menu, (QStringList{"Copy", "Copy with header", "Clear list", "Open data folder"}));
+    selectRow(1);
+    action("Copy")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString(kBoltLine));
+    action("Copy with header")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QString::fromStdString("id\tprice\tthumbnail\tname\r\n" + kBoltLine));
+}
+
+// As `ulimit -v` would: the address space the process takes now and `more` bytes.
+void limitAddressSpace(std::size_t more) {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0;
+    statm >> pages;
+    const rlim_t most = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + more;
+    const rlimit limit{most, most};
+    ASSERT_EQ(::setrlimit(RLIMIT_AS, &limit), 0);
+}
+
+// The toolkit does not recover from an allocation of its own that fails: the memory a copy
+// takes is asked for before it starts.
+TEST_F(Form1Test, ACopyWithoutTheMemoryForItKeepsTheRowsAndSaysSo) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' runtime needs more address space than the limit leaves";
+#endif
+    addPage("c.html", productRecord("C3", std::string(std::size_t{40} << 20, 'n'), "2", "c.jpg"));
+    ASSERT_TRUE(clickAndWait());
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            list()->setFocus();
+            list()->selectAll();
+            // Room for the rows' bytes twice over, not for every copy of them a copy makes.
+            limitAddressSpace(std::size_t{80} << 20);
+            QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+            const bool told = status()->text() ==
+                              QStringLiteral("Not enough memory to copy 3 rows; the rows are kept");
+            std::exit(told && rowCount() == 3 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+// Sizes
+
+TEST_F(Form1Test, ResizingGrowsTheListAndKeepsTheBottomRowAndTheStatusInTheCorner) {
+    const QSize first = form.size();
+    const QList<QWidget*> corner{button(), box(), label(), status()};
+    QList<QPoint> fromCorner;
+    for (QWidget* control : corner) {
+        fromCorner << form.rect().bottomRight() - control->geometry().bottomRight();
+    }
+    const QRect listBefore = list()->geometry();
+
+    form.resize(first + QSize(202, 149));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.size() == first + QSize(202, 149); }, 60 * 1000));
+    EXPECT_EQ(list()->geometry(), listBefore.adjusted(0, 0, 202, 149));
+    for (int i = 0; i < corner.size(); ++i) {
+        EXPECT_EQ(form.rect().bottomRight() - corner[i]->geometry().bottomRight(), fromCorner[i])
+            << corner[i]->objectName().toStdString();
+    }
+    EXPECT_EQ(status()->x(), list()->x());
+}
+
+TEST_F(Form1Test, TheLongestStatusReadsWholeAtTheFirstSize) {
+    // A million records from more pages, with every kind of page among them, under the default
+    // name.
+    window::RunOutcome outcome;
+    outcome.outputName = "output.txt";
+    outcome.counts = {1'200'000, 1'000'000, 200'000, 1'000'000, 1'000'000};
+    form.show();
+    const QString longest = fromUtf8(window::statusAfter(outcome).text);
+    ASSERT_TRUE(longest.contains(QStringLiteral("1,000,000 with several")))
+        << longest.toStdString();
+    // Beside the link to the list of the pages it counts.
+    ASSERT_TRUE(window::statusAfter(outcome).offersPageList);
+    const QLabel* link = control<QLabel>("showPages");
+    const QRect box = status()->contentsRect().adjusted(
+        0, 0, -link->sizeHint().width() - link->fontMetrics().averageCharWidth(), 0);
+    EXPECT_LE(status()->fontMetrics().boundingRect(box, Qt::TextWordWrap, longest).height(),
+              box.height());
+}
+
+TEST_F(Form1Test, TheMinimumSizeKeepsEveryControlWhole) {
+    const QList<QWidget*> controls{list(), label(), box(), button(), status()};
+    QList<QSize> sizes;
+    for (QWidget* control : controls) {
+        sizes << control->size();
+    }
+    form.resize(1, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.size() == form.minimumSize(); }));
+    for (int i = 0; i < controls.size(); ++i) {
+        const QRect place = controls[i]->geometry();
+        EXPECT_TRUE(form.rect().contains(place)) << controls[i]->objectName().toStdString();
+        for (int j = 0; j < i; ++j) {
+            EXPECT_FALSE(place.intersects(controls[j]->geometry()))
+                << controls[i]->objectName().toStdString() << " and "
+                << controls[j]->objectName().toStdString();
+        }
+    }
+    // The bottom row keeps its size, the status its height; the list still shows rows below
+    // its header.
+    for (int i = 1; i < controls.size() - 1; ++i) {
+        EXPECT_EQ(controls[i]->size(), sizes[i]) << controls[i]->objectName().toStdString();
+    }
+    EXPECT_EQ(status()->height(), sizes.last().height());
+    EXPECT_GT(list()->viewport()->height(), 3 * list()->verticalHeader()->defaultSectionSize());
+}
+
+}  // namespace
+}  // namespace catalog::qt_window
