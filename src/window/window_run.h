@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "collect/collection_run.h"
+#include "collect/program_paths.h"
 #include "collect/run_summary.h"
 #include "collect/stop_flag.h"
 #include "window/row_table.h"

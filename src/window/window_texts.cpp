@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "collect/collection_run.h"
+#include "collect/program_paths.h"
+#include "collect/readable_numbers.h"
 #include "collect/run_summary.h"
 #include "platform/paths.h"
 #include "window/display_text.h"
