@@ -4,9 +4,8 @@
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <exception>
-#include <mutex>
+#include <future>
 #include <new>
 #include <optional>
 #include <span>
@@ -69,13 +68,6 @@ bool ranShort(const std::exception& failure) {
     return error != nullptr && isShortage(error->errorNumber());
 }
 
-unsigned workersFor(const RunOptions& options) {
-    if (options.threads > 0) {
-        return options.threads;
-    }
-    return std::max(1u, std::thread::hardware_concurrency());
-}
-
 // Files are read in the file system's order (see FolderIndex), a chunk at a time, by the calling
 // thread and its helpers alike; the names' byte order only matters for the listing, which is
 // put in that order at the end. Helpers only ever speed the run up: while other threads may
@@ -97,20 +89,12 @@ public:
     // The calling thread's pages are the first; helper `n` (from 1) has the n-th.
     SlowPages& slowPages() { return m_slow; }
 
-    // A helper's whole life. Nothing thrown leaves: out of a helper thread, an exception would
-    // end the process. Without the memory for its buffers, or on any failure outside a file,
-    // it leaves its share to the others, and its chunk in hand to the final pass.
-    void help(std::size_t helper) noexcept {
-        try {
-            ThreadReader reader(m_slow.of(helper));
-            work(reader, nullptr);
-        } catch (...) {
-        }
-        {
-            const std::lock_guard lock(m_helpersMutex);
-            ++m_helpersDone;
-        }
-        m_helperDone.notify_all();
+    // A helper's whole life. What it throws (no memory for its buffers, any failure outside a
+    // file) stays in its future, unheard: it leaves its share to the others, and its chunk in
+    // hand to the final pass, which meets any lasting failure on the calling thread.
+    void help(std::size_t helper) {
+        ThreadReader reader(m_slow.of(helper));
+        work(reader, nullptr);
     }
 
     // The calling thread's share beside the helpers: the names' order, then chunks. Short of
@@ -124,19 +108,17 @@ public:
         work(reader, &client);
     }
 
-    // Until the `helpers` started are done, the calling thread tells `client` how far they
-    // are: the files they read and their slow pages. Their threads are joined after it.
-    void waitForHelpers(std::size_t helpers, CollectionClient& client) {
-        std::unique_lock lock(m_helpersMutex);
-        while (
-            !m_helperDone.wait_for(lock, kLookInterval, [&] { return m_helpersDone == helpers; })) {
-            lock.unlock();
-            m_slow.report(client);
-            const std::size_t done = m_filesRead.load();
-            if (done != m_lastReported) {
-                tellFilesRead(client, done);
+    // Until the helpers are done, the calling thread tells `client` how far they are: the
+    // files they read and their slow pages.
+    void waitFor(std::vector<std::future<void>>& helpers, CollectionClient& client) {
+        for (std::future<void>& helper : helpers) {
+            while (helper.wait_for(kLookInterval) == std::future_status::timeout) {
+                m_slow.report(client);
+                const std::size_t done = m_filesRead.load();
+                if (done != m_lastReported) {
+                    tellFilesRead(client, done);
+                }
             }
-            lock.lock();
         }
     }
 
@@ -354,9 +336,6 @@ private:
     std::atomic<std::size_t> m_filesRead{0};  // for the progress told while helpers read
     std::atomic<bool> m_quit{false};
     SlowPages m_slow;  // the pages in hand, told of by the calling thread
-    std::mutex m_helpersMutex;
-    std::condition_variable m_helperDone;
-    std::size_t m_helpersDone = 0;  // under m_helpersMutex
 
     // The calling thread's own.
     std::vector<std::uint32_t> m_nameOrder;
@@ -367,21 +346,22 @@ Collected collect(const std::string& folderPath, CollectionClient& client,
                   const RunOptions& options) {
     Collection collection(folderPath, options);
     stopIfRequested(options.stop);
+    const unsigned workers =
+        options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
     // A folder of one chunk is read by the calling thread alone.
     const std::size_t helperCount =
-        std::max<std::size_t>(std::min<std::size_t>(workersFor(options), collection.chunkCount()),
-                              1) -
-        1;
+        std::min<std::size_t>(workers, std::max<std::size_t>(collection.chunkCount(), 1)) - 1;
     collection.slowPages().expect(helperCount + 1);
     // Made before any helper starts, so that no helper takes what the run needs on one thread.
     CallerPage page(collection.slowPages(), client);
     ThreadReader reader(page);
     {
-        std::vector<std::jthread> helpers;
+        std::vector<std::future<void>> helpers;  // each waits for its thread as it goes
         try {
             helpers.reserve(helperCount);
             while (helpers.size() < helperCount) {
-                helpers.emplace_back(&Collection::help, &collection, helpers.size() + 1);
+                helpers.push_back(std::async(std::launch::async, &Collection::help, &collection,
+                                             helpers.size() + 1));
             }
         } catch (const std::exception&) {
             // Fewer threads than asked for (no memory or no thread left) only make the run
@@ -391,10 +371,9 @@ Collected collect(const std::string& folderPath, CollectionClient& client,
             if (!helpers.empty()) {
                 collection.readBesideHelpers(reader, client);
             }
-            collection.waitForHelpers(helpers.size(), client);
+            collection.waitFor(helpers, client);
         } catch (...) {
-            // The helpers are joined on the way out.
-            collection.quit();
+            collection.quit();  // the helpers stop after the file in hand
             throw;
         }
     }
