@@ -59,18 +59,76 @@ struct Chunk {
 // Takes the rows of one file after the other into a chunk.
 class ChunkRows final : public RowSink {
 public:
-    ChunkRows(Chunk& chunk, bool rowDetails, bool pageNotes);
+    ChunkRows(Chunk& chunk, bool rowDetails, bool pageNotes)
+        : m_chunk(chunk), m_rowDetails(rowDetails), m_pageNotes(pageNotes) {
+        m_chunk.blocks.emplace_back();
+    }
 
-    void beginFile();
-    std::string& rowText() override;
+    void beginFile() {
+        m_start = {m_chunk.blocks.size(), m_chunk.blocks.back().size(), m_chunk.runs.size()};
+        m_record = 0;
+        m_missing.clear();
+    }
+
+    std::string& rowText() override {
+        if (m_chunk.blocks.back().size() >= kBlockBytes) {
+            m_chunk.blocks.emplace_back();
+        }
+        return m_chunk.blocks.back();
+    }
+
     void rowAdded(std::size_t start, const FieldLengths& fields,
-                  const FieldMisses& misses) override;
-    void restartPage() override;
+                  const FieldMisses& misses) override {
+        std::string& text = m_chunk.blocks.back();
+        text.append(kLineEnd);
+        const auto block = static_cast<std::uint32_t>(m_chunk.blocks.size() - 1);
+        LineRun* last = m_chunk.runs.size() > m_start.runs ? &m_chunk.runs.back() : nullptr;
+        if (!m_rowDetails && last != nullptr && last->block == block &&
+            last->offset + last->length == start) {
+            last->length = text.size() - last->offset;
+            ++last->lines;
+        } else {
+            m_chunk.runs.push_back({block, 1, start, text.size() - start});
+            if (m_rowDetails) {
+                m_chunk.fields.push_back(fields);
+            }
+        }
+        if (m_pageNotes && anyMissing(misses)) {
+            m_missing.push_back({m_record, misses});
+        }
+        ++m_record;
+    }
+
+    void restartPage() override {
+        m_chunk.blocks.resize(m_start.blocks);
+        m_chunk.blocks.back().resize(m_start.blockBytes);
+        m_chunk.runs.resize(m_start.runs);
+        m_chunk.fields.resize(m_rowDetails ? m_start.runs : 0);
+        m_record = 0;
+        m_missing.clear();
+    }
+
     // The file in `slot` is read, and held `finding`. Returns the page's note, if it is one to
     // tell of and notes are kept.
-    PageNote* endFile(std::size_t slot, const PageFinding& finding);
+    PageNote* endFile(std::size_t slot, const PageFinding& finding) {
+        m_chunk.filesLines[slot] = {static_cast<std::uint32_t>(m_start.runs),
+                                    static_cast<std::uint32_t>(m_chunk.runs.size() - m_start.runs),
+                                    m_pageNotes && finding.worthTelling()};
+        m_chunk.pageCounts.add(finding);
+        if (!m_chunk.filesLines[slot].noted) {
+            return nullptr;
+        }
+        PageNote& note = m_chunk.notes.emplace_back(slot, PageNote{}).second;
+        note.records = finding.records;
+        note.missing = std::move(m_missing);
+        m_missing = {};
+        return &note;
+    }
 
 private:
+    // A block that holds a megabyte takes no more rows (see Chunk::blocks).
+    static constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+
     struct Start {
         std::size_t blocks = 0;
         std::size_t blockBytes = 0;

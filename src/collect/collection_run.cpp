@@ -37,7 +37,6 @@ struct ThreadReader {
     PageWatch& page;  // told of each page read block by block
     RecordReader record;
     FileBatch batch{kChunkFiles, RecordReader::kSmallFile};
-    std::size_t lastRows = 0;  // the bytes of rows of its last chunk
 };
 
 // The calling thread's own page: besides publishing it, the calling thread tells of the slow
@@ -98,14 +97,17 @@ public:
     }
 
     // The calling thread's share beside the helpers: the names' order, then chunks. Short of
-    // memory for the order, it leaves that to the final pass too.
+    // memory or descriptors, it stops the helpers and goes on alone: their rows, held in their
+    // threads' heaps, would leave the final pass less room than one thread has.
     void readBesideHelpers(ThreadReader& reader, CollectionClient& client) {
         try {
             m_nameOrder = m_files.nameOrder();
+            if (work(reader, &client)) {
+                return;
+            }
         } catch (const std::bad_alloc&) {
-            return;
         }
-        work(reader, &client);
+        quit();
     }
 
     // Until the helpers are done, the calling thread tells `client` how far they are: the
@@ -128,7 +130,7 @@ public:
         if (m_nameOrder.size() != m_files.size()) {
             m_nameOrder = m_files.nameOrder();
         }
-        for (std::size_t index = 0; index < m_chunks.size() && !quitting(); ++index) {
+        for (std::size_t index = 0; index < m_chunks.size() && !stopRequested(); ++index) {
             if (!m_chunks[index].complete) {
                 forget(m_chunks[index]);
                 readChunk(index, reader, &client, false);
@@ -139,14 +141,12 @@ public:
         }
     }
 
-    // The run is to end: the helpers stop after the file in hand.
+    // The helpers take no more chunks.
     void quit() { m_quit.store(true); }
 
     // Once every chunk is read.
     Collected result(CollectionClient& client) {
-        if (quitting()) {
-            throw RunStopped();
-        }
+        stopIfRequested(m_requestedStop);
         Collected collected{Listing(m_rowDetails), m_files.size(), !m_folder.isOpen(), {}, {}, {}};
         if (collected.files == 0) {
             const Folder::OtherEntries others = m_folder.countOtherEntries();
@@ -160,17 +160,18 @@ public:
     }
 
 private:
-    bool quitting() const {
-        return m_quit.load() || (m_requestedStop && m_requestedStop->requested());
-    }
+    bool stopRequested() const { return m_requestedStop && m_requestedStop->requested(); }
 
-    // Takes chunks until none is left or the run is to end, or this thread runs short; `client`
-    // (null on a helper) hears of the progress.
-    void work(ThreadReader& reader, CollectionClient* client) {
-        while (!quitting()) {
+    // Takes chunks until none is left or the run is to end; false once this thread ran short.
+    // `client` (null on a helper) hears of the progress.
+    bool work(ThreadReader& reader, CollectionClient* client) {
+        while (!m_quit.load() && !stopRequested()) {
             const std::size_t index = m_nextChunk++;
-            if (index >= m_chunks.size() || !readChunk(index, reader, client, true)) {
-                return;
+            if (index >= m_chunks.size()) {
+                break;
+            }
+            if (!readChunk(index, reader, client, true)) {
+                return false;
             }
             // A helper may be on a slow page while this thread reads small ones: looked at
             // once a chunk, not once a file.
@@ -178,6 +179,7 @@ private:
                 m_slow.report(*client);
             }
         }
+        return true;
     }
 
     // The chunk as though no thread had read it: its rows freed, its files no longer counted.
@@ -213,8 +215,7 @@ private:
         chunk.filesLines.resize(count);
         const bool batched = readTogether(reader.batch, first, count);
         ChunkRows rows(chunk, m_rowDetails, m_pageNotes);
-        chunk.blocks.back().reserve(roomFor(reader.lastRows));
-        for (std::size_t slot = 0; slot < count && !quitting(); ++slot) {
+        for (std::size_t slot = 0; slot < count && !stopRequested(); ++slot) {
             try {
                 const std::optional<std::string_view> whole =
                     batched ? reader.batch.whole(slot) : std::nullopt;
@@ -234,19 +235,7 @@ private:
                 report(*client, done);
             }
         }
-        reader.lastRows = 0;
-        for (const std::string& block : chunk.blocks) {
-            reader.lastRows += block.size();
-        }
         return true;
-    }
-
-    // Folders hold pages much alike, so room for as many bytes of rows as the last chunk took is
-    // set aside for the next, which then grows its rows once rather than a dozen times. Capped,
-    // so that one huge row does not set as much aside for every chunk after it.
-    static std::size_t roomFor(std::size_t lastRows) {
-        constexpr std::size_t kMostRoom = 64 * 1024;
-        return std::min(lastRows + lastRows / 8, kMostRoom);
     }
 
     // Small files are read together where the system can; the rest, and any file that failed
@@ -334,8 +323,8 @@ private:
     std::vector<Chunk> m_chunks;  // m_chunks[i] holds files i * kChunkFiles ... of m_files
     std::atomic<std::size_t> m_nextChunk{0};
     std::atomic<std::size_t> m_filesRead{0};  // for the progress told while helpers read
-    std::atomic<bool> m_quit{false};
-    SlowPages m_slow;  // the pages in hand, told of by the calling thread
+    std::atomic<bool> m_quit{false};          // the calling thread failed, or goes on alone
+    SlowPages m_slow;                         // the pages in hand, told of by the calling thread
 
     // The calling thread's own.
     std::vector<std::uint32_t> m_nameOrder;
@@ -373,7 +362,7 @@ Collected collect(const std::string& folderPath, CollectionClient& client,
             }
             collection.waitFor(helpers, client);
         } catch (...) {
-            collection.quit();  // the helpers stop after the file in hand
+            collection.quit();  // the helpers stop after the chunk in hand
             throw;
         }
     }
