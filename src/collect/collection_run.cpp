@@ -37,6 +37,7 @@ struct ThreadReader {
     PageWatch& page;  // told of each page read block by block
     RecordReader record;
     FileBatch batch{kChunkFiles, RecordReader::kSmallFile};
+    std::size_t lastRows = 0;  // the bytes of rows of its last chunk
 };
 
 // The calling thread's own page: besides publishing it, the calling thread tells of the slow
@@ -97,8 +98,8 @@ public:
     }
 
     // The calling thread's share beside the helpers: the names' order, then chunks. Short of
-    // memory or descriptors, it stops the helpers and goes on alone: their rows, held in their
-    // threads' heaps, would leave the final pass less room than one thread has.
+    // memory or descriptors, it stops the helpers, which may be holding them, and goes on alone
+    // (see bench/README.md).
     void readBesideHelpers(ThreadReader& reader, CollectionClient& client) {
         try {
             m_nameOrder = m_files.nameOrder();
@@ -215,6 +216,7 @@ private:
         chunk.filesLines.resize(count);
         const bool batched = readTogether(reader.batch, first, count);
         ChunkRows rows(chunk, m_rowDetails, m_pageNotes);
+        chunk.blocks.back().reserve(roomFor(reader.lastRows));
         for (std::size_t slot = 0; slot < count && !stopRequested(); ++slot) {
             try {
                 const std::optional<std::string_view> whole =
@@ -235,7 +237,20 @@ private:
                 report(*client, done);
             }
         }
+        reader.lastRows = 0;
+        for (const std::string& block : chunk.blocks) {
+            reader.lastRows += block.size();
+        }
         return true;
+    }
+
+    // Folders hold pages much alike, so room for as many bytes of rows as the last chunk took is
+    // set aside for the next, which then grows its rows once rather than a dozen times, and
+    // holds them with little room to spare. Capped, so that one huge row does not set as much
+    // aside for every chunk after it.
+    static std::size_t roomFor(std::size_t lastRows) {
+        constexpr std::size_t kMostRoom = 64 * 1024;
+        return std::min(lastRows + lastRows / 8, kMostRoom);
     }
 
     // Small files are read together where the system can; the rest, and any file that failed
