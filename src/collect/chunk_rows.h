@@ -53,7 +53,7 @@ struct Chunk {
     PageCounts pageCounts;
     std::vector<std::exception_ptr> failures;  // per file, made once one fails
     std::size_t filesRead = 0;                 // as told in the progress
-    bool complete = false;                     // every file read, failed or not
+    bool complete = false;                     // every file read, failed or not, or the run stopped
 };
 
 // Takes the rows of one file after the other into a chunk.
