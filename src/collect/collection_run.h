@@ -1,5 +1,5 @@
-// A collection run as the programs start it: where its folders are, what it may be asked, and
-// what it gives back, failures named for a user.
+// A collection run as the programs start it: what it may be asked, what it tells while it
+// runs, and what it gives back, failures named for a user.
 #pragma once
 
 #include <chrono>
@@ -55,26 +55,6 @@ struct Collected {
     std::vector<PageNote> notes;
 };
 
-// Digits in groups of three, so that a million records reads at a glance: "1,000,000".
-std::string grouped(std::size_t count);
-// `count` of `noun`, grouped, and plural unless one: "1 record", "1,234 files". The window and
-// the batch command tell what a run found in the same words.
-std::string counted(std::size_t count, const char* noun);
-// A number of bytes in a unit that reads at a glance, one decimal at most: "999 bytes",
-// "1.2 GB", "60 GB" (units of 1,000, as disks are sold). The window and the batch command show
-// a slow page's progress in the same words.
-std::string readableBytes(std::uint64_t bytes);
-
-// The listing's name until the user gives another, in the window and the batch command alike.
-inline constexpr std::string_view kDefaultOutputName = "output.txt";
-
-// The data folder and the default listing beside a program, joined as plain text so that an
-// output name is used exactly as typed: "sub/x.txt" lands in the folder sub, "/tmp/x" inside
-// the program directory. The separator is the system's own ("\" on Windows). A name that says
-// where it goes on Windows ("C:\lists\x.txt", "\\server\share\x.txt") is used as it stands.
-std::string dataFolderIn(const std::string& programDirectory);
-std::string outputPathIn(const std::string& programDirectory, std::string_view outputName);
-
 struct RunOptions {
     // Threads that read and extract files; 0 means one per processor. The listing is the same
     // whatever the number.
@@ -95,11 +75,14 @@ struct RunOptions {
     std::chrono::steady_clock::duration slowPageAfter = std::chrono::seconds(1);
 };
 
-// One collection run: lists `dataFolder` (a path ending in a separator), reads every file and
-// extracts the four fields of every product record. A data folder that does not exist lists
-// nothing; one that cannot be read fails the run. Stops at the first failure with a FileError,
-// running out of memory included. Every call to the client is made on the calling thread. The
-// listing is the caller's to write (WriteTextFile), so a run that fails writes nothing.
+// One collection run: lists `dataFolder` (a path ending in a separator), reads every regular
+// file of it on RunOptions::threads threads, the calling one among them, and extracts the four
+// fields of every product record. The rows come in the byte order of the names, exactly as one
+// thread reading the sorted names would give them. A data folder that does not exist lists
+// nothing; one that cannot be read fails the run. Fails with a FileError: the first failing
+// file's in name order, the folder's, or running out of memory for the run itself; or with
+// RunStopped. Only the calling thread talks to `client`. The listing is the caller's to write
+// (WriteTextFile), so a run that fails writes nothing.
 Collected runCollection(const std::string& dataFolder, CollectionClient& client,
                         const RunOptions& options = {});
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "collect/collection_run.h"
 #include "collect/field_extraction.h"
+#include "collect/readable_numbers.h"
 
 namespace catalog {
 

@@ -1,5 +1,6 @@
 #include "collect/run_summary.h"
 
+#include "collect/readable_numbers.h"
 #include "platform/paths.h"
 
 namespace catalog {

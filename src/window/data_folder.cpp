@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "collect/collection_run.h"
+#include "collect/program_paths.h"
 #include "platform/file_error.h"
 #include "platform/folder.h"
 #include "window/display_text.h"

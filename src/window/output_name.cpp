@@ -1,7 +1,7 @@
 #include "window/output_name.h"
 
-#include "collect/collection_run.h"
 #include "collect/listing.h"
+#include "collect/program_paths.h"
 #include "collect/protected_output.h"
 #include "platform/file_error.h"
 #include "platform/file_identity.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "collect/collection_run.h"
+#include "collect/program_paths.h"
 
 namespace catalog::window {
 

@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "collect/collection_run.h"
+#include "collect/readable_numbers.h"
 #include "window/display_text.h"
 
 namespace catalog::window {

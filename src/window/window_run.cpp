@@ -8,6 +8,7 @@
 
 #include "collect/collection_run.h"
 #include "collect/failure_text.h"
+#include "collect/program_paths.h"
 #include "collect/protected_output.h"
 #include "collect/text_files.h"
 #include "platform/file_error.h"

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <functional>
 
-#include "collect/collection_run.h"
 #include "collect/failure_text.h"
+#include "collect/program_paths.h"
+#include "collect/readable_numbers.h"
 #include "collect/run_summary.h"
 #include "platform/paths.h"
 #include "window/display_text.h"

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include "collect/program_paths.h"
+#include "collect/readable_numbers.h"
 #include "collect/text_files.h"
 #include "platform/file_error.h"
 #include "platform/paths.h"

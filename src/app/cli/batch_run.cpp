@@ -10,6 +10,7 @@
 #include "app/cli/progress_line.h"
 #include "collect/collection_run.h"
 #include "collect/failure_text.h"
+#include "collect/program_paths.h"
 #include "collect/protected_output.h"
 #include "collect/run_summary.h"
 #include "collect/text_files.h"

@@ -3,8 +3,8 @@
 #include <ostream>
 #include <utility>
 
-#include "collect/collection_run.h"
 #include "collect/failure_text.h"
+#include "collect/readable_numbers.h"
 
 namespace catalog {
 

@@ -1,0 +1,65 @@
+#include "collect/chunk_rows.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace catalog {
+
+namespace {
+
+// Taken from the chunk, as a page's notes may be many.
+void addNote(Collected& collected, Chunk& chunk, std::size_t slot, std::string_view file,
+             bool hasRows) {
+    const auto note = std::find_if(chunk.notes.begin(), chunk.notes.end(),
+                                   [slot](const auto& noted) { return noted.first == slot; });
+    PageNote& added = collected.notes.emplace_back(std::move(note->second));
+    added.file = file;
+    added.firstRow = hasRows ? collected.listing.rowCount() : PageNote::kNoRow;
+}
+
+}  // namespace
+
+void listInNameOrder(std::vector<Chunk>& chunks, std::span<const std::uint32_t> nameOrder,
+                     const FolderIndex& files, bool rowDetails, Collected& collected) {
+    std::vector<std::string_view> blocks;
+    std::vector<std::size_t> firstBlock;  // per chunk, in `blocks`
+    blocks.reserve(chunks.size());
+    firstBlock.reserve(chunks.size());
+    std::size_t lines = 0;  // a line for each run: rows without details share them
+    for (Chunk& chunk : chunks) {
+        firstBlock.push_back(blocks.size());
+        for (std::string& block : chunk.blocks) {
+            blocks.push_back(collected.listing.hold(std::move(block)));
+        }
+        lines += chunk.runs.size();
+        collected.pageCounts += chunk.pageCounts;
+    }
+    collected.listing.reserveLines(lines, nameOrder.size(), files.nameBytes());
+    for (const std::uint32_t file : nameOrder) {
+        Chunk& chunk = chunks[file / kChunkFiles];
+        const std::size_t slot = file % kChunkFiles;
+        if (!chunk.failures.empty() && chunk.failures[slot]) {
+            std::rethrow_exception(chunk.failures[slot]);
+        }
+        const FileLines& lines = chunk.filesLines[slot];
+        if (lines.noted) {
+            addNote(collected, chunk, slot, files.nameView(file), lines.runs > 0);
+        }
+        if (lines.runs > 0 && rowDetails) {
+            collected.listing.addPage(files.nameView(file));
+        }
+        const std::span<const std::string_view> chunkBlocks =
+            std::span(blocks).subspan(firstBlock[file / kChunkFiles]);
+        for (std::size_t run = lines.firstRun; run < lines.firstRun + lines.runs; ++run) {
+            const LineRun& line = chunk.runs[run];
+            const std::string_view text = chunkBlocks[line.block].substr(line.offset, line.length);
+            if (rowDetails) {
+                collected.listing.addLine(text, chunk.fields[run]);
+            } else {
+                collected.listing.addLines(text, line.lines);
+            }
+        }
+    }
+}
+
+}  // namespace catalog
