@@ -26,13 +26,13 @@
 #include "app/qt/accessible_roles.h"
 #include "app/qt/dimmed_cell_delegate.h"
 #include "app/qt/file_manager.h"
-#include "app/qt/form1_layout.h"
 #include "app/qt/qt_text.h"
 #include "app/qt/row_table_model.h"
 #include "app/qt/trouble_pages_dialog.h"
 #include "platform/system_error.h"
 #include "window/control_texts.h"
 #include "window/data_folder.h"
+#include "window/form1_layout.h"
 #include "window/keeping_rows.h"
 #include "window/output_name.h"
 #include "window/run_steps.h"
@@ -47,6 +47,20 @@ constexpr int kProgressIntervalMs = 100;
 // Rows as high as a line of text and a little air, like the lines of a list box.
 constexpr int kRowPadding = 6;
 constexpr int kFirstColumnWidth = 100;
+
+// The window layer's layout in Qt's types. Qt scales for the screen itself, so the layout is
+// taken at the dots per inch it was drawn for.
+QRect toQt(const window::Rect& rect) {
+    return {rect.left, rect.top, rect.width, rect.height};
+}
+
+QSize toQt(const window::Size& size) {
+    return {size.width, size.height};
+}
+
+window::Form1Layout layoutFor(const QSize& client) {
+    return window::layoutFor({client.width(), client.height()}, window::kBaseDpi);
+}
 
 // The sizes drawn for small places (title bar, task switcher) and the large one for the rest.
 QIcon programIcon() {
@@ -123,8 +137,8 @@ Form1::Form1(std::string programDirectory, QWidget* parent)
     setWindowIcon(programIcon());
     createControls();
     connectControls();
-    setMinimumSize(minimumClientSize());
-    resize(firstClientSize());
+    setMinimumSize(toQt(window::minimumClientSize(window::kBaseDpi)));
+    resize(toQt(window::firstClientSize(window::kBaseDpi)));
     placeControls();
     showStatus(window::startStatus(m_programDirectory));
 }
@@ -358,14 +372,14 @@ void Form1::connectControls() {
 }
 
 void Form1::placeControls() {
-    const Form1Layout layout = layoutFor(size());
-    m_displaylist->setGeometry(layout.list);
-    m_collect->setGeometry(layout.collect);
-    m_outputfilename->setGeometry(layout.outputName);
-    m_label1->setGeometry(layout.label);
-    m_progress->setGeometry(layout.progress);
-    m_progressNote->setGeometry(layout.progressNote);
-    placeStatus(layout.statusStrip);
+    const window::Form1Layout layout = layoutFor(size());
+    m_displaylist->setGeometry(toQt(layout.list));
+    m_collect->setGeometry(toQt(layout.collect));
+    m_outputfilename->setGeometry(toQt(layout.outputName));
+    m_label1->setGeometry(toQt(layout.label));
+    m_progress->setGeometry(toQt(layout.progress));
+    m_progressNote->setGeometry(toQt(layout.progressNote));
+    placeStatus(toQt(layout.statusStrip));
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
@@ -608,7 +622,7 @@ void Form1::showStatus(const window::StatusText& status) {
     m_status->setAccessibleDescription(details);
     m_openDataFolder->setVisible(status.offersDataFolder);
     m_showPages->setVisible(status.offersPageList);
-    placeStatus(layoutFor(size()).statusStrip);
+    placeStatus(toQt(layoutFor(size()).statusStrip));
 }
 
 // A status offers one link at most.

@@ -67,16 +67,33 @@ std::wstring windowText(HWND control) {
     return text;
 }
 
+// A device context holding `control`'s font, for measuring text in it.
+struct MeasuringContext {
+    explicit MeasuringContext(HWND control) : control(control), dc(::GetDC(control)) {
+        old =
+            ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    }
+    ~MeasuringContext() {
+        ::SelectObject(dc, old);
+        ::ReleaseDC(control, dc);
+    }
+    MeasuringContext(const MeasuringContext&) = delete;
+    MeasuringContext& operator=(const MeasuringContext&) = delete;
+
+    int width(const std::wstring& text) const {
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return size.cx;
+    }
+
+    HWND control;
+    HDC dc;
+    HGDIOBJ old = nullptr;
+};
+
 // The width of `text` in `control`'s font.
 int textWidth(HWND control, const std::wstring& text) {
-    HDC dc = ::GetDC(control);
-    const HGDIOBJ old =
-        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(control, dc);
-    return size.cx + 2;  // the focus rectangle's edges
+    return MeasuringContext(control).width(text) + 2;  // the focus rectangle's edges
 }
 
 // `text` with characters of its middle given up for an ellipsis until it fits `width` in
@@ -183,6 +200,13 @@ HFONT messageFont(int dpi) {
         return nullptr;
     }
     return ::CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+// The window's size, frame included, for a client area of `client` at `dpi`.
+POINT frameSize(const Size& client, int dpi) {
+    RECT frame{0, 0, client.width, client.height};
+    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExtendedStyle, static_cast<UINT>(dpi));
+    return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
 }  // namespace
@@ -342,17 +366,9 @@ void Form1::createControls() {
     markPoliteLiveRegion(m_status);
     // Shown beside a status that finds the data folder empty or missing, the user's next step.
     // The links are tab stops after the name box, for the keyboard (see preTranslate).
-    m_openDataFolder = createControl(
-        WC_LINK, (L"<a>" + wideFromUtf8(window::kOpenDataFolderItem) + L"</a>").c_str(), WS_TABSTOP,
-        kOpenDataFolderId);
-    makeLinkAccessible(m_openDataFolder, wideFromUtf8(window::kOpenDataFolderItem));
-    ::ShowWindow(m_openDataFolder, SW_HIDE);
+    m_openDataFolder = createLink(window::kOpenDataFolderItem, kOpenDataFolderId);
     // Beside a status that counts pages without a record or lacking a field, the list of them.
-    m_showPages =
-        createControl(WC_LINK, (L"<a>" + wideFromUtf8(window::kShowPagesLink) + L"</a>").c_str(),
-                      WS_TABSTOP, kShowPagesId);
-    makeLinkAccessible(m_showPages, wideFromUtf8(window::kShowPagesLink));
-    ::ShowWindow(m_showPages, SW_HIDE);
+    m_showPages = createLink(window::kShowPagesLink, kShowPagesId);
     // The bar paints no text: its own is its name for screen readers.
     m_progress =
         createControl(PROGRESS_CLASSW, wideFromUtf8(window::kProgressName).c_str(), 0, kProgressId);
@@ -361,8 +377,7 @@ void Form1::createControls() {
     m_progressNote =
         createControl(WC_STATICW, L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, kProgressNoteId);
     ::ShowWindow(m_progressNote, SW_HIDE);
-    createStatusTooltip();
-    createControlTooltips();
+    createTooltips();
     m_runEndTarget.store(m_window);
 }
 
@@ -371,6 +386,15 @@ HWND Form1::createControl(const wchar_t* className, const wchar_t* text, DWORD s
     return ::CreateWindowExW(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
                              0, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              m_instance, nullptr);
+}
+
+// Hidden until a status offers it.
+HWND Form1::createLink(std::string_view text, int id) {
+    const std::wstring wide = wideFromUtf8(text);
+    HWND link = createControl(WC_LINK, (L"<a>" + wide + L"</a>").c_str(), WS_TABSTOP, id);
+    makeLinkAccessible(link, wide);
+    ::ShowWindow(link, SW_HIDE);
+    return link;
 }
 
 HWND Form1::createTooltip() const {
@@ -391,14 +415,11 @@ void Form1::addTool(HWND tooltip, HWND control, wchar_t* text) const {
 }
 
 // The status reads whole at the window's first size; a narrower window cuts it short, and its
-// tooltip keeps the whole of it, with the full paths.
-void Form1::createStatusTooltip() {
+// tooltip keeps the whole of it, with the full paths. The button and the name box tell what
+// they are for when the pointer rests on them.
+void Form1::createTooltips() {
     m_statusTooltip = createTooltip();
     addTool(m_statusTooltip, m_status, m_statusDetails.data());
-}
-
-// What the button and the name box are for, when the pointer rests on them.
-void Form1::createControlTooltips() {
     m_controlTooltip = createTooltip();
     for (const auto& [control, text] : {std::pair{m_collect, window::kCollectTooltip},
                                         std::pair{m_outputfilename, window::kOutputNameTooltip}}) {
@@ -466,18 +487,13 @@ void Form1::placeControls() {
 }
 
 void Form1::sizeToFirstClientSize() {
-    const Size client = window::firstClientSize(m_dpi);
-    RECT frame{0, 0, client.width, client.height};
-    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExtendedStyle, static_cast<UINT>(m_dpi));
-    ::SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+    const POINT frame = frameSize(window::firstClientSize(m_dpi), m_dpi);
+    ::SetWindowPos(m_window, nullptr, 0, 0, frame.x, frame.y,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form1::limitSize(MINMAXINFO& limits) const {
-    const Size client = window::minimumClientSize(m_dpi);
-    RECT frame{0, 0, client.width, client.height};
-    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExtendedStyle, static_cast<UINT>(m_dpi));
-    limits.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+    limits.ptMinTrackSize = frameSize(window::minimumClientSize(m_dpi), m_dpi);
 }
 
 bool Form1::preTranslate(MSG& message) {
@@ -688,30 +704,12 @@ void Form1::showStatus(const window::StatusText& status) {
 // The status's lines as the window layer breaks and shortens them for a strip `width` by
 // `height` pixels, measured in the status's font on one device context.
 void Form1::showStatusLines(int width, int height) {
-    struct MeasuringContext {
-        explicit MeasuringContext(HWND control) : control(control), dc(::GetDC(control)) {
-            old = ::SelectObject(
-                dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
-        }
-        ~MeasuringContext() {
-            ::SelectObject(dc, old);
-            ::ReleaseDC(control, dc);
-        }
-        HWND control;
-        HDC dc;
-        HGDIOBJ old = nullptr;
-    } measuring(m_status);
+    const MeasuringContext measuring(m_status);
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(measuring.dc, &metrics);
     const window::StatusStrip strip{
         std::max(1, height / std::max(1, static_cast<int>(metrics.tmHeight))),
-        [&](std::string_view line) {
-            const std::wstring wide = wideFromUtf8(line);
-            SIZE size{};
-            ::GetTextExtentPoint32W(measuring.dc, wide.c_str(), static_cast<int>(wide.size()),
-                                    &size);
-            return size.cx <= width;
-        }};
+        [&](std::string_view line) { return measuring.width(wideFromUtf8(line)) <= width; }};
     ::SetWindowTextW(m_status,
                      withCarriageReturns(window::shownStatus(m_statusText, strip)).c_str());
 }
@@ -719,14 +717,6 @@ void Form1::showStatusLines(int width, int height) {
 // A status offers one link at most.
 HWND Form1::shownLink() const {
     return m_offersDataFolder ? m_openDataFolder : m_offersPageList ? m_showPages : nullptr;
-}
-
-// The page list goes with the rows, and its link: what it lists is no longer shown.
-void Form1::hidePageList() {
-    m_troublePages = {};
-    m_offersPageList = false;
-    ::ShowWindow(m_showPages, SW_HIDE);
-    placeControls();
 }
 
 // Modal, as the message boxes are: no run replaces the pages while it lists them.
@@ -844,7 +834,9 @@ void Form1::showListMenu(LPARAM at) {
     } else if (chosen == kClearListCommand) {
         keepingRows("clear", rowCount(), [this] {
             m_displaylist->clear();
-            hidePageList();
+            // The page list goes with the rows, and the start status hides its link: what it
+            // lists is no longer shown.
+            m_troublePages = {};
             showStatus(window::startStatus(m_programDirectory));
         });
     } else if (chosen == kOpenDataFolderCommand) {

@@ -54,10 +54,10 @@ private:
     void createControls();
     HWND createControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
                        DWORD extendedStyle = 0);
+    HWND createLink(std::string_view text, int id);
     HWND createTooltip() const;
     void addTool(HWND tooltip, HWND control, wchar_t* text) const;
-    void createStatusTooltip();
-    void createControlTooltips();
+    void createTooltips();
     void applyDpi(int dpi);
     void placeControls();
     void sizeToFirstClientSize();
@@ -81,7 +81,6 @@ private:
     void openFolder();
     void showPages();
     void showPage(const std::string& path);
-    void hidePageList();
     HWND shownLink() const;
     void showFailure(const window::RunFailure& failure);
     void copySelectedRows(bool withHeader);
