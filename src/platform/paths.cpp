@@ -1,6 +1,5 @@
 #include "platform/paths.h"
 
-#include <array>
 #include <cctype>
 #include <string>
 
@@ -62,11 +61,8 @@ bool isFullPathHere(std::string_view name) {
 
 bool isWindowsDeviceName(std::string_view path) {
     const std::string name = upper(stem(lastName(path)));
-    static constexpr std::array<std::string_view, 4> kDevices = {"CON", "PRN", "AUX", "NUL"};
-    for (const std::string_view device : kDevices) {
-        if (name == device) {
-            return true;
-        }
+    if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL") {
+        return true;
     }
     return name.size() == 4 && (name.starts_with("COM") || name.starts_with("LPT")) &&
            std::isdigit(static_cast<unsigned char>(name[3])) != 0;

@@ -281,8 +281,7 @@ void replaceFile(const Target& target, const std::string& filename,
 UniqueFd connectTo(const std::string& filename, const struct stat& socket) {
     for (const int own : {STDOUT_FILENO, STDERR_FILENO}) {
         struct stat status {};
-        if (::fstat(own, &status) == 0 && status.st_dev == socket.st_dev &&
-            status.st_ino == socket.st_ino) {
+        if (::fstat(own, &status) == 0 && sameFile(status, socket)) {
             UniqueFd copy(::fcntl(own, F_DUPFD_CLOEXEC, 0));
             failIf(!copy, filename);
             return copy;

@@ -14,14 +14,6 @@ struct Identity {
     bool operator==(const Identity&) const = default;
 };
 
-// Opened without any access, which no other program's sharing refuses, and following links to
-// their end; folders too.
-win32::UniqueHandle openToLookAt(const std::wstring& path) {
-    return win32::UniqueHandle(
-        ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-}
-
 struct Found {
     Identity identity;
     DWORD attributes;
@@ -38,7 +30,7 @@ std::optional<Found> lookAt(HANDLE handle) {
 }
 
 std::optional<Identity> identityOf(const std::wstring& path) {
-    const win32::UniqueHandle handle = openToLookAt(path);
+    const win32::UniqueHandle handle = win32::openToLookAt(path);
     if (!handle) {
         return std::nullopt;
     }
@@ -76,7 +68,7 @@ std::wstring folderOf(const std::wstring& path) {
 // The folder that holds the file a write to `path` replaces: found from the file itself when it
 // is there, through any links, else from the name.
 std::wstring holderOf(const std::wstring& path) {
-    const win32::UniqueHandle file = openToLookAt(path);
+    const win32::UniqueHandle file = win32::openToLookAt(path);
     const std::wstring real = file ? finalPathOf(file.get()) : std::wstring();
     return folderOf(real.empty() ? path : real);
 }
@@ -96,7 +88,7 @@ bool liesIn(const std::string& path, const std::string& folder) {
 }
 
 bool isRegularFile(const std::string& path) {
-    const win32::UniqueHandle handle = openToLookAt(win32::widePath(path));
+    const win32::UniqueHandle handle = win32::openToLookAt(win32::widePath(path));
     if (!handle || ::GetFileType(handle.get()) != FILE_TYPE_DISK) {
         return false;
     }

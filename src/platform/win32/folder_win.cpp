@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cwchar>
+#include <functional>
 #include <iterator>
 #include <memory>
 
@@ -95,9 +96,7 @@ EntryKind kindOf(const WIN32_FIND_DATAW& found) {
 
 // Opening follows the links to their end, where the file or folder is asked what it is.
 bool leadsToFile(const std::wstring& link, const std::string& shownPath) {
-    const win32::UniqueHandle target(
-        ::CreateFileW(link.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const win32::UniqueHandle target = win32::openToLookAt(link);
     if (!target) {
         const int error = lastSystemError();
         if (leadsNowhere(error)) {
@@ -119,9 +118,7 @@ enum class Followed { File, Folder, Other };
 
 // What a link leads to, for counting what a folder holds: nothing here fails.
 Followed followedLink(const std::wstring& link) {
-    const win32::UniqueHandle target(
-        ::CreateFileW(link.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const win32::UniqueHandle target = win32::openToLookAt(link);
     BY_HANDLE_FILE_INFORMATION information{};
     if (!target || ::GetFileType(target.get()) != FILE_TYPE_DISK ||
         !::GetFileInformationByHandle(target.get(), &information)) {
@@ -135,6 +132,44 @@ bool isDotEntry(const wchar_t* name) {
     return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
 }
 
+// Hands `take` each entry of the folder at `folder` (ending in "\"), "." and ".." included,
+// until it returns false. `flags` go to FindFirstFileExW; errors name `shownPath`.
+void forEachFound(const std::wstring& folder, DWORD flags, const std::string& shownPath,
+                  const std::function<bool(const WIN32_FIND_DATAW&)>& take) {
+    const std::wstring pattern = folder + L'*';
+    WIN32_FIND_DATAW found;
+    const HANDLE first = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                            FindExSearchNameMatch, nullptr, flags);
+    if (first == INVALID_HANDLE_VALUE) {
+        const int error = lastSystemError();
+        if (error == ERROR_FILE_NOT_FOUND) {
+            return;  // no entry at all, as on a drive's empty root
+        }
+        throw FileError("list folder", shownPath, error);
+    }
+    const UniqueFind find(first);
+    do {
+        if (!take(found)) {
+            return;
+        }
+    } while (::FindNextFileW(find.get(), &found));
+    const int error = lastSystemError();
+    if (error != ERROR_NO_MORE_FILES) {
+        throw FileError("list folder", shownPath, error);
+    }
+}
+
+// Throws FileError(operation, path, ...) unless `attributes` are a folder's.
+void requireFolderAttributes(const Attributes& attributes, const char* operation,
+                             const std::string& path) {
+    if (attributes.value == INVALID_FILE_ATTRIBUTES) {
+        throw FileError(operation, path, attributes.error);
+    }
+    if ((attributes.value & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        throw FileError(operation, path, errorNumberOf(Condition::NotAFolder));
+    }
+}
+
 }  // namespace
 
 Folder Folder::open(const std::string& path) {
@@ -142,15 +177,10 @@ Folder Folder::open(const std::string& path) {
     folder.m_path = path;
     std::wstring wide = folderPathOf(path);
     const Attributes attributes = attributesOf(wide);
-    if (attributes.value == INVALID_FILE_ATTRIBUTES) {
-        if (isMissing(attributes.error)) {
-            return folder;
-        }
-        throw FileError("open folder", path, attributes.error);
+    if (attributes.value == INVALID_FILE_ATTRIBUTES && isMissing(attributes.error)) {
+        return folder;
     }
-    if ((attributes.value & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        throw FileError("open folder", path, errorNumberOf(Condition::NotAFolder));
-    }
+    requireFolderAttributes(attributes, "open folder", path);
     folder.m_native = std::make_unique<Native>(Native{std::move(wide)});
     return folder;
 }
@@ -168,42 +198,24 @@ void Folder::forEachRegularFile(const std::function<bool(const FolderEntry&)>& t
     if (!m_native) {
         return;
     }
-    const std::wstring pattern = m_native->path + L'*';
-    WIN32_FIND_DATAW found;
+    std::string name;
     // The large fetch asks for many entries a call: the folder's names are read to their end at
     // once.
-    const HANDLE first =
-        ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
-                           FIND_FIRST_EX_LARGE_FETCH);
-    if (first == INVALID_HANDLE_VALUE) {
-        const int error = lastSystemError();
-        if (error == ERROR_FILE_NOT_FOUND) {
-            return;  // no entry at all, as on a drive's empty root
-        }
-        throw FileError("list folder", m_path, error);
-    }
-    const UniqueFind find(first);
-    std::string name;
-    do {
-        const EntryKind kind = kindOf(found);
-        if (kind == EntryKind::Other) {
-            continue;
-        }
-        name = win32::utf8FromWide(found.cFileName);
-        if (kind == EntryKind::Link &&
-            !leadsToFile(m_native->path + found.cFileName, m_path + name)) {
-            continue;
-        }
-        // The order is 0: FindFirstFileExW lists in the order the file system keeps, which is
-        // already the fastest to read in.
-        if (!take(FolderEntry{name.c_str(), 0})) {
-            return;
-        }
-    } while (::FindNextFileW(find.get(), &found));
-    const int error = lastSystemError();
-    if (error != ERROR_NO_MORE_FILES) {
-        throw FileError("list folder", m_path, error);
-    }
+    forEachFound(m_native->path, FIND_FIRST_EX_LARGE_FETCH, m_path,
+                 [&](const WIN32_FIND_DATAW& found) {
+                     const EntryKind kind = kindOf(found);
+                     if (kind == EntryKind::Other) {
+                         return true;
+                     }
+                     name = win32::utf8FromWide(found.cFileName);
+                     if (kind == EntryKind::Link &&
+                         !leadsToFile(m_native->path + found.cFileName, m_path + name)) {
+                         return true;
+                     }
+                     // The order is 0: FindFirstFileExW lists in the order the file system keeps,
+                     // which is already the fastest to read in.
+                     return take(FolderEntry{name.c_str(), 0});
+                 });
 }
 
 Folder::OtherEntries Folder::countOtherEntries() const {
@@ -211,21 +223,9 @@ Folder::OtherEntries Folder::countOtherEntries() const {
     if (!m_native) {
         return counts;
     }
-    const std::wstring pattern = m_native->path + L'*';
-    WIN32_FIND_DATAW found;
-    const HANDLE first = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                            FindExSearchNameMatch, nullptr, 0);
-    if (first == INVALID_HANDLE_VALUE) {
-        const int error = lastSystemError();
-        if (error == ERROR_FILE_NOT_FOUND) {
-            return counts;
-        }
-        throw FileError("list folder", m_path, error);
-    }
-    const UniqueFind find(first);
-    do {
+    forEachFound(m_native->path, 0, m_path, [&](const WIN32_FIND_DATAW& found) {
         if (isDotEntry(found.cFileName)) {
-            continue;
+            return true;
         }
         const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         const EntryKind kind = kindOf(found);
@@ -237,11 +237,8 @@ Folder::OtherEntries Folder::countOtherEntries() const {
         }
         counts.subfolders += followed == Followed::Folder ? 1 : 0;
         counts.rest += followed == Followed::Other ? 1 : 0;
-    } while (::FindNextFileW(find.get(), &found));
-    const int error = lastSystemError();
-    if (error != ERROR_NO_MORE_FILES) {
-        throw FileError("list folder", m_path, error);
-    }
+        return true;
+    });
     return counts;
 }
 
@@ -250,13 +247,7 @@ std::wstring win32::widePathIn(const Folder& folder, const char* name) {
 }
 
 void requireFolder(const std::string& path, const char* operation) {
-    const Attributes attributes = attributesOf(folderPathOf(path));
-    if (attributes.value == INVALID_FILE_ATTRIBUTES) {
-        throw FileError(operation, path, attributes.error);
-    }
-    if ((attributes.value & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        throw FileError(operation, path, errorNumberOf(Condition::NotAFolder));
-    }
+    requireFolderAttributes(attributesOf(folderPathOf(path)), operation, path);
 }
 
 void makeFolder(const std::string& path) {

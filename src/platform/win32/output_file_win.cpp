@@ -40,14 +40,19 @@ void stopIfAsked(const StopQuery& stopped) {
     }
 }
 
+void failIf(bool failed, const std::string& name) {
+    if (failed) {
+        throwLastError("write", name);
+    }
+}
+
 // At most kOutputPartBytes, well within the DWORD that WriteFile takes.
 void writeBytes(HANDLE handle, std::string_view bytes, const std::string& name) {
     while (!bytes.empty()) {
         DWORD written = 0;
-        if (!::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                         nullptr)) {
-            throwLastError("write", name);
-        }
+        failIf(
+            !::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr),
+            name);
         if (written == 0) {
             throw FileError("write", name, ERROR_WRITE_FAULT);  // it would never end otherwise
         }
@@ -89,18 +94,9 @@ void writeAll(HANDLE handle, std::span<const std::string_view> pieces, const std
     }
 }
 
-bool startsWith(const std::wstring& path, std::wstring_view prefix) {
-    return std::wstring_view(path).starts_with(prefix);
-}
-
 // The folder of `target` as a user would type it: without the prefix that lifts the length limit.
 std::string shownFolder(const std::wstring& target) {
-    std::wstring folder = target.substr(0, target.rfind(L'\\'));
-    if (startsWith(folder, L"\\\\?\\UNC\\")) {
-        folder.replace(0, 7, L"\\");  // \\?\UNC\server\share is \\server\share
-    } else if (startsWith(folder, L"\\\\?\\")) {
-        folder.erase(0, 4);
-    }
+    std::wstring folder = win32::withoutLongPrefix(target.substr(0, target.rfind(L'\\')));
     if (folder.size() == 2 && folder[1] == L':') {
         folder.push_back(L'\\');  // the root of a drive
     }
@@ -214,12 +210,8 @@ void replaceFile(const std::wstring& target, DWORD attributes, const std::string
     TemporaryFile temporary(target, attributes, filename);
     writeAll(temporary.handle(), pieces, filename, stopped);
     stopIfAsked(stopped);
-    if (!::FlushFileBuffers(temporary.handle())) {
-        throwLastError("write", filename);
-    }
-    if (!temporary.close()) {
-        throwLastError("write", filename);
-    }
+    failIf(!::FlushFileBuffers(temporary.handle()), filename);
+    failIf(!temporary.close(), filename);
     moveIntoPlace(temporary.path(), target, filename, stopped);
     temporary.commit();
 }
@@ -231,13 +223,9 @@ void writeIntoDevice(const std::wstring& device, const std::string& filename,
     UniqueHandle handle(::CreateFileW(device.c_str(), GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) {
-        throwLastError("write", filename);
-    }
+    failIf(!handle, filename);
     writeAll(handle.get(), pieces, filename, stopped);
-    if (!handle.close()) {
-        throwLastError("write", filename);
-    }
+    failIf(!handle.close(), filename);
 }
 
 // Windows refuses the move over a read-only file only after the wait for another program to let
@@ -256,7 +244,7 @@ void writeOutput(const std::string& filename, std::span<const std::string_view> 
         throw FileError("write", filename, errorNumberOf(Condition::NoSuchFile));
     }
     const std::wstring target = win32::widePath(filename);
-    if (startsWith(target, L"\\\\.\\")) {
+    if (target.starts_with(L"\\\\.\\")) {
         writeIntoDevice(target, filename, pieces, stopped);
         return;
     }
@@ -280,9 +268,7 @@ void writeOutput(const std::string& filename, std::span<const std::string_view> 
 void writeStandard(DWORD which, std::span<const std::string_view> pieces, const std::string& name) {
     try {
         const HANDLE handle = ::GetStdHandle(which);
-        if (handle == INVALID_HANDLE_VALUE) {
-            throwLastError("write", name);
-        }
+        failIf(handle == INVALID_HANDLE_VALUE, name);
         if (handle == nullptr) {
             throw FileError("write", name, ERROR_INVALID_HANDLE);  // none was given
         }
@@ -300,7 +286,7 @@ void writeStandard(DWORD which, std::span<const std::string_view> pieces, const 
 
 void refuseReadOnlyOutput(const std::string& filename) {
     const std::wstring target = win32::widePath(filename);
-    if (filename.empty() || startsWith(target, L"\\\\.\\")) {
+    if (filename.empty() || target.starts_with(L"\\\\.\\")) {
         return;  // names no file, or a device: the write tells
     }
     const DWORD attributes = ::GetFileAttributesW(target.c_str());

@@ -37,21 +37,6 @@ std::wstring executablePath() {
     }
 }
 
-// A program started through a "\\?\" path has it in its own path too. The rest of the program
-// joins names to its folder with "/" as well as "\", which such a path would take literally, so
-// the prefix comes off here and goes back on in each call to the system.
-std::wstring withoutLongPrefix(std::wstring path) {
-    constexpr std::wstring_view kUnc = L"\\\\?\\UNC\\";
-    constexpr std::wstring_view kLong = L"\\\\?\\";
-    if (path.starts_with(kUnc)) {
-        return path.replace(0, kUnc.size(), L"\\\\");
-    }
-    if (path.starts_with(kLong)) {
-        return path.erase(0, kLong.size());
-    }
-    return path;
-}
-
 }  // namespace
 
 std::string programFile() {
@@ -63,7 +48,10 @@ std::string programFile() {
 }
 
 std::string programDirectory() {
-    const std::wstring executable = withoutLongPrefix(executablePath());
+    // A program started through a "\\?\" path has it in its own path too. The rest of the
+    // program joins names to its folder with "/" as well as "\", which such a path would take
+    // literally, so the prefix comes off here and goes back on in each call to the system.
+    const std::wstring executable = win32::withoutLongPrefix(executablePath());
     const std::size_t separator = executable.rfind(L'\\');
     if (separator == std::wstring::npos) {
         fail(ERROR_BAD_PATHNAME);

@@ -46,4 +46,21 @@ std::wstring widePath(const std::string& path) {
     return std::wstring(kLongPrefix).append(full);
 }
 
+UniqueHandle openToLookAt(const std::wstring& path) {
+    return UniqueHandle(::CreateFileW(path.c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+std::wstring withoutLongPrefix(std::wstring path) {
+    constexpr std::wstring_view kLongUncPrefix = L"\\\\?\\UNC\\";
+    if (path.starts_with(kLongUncPrefix)) {
+        return path.replace(0, kLongUncPrefix.size(), kUncPrefix);
+    }
+    if (path.starts_with(kLongPrefix)) {
+        return path.erase(0, kLongPrefix.size());
+    }
+    return path;
+}
+
 }  // namespace catalog::win32

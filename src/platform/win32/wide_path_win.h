@@ -60,5 +60,13 @@ private:
     HANDLE m_handle = INVALID_HANDLE_VALUE;
 };
 
+// `path` opened without any access, which no other program's sharing refuses, and following
+// links to their end; folders too. For asking what is there.
+UniqueHandle openToLookAt(const std::wstring& path);
+
+// `path` as a user would type it: without the "\\?\" prefix that lifts the length limit
+// ("\\?\UNC\server\share" is "\\server\share").
+std::wstring withoutLongPrefix(std::wstring path);
+
 }  // namespace win32
 }  // namespace catalog
