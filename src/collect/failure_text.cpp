@@ -18,15 +18,18 @@ bool within(unsigned char byte, unsigned char low, unsigned char high) {
     return byte >= low && byte <= high;
 }
 
+// The byte at `i`, or 0 past the text's end, which no character's test takes.
+unsigned char byteAt(std::string_view text, std::size_t i) {
+    return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+}
+
 // The length of the character at the start of `text` when it reorders or hides the text around
 // it, else 0: the C1 controls (U+0085 may end a line, U+009B start an escape sequence), the
 // Arabic letter mark, the left-to-right and right-to-left marks, and the bidirectional
 // embeddings, overrides and isolates. Their first bytes never continue a sequence, so a terminal
 // decodes them as such wherever they stand, even after a broken sequence.
 std::size_t hidingCharacterLength(std::string_view text) {
-    const auto at = [&](std::size_t i) {
-        return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
-    };
+    const auto at = [text](std::size_t i) { return byteAt(text, i); };
     if ((at(0) == 0xC2 && within(at(1), 0x80, 0x9F)) || (at(0) == 0xD8 && at(1) == 0x9C)) {
         return 2;
     }
@@ -38,9 +41,7 @@ std::size_t hidingCharacterLength(std::string_view text) {
 // The length of the well-formed UTF-8 character at the start of `text`, or 0 when its first
 // byte starts none: a byte left over from a broken sequence or another encoding.
 std::size_t characterLength(std::string_view text) {
-    const auto at = [&](std::size_t i) {
-        return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
-    };
+    const auto at = [text](std::size_t i) { return byteAt(text, i); };
     const unsigned char lead = at(0);
     if (lead < 0x80) {
         return 1;
@@ -82,12 +83,9 @@ void appendByte(std::string& shown, char c) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte >= 0x20 && byte != 0x7f) {
         shown.push_back(c);
-    } else if (c == '\n') {
-        shown.append("\\n");
-    } else if (c == '\t') {
-        shown.append("\\t");
-    } else if (c == '\r') {
-        shown.append("\\r");
+    } else if (const std::size_t named = std::string_view("\n\t\r").find(c);
+               named != std::string_view::npos) {
+        shown.append("\\").push_back("ntr"[named]);
     } else {
         appendHex(shown, c);
     }

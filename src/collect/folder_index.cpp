@@ -52,11 +52,8 @@ std::vector<std::uint32_t> FolderIndex::nameOrder() const {
         refs.push_back({nameView(m_entries[i]), i});
     }
     std::sort(refs.begin(), refs.end(), [](const Ref& a, const Ref& b) { return a.name < b.name; });
-    std::vector<std::uint32_t> order;
-    order.reserve(refs.size());
-    for (const Ref& ref : refs) {
-        order.push_back(ref.index);
-    }
+    std::vector<std::uint32_t> order(refs.size());
+    std::ranges::transform(refs, order.begin(), &Ref::index);
     return order;
 }
 

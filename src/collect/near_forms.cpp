@@ -212,17 +212,13 @@ std::optional<std::size_t> startBefore(std::string_view page, std::size_t anchor
             continue;
         }
         const auto ends = [&](std::string_view text, bool anyCase) {
-            if (at < text.size()) {
-                return false;
-            }
-            for (std::size_t i = 0; i < text.size(); ++i) {
-                const char c = page[at - text.size() + i];
-                if ((anyCase ? upper(c) : c) != text[i]) {
-                    return false;
-                }
-            }
-            at -= text.size();
-            return true;
+            const bool same =
+                at >= text.size() &&
+                std::equal(
+                    text.begin(), text.end(), page.begin() + (at - text.size()),
+                    [anyCase](char wanted, char c) { return (anyCase ? upper(c) : c) == wanted; });
+            at -= same ? text.size() : 0;
+            return same;
         };
         const bool matched = unit->kind == UnitKind::Quote
                                  ? std::any_of(kQuoteSpellings.begin(), kQuoteSpellings.end(),
@@ -445,8 +441,6 @@ NearFormSearch::NearFormSearch(std::vector<std::string_view> wanted) {
         m_mostBefore = std::max(m_mostBefore, m_thumbnailOpener->anchorAt);
     }
 }
-
-NearFormSearch::~NearFormSearch() = default;
 
 void NearFormSearch::feed(std::string_view block) {
     m_window.append(block);

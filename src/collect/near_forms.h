@@ -29,7 +29,6 @@ std::vector<std::string_view> missingTexts(const PageNote& note);
 class NearFormSearch {
 public:
     explicit NearFormSearch(std::vector<std::string_view> wanted);
-    ~NearFormSearch();
     NearFormSearch(const NearFormSearch&) = delete;
     NearFormSearch& operator=(const NearFormSearch&) = delete;
 

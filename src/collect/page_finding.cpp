@@ -19,6 +19,20 @@ const NearForm* nearFormOf(std::string_view text, std::span<const NearForm> near
     return found == near.end() ? nullptr : &*found;
 }
 
+// Everything worth telling of one record on one line: the fields not found and why.
+std::string explanationOf(const FieldMisses& misses, std::span<const NearForm> near) {
+    std::string text;
+    for (std::size_t column = 0; column < kFieldCount; ++column) {
+        if (misses[column] != FieldMiss::Found) {
+            text.append(text.empty() ? "" : "; ")
+                .append(kFieldNames[column])
+                .append(" not found: ")
+                .append(missReason(column, misses[column], near));
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 // Appended piece by piece: GCC 12 at -O3 takes "`" + std::string(...) for an overlapping copy.
@@ -37,7 +51,7 @@ bool anyMissing(const FieldMisses& misses) {
 void PageCounts::add(const PageFinding& finding) {
     withoutRecord += finding.holdsRecord() ? 0 : 1;
     withFieldNotFound += finding.fieldNotFound() ? 1 : 0;
-    withSeveralRecords += finding.severalRecords() ? 1 : 0;
+    withSeveralRecords += finding.records > 1 ? 1 : 0;
 }
 
 PageCounts& PageCounts::operator+=(const PageCounts& other) {
@@ -80,23 +94,6 @@ std::string missReason(std::size_t column, FieldMiss miss, std::span<const NearF
     return {};
 }
 
-std::string explanationOf(const FieldMisses& misses, std::span<const NearForm> near) {
-    std::string text;
-    for (std::size_t column = 0; column < kFieldCount; ++column) {
-        if (misses[column] != FieldMiss::Found) {
-            text.append(text.empty() ? "" : "; ")
-                .append(kFieldNames[column])
-                .append(" not found: ")
-                .append(missReason(column, misses[column], near));
-        }
-    }
-    return text;
-}
-
-std::string noRecordExplanation() {
-    return "no record: no " + quoted(kRecordMarker) + " in the page";
-}
-
 std::size_t explanationLineCount(const PageNote& note) {
     return note.records == 0 ? 1 : note.missing.size();
 }
@@ -104,7 +101,8 @@ std::size_t explanationLineCount(const PageNote& note) {
 std::string explanationLine(const PageNote& note, std::size_t line) {
     if (note.records == 0) {
         const NearForm* form = nearFormOf(kRecordMarker, note.nearForms);
-        return named(note.file, form ? "no record: " + form->explanation : noRecordExplanation());
+        return named(note.file, form ? "no record: " + form->explanation
+                                     : "no record: no " + quoted(kRecordMarker) + " in the page");
     }
     const RecordNote& record = note.missing.at(line);
     return named(recordName(note.file, record.record, note.records),

@@ -32,7 +32,6 @@ struct PageFinding {
     std::uint64_t recordsWithFieldNotFound = 0;
 
     bool holdsRecord() const { return records > 0; }
-    bool severalRecords() const { return records > 1; }
     bool fieldNotFound() const { return recordsWithFieldNotFound > 0; }
     // Whether the user would want to hear of the page: no row, or a value not found.
     bool worthTelling() const { return !holdsRecord() || fieldNotFound(); }
@@ -87,10 +86,6 @@ std::string_view missingText(std::size_t column, FieldMiss miss);
 // after it": the marker that was missing for the field in `column`, in the page's own words;
 // or, where the page holds a near form of it, what differs.
 std::string missReason(std::size_t column, FieldMiss miss, std::span<const NearForm> near = {});
-// Everything worth telling of one record on one line: the fields not found and why.
-std::string explanationOf(const FieldMisses& misses, std::span<const NearForm> near = {});
-// The line telling of a page without a record.
-std::string noRecordExplanation();
 // The lines telling of a page: one for a page without a record, else one for each record with a
 // field not found, each starting with the page's or record's name. Made one at a time, as a page
 // may hold millions.

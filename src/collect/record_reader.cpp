@@ -84,26 +84,6 @@ struct Watched {
     PageWatch* watch;
 };
 
-// Tells a watch of the page open from its opening until it is closed, whatever ends the reading.
-class OpenPage {
-public:
-    OpenPage(PageWatch* watch, const char* name, const Reading& file) : m_watch(watch) {
-        if (m_watch != nullptr) {
-            m_watch->opened(name, file.size());
-        }
-    }
-    ~OpenPage() {
-        if (m_watch != nullptr) {
-            m_watch->closed();
-        }
-    }
-    OpenPage(const OpenPage&) = delete;
-    OpenPage& operator=(const OpenPage&) = delete;
-
-private:
-    PageWatch* m_watch;
-};
-
 // Reads into `buffer` until `most` bytes are there or the file ends.
 std::size_t fill(Reading& file, char* buffer, std::size_t most, Watched watched) {
     std::size_t length = 0;
@@ -128,9 +108,8 @@ public:
     PageRows(RowSink& sink, const StopFlag* stop, ReadAt readAt = {})
         : m_sink(sink),
           m_stop(stop),
-          m_onRecord([this](const RecordMatches& matches) { add(matches); }) {
-        m_bytes.readAt = std::move(readAt);
-    }
+          m_bytes{{}, 0, std::move(readAt)},
+          m_onRecord([this](const RecordMatches& matches) { add(matches); }) {}
     // The callback made here calls this very object.
     PageRows(const PageRows&) = delete;
     PageRows& operator=(const PageRows&) = delete;
@@ -217,8 +196,7 @@ PageFinding readUtf16Page(Reading& file, char* buffer, std::string_view first,
         decode(std::string_view(firstRaw).substr(at, kRawBlock));
     }
     const std::unique_ptr<char[]> raw(new char[kRawBlock]);
-    for (std::size_t got = fill(file, raw.get(), kRawBlock, watched); got > 0;
-         got = fill(file, raw.get(), kRawBlock, watched)) {
+    while (const std::size_t got = fill(file, raw.get(), kRawBlock, watched)) {
         decode({raw.get(), got});
     }
     text.add(decoder.finish(text.room(Utf16Decoder::kMostFinishBytes)), scan);
@@ -290,8 +268,6 @@ private:
 RecordReader::RecordReader()
     : m_storage(new char[kBufferSize + kPageSize]), m_buffer(pageIn(m_storage.get())) {}
 
-RecordReader::~RecordReader() = default;
-
 // A row mixing two versions of a file would be wrong in a way no one could see: a file changed
 // while it was read is read again from its start, and one that never holds still fails.
 PageFinding RecordReader::appendRows(const Folder& folder, const char* name, RowSink& sink,
@@ -299,7 +275,12 @@ PageFinding RecordReader::appendRows(const Folder& folder, const char* name, Row
     for (int reading = 0; reading < kMostReadings; ++reading) {
         try {
             Reading file(folder, name);
-            const OpenPage open(watch, name, file);
+            if (watch != nullptr) {
+                watch->opened(name, file.size());
+            }
+            // The watch hears that the page is closed whatever ends the reading.
+            const std::unique_ptr<PageWatch, void (*)(PageWatch*)> open(
+                watch, [](PageWatch* opened) { opened->closed(); });
             const PageFinding finding = readPage(file, m_buffer, sink, {stop, watch});
             if (file.gaveOneVersion()) {
                 return finding;

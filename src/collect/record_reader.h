@@ -51,7 +51,6 @@ public:
 class RecordReader {
 public:
     RecordReader();
-    ~RecordReader();
 
     // Gives `sink` the row of every record of the file `name` in the open folder `folder`, and
     // returns what the file holds. Between blocks it throws RunStopped once `stop` (may be null)

@@ -40,11 +40,8 @@ constexpr std::array<Marker, 6> kMarkerTable = {
 };
 
 constexpr std::size_t indexOf(std::string_view text) {
-    std::size_t index = 0;
-    while (index < kMarkerTable.size() && kMarkerTable[index].text != text) {
-        ++index;
-    }
-    return index;
+    return static_cast<std::size_t>(std::ranges::find(kMarkerTable, text, &Marker::text) -
+                                    kMarkerTable.begin());
 }
 
 constexpr bool tableIsComplete() {
@@ -57,13 +54,9 @@ constexpr bool tableIsComplete() {
     for (const Marker& marker : kMarkerTable) {
         // Four bytes after the first quote are compared before the whole marker, and tell
         // every marker from the others: a quote starts at most one.
-        if (marker.quote + 5 > marker.text.size()) {
+        if (marker.quote + 5 > marker.text.size() ||
+            std::ranges::count(kMarkerTable, marker.probe, &Marker::probe) != 1) {
             return false;
-        }
-        for (const Marker& other : kMarkerTable) {
-            if (&other != &marker && other.probe == marker.probe) {
-                return false;
-            }
         }
     }
     return indexOf(kRecordMarker) < kMarkerTable.size();
@@ -110,14 +103,6 @@ constexpr BytePairSearch kMarkerStart = [] {
     return BytePairSearch('\'', std::string_view(seconds.data(), count));
 }();
 
-constexpr std::size_t longestMarker() {
-    std::size_t longest = 0;
-    for (const Marker& marker : kMarkerTable) {
-        longest = std::max(longest, marker.text.size());
-    }
-    return longest;
-}
-
 // What settles a record's piece: the cut rules look for these in the text after its marker.
 constexpr std::size_t kCloserIndex = indexOf(kThumbnailRule.closer);
 constexpr std::size_t kReferenceIndex = indexOf(kReferenceRule.opener);
@@ -128,14 +113,12 @@ constexpr std::uint64_t kNone = UINT64_MAX;
 // Occurrences are found in the order of their starts, and a record is settled as soon as the
 // next marker starts, only because no marker lies inside another.
 constexpr bool noMarkerInsideAnother() {
-    for (const Marker& marker : kMarkerTable) {
-        for (const Marker& other : kMarkerTable) {
-            if (&other != &marker && other.text.find(marker.text) != std::string_view::npos) {
-                return false;
-            }
-        }
-    }
-    return true;
+    return std::ranges::all_of(kMarkerTable, [](const Marker& marker) {
+        // Each marker holds itself, and no other.
+        return std::ranges::count_if(kMarkerTable, [&marker](const Marker& other) {
+                   return other.text.find(marker.text) != std::string_view::npos;
+               }) == 1;
+    });
 }
 static_assert(noMarkerInsideAnother());
 
@@ -158,11 +141,6 @@ RecordScan::Marks endingBy(const RecordScan::Tally& tally, std::uint64_t end) {
                                                             : kNone;
     }
     return marks;
-}
-
-// The occurrences gathered in `tally`, every one of which ends by the place in question.
-RecordScan::Marks allOf(const RecordScan::Tally& tally) {
-    return {tally.first, tally.latest};
 }
 
 // As the field rules find them in a piece holding `marks`.
@@ -205,7 +183,8 @@ void RecordScan::Tally::add(std::size_t marker, std::uint64_t at) {
 
 RecordScan::RecordScan() {
     static_assert(kMarkers == kMarkerTable.size());
-    static_assert(kCarry + 1 >= longestMarker());
+    static_assert(std::ranges::all_of(
+        kMarkerTable, [](const Marker& marker) { return marker.text.size() <= kCarry + 1; }));
 }
 
 // Occurrences come in the order of their starts, but one may come twice (see feed): only a
@@ -243,7 +222,8 @@ void RecordScan::found(std::size_t marker, std::uint64_t at, const OnRecord& onR
         // Past the first thumbnail closer after the marker, nothing else decides the cut. No
         // marker holds the closer, so every occurrence so far ends by its end.
         m_cutsMade = 0;
-        makeCut(kAfterCloser, Cut{endOf(marker, at), allOf(m_piece), Tally::none()});
+        makeCut(kAfterCloser,
+                Cut{endOf(marker, at), {m_piece.first, m_piece.latest}, Tally::none()});
     }
 }
 
@@ -351,7 +331,7 @@ void RecordScan::feed(std::string_view block, const OnRecord& onRecord) {
 
 void RecordScan::finish(const OnRecord& onRecord) {
     if (m_records > 0) {
-        onRecord(matchesIn(allOf(m_piece)));
+        onRecord(matchesIn({m_piece.first, m_piece.latest}));  // all end by the page's end
     }
 }
 

@@ -1,5 +1,7 @@
 #include "collect/run_summary.h"
 
+#include <algorithm>
+
 #include "collect/readable_numbers.h"
 #include "platform/paths.h"
 
@@ -13,22 +15,19 @@ namespace {
 
 // The blanks a name may begin or end with unseen: the space, the tab, and the wide and
 // no-break spaces.
-bool blankAt(std::string_view text, bool atEnd) {
+bool blankAtEitherEnd(std::string_view text) {
     static constexpr std::string_view kBlanks[] = {
         " ",      "\t",     "\u00A0", "\u1680", "\u2000", "\u2001", "\u2002", "\u2003", "\u2004",
         "\u2005", "\u2006", "\u2007", "\u2008", "\u2009", "\u200A", "\u202F", "\u205F", "\u3000"};
-    for (const std::string_view blank : kBlanks) {
-        if (atEnd ? text.ends_with(blank) : text.starts_with(blank)) {
-            return true;
-        }
-    }
-    return false;
+    return std::ranges::any_of(kBlanks, [text](std::string_view blank) {
+        return text.starts_with(blank) || text.ends_with(blank);
+    });
 }
 
 }  // namespace
 
 std::string shownName(std::string_view name) {
-    if (blankAt(name, false) || blankAt(name, true)) {
+    if (blankAtEitherEnd(name)) {
         return std::string("\"").append(name).append("\"");
     }
     return std::string(name);

@@ -8,11 +8,7 @@ namespace catalog {
 void WriteTextFile(const std::string& filename, std::span<const std::string_view> pieces,
                    const StopFlag* stop) {
     try {
-        if (stop == nullptr) {
-            writeOutputFile(filename, pieces);
-        } else {
-            writeOutputFile(filename, pieces, [stop] { return stop->requested(); });
-        }
+        writeOutputFile(filename, pieces, [stop] { return stop != nullptr && stop->requested(); });
     } catch (const WriteStopped&) {
         throw RunStopped();
     } catch (const BlockDeviceRefused& refused) {

@@ -9,18 +9,13 @@
 namespace catalog {
 
 PageEncoding encodingOf(std::string_view head) {
-    const auto byteAt = [head](std::size_t at) { return static_cast<unsigned char>(head[at]); };
-    if (head.size() < kByteOrderMarkBytes) {
-        return PageEncoding::Bytes;
-    }
-    if (byteAt(0) == 0xFE && byteAt(1) == 0xFF) {
+    if (head.starts_with("\xFE\xFF")) {
         return PageEncoding::Utf16BigEndian;
     }
-    if (byteAt(0) != 0xFF || byteAt(1) != 0xFE) {
+    if (!head.starts_with("\xFF\xFE") || head.substr(2, 2) == std::string_view("\0\0", 2)) {
         return PageEncoding::Bytes;
     }
-    const bool utf32Mark = head.size() >= 4 && byteAt(2) == 0 && byteAt(3) == 0;
-    return utf32Mark ? PageEncoding::Bytes : PageEncoding::Utf16LittleEndian;
+    return PageEncoding::Utf16LittleEndian;
 }
 
 namespace {
