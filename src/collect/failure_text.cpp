@@ -9,6 +9,7 @@
 
 #include "platform/file_error.h"
 #include "platform/system_error.h"
+#include "platform/wtf8.h"
 
 namespace catalog {
 
@@ -36,40 +37,6 @@ std::size_t hidingCharacterLength(std::string_view text) {
     const bool marks = at(1) == 0x80 && (within(at(2), 0x8E, 0x8F) || within(at(2), 0xAA, 0xAE));
     const bool isolates = at(1) == 0x81 && within(at(2), 0xA6, 0xA9);
     return at(0) == 0xE2 && (marks || isolates) ? 3 : 0;
-}
-
-// The length of the well-formed UTF-8 character at the start of `text`, or 0 when its first
-// byte starts none: a byte left over from a broken sequence or another encoding.
-std::size_t characterLength(std::string_view text) {
-    const auto at = [text](std::size_t i) { return byteAt(text, i); };
-    const unsigned char lead = at(0);
-    if (lead < 0x80) {
-        return 1;
-    }
-    // The second byte's range rules out overlong forms, surrogates and what lies past U+10FFFF.
-    std::size_t length = 2;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (within(lead, 0xE0, 0xEF)) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : low;
-        high = lead == 0xED ? 0x9F : high;
-    } else if (within(lead, 0xF0, 0xF4)) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : low;
-        high = lead == 0xF4 ? 0x8F : high;
-    } else if (!within(lead, 0xC2, 0xDF)) {
-        return 0;
-    }
-    if (!within(at(1), low, high)) {
-        return 0;
-    }
-    for (std::size_t i = 2; i < length; ++i) {
-        if (!within(at(i), 0x80, 0xBF)) {
-            return 0;
-        }
-    }
-    return length;
 }
 
 void appendHex(std::string& shown, char c) {
@@ -105,7 +72,8 @@ std::string printable(const std::string& path) {
                 appendHex(shown, part);
             }
             i += hiding;
-        } else if (const std::size_t length = characterLength(rest); length > 1) {
+        } else if (const std::size_t length = decodeUtf8(rest, Surrogates::kRefused).length;
+                   length > 1) {
             shown.append(rest.substr(0, length));
             i += length;
         } else if (length == 0 && within(static_cast<unsigned char>(rest[0]), 0x80, 0x9F)) {

@@ -21,38 +21,6 @@ namespace catalog::window {
 
 namespace {
 
-// The run's progress, kept where the window's thread can read it at any time.
-class ProgressClient : public CollectionClient {
-public:
-    ProgressClient(std::atomic<std::size_t>& done, std::atomic<std::size_t>& total,
-                   std::mutex& slowPageMutex, std::optional<SlowPage>& slowPage)
-        : m_done(done), m_total(total), m_slowPageMutex(slowPageMutex), m_slowPage(slowPage) {}
-
-    void filesRead(std::size_t done, std::size_t total) override {
-        m_total.store(total);
-        m_done.store(done);
-    }
-    // Told after every block of the page: its name is copied only when it changes.
-    void slowPage(std::string_view name, std::uint64_t read, std::uint64_t size) override {
-        const std::lock_guard lock(m_slowPageMutex);
-        if (!m_slowPage || m_slowPage->name != name) {
-            m_slowPage = SlowPage{std::string(name), read, size};
-        }
-        m_slowPage->read = read;
-        m_slowPage->size = size;
-    }
-    void slowPageOver() override {
-        const std::lock_guard lock(m_slowPageMutex);
-        m_slowPage.reset();
-    }
-
-private:
-    std::atomic<std::size_t>& m_done;
-    std::atomic<std::size_t>& m_total;
-    std::mutex& m_slowPageMutex;
-    std::optional<SlowPage>& m_slowPage;  // under m_slowPageMutex
-};
-
 // Everything the run does, the write included; a failure is the outcome, never an exception.
 void collectInto(RunOutcome& outcome, const std::string& programDirectory,
                  const std::string& outputName, CollectionClient& client, const StopFlag& stop) {
@@ -154,6 +122,26 @@ bool WindowRun::running() const {
     return m_running.load();
 }
 
+void WindowRun::filesRead(std::size_t done, std::size_t total) {
+    m_total.store(total);
+    m_done.store(done);
+}
+
+// Told after every block of the page: its name is copied only when it changes.
+void WindowRun::slowPage(std::string_view name, std::uint64_t read, std::uint64_t size) {
+    const std::lock_guard lock(m_slowPageMutex);
+    if (!m_slowPage || m_slowPage->name != name) {
+        m_slowPage = SlowPage{std::string(name), read, size};
+    }
+    m_slowPage->read = read;
+    m_slowPage->size = size;
+}
+
+void WindowRun::slowPageOver() {
+    const std::lock_guard lock(m_slowPageMutex);
+    m_slowPage.reset();
+}
+
 Progress WindowRun::progress() const {
     Progress progress{m_done.load(), m_total.load(), std::nullopt};
     const std::lock_guard lock(m_slowPageMutex);
@@ -181,11 +169,10 @@ RunOutcome WindowRun::takeOutcome() {
 // Nothing thrown may leave the thread: out of it, an exception would end the process. Should
 // even the outcome's texts find no memory, the outcome says only that.
 void WindowRun::run(std::string programDirectory, std::string outputName) {
-    ProgressClient client(m_done, m_total, m_slowPageMutex, m_slowPage);
     std::optional<RunOutcome> outcome;
     try {
         outcome.emplace();
-        collectInto(*outcome, programDirectory, outputName, client, m_stop);
+        collectInto(*outcome, programDirectory, outputName, *this, m_stop);
     } catch (...) {
         outcome.reset();
     }

@@ -64,8 +64,9 @@ struct Progress {
 };
 
 // One collection run at a time, off the window's thread, for any toolkit: the window starts
-// it, polls its progress, and is told when it ends.
-class WindowRun {
+// it, polls its progress, and is told when it ends. The run tells its progress here, where the
+// window's thread can read it at any time.
+class WindowRun : private CollectionClient {
 public:
     // `finished` is called on the run's own thread as it ends: the window hands it over to its
     // own thread (a queued call, a posted message) and then takes the outcome.
@@ -92,6 +93,9 @@ public:
 
 private:
     void run(std::string programDirectory, std::string outputName);
+    void filesRead(std::size_t done, std::size_t total) override;
+    void slowPage(std::string_view name, std::uint64_t read, std::uint64_t size) override;
+    void slowPageOver() override;
 
     std::function<void()> m_finished;
     StopFlag m_stop;
