@@ -62,24 +62,6 @@ std::string shownFolder(const std::string& path) {
     return folder.empty() ? "." : folder.size() == 1 ? folder : folder.substr(0, folder.size() - 1);
 }
 
-// Opening a name of one of the process's own descriptors would open anew whatever it leads to:
-// a file would be replaced and lose what the shell wrote before (`>> log`, `{ echo; ...; } >`).
-// Such a name, or a link to one, is the descriptor itself.
-std::optional<int> ownDescriptorAlong(const std::string& filename) {
-    std::string path = filename;
-    for (int hop = 0; hop <= kMostLinks; ++hop) {
-        if (const std::optional<int> fd = ownDescriptorNamed(path)) {
-            return fd;
-        }
-        std::optional<std::string> next = linkTarget(path, filename);
-        if (!next) {
-            return std::nullopt;
-        }
-        path = std::move(*next);
-    }
-    return std::nullopt;
-}
-
 bool sameFile(const struct stat& one, const struct stat& other) {
     return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
@@ -103,9 +85,17 @@ struct Target {
 };
 
 // The output is looked at once, through its links; the steps after write to what was seen then.
+// Opening a name of one of the process's own descriptors would open anew whatever it leads to:
+// a file would be replaced and lose what the shell wrote before (`>> log`, `{ echo; ...; } >`).
+// Such a name, or a link to one, is the descriptor itself.
 Target resolveTarget(const std::string& filename) {
-    if (const std::optional<int> fd = ownDescriptorAlong(filename)) {
-        return {Target::Kind::Descriptor, filename, std::nullopt, *fd};
+    std::optional<int> own;
+    std::string end = endOfLinks(filename, [&own](const std::string& path) {
+        own = ownDescriptorNamed(path);
+        return own.has_value();
+    });
+    if (own) {
+        return {Target::Kind::Descriptor, filename, std::nullopt, *own};
     }
     struct stat status {};
     if (::stat(filename.c_str(), &status) != 0) {
@@ -114,7 +104,7 @@ Target resolveTarget(const std::string& filename) {
         if (error != ENOENT || !namesAFile) {
             throw FileError("write", filename, error);
         }
-        return {Target::Kind::File, endOfLinks(filename), std::nullopt};
+        return {Target::Kind::File, std::move(end), std::nullopt};
     }
     if (S_ISDIR(status.st_mode)) {
         throw FileError("write", filename, EISDIR);
@@ -123,7 +113,6 @@ Target resolveTarget(const std::string& filename) {
         throw BlockDeviceRefused("write", filename, ENOTSUP);
     }
     if (S_ISREG(status.st_mode)) {
-        std::string end = endOfLinks(filename);
         struct stat atEnd {};
         if (::lstat(end.c_str(), &atEnd) == 0 && sameFile(atEnd, status)) {
             return {Target::Kind::File, std::move(end), status};
