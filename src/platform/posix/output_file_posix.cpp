@@ -28,11 +28,6 @@ namespace {
 
 using StopQuery = std::function<bool()>;
 
-class Writeback;
-
-void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name,
-              const StopQuery& stopped = {}, Writeback* writeback = nullptr);
-
 // How long a write into a pipe waits before it asks again whether to stop.
 constexpr int kPollMilliseconds = 50;
 
@@ -134,10 +129,8 @@ public:
         const std::string base = target.substr(folderOf(target).size()).substr(0, 200);
         static std::atomic<unsigned> counter{0};
         for (int attempt = 0; !m_fd; ++attempt) {
-            m_path = folderOf(target);
-            m_path.append(1, '.').append(base).append(".tmp");
-            m_path.append(std::to_string(::getpid())).append(1, '-');
-            m_path.append(std::to_string(counter++));
+            m_path = folderOf(target) + '.' + base + ".tmp" + std::to_string(::getpid()) + '-' +
+                     std::to_string(counter++);
             m_removedOnInterrupt.emplace(m_path);
             m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
             if (!m_fd && (errno == EACCES || errno == EPERM)) {
@@ -217,6 +210,67 @@ private:
     std::size_t m_started = 0;  // bytes given to the disk
     std::size_t m_waited = 0;   // bytes on the disk
 };
+
+// Within the system's limit on pieces a call, and large enough that calls are few.
+constexpr std::size_t kPiecesPerWrite = 1024;
+
+// The next part to write, from `offset` bytes into pieces[next]: up to kOutputPartBytes in up
+// to kPiecesPerWrite runs. Lines that lie back to back in memory go out as one run: the
+// system's cost is per run, and the pieces mostly follow each other in memory.
+void nextPart(std::span<const std::string_view> pieces, std::size_t next, std::size_t offset,
+              std::vector<iovec>& batch) {
+    batch.clear();
+    std::size_t room = kOutputPartBytes;
+    for (std::size_t i = next; i < pieces.size() && room > 0; ++i) {
+        const std::string_view piece = pieces[i].substr(i == next ? offset : 0).substr(0, room);
+        room -= piece.size();
+        if (!batch.empty() &&
+            static_cast<const char*>(batch.back().iov_base) + batch.back().iov_len ==
+                piece.data()) {
+            batch.back().iov_len += piece.size();
+            continue;
+        }
+        if (batch.size() == kPiecesPerWrite) {
+            return;
+        }
+        batch.push_back({const_cast<char*>(piece.data()), piece.size()});
+    }
+}
+
+// A part at a time, asking `stopped` before each; a short write resumes inside the piece it cut.
+void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name,
+              const StopQuery& stopped = {}, Writeback* writeback = nullptr) {
+    std::size_t total = 0;
+    std::size_t next = 0;
+    std::size_t offset = 0;  // bytes of pieces[next] already written
+    std::vector<iovec> batch;
+    while (next < pieces.size()) {
+        stopIfAsked(stopped);
+        nextPart(pieces, next, offset, batch);
+        const ssize_t written = ::writev(fd, batch.data(), static_cast<int>(batch.size()));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno == EAGAIN) {
+                waitForPipe(fd, stopped);  // a FIFO's reader that is slow to take the bytes
+                continue;
+            }
+            throwLastError("write", name);
+        }
+        total += static_cast<std::size_t>(written);
+        if (writeback != nullptr) {
+            writeback->written(total);
+        }
+        auto left = static_cast<std::size_t>(written);
+        while (next < pieces.size() && left >= pieces[next].size() - offset) {
+            left -= pieces[next].size() - offset;
+            offset = 0;
+            ++next;
+        }
+        offset += left;
+    }
+}
 
 // A sticky folder (/tmp, a shared drop folder) lets a user replace only the files they own:
 // the listing, writable as it may be, is another user's.
@@ -329,67 +383,6 @@ void writeIntoStream(const Target& target, const std::string& filename,
     // Most devices, and every pipe and socket, have nothing to flush and refuse to be asked.
     failIf(::fsync(fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP, filename);
     failIf(fd.close() != 0, filename);
-}
-
-// Within the system's limit on pieces a call, and large enough that calls are few.
-constexpr std::size_t kPiecesPerWrite = 1024;
-
-// The next part to write, from `offset` bytes into pieces[next]: up to kOutputPartBytes in up
-// to kPiecesPerWrite runs. Lines that lie back to back in memory go out as one run: the
-// system's cost is per run, and the pieces mostly follow each other in memory.
-void nextPart(std::span<const std::string_view> pieces, std::size_t next, std::size_t offset,
-              std::vector<iovec>& batch) {
-    batch.clear();
-    std::size_t room = kOutputPartBytes;
-    for (std::size_t i = next; i < pieces.size() && room > 0; ++i) {
-        const std::string_view piece = pieces[i].substr(i == next ? offset : 0).substr(0, room);
-        room -= piece.size();
-        if (!batch.empty() &&
-            static_cast<const char*>(batch.back().iov_base) + batch.back().iov_len ==
-                piece.data()) {
-            batch.back().iov_len += piece.size();
-            continue;
-        }
-        if (batch.size() == kPiecesPerWrite) {
-            return;
-        }
-        batch.push_back({const_cast<char*>(piece.data()), piece.size()});
-    }
-}
-
-// A part at a time, asking `stopped` before each; a short write resumes inside the piece it cut.
-void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name,
-              const StopQuery& stopped, Writeback* writeback) {
-    std::size_t total = 0;
-    std::size_t next = 0;
-    std::size_t offset = 0;  // bytes of pieces[next] already written
-    std::vector<iovec> batch;
-    while (next < pieces.size()) {
-        stopIfAsked(stopped);
-        nextPart(pieces, next, offset, batch);
-        const ssize_t written = ::writev(fd, batch.data(), static_cast<int>(batch.size()));
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            if (errno == EAGAIN) {
-                waitForPipe(fd, stopped);  // a FIFO's reader that is slow to take the bytes
-                continue;
-            }
-            throwLastError("write", name);
-        }
-        total += static_cast<std::size_t>(written);
-        if (writeback != nullptr) {
-            writeback->written(total);
-        }
-        auto left = static_cast<std::size_t>(written);
-        while (next < pieces.size() && left >= pieces[next].size() - offset) {
-            left -= pieces[next].size() - offset;
-            offset = 0;
-            ++next;
-        }
-        offset += left;
-    }
 }
 
 }  // namespace
