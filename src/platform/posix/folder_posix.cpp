@@ -13,23 +13,6 @@ namespace catalog {
 
 namespace {
 
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
-// A directory stream on a descriptor of its own, which the stream closes: the folder stays open.
-std::unique_ptr<DIR, DirCloser> openStream(int folder, const std::string& folderPath) {
-    UniqueFd copy(::dup(folder));
-    DIR* stream = copy ? ::fdopendir(copy.get()) : nullptr;
-    if (stream == nullptr) {
-        throwLastError("list folder", folderPath);
-    }
-    copy.release();
-    // The copy shares its position with the folder: a folder listed before starts over.
-    ::rewinddir(stream);
-    return std::unique_ptr<DIR, DirCloser>(stream);
-}
-
 // A link leads nowhere when its target, or a folder on the way there, does not exist, or when
 // the links loop. Anything else (no permission, an I/O error) is a file that cannot be read.
 bool leadsNowhere(int error) {
@@ -40,16 +23,11 @@ bool leadsNowhere(int error) {
 // else and for a link that leads nowhere. Given `folderPath`, any other failure to follow a link
 // throws naming the entry; without it, as for counting what a folder holds, nothing fails.
 mode_t followedType(int folder, const dirent& entry, const std::string* folderPath = nullptr) {
-    switch (entry.d_type) {
-        case DT_REG:
-            return S_IFREG;
-        case DT_DIR:
-            return S_IFDIR;
-        case DT_LNK:
-        case DT_UNKNOWN:
-            break;
-        default:
-            return 0;
+    if (entry.d_type == DT_REG) {
+        return S_IFREG;
+    }
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) {
+        return entry.d_type == DT_DIR ? S_IFDIR : 0;
     }
     struct stat status {};
     if (::fstatat(folder, entry.d_name, &status, 0) == 0) {
@@ -62,10 +40,19 @@ mode_t followedType(int folder, const dirent& entry, const std::string* folderPa
     return 0;
 }
 
-// Hands `take` each entry of the folder, "." and ".." included, until it returns false.
+// Hands `take` each entry of the folder, "." and ".." included, until it returns false. They
+// are read on a descriptor of their own, which the stream closes: the folder stays open.
 void forEachEntry(int folder, const std::string& folderPath,
                   const std::function<bool(const dirent&)>& take) {
-    const std::unique_ptr<DIR, DirCloser> dir = openStream(folder, folderPath);
+    UniqueFd copy(::dup(folder));
+    DIR* stream = copy ? ::fdopendir(copy.get()) : nullptr;
+    if (stream == nullptr) {
+        throwLastError("list folder", folderPath);
+    }
+    copy.release();
+    const std::unique_ptr<DIR, decltype([](DIR* dir) { ::closedir(dir); })> dir(stream);
+    // The copy shares its position with the folder: a folder listed before starts over.
+    ::rewinddir(stream);
     errno = 0;
     while (const dirent* entry = ::readdir(dir.get())) {
         if (!take(*entry)) {
