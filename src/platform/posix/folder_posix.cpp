@@ -13,82 +13,55 @@ namespace catalog {
 
 namespace {
 
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
-// A directory stream on a descriptor of its own, which the stream closes: the folder stays open.
-std::unique_ptr<DIR, DirCloser> openStream(int folder, const std::string& folderPath) {
-    UniqueFd copy(::dup(folder));
-    DIR* stream = copy ? ::fdopendir(copy.get()) : nullptr;
-    if (stream == nullptr) {
-        throwLastError("list folder", folderPath);
-    }
-    copy.release();
-    // The copy shares its position with the folder: a folder listed before starts over.
-    ::rewinddir(stream);
-    return std::unique_ptr<DIR, DirCloser>(stream);
-}
-
 // A link leads nowhere when its target, or a folder on the way there, does not exist, or when
 // the links loop. Anything else (no permission, an I/O error) is a file that cannot be read.
 bool leadsNowhere(int error) {
     return error == ENOENT || error == ENOTDIR || error == ELOOP || error == ENAMETOOLONG;
 }
 
-bool isRegularFile(int folder, const std::string& folderPath, const dirent& entry) {
+// What the entry is, links followed, as a file type (S_IFREG, S_IFDIR, ...); 0 for anything
+// else and for a link that leads nowhere. Given `folderPath`, any other failure to follow a link
+// throws naming the entry; without it, as for counting what a folder holds, nothing fails.
+mode_t followedType(int folder, const dirent& entry, const std::string* folderPath = nullptr) {
     if (entry.d_type == DT_REG) {
-        return true;
+        return S_IFREG;
     }
     if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) {
-        return false;
-    }
-    // Follows links: a link counts as what it points to.
-    struct stat status {};
-    if (::fstatat(folder, entry.d_name, &status, 0) != 0) {
-        const int error = errno;
-        if (leadsNowhere(error)) {
-            return false;
-        }
-        throw FileError("open", folderPath + entry.d_name, error);
-    }
-    return S_ISREG(status.st_mode);
-}
-
-// What the entry is, links followed, as a file type (S_IFREG, S_IFDIR, ...); 0 for a link that
-// cannot be followed. Only for counting what a folder holds: nothing here fails.
-mode_t followedType(int folder, const dirent& entry) {
-    switch (entry.d_type) {
-        case DT_REG:
-            return S_IFREG;
-        case DT_DIR:
-            return S_IFDIR;
-        case DT_LNK:
-        case DT_UNKNOWN:
-            break;
-        default:
-            return 0;
+        return entry.d_type == DT_DIR ? S_IFDIR : 0;
     }
     struct stat status {};
-    return ::fstatat(folder, entry.d_name, &status, 0) == 0 ? status.st_mode & S_IFMT : 0;
+    if (::fstatat(folder, entry.d_name, &status, 0) == 0) {
+        return status.st_mode & S_IFMT;
+    }
+    const int error = errno;
+    if (folderPath != nullptr && !leadsNowhere(error)) {
+        throw FileError("open", *folderPath + entry.d_name, error);
+    }
+    return 0;
 }
 
-// Hands `take` each entry of the folder, "." and ".." included, until it returns false.
+// Hands `take` each entry of the folder, "." and ".." included, until it returns false. They
+// are read on a descriptor of their own, which the stream closes: the folder stays open.
 void forEachEntry(int folder, const std::string& folderPath,
                   const std::function<bool(const dirent&)>& take) {
-    const std::unique_ptr<DIR, DirCloser> dir = openStream(folder, folderPath);
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir.get());
-        if (entry == nullptr) {
-            if (errno != 0) {
-                throwLastError("list folder", folderPath);
-            }
-            return;
-        }
+    UniqueFd copy(::dup(folder));
+    DIR* stream = copy ? ::fdopendir(copy.get()) : nullptr;
+    if (stream == nullptr) {
+        throwLastError("list folder", folderPath);
+    }
+    copy.release();
+    const std::unique_ptr<DIR, decltype([](DIR* dir) { ::closedir(dir); })> dir(stream);
+    // The copy shares its position with the folder: a folder listed before starts over.
+    ::rewinddir(stream);
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
         if (!take(*entry)) {
             return;
         }
+        errno = 0;
+    }
+    if (errno != 0) {
+        throwLastError("list folder", folderPath);
     }
 }
 
@@ -120,7 +93,7 @@ void Folder::forEachRegularFile(const std::function<bool(const FolderEntry&)>& t
     }
     const int folder = m_native->fd.get();
     forEachEntry(folder, m_path, [&](const dirent& entry) {
-        return !isRegularFile(folder, m_path, entry) ||
+        return followedType(folder, entry, &m_path) != S_IFREG ||
                take(FolderEntry{entry.d_name, entry.d_ino});
     });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <optional>
+#include <functional>
 #include <string>
 
 namespace catalog {
@@ -13,13 +13,11 @@ constexpr int kMostLinks = 40;  // as many as the system itself follows
 // The folder part of `path`, ending in "/"; empty for a bare name.
 std::string folderOf(const std::string& path);
 
-// Where the symbolic link at `path` leads; nullopt when `path` is no link. Throws
-// FileError("write", filename, ...) when the link cannot be read.
-std::optional<std::string> linkTarget(const std::string& path, const std::string& filename);
-
 // The path at the end of the chain of symbolic links that starts at `filename`: the file to
-// replace, or to create when the last link points nowhere. Throws FileError("write", filename,
-// ...), ELOOP for a chain longer than the system follows.
-std::string endOfLinks(const std::string& filename);
+// replace, or to create when the last link points nowhere; or the first path along it for
+// which `stopAt`, when given, says true. Throws FileError("write", filename, ...) when a link
+// cannot be read, ELOOP for a chain longer than the system follows.
+std::string endOfLinks(const std::string& filename,
+                       const std::function<bool(const std::string&)>& stopAt = {});
 
 }  // namespace catalog

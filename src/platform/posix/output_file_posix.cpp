@@ -28,11 +28,6 @@ namespace {
 
 using StopQuery = std::function<bool()>;
 
-class Writeback;
-
-void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name,
-              const StopQuery& stopped = {}, Writeback* writeback = nullptr);
-
 // How long a write into a pipe waits before it asks again whether to stop.
 constexpr int kPollMilliseconds = 50;
 
@@ -62,24 +57,6 @@ std::string shownFolder(const std::string& path) {
     return folder.empty() ? "." : folder.size() == 1 ? folder : folder.substr(0, folder.size() - 1);
 }
 
-// Opening a name of one of the process's own descriptors would open anew whatever it leads to:
-// a file would be replaced and lose what the shell wrote before (`>> log`, `{ echo; ...; } >`).
-// Such a name, or a link to one, is the descriptor itself.
-std::optional<int> ownDescriptorAlong(const std::string& filename) {
-    std::string path = filename;
-    for (int hop = 0; hop <= kMostLinks; ++hop) {
-        if (const std::optional<int> fd = ownDescriptorNamed(path)) {
-            return fd;
-        }
-        std::optional<std::string> next = linkTarget(path, filename);
-        if (!next) {
-            return std::nullopt;
-        }
-        path = std::move(*next);
-    }
-    return std::nullopt;
-}
-
 bool sameFile(const struct stat& one, const struct stat& other) {
     return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
@@ -103,9 +80,17 @@ struct Target {
 };
 
 // The output is looked at once, through its links; the steps after write to what was seen then.
+// Opening a name of one of the process's own descriptors would open anew whatever it leads to:
+// a file would be replaced and lose what the shell wrote before (`>> log`, `{ echo; ...; } >`).
+// Such a name, or a link to one, is the descriptor itself.
 Target resolveTarget(const std::string& filename) {
-    if (const std::optional<int> fd = ownDescriptorAlong(filename)) {
-        return {Target::Kind::Descriptor, filename, std::nullopt, *fd};
+    std::optional<int> own;
+    std::string end = endOfLinks(filename, [&own](const std::string& path) {
+        own = ownDescriptorNamed(path);
+        return own.has_value();
+    });
+    if (own) {
+        return {Target::Kind::Descriptor, filename, std::nullopt, *own};
     }
     struct stat status {};
     if (::stat(filename.c_str(), &status) != 0) {
@@ -114,7 +99,7 @@ Target resolveTarget(const std::string& filename) {
         if (error != ENOENT || !namesAFile) {
             throw FileError("write", filename, error);
         }
-        return {Target::Kind::File, endOfLinks(filename), std::nullopt};
+        return {Target::Kind::File, std::move(end), std::nullopt};
     }
     if (S_ISDIR(status.st_mode)) {
         throw FileError("write", filename, EISDIR);
@@ -123,7 +108,6 @@ Target resolveTarget(const std::string& filename) {
         throw BlockDeviceRefused("write", filename, ENOTSUP);
     }
     if (S_ISREG(status.st_mode)) {
-        std::string end = endOfLinks(filename);
         struct stat atEnd {};
         if (::lstat(end.c_str(), &atEnd) == 0 && sameFile(atEnd, status)) {
             return {Target::Kind::File, std::move(end), status};
@@ -145,10 +129,8 @@ public:
         const std::string base = target.substr(folderOf(target).size()).substr(0, 200);
         static std::atomic<unsigned> counter{0};
         for (int attempt = 0; !m_fd; ++attempt) {
-            m_path = folderOf(target);
-            m_path.append(1, '.').append(base).append(".tmp");
-            m_path.append(std::to_string(::getpid())).append(1, '-');
-            m_path.append(std::to_string(counter++));
+            m_path = folderOf(target) + '.' + base + ".tmp" + std::to_string(::getpid()) + '-' +
+                     std::to_string(counter++);
             m_removedOnInterrupt.emplace(m_path);
             m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
             if (!m_fd && (errno == EACCES || errno == EPERM)) {
@@ -228,6 +210,67 @@ private:
     std::size_t m_started = 0;  // bytes given to the disk
     std::size_t m_waited = 0;   // bytes on the disk
 };
+
+// Within the system's limit on pieces a call, and large enough that calls are few.
+constexpr std::size_t kPiecesPerWrite = 1024;
+
+// The next part to write, from `offset` bytes into pieces[next]: up to kOutputPartBytes in up
+// to kPiecesPerWrite runs. Lines that lie back to back in memory go out as one run: the
+// system's cost is per run, and the pieces mostly follow each other in memory.
+void nextPart(std::span<const std::string_view> pieces, std::size_t next, std::size_t offset,
+              std::vector<iovec>& batch) {
+    batch.clear();
+    std::size_t room = kOutputPartBytes;
+    for (std::size_t i = next; i < pieces.size() && room > 0; ++i) {
+        const std::string_view piece = pieces[i].substr(i == next ? offset : 0).substr(0, room);
+        room -= piece.size();
+        if (!batch.empty() &&
+            static_cast<const char*>(batch.back().iov_base) + batch.back().iov_len ==
+                piece.data()) {
+            batch.back().iov_len += piece.size();
+            continue;
+        }
+        if (batch.size() == kPiecesPerWrite) {
+            return;
+        }
+        batch.push_back({const_cast<char*>(piece.data()), piece.size()});
+    }
+}
+
+// A part at a time, asking `stopped` before each; a short write resumes inside the piece it cut.
+void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name,
+              const StopQuery& stopped = {}, Writeback* writeback = nullptr) {
+    std::size_t total = 0;
+    std::size_t next = 0;
+    std::size_t offset = 0;  // bytes of pieces[next] already written
+    std::vector<iovec> batch;
+    while (next < pieces.size()) {
+        stopIfAsked(stopped);
+        nextPart(pieces, next, offset, batch);
+        const ssize_t written = ::writev(fd, batch.data(), static_cast<int>(batch.size()));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno == EAGAIN) {
+                waitForPipe(fd, stopped);  // a FIFO's reader that is slow to take the bytes
+                continue;
+            }
+            throwLastError("write", name);
+        }
+        total += static_cast<std::size_t>(written);
+        if (writeback != nullptr) {
+            writeback->written(total);
+        }
+        auto left = static_cast<std::size_t>(written);
+        while (next < pieces.size() && left >= pieces[next].size() - offset) {
+            left -= pieces[next].size() - offset;
+            offset = 0;
+            ++next;
+        }
+        offset += left;
+    }
+}
 
 // A sticky folder (/tmp, a shared drop folder) lets a user replace only the files they own:
 // the listing, writable as it may be, is another user's.
@@ -340,67 +383,6 @@ void writeIntoStream(const Target& target, const std::string& filename,
     // Most devices, and every pipe and socket, have nothing to flush and refuse to be asked.
     failIf(::fsync(fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP, filename);
     failIf(fd.close() != 0, filename);
-}
-
-// Within the system's limit on pieces a call, and large enough that calls are few.
-constexpr std::size_t kPiecesPerWrite = 1024;
-
-// The next part to write, from `offset` bytes into pieces[next]: up to kOutputPartBytes in up
-// to kPiecesPerWrite runs. Lines that lie back to back in memory go out as one run: the
-// system's cost is per run, and the pieces mostly follow each other in memory.
-void nextPart(std::span<const std::string_view> pieces, std::size_t next, std::size_t offset,
-              std::vector<iovec>& batch) {
-    batch.clear();
-    std::size_t room = kOutputPartBytes;
-    for (std::size_t i = next; i < pieces.size() && room > 0; ++i) {
-        const std::string_view piece = pieces[i].substr(i == next ? offset : 0).substr(0, room);
-        room -= piece.size();
-        if (!batch.empty() &&
-            static_cast<const char*>(batch.back().iov_base) + batch.back().iov_len ==
-                piece.data()) {
-            batch.back().iov_len += piece.size();
-            continue;
-        }
-        if (batch.size() == kPiecesPerWrite) {
-            return;
-        }
-        batch.push_back({const_cast<char*>(piece.data()), piece.size()});
-    }
-}
-
-// A part at a time, asking `stopped` before each; a short write resumes inside the piece it cut.
-void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name,
-              const StopQuery& stopped, Writeback* writeback) {
-    std::size_t total = 0;
-    std::size_t next = 0;
-    std::size_t offset = 0;  // bytes of pieces[next] already written
-    std::vector<iovec> batch;
-    while (next < pieces.size()) {
-        stopIfAsked(stopped);
-        nextPart(pieces, next, offset, batch);
-        const ssize_t written = ::writev(fd, batch.data(), static_cast<int>(batch.size()));
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            if (errno == EAGAIN) {
-                waitForPipe(fd, stopped);  // a FIFO's reader that is slow to take the bytes
-                continue;
-            }
-            throwLastError("write", name);
-        }
-        total += static_cast<std::size_t>(written);
-        if (writeback != nullptr) {
-            writeback->written(total);
-        }
-        auto left = static_cast<std::size_t>(written);
-        while (next < pieces.size() && left >= pieces[next].size() - offset) {
-            left -= pieces[next].size() - offset;
-            offset = 0;
-            ++next;
-        }
-        offset += left;
-    }
 }
 
 }  // namespace

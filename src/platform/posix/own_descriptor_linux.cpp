@@ -1,3 +1,4 @@
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <linux/magic.h>
@@ -18,9 +19,7 @@ std::optional<int> descriptorNumber(std::string_view name) {
         return std::nullopt;
     }
     int number = 0;
-    for (const char digit : name) {
-        number = number * 10 + (digit - '0');
-    }
+    std::from_chars(name.data(), name.data() + name.size(), number);
     return number;
 }
 

@@ -15,10 +15,6 @@ namespace catalog {
 
 namespace {
 
-struct LocalFreer {
-    void operator()(LPWSTR* arguments) const { ::LocalFree(arguments); }
-};
-
 // Text goes to a console in parts of this many bytes at most: a few calls for a long text, and
 // well within what older consoles take in one.
 constexpr std::size_t kConsolePartBytes = 16 * 1024;
@@ -78,8 +74,8 @@ bool writeConsoleText(HANDLE handle, std::span<const std::string_view> pieces) {
 // surrogate included.
 std::vector<std::string> programArguments(int argc, char** argv) {
     int count = 0;
-    const std::unique_ptr<LPWSTR, LocalFreer> wide(
-        ::CommandLineToArgvW(::GetCommandLineW(), &count));
+    const std::unique_ptr<LPWSTR, decltype(&::LocalFree)> wide(
+        ::CommandLineToArgvW(::GetCommandLineW(), &count), &::LocalFree);
     std::vector<std::string> arguments;
     if (!wide) {
         arguments.assign(argv + std::min(argc, 1), argv + argc);

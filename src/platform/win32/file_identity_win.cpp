@@ -14,45 +14,22 @@ struct Identity {
     bool operator==(const Identity&) const = default;
 };
 
-struct Found {
-    Identity identity;
-    DWORD attributes;
-};
-
-std::optional<Found> lookAt(HANDLE handle) {
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!::GetFileInformationByHandle(handle, &information)) {
-        return std::nullopt;
-    }
-    return Found{
-        {information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow},
-        information.dwFileAttributes};
-}
-
 std::optional<Identity> identityOf(const std::wstring& path) {
     const win32::UniqueHandle handle = win32::openToLookAt(path);
-    if (!handle) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!handle || !::GetFileInformationByHandle(handle.get(), &information)) {
         return std::nullopt;
     }
-    const std::optional<Found> found = lookAt(handle.get());
-    return found ? std::optional<Identity>(found->identity) : std::nullopt;
+    return Identity{information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                    information.nFileIndexLow};
 }
 
-// Where the open file or folder really is, links resolved ("\\?\C:\lists\x").
+// Where the open file or folder really is, links resolved ("\\?\C:\lists\x"); empty when the
+// system cannot tell.
 std::wstring finalPathOf(HANDLE handle) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), 0);
-        if (length == 0) {
-            return {};
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(length + 1);
-    }
+    return win32::filledToFit([handle](wchar_t* buffer, DWORD size) {
+        return ::GetFinalPathNameByHandleW(handle, buffer, size, 0);
+    });
 }
 
 // The folder holding `path`: "C:\lists\x" gives "C:\lists", a drive's root keeps its "\".
@@ -89,11 +66,10 @@ bool liesIn(const std::string& path, const std::string& folder) {
 
 bool isRegularFile(const std::string& path) {
     const win32::UniqueHandle handle = win32::openToLookAt(win32::widePath(path));
-    if (!handle || ::GetFileType(handle.get()) != FILE_TYPE_DISK) {
-        return false;
-    }
-    const std::optional<Found> found = lookAt(handle.get());
-    return found && (found->attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    BY_HANDLE_FILE_INFORMATION information{};
+    return handle && ::GetFileType(handle.get()) == FILE_TYPE_DISK &&
+           ::GetFileInformationByHandle(handle.get(), &information) &&
+           (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 }  // namespace catalog

@@ -28,11 +28,6 @@ constexpr DWORD kSpecialFileTags[] = {
     0x80000026,  // IO_REPARSE_TAG_LX_BLK
 };
 
-struct FindCloser {
-    void operator()(HANDLE find) const { ::FindClose(find); }
-};
-using UniqueFind = std::unique_ptr<void, FindCloser>;
-
 bool isMissing(int error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
@@ -94,42 +89,27 @@ EntryKind kindOf(const WIN32_FIND_DATAW& found) {
     return folder ? EntryKind::Other : EntryKind::File;
 }
 
-// Opening follows the links to their end, where the file or folder is asked what it is.
-bool leadsToFile(const std::wstring& link, const std::string& shownPath) {
-    const win32::UniqueHandle target = win32::openToLookAt(link);
-    if (!target) {
-        const int error = lastSystemError();
-        if (leadsNowhere(error)) {
-            return false;
-        }
-        throw FileError("open", shownPath, error);
-    }
-    if (::GetFileType(target.get()) != FILE_TYPE_DISK) {
-        return false;  // a device, or a pipe, which could stream without end
-    }
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!::GetFileInformationByHandle(target.get(), &information)) {
-        throwLastError("open", shownPath);
-    }
-    return (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 enum class Followed { File, Folder, Other };
 
-// What a link leads to, for counting what a folder holds: nothing here fails.
-Followed followedLink(const std::wstring& link) {
+// What a link leads to: opening follows the links to their end, where the file or folder is
+// asked what it is. A device or a pipe, which could stream without end, and a link that leads
+// nowhere are Other. Given `shownPath`, any other failure throws naming it, as a file that
+// cannot be read; without it, as for counting what a folder holds, nothing fails.
+Followed followedLink(const std::wstring& link, const std::string* shownPath = nullptr) {
     const win32::UniqueHandle target = win32::openToLookAt(link);
     BY_HANDLE_FILE_INFORMATION information{};
-    if (!target || ::GetFileType(target.get()) != FILE_TYPE_DISK ||
-        !::GetFileInformationByHandle(target.get(), &information)) {
+    if (target && ::GetFileType(target.get()) != FILE_TYPE_DISK) {
+        return Followed::Other;
+    }
+    if (!target || !::GetFileInformationByHandle(target.get(), &information)) {
+        const int error = lastSystemError();
+        if (shownPath != nullptr && (target || !leadsNowhere(error))) {
+            throw FileError("open", *shownPath, error);
+        }
         return Followed::Other;
     }
     return (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Followed::Folder
                                                                           : Followed::File;
-}
-
-bool isDotEntry(const wchar_t* name) {
-    return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
 }
 
 // Hands `take` each entry of the folder at `folder` (ending in "\"), "." and ".." included,
@@ -147,7 +127,7 @@ void forEachFound(const std::wstring& folder, DWORD flags, const std::string& sh
         }
         throw FileError("list folder", shownPath, error);
     }
-    const UniqueFind find(first);
+    const std::unique_ptr<void, decltype(&::FindClose)> find(first, &::FindClose);
     do {
         if (!take(found)) {
             return;
@@ -201,21 +181,23 @@ void Folder::forEachRegularFile(const std::function<bool(const FolderEntry&)>& t
     std::string name;
     // The large fetch asks for many entries a call: the folder's names are read to their end at
     // once.
-    forEachFound(m_native->path, FIND_FIRST_EX_LARGE_FETCH, m_path,
-                 [&](const WIN32_FIND_DATAW& found) {
-                     const EntryKind kind = kindOf(found);
-                     if (kind == EntryKind::Other) {
-                         return true;
-                     }
-                     name = win32::utf8FromWide(found.cFileName);
-                     if (kind == EntryKind::Link &&
-                         !leadsToFile(m_native->path + found.cFileName, m_path + name)) {
-                         return true;
-                     }
-                     // The order is 0: FindFirstFileExW lists in the order the file system keeps,
-                     // which is already the fastest to read in.
-                     return take(FolderEntry{name.c_str(), 0});
-                 });
+    forEachFound(
+        m_native->path, FIND_FIRST_EX_LARGE_FETCH, m_path, [&](const WIN32_FIND_DATAW& found) {
+            const EntryKind kind = kindOf(found);
+            if (kind == EntryKind::Other) {
+                return true;
+            }
+            name = win32::utf8FromWide(found.cFileName);
+            if (kind == EntryKind::Link) {
+                const std::string shownPath = m_path + name;
+                if (followedLink(m_native->path + found.cFileName, &shownPath) != Followed::File) {
+                    return true;
+                }
+            }
+            // The order is 0: FindFirstFileExW lists in the order the file system keeps,
+            // which is already the fastest to read in.
+            return take(FolderEntry{name.c_str(), 0});
+        });
 }
 
 Folder::OtherEntries Folder::countOtherEntries() const {
@@ -224,7 +206,7 @@ Folder::OtherEntries Folder::countOtherEntries() const {
         return counts;
     }
     forEachFound(m_native->path, 0, m_path, [&](const WIN32_FIND_DATAW& found) {
-        if (isDotEntry(found.cFileName)) {
+        if (std::wcscmp(found.cFileName, L".") == 0 || std::wcscmp(found.cFileName, L"..") == 0) {
             return true;
         }
         const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -115,9 +115,8 @@ public:
         const std::wstring_view base = shortened(std::wstring_view(target).substr(nameStart));
         static std::atomic<unsigned> counter{0};
         for (int attempt = 0; !m_handle; ++attempt) {
-            m_path.assign(target, 0, nameStart).append(1, L'.').append(base).append(L".tmp");
-            m_path.append(std::to_wstring(::GetCurrentProcessId())).append(1, L'-');
-            m_path.append(std::to_wstring(counter++));
+            m_path = target.substr(0, nameStart) + L'.' + std::wstring(base) + L".tmp" +
+                     std::to_wstring(::GetCurrentProcessId()) + L'-' + std::to_wstring(counter++);
             m_removedOnInterrupt.emplace(win32::utf8FromWide(m_path));
             // Shared for deleting only: the handler that removes the file on Ctrl+C runs while
             // it is still open.
@@ -237,32 +236,6 @@ void refuseReadOnly(const std::wstring& target, DWORD attributes, const std::str
     }
 }
 
-void writeOutput(const std::string& filename, std::span<const std::string_view> pieces,
-                 const StopQuery& stopped) {
-    if (filename.empty()) {
-        // Names nothing; the system's own answer to it differs between its versions.
-        throw FileError("write", filename, errorNumberOf(Condition::NoSuchFile));
-    }
-    const std::wstring target = win32::widePath(filename);
-    if (target.starts_with(L"\\\\.\\")) {
-        writeIntoDevice(target, filename, pieces, stopped);
-        return;
-    }
-    DWORD attributes = ::GetFileAttributesW(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const int error = lastSystemError();
-        if (error != ERROR_FILE_NOT_FOUND) {
-            throw FileError("write", filename, error);
-        }
-        attributes = 0;
-    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        // What the system itself says to a program that opens a folder to write it.
-        throw FileError("write", filename, ERROR_ACCESS_DENIED, "it is a folder");
-    }
-    refuseReadOnly(target, attributes, filename);
-    replaceFile(target, attributes, filename, pieces, stopped);
-}
-
 // Straight to the handle, past the C runtime, which would turn each LF into CR LF. A pipe or a
 // file takes the bytes as they are, however many: only a console needs them converted.
 void writeStandard(DWORD which, std::span<const std::string_view> pieces, const std::string& name) {
@@ -298,7 +271,28 @@ void refuseReadOnlyOutput(const std::string& filename) {
 void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
                      const std::function<bool()>& stopped) {
     try {
-        writeOutput(filename, pieces, stopped);
+        if (filename.empty()) {
+            // Names nothing; the system's own answer to it differs between its versions.
+            throw FileError("write", filename, errorNumberOf(Condition::NoSuchFile));
+        }
+        const std::wstring target = win32::widePath(filename);
+        if (target.starts_with(L"\\\\.\\")) {
+            writeIntoDevice(target, filename, pieces, stopped);
+            return;
+        }
+        DWORD attributes = ::GetFileAttributesW(target.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            const int error = lastSystemError();
+            if (error != ERROR_FILE_NOT_FOUND) {
+                throw FileError("write", filename, error);
+            }
+            attributes = 0;
+        } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            // What the system itself says to a program that opens a folder to write it.
+            throw FileError("write", filename, ERROR_ACCESS_DENIED, "it is a folder");
+        }
+        refuseReadOnly(target, attributes, filename);
+        replaceFile(target, attributes, filename, pieces, stopped);
     } catch (const std::bad_alloc&) {
         throw FileError("write", filename, errorNumberOf(Condition::OutOfMemory));
     }

@@ -20,21 +20,13 @@ public:
     throw std::system_error(error, category, "cannot find the program's folder");
 }
 
-// The executable's path, at any length: the buffer grows until the path fits.
 std::wstring executablePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            fail(lastSystemError());
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
+    std::wstring path = win32::filledToFit(
+        [](wchar_t* buffer, DWORD size) { return ::GetModuleFileNameW(nullptr, buffer, size); });
+    if (path.empty()) {
+        fail(lastSystemError());
     }
+    return path;
 }
 
 }  // namespace

@@ -2,29 +2,9 @@
 
 namespace catalog::win32 {
 
-namespace {
-
 constexpr std::wstring_view kLongPrefix = L"\\\\?\\";
 constexpr std::wstring_view kDevicePrefix = L"\\\\.\\";
 constexpr std::wstring_view kUncPrefix = L"\\\\";
-
-// The absolute path the system makes of `path`: "/" turned into "\", "." and ".." resolved,
-// trailing dots and blanks dropped from names, as every Windows program sees the path. Empty
-// when the system cannot make one.
-std::wstring fullPathOf(const std::wstring& path) {
-    std::wstring full;
-    DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    while (size > full.size()) {
-        full.resize(size);
-        size = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    }
-    // On success the result is shorter than the buffer and `size` leaves out the final NUL;
-    // should the working directory change between the calls, the loop asks again.
-    full.resize(size);
-    return full;
-}
-
-}  // namespace
 
 // "\\?\" paths are taken as they stand by the system: no "/" is turned into "\" and no ".." is
 // resolved. So the prefix goes only on a path the system has made absolute first.
@@ -33,7 +13,11 @@ std::wstring widePath(const std::string& path) {
     if (wide.starts_with(kLongPrefix)) {
         return wide;
     }
-    std::wstring full = fullPathOf(wide);
+    // The absolute path the system makes: "/" turned into "\", "." and ".." resolved, trailing
+    // dots and blanks dropped from names, as every Windows program sees the path.
+    std::wstring full = filledToFit([&wide](wchar_t* buffer, DWORD size) {
+        return ::GetFullPathNameW(wide.c_str(), size, buffer, nullptr);
+    });
     if (full.empty()) {
         return wide;  // the call it is given to then fails with the system's own error
     }

@@ -5,6 +5,7 @@
 #ifndef NOMINMAX
 #define NOMINMAX  // std::min and std::max, not the macros of the same names
 #endif
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -63,6 +64,23 @@ private:
 // `path` opened without any access, which no other program's sharing refuses, and following
 // links to their end; folders too. For asking what is there.
 UniqueHandle openToLookAt(const std::wstring& path);
+
+// The text `fill(buffer, size)` writes, at any length: the buffer grows until it fits. `fill`
+// returns the length it wrote; when the buffer is too small, the size it needs, or `size`
+// itself when it cuts the text short; 0 when it fails, which gives an empty text and leaves
+// GetLastError as the call left it.
+template <typename Fill>
+std::wstring filledToFit(const Fill& fill) {
+    std::wstring text(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = fill(text.data(), static_cast<DWORD>(text.size()));
+        if (length < text.size()) {
+            text.resize(length);
+            return text;
+        }
+        text.resize(std::max<std::size_t>(length + 1, text.size() * 2));
+    }
+}
 
 // `path` as a user would type it: without the "\\?\" prefix that lifts the length limit
 // ("\\?\UNC\server\share" is "\\server\share").
