@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "app/win32/clipboard.h"
+#include "app/win32/controls.h"
 #include "app/win32/link_accessible.h"
 #include "app/win32/live_region.h"
 #include "app/win32/row_list_view.h"
@@ -135,45 +136,37 @@ std::wstring withCarriageReturns(const std::string& text) {
     return lines;
 }
 
-// While a message box is open on this thread, Ctrl+C (or Ctrl+Insert) in it copies this text
-// instead of the box's own, which holds the line breaks that fit the path into it. The dialog
-// loop of the box hands each message to the thread's message filter first.
-class CopiedFromBox {
-public:
-    CopiedFromBox(HWND owner, std::wstring text)
-        : m_hook(::SetWindowsHookExW(WH_MSGFILTER, &CopiedFromBox::filter, nullptr,
-                                     ::GetCurrentThreadId())) {
-        t_owner = owner;
-        t_text = std::move(text);
-    }
-    ~CopiedFromBox() {
-        if (m_hook != nullptr) {
-            ::UnhookWindowsHookEx(m_hook);
-        }
-        t_text.clear();
-    }
-    CopiedFromBox(const CopiedFromBox&) = delete;
-    CopiedFromBox& operator=(const CopiedFromBox&) = delete;
+void showError(HWND owner, const std::wstring& text) {
+    ::MessageBoxW(owner, text.c_str(), kCaption, MB_OK | MB_ICONERROR);
+}
 
-private:
-    static LRESULT CALLBACK filter(int code, WPARAM wParam, LPARAM lParam) {
-        const MSG& message = *reinterpret_cast<const MSG*>(lParam);
-        if (code == MSGF_DIALOGBOX && message.message == WM_KEYDOWN &&
-            ::GetKeyState(VK_CONTROL) < 0 &&
-            (message.wParam == 'C' || message.wParam == VK_INSERT)) {
-            copyToClipboard(t_owner, t_text);
-            return TRUE;
-        }
-        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+// The box open on this thread, and what Ctrl+C copies from it.
+thread_local HWND t_boxOwner = nullptr;
+thread_local std::wstring t_copiedFromBox;
+
+// The dialog loop of a message box hands each message to the thread's message filter first.
+LRESULT CALLBACK copyFromBox(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG& message = *reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && message.message == WM_KEYDOWN && ::GetKeyState(VK_CONTROL) < 0 &&
+        (message.wParam == 'C' || message.wParam == VK_INSERT)) {
+        copyToClipboard(t_boxOwner, t_copiedFromBox);
+        return TRUE;
     }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
-    static thread_local HWND t_owner;
-    static thread_local std::wstring t_text;
-    HHOOK m_hook;
-};
-
-thread_local HWND CopiedFromBox::t_owner = nullptr;
-thread_local std::wstring CopiedFromBox::t_text;
+// While the box is open, Ctrl+C (or Ctrl+Insert) in it copies `copied` instead of the box's own
+// text, which holds the line breaks that fit the path into it.
+void showError(HWND owner, const std::wstring& text, std::wstring copied) {
+    HHOOK hook = ::SetWindowsHookExW(WH_MSGFILTER, &copyFromBox, nullptr, ::GetCurrentThreadId());
+    t_boxOwner = owner;
+    t_copiedFromBox = std::move(copied);
+    showError(owner, text);
+    if (hook != nullptr) {
+        ::UnhookWindowsHookEx(hook);
+    }
+    t_copiedFromBox.clear();
+}
 
 void registerClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
@@ -202,11 +195,18 @@ HFONT messageFont(int dpi) {
     return ::CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
-// The window's size, frame included, for a client area of `client` at `dpi`.
-POINT frameSize(const Size& client, int dpi) {
-    RECT frame{0, 0, client.width, client.height};
-    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExtendedStyle, static_cast<UINT>(dpi));
-    return {frame.right - frame.left, frame.bottom - frame.top};
+// The controls are the tools, and the tooltip watches their mouse messages itself.
+constexpr UINT kToolFlags = TTF_IDISHWND | TTF_SUBCLASS;
+
+// Adds or updates the tip `tooltip` shows for `control`; the tooltip keeps a copy of `text`.
+void sendTool(HWND tooltip, UINT message, HWND control, wchar_t* text, UINT flags = 0) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = flags;
+    tool.hwnd = ::GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text;
+    ::SendMessageW(tooltip, message, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 }  // namespace
@@ -281,22 +281,27 @@ void Form1::reportUnexpected(const std::exception& failure) {
     } catch (const std::bad_alloc&) {
         // The fixed text it is.
     }
-    ::MessageBoxW(m_window, text.c_str(), kCaption, MB_OK | MB_ICONERROR);
+    showError(m_window, text);
 }
 
 LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE:
+        case WM_CREATE: {
             createControls();
-            applyDpi(static_cast<int>(::GetDpiForWindow(m_window)));
-            sizeToFirstClientSize();
+            applyDpi(dpiOf(m_window));
+            const POINT first =
+                frameSize(window::firstClientSize(m_dpi), kStyle, kExtendedStyle, m_dpi);
+            ::SetWindowPos(m_window, nullptr, 0, 0, first.x, first.y,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             showStatus(window::startStatus(m_programDirectory));
             return 0;
+        }
         case WM_SIZE:
             placeControls();
             return 0;
         case WM_GETMINMAXINFO:
-            limitSize(*reinterpret_cast<MINMAXINFO*>(lParam));
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize =
+                frameSize(window::minimumClientSize(m_dpi), kStyle, kExtendedStyle, m_dpi);
             return 0;
         case WM_DPICHANGED: {
             const int oldDpi = m_dpi;
@@ -310,7 +315,9 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_COMMAND:
-            onCommand(LOWORD(wParam), HIWORD(wParam));
+            if (LOWORD(wParam) == kCollectId && HIWORD(wParam) == BN_CLICKED) {
+                collect_Click();
+            }
             return 0;
         case WM_NOTIFY:
             return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
@@ -325,11 +332,17 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 showProgress(window::shownProgress(m_run.progress()));
             }
             return 0;
-        case kRunEndMessage:
-            showRunEnd();
+        case kRunEndMessage: {
+            ::KillTimer(m_window, kProgressTimer);
+            const window::Progress last = m_run.progress();
+            showRunStep(window::runEnded(m_run.takeOutcome(), last));
             return 0;
+        }
+        // Closing mid-run stops the run before its write: the earlier listing stays as it was.
+        // The run is waited for when the window's object goes, after the message loop.
         case WM_CLOSE:
-            onClose();
+            m_run.stop();
+            ::DestroyWindow(m_window);
             return 0;
         case WM_DESTROY:
             ::KillTimer(m_window, kProgressTimer);
@@ -353,16 +366,16 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 // link when one is shown; the label and the status take no focus. The label comes just before
 // the name box: screen readers name a box by the label made before it.
 void Form1::createControls() {
-    m_displaylist = std::make_unique<RowListView>(m_window, kListId, m_instance);
-    m_collect = createControl(WC_BUTTONW, wideFromUtf8(window::collectButtonText(false)).c_str(),
-                              WS_TABSTOP | BS_PUSHBUTTON, kCollectId);
-    m_label1 = createControl(WC_STATICW, L"Save to:", SS_LEFT | SS_CENTERIMAGE, kLabelId);
-    m_outputfilename = createControl(WC_EDITW, wideFromUtf8(window::kDefaultOutputText).c_str(),
-                                     WS_TABSTOP | ES_AUTOHSCROLL, kOutputNameId, WS_EX_CLIENTEDGE);
+    m_displaylist = std::make_unique<RowListView>(m_window, kListId);
+    m_collect = createChild(m_window, WC_BUTTONW, wideFromUtf8(window::collectButtonText(false)),
+                            WS_TABSTOP | BS_PUSHBUTTON, kCollectId);
+    m_label1 = createChild(m_window, WC_STATICW, L"Save to:", SS_LEFT | SS_CENTERIMAGE, kLabelId);
+    m_outputfilename = createChild(m_window, WC_EDITW, wideFromUtf8(window::kDefaultOutputText),
+                                   WS_TABSTOP | ES_AUTOHSCROLL, kOutputNameId, WS_EX_CLIENTEDGE);
     // A typed name such as "&x.txt" is text: no ampersand is taken for a mnemonic. The window
     // layer breaks its lines to fit (showStatusLines). Screen readers read how a run ended there
-    // (showRunEnd).
-    m_status = createControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kStatusId);
+    // (showRunStep).
+    m_status = createChild(m_window, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kStatusId);
     markPoliteLiveRegion(m_status);
     // Shown beside a status that finds the data folder empty or missing, the user's next step.
     // The links are tab stops after the name box, for the keyboard (see preTranslate).
@@ -371,27 +384,20 @@ void Form1::createControls() {
     m_showPages = createLink(window::kShowPagesLink, kShowPagesId);
     // The bar paints no text: its own is its name for screen readers.
     m_progress =
-        createControl(PROGRESS_CLASSW, wideFromUtf8(window::kProgressName).c_str(), 0, kProgressId);
+        createChild(m_window, PROGRESS_CLASSW, wideFromUtf8(window::kProgressName), 0, kProgressId);
     ::ShowWindow(m_progress, SW_HIDE);
     // A page's name is text, on one line.
     m_progressNote =
-        createControl(WC_STATICW, L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, kProgressNoteId);
+        createChild(m_window, WC_STATICW, L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, kProgressNoteId);
     ::ShowWindow(m_progressNote, SW_HIDE);
     createTooltips();
     m_runEndTarget.store(m_window);
 }
 
-HWND Form1::createControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
-                          DWORD extendedStyle) {
-    return ::CreateWindowExW(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
-                             0, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                             m_instance, nullptr);
-}
-
 // Hidden until a status offers it.
 HWND Form1::createLink(std::string_view text, int id) {
     const std::wstring wide = wideFromUtf8(text);
-    HWND link = createControl(WC_LINK, (L"<a>" + wide + L"</a>").c_str(), WS_TABSTOP, id);
+    HWND link = createChild(m_window, WC_LINK, L"<a>" + wide + L"</a>", WS_TABSTOP, id);
     makeLinkAccessible(link, wide);
     ::ShowWindow(link, SW_HIDE);
     return link;
@@ -403,28 +409,17 @@ HWND Form1::createTooltip() const {
                              CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, m_instance, nullptr);
 }
 
-// The tooltip keeps a copy of `text`.
-void Form1::addTool(HWND tooltip, HWND control, wchar_t* text) const {
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = m_window;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = text;
-    ::SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
 // The status reads whole at the window's first size; a narrower window cuts it short, and its
 // tooltip keeps the whole of it, with the full paths. The button and the name box tell what
 // they are for when the pointer rests on them.
 void Form1::createTooltips() {
     m_statusTooltip = createTooltip();
-    addTool(m_statusTooltip, m_status, m_statusDetails.data());
+    sendTool(m_statusTooltip, TTM_ADDTOOLW, m_status, m_statusDetails.data(), kToolFlags);
     m_controlTooltip = createTooltip();
     for (const auto& [control, text] : {std::pair{m_collect, window::kCollectTooltip},
                                         std::pair{m_outputfilename, window::kOutputNameTooltip}}) {
         std::wstring shown = wideFromUtf8(text);
-        addTool(m_controlTooltip, control, shown.data());
+        sendTool(m_controlTooltip, TTM_ADDTOOLW, control, shown.data(), kToolFlags);
     }
 }
 
@@ -447,12 +442,11 @@ void Form1::applyDpi(int dpi) {
 }
 
 void Form1::placeControls() {
-    RECT client{};
-    ::GetClientRect(m_window, &client);
-    if (client.right == 0 || client.bottom == 0) {
+    const window::Size client = clientSize(m_window);
+    if (client.width == 0 || client.height == 0) {
         return;  // minimised: the controls keep their places for the restore
     }
-    const Form1Layout layout = window::layoutFor({client.right, client.bottom}, m_dpi);
+    const window::Form1Layout layout = window::layoutFor(client, m_dpi);
     // Moved together, and each repainted whole where it lands: bits copied from where a
     // control was are not always there to copy when the window has just grown.
     HDWP moves = ::BeginDeferWindowPos(8);
@@ -469,7 +463,10 @@ void Form1::placeControls() {
     place(m_progress, layout.progress);
     place(m_progressNote, layout.progressNote);
     Rect status = layout.statusStrip;
-    if (HWND link = shownLink()) {
+    // A status offers one link at most.
+    if (HWND link = m_statusText.offersDataFolder ? m_openDataFolder
+                    : m_statusText.offersPageList ? m_showPages
+                                                  : nullptr) {
         // The link takes the strip's right end, as wide as its text, and the status the rest.
         const int width =
             textWidth(link, wideFromUtf8(link == m_showPages ? window::kShowPagesLink
@@ -486,31 +483,21 @@ void Form1::placeControls() {
     m_displaylist->showColumnWidths();
 }
 
-void Form1::sizeToFirstClientSize() {
-    const POINT frame = frameSize(window::firstClientSize(m_dpi), m_dpi);
-    ::SetWindowPos(m_window, nullptr, 0, 0, frame.x, frame.y,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void Form1::limitSize(MINMAXINFO& limits) const {
-    limits.ptMinTrackSize = frameSize(window::minimumClientSize(m_dpi), m_dpi);
-}
-
 bool Form1::preTranslate(MSG& message) {
     if (m_window == nullptr) {
         return false;
     }
-    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
-        message.hwnd == m_outputfilename) {
+    const bool keyDown = message.message == WM_KEYDOWN;
+    const WPARAM key = message.wParam;
+    if (keyDown && key == VK_RETURN && message.hwnd == m_outputfilename) {
         startRun();  // typing a name never stops a run
         return true;
     }
-    if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
+    if (keyDown && key == VK_ESCAPE) {
         m_run.stop();
         return true;
     }
-    if (message.message == WM_KEYDOWN &&
-        (message.wParam == VK_RETURN || message.wParam == VK_SPACE) &&
+    if (keyDown && (key == VK_RETURN || key == VK_SPACE) &&
         (message.hwnd == m_openDataFolder || message.hwnd == m_showPages)) {
         // A link with the focus opens at Enter, as a button, or Space, which the link ignores;
         // once for a key held down (bit 30: the key was down before).
@@ -523,22 +510,11 @@ bool Form1::preTranslate(MSG& message) {
 }
 
 void Form1::pressLink(HWND link) {
-    if (link == m_openDataFolder) {
-        openDataFolder();
-    } else {
-        showPages();
-    }
-}
-
-void Form1::onCommand(int id, int code) {
-    if (id == kCollectId && code == BN_CLICKED) {
-        collect_Click();
-    }
+    link == m_openDataFolder ? openDataFolder() : showPages();
 }
 
 LRESULT Form1::onNotify(const NMHDR& header) {
-    const bool linkClicked =
-        header.code == static_cast<UINT>(NM_CLICK) || header.code == static_cast<UINT>(NM_RETURN);
+    const bool linkClicked = header.code == NM_CLICK || header.code == NM_RETURN;
     if ((header.hwndFrom == m_openDataFolder || header.hwndFrom == m_showPages) && linkClicked) {
         pressLink(header.hwndFrom);
         return 0;
@@ -547,16 +523,15 @@ LRESULT Form1::onNotify(const NMHDR& header) {
         return 0;  // the list tells of itself while it is being made
     }
     // A click on a column's title sorts; the others ask for texts to paint.
-    const bool sorting = header.code == static_cast<UINT>(LVN_COLUMNCLICK);
+    const bool sorting = header.code == LVN_COLUMNCLICK;
     std::optional<LRESULT> handled = 0;
     keepingRows(sorting ? "sort" : "show", sorting ? rowCount() : 0,
                 [&] { handled = m_displaylist->notify(header); });
     if (handled) {
         return *handled;
     }
-    if (header.hwndFrom == m_displaylist->handle() &&
-        header.code == static_cast<UINT>(LVN_KEYDOWN)) {
-        onListKey(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey);
+    if (header.hwndFrom == m_displaylist->handle() && header.code == LVN_KEYDOWN) {
+        onListKey(notification<NMLVKEYDOWN>(header).wVKey);
     }
     return 0;
 }
@@ -574,13 +549,6 @@ void Form1::onListKey(WORD key) {
     }
 }
 
-// Closing mid-run stops the run before its write: the earlier listing stays as it was. The
-// run is waited for when the window's object goes, after the message loop.
-void Form1::onClose() {
-    m_run.stop();
-    ::DestroyWindow(m_window);
-}
-
 void Form1::collect_Click() {
     if (m_run.running()) {
         m_run.stop();
@@ -589,31 +557,29 @@ void Form1::collect_Click() {
     startRun();
 }
 
-void Form1::startRun() {
-    keepingRows("start a run", 0, [this] { startRunNow(); });
-}
-
 // No run starts while a message is open: MessageBoxW disables the window until then. A file that
 // is not a listing is replaced only when the user says so; No is the default, as it may be the
 // user's own.
-void Form1::startRunNow() {
-    if (m_run.running()) {
-        return;
-    }
-    // The name as it stands now: what is typed during the run is for the next one.
-    const std::string name = utf8FromWide(windowText(m_outputfilename));
-    if (const std::optional<std::string> question =
-            window::replaceQuestion(m_programDirectory, name)) {
-        const int answer = ::MessageBoxW(m_window, wideFromUtf8(*question).c_str(), kCaption,
-                                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
-        if (answer != IDYES) {
+void Form1::startRun() {
+    keepingRows("start a run", 0, [this] {
+        if (m_run.running()) {
             return;
         }
-    }
-    if (m_run.start(m_programDirectory, name)) {
-        showRunStep(window::runStarted());
-        ::SetTimer(m_window, kProgressTimer, kProgressIntervalMs, nullptr);
-    }
+        // The name as it stands now: what is typed during the run is for the next one.
+        const std::string name = utf8FromWide(windowText(m_outputfilename));
+        if (const std::optional<std::string> question =
+                window::replaceQuestion(m_programDirectory, name)) {
+            const int answer = ::MessageBoxW(m_window, wideFromUtf8(*question).c_str(), kCaption,
+                                             MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+            if (answer != IDYES) {
+                return;
+            }
+        }
+        if (m_run.start(m_programDirectory, name)) {
+            showRunStep(window::runStarted());
+            ::SetTimer(m_window, kProgressTimer, kProgressIntervalMs, nullptr);
+        }
+    });
 }
 
 // Until the folder is listed the total is unknown and the bar only shows that work goes on.
@@ -647,19 +613,12 @@ void Form1::showMarquee(bool on) {
 // up its middle: its end and the figures after it stay.
 void Form1::showProgressNote(const std::string& note) {
     if (note != m_progressNoteText) {
-        RECT box{};
-        ::GetClientRect(m_progressNote, &box);
+        const int width = clientSize(m_progressNote).width;
         ::SetWindowTextW(m_progressNote,
-                         middleElided(m_progressNote, wideFromUtf8(note), box.right).c_str());
+                         middleElided(m_progressNote, wideFromUtf8(note), width).c_str());
         m_progressNoteText = note;
     }
     ::ShowWindow(m_progressNote, note.empty() ? SW_HIDE : SW_SHOW);
-}
-
-void Form1::showRunEnd() {
-    ::KillTimer(m_window, kProgressTimer);
-    const window::Progress last = m_run.progress();
-    showRunStep(window::runEnded(m_run.takeOutcome(), last));
 }
 
 // The bar and its note stand where the status is while the run goes.
@@ -688,16 +647,9 @@ void Form1::showRunStep(window::RunStep step) {
 void Form1::showStatus(const window::StatusText& status) {
     m_statusText = status;
     m_statusDetails = wideFromUtf8(status.details.empty() ? status.text : status.details);
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = m_window;
-    tool.uId = reinterpret_cast<UINT_PTR>(m_status);
-    tool.lpszText = m_statusDetails.data();
-    ::SendMessageW(m_statusTooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    m_offersDataFolder = status.offersDataFolder;
-    ::ShowWindow(m_openDataFolder, m_offersDataFolder ? SW_SHOW : SW_HIDE);
-    m_offersPageList = status.offersPageList;
-    ::ShowWindow(m_showPages, m_offersPageList ? SW_SHOW : SW_HIDE);
+    sendTool(m_statusTooltip, TTM_UPDATETIPTEXTW, m_status, m_statusDetails.data());
+    ::ShowWindow(m_openDataFolder, status.offersDataFolder ? SW_SHOW : SW_HIDE);
+    ::ShowWindow(m_showPages, status.offersPageList ? SW_SHOW : SW_HIDE);
     placeControls();
 }
 
@@ -714,11 +666,6 @@ void Form1::showStatusLines(int width, int height) {
                      withCarriageReturns(window::shownStatus(m_statusText, strip)).c_str());
 }
 
-// A status offers one link at most.
-HWND Form1::shownLink() const {
-    return m_offersDataFolder ? m_openDataFolder : m_offersPageList ? m_showPages : nullptr;
-}
-
 // Modal, as the message boxes are: no run replaces the pages while it lists them.
 void Form1::showPages() {
     keepingRows("list the pages", 0, [this] {
@@ -728,11 +675,9 @@ void Form1::showPages() {
             m_font != nullptr ? m_font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
         if (!list.run(m_window, m_instance, font)) {
             const int error = lastSystemError();
-            ::MessageBoxW(m_window,
-                          wideFromUtf8("The list of pages could not be shown.\n\nError " +
-                                       std::to_string(error) + ": " + describeSystemError(error))
-                              .c_str(),
-                          kCaption, MB_OK | MB_ICONERROR);
+            showError(m_window,
+                      wideFromUtf8("The list of pages could not be shown.\n\nError " +
+                                   std::to_string(error) + ": " + describeSystemError(error)));
         }
     });
 }
@@ -756,25 +701,23 @@ void Form1::showPage(const std::string& path) {
 }
 
 void Form1::openDataFolder() {
-    keepingRows("open the data folder", 0, [this] { openFolder(); });
-}
-
-void Form1::openFolder() {
-    const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
-    if (folder.failure) {
-        showFailure(*folder.failure);
-        return;
-    }
-    // Above 32 when the shell found a program to open the folder with; else the error is the
-    // thread's, or failing that the code returned, which has the same meaning.
-    const HINSTANCE opened = ::ShellExecuteW(m_window, L"open", wideFromUtf8(folder.path).c_str(),
-                                             nullptr, nullptr, SW_SHOWNORMAL);
-    const auto code = static_cast<int>(reinterpret_cast<INT_PTR>(opened));
-    if (code <= 32) {
-        int error = lastSystemError();
-        error = error != 0 ? error : code;
-        showFailure(window::folderNotOpened(folder.path, error, describeSystemError(error)));
-    }
+    keepingRows("open the data folder", 0, [this] {
+        const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
+        if (folder.failure) {
+            showFailure(*folder.failure);
+            return;
+        }
+        // Above 32 when the shell found a program to open the folder with; else the error is the
+        // thread's, or failing that the code returned, which has the same meaning.
+        const HINSTANCE opened = ::ShellExecuteW(
+            m_window, L"open", wideFromUtf8(folder.path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        const auto code = static_cast<int>(reinterpret_cast<INT_PTR>(opened));
+        if (code <= 32) {
+            int error = lastSystemError();
+            error = error != 0 ? error : code;
+            showFailure(window::folderNotOpened(folder.path, error, describeSystemError(error)));
+        }
+    });
 }
 
 // The window stays open for the next run; the box names the path, the error number and its
@@ -782,12 +725,10 @@ void Form1::openFolder() {
 // after its separators; Ctrl+C copies it as it is.
 void Form1::showFailure(const window::RunFailure& failure) {
     const window::FailureText text = window::failureTextFor(failure);
-    const CopiedFromBox copied(m_window, withCarriageReturns(text.message + "\n\n" + text.details));
-    ::MessageBoxW(m_window,
-                  wideFromUtf8(text.message + "\n\n" +
-                               window::detailsInLines(text, kMostFailureLineCharacters))
-                      .c_str(),
-                  kCaption, MB_OK | MB_ICONERROR);
+    showError(m_window,
+              wideFromUtf8(text.message + "\n\n" +
+                           window::detailsInLines(text, kMostFailureLineCharacters)),
+              withCarriageReturns(text.message + "\n\n" + text.details));
 }
 
 void Form1::copySelectedRows(bool withHeader) {

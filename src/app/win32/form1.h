@@ -14,11 +14,9 @@
 
 namespace catalog::win32_window {
 
-using window::Form1Layout;
 using window::kBaseDpi;
 using window::Rect;
 using window::scaled;
-using window::Size;
 
 class RowListView;
 
@@ -52,24 +50,15 @@ private:
     void reportUnexpected(const std::exception& failure);
 
     void createControls();
-    HWND createControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
-                       DWORD extendedStyle = 0);
     HWND createLink(std::string_view text, int id);
     HWND createTooltip() const;
-    void addTool(HWND tooltip, HWND control, wchar_t* text) const;
     void createTooltips();
     void applyDpi(int dpi);
     void placeControls();
-    void sizeToFirstClientSize();
-    void limitSize(MINMAXINFO& limits) const;
     LRESULT onNotify(const NMHDR& header);
-    void onCommand(int id, int code);
-    void onClose();
     void onListKey(WORD key);
     void startRun();
-    void startRunNow();
 
-    void showRunEnd();
     void showRunStep(window::RunStep step);
     void showProgress(const window::ShownProgress& shown);
     void showMarquee(bool on);
@@ -78,10 +67,8 @@ private:
     void pressLink(HWND link);
     void showStatusLines(int width, int height);
     void openDataFolder();
-    void openFolder();
     void showPages();
     void showPage(const std::string& path);
-    HWND shownLink() const;
     void showFailure(const window::RunFailure& failure);
     void copySelectedRows(bool withHeader);
     void showListMenu(LPARAM at);
@@ -103,8 +90,6 @@ private:
     HWND m_controlTooltip = nullptr;  // the button's and the name box's
     HWND m_openDataFolder = nullptr;
     HWND m_showPages = nullptr;
-    bool m_offersDataFolder = false;  // the status says the data folder gave no page
-    bool m_offersPageList = false;    // the status counts pages without a row or lacking a field
     window::TroublePages m_troublePages;  // the last run's
     std::string m_lastListing;            // the listing the last run wrote, if it wrote one
     window::StatusText m_statusText;      // as told, before the strip shortens it

@@ -266,16 +266,12 @@ LRESULT accessibleObject(HWND link, const std::wstring& name, WPARAM wParam) {
     return result < 0 ? 0 : result;
 }
 
-struct LinkSubclass {
-    std::wstring name;
-};
-
 LRESULT CALLBACK linkProcedure(HWND link, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                DWORD_PTR data) {
-    const auto* subclass = reinterpret_cast<const LinkSubclass*>(data);
+    const auto* name = reinterpret_cast<const std::wstring*>(data);
     // The object's id is a DWORD, sign-extended or not in a 64-bit lParam.
     if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT) {
-        if (const LRESULT object = accessibleObject(link, subclass->name, wParam)) {
+        if (const LRESULT object = accessibleObject(link, *name, wParam)) {
             return object;
         }
     } else if (message == pressMessage() && message != 0) {
@@ -285,7 +281,7 @@ LRESULT CALLBACK linkProcedure(HWND link, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     } else if (message == WM_NCDESTROY) {
         ::RemoveWindowSubclass(link, &linkProcedure, kSubclassId);
-        delete subclass;
+        delete name;
     }
     return ::DefSubclassProc(link, message, wParam, lParam);
 }
@@ -293,10 +289,10 @@ LRESULT CALLBACK linkProcedure(HWND link, UINT message, WPARAM wParam, LPARAM lP
 }  // namespace
 
 void makeLinkAccessible(HWND link, std::wstring name) {
-    auto subclass = std::make_unique<LinkSubclass>(LinkSubclass{std::move(name)});
+    auto kept = std::make_unique<std::wstring>(std::move(name));
     if (::SetWindowSubclass(link, &linkProcedure, kSubclassId,
-                            reinterpret_cast<DWORD_PTR>(subclass.get()))) {
-        subclass.release();  // deleted with the control
+                            reinterpret_cast<DWORD_PTR>(kept.get()))) {
+        kept.release();  // deleted with the control
     }
 }
 

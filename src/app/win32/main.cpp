@@ -35,11 +35,8 @@ bool loadCommonControls() {
 
 int runMessageLoop(catalog::win32_window::Form1& form) {
     MSG message{};
-    for (;;) {
-        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0 || got == -1) {
-            break;
-        }
+    // 0 at WM_QUIT, -1 for a failure.
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (!form.preTranslate(message)) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);

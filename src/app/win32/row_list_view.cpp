@@ -1,11 +1,9 @@
 #include "app/win32/row_list_view.h"
 
 #include <algorithm>
-#include <climits>
-#include <commctrl.h>
 #include <string_view>
 
-#include "app/win32/text_buffer.h"
+#include "app/win32/controls.h"
 #include "platform/wtf8.h"
 #include "window/column_widths.h"
 #include "window/control_texts.h"
@@ -25,27 +23,21 @@ constexpr int kTitleMargins = 16;
 constexpr int kArrowMargin = 6;
 constexpr int kFirstColumnWidth = 100;
 
-int clampedToInt(std::size_t count) {
-    return count > INT_MAX ? INT_MAX : static_cast<int>(count);
-}
-
 }  // namespace
 
-RowListView::RowListView(HWND parent, int controlId, HINSTANCE instance)
+RowListView::RowListView(HWND parent, int controlId)
     : m_columns(std::vector<int>(window::kColumnCount, kFirstColumnWidth)) {
     // Rows are selected whole, several at a time, and stay marked while the button has focus.
-    constexpr DWORD style =
-        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS;
     // The list paints no text of its own: it is its name for screen readers.
-    m_list = ::CreateWindowExW(
-        WS_EX_CLIENTEDGE, WC_LISTVIEWW, wideFromUtf8(window::kTableName).c_str(), style, 0, 0, 0, 0,
-        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance, nullptr);
+    m_list = createChild(parent, WC_LISTVIEWW, wideFromUtf8(window::kTableName),
+                         WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, controlId,
+                         WS_EX_CLIENTEDGE);
     if (m_list == nullptr) {
         return;
     }
     ListView_SetExtendedListViewStyle(
         m_list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
-    m_columns.rescale(kBaseDpi, dpi());
+    m_columns.rescale(kBaseDpi, dpiOf(m_list));
     addColumns();
 }
 
@@ -55,15 +47,10 @@ void RowListView::addColumns() {
         LVCOLUMNW format{};
         format.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         format.pszText = title.data();
-        format.cx = scaled(kFirstColumnWidth, dpi());
+        format.cx = scaled(kFirstColumnWidth, dpiOf(m_list));
         format.iSubItem = static_cast<int>(column);
         ListView_InsertColumn(m_list, static_cast<int>(column), &format);
     }
-}
-
-int RowListView::dpi() const {
-    const UINT dpi = ::GetDpiForWindow(m_list);
-    return dpi == 0 ? kBaseDpi : static_cast<int>(dpi);
 }
 
 void RowListView::append(window::RunRows rows) {
@@ -93,7 +80,7 @@ void RowListView::removeSelected() {
 void RowListView::clear() {
     m_rows.clear();
     m_columns = window::TableColumns(std::vector<int>(window::kColumnCount, kFirstColumnWidth));
-    m_columns.rescale(kBaseDpi, dpi());
+    m_columns.rescale(kBaseDpi, dpiOf(m_list));
     ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED);
     showRowCount();
 }
@@ -113,22 +100,19 @@ void RowListView::scrollToTop(std::size_t row) {
 }
 
 void RowListView::fitColumns(const std::vector<std::size_t>& newRows) {
-    RECT client{};
-    ::GetClientRect(m_list, &client);
     // Room for the sort arrow too, whether or not a column shows one now: a column fitted before
     // a sort keeps its title whole after it. The header draws the arrow beside the title, within
     // a square as high as itself and a margin.
-    RECT header{};
-    ::GetClientRect(ListView_GetHeader(m_list), &header);
-    const int arrow = static_cast<int>(header.bottom) + scaled(kArrowMargin, dpi());
+    const int arrow =
+        clientSize(ListView_GetHeader(m_list)).height + scaled(kArrowMargin, dpiOf(m_list));
     std::vector<int> titleWidths;
     for (const std::string_view title : window::kColumnTitles) {
-        titleWidths.push_back(textWidth(title) + scaled(kTitleMargins, dpi()) + arrow);
+        titleWidths.push_back(textWidth(title) + scaled(kTitleMargins, dpiOf(m_list)) + arrow);
     }
     const window::ColumnsToFit columns{.titleWidths = std::move(titleWidths),
                                        .rows = newRows,
-                                       .valueMargins = scaled(kCellMargins, dpi()),
-                                       .viewWidth = static_cast<int>(client.right)};
+                                       .valueMargins = scaled(kCellMargins, dpiOf(m_list)),
+                                       .viewWidth = clientSize(m_list).width};
     m_columns.fit(columns, [this](auto row, auto column) {
         return textWidth(m_rows.cell(row, column).text);
     });
@@ -136,9 +120,7 @@ void RowListView::fitColumns(const std::vector<std::size_t>& newRows) {
 }
 
 void RowListView::showColumnWidths() {
-    RECT client{};
-    ::GetClientRect(m_list, &client);
-    const std::vector<int> widths = m_columns.shown(static_cast<int>(client.right));
+    const std::vector<int> widths = m_columns.shown(clientSize(m_list).width);
     m_showingColumnWidths = true;
     for (std::size_t column = 0; column < widths.size(); ++column) {
         ListView_SetColumnWidth(m_list, static_cast<int>(column), widths[column]);
@@ -213,35 +195,33 @@ void RowListView::rescale(int oldDpi, int newDpi) {
 // The list passes its header's notifications on: Windows's list each change of a width, Wine's
 // only the end of a drag and a double click on a column's edge. Either tells of the user's width.
 std::optional<LRESULT> RowListView::headerNotify(const NMHEADERW& change) {
-    switch (static_cast<int>(change.hdr.code)) {
-        case static_cast<int>(HDN_ITEMCHANGEDW):
-        case static_cast<int>(HDN_ENDTRACKW):
-            return columnResized(change);
-        case static_cast<int>(HDN_DIVIDERDBLCLICKW):
-            return columnFittedByUser(change.iItem);
-        default:
-            return std::nullopt;
+    const UINT code = change.hdr.code;
+    if (code == HDN_ITEMCHANGEDW || code == HDN_ENDTRACKW) {
+        return columnResized(change);
     }
+    if (code == HDN_DIVIDERDBLCLICKW) {
+        return columnFittedByUser(change.iItem);
+    }
+    return std::nullopt;
 }
 
 std::optional<LRESULT> RowListView::notify(const NMHDR& header) {
     if (header.hwndFrom == ListView_GetHeader(m_list)) {
-        return headerNotify(reinterpret_cast<const NMHEADERW&>(header));
+        return headerNotify(notification<NMHEADERW>(header));
     }
     if (header.hwndFrom != m_list) {
         return std::nullopt;
     }
-    // The notification codes are unsigned values that the headers spell as negative ints.
-    switch (static_cast<int>(header.code)) {
-        case static_cast<int>(LVN_GETDISPINFOW):
-            return cellText(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
-        case static_cast<int>(NM_CUSTOMDRAW):
-            return customDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
-        case static_cast<int>(LVN_COLUMNCLICK):
-            sortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+    switch (header.code) {
+        case LVN_GETDISPINFOW:
+            return cellText(notification<NMLVDISPINFOW>(header));
+        case NM_CUSTOMDRAW:
+            return customDraw(notification<NMLVCUSTOMDRAW>(header));
+        case LVN_COLUMNCLICK:
+            sortByColumn(notification<NMLISTVIEW>(header).iSubItem);
             return 0;
-        case static_cast<int>(LVN_GETINFOTIPW):
-            return tooltip(*reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&header)));
+        case LVN_GETINFOTIPW:
+            return tooltip(notification<NMLVGETINFOTIPW>(header));
         default:
             return std::nullopt;
     }
@@ -328,10 +308,9 @@ LRESULT RowListView::tooltip(NMLVGETINFOTIPW& tip) const {
 
 std::vector<std::size_t> RowListView::selectedRows() const {
     std::vector<std::size_t> rows;
-    int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
-    while (row >= 0) {
+    for (int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED); row >= 0;
+         row = ListView_GetNextItem(m_list, row, LVNI_SELECTED)) {
         rows.push_back(static_cast<std::size_t>(row));
-        row = ListView_GetNextItem(m_list, row, LVNI_SELECTED);
     }
     return rows;
 }
@@ -342,14 +321,11 @@ void RowListView::selectAll() {
 
 POINT RowListView::keyMenuPoint() const {
     POINT where{0, 0};
-    RECT client{};
-    RECT header{};
     RECT row{};
-    ::GetClientRect(m_list, &client);
-    ::GetClientRect(ListView_GetHeader(m_list), &header);
     const int focused = ListView_GetNextItem(m_list, -1, LVNI_FOCUSED);
     if (focused >= 0 && ListView_GetItemRect(m_list, focused, &row, LVIR_BOUNDS) &&
-        row.bottom > header.bottom && row.bottom <= client.bottom) {
+        row.bottom > clientSize(ListView_GetHeader(m_list)).height &&
+        row.bottom <= clientSize(m_list).height) {
         where = {std::max<LONG>(0, row.left), row.bottom};
     }
     ::ClientToScreen(m_list, &where);

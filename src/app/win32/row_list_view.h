@@ -20,7 +20,7 @@ namespace catalog::win32_window {
 // once: adding rows only sets the count. Every text comes ready from the window layer.
 class RowListView {
 public:
-    RowListView(HWND parent, int controlId, HINSTANCE instance);
+    RowListView(HWND parent, int controlId);
     RowListView(const RowListView&) = delete;
     RowListView& operator=(const RowListView&) = delete;
 
@@ -68,7 +68,6 @@ private:
     LRESULT customDraw(NMLVCUSTOMDRAW& draw) const;
     void dimSelected(NMLVCUSTOMDRAW& draw) const;
     LRESULT tooltip(NMLVGETINFOTIPW& tip) const;
-    int dpi() const;
 
     HWND m_list = nullptr;
     window::ShownRows m_rows;

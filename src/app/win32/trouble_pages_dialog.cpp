@@ -1,12 +1,11 @@
 #include "app/win32/trouble_pages_dialog.h"
 
 #include <algorithm>
-#include <climits>
 #include <exception>
 #include <variant>
 
 #include "app/win32/clipboard.h"
-#include "app/win32/text_buffer.h"
+#include "app/win32/controls.h"
 #include "platform/wtf8.h"
 #include "window/control_texts.h"
 #include "window/form1_layout.h"
@@ -24,6 +23,7 @@ enum ControlId : int { kLinesId = 100, kCopyId, kMessageId };
 
 constexpr DWORD kStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME | WS_CLIPCHILDREN;
+constexpr DWORD kExtendedStyle = WS_EX_DLGMODALFRAME;
 // At the base dots per inch; the list takes what the dialog grows by.
 constexpr window::Size kFirstClientSize{760, 360};
 constexpr window::Size kMinimumClientSize{320, 160};
@@ -44,8 +44,11 @@ struct alignas(DWORD) EmptyDialog {
     WORD title;
 };
 
-int clampedToInt(std::size_t count) {
-    return count > INT_MAX ? INT_MAX : static_cast<int>(count);
+// The dialog's size, frame included, for a client area of `client` at the base dots per inch.
+POINT frameFor(HWND dialog, window::Size client) {
+    const int dpi = dpiOf(dialog);
+    return frameSize({scaled(client.width, dpi), scaled(client.height, dpi)}, kStyle,
+                     kExtendedStyle, dpi);
 }
 
 }  // namespace
@@ -55,7 +58,6 @@ TroublePagesDialog::TroublePagesDialog(window::TroublePages pages,
     : m_pages(std::move(pages)), m_showPage(std::move(showPage)) {}
 
 bool TroublePagesDialog::run(HWND owner, HINSTANCE instance, HFONT font) {
-    m_instance = instance;
     m_font = font;
     EmptyDialog form{};
     form.dialog.style = kStyle;
@@ -92,18 +94,13 @@ INT_PTR TroublePagesDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             placeControls();
             return TRUE;
-        case WM_GETMINMAXINFO: {
-            RECT frame{0, 0, scaledToDpi(kMinimumClientSize.width),
-                       scaledToDpi(kMinimumClientSize.height)};
-            ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, WS_EX_DLGMODALFRAME,
-                                       static_cast<UINT>(::GetDpiForWindow(m_dialog)));
-            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {frame.right - frame.left,
-                                                                     frame.bottom - frame.top};
+        case WM_GETMINMAXINFO:
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize =
+                frameFor(m_dialog, kMinimumClientSize);
             return TRUE;
-        }
         case WM_NOTIFY:
-            ::SetWindowLongPtrW(m_dialog, DWLP_MSGRESULT,
-                                onNotify(*reinterpret_cast<const NMHDR*>(lParam)));
+            onNotify(*reinterpret_cast<const NMHDR*>(lParam));
+            ::SetWindowLongPtrW(m_dialog, DWLP_MSGRESULT, 0);
             return TRUE;
         case WM_COMMAND:
             onCommand(LOWORD(wParam));
@@ -117,17 +114,14 @@ INT_PTR TroublePagesDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 int TroublePagesDialog::scaledToDpi(int pixels) const {
-    const UINT dpi = ::GetDpiForWindow(m_dialog);
-    return scaled(pixels, dpi == 0 ? window::kBaseDpi : static_cast<int>(dpi));
+    return scaled(pixels, dpiOf(m_dialog));
 }
 
 void TroublePagesDialog::createControls() {
     ::SetWindowTextW(m_dialog, wideFromUtf8(window::kPageListTitle).c_str());
     const auto control = [this](const wchar_t* className, const std::wstring& text, DWORD style,
                                 int id, DWORD extendedStyle = 0) {
-        HWND made = ::CreateWindowExW(
-            extendedStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-            m_dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
+        HWND made = createChild(m_dialog, className, text, style, id, extendedStyle);
         ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
         return made;
     };
@@ -151,15 +145,11 @@ void TroublePagesDialog::createControls() {
     fitLineWidth();
 
     // The first size, centred on the window.
-    RECT frame{0, 0, scaledToDpi(kFirstClientSize.width), scaledToDpi(kFirstClientSize.height)};
-    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, WS_EX_DLGMODALFRAME,
-                               static_cast<UINT>(::GetDpiForWindow(m_dialog)));
+    const POINT size = frameFor(m_dialog, kFirstClientSize);
     RECT owner{};
     ::GetWindowRect(::GetParent(m_dialog), &owner);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    ::SetWindowPos(m_dialog, nullptr, std::max(0L, (owner.left + owner.right - width) / 2),
-                   std::max(0L, (owner.top + owner.bottom - height) / 2), width, height,
+    ::SetWindowPos(m_dialog, nullptr, std::max(0L, (owner.left + owner.right - size.x) / 2),
+                   std::max(0L, (owner.top + owner.bottom - size.y) / 2), size.x, size.y,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     // No button is the default: Enter on the list shows the line's page, and never copies.
     ::SendMessageW(m_dialog, DM_SETDEFID, IDOK, 0);
@@ -179,48 +169,37 @@ void TroublePagesDialog::fitLineWidth() {
 
 // The list takes the room; the message, Copy and Close the bottom row.
 void TroublePagesDialog::placeControls() {
-    RECT client{};
-    ::GetClientRect(m_dialog, &client);
+    const window::Size client = clientSize(m_dialog);
     const int margin = scaledToDpi(kMargin);
     const int buttonWidth = scaledToDpi(kButtonWidth);
     const int buttonHeight = scaledToDpi(kButtonHeight);
-    const int rowTop = client.bottom - margin - buttonHeight;
-    const int closeLeft = client.right - margin - buttonWidth;
+    const int rowTop = client.height - margin - buttonHeight;
+    const int closeLeft = client.width - margin - buttonWidth;
     const int copyLeft = closeLeft - margin - buttonWidth;
-    ::MoveWindow(m_lines, margin, margin, std::max(0L, client.right - 2 * margin),
+    ::MoveWindow(m_lines, margin, margin, std::max(0, client.width - 2 * margin),
                  std::max(0, rowTop - 2 * margin), TRUE);
     ::MoveWindow(m_message, margin, rowTop + buttonHeight / 4, std::max(0, copyLeft - 2 * margin),
                  buttonHeight, TRUE);
     ::MoveWindow(m_copy, copyLeft, rowTop, buttonWidth, buttonHeight, TRUE);
     ::MoveWindow(m_close, closeLeft, rowTop, buttonWidth, buttonHeight, TRUE);
-    RECT list{};
-    ::GetClientRect(m_lines, &list);
-    ListView_SetColumnWidth(m_lines, 0, std::max<int>(m_lineWidth, list.right));
+    ListView_SetColumnWidth(m_lines, 0, std::max(m_lineWidth, clientSize(m_lines).width));
 }
 
-LRESULT TroublePagesDialog::onNotify(const NMHDR& header) {
+void TroublePagesDialog::onNotify(const NMHDR& header) {
     if (header.hwndFrom != m_lines) {
-        return 0;
+        return;
     }
-    // The notification codes are unsigned values that the headers spell as negative ints.
-    switch (static_cast<int>(header.code)) {
-        case static_cast<int>(LVN_GETDISPINFOW):
-            lineText(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
-            return 0;
-        case static_cast<int>(LVN_ITEMACTIVATE):  // a double click
-            showPageOf(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
-            return 0;
-        case static_cast<int>(LVN_KEYDOWN): {
-            const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey;
-            if (::GetKeyState(VK_CONTROL) < 0 && (key == 'C' || key == VK_INSERT)) {
-                copyLines();
-            } else if (::GetKeyState(VK_CONTROL) < 0 && key == 'A') {
-                ListView_SetItemState(m_lines, -1, LVIS_SELECTED, LVIS_SELECTED);
-            }
-            return 0;
+    if (header.code == LVN_GETDISPINFOW) {
+        lineText(notification<NMLVDISPINFOW>(header));
+    } else if (header.code == LVN_ITEMACTIVATE) {  // a double click
+        showPageOf(notification<NMITEMACTIVATE>(header).iItem);
+    } else if (header.code == LVN_KEYDOWN) {
+        const WORD key = notification<NMLVKEYDOWN>(header).wVKey;
+        if (::GetKeyState(VK_CONTROL) < 0 && (key == 'C' || key == VK_INSERT)) {
+            copyLines();
+        } else if (::GetKeyState(VK_CONTROL) < 0 && key == 'A') {
+            ListView_SetItemState(m_lines, -1, LVIS_SELECTED, LVIS_SELECTED);
         }
-        default:
-            return 0;
     }
 }
 
@@ -266,13 +245,11 @@ std::vector<window::LineRange> TroublePagesDialog::selectedRanges() const {
 
 void TroublePagesDialog::copyLines() {
     std::size_t lines = 0;
-    const auto tell = [this](const std::string& text) {
-        ::SetWindowTextW(m_message, wideFromUtf8(text).c_str());
-    };
     const auto refused = [&](window::CopyRefusal refusal) {
-        tell(window::linesCopyRefusedText(refusal, lines));
+        ::SetWindowTextW(m_message,
+                         wideFromUtf8(window::linesCopyRefusedText(refusal, lines)).c_str());
     };
-    tell({});
+    ::SetWindowTextW(m_message, L"");
     const auto copy = [&] {
         const std::vector<window::LineRange> ranges = selectedRanges();
         for (const window::LineRange& range : ranges) {

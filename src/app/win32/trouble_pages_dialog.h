@@ -35,7 +35,7 @@ private:
     void createControls();
     void fitLineWidth();
     void placeControls();
-    LRESULT onNotify(const NMHDR& header);
+    void onNotify(const NMHDR& header);
     void onCommand(int id);
     void lineText(NMLVDISPINFOW& info) const;
     void copyLines();
@@ -45,7 +45,6 @@ private:
 
     window::TroublePages m_pages;
     std::function<void(const std::string&)> m_showPage;
-    HINSTANCE m_instance = nullptr;
     HFONT m_font = nullptr;
     HWND m_dialog = nullptr;
     HWND m_lines = nullptr;

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <climits>
+#include <cstddef>
+#include <string>
+
+// clang-format off
+#include <windows.h>  // before <commctrl.h>, which takes its types
+#include <commctrl.h>
+// clang-format on
+
+#include "window/form1_layout.h"
+
+namespace catalog::win32_window {
+
+// A visible child control of `parent`, numbered `id`, of the parent's module.
+HWND createChild(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style,
+                 int id, DWORD extendedStyle = 0);
+
+// The size of `window`'s client area.
+window::Size clientSize(HWND window);
+
+// The dots per inch of the monitor `window` is on; the base ones where the system cannot tell.
+int dpiOf(HWND window);
+
+// The size of a window of these styles, frame included, for a client area of `client` at `dpi`.
+POINT frameSize(const window::Size& client, DWORD style, DWORD extendedStyle, int dpi);
+
+// A list view counts its items in an int.
+inline int clampedToInt(std::size_t count) {
+    return count > INT_MAX ? INT_MAX : static_cast<int>(count);
+}
+
+// A notification as the structure it starts, which the control hands over writable.
+template <typename Notification>
+Notification& notification(const NMHDR& header) {
+    return *reinterpret_cast<Notification*>(const_cast<NMHDR*>(&header));
+}
+
+// Copies `text` into a buffer a list view gives, cut to fit, never through the middle of a
+// surrogate pair.
+void copyInto(const std::wstring& text, wchar_t* buffer, int capacity);
+
+}  // namespace catalog::win32_window
