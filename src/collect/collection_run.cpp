@@ -32,7 +32,7 @@ constexpr auto kLookInterval = std::chrono::milliseconds(100);
 
 // What one thread reads with, made once, on that thread: the system's batches belong to one.
 struct ThreadReader {
-    explicit ThreadReader(PageWatch& pageWatch) : page(pageWatch) {}
+    ThreadReader(PageWatch& pageWatch, bool unwrap) : page(pageWatch), record(unwrap) {}
 
     PageWatch& page;  // told of each page read block by block
     RecordReader record;
@@ -80,6 +80,7 @@ public:
         : m_requestedStop(options.stop),
           m_rowDetails(options.rowDetails),
           m_pageNotes(options.pageNotes),
+          m_unwrap(options.unwrap),
           m_folder(Folder::open(folderPath)),
           m_files(m_folder, [stop = options.stop] { return !(stop && stop->requested()); }),
           m_chunks((m_files.size() + kChunkFiles - 1) / kChunkFiles),
@@ -93,7 +94,7 @@ public:
     // file) stays in its future, unheard: it leaves its share to the others, and its chunk in
     // hand to the final pass, which meets any lasting failure on the calling thread.
     void help(std::size_t helper) {
-        ThreadReader reader(m_slow.of(helper));
+        ThreadReader reader(m_slow.of(helper), m_unwrap);
         work(reader, nullptr);
     }
 
@@ -298,16 +299,21 @@ private:
     // of threads.
     bool lookForNearForms(PageNote& note, const char* name, RecordReader& reader,
                           std::optional<std::string_view> whole, bool mayDefer) {
+        const std::vector<std::string_view> wanted = missingTexts(note);
+        if (wanted.empty()) {
+            return true;  // rows read through a wrapping, every field found
+        }
         try {
-            NearFormSearch search(missingTexts(note));
+            NearFormSearch search(wanted);
             const auto feed = [&search](std::string_view block) {
                 search.feed(block);
                 return !search.done();
             };
             if (whole) {
-                RecordReader::readText(*whole, kMostNearFormBytes, feed);
+                RecordReader::readText(*whole, note.reading, kMostNearFormBytes, feed);
             } else {
-                reader.readText(m_folder, name, kMostNearFormBytes, feed, m_requestedStop);
+                reader.readText(m_folder, name, note.reading, kMostNearFormBytes, feed,
+                                m_requestedStop);
             }
             note.nearForms = search.finish();
         } catch (const FileChanged&) {
@@ -333,6 +339,7 @@ private:
     const StopFlag* const m_requestedStop;  // by the caller; may be null
     const bool m_rowDetails;
     const bool m_pageNotes;
+    const bool m_unwrap;
     const Folder m_folder;
     const FolderIndex m_files;
     std::vector<Chunk> m_chunks;  // m_chunks[i] holds files i * kChunkFiles ... of m_files
@@ -358,7 +365,7 @@ Collected collect(const std::string& folderPath, CollectionClient& client,
     collection.slowPages().expect(helperCount + 1);
     // Made before any helper starts, so that no helper takes what the run needs on one thread.
     CallerPage page(collection.slowPages(), client);
-    ThreadReader reader(page);
+    ThreadReader reader(page, options.unwrap);
     {
         std::vector<std::future<void>> helpers;  // each waits for its thread as it goes
         try {

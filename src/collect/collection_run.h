@@ -71,6 +71,10 @@ struct RunOptions {
     // Each page worth telling of by name, for a window's tooltips or an explanation. A program
     // that only counts them is spared keeping their names.
     bool pageNotes = true;
+    // A page without a record as it stands is read through the wrapping that holds one (a
+    // single-file save, HTML escapes, UTF-16 without its mark). Off, pages are read as they
+    // stand only.
+    bool unwrap = true;
     // A page read for longer than this is told of on its own (CollectionClient::slowPage).
     std::chrono::steady_clock::duration slowPageAfter = std::chrono::seconds(1);
 };

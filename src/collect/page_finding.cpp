@@ -52,12 +52,14 @@ void PageCounts::add(const PageFinding& finding) {
     withoutRecord += finding.holdsRecord() ? 0 : 1;
     withFieldNotFound += finding.fieldNotFound() ? 1 : 0;
     withSeveralRecords += finding.records > 1 ? 1 : 0;
+    readThroughWrapping += finding.reading.wrapped() ? 1 : 0;
 }
 
 PageCounts& PageCounts::operator+=(const PageCounts& other) {
     withoutRecord += other.withoutRecord;
     withFieldNotFound += other.withFieldNotFound;
     withSeveralRecords += other.withSeveralRecords;
+    readThroughWrapping += other.readThroughWrapping;
     return *this;
 }
 

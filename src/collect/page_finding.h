@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "collect/listing.h"
+#include "collect/text_reading.h"
 
 namespace catalog {
 
@@ -30,11 +31,13 @@ bool anyMissing(const FieldMisses& misses);
 struct PageFinding {
     std::uint64_t records = 0;  // occurrences of the record marker: the page's rows
     std::uint64_t recordsWithFieldNotFound = 0;
+    TextReading reading;  // how its text was read
 
     bool holdsRecord() const { return records > 0; }
     bool fieldNotFound() const { return recordsWithFieldNotFound > 0; }
-    // Whether the user would want to hear of the page: no row, or a value not found.
-    bool worthTelling() const { return !holdsRecord() || fieldNotFound(); }
+    // Whether the user would want to hear of the page: no row, a value not found, or rows read
+    // through a wrapping.
+    bool worthTelling() const { return !holdsRecord() || fieldNotFound() || reading.wrapped(); }
 };
 
 // Pages by kind; a page may count under more than one.
@@ -42,6 +45,7 @@ struct PageCounts {
     std::size_t withoutRecord = 0;
     std::size_t withFieldNotFound = 0;  // in any of its records
     std::size_t withSeveralRecords = 0;
+    std::size_t readThroughWrapping = 0;
 
     void add(const PageFinding& finding);
     PageCounts& operator+=(const PageCounts& other);
@@ -70,6 +74,7 @@ struct PageNote {
     std::size_t firstRow = kNoRow;
     std::vector<RecordNote> missing;
     std::vector<NearForm> nearForms;  // of the texts it lacks, where the page holds one
+    TextReading reading;
 };
 
 // How a row names its page: the file's name alone when the page holds one record, and which of

@@ -6,8 +6,10 @@
 #include <optional>
 #include <string>
 
+#include "collect/decoded_rereader.h"
 #include "collect/field_extraction.h"
 #include "collect/record_scan.h"
+#include "collect/unwrapping.h"
 #include "collect/utf16_text.h"
 #include "platform/file_error.h"
 #include "platform/folder.h"
@@ -65,6 +67,11 @@ public:
     }
     std::uint64_t size() const { return m_file.sizeHint(); }
     std::uint64_t position() const { return m_position; }
+    // The next read() reads from `offset`: a page is read again from its text's start.
+    void rewind(std::uint64_t offset) {
+        m_position = offset;
+        ++m_calls;  // so that the file is asked whether it changed
+    }
     bool gaveOneVersion() const {
         const bool oneWholeRead =
             m_calls <= 1 && (m_file.sizeHint() == 0 || m_position == m_file.sizeHint());
@@ -120,7 +127,7 @@ public:
         m_bytes.held = held;
         m_bytes.heldFrom = from;
     }
-    PageFinding finding(const RecordScan& scan) const { return {scan.records(), m_withMiss}; }
+    PageFinding finding(const RecordScan& scan) const { return {scan.records(), m_withMiss, {}}; }
 
 private:
     void add(const RecordMatches& matches) {
@@ -144,7 +151,9 @@ private:
 // them; the few that started before it was reused are read again.
 class HeldText {
 public:
-    HeldText(char* buffer, PageRows& rows) : m_buffer(buffer), m_rows(rows) {}
+    // `clues` (may be null) hears of the text for as long as it holds no record.
+    HeldText(char* buffer, PageRows& rows, ClueSearch* clues = nullptr)
+        : m_buffer(buffer), m_rows(rows), m_clues(clues) {}
 
     // Where the next `most` bytes of text go.
     char* room(std::size_t most) {
@@ -158,38 +167,51 @@ public:
     void add(std::size_t length, RecordScan& scan) {
         m_held += length;
         m_rows.hold({m_buffer, m_held}, m_heldFrom);
-        scan.feed({m_buffer + m_held - length, length}, m_rows.onRecord());
+        const std::string_view block(m_buffer + m_held - length, length);
+        scan.feed(block, m_rows.onRecord());
+        if (m_clues != nullptr && scan.records() == 0) {
+            m_clues->feed(block);
+        }
     }
     std::uint64_t textBytes() const { return m_heldFrom + m_held; }
+    // The text's first bytes, while the buffer still holds them.
+    std::optional<std::string_view> start() const {
+        return m_heldFrom == 0 ? std::optional(std::string_view(m_buffer, m_held)) : std::nullopt;
+    }
 
 private:
     char* m_buffer;
     PageRows& m_rows;
+    ClueSearch* m_clues;
     std::uint64_t m_heldFrom = 0;
     std::size_t m_held = 0;
 };
 
-// A UTF-16 page is read as the UTF-8 text it holds: its raw bytes are decoded into the buffer
-// as they come, and a record's matches that are no longer there are decoded again from the
-// page. `first` is what was read of it before its mark was seen.
-PageFinding readUtf16Page(Reading& file, char* buffer, std::string_view first,
-                          PageEncoding encoding, RowSink& sink, Watched watched) {
+// A page read through a decoding (TextReading) is read as the text it gives: its raw bytes are
+// decoded into the buffer as they come, and a record's matches that are no longer there are
+// decoded again from the page. `first` is what was read of the bytes the decoding begins with,
+// before the reading was known; the rest are read from the file's position on.
+PageFinding readDecodedPage(Reading& file, char* buffer, std::string_view first,
+                            const PageText& page, RowSink& sink, Watched watched,
+                            ClueSearch* clues = nullptr) {
     constexpr std::size_t kRawBlock = std::size_t{64} * 1024;
-    const std::string firstRaw(first.substr(kByteOrderMarkBytes));  // the buffer takes its text
+    const std::string firstRaw(first);  // the buffer takes the text
+    const std::uint64_t start = textStart(page.reading, page.message);
+    PageDecoder decoder(page.reading, page.message);
+    DecodeScratch scratch;
     DecodedRereader again([&file](std::uint64_t offset, char* into,
                                   std::size_t most) { return file.readAt(offset, into, most); },
-                          encoding);
+                          decoder, start);
     PageRows rows(sink, watched.stop, [&again](std::uint64_t offset, char* into, std::size_t most) {
         return again.readAt(offset, into, most);
     });
-    HeldText text(buffer, rows);
+    HeldText text(buffer, rows, clues);
     RecordScan scan;
-    Utf16Decoder decoder(encoding);
-    std::uint64_t rawAt = kByteOrderMarkBytes;
+    std::uint64_t rawAt = start;
     const auto decode = [&](std::string_view raw) {
         again.note(text.textBytes(), rawAt, decoder);
-        char* const into = text.room(Utf16Decoder::maxDecoded(raw.size()));
-        text.add(decoder.decode(raw, into), scan);
+        char* const into = text.room(decoder.maxDecoded(raw.size()));
+        text.add(decoder.decode(raw, into, scratch), scan);
         rawAt += raw.size();
     };
     for (std::size_t at = 0; at < firstRaw.size(); at += kRawBlock) {
@@ -199,17 +221,37 @@ PageFinding readUtf16Page(Reading& file, char* buffer, std::string_view first,
     while (const std::size_t got = fill(file, raw.get(), kRawBlock, watched)) {
         decode({raw.get(), got});
     }
-    text.add(decoder.finish(text.room(Utf16Decoder::kMostFinishBytes)), scan);
+    text.add(decoder.finish(text.room(decoder.mostFinished()), scratch), scan);
     scan.finish(rows.onRecord());
-    return rows.finding(scan);
+    PageFinding finding = rows.finding(scan);
+    finding.reading = page.reading;
+    return finding;
 }
 
-PageFinding readPage(Reading& file, char* buffer, RowSink& sink, Watched watched) {
+// The first bytes of the page, where a single-file save has its header block.
+std::optional<MhtmlMessage> messageOf(Reading& file, std::optional<std::string_view> held) {
+    if (held && held->size() >= std::min<std::uint64_t>(kMhtmlHeadBytes, file.size())) {
+        return mhtmlMessage(*held);
+    }
+    std::string head(kMhtmlHeadBytes, '\0');
+    head.resize(file.readAt(0, head.data(), head.size()));
+    return mhtmlMessage(head);
+}
+
+// A page read as it stands: its rows, and what tells whether a wrapping may hold its records.
+struct AsItStands {
+    PageFinding finding;
+    WrapClues clues;
+    std::optional<MhtmlMessage> message;  // looked for only where the page holds no record
+};
+
+AsItStands readPage(Reading& file, char* buffer, RowSink& sink, Watched watched, bool unwrap) {
     RecordScan scan;
     PageRows rows(sink, watched.stop, [&file](std::uint64_t offset, char* into, std::size_t most) {
         return file.readAt(offset, into, most);
     });
-    HeldText text(buffer, rows);
+    ClueSearch clues;
+    HeldText text(buffer, rows, unwrap ? &clues : nullptr);
     for (bool first = true;; first = false) {
         char* const into = text.room(kBytesBetweenStopChecks);
         const std::size_t got = fill(file, into, kBytesBetweenStopChecks, watched);
@@ -219,37 +261,88 @@ PageFinding readPage(Reading& file, char* buffer, RowSink& sink, Watched watched
         const PageEncoding encoding =
             first ? encodingOf({into, std::min<std::size_t>(got, 4)}) : PageEncoding::Bytes;
         if (encoding != PageEncoding::Bytes) {
-            return readUtf16Page(file, buffer, {into, got}, encoding, sink, watched);
+            const TextReading reading{encoding};
+            const PageFinding finding = readDecodedPage(
+                file, buffer, std::string_view(into, got).substr(kByteOrderMarkBytes),
+                {reading, std::nullopt}, sink, watched, unwrap ? &clues : nullptr);
+            return {finding, clues.clues(), std::nullopt};
         }
         text.add(got, scan);
     }
     scan.finish(rows.onRecord());
+    AsItStands page{rows.finding(scan), clues.clues(), std::nullopt};
+    if (unwrap && !page.finding.holdsRecord()) {
+        page.message = messageOf(file, text.start());
+    }
+    return page;
+}
+
+// The second reading of a page without a record as it stands: the reading under which it holds
+// one, if any.
+std::optional<PageText> wrappedText(Reading& file, char* buffer, const AsItStands& page,
+                                    Watched watched) {
+    const std::vector<Candidate> candidates =
+        candidatesFor(page.finding.reading.marked, page.message.has_value(), page.clues);
+    if (candidates.empty()) {
+        return std::nullopt;
+    }
+    WrappingChoice choice(candidates, page.message);
+    file.rewind(textStart(candidates.front().reading, page.message));
+    while (const std::size_t got = fill(file, buffer, kBufferSize, watched)) {
+        choice.feed({buffer, got});
+        if (choice.settled()) {
+            break;
+        }
+    }
+    const std::optional<TextReading> reading = choice.finish();
+    return reading ? std::optional(PageText{*reading, page.message}) : std::nullopt;
+}
+
+// The whole text of a small page read whole, under `page`'s reading.
+std::string decodedWhole(std::string_view content, const PageText& page) {
+    const std::string_view raw = content.substr(
+        std::min<std::uint64_t>(textStart(page.reading, page.message), content.size()));
+    PageDecoder decoder(page.reading, page.message);
+    DecodeScratch scratch;
+    std::string text(decoder.maxDecoded(raw.size()) + decoder.mostFinished(), '\0');
+    std::size_t length = decoder.decode(raw, text.data(), scratch);
+    length += decoder.finish(text.data() + length, scratch);
+    text.resize(length);
+    return text;
+}
+
+// The rows of a page's whole text.
+PageFinding scanWhole(std::string_view text, RowSink& sink, const StopFlag* stop) {
+    RecordScan scan;
+    PageRows rows(sink, stop);
+    rows.hold(text, 0);
+    scan.feed(text, rows.onRecord());
+    scan.finish(rows.onRecord());
     return rows.finding(scan);
 }
 
-// Turns a page's raw blocks into its text, up to a number of the page's bytes: a UTF-16 page's
-// text may be longer than the bytes it comes from.
+// Turns a page's raw blocks into the text its rows were read from, up to a number of the page's
+// bytes: a decoded page's text may be longer than the bytes it comes from.
 class TextBlocks {
 public:
-    TextBlocks(std::uint64_t most, const RecordReader::TextBlock& text)
-        : m_left(most), m_text(text) {}
+    TextBlocks(std::uint64_t most, const TextReading& reading, const RecordReader::TextBlock& text)
+        : m_left(most), m_reading(reading), m_text(text) {}
 
     // False once no more is wanted.
     bool add(std::string_view raw) {
         raw = raw.substr(0, static_cast<std::size_t>(std::min<std::uint64_t>(raw.size(), m_left)));
         m_left -= raw.size();
-        if (m_first) {
-            m_first = false;
-            const PageEncoding encoding = encodingOf(raw.substr(0, 4));
-            if (encoding != PageEncoding::Bytes) {
-                m_decoder.emplace(encoding);
-                raw.remove_prefix(kByteOrderMarkBytes);
-            }
+        if (m_first && m_reading.decoded()) {
+            const std::optional<MhtmlMessage> message =
+                m_reading.mhtml ? mhtmlMessage(raw) : std::nullopt;
+            m_decoder.emplace(m_reading, message);
+            raw.remove_prefix(std::min<std::uint64_t>(textStart(m_reading, message), raw.size()));
         }
+        m_first = false;
         std::string_view block = raw;
         if (m_decoder) {
-            m_decoded.resize(Utf16Decoder::maxDecoded(raw.size()));
-            m_decoded.resize(m_decoder->decode(raw, m_decoded.data()));
+            m_decoded.resize(m_decoder->maxDecoded(raw.size()));
+            m_decoded.resize(m_decoder->decode(raw, m_decoded.data(), m_scratch));
             block = m_decoded;
         }
         return m_text(block) && m_left > 0;
@@ -258,18 +351,37 @@ public:
 private:
     bool m_first = true;
     std::uint64_t m_left;
+    TextReading m_reading;
     const RecordReader::TextBlock& m_text;
-    std::optional<Utf16Decoder> m_decoder;
+    std::optional<PageDecoder> m_decoder;
+    DecodeScratch m_scratch;
     std::string m_decoded;
 };
 
+// Reads a page as it stands and, where it holds no record, through the wrapping that holds one.
+PageFinding readAllWays(Reading& file, char* buffer, RowSink& sink, Watched watched, bool unwrap) {
+    const AsItStands page = readPage(file, buffer, sink, watched, unwrap);
+    if (page.finding.holdsRecord() || !unwrap) {
+        return page.finding;
+    }
+    const std::optional<PageText> wrapped = wrappedText(file, buffer, page, watched);
+    if (!wrapped) {
+        return page.finding;
+    }
+    file.rewind(textStart(wrapped->reading, wrapped->message));
+    return readDecodedPage(file, buffer, {}, *wrapped, sink, watched);
+}
+
 }  // namespace
 
-RecordReader::RecordReader()
-    : m_storage(new char[kBufferSize + kPageSize]), m_buffer(pageIn(m_storage.get())) {}
+RecordReader::RecordReader(bool unwrap)
+    : m_storage(new char[kBufferSize + kPageSize]),
+      m_buffer(pageIn(m_storage.get())),
+      m_unwrap(unwrap) {}
 
 // A row mixing two versions of a file would be wrong in a way no one could see: a file changed
-// while it was read is read again from its start, and one that never holds still fails.
+// while it was read is read again from its start, and one that never holds still fails. The
+// readings of a page without a record as it stands count as one: its rows are from one version.
 PageFinding RecordReader::appendRows(const Folder& folder, const char* name, RowSink& sink,
                                      const StopFlag* stop, PageWatch* watch) {
     for (int reading = 0; reading < kMostReadings; ++reading) {
@@ -281,7 +393,7 @@ PageFinding RecordReader::appendRows(const Folder& folder, const char* name, Row
             // The watch hears that the page is closed whatever ends the reading.
             const std::unique_ptr<PageWatch, void (*)(PageWatch*)> open(
                 watch, [](PageWatch* opened) { opened->closed(); });
-            const PageFinding finding = readPage(file, m_buffer, sink, {stop, watch});
+            const PageFinding finding = readAllWays(file, m_buffer, sink, {stop, watch}, m_unwrap);
             if (file.gaveOneVersion()) {
                 return finding;
             }
@@ -293,40 +405,55 @@ PageFinding RecordReader::appendRows(const Folder& folder, const char* name, Row
                     "the file changed while it was read");
 }
 
-void RecordReader::readText(const Folder& folder, const char* name, std::uint64_t most,
-                            const TextBlock& text, const StopFlag* stop) {
+void RecordReader::readText(const Folder& folder, const char* name, const TextReading& reading,
+                            std::uint64_t most, const TextBlock& text, const StopFlag* stop) {
     Reading file(folder, name);
-    TextBlocks blocks(most, text);
+    TextBlocks blocks(most, reading, text);
     for (std::size_t got = fill(file, m_buffer, kBufferSize, {stop, nullptr});
          got > 0 && blocks.add({m_buffer, got});
          got = fill(file, m_buffer, kBufferSize, {stop, nullptr})) {
     }
 }
 
-void RecordReader::readText(std::string_view content, std::uint64_t most, const TextBlock& text) {
-    TextBlocks(most, text).add(content);
+void RecordReader::readText(std::string_view content, const TextReading& reading,
+                            std::uint64_t most, const TextBlock& text) {
+    TextBlocks(most, reading, text).add(content);
 }
 
 PageFinding RecordReader::appendRows(std::string_view content, RowSink& sink,
                                      const StopFlag* stop) {
     const PageEncoding encoding = encodingOf(content.substr(0, 4));
-    if (encoding != PageEncoding::Bytes) {
-        // Read whole, so small: its text is made whole too.
-        Utf16Decoder decoder(encoding);
-        const std::string_view raw = content.substr(kByteOrderMarkBytes);
-        std::string text(Utf16Decoder::maxDecoded(raw.size()) + Utf16Decoder::kMostFinishBytes,
-                         '\0');
-        std::size_t length = decoder.decode(raw, text.data());
-        length += decoder.finish(text.data() + length);
-        text.resize(length);
-        return appendRows(text, sink, stop);
+    const PageText asItStands{TextReading{encoding}, std::nullopt};
+    // Read whole, so small: a decoded text is made whole too.
+    const std::string decoded =
+        encoding != PageEncoding::Bytes ? decodedWhole(content, asItStands) : std::string();
+    const std::string_view text =
+        encoding != PageEncoding::Bytes ? std::string_view(decoded) : content;
+    PageFinding finding = scanWhole(text, sink, stop);
+    finding.reading = asItStands.reading;
+    if (finding.holdsRecord() || !m_unwrap) {
+        return finding;
     }
-    RecordScan scan;
-    PageRows rows(sink, stop);
-    rows.hold(content, 0);
-    scan.feed(content, rows.onRecord());
-    scan.finish(rows.onRecord());
-    return rows.finding(scan);
+    ClueSearch clues;
+    clues.feed(text);
+    const std::optional<MhtmlMessage> message =
+        encoding == PageEncoding::Bytes ? mhtmlMessage(content) : std::nullopt;
+    const std::vector<Candidate> candidates =
+        candidatesFor(encoding, message.has_value(), clues.clues());
+    if (candidates.empty()) {
+        return finding;
+    }
+    WrappingChoice choice(candidates, message);
+    choice.feed(content.substr(
+        std::min<std::uint64_t>(textStart(candidates.front().reading, message), content.size())));
+    const std::optional<TextReading> reading = choice.finish();
+    if (!reading) {
+        return finding;
+    }
+    const PageText wrapped{*reading, message};
+    finding = scanWhole(decodedWhole(content, wrapped), sink, stop);
+    finding.reading = wrapped.reading;
+    return finding;
 }
 
 }  // namespace catalog

@@ -50,7 +50,8 @@ public:
 // from the buffer where its bytes still lie there, else by reading only its four matches again.
 class RecordReader {
 public:
-    RecordReader();
+    // Without `unwrap`, a page is read as it stands only, as it was before wrappings were read.
+    explicit RecordReader(bool unwrap = true);
 
     // Gives `sink` the row of every record of the file `name` in the open folder `folder`, and
     // returns what the file holds. Between blocks it throws RunStopped once `stop` (may be null)
@@ -62,13 +63,14 @@ public:
     PageFinding appendRows(std::string_view content, RowSink& sink, const StopFlag* stop);
 
     // Gives `text` the text of the file `name` in `folder`, or of a file's whole `content`, block
-    // after block, as its rows read it (a UTF-16 page decoded), up to its first `most` bytes or
-    // until `text` returns false. A second look at a page, for what it says to the user: no
-    // check that the file held still. Throws FileError and RunStopped.
+    // after block, as its rows read it (`reading`, the page's PageFinding::reading), up to its
+    // first `most` bytes or until `text` returns false. A second look at a page, for what it
+    // says to the user: no check that the file held still. Throws FileError and RunStopped.
     using TextBlock = std::function<bool(std::string_view block)>;
-    void readText(const Folder& folder, const char* name, std::uint64_t most, const TextBlock& text,
-                  const StopFlag* stop);
-    static void readText(std::string_view content, std::uint64_t most, const TextBlock& text);
+    void readText(const Folder& folder, const char* name, const TextReading& reading,
+                  std::uint64_t most, const TextBlock& text, const StopFlag* stop);
+    static void readText(std::string_view content, const TextReading& reading, std::uint64_t most,
+                         const TextBlock& text);
 
     // Files up to this size are best read whole, several at once where the system can.
     static constexpr std::size_t kSmallFile = std::size_t{64} * 1024;
@@ -76,6 +78,7 @@ public:
 private:
     std::unique_ptr<char[]> m_storage;
     char* m_buffer;  // in m_storage, at the start of a page
+    bool m_unwrap;
 };
 
 }  // namespace catalog

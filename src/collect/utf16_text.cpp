@@ -18,6 +18,25 @@ PageEncoding encodingOf(std::string_view head) {
     return PageEncoding::Utf16LittleEndian;
 }
 
+char* putCodePoint(std::uint32_t point, char* out) {
+    if (point < 0x80) {
+        *out++ = static_cast<char>(point);
+    } else if (point < 0x800) {
+        *out++ = static_cast<char>(0xC0 | point >> 6);
+        *out++ = static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | point >> 12);
+        *out++ = static_cast<char>(0x80 | (point >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | point >> 18);
+        *out++ = static_cast<char>(0x80 | (point >> 12 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (point >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (point & 0x3F));
+    }
+    return out;
+}
+
 namespace {
 
 constexpr std::uint16_t kReplacement = 0xFFFD;
@@ -37,28 +56,8 @@ std::uint16_t unitAt(const char* at) {
                       : static_cast<std::uint16_t>(second << 8 | first);
 }
 
-// A unit of the Basic Multilingual Plane, surrogates excluded.
-char* putUnit(std::uint32_t unit, char* out) {
-    if (unit < 0x80) {
-        *out++ = static_cast<char>(unit);
-    } else if (unit < 0x800) {
-        *out++ = static_cast<char>(0xC0 | unit >> 6);
-        *out++ = static_cast<char>(0x80 | (unit & 0x3F));
-    } else {
-        *out++ = static_cast<char>(0xE0 | unit >> 12);
-        *out++ = static_cast<char>(0x80 | (unit >> 6 & 0x3F));
-        *out++ = static_cast<char>(0x80 | (unit & 0x3F));
-    }
-    return out;
-}
-
 char* putPair(std::uint16_t high, std::uint16_t low, char* out) {
-    const std::uint32_t point = 0x10000 + ((std::uint32_t{high} - 0xD800) << 10) + (low - 0xDC00);
-    *out++ = static_cast<char>(0xF0 | point >> 18);
-    *out++ = static_cast<char>(0x80 | (point >> 12 & 0x3F));
-    *out++ = static_cast<char>(0x80 | (point >> 6 & 0x3F));
-    *out++ = static_cast<char>(0x80 | (point & 0x3F));
-    return out;
+    return putCodePoint(0x10000 + ((std::uint32_t{high} - 0xD800) << 10) + (low - 0xDC00), out);
 }
 
 // Writes the UTF-8 of `unit`, or holds it in `heldHigh` when it is a high surrogate.
@@ -68,13 +67,13 @@ char* put(std::uint16_t unit, std::uint16_t& heldHigh, char* out) {
         if (isLowSurrogate(unit)) {
             return putPair(high, unit, out);
         }
-        out = putUnit(kReplacement, out);
+        out = putCodePoint(kReplacement, out);
     }
     if (isHighSurrogate(unit)) {
         heldHigh = unit;
         return out;
     }
-    return putUnit(isLowSurrogate(unit) ? kReplacement : unit, out);
+    return putCodePoint(isLowSurrogate(unit) ? kReplacement : unit, out);
 }
 
 // The bits of 8 bytes, 4 code units, that are all zero exactly when the 4 units are ASCII: the
@@ -142,7 +141,7 @@ std::size_t Utf16Decoder::decodeAs(std::string_view bytes, char* into) {
             } else if (unit < 0x80) {
                 break;
             } else {
-                out = putUnit(unit, out);
+                out = putCodePoint(unit, out);
             }
         }
     }
@@ -157,117 +156,12 @@ std::size_t Utf16Decoder::decodeAs(std::string_view bytes, char* into) {
 std::size_t Utf16Decoder::finish(char* into) {
     char* out = into;
     if (std::exchange(m_heldHigh, std::uint16_t{0}) != 0) {
-        out = putUnit(kReplacement, out);
+        out = putCodePoint(kReplacement, out);
     }
     if (std::exchange(m_holdsByte, false)) {
-        out = putUnit(kReplacement, out);
+        out = putCodePoint(kReplacement, out);
     }
     return static_cast<std::size_t>(out - into);
-}
-
-DecodedRereader::DecodedRereader(RawReadAt rawReadAt, PageEncoding encoding)
-    : m_rawReadAt(std::move(rawReadAt)), m_decoder(encoding) {
-    m_notes.reserve(kMostNotes);
-    // The text's start needs no note: it follows the mark, with nothing decoded yet.
-    m_notes.push_back(Place{0, kByteOrderMarkBytes, Utf16Decoder(encoding)});
-}
-
-void DecodedRereader::note(std::uint64_t decoded, std::uint64_t raw, const Utf16Decoder& state) {
-    if (decoded <= m_notes.back().decoded || raw <= m_notes.back().raw) {
-        return;
-    }
-    m_notes.push_back(Place{decoded, raw, state});
-    if (m_notes.size() - m_spread > kRecentNotes) {
-        keepOrDropOldestRecent();
-    }
-}
-
-// The oldest of the recent notes joins those spread over the page, unless it is closer to the
-// last of them than they are to each other.
-void DecodedRereader::keepOrDropOldestRecent() {
-    const auto oldest = m_notes.begin() + static_cast<std::ptrdiff_t>(m_spread);
-    if (oldest->raw - m_notes[m_spread - 1].raw < m_leastGap) {
-        m_notes.erase(oldest);
-        return;
-    }
-    if (++m_spread < kMostNotes - kRecentNotes) {
-        return;
-    }
-    // Every other spread note goes, the first stays; from then on they are at least as far
-    // apart as those kept, so that they stay evenly spread and the bytes decoded again from
-    // one stay a fraction of the page.
-    std::size_t kept = 0;
-    for (std::size_t at = 0; at < m_spread; at += 2) {
-        m_notes[kept++] = m_notes[at];
-    }
-    m_notes.erase(m_notes.begin() + static_cast<std::ptrdiff_t>(kept),
-                  m_notes.begin() + static_cast<std::ptrdiff_t>(m_spread));
-    m_leastGap = (m_notes[kept - 1].raw - m_notes.front().raw) / (kept - 1);
-    m_spread = kept;
-}
-
-const DecodedRereader::Place& DecodedRereader::nearestNote(std::uint64_t offset) const {
-    // The first note, at 0, is at or before any offset.
-    const auto after = std::upper_bound(
-        m_notes.begin(), m_notes.end(), offset,
-        [](std::uint64_t wanted, const Place& place) { return wanted < place.decoded; });
-    return *(after - 1);
-}
-
-void DecodedRereader::restartAt(const Place& place) {
-    m_decodedAt = place.decoded;
-    m_decodedEnd = 0;
-    m_rawAt = place.raw;
-    m_decoder = place.state;
-    m_atEnd = false;
-}
-
-std::size_t DecodedRereader::readAt(std::uint64_t offset, char* into, std::size_t most) {
-    // Going on from the cursor decodes nothing twice, unless a note lies between it and
-    // `offset`; behind the cursor, only a note has the decoder's state.
-    const Place& note = nearestNote(offset);
-    if (offset < m_decodedAt || note.decoded > m_decodedAt + m_decodedEnd) {
-        restartAt(note);
-    }
-    std::size_t read = 0;
-    while (read < most) {
-        if (offset >= m_decodedAt + m_decodedEnd) {
-            if (!decodeNextBlock()) {
-                break;
-            }
-            continue;
-        }
-        const auto from = static_cast<std::size_t>(offset - m_decodedAt);
-        const std::size_t count = std::min(most - read, m_decodedEnd - from);
-        std::memcpy(into + read, m_decoded.data() + from, count);
-        read += count;
-        offset += count;
-    }
-    return read;
-}
-
-// Moves the cursor past the decoded bytes it holds, to the next ones; false at the text's end.
-bool DecodedRereader::decodeNextBlock() {
-    if (m_raw.empty()) {
-        // Only pages read again need the buffers.
-        m_raw.resize(kRawBlock);
-        m_decoded.resize(Utf16Decoder::maxDecoded(kRawBlock));
-    }
-    m_decodedAt += m_decodedEnd;
-    m_decodedEnd = 0;
-    // A block may decode to nothing yet: a lone byte or a high surrogate waits for the next.
-    while (m_decodedEnd == 0 && !m_atEnd) {
-        const std::size_t got =
-            std::min(m_rawReadAt(m_rawAt, m_raw.data(), m_raw.size()), m_raw.size());
-        if (got == 0) {
-            m_decodedEnd = m_decoder.finish(m_decoded.data());
-            m_atEnd = true;
-        } else {
-            m_decodedEnd = m_decoder.decode(std::string_view(m_raw.data(), got), m_decoded.data());
-            m_rawAt += got;
-        }
-    }
-    return m_decodedEnd != 0;
 }
 
 }  // namespace catalog

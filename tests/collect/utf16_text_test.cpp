@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "collect/decoded_rereader.h"
+
 namespace catalog {
 namespace {
 
@@ -123,13 +125,34 @@ struct RawPage {
     }
 };
 
+PageDecoder markedDecoder(PageEncoding encoding) {
+    return PageDecoder(TextReading{encoding}, std::nullopt);
+}
+
+// The text of a marked page's `bytes` (after the mark) decoded as a page's reading decodes it,
+// `block` bytes at a time; `beforeBlock` gets the text's size, the block's offset and the
+// decoder before each block.
+std::string decodePage(
+    PageEncoding encoding, std::string_view bytes, std::size_t block,
+    const std::function<void(std::uint64_t, std::uint64_t, const PageDecoder&)>& beforeBlock) {
+    PageDecoder decoder = markedDecoder(encoding);
+    DecodeScratch scratch;
+    std::string text;
+    std::vector<char> room(std::max(decoder.maxDecoded(block), decoder.mostFinished()));
+    for (std::size_t at = 0; at < bytes.size(); at += block) {
+        beforeBlock(text.size(), at, decoder);
+        text.append(room.data(), decoder.decode(bytes.substr(at, block), room.data(), scratch));
+    }
+    return text.append(room.data(), decoder.finish(room.data(), scratch));
+}
+
 // Streams `page` in blocks of `block` raw bytes, noting each block's start in `rereader`, and
 // returns the page's decoded text.
 std::string streamWithNotes(DecodedRereader& rereader, const RawPage& page, std::size_t block) {
     const std::string_view text = std::string_view(page.bytes).substr(kByteOrderMarkBytes);
-    return decodeInBlocks(
+    return decodePage(
         encodingOf(page.bytes.substr(0, 4)), text, block,
-        [&rereader](std::uint64_t decoded, std::uint64_t raw, const Utf16Decoder& state) {
+        [&rereader](std::uint64_t decoded, std::uint64_t raw, const PageDecoder& state) {
             rereader.note(decoded, kByteOrderMarkBytes + raw, state);
         });
 }
@@ -145,7 +168,7 @@ TEST(DecodedRereader, ReadsEveryRangeOfTheDecodedText) {
                  le({'a', 0xE9, 0x20AC, 0xD83D, 0xDE00, 'b', 0xDE00, 'c', 0xD83D, 0, 'd', 0x7FF,
                      'e', 'f', 'g', 'h', 'i', 'j', 0xD83D}) +
                  "z"};
-    DecodedRereader rereader(page.reader(), Utf16LittleEndian);
+    DecodedRereader rereader(page.reader(), markedDecoder(Utf16LittleEndian), kByteOrderMarkBytes);
     // Notes cut units and pairs in two, so that some start with a byte or a surrogate waiting.
     const std::string text = streamWithNotes(rereader, page, 5);
     ASSERT_EQ(text, decodeInBlocks(Utf16LittleEndian, page.bytes.substr(2), page.bytes.size()));
@@ -168,7 +191,7 @@ TEST(DecodedRereader, AReadThatFailedLeavesTheNextOneWhole) {
             }
             return reader(offset, into, most);
         },
-        Utf16BigEndian);
+        markedDecoder(Utf16BigEndian), kByteOrderMarkBytes);
     EXPECT_THROW(readAt(rereader, 1, 3), std::runtime_error);
     EXPECT_EQ(readAt(rereader, 1, 3), "\xC3\xA9k");
 }
@@ -190,7 +213,7 @@ RawPage largePage(std::size_t bytes = 4 * kKiB * kKiB) {
 // A long value read again in pieces, one after the other, costs about one reading of the page.
 TEST(DecodedRereader, ReadsOnFromWhereTheLastReadEnded) {
     RawPage page = largePage();
-    DecodedRereader rereader(page.reader(), Utf16LittleEndian);
+    DecodedRereader rereader(page.reader(), markedDecoder(Utf16LittleEndian), kByteOrderMarkBytes);
     const std::string text = streamWithNotes(rereader, page, kKiB * kKiB + 3);
     page.bytesRead = 0;
     std::string again, piece;
@@ -206,7 +229,7 @@ TEST(DecodedRereader, ReadsOnFromWhereTheLastReadEnded) {
 // here from the end back, each decode a small part of it again.
 TEST(DecodedRereader, ReadsAnywhereFromANoteNearby) {
     RawPage page = largePage();
-    DecodedRereader rereader(page.reader(), Utf16LittleEndian);
+    DecodedRereader rereader(page.reader(), markedDecoder(Utf16LittleEndian), kByteOrderMarkBytes);
     const std::string text = streamWithNotes(rereader, page, 4 * kKiB + 1);
     for (std::size_t offset = text.size(); offset > 0; offset -= std::min(offset, 100 * kKiB)) {
         page.bytesRead = 0;
@@ -220,12 +243,12 @@ TEST(DecodedRereader, ReadsAnywhereFromANoteNearby) {
 // note nearby rather than from where the last such read ended.
 TEST(DecodedRereader, ReadsWhatJustStreamedByFromTheLatestNotes) {
     RawPage page = largePage(32 * kKiB * kKiB);
-    DecodedRereader rereader(page.reader(), Utf16LittleEndian);
+    DecodedRereader rereader(page.reader(), markedDecoder(Utf16LittleEndian), kByteOrderMarkBytes);
     std::vector<std::pair<std::uint64_t, std::string>> reads;
-    const std::string text = decodeInBlocks(
+    const std::string text = decodePage(
         Utf16LittleEndian, std::string_view(page.bytes).substr(kByteOrderMarkBytes),
         DecodedRereader::kRawBlock + 1,
-        [&](std::uint64_t decoded, std::uint64_t raw, const Utf16Decoder& state) {
+        [&](std::uint64_t decoded, std::uint64_t raw, const PageDecoder& state) {
             if (raw > 0 && raw % (16 * (DecodedRereader::kRawBlock + 1)) == 0) {  // a megabyte on
                 reads.emplace_back(decoded - 100, readAt(rereader, decoded - 100, 10));
             }

@@ -16,16 +16,17 @@ FieldMisses misses(FieldMiss id, FieldMiss price, FieldMiss thumbnail, FieldMiss
 // break and with a right-to-left override.
 std::shared_ptr<const std::vector<PageNote>> runNotes() {
     return std::make_shared<const std::vector<PageNote>>(std::vector<PageNote>{
-        {"contact\xE9.html", 0, PageNote::kNoRow, {}, {}},
+        {"contact\xE9.html", 0, PageNote::kNoRow, {}, {}, {}},
         {"bundle.html",
          3,
          0,
          {{0, misses(NoOpener, Found, Found, Found)},
           {2, misses(Found, NoCloserAfter, NoOpener, Found)}},
+         {},
          {}},
-        {"pair.html", 2, 3, {}, {}},
-        {"x\ny.html", 0, PageNote::kNoRow, {}, {}},
-        {"r\u202etxt.exe", 0, PageNote::kNoRow, {}, {}},
+        {"pair.html", 2, 3, {}, {}, {}},
+        {"x\ny.html", 0, PageNote::kNoRow, {}, {}, {}},
+        {"r\u202etxt.exe", 0, PageNote::kNoRow, {}, {}, {}},
     });
 }
 
@@ -70,7 +71,7 @@ TEST(TroublePages, ListsALinePerPageWithoutARecordAndPerRecordLackingAField) {
 }
 
 TEST(TroublePages, RefusesToCopyMoreThanTheTable) {
-    PageNote page{"big.html", 300'000, 0, {}, {}};
+    PageNote page{"big.html", 300'000, 0, {}, {}, {}};
     for (std::uint64_t record = 0; record < page.records; ++record) {
         page.missing.push_back({record, misses(NoOpener, NoOpener, NoOpener, NoOpener)});
     }
