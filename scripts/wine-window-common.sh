@@ -14,7 +14,7 @@ readonly collect_x=528 collect_y=332
 readonly first_row_x=100 first_row_y=40
 # A point on the Show pages link, at the right end of the status strip (8, 351, 577 by 34).
 readonly show_pages_x=577 show_pages_y=357
-readonly pages_title='Pages that gave no row or lack a field'
+readonly pages_title='Pages that gave no row, lack a field or were read through a wrapping'
 # The status's control id (kStatusId in src/app/win32/form1.cpp).
 readonly status_id=105
 

@@ -236,6 +236,7 @@ char* MhtmlDecoder::delimiterFound(char* out) {
         m_section = Section::Headers;
         m_lineSize = 0;
         m_headerSize = 0;
+        m_headerLong = false;
         m_sawType = false;
         m_sawEncoding = false;
         m_text = true;
@@ -314,11 +315,12 @@ char* MhtmlDecoder::plain(char byte, char* out) {
 
 void MhtmlDecoder::headerLineEnds() {
     std::string_view line = withoutCr({m_line.data(), m_lineSize});
-    const bool empty = line.empty() && !m_lineLong;
+    const bool lineLong = std::exchange(m_lineLong, false);
+    const bool empty = line.empty() && !lineLong;
     m_lineSize = 0;
-    m_lineLong = false;
     if (!empty && isBlank(line.front())) {
         const std::size_t room = m_header.size() - m_headerSize;
+        m_headerLong = m_headerLong || line.size() > room || lineLong;
         line = line.substr(0, room);
         std::copy(line.begin(), line.end(), m_header.begin() + m_headerSize);
         m_headerSize += line.size();
@@ -327,6 +329,7 @@ void MhtmlDecoder::headerLineEnds() {
     headerDone();
     std::copy(line.begin(), line.end(), m_header.begin());
     m_headerSize = line.size();
+    m_headerLong = lineLong;
     if (empty) {
         m_section = Section::Body;
     }
@@ -344,9 +347,10 @@ void MhtmlDecoder::headerDone() {
                  startsWithNoCase(header->value, "text/plain");
     } else if (!m_sawEncoding && equalNoCase(header->name, "Content-Transfer-Encoding")) {
         m_sawEncoding = true;
-        m_encoding = equalNoCase(header->value, "quoted-printable") ? Encoding::QuotedPrintable
-                     : equalNoCase(header->value, "base64")         ? Encoding::Base64
-                                                                    : Encoding::Plain;
+        const std::string_view value = m_headerLong ? std::string_view() : header->value;
+        m_encoding = equalNoCase(value, "quoted-printable") ? Encoding::QuotedPrintable
+                     : equalNoCase(value, "base64")         ? Encoding::Base64
+                                                            : Encoding::Plain;
     }
 }
 

@@ -102,6 +102,7 @@ private:
     bool m_lineLong = false;                       // longer than m_line holds
     std::array<char, kMostHeaderLine> m_header{};  // the header the line continues
     std::size_t m_headerSize = 0;
+    bool m_headerLong = false;  // longer than m_header holds: no transfer encoding is
     bool m_sawType = false;
     bool m_sawEncoding = false;
     bool m_text = true;

@@ -96,11 +96,36 @@ std::string missReason(std::size_t column, FieldMiss miss, std::span<const NearF
     return {};
 }
 
+std::string readingDescription(const TextReading& reading) {
+    std::string text;
+    const auto add = [&text](std::string_view how) {
+        text.append(text.empty() ? "read " : ", ").append(how);
+    };
+    if (reading.mhtml) {
+        add("as the text inside a browser's single-file save (MHTML)");
+    }
+    if (reading.unmarked != PageEncoding::Bytes) {
+        add(reading.zeroAfterMark ? "as UTF-16 (its mark followed by a zero character)"
+                                  : "as UTF-16 without a byte order mark");
+    }
+    if (reading.refs) {
+        add("with its HTML escapes decoded (`&#039;` as `'`)");
+    }
+    return text;
+}
+
 std::size_t explanationLineCount(const PageNote& note) {
-    return note.records == 0 ? 1 : note.missing.size();
+    const std::size_t wrapping = note.reading.wrapped() ? 1 : 0;
+    return note.records == 0 ? 1 : wrapping + note.missing.size();
 }
 
 std::string explanationLine(const PageNote& note, std::size_t line) {
+    if (note.reading.wrapped() && note.records > 0) {
+        if (line == 0) {
+            return named(note.file, readingDescription(note.reading));
+        }
+        --line;
+    }
     if (note.records == 0) {
         const NearForm* form = nearFormOf(kRecordMarker, note.nearForms);
         return named(note.file, form ? "no record: " + form->explanation

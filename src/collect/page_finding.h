@@ -91,8 +91,13 @@ std::string_view missingText(std::size_t column, FieldMiss miss);
 // after it": the marker that was missing for the field in `column`, in the page's own words;
 // or, where the page holds a near form of it, what differs.
 std::string missReason(std::size_t column, FieldMiss miss, std::span<const NearForm> near = {});
+// How a page read through a wrapping was read, for a user: "read as UTF-16 without a byte order
+// mark"; empty for a page read as it stands.
+std::string readingDescription(const TextReading& reading);
+
 // The lines telling of a page: one for a page without a record, else one for each record with a
-// field not found, each starting with the page's or record's name. Made one at a time, as a page
+// field not found, each starting with the page's or record's name; a page read through a
+// wrapping says so first. Made one at a time, as a page
 // may hold millions.
 std::size_t explanationLineCount(const PageNote& note);
 std::string explanationLine(const PageNote& note, std::size_t line);

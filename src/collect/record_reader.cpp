@@ -1,6 +1,7 @@
 #include "collect/record_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -298,6 +299,10 @@ std::optional<PageText> wrappedText(Reading& file, char* buffer, const AsItStand
     return reading ? std::optional(PageText{*reading, page.message}) : std::nullopt;
 }
 
+bool startsWithZeroAfterMark(std::string_view head) {
+    return head.starts_with(std::string_view("\xFF\xFE\0\0", 4));
+}
+
 // The whole text of a small page read whole, under `page`'s reading.
 std::string decodedWhole(std::string_view content, const PageText& page) {
     const std::string_view raw = content.substr(
@@ -368,8 +373,12 @@ PageFinding readAllWays(Reading& file, char* buffer, RowSink& sink, Watched watc
     if (!wrapped) {
         return page.finding;
     }
-    file.rewind(textStart(wrapped->reading, wrapped->message));
-    return readDecodedPage(file, buffer, {}, *wrapped, sink, watched);
+    PageText text = *wrapped;
+    std::array<char, 4> head{};
+    text.reading.zeroAfterMark = text.reading.unmarked == PageEncoding::Utf16LittleEndian &&
+                                 startsWithZeroAfterMark({head.data(), file.readAt(0, head.data(), 4)});
+    file.rewind(textStart(text.reading, text.message));
+    return readDecodedPage(file, buffer, {}, text, sink, watched);
 }
 
 }  // namespace
@@ -450,7 +459,9 @@ PageFinding RecordReader::appendRows(std::string_view content, RowSink& sink,
     if (!reading) {
         return finding;
     }
-    const PageText wrapped{*reading, message};
+    PageText wrapped{*reading, message};
+    wrapped.reading.zeroAfterMark = wrapped.reading.unmarked == PageEncoding::Utf16LittleEndian &&
+                                    startsWithZeroAfterMark(content);
     finding = scanWhole(decodedWhole(content, wrapped), sink, stop);
     finding.reading = wrapped.reading;
     return finding;

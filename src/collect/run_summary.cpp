@@ -45,6 +45,7 @@ std::string summaryOf(const RunCounts& counts, std::string_view destination) {
     add(counts.worthTelling.withoutRecord, "without a record");
     add(counts.worthTelling.withFieldNotFound, "with a field not found");
     add(counts.worthTelling.withSeveralRecords, "with several records");
+    add(counts.worthTelling.readThroughWrapping, "read through a wrapping");
     return parts.empty() ? text : text + " (" + parts + ")";
 }
 

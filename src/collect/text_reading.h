@@ -25,6 +25,9 @@ struct TextReading {
     bool mhtml = false;                           // the text parts of a single-file save
     PageEncoding unmarked = PageEncoding::Bytes;  // UTF-16 without a mark, from the page's start
     bool refs = false;                            // HTML escapes decoded
+    // Said to the user only: the page began FF FE 00 00, UTF-16's mark then a zero character,
+    // which is also UTF-32's mark and so was not taken for UTF-16 at first.
+    bool zeroAfterMark = false;
 
     // Read through a wrapping, which the programs tell the user of.
     bool wrapped() const { return mhtml || unmarked != PageEncoding::Bytes || refs; }

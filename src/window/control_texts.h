@@ -33,10 +33,11 @@ inline constexpr std::string_view kClearListItem = "Clear list";
 // Also the link beside a status that finds the data folder empty or missing.
 inline constexpr std::string_view kOpenDataFolderItem = "Open data folder";
 
-// The link beside a status that counts pages without a record or with a field not found, and
-// the list it opens, one line for each such page or record.
+// The link beside a status that counts pages without a record, with a field not found or read
+// through a wrapping, and the list it opens, one line for each such page or record.
 inline constexpr std::string_view kShowPagesLink = "Show pages";
-inline constexpr std::string_view kPageListTitle = "Pages that gave no row or lack a field";
+inline constexpr std::string_view kPageListTitle =
+    "Pages that gave no row, lack a field or were read through a wrapping";
 inline constexpr std::string_view kCloseButton = "Close";
 
 }  // namespace catalog::window

@@ -25,7 +25,11 @@ std::string fileText(const Listing& listing, std::size_t row) {
 // Why a field reads "String Matching Failed": the marker its record lacked, or what its page
 // holds in its place.
 std::string reasonFor(const RunRows& run, std::size_t row, std::size_t column) {
-    const FieldMisses* misses = column == kFileColumn ? nullptr : run.missesOf(row);
+    if (column == kFileColumn) {
+        const PageNote* note = run.noteOf(row);
+        return note == nullptr ? std::string() : readingDescription(note->reading);
+    }
+    const FieldMisses* misses = run.missesOf(row);
     if (misses == nullptr) {
         return {};
     }

@@ -166,7 +166,8 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
                           RunOptions{.threads = line.threads,
                                      .requireDataFolder = line.dataFolder.has_value(),
                                      .rowDetails = false,
-                                     .pageNotes = line.explain});
+                                     .pageNotes = line.explain,
+                                     .unwrap = line.unwrap});
         // Before the listing, which may go to the same terminal.
         progress.clear();
         // Again: a link swapped in during the run could lead the listing onto what was refused.

@@ -62,6 +62,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             line.action = CommandLine::Action::Help;
         } else if (argument == "--explain") {
             line.explain = true;
+        } else if (argument == "--no-unwrap") {
+            line.unwrap = false;
         } else if (argument == "--version") {
             line.action = CommandLine::Action::Version;
         } else if (argument == "--threads" || argument.starts_with("--threads=")) {
@@ -95,7 +97,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string usageText(const std::string& program) {
     return "Usage: " + program +
-           " [--explain] [--threads N] [DATA_DIR [OUTPUT]]\n"
+           " [--explain] [--no-unwrap] [--threads N] [DATA_DIR [OUTPUT]]\n"
            "Collects the product records of every file in a folder of catalog files into a\n"
            "tab-separated listing.\n"
            "\n"
@@ -108,7 +110,11 @@ std::string usageText(const std::string& program) {
            "  --explain    after the summary, say for each page without a record why it\n"
            "               gave no row, and for each record with a field not found which\n"
            "               field it lacks and which marker, or what the page holds in\n"
-           "               its place (`=&gt;` for `=>`, two blanks, lower case, ...)\n"
+           "               its place (`=&gt;` for `=>`, two blanks, lower case, ...), and\n"
+           "               name each page read through a wrapping\n"
+           "  --no-unwrap  read every page as it stands: a page that holds its records only\n"
+           "               under a wrapping (a browser's single-file save, HTML escapes,\n"
+           "               UTF-16 without a byte order mark) gives no row, as before\n"
            "  --threads N  read and extract files on N threads, 1 to 256 (default: one per\n"
            "               processor); the listing is the same whatever N is\n"
            "  --help       show this help and exit (also /? on Windows)\n"

@@ -15,6 +15,7 @@ struct CommandLine {
     std::optional<std::string> output;      // none: output.txt beside the program; "-": stdout
     unsigned threads = 0;                   // 0: one per processor
     bool explain = false;                   // a line for each page worth telling of
+    bool unwrap = true;                     // pages without a record read through a wrapping
     std::string error;                      // what was wrong, for UsageError
 };
 

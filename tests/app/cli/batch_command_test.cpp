@@ -121,9 +121,10 @@ TEST_F(BatchCommandTest, NeitherAProgramNorAFileInTheDataFolderIsWrittenOver) {
     EXPECT_EQ(run({"prog/data", "prog/data/lists/out.txt"}).exitCode, 0);
 }
 
-// One line for each page without a record and for each record with a field not found, after the
-// one-line summary, and only when asked; the listing is the same either way. Where the page holds
-// a near form of what is missing, the line says what differs, a page read whole or in blocks.
+// One line for each page without a record, for each record with a field not found and for each
+// page read through a wrapping, after the one-line summary, and only when asked; the listing is
+// the same either way. Read as they stand (--no-unwrap), the escaped pages give no row, and where
+// a page holds a near form of what is missing, the line says what differs.
 TEST_F(BatchCommandTest, ExplainSaysWhyEachPageGaveNoRowOrAFieldWasNotFound) {
     std::string cut = productRecord("E1", "Eye bolt", "3", "e.jpg");
     std::string unclosed = cut;
@@ -141,17 +142,24 @@ TEST_F(BatchCommandTest, ExplainSaysWhyEachPageGaveNoRowOrAFieldWasNotFound) {
 
     const Outcome plain = run({"prog/data", "plain.txt"});
     const Outcome explained = run({"--explain", "prog/data", "explained.txt"});
+    const Outcome asTheyStand = run({"--explain", "--no-unwrap", "prog/data", "as-is.txt"});
     EXPECT_EQ(readFile(path("plain.txt")), readFile(path("explained.txt")));
     const std::string summary =
-        "catalog-collector-cli: 5 records written to explained.txt from 7 pages (3 without a "
-        "record, 2 with a field not found, 1 with several records)\n";
+        "catalog-collector-cli: 7 records written to explained.txt from 7 pages (1 without a "
+        "record, 2 with a field not found, 1 with several records, 2 read through a wrapping)\n";
     EXPECT_EQ(plain.err, std::string(summary).replace(summary.find("explained"), 9, "plain"));
-    EXPECT_EQ(explained.err,
-              summary + "c.html: no record: no `', 'PRICE' => ` in the page\n" +
-                  "d.html (2 of 2): thumbnail not found: `', }, ` has one blank before `}` where "
-                  "the record format has two\n" +
-                  "e.html: thumbnail not found: `, 'THUMBNAIL' => '` found, but no `',  }, ` "
-                  "after it\n" +
+    const std::string lacking =
+        "c.html: no record: no `', 'PRICE' => ` in the page\n"
+        "d.html (2 of 2): thumbnail not found: `', }, ` has one blank before `}` where the "
+        "record format has two\n"
+        "e.html: thumbnail not found: `, 'THUMBNAIL' => '` found, but no `',  }, ` after it\n";
+    EXPECT_EQ(explained.err, summary + lacking +
+                                 "f.html: read with its HTML escapes decoded (`&#039;` as `'`)\n"
+                                 "g.html: read with its HTML escapes decoded (`&#039;` as `'`)\n");
+    EXPECT_EQ(asTheyStand.err,
+              "catalog-collector-cli: 5 records written to as-is.txt from 7 pages (3 without a "
+              "record, 2 with a field not found, 1 with several records)\n" +
+                  lacking +
                   "f.html: no record: the page holds the record with `>` written as `&gt;`, as a "
                   "browser saves a page's text: save the page as 'HTML only' or its source\n" +
                   "g.html: no record: no `', 'PRICE' => ` in the page\n");
@@ -267,7 +275,8 @@ TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.starts_with(
-        "Usage: catalog-collector-cli [--explain] [--threads N] [DATA_DIR [OUTPUT]]" +
+        "Usage: catalog-collector-cli [--explain] [--no-unwrap] [--threads N] [DATA_DIR "
+        "[OUTPUT]]" +
         std::string(kNewline)));
     const Outcome version = run({"--version"});
     EXPECT_EQ(version.exitCode, 0);
