@@ -10,7 +10,10 @@
 // four field rules as well, in memory, and as a page cut into its records: scanned as a file too
 // large to hold, in blocks (of sizes from one byte up, one of them chosen by the input's last
 // byte), its rows made from the last block or its matches read again, which must give the rows
-// of the plain cut, each piece matched the plain way.
+// of the plain cut, each piece matched the plain way. And TEXT as a whole page gives the rows of
+// the text the plain reference reads under its wrapping (a single-file save, HTML escapes, UTF-16
+// without a mark), and every wrapping decoded in blocks, cut anywhere (a soft line break, a
+// reference, a delimiter line), gives the text it gives decoded whole.
 
 #include <algorithm>
 #include <cstddef>
@@ -24,9 +27,12 @@
 
 #include "collect/field_extraction.h"
 #include "collect/near_forms.h"
+#include "collect/record_reader.h"
 #include "collect/record_scan.h"
+#include "collect/text_reading.h"
 #include "reference/field_rules.h"
 #include "reference/streamed_rows.h"
+#include "reference/unwrapped_text.h"
 #include "reference/wildcard_match.h"
 
 namespace {
@@ -288,6 +294,50 @@ void checkNearForms(std::string_view text, std::size_t block) {
     }
 }
 
+// The text `page` gives under `reading`, decoded in blocks of `block` bytes.
+std::string decodedInBlocks(std::string_view page, const catalog::TextReading& reading,
+                            std::size_t block) {
+    const std::optional<catalog::MhtmlMessage> message = catalog::mhtmlMessage(page);
+    if (reading.mhtml && !message) {
+        return {};
+    }
+    catalog::PageDecoder decoder(reading, message);
+    catalog::DecodeScratch scratch;
+    const std::string_view bytes = page.substr(catalog::textStart(reading, message));
+    std::string text;
+    std::vector<char> room(std::max(decoder.maxDecoded(block), decoder.mostFinished()));
+    for (std::size_t at = 0; at < bytes.size(); at += block) {
+        text.append(room.data(), decoder.decode(bytes.substr(at, block), room.data(), scratch));
+    }
+    return text.append(room.data(), decoder.finish(room.data(), scratch));
+}
+
+void checkUnwrapping(std::string_view page, unsigned char chooser) {
+    catalog::RecordReader reader;
+    catalog::StringSink sink;
+    reader.appendRows(page, sink, nullptr);
+    const std::string plain = catalog::pageRows(catalog::unwrappedText(page));
+    if (sink.rows != plain) {
+        differ("rows of a wrapped page", "(unwrapping)", page, sink.rows, plain);
+    }
+    using enum catalog::PageEncoding;
+    const catalog::TextReading readings[] = {{Bytes, false, Bytes, true},
+                                             {Bytes, false, Utf16LittleEndian, true},
+                                             {Bytes, true, Bytes, false},
+                                             {Bytes, true, Bytes, true},
+                                             {Bytes, true, Utf16BigEndian, true}};
+    for (const catalog::TextReading& reading : readings) {
+        const std::string whole = decodedInBlocks(page, reading, page.size() + 1);
+        for (const std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{chooser} + 1}) {
+            const std::string cut = decodedInBlocks(page, reading, block);
+            if (cut != whole) {
+                differ(("wrapping decoded in blocks of " + std::to_string(block)).c_str(),
+                       "(unwrapping)", page, cut, whole);
+            }
+        }
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const std::size_t split = input.find('\0');
@@ -308,5 +358,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t last = input.empty() ? 0 : static_cast<unsigned char>(input.back());
     checkStreaming(text, last);
     checkNearForms(text, last + 1);
+    checkUnwrapping(text, static_cast<unsigned char>(last));
     return 0;
 }
