@@ -74,7 +74,8 @@ std::optional<std::string_view> boundaryOf(std::string_view value) {
 struct MessageHeaders {
     bool version = false;
     bool sawType = false;
-    std::optional<std::string_view> boundary;
+    // A copy: the header's line is reused for the next one.
+    std::optional<std::string> boundary;
 
     void add(std::string_view line) {
         const std::optional<Header> header = headerOf(line);
@@ -85,7 +86,8 @@ struct MessageHeaders {
         if (!sawType && equalNoCase(header->name, "Content-Type")) {
             sawType = true;
             if (startsWithNoCase(header->value, "multipart/")) {
-                boundary = boundaryOf(header->value);
+                const std::optional<std::string_view> found = boundaryOf(header->value);
+                boundary = found ? std::optional<std::string>(*found) : std::nullopt;
             }
         }
     }
@@ -140,7 +142,7 @@ std::optional<MhtmlMessage> mhtmlMessage(std::string_view head) {
         if (!line.empty()) {
             continue;
         }
-        const std::optional<std::string_view> boundary = headers.boundary;
+        const std::optional<std::string>& boundary = headers.boundary;
         if (!headers.version || !boundary || boundary->empty() ||
             boundary->size() > MhtmlMessage::kMostBoundary) {
             return std::nullopt;
@@ -234,13 +236,7 @@ char* MhtmlDecoder::delimiterFound(char* out) {
         m_section = Section::Epilogue;
     } else {
         m_section = Section::Headers;
-        m_lineSize = 0;
-        m_headerSize = 0;
-        m_headerLong = false;
-        m_sawType = false;
-        m_sawEncoding = false;
-        m_text = true;
-        m_encoding = Encoding::Plain;
+        m_headers = PartHeaders();
     }
     m_crWaits = false;
     startLine();
@@ -278,14 +274,14 @@ char* MhtmlDecoder::plain(char byte, char* out) {
             }
             return out;
         case Section::Headers:
-            if (byte == '\n') {
-                headerLineEnds();
-                startLine();
-            } else if (m_lineSize < m_line.size()) {
-                m_line[m_lineSize++] = byte;
-            } else {
-                m_lineLong = true;
+            if (byte != '\n') {
+                m_headers.add(byte);
+                return out;
             }
+            if (m_headers.lineEnds()) {
+                m_section = Section::Body;
+            }
+            startLine();
             return out;
         case Section::Body:
             break;
@@ -313,52 +309,82 @@ char* MhtmlDecoder::plain(char byte, char* out) {
     return body(byte, out);
 }
 
-void MhtmlDecoder::headerLineEnds() {
-    std::string_view line = withoutCr({m_line.data(), m_lineSize});
-    const bool lineLong = std::exchange(m_lineLong, false);
-    const bool empty = line.empty() && !lineLong;
-    m_lineSize = 0;
-    if (!empty && isBlank(line.front())) {
-        const std::size_t room = m_header.size() - m_headerSize;
-        m_headerLong = m_headerLong || line.size() > room || lineLong;
-        line = line.substr(0, room);
-        std::copy(line.begin(), line.end(), m_header.begin() + m_headerSize);
-        m_headerSize += line.size();
+void MhtmlDecoder::PartHeaders::add(char byte) {
+    if (std::exchange(m_crWaits, false)) {
+        take('\r');
+    }
+    if (byte == '\r') {
+        m_crWaits = true;
         return;
     }
-    headerDone();
-    std::copy(line.begin(), line.end(), m_header.begin());
-    m_headerSize = line.size();
-    m_headerLong = lineLong;
-    if (empty) {
-        m_section = Section::Body;
-    }
+    take(byte);
 }
 
-// The part's header in hand is whole: its type and transfer encoding, the first of each.
-void MhtmlDecoder::headerDone() {
-    const std::optional<Header> header = headerOf({m_header.data(), m_headerSize});
-    if (!header) {
+// A line that begins with a blank continues the header before it.
+void MhtmlDecoder::PartHeaders::take(char byte) {
+    if (!std::exchange(m_lineBegun, true) && !isBlank(byte)) {
+        headerEnds();
+    }
+    if (!m_inValue) {
+        m_inValue = byte == ':';
+        if (!m_inValue) {
+            m_nameLong = m_nameLong || m_nameSize == kMostName;
+            m_name[m_nameSize] = byte;
+            m_nameSize += m_nameSize < kMostName ? 1 : 0;
+        }
         return;
     }
-    if (!m_sawType && equalNoCase(header->name, "Content-Type")) {
+    if (isBlank(byte)) {
+        m_blanks += m_valueSize > 0 ? 1 : 0;  // those before the value are no part of it
+        return;
+    }
+    const std::size_t blanks = std::exchange(m_blanks, 0);
+    if (m_valueSize + blanks + 1 > kMostValue) {
+        m_valueLong = true;
+        return;
+    }
+    std::fill_n(m_value.begin() + m_valueSize, blanks, ' ');
+    m_valueSize = static_cast<std::uint8_t>(m_valueSize + blanks);
+    m_value[m_valueSize++] = byte;
+}
+
+bool MhtmlDecoder::PartHeaders::lineEnds() {
+    m_crWaits = false;
+    if (std::exchange(m_lineBegun, false)) {
+        return false;
+    }
+    headerEnds();
+    return true;
+}
+
+// The header in hand is whole: the part's type and transfer encoding, the first of each.
+void MhtmlDecoder::PartHeaders::headerEnds() {
+    const std::string_view name(m_name.data(), m_nameSize);
+    const std::string_view value(m_value.data(), m_valueSize);
+    const bool named = m_inValue && !m_nameLong;
+    if (named && !m_sawType && equalNoCase(name, "Content-Type")) {
         m_sawType = true;
-        m_text = startsWithNoCase(header->value, "text/html") ||
-                 startsWithNoCase(header->value, "text/plain");
-    } else if (!m_sawEncoding && equalNoCase(header->name, "Content-Transfer-Encoding")) {
+        m_text = startsWithNoCase(value, "text/html") || startsWithNoCase(value, "text/plain");
+    } else if (named && !m_sawEncoding && equalNoCase(name, "Content-Transfer-Encoding")) {
         m_sawEncoding = true;
-        const std::string_view value = m_headerLong ? std::string_view() : header->value;
-        m_encoding = equalNoCase(value, "quoted-printable") ? Encoding::QuotedPrintable
-                     : equalNoCase(value, "base64")         ? Encoding::Base64
+        const std::string_view whole = m_valueLong ? std::string_view() : value;
+        m_encoding = equalNoCase(whole, "quoted-printable") ? Encoding::QuotedPrintable
+                     : equalNoCase(whole, "base64")         ? Encoding::Base64
                                                             : Encoding::Plain;
     }
+    m_nameSize = 0;
+    m_valueSize = 0;
+    m_nameLong = false;
+    m_valueLong = false;
+    m_inValue = false;
+    m_blanks = 0;
 }
 
 char* MhtmlDecoder::body(char byte, char* out) {
-    if (!m_text) {
+    if (!m_headers.text()) {
         return out;
     }
-    switch (m_encoding) {
+    switch (m_headers.encoding()) {
         case Encoding::Plain:
             *out++ = byte;
             return out;

@@ -63,7 +63,43 @@ private:
     enum class Section : std::uint8_t { Preamble, Headers, Body, Epilogue };
     enum class Delimiter : std::uint8_t { None, Dashes, Tail };
     enum class Encoding : std::uint8_t { Plain, QuotedPrintable, Base64 };
-    static constexpr std::size_t kMostHeaderLine = 128;
+
+    // A part's headers as their bytes come, lines unfolded: what is kept of each header is its
+    // name and its value without the blanks around it, as far as a type or an encoding may
+    // reach; a longer value is none of those.
+    class PartHeaders {
+    public:
+        // The next byte of a header line, its line end excluded.
+        void add(char byte);
+        // The line ends; true when it was the empty line that ends the headers.
+        bool lineEnds();
+        // Whether the part is text (text/html or text/plain, as a part without a type is), and
+        // its transfer encoding: the first header of each counts.
+        bool text() const { return m_text; }
+        Encoding encoding() const { return m_encoding; }
+
+    private:
+        static constexpr std::size_t kMostName = 32;
+        static constexpr std::size_t kMostValue = 64;
+
+        void take(char byte);
+        void headerEnds();
+
+        std::array<char, kMostName> m_name{};
+        std::array<char, kMostValue> m_value{};
+        std::uint8_t m_nameSize = 0;
+        std::uint8_t m_valueSize = 0;
+        bool m_nameLong = false;   // did not fit: no name wanted is that long
+        bool m_valueLong = false;  // did not fit: its start is kept, for the type
+        bool m_inValue = false;    // past the colon
+        std::size_t m_blanks = 0;  // inside the value, not yet known to be trailing
+        bool m_crWaits = false;    // may be the CR of the line's CR LF
+        bool m_lineBegun = false;
+        bool m_sawType = false;
+        bool m_sawEncoding = false;
+        bool m_text = true;
+        Encoding m_encoding = Encoding::Plain;
+    };
 
     static constexpr std::uint8_t kNothingPending = 0;
     static constexpr std::uint8_t kEquals = 1;
@@ -79,8 +115,6 @@ private:
     char* partEnds(char* out);
     void startLine();
     void hold(char byte) { m_held[m_heldCount++] = byte; }
-    void headerLineEnds();
-    void headerDone();
     char* body(char byte, char* out);
     char* quotedPrintable(char byte, char* out);
     char* base64(char byte, char* out);
@@ -96,17 +130,7 @@ private:
     std::array<char, kMostHeld + 2> m_held{};
     std::size_t m_heldCount = 0;
 
-    // The part's header line in hand, its first bytes, and the part's type so far.
-    std::array<char, kMostHeaderLine> m_line{};
-    std::size_t m_lineSize = 0;
-    bool m_lineLong = false;                       // longer than m_line holds
-    std::array<char, kMostHeaderLine> m_header{};  // the header the line continues
-    std::size_t m_headerSize = 0;
-    bool m_headerLong = false;  // longer than m_header holds: no transfer encoding is
-    bool m_sawType = false;
-    bool m_sawEncoding = false;
-    bool m_text = true;
-    Encoding m_encoding = Encoding::Plain;
+    PartHeaders m_headers;
 
     // The body's decoding: a quoted-printable `=` and what follows it, or base64's bits.
     std::uint8_t m_pending = kNothingPending;
