@@ -632,6 +632,24 @@ TEST_F(Form1Test, ShowPagesListsThePagesThatGaveNoRowOrLackAFieldAndCopiesThem) 
     EXPECT_FALSE(link->isVisible());
 }
 
+// Where no file manager can show a page, the box says so, why in xdg-open's words, and which
+// folder to open by hand.
+TEST_F(Form1Test, APageNoFileManagerCanShowIsNamedWithTheFolderToOpen) {
+    FakeFileManager fileManager(4);
+    ASSERT_TRUE(clickAndWait());
+    emit control<QLabel>("showPages")->linkActivated(QStringLiteral("showPages"));
+    auto* lines = form.findChild<QListView*>(QStringLiteral("pageLines"));
+    ASSERT_NE(lines, nullptr);
+    lines->setCurrentIndex(lines->model()->index(0, 0));
+    QTest::keyClick(lines, Qt::Key_Return);
+    EXPECT_NE(fileManager.awaitGiven(), "(not run)");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failure() != nullptr; }));
+    EXPECT_EQ(copied(failure()).toStdString(),
+              "The page could not be shown in its folder.\n\nNo file manager could be started "
+              "to show contact.html (xdg-open: ended with status 4): open the folder " +
+                  path("data") + " yourself.");
+}
+
 // A page of 150,000 records that lack every field, under a long name: more lines than are
 // copied at once.
 TEST_F(Form1Test, ShowPagesRefusesToCopyMoreThanTheTableAndSaysSo) {
