@@ -24,6 +24,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -613,11 +614,14 @@ TEST_F(Form1Test, ShowPagesListsThePagesThatGaveNoRowOrLackAFieldAndCopiesThem) 
         shown << lines->model()->index(line, 0).data().toString();
     }
     EXPECT_EQ(shown, expected);
+    auto* selected = dialog->findChild<QPlainTextEdit*>(QStringLiteral("selectedLine"));
+    EXPECT_EQ(selected->toPlainText(), QString());
 
     lines->setFocus();
     QTest::keyClick(lines, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), expected.join("\r\n") + "\r\n");
     lines->setCurrentIndex(lines->model()->index(1, 0));
+    EXPECT_EQ(selected->toPlainText(), expected[1]);
     dialog->findChild<QPushButton*>(QStringLiteral("copy"))->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), expected[1] + "\r\n");
 
@@ -625,6 +629,12 @@ TEST_F(Form1Test, ShowPagesListsThePagesThatGaveNoRowOrLackAFieldAndCopiesThem) 
     EXPECT_EQ(fileManager.awaitGiven(),
               QUrl::fromLocalFile(QString::fromStdString(path("data/"))).toEncoded().toStdString());
     EXPECT_TRUE(dialog->isVisible());
+    // The selected line, whole, follows the keys, and is the next stop after the list.
+    QTest::keyClick(lines, Qt::Key_Up);
+    EXPECT_EQ(selected->toPlainText(), expected[0]);
+    EXPECT_EQ(selected->accessibleName(), QStringLiteral("Selected line"));
+    QTest::keyClick(lines, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), selected);
     dialog->findChild<QPushButton*>(QStringLiteral("close"))->click();
     EXPECT_FALSE(dialog->isVisible());
 
