@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Draws the Windows window in each state a user meets, under Wine on a virtual X display
 # (imagemagick's import), on the sample pages: after a run as the README shows it
-# (DOCS_DIR/window-windows.png), the list Show pages opens (window-show-pages-win32.png), and in
-# DOCS_DIR/states/win32-*.png before the first run, with its menu open, reading a large page,
-# stopped, with a failure's message, after Clear list, and after a run on an empty data folder.
+# (DOCS_DIR/window-windows.png), the list Show pages opens, a line selected
+# (window-show-pages-win32.png), and in DOCS_DIR/states/win32-*.png before the first run, with
+# its menu open, reading a large page, stopped, with a failure's message, after Clear list, and
+# after a run on an empty data folder.
 #   scripts/window-pictures-windows.sh WINDOW_EXE CLI_EXE SAMPLE_DATA WORK_DIR DOCS_DIR
 # Wine runs in WORK_DIR/wineprefix (scripts/wine-window-common.sh starts it, and the display).
 set -euo pipefail
 
-[ $# -eq 5 ] || { sed -n '2,8p' "$0" >&2; exit 2; }
+[ $# -eq 5 ] || { sed -n '2,9p' "$0" >&2; exit 2; }
 me='window-pictures-windows'
 window_exe=$(realpath "$1")
 cli_exe=$(realpath "$2")
@@ -64,6 +65,9 @@ draw_rows_and_pages() {
         fail "after the first run the status is: $(shown_status)"
     draw "$docs/window-windows.png" "$window"
     open_page_list
+    # The sample pages' widest line, the third, selected: the box below the list shows it whole.
+    xdo windowfocus --sync "$pages"
+    xdo key Home Down Down
     draw "$docs/window-show-pages-win32.png" "$pages"
     close_page_list
 }

@@ -3,7 +3,7 @@
 // STATE is one of
 //   start     before the first run: the status says where the pages are read from
 //   rows      after a run (the default): rows, status, and the link to the pages that gave trouble
-//   pages     the list that link opens
+//   pages     the list that link opens, its widest line selected and shown whole below it
 //   menu      the list's context menu, a row selected
 //   cleared   after a run, then Clear list
 //   no-pages  after a run that found no page (PROGRAM_DIR's data folder empty or missing)
@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QListView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -62,7 +63,17 @@ QWidget* pageList(Form1& form) {
         return nullptr;
     }
     emit link->linkActivated(QStringLiteral("showPages"));
-    return child<QDialog>(form, "pageList");
+    auto* list = child<QDialog>(form, "pageList");
+    auto* lines = child<QListView>(*list, "pageLines");
+    QModelIndex widest = lines->model()->index(0, 0);
+    for (int line = 1; line < lines->model()->rowCount(); ++line) {
+        const QModelIndex at = lines->model()->index(line, 0);
+        if (at.data().toString().size() > widest.data().toString().size()) {
+            widest = at;
+        }
+    }
+    lines->setCurrentIndex(widest);
+    return list;
 }
 
 // The context menu as the list would open it, its items enabled as they would be.

@@ -39,5 +39,9 @@ inline constexpr std::string_view kShowPagesLink = "Show pages";
 inline constexpr std::string_view kPageListTitle =
     "Pages that gave no row, lack a field or were read through a wrapping";
 inline constexpr std::string_view kCloseButton = "Close";
+// The box below the list that shows the selected line whole, wrapped: a line of the list is
+// often wider than the list. Its label, and its name for screen readers.
+inline constexpr std::string_view kSelectedLineLabel = "Selected line:";
+inline constexpr std::string_view kSelectedLineName = "Selected line";
 
 }  // namespace catalog::window

@@ -20,12 +20,16 @@ FolderToOpen dataFolderToOpen(const std::string& programDirectory) {
     return folder;
 }
 
-RunFailure folderNotOpened(const std::string& folder, int errorNumber,
-                           const std::string& description) {
-    RunFailure failure{"open", displayText(folder), errorNumber,
-                       displayText(description) + ".\nPlease open the folder yourself."};
-    failure.folderNotOpened = true;
-    return failure;
+std::string fileManagerSaid(const FileManagerFailure& failure) {
+    return displayText(failure.tool + ": " + failure.description);
+}
+
+RunFailure folderNotOpened(const std::string& folder, const FileManagerFailure& failure) {
+    RunFailure notOpened{"open", displayText(folder), failure.errorNumber,
+                         "No file manager could be started (" + fileManagerSaid(failure) +
+                             ").\nPlease open the folder yourself."};
+    notOpened.folderNotOpened = true;
+    return notOpened;
 }
 
 std::string fileUrlOf(const std::string& path) {

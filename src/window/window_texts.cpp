@@ -8,6 +8,7 @@
 #include "collect/readable_numbers.h"
 #include "collect/run_summary.h"
 #include "platform/paths.h"
+#include "window/data_folder.h"
 #include "window/display_text.h"
 #include "window/row_cells.h"
 #include "window/window_run.h"
@@ -158,6 +159,22 @@ FailureText failureTextFor(const RunFailure& failure) {
         text.details.append("Error " + std::to_string(failure.errorNumber) + ": ")
             .append(failure.description);
     }
+    return text;
+}
+
+FailureText pageNotShownText(std::string_view page, std::string_view folder,
+                             const FileManagerFailure& failure) {
+    const auto nameStart = std::find_if(page.rbegin(), page.rend(), isPathSeparator).base();
+    // The name as the list shows it, so that the user finds the line again.
+    const std::string name = oneLine(printable(std::string(nameStart, page.end())));
+    FailureText text;
+    text.message = "The page could not be shown in its folder.";
+    text.details = "No file manager could be started to show " + name + " (" +
+                   fileManagerSaid(failure) + "): open the folder ";
+    const std::string shownFolder = displayText(withoutEndSeparator(folder));
+    text.pathStart = text.details.size();
+    text.pathLength = shownFolder.size();
+    text.details.append(shownFolder).append(" yourself.");
     return text;
 }
 

@@ -10,6 +10,7 @@
 
 namespace catalog::window {
 
+struct FileManagerFailure;
 struct RunFailure;
 struct RunOutcome;
 
@@ -57,6 +58,10 @@ struct FailureText {
     std::size_t pathLength = 0;
 };
 FailureText failureTextFor(const RunFailure& failure);
+// When no file manager could show `page` (the system's own form) in its folder, nor open that
+// `folder`: the page by its name, why in the tool's words, and the folder to open by hand.
+FailureText pageNotShownText(std::string_view page, std::string_view folder,
+                             const FileManagerFailure& failure);
 
 // The details as a box that breaks lines at word boundaries shows them, which a hyphen makes
 // too: a zero-width space after each of the path's separators and a word joiner after each

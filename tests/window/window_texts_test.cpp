@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/paths.h"
+#include "window/data_folder.h"
 #include "window/window_run.h"
 
 namespace catalog::window {
@@ -30,6 +31,40 @@ TEST(FailureText, APathBreaksAfterItsSeparatorsOnly) {
               "Could not write \"" + native("/home/\nshop-office/a-b/out.txt") + error);
     EXPECT_EQ(detailsInLines(text, 8),
               "Could not write \"\n" + native("/home/\nshop-off\nice/a-b/\nout.txt") + error);
+}
+
+// When no file manager can show a page, the box names the page, says why in the words of what
+// was run, and gives the folder to open by hand, marked as the path to break and copy whole.
+TEST(FailureText, APageNotShownNamesItWhyAndTheFolderToOpen) {
+    struct Case {
+        FileManagerFailure failure;
+        std::string why;
+    };
+    const Case cases[] = {
+        {{"xdg-open", 2, "No such file or directory"}, "xdg-open: No such file or directory"},
+        {{"xdg-open", 0, "ended with status 4"}, "xdg-open: ended with status 4"},
+        {{"Explorer", 2, "The system cannot find the file specified"},
+         "Explorer: The system cannot find the file specified"},
+    };
+    const std::string folder = native("/shop/data");
+    for (const Case& c : cases) {
+        const FailureText text =
+            pageNotShownText(native("/shop/data/n1\n.html"), folder + kPathSeparator, c.failure);
+        EXPECT_EQ(text.message, "The page could not be shown in its folder.");
+        EXPECT_EQ(text.details, "No file manager could be started to show n1\\n.html (" + c.why +
+                                    "): open the folder " + folder + " yourself.");
+        EXPECT_EQ(text.details.substr(text.pathStart, text.pathLength), folder);
+    }
+}
+
+// "Open data folder" says that the folder was not opened, and why in the tool's words.
+TEST(FailureText, AFolderNotOpenedSaysWhy) {
+    const FailureText text =
+        failureTextFor(folderNotOpened(native("/shop/data/"), {"xdg-open", 0, "crashed"}));
+    EXPECT_EQ(text.message, "The data folder could not be opened.");
+    EXPECT_EQ(text.details, "Could not open \"" + native("/shop/data/") +
+                                "\".\nNo file manager could be started (xdg-open: crashed).\n"
+                                "Please open the folder yourself.");
 }
 
 }  // namespace

@@ -1,13 +1,29 @@
 #include "app/qt/file_manager.h"
 
+#include <string>
+#include <string_view>
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
 
-#include "window/data_folder.h"
+#include "platform/system_error.h"
 
 namespace catalog::qt_window {
+
+namespace {
+
+constexpr std::string_view kOpener = "xdg-open";
+
+// What xdg-open's end says, when it failed.
+std::string endOf(int status, QProcess::ExitStatus how) {
+    return how == QProcess::NormalExit ? "ended with status " + std::to_string(status) : "crashed";
+}
+
+}  // namespace
 
 void showInFolder(QObject* owner, const std::string& path, std::function<void()> otherwise) {
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -32,6 +48,40 @@ void showInFolder(QObject* owner, const std::string& path, std::function<void()>
                              otherwise();
                          }
                      });
+}
+
+// Run as a process of its own, not through QDesktopServices: that only says whether it started,
+// and takes the path as text, which loses a name that is not UTF-8. It is waited for in the
+// background: some file managers stay in the foreground until closed.
+void openInFileManager(QObject* owner, const std::string& folder,
+                       std::function<void(const window::FileManagerFailure&)> failed) {
+    const QString program = QString::fromLatin1(kOpener);
+    const auto fail = [failed](int errorNumber, std::string description) {
+        failed({std::string(kOpener), errorNumber, std::move(description)});
+    };
+    if (QStandardPaths::findExecutable(program).isEmpty()) {
+        const int missing = errorNumberOf(Condition::NoSuchFile);
+        fail(missing, describeSystemError(missing));
+        return;
+    }
+    auto* opener = new QProcess(owner);
+    QObject::connect(opener, &QProcess::finished, owner,
+                     [opener, fail](int status, QProcess::ExitStatus how) {
+                         opener->deleteLater();
+                         if (how != QProcess::NormalExit || status != 0) {
+                             fail(0, endOf(status, how));
+                         }
+                     });
+    QObject::connect(opener, &QProcess::errorOccurred, owner,
+                     [opener, fail](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart) {
+                             return;  // the end is told by finished
+                         }
+                         opener->deleteLater();
+                         fail(0, "could not be started: " + opener->errorString().toStdString());
+                     });
+    opener->start(program,
+                  {QString::fromLatin1(QByteArray::fromStdString(window::fileUrlOf(folder)))});
 }
 
 }  // namespace catalog::qt_window

@@ -15,11 +15,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QTableView>
 
@@ -29,7 +27,6 @@
 #include "app/qt/qt_text.h"
 #include "app/qt/row_table_model.h"
 #include "app/qt/trouble_pages_dialog.h"
-#include "platform/system_error.h"
 #include "window/control_texts.h"
 #include "window/data_folder.h"
 #include "window/form1_layout.h"
@@ -290,52 +287,25 @@ QLabel* Form1::createLink(std::string_view text, const char* name) {
 }
 
 void Form1::openDataFolder() {
-    keepingRows("open the data folder", 0, [this] { openFolder(); });
+    keepingRows("open the data folder", 0, [this] {
+        openFolder([this](const std::string& folder, const window::FileManagerFailure& failure) {
+            showFailure(window::folderNotOpened(folder, failure));
+        });
+    });
 }
 
-// The file manager is run as a process of its own, not through QDesktopServices: that only says
-// whether it started, and takes the path as text, which loses a name that is not UTF-8. It is
-// waited for in the background: some file managers stay in the foreground until closed.
-void Form1::openFolder() {
+// The data folder, made first when it is missing; `failed` tells why no file manager opened it.
+void Form1::openFolder(
+    std::function<void(const std::string& folder, const window::FileManagerFailure& failure)>
+        failed) {
     const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
     if (folder.failure) {
         showFailure(*folder.failure);
         return;
     }
-    const QString program = QStringLiteral("xdg-open");
-    if (QStandardPaths::findExecutable(program).isEmpty()) {
-        const int missing = errorNumberOf(Condition::NoSuchFile);
-        showFailure(window::folderNotOpened(
-            folder.path, missing,
-            describeSystemError(missing) + ": xdg-open, which opens folders in the file manager"));
-        return;
-    }
-    auto* opener = new QProcess(this);
-    const std::string path = folder.path;
-    connect(opener, &QProcess::finished, this,
-            [this, opener, path](int status, QProcess::ExitStatus how) {
-                opener->deleteLater();
-                if (how == QProcess::NormalExit && status == 0) {
-                    return;
-                }
-                showFailure(window::folderNotOpened(
-                    path, 0,
-                    how == QProcess::NormalExit
-                        ? "xdg-open, which opens folders in the file manager, ended with status " +
-                              std::to_string(status)
-                        : "xdg-open, which opens folders in the file manager, crashed"));
-            });
-    connect(
-        opener, &QProcess::errorOccurred, this, [this, opener, path](QProcess::ProcessError error) {
-            if (error != QProcess::FailedToStart) {
-                return;  // the end is told by finished
-            }
-            opener->deleteLater();
-            showFailure(window::folderNotOpened(
-                path, 0, "xdg-open could not be started: " + opener->errorString().toStdString()));
-        });
-    opener->start(program,
-                  {QString::fromLatin1(QByteArray::fromStdString(window::fileUrlOf(folder.path)))});
+    openInFileManager(this, folder.path,
+                      [failed = std::move(failed), path = folder.path](
+                          const window::FileManagerFailure& failure) { failed(path, failure); });
 }
 
 // Modal to the window, as the failure's box: no run replaces the pages while it lists them.
@@ -350,10 +320,18 @@ void Form1::showPages() {
 }
 
 // In its folder, selected, by the desktop's file manager; where there is none to ask, the
-// data folder that holds it is opened instead. The page itself is never opened.
+// data folder that holds it is opened instead, and where that fails too the box says that the
+// page could not be shown. The page itself is never opened.
 void Form1::showPage(const std::string& path) {
-    keepingRows("show the page", 0,
-                [&] { showInFolder(this, path, [this] { openDataFolder(); }); });
+    const auto notShown = [this, path](const std::string& folder,
+                                       const window::FileManagerFailure& failure) {
+        showFailure(window::pageNotShownText(path, folder, failure));
+    };
+    keepingRows("show the page", 0, [&] {
+        showInFolder(this, path, [this, notShown] {
+            keepingRows("show the page", 0, [&] { openFolder(notShown); });
+        });
+    });
 }
 
 void Form1::connectControls() {
@@ -659,7 +637,10 @@ void Form1::elideStatus() {
 // Modal to the window but not waited on: the window can still be closed, and it takes no
 // other click until the box is closed.
 void Form1::showFailure(const window::RunFailure& failure) {
-    const window::FailureText text = window::failureTextFor(failure);
+    showFailure(window::failureTextFor(failure));
+}
+
+void Form1::showFailure(const window::FailureText& text) {
     auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(), fromUtf8(text.message),
                                 QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("failure"));

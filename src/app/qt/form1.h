@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "window/data_folder.h"
 #include "window/run_steps.h"
 #include "window/table_columns.h"
 #include "window/window_texts.h"
@@ -57,7 +59,9 @@ private:
     void showListMenuAtKey();
     bool linkEvent(QLabel& link, QEvent& event);
     void openDataFolder();
-    void openFolder();
+    void openFolder(
+        std::function<void(const std::string& folder, const window::FileManagerFailure& failure)>
+            failed);
     void showPages();
     void showPage(const std::string& path);
     void connectControls();
@@ -81,6 +85,7 @@ private:
     QLabel* shownLink() const;
     void elideStatus();
     void showFailure(const window::RunFailure& failure);
+    void showFailure(const window::FailureText& text);
     void copySelectedRows(bool withHeader);
     void removeSelectedRows();
     void clearList();

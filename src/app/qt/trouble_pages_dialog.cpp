@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -25,7 +26,9 @@ namespace {
 // The lines measured for the list's width: enough to take in the usual lines, few enough to
 // open at once whatever their number.
 constexpr int kMeasuredLines = 1000;
-constexpr QSize kFirstSize(760, 360);
+constexpr QSize kFirstSize(760, 420);
+// The selected line's box holds a long line whole, wrapped, without taking the list's room.
+constexpr int kSelectedLineRows = 4;
 
 // Enter in the list shows a page: no button may take it to close the list.
 QPushButton* button(std::string_view text, const char* name, QWidget* parent) {
@@ -44,6 +47,7 @@ TroublePagesDialog::TroublePagesDialog(window::TroublePages pages,
     setObjectName(QStringLiteral("pageList"));
     setWindowTitle(fromUtf8(window::kPageListTitle));
     createList(std::move(pages));
+    createSelectedLine();
     m_message = new QLabel(this);
     m_message->setObjectName(QStringLiteral("message"));
     m_message->setTextFormat(Qt::PlainText);
@@ -64,8 +68,13 @@ TroublePagesDialog::TroublePagesDialog(window::TroublePages pages,
     buttons->addWidget(copy);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_lines);
+    layout->addWidget(m_lines, 1);
+    layout->addWidget(m_selectedLabel);
+    layout->addWidget(m_selectedLine);
     layout->addLayout(buttons);
+    setTabOrder(m_lines, m_selectedLine);
+    setTabOrder(m_selectedLine, copy);
+    setTabOrder(copy, close);
     resize(kFirstSize);
 }
 
@@ -83,6 +92,45 @@ void TroublePagesDialog::createList(window::TroublePages pages) {
     m_lines->setTextElideMode(Qt::ElideNone);
     connect(m_lines, &QListView::activated, this, &TroublePagesDialog::showPageOf);
     fitLineWidth();
+}
+
+// Read-only, but its text can be selected and copied, by keyboard too; Tab leaves it.
+void TroublePagesDialog::createSelectedLine() {
+    m_selectedLine = new QPlainTextEdit(this);
+    m_selectedLine->setObjectName(QStringLiteral("selectedLine"));
+    m_selectedLine->setAccessibleName(fromUtf8(window::kSelectedLineName));
+    m_selectedLine->setReadOnly(true);
+    m_selectedLine->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                            Qt::TextSelectableByKeyboard);
+    m_selectedLine->setTabChangesFocus(true);
+    m_selectedLine->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // A name without blanks longer than the box still breaks, rather than scroll sideways.
+    m_selectedLine->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    const QMargins frame = m_selectedLine->contentsMargins();
+    m_selectedLine->setFixedHeight(
+        kSelectedLineRows * m_selectedLine->fontMetrics().lineSpacing() + frame.top() +
+        frame.bottom() + 2 * static_cast<int>(m_selectedLine->document()->documentMargin()));
+    m_selectedLabel = new QLabel(fromUtf8(window::kSelectedLineLabel), this);
+    m_selectedLabel->setBuddy(m_selectedLine);
+    connect(m_lines->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TroublePagesDialog::showSelectedLine);
+    connect(m_lines->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TroublePagesDialog::showSelectedLine);
+}
+
+// The current line when it is selected, else the first selected; nothing when none is.
+void TroublePagesDialog::showSelectedLine() {
+    const QItemSelectionModel& selection = *m_lines->selectionModel();
+    int shown = -1;
+    if (selection.isSelected(m_lines->currentIndex())) {
+        shown = m_lines->currentIndex().row();
+    } else {
+        for (const QItemSelectionRange& range : selection.selection()) {
+            shown = shown < 0 ? range.top() : std::min(shown, range.top());
+        }
+    }
+    m_selectedLine->setPlainText(
+        shown < 0 ? QString() : fromUtf8(m_model->pages().line(static_cast<std::size_t>(shown))));
 }
 
 // The widest of the first lines, so that the list scrolls far enough to read them whole.

@@ -9,13 +9,15 @@
 
 class QLabel;
 class QListView;
+class QPlainTextEdit;
 
 namespace catalog::qt_window {
 
 class TroublePagesModel;
 
 // The list "Show pages" opens: a line for each page of the last run without a record and for
-// each record lacking a field, with why. Double click or Enter on a line hands its page's path
+// each record lacking a field, with why, one line each, and below it the selected line whole,
+// wrapped. Double click or Enter on a line hands its page's path
 // to `showPage`, which shows it in its folder and never opens it. Ctrl+C or Copy copies the
 // lines selected, or all of them.
 class TroublePagesDialog : public QDialog {
@@ -27,6 +29,8 @@ public:
 
 private:
     void createList(window::TroublePages pages);
+    void createSelectedLine();
+    void showSelectedLine();
     void fitLineWidth();
     void copyLines();
     void showPageOf(const QModelIndex& line);
@@ -34,6 +38,8 @@ private:
     std::function<void(const std::string&)> m_showPage;
     TroublePagesModel* m_model = nullptr;
     QListView* m_lines = nullptr;
+    QLabel* m_selectedLabel = nullptr;
+    QPlainTextEdit* m_selectedLine = nullptr;  // the selected line whole, wrapped
     QLabel* m_message = nullptr;
 };
 

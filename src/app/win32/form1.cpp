@@ -683,7 +683,8 @@ void Form1::showPages() {
 }
 
 // In its folder, selected, by the shell; where it cannot, the data folder that holds it is
-// opened instead. The page itself is never opened: it may be named x.exe or x.lnk.
+// opened instead, and where that fails too the box says that the page could not be shown. The
+// page itself is never opened: it may be named x.exe or x.lnk.
 void Form1::showPage(const std::string& path) {
     // The shell's call needs COM on this thread, for its own time.
     const HRESULT com =
@@ -696,35 +697,51 @@ void Form1::showPage(const std::string& path) {
         ::CoUninitialize();
     }
     if (!shown) {
-        openDataFolder();
+        keepingRows("show the page", 0, [&] {
+            openFolder([&](const std::string& folder, const window::FileManagerFailure& failure) {
+                showFailure(window::pageNotShownText(path, folder, failure));
+            });
+        });
     }
 }
 
 void Form1::openDataFolder() {
     keepingRows("open the data folder", 0, [this] {
-        const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
-        if (folder.failure) {
-            showFailure(*folder.failure);
-            return;
-        }
-        // Above 32 when the shell found a program to open the folder with; else the error is the
-        // thread's, or failing that the code returned, which has the same meaning.
-        const HINSTANCE opened = ::ShellExecuteW(
-            m_window, L"open", wideFromUtf8(folder.path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-        const auto code = static_cast<int>(reinterpret_cast<INT_PTR>(opened));
-        if (code <= 32) {
-            int error = lastSystemError();
-            error = error != 0 ? error : code;
-            showFailure(window::folderNotOpened(folder.path, error, describeSystemError(error)));
-        }
+        openFolder([this](const std::string& folder, const window::FileManagerFailure& failure) {
+            showFailure(window::folderNotOpened(folder, failure));
+        });
     });
+}
+
+// The data folder, made first when it is missing; `failed` tells why Explorer did not open it.
+void Form1::openFolder(
+    const std::function<void(const std::string& folder, const window::FileManagerFailure& failure)>&
+        failed) {
+    const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
+    if (folder.failure) {
+        showFailure(*folder.failure);
+        return;
+    }
+    // Above 32 when the shell found a program to open the folder with; else the error is the
+    // thread's, or failing that the code returned, which has the same meaning.
+    const HINSTANCE opened = ::ShellExecuteW(m_window, L"open", wideFromUtf8(folder.path).c_str(),
+                                             nullptr, nullptr, SW_SHOWNORMAL);
+    const auto code = static_cast<int>(reinterpret_cast<INT_PTR>(opened));
+    if (code <= 32) {
+        int error = lastSystemError();
+        error = error != 0 ? error : code;
+        failed(folder.path, {"Explorer", error, describeSystemError(error)});
+    }
 }
 
 // The window stays open for the next run; the box names the path, the error number and its
 // description. A message box breaks lines at blanks alone, so the path comes in lines broken
 // after its separators; Ctrl+C copies it as it is.
 void Form1::showFailure(const window::RunFailure& failure) {
-    const window::FailureText text = window::failureTextFor(failure);
+    showFailure(window::failureTextFor(failure));
+}
+
+void Form1::showFailure(const window::FailureText& text) {
     showError(m_window,
               wideFromUtf8(text.message + "\n\n" +
                            window::detailsInLines(text, kMostFailureLineCharacters)),

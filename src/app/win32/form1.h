@@ -3,11 +3,13 @@
 #include <atomic>
 #include <cstddef>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <windows.h>
 
+#include "window/data_folder.h"
 #include "window/form1_layout.h"
 #include "window/run_steps.h"
 #include "window/window_texts.h"
@@ -67,9 +69,12 @@ private:
     void pressLink(HWND link);
     void showStatusLines(int width, int height);
     void openDataFolder();
+    void openFolder(const std::function<void(const std::string& folder,
+                                             const window::FileManagerFailure& failure)>& failed);
     void showPages();
     void showPage(const std::string& path);
     void showFailure(const window::RunFailure& failure);
+    void showFailure(const window::FailureText& text);
     void copySelectedRows(bool withHeader);
     void showListMenu(LPARAM at);
     template <typename Handler>

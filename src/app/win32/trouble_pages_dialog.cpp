@@ -19,17 +19,20 @@ using window::scaled;
 
 namespace {
 
-enum ControlId : int { kLinesId = 100, kCopyId, kMessageId };
+enum ControlId : int { kLinesId = 100, kCopyId, kMessageId, kSelectedLabelId, kSelectedLineId };
 
 constexpr DWORD kStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kExtendedStyle = WS_EX_DLGMODALFRAME;
 // At the base dots per inch; the list takes what the dialog grows by.
-constexpr window::Size kFirstClientSize{760, 360};
-constexpr window::Size kMinimumClientSize{320, 160};
+constexpr window::Size kFirstClientSize{760, 420};
+constexpr window::Size kMinimumClientSize{320, 240};
 constexpr int kMargin = 8;
 constexpr int kButtonWidth = 88;
 constexpr int kButtonHeight = 25;
+constexpr int kLabelHeight = 16;
+// Four lines of the window's font: a long line whole, wrapped, without taking the list's room.
+constexpr int kSelectedLineHeight = 68;
 // The margins a report-mode list view leaves either side of a line's text.
 constexpr int kLineMargins = 12;
 // The lines measured for the column's width: enough to take in the usual lines, few enough to
@@ -136,6 +139,12 @@ void TroublePagesDialog::createControls() {
     ListView_InsertColumn(m_lines, 0, &column);
     // Only the count: the list asks for the lines it paints.
     ListView_SetItemCountEx(m_lines, clampedToInt(m_pages.lineCount()), LVSICF_NOSCROLL);
+    // Made right after the list, for the tab order. Without ES_AUTOHSCROLL the box wraps its
+    // lines; screen readers name it by the label made just before it.
+    m_selectedLabel = control(WC_STATICW, wideFromUtf8(window::kSelectedLineLabel),
+                              SS_LEFT | SS_NOPREFIX, kSelectedLabelId);
+    m_selectedLine = control(WC_EDITW, L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY,
+                             kSelectedLineId, WS_EX_CLIENTEDGE);
     // A name or a reason such as "&x" is text: no ampersand is taken for a mnemonic.
     m_message = control(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kMessageId);
     m_copy =
@@ -167,7 +176,7 @@ void TroublePagesDialog::fitLineWidth() {
     }
 }
 
-// The list takes the room; the message, Copy and Close the bottom row.
+// The list takes the room; below it the selected line, then the message, Copy and Close.
 void TroublePagesDialog::placeControls() {
     const window::Size client = clientSize(m_dialog);
     const int margin = scaledToDpi(kMargin);
@@ -176,8 +185,13 @@ void TroublePagesDialog::placeControls() {
     const int rowTop = client.height - margin - buttonHeight;
     const int closeLeft = client.width - margin - buttonWidth;
     const int copyLeft = closeLeft - margin - buttonWidth;
-    ::MoveWindow(m_lines, margin, margin, std::max(0, client.width - 2 * margin),
-                 std::max(0, rowTop - 2 * margin), TRUE);
+    const int width = std::max(0, client.width - 2 * margin);
+    const int boxHeight = scaledToDpi(kSelectedLineHeight);
+    const int boxTop = rowTop - margin - boxHeight;
+    const int labelTop = boxTop - scaledToDpi(kLabelHeight);
+    ::MoveWindow(m_lines, margin, margin, width, std::max(0, labelTop - 2 * margin), TRUE);
+    ::MoveWindow(m_selectedLabel, margin, labelTop, width, scaledToDpi(kLabelHeight), TRUE);
+    ::MoveWindow(m_selectedLine, margin, boxTop, width, boxHeight, TRUE);
     ::MoveWindow(m_message, margin, rowTop + buttonHeight / 4, std::max(0, copyLeft - 2 * margin),
                  buttonHeight, TRUE);
     ::MoveWindow(m_copy, copyLeft, rowTop, buttonWidth, buttonHeight, TRUE);
@@ -191,6 +205,8 @@ void TroublePagesDialog::onNotify(const NMHDR& header) {
     }
     if (header.code == LVN_GETDISPINFOW) {
         lineText(notification<NMLVDISPINFOW>(header));
+    } else if (header.code == LVN_ITEMCHANGED || header.code == LVN_ODSTATECHANGED) {
+        showSelectedLine();
     } else if (header.code == LVN_ITEMACTIVATE) {  // a double click
         showPageOf(notification<NMITEMACTIVATE>(header).iItem);
     } else if (header.code == LVN_KEYDOWN) {
@@ -223,6 +239,17 @@ void TroublePagesDialog::lineText(NMLVDISPINFOW& info) const {
     }
     copyInto(wideFromUtf8(m_pages.line(static_cast<std::size_t>(item.iItem))), item.pszText,
              item.cchTextMax);
+}
+
+// The focused line when it is selected, else the first selected; nothing when none is.
+void TroublePagesDialog::showSelectedLine() {
+    int shown = ListView_GetNextItem(m_lines, -1, LVNI_FOCUSED);
+    if (shown < 0 || ListView_GetItemState(m_lines, shown, LVIS_SELECTED) == 0) {
+        shown = ListView_GetNextItem(m_lines, -1, LVNI_SELECTED);
+    }
+    const std::string line =
+        shown < 0 ? std::string() : m_pages.line(static_cast<std::size_t>(shown));
+    ::SetWindowTextW(m_selectedLine, wideFromUtf8(line).c_str());
 }
 
 // The lines selected, in order, each run of them as one range; all of them when none is.

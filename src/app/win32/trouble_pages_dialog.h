@@ -15,7 +15,8 @@ namespace catalog::win32_window {
 
 // The list "Show pages" opens, modal to the window: a line for each page of the last run
 // without a record and for each record lacking a field, with why, in a virtual list view
-// (LVS_OWNERDATA) that makes a line only when it paints it. Double click or Enter on a line
+// (LVS_OWNERDATA) that makes a line only when it paints it, and below it the selected line whole,
+// wrapped. Double click or Enter on a line
 // hands its page's path to `showPage`, which shows it in its folder and never opens it;
 // Ctrl+C or Copy copies the lines selected, or all of them.
 class TroublePagesDialog {
@@ -38,6 +39,7 @@ private:
     void onNotify(const NMHDR& header);
     void onCommand(int id);
     void lineText(NMLVDISPINFOW& info) const;
+    void showSelectedLine();
     void copyLines();
     std::vector<window::LineRange> selectedRanges() const;
     void showPageOf(int line);
@@ -48,6 +50,8 @@ private:
     HFONT m_font = nullptr;
     HWND m_dialog = nullptr;
     HWND m_lines = nullptr;
+    HWND m_selectedLabel = nullptr;
+    HWND m_selectedLine = nullptr;  // the selected line whole, wrapped
     HWND m_message = nullptr;
     HWND m_copy = nullptr;
     HWND m_close = nullptr;

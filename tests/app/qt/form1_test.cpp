@@ -24,6 +24,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -615,11 +616,14 @@ TEST_F(Form1Test, ShowPagesListsThePagesThatGaveNoRowOrLackAFieldAndCopiesThem) 
         shown << lines->model()->index(line, 0).data().toString();
     }
     EXPECT_EQ(shown, expected);
+    auto* selected = dialog->findChild<QPlainTextEdit*>(QStringLiteral("selectedLine"));
+    EXPECT_EQ(selected->toPlainText(), QString());
 
     lines->setFocus();
     QTest::keyClick(lines, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), expected.join("\r\n") + "\r\n");
     lines->setCurrentIndex(lines->model()->index(1, 0));
+    EXPECT_EQ(selected->toPlainText(), expected[1]);
     dialog->findChild<QPushButton*>(QStringLiteral("copy"))->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), expected[1] + "\r\n");
 
@@ -627,11 +631,35 @@ TEST_F(Form1Test, ShowPagesListsThePagesThatGaveNoRowOrLackAFieldAndCopiesThem) 
     EXPECT_EQ(fileManager.awaitGiven(),
               QUrl::fromLocalFile(QString::fromStdString(path("data/"))).toEncoded().toStdString());
     EXPECT_TRUE(dialog->isVisible());
+    // The selected line, whole, follows the keys, and is the next stop after the list.
+    QTest::keyClick(lines, Qt::Key_Up);
+    EXPECT_EQ(selected->toPlainText(), expected[0]);
+    EXPECT_EQ(selected->accessibleName(), QStringLiteral("Selected line"));
+    QTest::keyClick(lines, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), selected);
     dialog->findChild<QPushButton*>(QStringLiteral("close"))->click();
     EXPECT_FALSE(dialog->isVisible());
 
     action("Clear list")->trigger();
     EXPECT_FALSE(link->isVisible());
+}
+
+// Where no file manager can show a page, the box says so, why in xdg-open's words, and which
+// folder to open by hand.
+TEST_F(Form1Test, APageNoFileManagerCanShowIsNamedWithTheFolderToOpen) {
+    FakeFileManager fileManager(4);
+    ASSERT_TRUE(clickAndWait());
+    emit control<QLabel>("showPages")->linkActivated(QStringLiteral("showPages"));
+    auto* lines = form.findChild<QListView*>(QStringLiteral("pageLines"));
+    ASSERT_NE(lines, nullptr);
+    lines->setCurrentIndex(lines->model()->index(0, 0));
+    QTest::keyClick(lines, Qt::Key_Return);
+    EXPECT_NE(fileManager.awaitGiven(), "(not run)");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failure() != nullptr; }));
+    EXPECT_EQ(copied(failure()).toStdString(),
+              "The page could not be shown in its folder.\n\nNo file manager could be started "
+              "to show contact.html (xdg-open: ended with status 4): open the folder " +
+                  path("data") + " yourself.");
 }
 
 // A page of 150,000 records that lack every field, under a long name: more lines than are
