@@ -303,6 +303,9 @@ private:
         if (wanted.empty()) {
             return true;  // rows read through a wrapping, every field found
         }
+        if (isBinaryFormat(note.kind) || note.kind == FileKind::Utf32) {
+            return true;  // told of as what it is, which holds no near form
+        }
         try {
             NearFormSearch search(wanted);
             const auto feed = [&search](std::string_view block) {
