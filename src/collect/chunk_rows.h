@@ -121,6 +121,7 @@ public:
         PageNote& note = m_chunk.notes.emplace_back(slot, PageNote{}).second;
         note.records = finding.records;
         note.reading = finding.reading;
+        note.kind = finding.kind;
         note.missing = std::move(m_missing);
         m_missing = {};
         return &note;

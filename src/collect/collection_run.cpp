@@ -6,6 +6,7 @@
 #include <chrono>
 #include <exception>
 #include <future>
+#include <iterator>
 #include <new>
 #include <optional>
 #include <span>
@@ -17,6 +18,7 @@
 #include "collect/near_forms.h"
 #include "collect/pages_in_hand.h"
 #include "collect/record_scan.h"
+#include "collect/subfolder_pages.h"
 #include "platform/file_batch.h"
 #include "platform/file_error.h"
 #include "platform/folder.h"
@@ -149,12 +151,14 @@ public:
     // Once every chunk is read.
     Collected result(CollectionClient& client) {
         stopIfRequested(m_requestedStop);
-        Collected collected{Listing(m_rowDetails), m_files.size(), !m_folder.isOpen(), {}, {}, {}};
+        Collected collected{
+            Listing(m_rowDetails), m_files.size(), !m_folder.isOpen(), {}, {}, {}, 0};
         if (collected.files == 0) {
             const Folder::OtherEntries others = m_folder.countOtherEntries();
             collected.leftovers = {others.subfolders, others.rest};
         }
         listInNameOrder(m_chunks, m_nameOrder, m_files, m_rowDetails, collected);
+        tellOfSubfolders(collected);
         if (collected.files > 0 && m_lastReported != collected.files) {
             client.filesRead(collected.files, collected.files);
         }
@@ -162,6 +166,16 @@ public:
     }
 
 private:
+    // Once the pages are read, so that a subfolder's pages never slow the rows down.
+    void tellOfSubfolders(Collected& collected) const {
+        const std::vector<SubfolderPages> found =
+            subfoldersWithPages(m_folder, m_unwrap, m_requestedStop);
+        collected.subfoldersWithPages = found.size();
+        if (m_pageNotes) {
+            std::ranges::move(subfolderNotes(found), std::back_inserter(collected.notes));
+        }
+    }
+
     bool stopRequested() const { return m_requestedStop && m_requestedStop->requested(); }
 
     // Takes chunks until none is left or the run is to end; false once this thread ran short.
@@ -302,6 +316,9 @@ private:
         const std::vector<std::string_view> wanted = missingTexts(note);
         if (wanted.empty()) {
             return true;  // rows read through a wrapping, every field found
+        }
+        if (isBinaryFormat(note.kind) || note.kind == FileKind::Utf32) {
+            return true;  // told of as what it is, which holds no near form
         }
         try {
             NearFormSearch search(wanted);

@@ -53,6 +53,9 @@ struct Collected {
     // run was asked for them (RunOptions::pageNotes), each by name in the listing's order.
     PageCounts pageCounts;
     std::vector<PageNote> notes;
+    // Subfolders whose pages would give rows, which are not read; with page notes, each is
+    // named after the pages' notes.
+    std::size_t subfoldersWithPages = 0;
 };
 
 struct RunOptions {

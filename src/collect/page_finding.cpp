@@ -1,6 +1,8 @@
 #include "collect/page_finding.h"
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
 
 #include "collect/field_extraction.h"
 #include "collect/readable_numbers.h"
@@ -31,6 +33,57 @@ std::string explanationOf(const FieldMisses& misses, std::span<const NearForm> n
         }
     }
     return text;
+}
+
+// What a file that gave no row is, and what to do with it.
+struct KindText {
+    FileKind kind;
+    std::string_view text;
+};
+
+constexpr KindText kKindTexts[] = {
+    {FileKind::Png, "holds no text (a PNG image)"},
+    {FileKind::Jpeg, "holds no text (a JPEG image)"},
+    {FileKind::Gif, "holds no text (a GIF image)"},
+    {FileKind::WebP, "holds no text (a WebP image)"},
+    {FileKind::Pdf, "holds no text (a PDF document)"},
+    {FileKind::NoText, "holds no text"},
+    {FileKind::Gzip, "compressed (gzip): unpack it into the data folder"},
+    {FileKind::Zip, "compressed (zip): unpack it into the data folder"},
+    {FileKind::SevenZip, "compressed (7z): unpack it into the data folder"},
+    {FileKind::Xz, "compressed (xz): unpack it into the data folder"},
+    {FileKind::Bzip2, "compressed (bzip2): unpack it into the data folder"},
+    {FileKind::Zstd, "compressed (zstd): unpack it into the data folder"},
+    {FileKind::Rar, "compressed (RAR): unpack it into the data folder"},
+    {FileKind::OfficeDocument, "an office document (zip): save it as text or HTML"},
+    {FileKind::Utf32, "UTF-32 text, which is not read: save it as UTF-8 or UTF-16"},
+};
+
+std::string_view kindExplanation(FileKind kind) {
+    const auto* found = std::ranges::find(kKindTexts, kind, &KindText::kind);
+    return found == std::end(kKindTexts) ? std::string_view() : found->text;
+}
+
+std::string subfolderExplanation(std::size_t pages) {
+    return "a subfolder: its " + counted(pages, "page") +
+           (pages == 1 ? " with records is not read; move it into the data folder"
+                       : " with records are not read; move them into the data folder");
+}
+
+// The line of a subfolder, or of a page whose kind says more than the text it lacks; a near
+// form of the record marker says more still.
+std::optional<std::string> toldByKind(const PageNote& note) {
+    if (note.kind == FileKind::Subfolder) {
+        return named(note.file, subfolderExplanation(note.kindCount));
+    }
+    if (note.kind == FileKind::MoreSubfolders) {
+        return "and " + grouped(note.kindCount) + " more";
+    }
+    if (note.kind == FileKind::Text || note.records > 0 ||
+        nearFormOf(kRecordMarker, note.nearForms) != nullptr) {
+        return std::nullopt;
+    }
+    return named(note.file, std::string(kindExplanation(note.kind)));
 }
 
 }  // namespace
@@ -120,6 +173,9 @@ std::size_t explanationLineCount(const PageNote& note) {
 }
 
 std::string explanationLine(const PageNote& note, std::size_t line) {
+    if (std::optional<std::string> told = toldByKind(note)) {
+        return std::move(*told);
+    }
     if (note.reading.wrapped() && note.records > 0) {
         if (line == 0) {
             return named(note.file, readingDescription(note.reading));

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "collect/file_kinds.h"
 #include "collect/listing.h"
 #include "collect/text_reading.h"
 
@@ -31,7 +32,8 @@ bool anyMissing(const FieldMisses& misses);
 struct PageFinding {
     std::uint64_t records = 0;  // occurrences of the record marker: the page's rows
     std::uint64_t recordsWithFieldNotFound = 0;
-    TextReading reading;  // how its text was read
+    TextReading reading;             // how its text was read
+    FileKind kind = FileKind::Text;  // what it is, told for a page without a record
 
     bool holdsRecord() const { return records > 0; }
     bool fieldNotFound() const { return recordsWithFieldNotFound > 0; }
@@ -75,6 +77,9 @@ struct PageNote {
     std::vector<RecordNote> missing;
     std::vector<NearForm> nearForms;  // of the texts it lacks, where the page holds one
     TextReading reading;
+    FileKind kind = FileKind::Text;
+    // Of a subfolder: its pages that give rows; of the subfolders not named, how many.
+    std::size_t kindCount = 0;
 };
 
 // How a row names its page: the file's name alone when the page holds one record, and which of

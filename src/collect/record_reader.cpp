@@ -9,6 +9,7 @@
 
 #include "collect/decoded_rereader.h"
 #include "collect/field_extraction.h"
+#include "collect/file_kinds.h"
 #include "collect/record_scan.h"
 #include "collect/unwrapping.h"
 #include "collect/utf16_text.h"
@@ -128,7 +129,9 @@ public:
         m_bytes.held = held;
         m_bytes.heldFrom = from;
     }
-    PageFinding finding(const RecordScan& scan) const { return {scan.records(), m_withMiss, {}}; }
+    PageFinding finding(const RecordScan& scan) const {
+        return {scan.records(), m_withMiss, {}, FileKind::Text};
+    }
 
 private:
     void add(const RecordMatches& matches) {
@@ -239,11 +242,22 @@ std::optional<MhtmlMessage> messageOf(Reading& file, std::optional<std::string_v
     return mhtmlMessage(head);
 }
 
+// What a page's first bytes say it is, from the buffer while it holds them.
+FileKind headKindOf(Reading& file, std::optional<std::string_view> held) {
+    if (held && held->size() >= std::min<std::uint64_t>(kKindHeadBytes, file.size())) {
+        return kindOfHead(*held);
+    }
+    std::string head(kKindHeadBytes, '\0');
+    head.resize(file.readAt(0, head.data(), head.size()));
+    return kindOfHead(head);
+}
+
 // A page read as it stands: its rows, and what tells whether a wrapping may hold its records.
 struct AsItStands {
     PageFinding finding;
     WrapClues clues;
     std::optional<MhtmlMessage> message;  // looked for only where the page holds no record
+    FileKind headKind = FileKind::Text;   // likewise
 };
 
 AsItStands readPage(Reading& file, char* buffer, RowSink& sink, Watched watched, bool unwrap) {
@@ -266,12 +280,15 @@ AsItStands readPage(Reading& file, char* buffer, RowSink& sink, Watched watched,
             const PageFinding finding = readDecodedPage(
                 file, buffer, std::string_view(into, got).substr(kByteOrderMarkBytes),
                 {reading, std::nullopt}, sink, watched, unwrap ? &clues : nullptr);
-            return {finding, clues.clues(), std::nullopt};
+            return {finding, clues.clues(), std::nullopt, FileKind::Text};
         }
         text.add(got, scan);
     }
     scan.finish(rows.onRecord());
     AsItStands page{rows.finding(scan), clues.clues(), std::nullopt};
+    if (!page.finding.holdsRecord()) {
+        page.headKind = headKindOf(file, text.start());
+    }
     if (unwrap && !page.finding.holdsRecord()) {
         page.message = messageOf(file, text.start());
     }
@@ -363,22 +380,103 @@ private:
     std::string m_decoded;
 };
 
-// Reads a page as it stands and, where it holds no record, through the wrapping that holds one.
-PageFinding readAllWays(Reading& file, char* buffer, RowSink& sink, Watched watched, bool unwrap) {
-    const AsItStands page = readPage(file, buffer, sink, watched, unwrap);
-    if (page.finding.holdsRecord() || !unwrap) {
-        return page.finding;
+// Whether the page holds the record marker as UTF-32, read again from its start.
+bool holdsUtf32Marker(Reading& file, char* buffer, Watched watched) {
+    Utf32MarkerSearch search;
+    file.rewind(0);
+    while (const std::size_t got = fill(file, buffer, kBufferSize, watched)) {
+        search.feed({buffer, got});
+        if (search.found()) {
+            break;
+        }
     }
+    return search.found();
+}
+
+// What a page that gave no row is. Only a page whose first reading saw UTF-32's clue is read
+// again for it.
+FileKind kindWithoutRecord(FileKind headKind, const TextReading& reading, bool utf32Clue,
+                           const std::function<bool()>& holdsUtf32) {
+    if (isBinaryFormat(headKind)) {
+        return headKind;
+    }
+    if (utf32Clue && holdsUtf32()) {
+        return FileKind::Utf32;
+    }
+    // UTF-16 holds zero bytes as text.
+    const bool readAsBytes =
+        reading.marked == PageEncoding::Bytes && reading.unmarked == PageEncoding::Bytes;
+    return headKind == FileKind::NoText && readAsBytes ? FileKind::NoText : FileKind::Text;
+}
+
+// Reads a page as it stands and, where it holds no record, through the wrapping that holds one.
+PageFinding readWrapped(Reading& file, char* buffer, RowSink& sink, Watched watched,
+                        const AsItStands& page) {
     const std::optional<PageText> wrapped = wrappedText(file, buffer, page, watched);
     if (!wrapped) {
         return page.finding;
     }
     PageText text = *wrapped;
     std::array<char, 4> head{};
-    text.reading.zeroAfterMark = text.reading.unmarked == PageEncoding::Utf16LittleEndian &&
-                                 startsWithZeroAfterMark({head.data(), file.readAt(0, head.data(), 4)});
+    text.reading.zeroAfterMark =
+        text.reading.unmarked == PageEncoding::Utf16LittleEndian &&
+        startsWithZeroAfterMark({head.data(), file.readAt(0, head.data(), 4)});
     file.rewind(textStart(text.reading, text.message));
     return readDecodedPage(file, buffer, {}, text, sink, watched);
+}
+
+PageFinding readAllWays(Reading& file, char* buffer, RowSink& sink, Watched watched, bool unwrap) {
+    const AsItStands page = readPage(file, buffer, sink, watched, unwrap);
+    if (page.finding.holdsRecord()) {
+        return page.finding;
+    }
+    PageFinding finding = unwrap ? readWrapped(file, buffer, sink, watched, page) : page.finding;
+    if (!finding.holdsRecord()) {
+        finding.kind = kindWithoutRecord(page.headKind, finding.reading, page.clues.priceUtf32,
+                                         [&] { return holdsUtf32Marker(file, buffer, watched); });
+    }
+    return finding;
+}
+
+// The rows of a file's whole content. `found` hears what the first reading found, for a page
+// without a record as it stands.
+PageFinding contentRows(std::string_view content, RowSink& sink, const StopFlag* stop, bool unwrap,
+                        WrapClues& found) {
+    const PageEncoding encoding = encodingOf(content.substr(0, 4));
+    const PageText asItStands{TextReading{encoding}, std::nullopt};
+    // Read whole, so small: a decoded text is made whole too.
+    const std::string decoded =
+        encoding != PageEncoding::Bytes ? decodedWhole(content, asItStands) : std::string();
+    const std::string_view text =
+        encoding != PageEncoding::Bytes ? std::string_view(decoded) : content;
+    PageFinding finding = scanWhole(text, sink, stop);
+    finding.reading = asItStands.reading;
+    if (finding.holdsRecord() || !unwrap) {
+        return finding;
+    }
+    ClueSearch clues;
+    clues.feed(text);
+    found = clues.clues();
+    const std::optional<MhtmlMessage> message =
+        encoding == PageEncoding::Bytes ? mhtmlMessage(content) : std::nullopt;
+    const std::vector<Candidate> candidates =
+        candidatesFor(encoding, message.has_value(), clues.clues());
+    if (candidates.empty()) {
+        return finding;
+    }
+    WrappingChoice choice(candidates, message);
+    choice.feed(content.substr(
+        std::min<std::uint64_t>(textStart(candidates.front().reading, message), content.size())));
+    const std::optional<TextReading> reading = choice.finish();
+    if (!reading) {
+        return finding;
+    }
+    PageText wrapped{*reading, message};
+    wrapped.reading.zeroAfterMark = wrapped.reading.unmarked == PageEncoding::Utf16LittleEndian &&
+                                    startsWithZeroAfterMark(content);
+    finding = scanWhole(decodedWhole(content, wrapped), sink, stop);
+    finding.reading = wrapped.reading;
+    return finding;
 }
 
 }  // namespace
@@ -431,39 +529,16 @@ void RecordReader::readText(std::string_view content, const TextReading& reading
 
 PageFinding RecordReader::appendRows(std::string_view content, RowSink& sink,
                                      const StopFlag* stop) {
-    const PageEncoding encoding = encodingOf(content.substr(0, 4));
-    const PageText asItStands{TextReading{encoding}, std::nullopt};
-    // Read whole, so small: a decoded text is made whole too.
-    const std::string decoded =
-        encoding != PageEncoding::Bytes ? decodedWhole(content, asItStands) : std::string();
-    const std::string_view text =
-        encoding != PageEncoding::Bytes ? std::string_view(decoded) : content;
-    PageFinding finding = scanWhole(text, sink, stop);
-    finding.reading = asItStands.reading;
-    if (finding.holdsRecord() || !m_unwrap) {
-        return finding;
+    WrapClues clues;
+    PageFinding finding = contentRows(content, sink, stop, m_unwrap, clues);
+    if (!finding.holdsRecord()) {
+        finding.kind =
+            kindWithoutRecord(kindOfHead(content), finding.reading, clues.priceUtf32, [content] {
+                Utf32MarkerSearch search;
+                search.feed(content);
+                return search.found();
+            });
     }
-    ClueSearch clues;
-    clues.feed(text);
-    const std::optional<MhtmlMessage> message =
-        encoding == PageEncoding::Bytes ? mhtmlMessage(content) : std::nullopt;
-    const std::vector<Candidate> candidates =
-        candidatesFor(encoding, message.has_value(), clues.clues());
-    if (candidates.empty()) {
-        return finding;
-    }
-    WrappingChoice choice(candidates, message);
-    choice.feed(content.substr(
-        std::min<std::uint64_t>(textStart(candidates.front().reading, message), content.size())));
-    const std::optional<TextReading> reading = choice.finish();
-    if (!reading) {
-        return finding;
-    }
-    PageText wrapped{*reading, message};
-    wrapped.reading.zeroAfterMark = wrapped.reading.unmarked == PageEncoding::Utf16LittleEndian &&
-                                    startsWithZeroAfterMark(content);
-    finding = scanWhole(decodedWhole(content, wrapped), sink, stop);
-    finding.reading = wrapped.reading;
     return finding;
 }
 

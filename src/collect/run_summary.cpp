@@ -8,7 +8,8 @@
 namespace catalog {
 
 RunCounts countsOf(const Collected& collected) {
-    return {collected.files, collected.listing.rowCount(), collected.pageCounts};
+    return {collected.files, collected.listing.rowCount(), collected.pageCounts,
+            collected.subfoldersWithPages};
 }
 
 namespace {
@@ -46,6 +47,8 @@ std::string summaryOf(const RunCounts& counts, std::string_view destination) {
     add(counts.worthTelling.withFieldNotFound, "with a field not found");
     add(counts.worthTelling.withSeveralRecords, "with several records");
     add(counts.worthTelling.readThroughWrapping, "read through a wrapping");
+    add(counts.subfoldersWithPages,
+        counts.subfoldersWithPages == 1 ? "subfolder with pages" : "subfolders with pages");
     return parts.empty() ? text : text + " (" + parts + ")";
 }
 

@@ -14,6 +14,7 @@ struct RunCounts {
     std::size_t pages = 0;  // the files read
     std::size_t rows = 0;   // the listing's records
     PageCounts worthTelling;
+    std::size_t subfoldersWithPages = 0;  // whose pages are not read
 };
 
 RunCounts countsOf(const Collected& collected);

@@ -12,21 +12,26 @@ namespace {
 constexpr std::string_view kPrice = "PRICE";
 constexpr std::string_view kPriceLe("P\0R\0I\0C\0E\0", 10);
 constexpr std::string_view kPriceBe("\0P\0R\0I\0C\0E", 10);
+constexpr std::string_view kPrUtf32Le("P\0\0\0R\0\0\0", 8);
+constexpr std::string_view kPrUtf32Be("\0\0\0P\0\0\0R", 8);
 
 // Every clue has a `P` followed by `R` or a zero byte: found without stopping at each `P`.
 constexpr BytePairSearch kClueStart('P', std::string_view("R\0", 2));
 
-bool holdsAt(std::string_view text, std::size_t at, std::string_view clue) {
-    return text.substr(at, clue.size()) == clue;
+// Whether `clue`, whose `P` is its byte `before`, is in `text` with its `P` at `p`.
+bool holdsAt(std::string_view text, std::size_t p, std::string_view clue, std::size_t before = 0) {
+    return p >= before && text.substr(p - before, clue.size()) == clue;
 }
 
 }  // namespace
 
-// Looks at a `P` at `p` of `text`; `beforeP` whether the byte before it lies in `text` too.
-void ClueSearch::noteAt(std::string_view text, std::size_t p, bool beforeP) {
+// Looks at a `P` at `p` of `text`.
+void ClueSearch::noteAt(std::string_view text, std::size_t p) {
     m_clues.price = m_clues.price || holdsAt(text, p, kPrice);
     m_clues.priceLe = m_clues.priceLe || holdsAt(text, p, kPriceLe);
-    m_clues.priceBe = m_clues.priceBe || (beforeP && holdsAt(text, p - 1, kPriceBe));
+    m_clues.priceBe = m_clues.priceBe || holdsAt(text, p, kPriceBe, 1);
+    m_clues.priceUtf32 = m_clues.priceUtf32 || holdsAt(text, p, kPrUtf32Le) ||
+                         holdsAt(text, p, kPrUtf32Be, kMostBeforeP);
 }
 
 void ClueSearch::feed(std::string_view block) {
@@ -37,16 +42,17 @@ void ClueSearch::feed(std::string_view block) {
     keepTail(block);
 }
 
-// The clues that begin in the bytes carried over from the blocks before.
+// The clues that begin in the bytes carried over from the blocks before, and those whose `P`
+// comes so soon in the block that their first bytes were carried.
 void ClueSearch::searchJoint(std::string_view block) {
     std::array<char, 2 * kCarry + 1> joint{};
     const std::size_t head = std::min(block.size(), kCarry + 1);
     std::copy_n(m_carry.data(), m_carried, joint.data());
     std::copy_n(block.data(), head, joint.data() + m_carried);
     const std::string_view text(joint.data(), m_carried + head);
-    for (std::size_t p = 0; p < m_carried; ++p) {
+    for (std::size_t p = 0; p < std::min(text.size(), m_carried + kMostBeforeP); ++p) {
         if (text[p] == 'P') {
-            noteAt(text, p, p > 0);
+            noteAt(text, p);
         }
     }
 }
@@ -56,7 +62,7 @@ void ClueSearch::searchBlock(std::string_view block) {
     for (std::size_t from = 0; from < block.size();) {
         const std::size_t count = kClueStart.find(block, from, found);
         for (std::size_t at = 0; at < count; ++at) {
-            noteAt(block, found[at], found[at] > 0);
+            noteAt(block, found[at]);
         }
     }
 }

@@ -1,5 +1,6 @@
 // Which wrapping a page without a record is read through. The first reading of a page looks, as
-// it passes, for the bytes `PRICE` (plain, or as UTF-16 of either byte order), and only a page
+// it passes, for the bytes `PRICE` (plain, or as UTF-16 of either byte order; and `PR` as UTF-32,
+// which is not read but named), and only a page
 // that holds them, or a single-file save, is read again: an image or an archive never is. That
 // second reading decodes every wrapping at once and looks for the record marker under each; the
 // first wrapping, in a fixed order, under which the page holds one is the page's reading, and a
@@ -19,9 +20,10 @@ namespace catalog {
 
 // What a text holds of the bytes that tell a wrapping may hide a record.
 struct WrapClues {
-    bool price = false;    // `PRICE`
-    bool priceLe = false;  // `PRICE` as UTF-16 little-endian
-    bool priceBe = false;  // and big-endian
+    bool price = false;       // `PRICE`
+    bool priceLe = false;     // `PRICE` as UTF-16 little-endian
+    bool priceBe = false;     // and big-endian
+    bool priceUtf32 = false;  // `PR` as UTF-32 of either byte order, which is not read
 };
 
 // Finds the clues in a text given block after block, blocks cut anywhere.
@@ -31,12 +33,13 @@ public:
     const WrapClues& clues() const { return m_clues; }
 
 private:
-    static constexpr std::size_t kCarry = 9;  // a clue but its last byte
+    static constexpr std::size_t kCarry = 9;        // a clue but its last byte
+    static constexpr std::size_t kMostBeforeP = 3;  // bytes a clue holds before its `P`
 
     void searchJoint(std::string_view block);
     void searchBlock(std::string_view block);
     void keepTail(std::string_view block);
-    void noteAt(std::string_view text, std::size_t p, bool beforeP);
+    void noteAt(std::string_view text, std::size_t p);
 
     WrapClues m_clues;
     std::array<char, kCarry> m_carry{};

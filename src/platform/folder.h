@@ -49,6 +49,10 @@ public:
     };
     OtherEntries countOtherEntries() const;
 
+    // Hands the name of each subfolder (links to folders too) to `take`, in the order the folder
+    // gives them, until `take` returns false. Throws FileError when the folder cannot be read.
+    void forEachSubfolder(const std::function<bool(const char* name)>& take) const;
+
     // The system's own state, defined by each system's implementation.
     struct Native;
     const Native& native() const { return *m_native; }

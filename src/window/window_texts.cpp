@@ -87,8 +87,8 @@ StatusText statusAfter(const RunOutcome& outcome) {
         withPath(summary.substr(0, destination), oneLine(shownName(outcome.outputName)),
                  std::string_view(summary).substr(destination));
     status.details = outcome.listingPath;
-    status.offersPageList =
-        pages.withoutRecord > 0 || pages.withFieldNotFound > 0 || pages.readThroughWrapping > 0;
+    status.offersPageList = pages.withoutRecord > 0 || pages.withFieldNotFound > 0 ||
+                            pages.readThroughWrapping > 0 || outcome.counts.subfoldersWithPages > 0;
     return status;
 }
 

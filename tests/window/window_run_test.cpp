@@ -267,7 +267,7 @@ TEST(WindowTexts, CountsReadAtAGlanceAndTheNoDisplayLineNamesTheBatchCommand) {
     }
     RunOutcome outcome;
     outcome.rows.emplace(std::move(listing));
-    outcome.counts = {.pages = 1240, .rows = 1234, .worthTelling = {}};
+    outcome.counts = {.pages = 1240, .rows = 1234, .worthTelling = {}, .subfoldersWithPages = 0};
     outcome.outputName = "output.txt";
     EXPECT_EQ(statusAfter(outcome).text, "1,234 records written to output.txt from 1,240 pages");
     outcome.outputName = "two\nlines.txt";  // pasted into the box: the status stays one line

@@ -118,6 +118,18 @@ Folder::OtherEntries Folder::countOtherEntries() const {
     return counts;
 }
 
+void Folder::forEachSubfolder(const std::function<bool(const char* name)>& take) const {
+    if (!isOpen()) {
+        return;
+    }
+    const int folder = m_native->fd.get();
+    forEachEntry(folder, m_path, [&](const dirent& entry) {
+        const bool dot =
+            std::strcmp(entry.d_name, ".") == 0 || std::strcmp(entry.d_name, "..") == 0;
+        return dot || followedType(folder, entry) != S_IFDIR || take(entry.d_name);
+    });
+}
+
 void requireFolder(const std::string& path, const char* operation) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {

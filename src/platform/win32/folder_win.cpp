@@ -224,6 +224,24 @@ Folder::OtherEntries Folder::countOtherEntries() const {
     return counts;
 }
 
+void Folder::forEachSubfolder(const std::function<bool(const char* name)>& take) const {
+    if (!m_native) {
+        return;
+    }
+    forEachFound(m_native->path, 0, m_path, [&](const WIN32_FIND_DATAW& found) {
+        if (std::wcscmp(found.cFileName, L".") == 0 || std::wcscmp(found.cFileName, L"..") == 0) {
+            return true;
+        }
+        const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        const EntryKind kind = kindOf(found);
+        const bool isFolder =
+            kind == EntryKind::Link
+                ? followedLink(m_native->path + found.cFileName) == Followed::Folder
+                : folder;
+        return !isFolder || take(win32::utf8FromWide(found.cFileName).c_str());
+    });
+}
+
 std::wstring win32::widePathIn(const Folder& folder, const char* name) {
     return folder.native().path + win32::wideFromUtf8(name);
 }

@@ -49,7 +49,8 @@ void writeSparseRecord(const fs::path& file, std::uintmax_t size) {
 const std::string kProgram = "catalog-collector-cli: ";
 
 // Entries that are not files, which the listing skips, beside the fixture's files; `elsewhere`
-// is a place for a folder to link to.
+// is a place for a folder to link to. The folder's page is not read, but the summary tells of
+// it.
 #ifdef _WIN32
 // Links cannot be made under Wine, and only with a privilege on Windows: the POSIX run covers
 // them. A hidden system file is a file all the same.
@@ -103,7 +104,8 @@ TEST_F(BatchCommandTest, SkipsEntriesThatAreNotFilesAndReadsOddNamesLikeAnyOther
     EXPECT_EQ(outcome.out, expected);
     EXPECT_EQ(outcome.err, kProgram + std::to_string(rows.size()) +
                                " records written to standard output from " +
-                               std::to_string(rows.size() + 1) + " pages (1 without a record)\n");
+                               std::to_string(rows.size() + 1) +
+                               " pages (1 without a record, 1 subfolder with pages)\n");
 }
 
 // What a path through a folder that is not there and one through a file give: Windows says
