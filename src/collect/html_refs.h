@@ -28,7 +28,7 @@ public:
 private:
     char* take(char byte, char* out);
 
-    std::array<char, kMostHeld> m_held{};
+    std::array<char, kMostHeld + 1> m_held{};  // and the byte that settles them
     std::uint8_t m_heldCount = 0;
 };
 
