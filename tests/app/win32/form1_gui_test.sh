@@ -90,17 +90,25 @@ check_second_click() {
     wait_until 30 rows_shown_are "$rows" || fail "the list does not hold the rows twice"
 }
 
-# The rows of the reference listing sorted by id, each COPIES times: in the order collected,
-# but for the page whose record lacks its id, which comes last. Rows end in CR LF; values may
-# hold line ends of their own.
+# The rows of the reference listing sorted by id, each COPIES times, equal ids in the order
+# collected, and the page whose record lacks its id last. The sample ids differ only in their
+# digits, all four long, so their byte order is the window's. Rows end in CR LF; values may hold
+# line ends of their own.
 sorted_rows() {
     awk -v RS='\r\n' -v copies="$1" '
         NR > 1 && $0 != "" {
             for (i = 0; i < copies; i++) {
-                if (index($0, "String Matching Failed\t") == 1) last = last $0 "\n"; else print
+                if (index($0, "String Matching Failed\t") == 1) { last = last $0 "\n"; continue }
+                n++
+                row[n] = $0
+                id[n] = substr($0, 1, index($0, "\t") - 1)
+                for (j = n; j > 1 && id[j - 1] > id[j]; j--) {
+                    t = row[j]; row[j] = row[j - 1]; row[j - 1] = t
+                    t = id[j]; id[j] = id[j - 1]; id[j - 1] = t
+                }
             }
         }
-        END { printf "%s", last }' "$scratch/reference.txt"
+        END { for (j = 1; j <= n; j++) print row[j]; printf "%s", last }' "$scratch/reference.txt"
 }
 
 check_sort_and_clear() {
