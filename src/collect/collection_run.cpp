@@ -169,7 +169,7 @@ private:
     // Once the pages are read, so that a subfolder's pages never slow the rows down.
     void tellOfSubfolders(Collected& collected) const {
         const std::vector<SubfolderPages> found =
-            subfoldersWithPages(m_folder, m_unwrap, m_requestedStop);
+            subfoldersWithPages(m_folder, m_files.subfolders(), m_unwrap, m_requestedStop);
         collected.subfoldersWithPages = found.size();
         if (m_pageNotes) {
             std::ranges::move(subfolderNotes(found), std::back_inserter(collected.notes));
@@ -313,14 +313,14 @@ private:
     // of threads.
     bool lookForNearForms(PageNote& note, const char* name, RecordReader& reader,
                           std::optional<std::string_view> whole, bool mayDefer) {
-        const std::vector<std::string_view> wanted = missingTexts(note);
-        if (wanted.empty()) {
-            return true;  // rows read through a wrapping, every field found
-        }
         if (isBinaryFormat(note.kind) || note.kind == FileKind::Utf32) {
             return true;  // told of as what it is, which holds no near form
         }
         try {
+            const std::vector<std::string_view> wanted = missingTexts(note);
+            if (wanted.empty()) {
+                return true;  // rows read through a wrapping, every field found
+            }
             NearFormSearch search(wanted);
             const auto feed = [&search](std::string_view block) {
                 search.feed(block);

@@ -15,12 +15,14 @@ constexpr std::size_t kFilesBetweenQuestions = 4096;
 }  // namespace
 
 FolderIndex::FolderIndex(const Folder& folder, const std::function<bool()>& keepGoing) {
-    folder.forEachRegularFile([&](const FolderEntry& entry) {
-        const std::size_t length = std::strlen(entry.name);
-        m_entries.push_back({entry.order, m_names.size(), length});
-        m_names.append(entry.name, length + 1);
-        return m_entries.size() % kFilesBetweenQuestions != 0 || keepGoing();
-    });
+    folder.forEachRegularFile(
+        [&](const FolderEntry& entry) {
+            const std::size_t length = std::strlen(entry.name);
+            m_entries.push_back({entry.order, m_names.size(), length});
+            m_names.append(entry.name, length + 1);
+            return m_entries.size() % kFilesBetweenQuestions != 0 || keepGoing();
+        },
+        [this](const char* name) { m_subfolders.emplace_back(name); });
     std::sort(m_entries.begin(), m_entries.end(),
               [](const Entry& a, const Entry& b) { return a.order < b.order; });
     gatherNamesInReadingOrder();

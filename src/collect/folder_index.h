@@ -28,6 +28,8 @@ public:
     std::size_t nameBytes() const { return m_names.size() - m_entries.size(); }
     // Indexes of the names in their byte order, the order of the rows.
     std::vector<std::uint32_t> nameOrder() const;
+    // The folder's subfolders, met on the way, whose pages a run does not read.
+    const std::vector<std::string>& subfolders() const { return m_subfolders; }
 
 private:
     struct Entry {
@@ -44,6 +46,7 @@ private:
 
     std::string m_names;
     std::vector<Entry> m_entries;
+    std::vector<std::string> m_subfolders;
 };
 
 }  // namespace catalog

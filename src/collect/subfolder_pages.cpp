@@ -26,19 +26,12 @@ private:
     std::string m_text;
 };
 
-std::vector<std::string> namesOf(const Folder& folder, bool subfolders) {
+std::vector<std::string> fileNamesOf(const Folder& folder) {
     std::vector<std::string> names;
-    if (subfolders) {
-        folder.forEachSubfolder([&names](const char* name) {
-            names.emplace_back(name);
-            return true;
-        });
-    } else {
-        folder.forEachRegularFile([&names](const FolderEntry& entry) {
-            names.emplace_back(entry.name);
-            return true;
-        });
-    }
+    folder.forEachRegularFile([&names](const FolderEntry& entry) {
+        names.emplace_back(entry.name);
+        return true;
+    });
     return names;
 }
 
@@ -48,7 +41,7 @@ std::size_t pagesWithRecords(const std::string& path, RecordReader& reader, cons
     try {
         const Folder folder = Folder::open(path);
         DroppedRows rows;
-        for (const std::string& name : namesOf(folder, false)) {
+        for (const std::string& name : fileNamesOf(folder)) {
             try {
                 pages += reader.appendRows(folder, name.c_str(), rows, stop, nullptr).holdsRecord();
             } catch (const FileError&) {
@@ -63,13 +56,11 @@ std::size_t pagesWithRecords(const std::string& path, RecordReader& reader, cons
 
 }  // namespace
 
-std::vector<SubfolderPages> subfoldersWithPages(const Folder& folder, bool unwrap,
+std::vector<SubfolderPages> subfoldersWithPages(const Folder& folder,
+                                                std::vector<std::string> names, bool unwrap,
                                                 const StopFlag* stop) {
-    std::vector<std::string> names;
-    try {
-        names = namesOf(folder, true);
-    } catch (const FileError&) {
-        return {};
+    if (names.empty()) {
+        return {};  // most data folders: no reader, and its buffer, is made for them
     }
     std::sort(names.begin(), names.end());
     RecordReader reader(unwrap);

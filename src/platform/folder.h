@@ -37,7 +37,10 @@ public:
     // to; hidden and system files count; folders, pipes, sockets, devices and links that lead
     // nowhere (dangling or looping) do not. A failure to read the folder, or to follow a link
     // for any other reason, throws FileError naming the folder or the entry in it.
-    void forEachRegularFile(const std::function<bool(const FolderEntry&)>& take) const;
+    // `subfolder` (may be empty) hears the name of each subfolder (links to folders too) on the
+    // way, so that a run that tells of them lists the folder once.
+    void forEachRegularFile(const std::function<bool(const FolderEntry&)>& take,
+                            const std::function<void(const char* name)>& subfolder = {}) const;
 
     // What the folder holds besides the files forEachRegularFile hands over, for telling a user
     // why it gave none: subfolders (links to folders too), and anything else at all (pipes,
@@ -48,10 +51,6 @@ public:
         std::size_t rest = 0;
     };
     OtherEntries countOtherEntries() const;
-
-    // Hands the name of each subfolder (links to folders too) to `take`, in the order the folder
-    // gives them, until `take` returns false. Throws FileError when the folder cannot be read.
-    void forEachSubfolder(const std::function<bool(const char* name)>& take) const;
 
     // The system's own state, defined by each system's implementation.
     struct Native;

@@ -87,14 +87,19 @@ bool Folder::isOpen() const {
     return m_native && m_native->fd;
 }
 
-void Folder::forEachRegularFile(const std::function<bool(const FolderEntry&)>& take) const {
+void Folder::forEachRegularFile(const std::function<bool(const FolderEntry&)>& take,
+                                const std::function<void(const char* name)>& subfolder) const {
     if (!isOpen()) {
         return;
     }
     const int folder = m_native->fd.get();
     forEachEntry(folder, m_path, [&](const dirent& entry) {
-        return followedType(folder, entry, &m_path) != S_IFREG ||
-               take(FolderEntry{entry.d_name, entry.d_ino});
+        const mode_t type = followedType(folder, entry, &m_path);
+        if (type == S_IFDIR && subfolder && std::strcmp(entry.d_name, ".") != 0 &&
+            std::strcmp(entry.d_name, "..") != 0) {
+            subfolder(entry.d_name);
+        }
+        return type != S_IFREG || take(FolderEntry{entry.d_name, entry.d_ino});
     });
 }
 
@@ -116,18 +121,6 @@ Folder::OtherEntries Folder::countOtherEntries() const {
         return true;
     });
     return counts;
-}
-
-void Folder::forEachSubfolder(const std::function<bool(const char* name)>& take) const {
-    if (!isOpen()) {
-        return;
-    }
-    const int folder = m_native->fd.get();
-    forEachEntry(folder, m_path, [&](const dirent& entry) {
-        const bool dot =
-            std::strcmp(entry.d_name, ".") == 0 || std::strcmp(entry.d_name, "..") == 0;
-        return dot || followedType(folder, entry) != S_IFDIR || take(entry.d_name);
-    });
 }
 
 void requireFolder(const std::string& path, const char* operation) {

@@ -91,6 +91,12 @@ EntryKind kindOf(const WIN32_FIND_DATAW& found) {
 
 enum class Followed { File, Folder, Other };
 
+// A folder met among the entries, not a link to one, nor `.` or `..`.
+bool isSubfolder(const WIN32_FIND_DATAW& found) {
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           std::wcscmp(found.cFileName, L".") != 0 && std::wcscmp(found.cFileName, L"..") != 0;
+}
+
 // What a link leads to: opening follows the links to their end, where the file or folder is
 // asked what it is. A device or a pipe, which could stream without end, and a link that leads
 // nowhere are Other. Given `shownPath`, any other failure throws naming it, as a file that
@@ -174,30 +180,39 @@ bool Folder::isOpen() const {
     return m_native != nullptr;
 }
 
-void Folder::forEachRegularFile(const std::function<bool(const FolderEntry&)>& take) const {
+void Folder::forEachRegularFile(const std::function<bool(const FolderEntry&)>& take,
+                                const std::function<void(const char* name)>& subfolder) const {
     if (!m_native) {
         return;
     }
     std::string name;
     // The large fetch asks for many entries a call: the folder's names are read to their end at
     // once.
-    forEachFound(
-        m_native->path, FIND_FIRST_EX_LARGE_FETCH, m_path, [&](const WIN32_FIND_DATAW& found) {
-            const EntryKind kind = kindOf(found);
-            if (kind == EntryKind::Other) {
-                return true;
-            }
-            name = win32::utf8FromWide(found.cFileName);
-            if (kind == EntryKind::Link) {
-                const std::string shownPath = m_path + name;
-                if (followedLink(m_native->path + found.cFileName, &shownPath) != Followed::File) {
-                    return true;
-                }
-            }
-            // The order is 0: FindFirstFileExW lists in the order the file system keeps,
-            // which is already the fastest to read in.
-            return take(FolderEntry{name.c_str(), 0});
-        });
+    forEachFound(m_native->path, FIND_FIRST_EX_LARGE_FETCH, m_path,
+                 [&](const WIN32_FIND_DATAW& found) {
+                     const EntryKind kind = kindOf(found);
+                     if (kind == EntryKind::Other) {
+                         if (subfolder && isSubfolder(found)) {
+                             subfolder(win32::utf8FromWide(found.cFileName).c_str());
+                         }
+                         return true;
+                     }
+                     name = win32::utf8FromWide(found.cFileName);
+                     if (kind == EntryKind::Link) {
+                         const std::string shownPath = m_path + name;
+                         const Followed followed =
+                             followedLink(m_native->path + found.cFileName, &shownPath);
+                         if (followed == Followed::Folder && subfolder) {
+                             subfolder(name.c_str());
+                         }
+                         if (followed != Followed::File) {
+                             return true;
+                         }
+                     }
+                     // The order is 0: FindFirstFileExW lists in the order the file system keeps,
+                     // which is already the fastest to read in.
+                     return take(FolderEntry{name.c_str(), 0});
+                 });
 }
 
 Folder::OtherEntries Folder::countOtherEntries() const {
@@ -222,24 +237,6 @@ Folder::OtherEntries Folder::countOtherEntries() const {
         return true;
     });
     return counts;
-}
-
-void Folder::forEachSubfolder(const std::function<bool(const char* name)>& take) const {
-    if (!m_native) {
-        return;
-    }
-    forEachFound(m_native->path, 0, m_path, [&](const WIN32_FIND_DATAW& found) {
-        if (std::wcscmp(found.cFileName, L".") == 0 || std::wcscmp(found.cFileName, L"..") == 0) {
-            return true;
-        }
-        const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        const EntryKind kind = kindOf(found);
-        const bool isFolder =
-            kind == EntryKind::Link
-                ? followedLink(m_native->path + found.cFileName) == Followed::Folder
-                : folder;
-        return !isFolder || take(win32::utf8FromWide(found.cFileName).c_str());
-    });
 }
 
 std::wstring win32::widePathIn(const Folder& folder, const char* name) {

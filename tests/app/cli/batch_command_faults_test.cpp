@@ -255,7 +255,10 @@ TEST_F(BatchCommandTest, UnderTightLimitsEveryThreadCountExplainsWhatOneThreadDo
                   "'REFERENCE' =&gt; 'R', 'NAME' =&gt; 'N', 'PRICE' =&gt; 1, ");
     }
     const auto explained = [this](const char* threads) {
-        return runLimited("-v 150000", {"--explain", "--threads", threads, "prog/data", "-"}).err;
+        // As they stand: escaped pages that give no row, each looked at again for its near form.
+        return runLimited("-v 150000",
+                          {"--explain", "--no-unwrap", "--threads", threads, "prog/data", "-"})
+            .err;
     };
     const std::string expected = explained("1");
     ASSERT_EQ(std::count(expected.begin(), expected.end(), '&'), 3000) << expected;
