@@ -125,7 +125,10 @@ std::optional<MhtmlMessage> mhtmlMessage(std::string_view head) {
     head = head.substr(0, kMhtmlHeadBytes);
     const std::size_t start = head.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     MessageHeaders headers;
-    std::string logical;  // a header with its continuation lines joined
+    // The one of the two headers looked for in hand, its continuation lines joined: only those
+    // are copied, as most pages looked at here are plain HTML.
+    std::string logical;
+    bool wanted = false;
     for (std::size_t at = start;;) {
         const std::size_t end = head.find('\n', at);
         if (end == std::string_view::npos) {
@@ -134,11 +137,21 @@ std::optional<MhtmlMessage> mhtmlMessage(std::string_view head) {
         const std::string_view line = withoutCr(head.substr(at, end - at));
         at = end + 1;
         if (!line.empty() && isBlank(line.front())) {
-            logical.append(line);
+            if (wanted) {
+                logical.append(line);
+            }
             continue;
         }
-        headers.add(logical);
-        logical.assign(line);
+        if (wanted) {
+            headers.add(logical);
+        }
+        if (!line.empty() && line.find(':') == std::string_view::npos) {
+            return std::nullopt;  // no header: a page of HTML, which stops at its first line
+        }
+        wanted = startsWithNoCase(line, "MIME-Version:") || startsWithNoCase(line, "Content-Type:");
+        if (wanted) {
+            logical.assign(line);
+        }
         if (!line.empty()) {
             continue;
         }

@@ -86,6 +86,9 @@ std::vector<Candidate> candidatesFor(PageEncoding marked, bool mhtml, const Wrap
         return clues.price ? std::vector{Candidate{{marked, false, PageEncoding::Bytes, true}}}
                            : std::vector<Candidate>{};
     }
+    if (!mhtml && !clues.price && !clues.priceLe && !clues.priceBe) {
+        return {};  // most pages without a record: read once only
+    }
     std::vector<Candidate> all;
     if (mhtml) {
         all.push_back({{PageEncoding::Bytes, true, PageEncoding::Bytes, false}, Needs::Nothing});

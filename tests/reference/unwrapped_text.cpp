@@ -219,6 +219,15 @@ std::string base64(std::string_view text) {
 }
 
 std::optional<std::string> boundaryOf(std::string_view head) {
+    for (const std::string_view raw : linesOf(head)) {
+        const std::string_view line = withoutCr(raw);
+        if (line.empty()) {
+            break;
+        }
+        if (line[0] != ' ' && line[0] != '\t' && line.find(':') == std::string_view::npos) {
+            return std::nullopt;  // every line of the block is a header or continues one
+        }
+    }
     std::size_t end = 0;
     const std::vector<std::string> headers = headersOf(head, end);
     const std::optional<std::string> type = headerValue(headers, "content-type");
@@ -276,7 +285,8 @@ std::optional<std::string> mhtml(std::string_view page) {
     const std::size_t skip = page.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     const std::string_view head = page.substr(0, 64 * 1024).substr(skip);
     const std::optional<std::string> boundary = boundaryOf(head);
-    if (!boundary) return std::nullopt;
+    if (!boundary)
+        return std::nullopt;
     std::size_t bodyFrom = 0;
     headersOf(head, bodyFrom);
     bodyFrom += skip;
