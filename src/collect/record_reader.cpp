@@ -316,8 +316,11 @@ std::optional<PageText> wrappedText(Reading& file, char* buffer, const AsItStand
     return reading ? std::optional(PageText{*reading, page.message}) : std::nullopt;
 }
 
-bool startsWithZeroAfterMark(std::string_view head) {
-    return head.starts_with(std::string_view("\xFF\xFE\0\0", 4));
+// Said of a page read as UTF-16 from its start: whether it began with UTF-16's mark and a zero
+// character, FF FE 00 00, which is kept as bytes as it may be UTF-32's mark.
+void noteZeroAfterMark(TextReading& reading, std::string_view head) {
+    reading.zeroAfterMark = reading.unmarked == PageEncoding::Utf16LittleEndian &&
+                            head.starts_with(std::string_view("\xFF\xFE\0\0", 4));
 }
 
 // The whole text of a small page read whole, under `page`'s reading.
@@ -418,9 +421,7 @@ PageFinding readWrapped(Reading& file, char* buffer, RowSink& sink, Watched watc
     }
     PageText text = *wrapped;
     std::array<char, 4> head{};
-    text.reading.zeroAfterMark =
-        text.reading.unmarked == PageEncoding::Utf16LittleEndian &&
-        startsWithZeroAfterMark({head.data(), file.readAt(0, head.data(), 4)});
+    noteZeroAfterMark(text.reading, {head.data(), file.readAt(0, head.data(), head.size())});
     file.rewind(textStart(text.reading, text.message));
     return readDecodedPage(file, buffer, {}, text, sink, watched);
 }
@@ -472,8 +473,7 @@ PageFinding contentRows(std::string_view content, RowSink& sink, const StopFlag*
         return finding;
     }
     PageText wrapped{*reading, message};
-    wrapped.reading.zeroAfterMark = wrapped.reading.unmarked == PageEncoding::Utf16LittleEndian &&
-                                    startsWithZeroAfterMark(content);
+    noteZeroAfterMark(wrapped.reading, content);
     finding = scanWhole(decodedWhole(content, wrapped), sink, stop);
     finding.reading = wrapped.reading;
     return finding;
