@@ -10,7 +10,8 @@
 // four field rules as well, in memory, and as a page cut into its records: scanned as a file too
 // large to hold, in blocks (of sizes from one byte up, one of them chosen by the input's last
 // byte), its rows made from the last block or its matches read again, which must give the rows
-// of the plain cut, each piece matched the plain way. And TEXT as a whole page gives the rows of
+// of the plain cut, each piece matched the plain way, and see the clues to a wrapping the whole
+// text holds, where it holds no record. And TEXT as a whole page gives the rows of
 // the text the plain reference reads under its wrapping (a single-file save, HTML escapes, UTF-16
 // without a mark), and every wrapping decoded in blocks, cut anywhere (a soft line break, a
 // reference, a delimiter line), gives the text it gives decoded whole.
@@ -260,6 +261,13 @@ void checkStreaming(std::string_view text, unsigned char chooser) {
         }
         if (streamed.misses != misses) {
             differ((what + ": misses").c_str(), "(field rules)", text, "", "");
+        }
+        const catalog::WrapClues& seen = streamed.clues;
+        const catalog::WrapClues plainly = catalog::plainClues(text);
+        if (streamed.records == 0 &&
+            (seen.price != plainly.price || seen.priceLe != plainly.priceLe ||
+             seen.priceBe != plainly.priceBe || seen.priceUtf32 != plainly.priceUtf32)) {
+            differ((what + ": clues to a wrapping").c_str(), "(field rules)", text, "", "");
         }
     }
 }

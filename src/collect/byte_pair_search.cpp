@@ -1,5 +1,6 @@
 #include "collect/byte_pair_search.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -13,19 +14,32 @@
 
 namespace catalog {
 
+// Where the next first byte at or after `from` is, before the text's last byte; else the size.
+std::size_t BytePairSearch::nextFirst(std::string_view text, std::size_t from) const {
+    const std::size_t size = text.size();
+    if (m_oneFirst) {
+        const void* hit = std::memchr(text.data() + from, m_first, size - 1 - from);
+        return hit == nullptr
+                   ? size
+                   : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+    }
+    const auto* const begin = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const hit = std::find_if(begin + from, begin + size - 1,
+                                         [this](unsigned char byte) { return m_isFirst[byte]; });
+    return hit == begin + size - 1 ? size : static_cast<std::size_t>(hit - begin);
+}
+
 // Adds to the `count` positions already found.
 std::size_t BytePairSearch::findByBytes(std::string_view text, std::size_t& from,
                                         std::span<std::size_t> found, std::size_t count) const {
-    const char* const begin = text.data();
     const std::size_t size = text.size();
     while (count < found.size() && from + 1 < size) {
-        const void* hit = std::memchr(begin + from, m_first, size - 1 - from);
-        if (hit == nullptr) {
+        const std::size_t at = nextFirst(text, from);
+        if (at == size) {
             break;
         }
-        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - begin);
         from = at + 1;
-        if (m_isSecond[static_cast<unsigned char>(begin[at + 1])]) {
+        if (m_isSecond[static_cast<unsigned char>(text[at + 1])]) {
             found[count++] = at;
         }
     }
@@ -39,18 +53,21 @@ std::size_t BytePairSearch::findByBytes(std::string_view text, std::size_t& from
 
 namespace {
 
-// Where each 32-byte step finds the pair, one byte of all ones per position.
+// Where each 32-byte step finds a pair, one byte of all ones per position. With one first byte
+// it is compared at once; two are looked up by their low bits, as the seconds are.
+template <bool kOneFirst>
 struct PairMask {
-    __m256i first;
-    __m256i byLowBits;
+    __m256i firsts;  // the first byte in every lane, or the firsts' table
+    __m256i secondsByLowBits;
 
     __attribute__((target("avx2"))) __m256i at(const char* position) const {
         const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(position));
         const __m256i after = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(position + 1));
-        const __m256i isFirst = _mm256_cmpeq_epi8(here, first);
-        // The one second byte that could sit here, looked up by the low bits of the byte here.
         // A byte with its top bit set looks up 0, which it is not.
-        const __m256i wanted = _mm256_shuffle_epi8(byLowBits, after);
+        const __m256i isFirst = kOneFirst
+                                    ? _mm256_cmpeq_epi8(here, firsts)
+                                    : _mm256_cmpeq_epi8(here, _mm256_shuffle_epi8(firsts, here));
+        const __m256i wanted = _mm256_shuffle_epi8(secondsByLowBits, after);
         return _mm256_and_si256(isFirst, _mm256_cmpeq_epi8(after, wanted));
     }
 };
@@ -81,7 +98,8 @@ bool take(std::uint64_t bits, std::size_t base, std::span<std::size_t> found, st
 
 // Looks at the 128 positions at `from` (reading the byte after them too) for the pair; false
 // once `found` is full, with `from` just past the last position put.
-__attribute__((target("avx2"), always_inline)) inline bool takeStep(const PairMask& mask,
+template <bool kOneFirst>
+__attribute__((target("avx2"), always_inline)) inline bool takeStep(const PairMask<kOneFirst>& mask,
                                                                     const char* begin,
                                                                     std::size_t& from,
                                                                     std::span<std::size_t> found,
@@ -100,20 +118,36 @@ __attribute__((target("avx2"), always_inline)) inline bool takeStep(const PairMa
            take(bitsOf(third, fourth), from + 64, found, count, from);
 }
 
+// Looks at 128 positions a step while at least that many and the byte after them are left;
+// false once `found` is full.
+template <bool kOneFirst>
+__attribute__((target("avx2"))) bool takeSteps(const PairMask<kOneFirst>& mask,
+                                               std::string_view text, std::size_t& from,
+                                               std::span<std::size_t> found, std::size_t& count) {
+    for (; from + 128 < text.size(); from += 128) {
+        if (!takeStep(mask, text.data(), from, found, count)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+__attribute__((target("avx2"))) __m256i tableOf(const std::array<unsigned char, 16>& table) {
+    return _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(table.data())));
+}
+
 }  // namespace
 
 __attribute__((target("avx2"))) std::size_t BytePairSearch::findByVectors(
     std::string_view text, std::size_t& from, std::span<std::size_t> found) const {
-    const __m128i table = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_byLowBits.data()));
-    const PairMask mask{_mm256_set1_epi8(m_first), _mm256_broadcastsi128_si256(table)};
-    const char* const begin = text.data();
+    const __m256i seconds = tableOf(m_secondsByLowBits);
     std::size_t count = 0;
-    for (; from + 128 < text.size(); from += 128) {
-        if (!takeStep(mask, begin, from, found, count)) {
-            return count;
-        }
-    }
-    return findByBytes(text, from, found, count);
+    const bool open = m_oneFirst ? takeSteps(PairMask<true>{_mm256_set1_epi8(m_first), seconds},
+                                             text, from, found, count)
+                                 : takeSteps(PairMask<false>{tableOf(m_firstsByLowBits), seconds},
+                                             text, from, found, count);
+    return open ? findByBytes(text, from, found, count) : count;
 }
 
 std::size_t BytePairSearch::find(std::string_view text, std::size_t& from,

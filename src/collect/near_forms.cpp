@@ -254,8 +254,8 @@ bool matchUtf16(std::string_view page, std::size_t at, const std::array<std::str
 // zero), or, for the thumbnail's closer, which has no arrow, each `},`. Such pairs are rare in a
 // page, and a vector search passes over the bytes between, so that a page without a row costs
 // little more to look at again than to read.
-constexpr std::array kAnchors{BytePairSearch('=', std::string_view(">&\0", 3)),
-                              BytePairSearch('}', std::string_view(",\0", 2))};
+constexpr std::array kAnchors{BytePairSearch("=", std::string_view(">&\0", 3)),
+                              BytePairSearch("}", std::string_view(",\0", 2))};
 
 std::size_t mostBytesOf(const Unit& unit) {
     switch (unit.kind) {

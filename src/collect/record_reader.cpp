@@ -155,9 +155,7 @@ private:
 // them; the few that started before it was reused are read again.
 class HeldText {
 public:
-    // `clues` (may be null) hears of the text for as long as it holds no record.
-    HeldText(char* buffer, PageRows& rows, ClueSearch* clues = nullptr)
-        : m_buffer(buffer), m_rows(rows), m_clues(clues) {}
+    HeldText(char* buffer, PageRows& rows) : m_buffer(buffer), m_rows(rows) {}
 
     // Where the next `most` bytes of text go.
     char* room(std::size_t most) {
@@ -173,9 +171,6 @@ public:
         m_rows.hold({m_buffer, m_held}, m_heldFrom);
         const std::string_view block(m_buffer + m_held - length, length);
         scan.feed(block, m_rows.onRecord());
-        if (m_clues != nullptr && scan.records() == 0) {
-            m_clues->feed(block);
-        }
     }
     std::uint64_t textBytes() const { return m_heldFrom + m_held; }
     // The text's first bytes, while the buffer still holds them.
@@ -186,7 +181,6 @@ public:
 private:
     char* m_buffer;
     PageRows& m_rows;
-    ClueSearch* m_clues;
     std::uint64_t m_heldFrom = 0;
     std::size_t m_held = 0;
 };
@@ -209,8 +203,8 @@ PageFinding readDecodedPage(Reading& file, char* buffer, std::string_view first,
     PageRows rows(sink, watched.stop, [&again](std::uint64_t offset, char* into, std::size_t most) {
         return again.readAt(offset, into, most);
     });
-    HeldText text(buffer, rows, clues);
-    RecordScan scan;
+    HeldText text(buffer, rows);
+    RecordScan scan(clues);
     std::uint64_t rawAt = start;
     const auto decode = [&](std::string_view raw) {
         again.note(text.textBytes(), rawAt, decoder);
@@ -261,12 +255,12 @@ struct AsItStands {
 };
 
 AsItStands readPage(Reading& file, char* buffer, RowSink& sink, Watched watched, bool unwrap) {
-    RecordScan scan;
+    ClueSearch clues;
+    RecordScan scan(unwrap ? &clues : nullptr);
     PageRows rows(sink, watched.stop, [&file](std::uint64_t offset, char* into, std::size_t most) {
         return file.readAt(offset, into, most);
     });
-    ClueSearch clues;
-    HeldText text(buffer, rows, unwrap ? &clues : nullptr);
+    HeldText text(buffer, rows);
     for (bool first = true;; first = false) {
         char* const into = text.room(kBytesBetweenStopChecks);
         const std::size_t got = fill(file, into, kBytesBetweenStopChecks, watched);
@@ -337,8 +331,9 @@ std::string decodedWhole(std::string_view content, const PageText& page) {
 }
 
 // The rows of a page's whole text.
-PageFinding scanWhole(std::string_view text, RowSink& sink, const StopFlag* stop) {
-    RecordScan scan;
+PageFinding scanWhole(std::string_view text, RowSink& sink, const StopFlag* stop,
+                      ClueSearch* clues = nullptr) {
+    RecordScan scan(clues);
     PageRows rows(sink, stop);
     rows.hold(text, 0);
     scan.feed(text, rows.onRecord());
@@ -450,13 +445,12 @@ PageFinding contentRows(std::string_view content, RowSink& sink, const StopFlag*
         encoding != PageEncoding::Bytes ? decodedWhole(content, asItStands) : std::string();
     const std::string_view text =
         encoding != PageEncoding::Bytes ? std::string_view(decoded) : content;
-    PageFinding finding = scanWhole(text, sink, stop);
+    ClueSearch clues;
+    PageFinding finding = scanWhole(text, sink, stop, unwrap ? &clues : nullptr);
     finding.reading = asItStands.reading;
     if (finding.holdsRecord() || !unwrap) {
         return finding;
     }
-    ClueSearch clues;
-    clues.feed(text);
     found = clues.clues();
     const std::optional<MhtmlMessage> message =
         encoding == PageEncoding::Bytes ? mhtmlMessage(content) : std::nullopt;

@@ -100,7 +100,22 @@ constexpr BytePairSearch kMarkerStart = [] {
             seconds[count++] = static_cast<char>(byte);
         }
     }
-    return BytePairSearch('\'', std::string_view(seconds.data(), count));
+    return BytePairSearch("'", std::string_view(seconds.data(), count));
+}();
+
+// The same, or a clue's pair (wrap_clues.h): one pass for both while a page holds no record.
+constexpr BytePairSearch kMarkerOrClueStart = [] {
+    std::array<char, 256> seconds{};
+    std::size_t count = 0;
+    for (std::size_t byte = 0; byte < kAfterQuote.size(); ++byte) {
+        if (kAfterQuote[byte] != 0 ||
+            kClueSeconds.find(static_cast<char>(byte)) != kClueSeconds.npos) {
+            seconds[count++] = static_cast<char>(byte);
+        }
+    }
+    const std::array<char, 2> firsts{'\'', kClueFirst};
+    return BytePairSearch(std::string_view(firsts.data(), firsts.size()),
+                          std::string_view(seconds.data(), count));
 }();
 
 // What settles a record's piece: the cut rules look for these in the text after its marker.
@@ -181,7 +196,7 @@ void RecordScan::Tally::add(std::size_t marker, std::uint64_t at) {
     latest[marker] = at;
 }
 
-RecordScan::RecordScan() {
+RecordScan::RecordScan(ClueSearch* clues) : m_clues(clues) {
     static_assert(kMarkers == kMarkerTable.size());
     static_assert(std::ranges::all_of(
         kMarkerTable, [](const Marker& marker) { return marker.text.size() <= kCarry + 1; }));
@@ -266,12 +281,21 @@ void RecordScan::foundRecord(std::uint64_t at, const OnRecord& onRecord) {
 
 // Every marker holds a quote, and the byte after it rules out most quotes at once: one pass
 // for the two finds every candidate at vector speed, without looking at the markers one by one.
+// Until the page's first record the same pass finds the clues' pairs.
 void RecordScan::scan(std::string_view window, std::uint64_t offset, const OnRecord& onRecord) {
-    std::array<std::size_t, 64> quotes;
+    // Clues straddling two blocks are in the window that joins them, as markers are.
+    static_assert(ClueSearch::kMostBytes <= kCarry + 1);
+    std::array<std::size_t, 64> pairs;
     for (std::size_t from = 0; from < window.size();) {
-        const std::size_t count = kMarkerStart.find(window, from, quotes);
+        const bool clues = m_clues != nullptr && m_records == 0;
+        const std::size_t count =
+            (clues ? kMarkerOrClueStart : kMarkerStart).find(window, from, pairs);
         for (std::size_t i = 0; i < count; ++i) {
-            scanAt(window, quotes[i], offset, onRecord);
+            if (clues && window[pairs[i]] == kClueFirst) {
+                m_clues->noteAt(window, pairs[i]);
+            } else {
+                scanAt(window, pairs[i], offset, onRecord);
+            }
         }
     }
 }

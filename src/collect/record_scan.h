@@ -13,6 +13,7 @@
 #include "collect/listing.h"
 #include "collect/page_finding.h"
 #include "collect/stop_flag.h"
+#include "collect/wrap_clues.h"
 
 namespace catalog {
 
@@ -45,7 +46,9 @@ using OnRecord = std::function<void(const RecordMatches&)>;
 // found as well; blocks may be of any size, even one byte.
 class RecordScan {
 public:
-    RecordScan();
+    // `clues`, if given, hears of the clues to a wrapping in the page's bytes, found in the same
+    // pass, for as long as the page holds no record: what follows the first is not needed.
+    explicit RecordScan(ClueSearch* clues = nullptr);
 
     // The page's next bytes, right after those fed before; `onRecord` hears of every record
     // settled by them.
@@ -113,6 +116,7 @@ private:
     std::array<char, kCarry> m_carry;  // m_carried bytes of it
     std::size_t m_carried = 0;
     std::uint64_t m_fed = 0;
+    ClueSearch* m_clues;
 };
 
 // Reads up to `most` bytes at `offset` of the scanned file into `into`; fewer, down to 0, only

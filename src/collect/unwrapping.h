@@ -15,36 +15,9 @@
 #include <vector>
 
 #include "collect/text_reading.h"
+#include "collect/wrap_clues.h"
 
 namespace catalog {
-
-// What a text holds of the bytes that tell a wrapping may hide a record.
-struct WrapClues {
-    bool price = false;       // `PRICE`
-    bool priceLe = false;     // `PRICE` as UTF-16 little-endian
-    bool priceBe = false;     // and big-endian
-    bool priceUtf32 = false;  // `PR` as UTF-32 of either byte order, which is not read
-};
-
-// Finds the clues in a text given block after block, blocks cut anywhere.
-class ClueSearch {
-public:
-    void feed(std::string_view block);
-    const WrapClues& clues() const { return m_clues; }
-
-private:
-    static constexpr std::size_t kCarry = 9;        // a clue but its last byte
-    static constexpr std::size_t kMostBeforeP = 3;  // bytes a clue holds before its `P`
-
-    void searchJoint(std::string_view block);
-    void searchBlock(std::string_view block);
-    void keepTail(std::string_view block);
-    void noteAt(std::string_view text, std::size_t p);
-
-    WrapClues m_clues;
-    std::array<char, kCarry> m_carry{};
-    std::size_t m_carried = 0;
-};
 
 // The readings of a page that gave no record as it stands, in the order they are tried, each
 // with the clue its page's text must hold for it to count.

@@ -10,19 +10,32 @@
 namespace catalog {
 namespace {
 
-std::vector<std::size_t> pairsByBytes(const std::string& text, std::size_t from) {
-    std::vector<std::size_t> pairs;
+using namespace std::string_view_literals;
+
+// A quote and the bytes after a marker's first quote; the same with the clue to a wrapping,
+// `P` and `R` or a zero, which are found in one pass with them.
+struct Pairs {
+    std::string_view firsts;
+    std::string_view seconds;
+};
+constexpr Pairs kSearched[] = {{"'", ",RTM"}, {"'P", ",RTM\0"sv}};
+
+std::vector<std::size_t> pairsByBytes(const Pairs& pairs, const std::string& text,
+                                      std::size_t from) {
+    std::vector<std::size_t> found;
     for (std::size_t at = from; at + 1 < text.size(); ++at) {
-        if (text[at] == '\'' && std::string_view(",RTM").find(text[at + 1]) != std::string::npos) {
-            pairs.push_back(at);
+        if (pairs.firsts.find(text[at]) != std::string::npos &&
+            pairs.seconds.find(text[at + 1]) != std::string::npos) {
+            found.push_back(at);
         }
     }
-    return pairs;
+    return found;
 }
 
 // Three places at a time make every call stop with its places full.
-std::vector<std::size_t> pairsBySearch(const std::string& text, std::size_t start) {
-    constexpr BytePairSearch search('\'', ",RTM");
+std::vector<std::size_t> pairsBySearch(const Pairs& searched, const std::string& text,
+                                       std::size_t start) {
+    const BytePairSearch search(searched.firsts, searched.seconds);
     std::vector<std::size_t> pairs;
     std::array<std::size_t, 3> found{};
     for (std::size_t from = start; from < text.size();) {
@@ -42,12 +55,18 @@ std::string textOf(std::size_t size, std::string_view alphabet, std::size_t quot
     return text;
 }
 
-// Texts of bytes that share low bits with the seconds, or differ from them only in the top
-// bit, so that a lookup by the low bits alone, a signed comparison or a step past the end
+// Texts of bytes that share low bits with the firsts or the seconds, or differ from them only in
+// the top bit, so that a lookup by the low bits alone, a signed comparison or a step past the end
 // shows at once. Long texts pass from sparse quotes, passed over step by step, to dense ones,
 // looked at whole, and back.
-TEST(BytePairSearch, FindsWhatAByteByByteSearchFinds) {
-    const std::string alphabet("',RTM<\xAC\x82\xD4\xCD\x0C\xA7x\x01\0", 15);
+void findsWhatAByteByByteSearchFinds(const Pairs& searched) {
+    const auto pairsBySearch = [&searched](const std::string& text, std::size_t start) {
+        return catalog::pairsBySearch(searched, text, start);
+    };
+    const auto pairsByBytes = [&searched](const std::string& text, std::size_t start) {
+        return catalog::pairsByBytes(searched, text, start);
+    };
+    const std::string alphabet("',RTMP<\xAC\x82\xD4\xCD\x0C\xA7\xD0\x10x\x01\0", 18);
     std::mt19937 random(7);
     for (std::size_t size = 0; size < 300; ++size) {
         const std::string text = textOf(size, alphabet, alphabet.size(), random);
@@ -65,7 +84,7 @@ TEST(BytePairSearch, FindsWhatAByteByByteSearchFinds) {
             ASSERT_EQ(pairsBySearch(text, 0), std::vector<std::size_t>{at});
         }
     }
-    const std::string_view seconds(",RTMx");
+    const std::string seconds = std::string(searched.seconds) + 'x' + searched.firsts.back();
     for (const std::size_t quoteEvery : {2000, 300, 40, 3}) {
         std::string text;
         for (const std::size_t every : {quoteEvery, std::size_t{3}, quoteEvery, std::size_t{900}}) {
@@ -75,6 +94,12 @@ TEST(BytePairSearch, FindsWhatAByteByByteSearchFinds) {
             ASSERT_EQ(pairsBySearch(text, start), pairsByBytes(text, start))
                 << quoteEvery << " from " << start;
         }
+    }
+}
+
+TEST(BytePairSearch, FindsWhatAByteByByteSearchFinds) {
+    for (const Pairs& searched : kSearched) {
+        findsWhatAByteByByteSearchFinds(searched);
     }
 }
 

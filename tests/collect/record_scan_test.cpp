@@ -1,5 +1,6 @@
 #include "collect/record_scan.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -7,19 +8,20 @@
 
 #include "reference/field_rules.h"
 #include "reference/streamed_rows.h"
+#include "reference/unwrapped_text.h"
 #include "support/test_files.h"
 
 namespace catalog {
 namespace {
 
+using namespace std::string_literals;
 using testing::productRecord;
 
 TEST(RecordScan, GivesTheRowsOfThePlainCutAtEveryBlockSize) {
     const std::string record = productRecord("A1", "Widget", "125", "w.jpg");
     const std::string second = productRecord("B2", "Second", "7", "b.jpg");
     const std::vector<std::string> texts = {
-        "<html>" + record + "</html>",
-        record + "\n" + second + "\n" + record,
+        "<html>" + record + "</html>", record + "\n" + second + "\n" + record,
         record.substr(record.find("', 'NAME'")),                       // no reference
         "', 'NAME' => '', 'PRICE' => , 'MIN_QUANTITY_ORDERABLE' => ",  // markers back to back
         "', 'PRICE' => 5', 'NAME' => '",                               // closers before openers
@@ -30,8 +32,15 @@ TEST(RecordScan, GivesTheRowsOfThePlainCutAtEveryBlockSize) {
         "', 'PRICE' => 1'REFERENCE' => 'REFERENCE' => 'REFERENCE' => 'x', 'PRICE' => 2",
         "', 'PRICE' => 1', 'NAME' => ', 'PRICE' => 2', 'NAME' => 'x', 'NAME' => '', 'PRICE' => 3",
         "', 'PRICE' => 1',  }, 'THUMBNAIL' => 't',  }, ', 'PRICE' => 2",
-        "no record, only 'REFERENCE' => 'A1', 'NAME' => 'W', 'price' => 5",
-        "",
+        "no record, only 'REFERENCE' => 'A1', 'NAME' => 'W', 'price' => 5", "",
+        // The clues to a wrapping, found in the same pass while no record is met, beside
+        // quotes and pairs that share their bytes.
+        "'PRICE' => 5 &#039;PRICE&#039;", "x'P\0R\0I\0C\0E\0'\0"s, "\0P\0R\0I\0C\0EP'P"s,
+        "<P\0\0\0R\0\0\0\0\0\0P\0\0\0R>"s, "\0\0\0P\0\0\0R PRIC P\0R\0I\0C\0E PR"s,
+        record + "PRICE\0P\0R\0I\0C\0E",  // after a record: not needed
+    };
+    const auto flags = [](const WrapClues& clues) {
+        return std::array{clues.price, clues.priceLe, clues.priceBe, clues.priceUtf32};
     };
     for (const std::string& text : texts) {
         const std::string expected = pageRows(text);
@@ -39,6 +48,10 @@ TEST(RecordScan, GivesTheRowsOfThePlainCutAtEveryBlockSize) {
             const StreamedRows streamed = streamedRows(text, blockSize);
             ASSERT_EQ(streamed.records, recordPieces(text).size()) << text;
             ASSERT_EQ(streamed.rows, expected) << text << " in blocks of " << blockSize;
+            if (streamed.records == 0) {
+                ASSERT_EQ(flags(streamed.clues), flags(plainClues(text)))
+                    << text << " in blocks of " << blockSize;
+            }
         }
     }
 }

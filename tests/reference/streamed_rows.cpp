@@ -30,14 +30,15 @@ StreamedRows streamedRows(std::string_view text, std::size_t blockSize, std::siz
         appendMatchedRow(matches, bytes, sink.rows);
         sink.rowAdded(0, {}, matches.misses);
     };
-    RecordScan scan;
+    ClueSearch clues;
+    RecordScan scan(&clues);
     for (std::size_t at = 0; at < text.size(); at += blockSize) {
         bytes.held = text.substr(at, blockSize);
         bytes.heldFrom = at;
         scan.feed(bytes.held, onRecord);
     }
     scan.finish(onRecord);
-    return {std::move(sink.rows), scan.records(), std::move(sink.misses)};
+    return {std::move(sink.rows), scan.records(), std::move(sink.misses), clues.clues()};
 }
 
 }  // namespace catalog

@@ -8,6 +8,7 @@
 
 #include "collect/page_finding.h"
 #include "collect/record_reader.h"
+#include "collect/wrap_clues.h"
 
 namespace catalog {
 
@@ -26,6 +27,7 @@ struct StreamedRows {
     std::string rows;  // the listing lines, each ended by CR LF
     std::uint64_t records = 0;
     std::vector<FieldMisses> misses;  // per row
+    WrapClues clues;                  // what the scan saw of them, of a page without a record
 };
 
 // `text` fed to the scan in blocks of `blockSize` bytes, each row made from the last block alone

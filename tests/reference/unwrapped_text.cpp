@@ -321,6 +321,13 @@ bool holds(std::string_view text, std::string_view what) {
 
 }  // namespace
 
+WrapClues plainClues(std::string_view text) {
+    using std::string_view_literals::operator""sv;
+    return {holds(text, "PRICE"), holds(text, "P\0R\0I\0C\0E\0"sv),
+            holds(text, "\0P\0R\0I\0C\0E"sv),
+            holds(text, "P\0\0\0R\0\0\0"sv) || holds(text, "\0\0\0P\0\0\0R"sv)};
+}
+
 std::string unwrappedText(std::string_view page) {
     const bool le =
         page.starts_with("\xFF\xFE") && !page.starts_with(std::string_view("\xFF\xFE\0\0", 4));
@@ -331,15 +338,15 @@ std::string unwrappedText(std::string_view page) {
     }
     const std::optional<std::string> message = le || be ? std::nullopt : mhtml(page);
     const std::string text = message.value_or(base);
+    const WrapClues clues = plainClues(text);
     std::vector<std::string> candidates;
     if (message)
         candidates.push_back(text);
-    if (holds(text, "PRICE"))
+    if (clues.price)
         candidates.push_back(refs(text));
     if (!le && !be) {
         for (const bool bigEndian : {false, true}) {
-            if (holds(text, bigEndian ? std::string_view("\0P\0R\0I\0C\0E", 10)
-                                      : std::string_view("P\0R\0I\0C\0E\0", 10))) {
+            if (bigEndian ? clues.priceBe : clues.priceLe) {
                 candidates.push_back(utf16(text, bigEndian));
                 candidates.push_back(refs(candidates.back()));
             }

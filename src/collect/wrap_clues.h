@@ -1,0 +1,49 @@
+// What tells that a page without a record may hold one under a wrapping: the bytes `PRICE`,
+// plain or as UTF-16 of either byte order, and `PR` as UTF-32, which is not read but named. Every
+// clue holds a `P` followed by `R` or a zero byte, which the record scan finds in its own pass.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+namespace catalog {
+
+// What a text holds of the clues.
+struct WrapClues {
+    bool price = false;       // `PRICE`
+    bool priceLe = false;     // `PRICE` as UTF-16 little-endian
+    bool priceBe = false;     // and big-endian
+    bool priceUtf32 = false;  // `PR` as UTF-32 of either byte order, which is not read
+};
+
+// The pair of bytes every clue holds.
+inline constexpr char kClueFirst = 'P';
+inline constexpr std::string_view kClueSeconds("R\0", 2);
+
+// Finds the clues in a text given block after block, blocks cut anywhere.
+class ClueSearch {
+public:
+    void feed(std::string_view block);
+    // Looks at a `P` at `p` of `text` for the clues that hold it there. A clue cut by either end
+    // of `text` is not seen: the caller shows it whole another time.
+    void noteAt(std::string_view text, std::size_t p);
+    const WrapClues& clues() const { return m_clues; }
+
+    // The most bytes a clue holds.
+    static constexpr std::size_t kMostBytes = 10;
+
+private:
+    static constexpr std::size_t kCarry = kMostBytes - 1;  // a clue but its last byte
+    static constexpr std::size_t kMostBeforeP = 3;         // bytes a clue holds before its `P`
+
+    void searchJoint(std::string_view block);
+    void searchBlock(std::string_view block);
+    void keepTail(std::string_view block);
+
+    WrapClues m_clues;
+    std::array<char, kCarry> m_carry{};
+    std::size_t m_carried = 0;
+};
+
+}  // namespace catalog
