@@ -14,37 +14,43 @@
 
 namespace catalog {
 
-// Where the next first byte at or after `from` is, before the text's last byte; else the size.
-std::size_t BytePairSearch::nextFirst(std::string_view text, std::size_t from) const {
+// Where the next pair at or after `from` starts; else the text's size.
+std::size_t BytePairSearch::nextPair(std::string_view text, std::size_t from) const {
     const std::size_t size = text.size();
-    if (m_oneFirst) {
-        const void* hit = std::memchr(text.data() + from, m_first, size - 1 - from);
-        return hit == nullptr
-                   ? size
-                   : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-    }
     const auto* const begin = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* const hit = std::find_if(begin + from, begin + size - 1,
-                                         [this](unsigned char byte) { return m_isFirst[byte]; });
-    return hit == begin + size - 1 ? size : static_cast<std::size_t>(hit - begin);
+    if (!m_oneFirst) {
+        for (std::size_t at = from; at + 1 < size; ++at) {
+            if (m_isSecond[begin[at + 1]] &&
+                static_cast<unsigned char>(m_firstOf[begin[at + 1]]) == begin[at]) {
+                return at;
+            }
+        }
+        return size;
+    }
+    for (std::size_t at = from; at + 1 < size; ++at) {
+        const void* hit = std::memchr(begin + at, m_first, size - 1 - at);
+        if (hit == nullptr) {
+            break;
+        }
+        at = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - begin);
+        if (m_isSecond[begin[at + 1]]) {
+            return at;
+        }
+    }
+    return size;
 }
 
 // Adds to the `count` positions already found.
 std::size_t BytePairSearch::findByBytes(std::string_view text, std::size_t& from,
                                         std::span<std::size_t> found, std::size_t count) const {
-    const std::size_t size = text.size();
-    while (count < found.size() && from + 1 < size) {
-        const std::size_t at = nextFirst(text, from);
-        if (at == size) {
+    while (count < found.size()) {
+        const std::size_t at = nextPair(text, from);
+        if (at == text.size()) {
+            from = text.size();
             break;
         }
+        found[count++] = at;
         from = at + 1;
-        if (m_isSecond[static_cast<unsigned char>(text[at + 1])]) {
-            found[count++] = at;
-        }
-    }
-    if (count < found.size()) {
-        from = size;
     }
     return count;
 }
@@ -53,8 +59,9 @@ std::size_t BytePairSearch::findByBytes(std::string_view text, std::size_t& from
 
 namespace {
 
-// Where each 32-byte step finds a pair, one byte of all ones per position. With one first byte
-// it is compared at once; two are looked up by their low bits, as the seconds are.
+// Where each 32-byte step finds a pair, one byte of all ones per position. The byte after each
+// looks up the second it may be and the first that second needs, by its low bits; a byte with
+// its top bit set looks up 0, which it is not. With one first for all, it is compared at once.
 template <bool kOneFirst>
 struct PairMask {
     __m256i firsts;  // the first byte in every lane, or the firsts' table
@@ -63,12 +70,9 @@ struct PairMask {
     __attribute__((target("avx2"))) __m256i at(const char* position) const {
         const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(position));
         const __m256i after = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(position + 1));
-        // A byte with its top bit set looks up 0, which it is not.
-        const __m256i isFirst = kOneFirst
-                                    ? _mm256_cmpeq_epi8(here, firsts)
-                                    : _mm256_cmpeq_epi8(here, _mm256_shuffle_epi8(firsts, here));
+        const __m256i first = kOneFirst ? firsts : _mm256_shuffle_epi8(firsts, after);
         const __m256i wanted = _mm256_shuffle_epi8(secondsByLowBits, after);
-        return _mm256_and_si256(isFirst, _mm256_cmpeq_epi8(after, wanted));
+        return _mm256_and_si256(_mm256_cmpeq_epi8(here, first), _mm256_cmpeq_epi8(after, wanted));
     }
 };
 
@@ -96,38 +100,53 @@ bool take(std::uint64_t bits, std::size_t base, std::span<std::size_t> found, st
     return true;
 }
 
-// Looks at the 128 positions at `from` (reading the byte after them too) for the pair; false
-// once `found` is full, with `from` just past the last position put.
+// The bits of the positions from `skip` on.
+constexpr std::uint64_t bitsFrom(std::size_t skip) {
+    return skip >= 64 ? 0 : ~std::uint64_t{0} << skip;
+}
+
+// Looks at the 128 positions at `base` (reading the byte after them too) for the pair, but for
+// the first `skip` of them; false once `found` is full, with `from` just past the last position
+// put.
 template <bool kOneFirst>
-__attribute__((target("avx2"), always_inline)) inline bool takeStep(const PairMask<kOneFirst>& mask,
-                                                                    const char* begin,
-                                                                    std::size_t& from,
-                                                                    std::span<std::size_t> found,
-                                                                    std::size_t& count) {
-    const __m256i first = mask.at(begin + from);
-    const __m256i second = mask.at(begin + from + 32);
-    const __m256i third = mask.at(begin + from + 64);
-    const __m256i fourth = mask.at(begin + from + 96);
+__attribute__((target("avx2"), always_inline)) inline bool takeStep(
+    const PairMask<kOneFirst>& mask, const char* begin, std::size_t base, std::size_t skip,
+    std::span<std::size_t> found, std::size_t& count, std::size_t& from) {
+    const __m256i first = mask.at(begin + base);
+    const __m256i second = mask.at(begin + base + 32);
+    const __m256i third = mask.at(begin + base + 64);
+    const __m256i fourth = mask.at(begin + base + 96);
     // Most steps find no pair, which one test tells.
     const __m256i any =
         _mm256_or_si256(_mm256_or_si256(first, second), _mm256_or_si256(third, fourth));
     if (_mm256_testz_si256(any, any)) {
         return true;
     }
-    return take(bitsOf(first, second), from, found, count, from) &&
-           take(bitsOf(third, fourth), from + 64, found, count, from);
+    const std::uint64_t high = skip > 64 ? bitsFrom(skip - 64) : ~std::uint64_t{0};
+    return take(bitsOf(first, second) & bitsFrom(skip), base, found, count, from) &&
+           take(bitsOf(third, fourth) & high, base + 64, found, count, from);
 }
 
-// Looks at 128 positions a step while at least that many and the byte after them are left;
-// false once `found` is full.
+// Looks at 128 positions a step, and ends with the text's last 128, some of them looked at
+// already, rather than byte by byte; false once `found` is full. Texts shorter than a step are
+// left to the byte search.
 template <bool kOneFirst>
 __attribute__((target("avx2"))) bool takeSteps(const PairMask<kOneFirst>& mask,
                                                std::string_view text, std::size_t& from,
                                                std::span<std::size_t> found, std::size_t& count) {
-    for (; from + 128 < text.size(); from += 128) {
-        if (!takeStep(mask, text.data(), from, found, count)) {
+    constexpr std::size_t kStep = 128;
+    const std::size_t size = text.size();
+    for (; from + kStep < size; from += kStep) {
+        if (!takeStep(mask, text.data(), from, 0, found, count, from)) {
             return false;
         }
+    }
+    if (from + 1 < size && size > kStep) {
+        const std::size_t base = size - 1 - kStep;  // the last position a pair may start at ends it
+        if (!takeStep(mask, text.data(), base, from - base, found, count, from)) {
+            return false;
+        }
+        from = size;
     }
     return true;
 }

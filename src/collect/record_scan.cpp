@@ -105,16 +105,20 @@ constexpr BytePairSearch kMarkerStart = [] {
 
 // The same, or a clue's pair (wrap_clues.h): one pass for both while a page holds no record.
 constexpr BytePairSearch kMarkerOrClueStart = [] {
+    std::array<char, 256> firsts{};
     std::array<char, 256> seconds{};
     std::size_t count = 0;
     for (std::size_t byte = 0; byte < kAfterQuote.size(); ++byte) {
-        if (kAfterQuote[byte] != 0 ||
-            kClueSeconds.find(static_cast<char>(byte)) != kClueSeconds.npos) {
+        if (kAfterQuote[byte] != 0) {
+            firsts[count] = '\'';
             seconds[count++] = static_cast<char>(byte);
         }
     }
-    const std::array<char, 2> firsts{'\'', kClueFirst};
-    return BytePairSearch(std::string_view(firsts.data(), firsts.size()),
+    for (std::size_t clue = 0; clue < kClueSeconds.size(); ++clue) {
+        firsts[count] = kClueFirsts[clue];
+        seconds[count++] = kClueSeconds[clue];
+    }
+    return BytePairSearch(std::string_view(firsts.data(), count),
                           std::string_view(seconds.data(), count));
 }();
 
@@ -279,31 +283,11 @@ void RecordScan::foundRecord(std::uint64_t at, const OnRecord& onRecord) {
     ++m_records;
 }
 
-// Every marker holds a quote, and the byte after it rules out most quotes at once: one pass
-// for the two finds every candidate at vector speed, without looking at the markers one by one.
-// Until the page's first record the same pass finds the clues' pairs.
-void RecordScan::scan(std::string_view window, std::uint64_t offset, const OnRecord& onRecord) {
-    // Clues straddling two blocks are in the window that joins them, as markers are.
-    static_assert(ClueSearch::kMostBytes <= kCarry + 1);
-    std::array<std::size_t, 64> pairs;
-    for (std::size_t from = 0; from < window.size();) {
-        const bool clues = m_clues != nullptr && m_records == 0;
-        const std::size_t count =
-            (clues ? kMarkerOrClueStart : kMarkerStart).find(window, from, pairs);
-        for (std::size_t i = 0; i < count; ++i) {
-            if (clues && window[pairs[i]] == kClueFirst) {
-                m_clues->noteAt(window, pairs[i]);
-            } else {
-                scanAt(window, pairs[i], offset, onRecord);
-            }
-        }
-    }
-}
-
 // The one marker whose first quote may be the one at `quote`, found by the four bytes after it
-// and then checked whole.
-void RecordScan::scanAt(std::string_view window, std::size_t quote, std::uint64_t offset,
-                        const OnRecord& onRecord) {
+// and then checked whole. Inlined into both scans, as it runs at every pair they find.
+[[gnu::always_inline]] inline void RecordScan::scanAt(std::string_view window, std::size_t quote,
+                                                      std::uint64_t offset,
+                                                      const OnRecord& onRecord) {
     const char* const begin = window.data();
     if (quote + 5 > window.size()) {
         return;  // no marker ends here
@@ -323,6 +307,42 @@ void RecordScan::scanAt(std::string_view window, std::size_t quote, std::uint64_
         }
         return;
     }
+}
+
+// Every marker holds a quote, and the byte after it rules out most quotes at once: one pass
+// for the two finds every candidate at vector speed, without looking at the markers one by one.
+void RecordScan::scan(std::string_view window, std::uint64_t offset, const OnRecord& onRecord) {
+    std::size_t from =
+        m_clues != nullptr && m_records == 0 ? scanWithClues(window, offset, onRecord) : 0;
+    std::array<std::size_t, 64> quotes;
+    while (from < window.size()) {
+        const std::size_t count = kMarkerStart.find(window, from, quotes);
+        for (std::size_t i = 0; i < count; ++i) {
+            scanAt(window, quotes[i], offset, onRecord);
+        }
+    }
+}
+
+// Until the page's first record the same pass finds the clues' pairs: a page without a record is
+// read once. Returns where the markers alone are looked for from: a little past the first record,
+// the end of the pairs found with it.
+std::size_t RecordScan::scanWithClues(std::string_view window, std::uint64_t offset,
+                                      const OnRecord& onRecord) {
+    // Clues straddling two blocks are in the window that joins them, as markers are.
+    static_assert(ClueSearch::kMostBytes <= kCarry + 1);
+    std::array<std::size_t, 64> pairs;
+    std::size_t from = 0;
+    while (from < window.size() && m_records == 0) {
+        const std::size_t count = kMarkerOrClueStart.find(window, from, pairs);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (window[pairs[i]] == '\'') {
+                scanAt(window, pairs[i], offset, onRecord);
+            } else if (m_records == 0) {
+                m_clues->noteAt(window, pairs[i]);
+            }
+        }
+    }
+    return from;
 }
 
 void RecordScan::keepTail(std::string_view block) {

@@ -91,6 +91,8 @@ private:
     static constexpr std::size_t kCarry = 31;
 
     void scan(std::string_view window, std::uint64_t offset, const OnRecord& onRecord);
+    std::size_t scanWithClues(std::string_view window, std::uint64_t offset,
+                              const OnRecord& onRecord);
     void scanAt(std::string_view window, std::size_t quote, std::uint64_t offset,
                 const OnRecord& onRecord);
     void found(std::size_t marker, std::uint64_t at, const OnRecord& onRecord);

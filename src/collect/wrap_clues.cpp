@@ -14,22 +14,31 @@ constexpr std::string_view kPriceBe("\0P\0R\0I\0C\0E", 10);
 constexpr std::string_view kPrUtf32Le("P\0\0\0R\0\0\0", 8);
 constexpr std::string_view kPrUtf32Be("\0\0\0P\0\0\0R", 8);
 
-// Every clue has a `P` followed by `R` or a zero byte: found without stopping at each `P`.
-constexpr BytePairSearch kClueStart(std::string_view(&kClueFirst, 1), kClueSeconds);
+// `RI` in the first, `P` and a zero in every other.
+static_assert(kClueFirsts[0] == kPrice[1] && kClueSeconds[0] == kPrice[2]);
+static_assert(kClueFirsts[1] == kPriceLe[0] && kClueSeconds[1] == kPriceLe[1]);
+constexpr BytePairSearch kClueStart(kClueFirsts, kClueSeconds);
 
-// Whether `clue`, whose `P` is its byte `before`, is in `text` with its `P` at `p`.
-bool holdsAt(std::string_view text, std::size_t p, std::string_view clue, std::size_t before = 0) {
-    return p >= before && text.substr(p - before, clue.size()) == clue;
+// Whether `clue`, whose pair is its byte `before`, is in `text` with its pair at `at`.
+bool holdsAt(std::string_view text, std::size_t at, std::string_view clue, std::size_t before) {
+    return at >= before && text.substr(at - before, clue.size()) == clue;
 }
 
 }  // namespace
 
-void ClueSearch::noteAt(std::string_view text, std::size_t p) {
-    m_clues.price = m_clues.price || holdsAt(text, p, kPrice);
-    m_clues.priceLe = m_clues.priceLe || holdsAt(text, p, kPriceLe);
-    m_clues.priceBe = m_clues.priceBe || holdsAt(text, p, kPriceBe, 1);
-    m_clues.priceUtf32 = m_clues.priceUtf32 || holdsAt(text, p, kPrUtf32Le) ||
-                         holdsAt(text, p, kPrUtf32Be, kMostBeforeP);
+void ClueSearch::noteAt(std::string_view text, std::size_t at) {
+    const std::string_view pair = text.substr(at, 2);
+    if (pair == kPrice.substr(1, 2)) {
+        m_clues.price = m_clues.price || holdsAt(text, at, kPrice, 1);
+        return;
+    }
+    if (pair != kPriceLe.substr(0, 2)) {
+        return;
+    }
+    m_clues.priceLe = m_clues.priceLe || holdsAt(text, at, kPriceLe, 0);
+    m_clues.priceBe = m_clues.priceBe || holdsAt(text, at, kPriceBe, 1);
+    m_clues.priceUtf32 = m_clues.priceUtf32 || holdsAt(text, at, kPrUtf32Le, 0) ||
+                         holdsAt(text, at, kPrUtf32Be, kMostBefore);
 }
 
 void ClueSearch::feed(std::string_view block) {
@@ -40,7 +49,7 @@ void ClueSearch::feed(std::string_view block) {
     keepTail(block);
 }
 
-// The clues that begin in the bytes carried over from the blocks before, and those whose `P`
+// The clues that begin in the bytes carried over from the blocks before, and those whose pair
 // comes so soon in the block that their first bytes were carried.
 void ClueSearch::searchJoint(std::string_view block) {
     std::array<char, 2 * kCarry + 1> joint{};
@@ -48,10 +57,8 @@ void ClueSearch::searchJoint(std::string_view block) {
     std::copy_n(m_carry.data(), m_carried, joint.data());
     std::copy_n(block.data(), head, joint.data() + m_carried);
     const std::string_view text(joint.data(), m_carried + head);
-    for (std::size_t p = 0; p < std::min(text.size(), m_carried + kMostBeforeP); ++p) {
-        if (text[p] == kClueFirst) {
-            noteAt(text, p);
-        }
+    for (std::size_t at = 0; at < std::min(text.size(), m_carried + kMostBefore); ++at) {
+        noteAt(text, at);
     }
 }
 

@@ -1,6 +1,6 @@
 // What tells that a page without a record may hold one under a wrapping: the bytes `PRICE`,
-// plain or as UTF-16 of either byte order, and `PR` as UTF-32, which is not read but named. Every
-// clue holds a `P` followed by `R` or a zero byte, which the record scan finds in its own pass.
+// plain or as UTF-16 of either byte order, and `PR` as UTF-32, which is not read but named. Each
+// clue holds `RI` or a `P` followed by a zero byte, which the record scan finds in its own pass.
 #pragma once
 
 #include <array>
@@ -17,17 +17,17 @@ struct WrapClues {
     bool priceUtf32 = false;  // `PR` as UTF-32 of either byte order, which is not read
 };
 
-// The pair of bytes every clue holds.
-inline constexpr char kClueFirst = 'P';
-inline constexpr std::string_view kClueSeconds("R\0", 2);
+// The pairs of bytes the clues hold: `kClueFirsts[i]` followed by `kClueSeconds[i]`.
+inline constexpr std::string_view kClueFirsts = "RP";
+inline constexpr std::string_view kClueSeconds("I\0", 2);
 
 // Finds the clues in a text given block after block, blocks cut anywhere.
 class ClueSearch {
 public:
     void feed(std::string_view block);
-    // Looks at a `P` at `p` of `text` for the clues that hold it there. A clue cut by either end
+    // Looks at `text` for the clues that hold one of the pairs at `at`. A clue cut by either end
     // of `text` is not seen: the caller shows it whole another time.
-    void noteAt(std::string_view text, std::size_t p);
+    void noteAt(std::string_view text, std::size_t at);
     const WrapClues& clues() const { return m_clues; }
 
     // The most bytes a clue holds.
@@ -35,7 +35,7 @@ public:
 
 private:
     static constexpr std::size_t kCarry = kMostBytes - 1;  // a clue but its last byte
-    static constexpr std::size_t kMostBeforeP = 3;         // bytes a clue holds before its `P`
+    static constexpr std::size_t kMostBefore = 3;          // bytes a clue holds before its pair
 
     void searchJoint(std::string_view block);
     void searchBlock(std::string_view block);

@@ -12,20 +12,21 @@ namespace {
 
 using namespace std::string_view_literals;
 
-// A quote and the bytes after a marker's first quote; the same with the clue to a wrapping,
-// `P` and `R` or a zero, which are found in one pass with them.
+// A quote and the bytes after a marker's first quote; the same with the clues to a wrapping,
+// `RI` and `P` with a zero, which are found in one pass with them.
 struct Pairs {
-    std::string_view firsts;
+    std::string_view firsts;  // one for all the seconds, or one for each
     std::string_view seconds;
 };
-constexpr Pairs kSearched[] = {{"'", ",RTM"}, {"'P", ",RTM\0"sv}};
+constexpr Pairs kSearched[] = {{"'", ",RTM"}, {"''''RP", ",RTMI\0"sv}};
 
 std::vector<std::size_t> pairsByBytes(const Pairs& pairs, const std::string& text,
                                       std::size_t from) {
     std::vector<std::size_t> found;
     for (std::size_t at = from; at + 1 < text.size(); ++at) {
-        if (pairs.firsts.find(text[at]) != std::string::npos &&
-            pairs.seconds.find(text[at + 1]) != std::string::npos) {
+        const std::size_t second = pairs.seconds.find(text[at + 1]);
+        if (second != std::string::npos &&
+            text[at] == pairs.firsts[pairs.firsts.size() == 1 ? 0 : second]) {
             found.push_back(at);
         }
     }
@@ -66,7 +67,7 @@ void findsWhatAByteByByteSearchFinds(const Pairs& searched) {
     const auto pairsByBytes = [&searched](const std::string& text, std::size_t start) {
         return catalog::pairsByBytes(searched, text, start);
     };
-    const std::string alphabet("',RTMP<\xAC\x82\xD4\xCD\x0C\xA7\xD0\x10x\x01\0", 18);
+    const std::string alphabet("',RTMPI<\xAC\x82\xD4\xCD\x0C\xA7\xD0\xC9\x10x\x01\0", 20);
     std::mt19937 random(7);
     for (std::size_t size = 0; size < 300; ++size) {
         const std::string text = textOf(size, alphabet, alphabet.size(), random);
@@ -84,7 +85,7 @@ void findsWhatAByteByByteSearchFinds(const Pairs& searched) {
             ASSERT_EQ(pairsBySearch(text, 0), std::vector<std::size_t>{at});
         }
     }
-    const std::string seconds = std::string(searched.seconds) + 'x' + searched.firsts.back();
+    const std::string seconds = std::string(searched.seconds) + std::string(searched.firsts) + 'x';
     for (const std::size_t quoteEvery : {2000, 300, 40, 3}) {
         std::string text;
         for (const std::size_t every : {quoteEvery, std::size_t{3}, quoteEvery, std::size_t{900}}) {
