@@ -91,20 +91,10 @@ constexpr std::array<unsigned char, 256> kAfterQuote = [] {
     return table;
 }();
 
-// A quote and a byte that follows the first quote of some marker: where a marker may lie.
-constexpr BytePairSearch kMarkerStart = [] {
-    std::array<char, 256> seconds{};
-    std::size_t count = 0;
-    for (std::size_t byte = 0; byte < kAfterQuote.size(); ++byte) {
-        if (kAfterQuote[byte] != 0) {
-            seconds[count++] = static_cast<char>(byte);
-        }
-    }
-    return BytePairSearch("'", std::string_view(seconds.data(), count));
-}();
-
-// The same, or a clue's pair (wrap_clues.h): one pass for both while a page holds no record.
-constexpr BytePairSearch kMarkerOrClueStart = [] {
+// A quote and a byte that follows the first quote of some marker: where a marker may lie; with
+// `clues`, also a clue's pair (wrap_clues.h), so that one pass finds both while a page holds no
+// record.
+constexpr BytePairSearch markerStart(bool clues) {
     std::array<char, 256> firsts{};
     std::array<char, 256> seconds{};
     std::size_t count = 0;
@@ -114,13 +104,15 @@ constexpr BytePairSearch kMarkerOrClueStart = [] {
             seconds[count++] = static_cast<char>(byte);
         }
     }
-    for (std::size_t clue = 0; clue < kClueSeconds.size(); ++clue) {
+    for (std::size_t clue = 0; clues && clue < kClueSeconds.size(); ++clue) {
         firsts[count] = kClueFirsts[clue];
         seconds[count++] = kClueSeconds[clue];
     }
-    return BytePairSearch(std::string_view(firsts.data(), count),
+    return BytePairSearch(std::string_view(firsts.data(), clues ? count : 1),
                           std::string_view(seconds.data(), count));
-}();
+}
+constexpr BytePairSearch kMarkerStart = markerStart(false);
+constexpr BytePairSearch kMarkerOrClueStart = markerStart(true);
 
 // What settles a record's piece: the cut rules look for these in the text after its marker.
 constexpr std::size_t kCloserIndex = indexOf(kThumbnailRule.closer);
