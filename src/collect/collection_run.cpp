@@ -64,10 +64,12 @@ private:
     CollectionClient& m_client;
 };
 
-// Short of memory or descriptors: what another thread may be holding.
+// Short of memory or descriptors: what another thread may be holding. A bare std::bad_alloc
+// is one too: the memory to name the file that ran short may have run out as well.
 bool ranShort(const std::exception& failure) {
     const auto* error = dynamic_cast<const FileError*>(&failure);
-    return error != nullptr && isShortage(error->errorNumber());
+    return (error != nullptr && isShortage(error->errorNumber())) ||
+           dynamic_cast<const std::bad_alloc*>(&failure) != nullptr;
 }
 
 // Files are read in the file system's order (see FolderIndex), a chunk at a time, by the calling
