@@ -65,7 +65,7 @@ void WrappingChoice::feed(std::string_view bytes) {
 // may begin one.
 void WrappingChoice::search(Tried& tried, std::size_t from) {
     if (m_cluesFromBase && &tried == &m_tried.front()) {
-        m_baseClues.feed(std::string_view(tried.text).substr(from));
+        m_baseScan.feed(std::string_view(tried.text).substr(from), [](const RecordMatches&) {});
     }
     tried.holdsMarker = tried.holdsMarker || tried.text.find(kRecordMarker) != std::string::npos;
     const std::size_t keep = std::min(tried.text.size(), kRecordMarker.size() - 1);

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "collect/record_scan.h"
 #include "collect/text_reading.h"
 #include "collect/wrap_clues.h"
 
@@ -38,6 +39,9 @@ class WrappingChoice {
 public:
     WrappingChoice(const std::vector<Candidate>& candidates,
                    const std::optional<MhtmlMessage>& message);
+    // Its scan holds its clues by address.
+    WrappingChoice(const WrappingChoice&) = delete;
+    WrappingChoice& operator=(const WrappingChoice&) = delete;
 
     void feed(std::string_view bytes);
     // The first candidate holds a marker: reading on can change nothing.
@@ -57,7 +61,10 @@ private:
     bool counts(const Tried& tried) const;
 
     std::vector<Tried> m_tried;
-    ClueSearch m_baseClues;  // of the first candidate's text: a single-file save's text parts
+    // Of the first candidate's text, a single-file save's text parts, until it holds a record:
+    // then it is the reading, whatever its clues.
+    ClueSearch m_baseClues;
+    RecordScan m_baseScan{&m_baseClues};
     bool m_cluesFromBase;
     DecodeScratch m_scratch;
 };

@@ -3,7 +3,6 @@
 // clue holds `RI` or a `P` followed by a zero byte, which the record scan finds in its own pass.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <string_view>
 
@@ -21,10 +20,10 @@ struct WrapClues {
 inline constexpr std::string_view kClueFirsts = "RP";
 inline constexpr std::string_view kClueSeconds("I\0", 2);
 
-// Finds the clues in a text given block after block, blocks cut anywhere.
+// The clues a text holds, noted at the pairs a search of it finds (RecordScan's, which also
+// sees the pairs that straddle two blocks).
 class ClueSearch {
 public:
-    void feed(std::string_view block);
     // Looks at `text` for the clues that hold one of the pairs at `at`. A clue cut by either end
     // of `text` is not seen: the caller shows it whole another time.
     void noteAt(std::string_view text, std::size_t at);
@@ -34,16 +33,9 @@ public:
     static constexpr std::size_t kMostBytes = 10;
 
 private:
-    static constexpr std::size_t kCarry = kMostBytes - 1;  // a clue but its last byte
-    static constexpr std::size_t kMostBefore = 3;          // bytes a clue holds before its pair
-
-    void searchJoint(std::string_view block);
-    void searchBlock(std::string_view block);
-    void keepTail(std::string_view block);
+    static constexpr std::size_t kMostBefore = 3;  // bytes a clue holds before its pair
 
     WrapClues m_clues;
-    std::array<char, kCarry> m_carry{};
-    std::size_t m_carried = 0;
 };
 
 }  // namespace catalog
