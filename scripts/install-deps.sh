@@ -8,7 +8,7 @@ set -euo pipefail
 # a font is needed to draw any text at all. The desktop entry's test validates the entry
 # (desktop-file-utils) and decodes its Exec as a launcher would (python3).
 packages=(cmake ninja-build g++ make qt6-base-dev qt6-base-private-dev qt6-qpa-plugins fonts-dejavu-core
-          libgtest-dev libgmock-dev liburing-dev desktop-file-utils python3 "$@")
+          libgtest-dev libgmock-dev liburing-dev desktop-file-utils python3 python3-openpyxl "$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -20,7 +20,7 @@ void addNote(Collected& collected, Chunk& chunk, std::size_t slot, std::string_v
 }  // namespace
 
 void listInNameOrder(std::vector<Chunk>& chunks, std::span<const std::uint32_t> nameOrder,
-                     const FolderIndex& files, bool rowDetails, Collected& collected) {
+                     const FolderIndex& files, RowDetails rowDetails, Collected& collected) {
     std::vector<std::string_view> blocks;
     std::vector<std::size_t> firstBlock;  // per chunk, in `blocks`
     blocks.reserve(chunks.size());
@@ -45,7 +45,7 @@ void listInNameOrder(std::vector<Chunk>& chunks, std::span<const std::uint32_t> 
         if (lines.noted) {
             addNote(collected, chunk, slot, files.nameView(file), lines.runs > 0);
         }
-        if (lines.runs > 0 && rowDetails) {
+        if (lines.runs > 0 && rowDetails == RowDetails::All) {
             collected.listing.addPage(files.nameView(file));
         }
         const std::span<const std::string_view> chunkBlocks =
@@ -53,7 +53,7 @@ void listInNameOrder(std::vector<Chunk>& chunks, std::span<const std::uint32_t> 
         for (std::size_t run = lines.firstRun; run < lines.firstRun + lines.runs; ++run) {
             const LineRun& line = chunk.runs[run];
             const std::string_view text = chunkBlocks[line.block].substr(line.offset, line.length);
-            if (rowDetails) {
+            if (rowDetails != RowDetails::None) {
                 collected.listing.addLine(text, chunk.fields[run]);
             } else {
                 collected.listing.addLines(text, line.lines);

@@ -59,7 +59,7 @@ struct Chunk {
 // Takes the rows of one file after the other into a chunk.
 class ChunkRows final : public RowSink {
 public:
-    ChunkRows(Chunk& chunk, bool rowDetails, bool pageNotes)
+    ChunkRows(Chunk& chunk, RowDetails rowDetails, bool pageNotes)
         : m_chunk(chunk), m_rowDetails(rowDetails), m_pageNotes(pageNotes) {
         m_chunk.blocks.emplace_back();
     }
@@ -83,13 +83,13 @@ public:
         text.append(kLineEnd);
         const auto block = static_cast<std::uint32_t>(m_chunk.blocks.size() - 1);
         LineRun* last = m_chunk.runs.size() > m_start.runs ? &m_chunk.runs.back() : nullptr;
-        if (!m_rowDetails && last != nullptr && last->block == block &&
+        if (m_rowDetails == RowDetails::None && last != nullptr && last->block == block &&
             last->offset + last->length == start) {
             last->length = text.size() - last->offset;
             ++last->lines;
         } else {
             m_chunk.runs.push_back({block, 1, start, text.size() - start});
-            if (m_rowDetails) {
+            if (m_rowDetails != RowDetails::None) {
                 m_chunk.fields.push_back(fields);
             }
         }
@@ -103,7 +103,7 @@ public:
         m_chunk.blocks.resize(m_start.blocks);
         m_chunk.blocks.back().resize(m_start.blockBytes);
         m_chunk.runs.resize(m_start.runs);
-        m_chunk.fields.resize(m_rowDetails ? m_start.runs : 0);
+        m_chunk.fields.resize(m_rowDetails != RowDetails::None ? m_start.runs : 0);
         m_record = 0;
         m_missing.clear();
     }
@@ -138,7 +138,7 @@ private:
     };
 
     Chunk& m_chunk;
-    const bool m_rowDetails;
+    const RowDetails m_rowDetails;
     const bool m_pageNotes;
     Start m_start;
     std::uint64_t m_record = 0;
@@ -149,6 +149,6 @@ private:
 // indexes in `files` (file i lies in chunk i / kChunkFiles). Throws the failure of the first
 // failing file in that order.
 void listInNameOrder(std::vector<Chunk>& chunks, std::span<const std::uint32_t> nameOrder,
-                     const FolderIndex& files, bool rowDetails, Collected& collected);
+                     const FolderIndex& files, RowDetails rowDetails, Collected& collected);
 
 }  // namespace catalog

@@ -356,7 +356,7 @@ private:
     }
 
     const StopFlag* const m_requestedStop;  // by the caller; may be null
-    const bool m_rowDetails;
+    const RowDetails m_rowDetails;
     const bool m_pageNotes;
     const bool m_unwrap;
     const Folder m_folder;

@@ -69,8 +69,9 @@ struct RunOptions {
     // listing, so a window closed mid-run leaves the old listing be.
     const StopFlag* stop = nullptr;
     // Each row's fields and file, for a window to show. A program that only writes the listing
-    // (the batch command) is spared keeping them, and the listing is then written sooner.
-    bool rowDetails = true;
+    // (the batch command) is spared keeping them, or keeps the fields alone to write them in
+    // another form.
+    RowDetails rowDetails = RowDetails::All;
     // Each page worth telling of by name, for a window's tooltips or an explanation. A program
     // that only counts them is spared keeping their names.
     bool pageNotes = true;

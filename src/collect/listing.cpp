@@ -4,7 +4,7 @@
 
 namespace catalog {
 
-Listing::Listing(bool rowDetails) : m_rowDetails(rowDetails), m_lines{kHeaderLine} {}
+Listing::Listing(RowDetails rowDetails) : m_rowDetails(rowDetails), m_lines{kHeaderLine} {}
 
 std::string_view Listing::hold(std::string block) {
     return m_blocks.emplace_back(std::move(block));
@@ -16,12 +16,14 @@ void Listing::addPage(std::string_view file) {
 }
 
 void Listing::addLine(std::string_view line, const FieldLengths& fields) {
-    if (m_pages.empty()) {
-        throw std::out_of_range("a row before its page");
-    }
     m_lines.push_back(line);
     m_fields.push_back(fields);
-    m_pageOf.push_back(static_cast<std::uint32_t>(m_pages.size() - 1));
+    if (m_rowDetails == RowDetails::All) {
+        if (m_pages.empty()) {
+            throw std::out_of_range("a row before its page");
+        }
+        m_pageOf.push_back(static_cast<std::uint32_t>(m_pages.size() - 1));
+    }
     ++m_rowCount;
 }
 
@@ -32,8 +34,10 @@ void Listing::addLines(std::string_view lines, std::size_t rows) {
 
 void Listing::reserveLines(std::size_t count, std::size_t pages, std::size_t nameBytes) {
     m_lines.reserve(m_lines.size() + count);  // without details, a page's rows may share one
-    if (m_rowDetails) {
+    if (m_rowDetails != RowDetails::None) {
         m_fields.reserve(m_fields.size() + count);
+    }
+    if (m_rowDetails == RowDetails::All) {
         m_pageOf.reserve(m_pageOf.size() + count);
         m_pages.reserve(m_pages.size() + pages);
         m_fileNames.reserve(m_fileNames.size() + nameBytes);
@@ -42,7 +46,7 @@ void Listing::reserveLines(std::size_t count, std::size_t pages, std::size_t nam
 
 std::string_view Listing::row(std::size_t index) const {
     std::string_view line = m_lines.at(index + 1);
-    if (!m_rowDetails) {
+    if (m_rowDetails == RowDetails::None) {
         throw std::out_of_range("a listing without row details");
     }
     line.remove_suffix(kLineEnd.size());

@@ -24,6 +24,11 @@ inline constexpr std::array<std::string_view, kFieldCount> kFieldNames{"id", "pr
 // name is the rest. Values may hold tabs themselves, so the row's tabs cannot tell.
 using FieldLengths = std::array<std::size_t, kFieldCount - 1>;
 
+// What a listing keeps of each row besides its text: nothing, for a program that only writes
+// the lines as they are; its fields, for one that writes them in another form; or its fields
+// and its page too, for a window to show.
+enum class RowDetails { None, Fields, All };
+
 // The output listing: the header line, then one line per record, each the four values joined
 // by tabs and ended by CR LF, written as extracted with no quoting. The lines stay in the
 // blocks the workers wrote them into, in the order of the names; the listing is written from
@@ -31,10 +36,10 @@ using FieldLengths = std::array<std::size_t, kFieldCount - 1>;
 // its fields and the page it came from, for a window to show.
 class Listing {
 public:
-    // Without `rowDetails`, the listing keeps only the text of its lines, for a program that
-    // only writes them: rows are then added with addLines, and asking for a row's fields or
-    // page throws std::out_of_range.
-    explicit Listing(bool rowDetails = true);
+    // Without row details, the listing keeps only the text of its lines: rows are then added
+    // with addLines, and asking for a row's fields throws std::out_of_range. With fields alone,
+    // rows are added with addLine and no page, and asking for a row's page throws.
+    explicit Listing(RowDetails rowDetails = RowDetails::All);
     // The lines are views into the listing's own blocks: a copy would view the original's.
     // Moving keeps them valid, as the blocks themselves stay where they are.
     Listing(const Listing&) = delete;
@@ -77,7 +82,7 @@ private:
         std::size_t firstRow;
     };
 
-    bool m_rowDetails;
+    RowDetails m_rowDetails;
     std::size_t m_rowCount = 0;
     std::deque<std::string> m_blocks;  // a deque: its elements never move
     std::vector<std::string_view> m_lines;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "collect/cell_text.h"
 #include "collect/readable_numbers.h"
 #include "platform/paths.h"
 
@@ -35,8 +36,14 @@ std::string shownName(std::string_view name) {
 }
 
 std::string summaryOf(const RunCounts& counts, std::string_view destination) {
-    std::string text = counted(counts.rows, "record") + " written to " + shownName(destination) +
-                       " from " + counted(counts.pages, "page");
+    const SummaryWords words = summaryWords(counts);
+    return words.before + shownName(destination) + words.after;
+}
+
+SummaryWords summaryWords(const RunCounts& counts) {
+    SummaryWords words{
+        counted(counts.rows, "record") + " written to ",
+        std::string(formatWords(counts.format)) + " from " + counted(counts.pages, "page")};
     std::string parts;
     const auto add = [&parts](std::size_t count, const char* what) {
         if (count > 0) {
@@ -49,7 +56,14 @@ std::string summaryOf(const RunCounts& counts, std::string_view destination) {
     add(counts.worthTelling.readThroughWrapping, "read through a wrapping");
     add(counts.subfoldersWithPages,
         counts.subfoldersWithPages == 1 ? "subfolder with pages" : "subfolders with pages");
-    return parts.empty() ? text : text + " (" + parts + ")";
+    if (!parts.empty()) {
+        words.after += " (" + parts + ")";
+    }
+    if (counts.cutValues > 0) {
+        words.after += "; " + counted(counts.cutValues, "value") + " cut to " +
+                       grouped(kMostCellUnits) + " characters";
+    }
+    return words;
 }
 
 std::string noPagesAdvice(bool folderMissing, const FolderLeftovers& leftovers) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "collect/collection_run.h"
+#include "collect/listing_format.h"
 
 namespace catalog {
 
@@ -15,14 +16,26 @@ struct RunCounts {
     std::size_t rows = 0;   // the listing's records
     PageCounts worthTelling;
     std::size_t subfoldersWithPages = 0;  // whose pages are not read
+    // How the listing was written, and the values a workbook's cells could not hold whole.
+    ListingFormat format = ListingFormat::Text;
+    std::size_t cutValues = 0;
 };
 
 RunCounts countsOf(const Collected& collected);
 
 // "36 records written to output.txt from 41 pages (5 without a record, 2 with a field not
-// found, 1 with several records)": the parenthesis names only what occurred. A destination that
-// begins or ends with a blank is quoted, so that the blank shows.
+// found, 1 with several records)", or "13 records written to products.xlsx, a workbook, from 41
+// pages (3 read through a wrapping); 1 value cut to 32,767 characters": the parenthesis names
+// only what occurred. A destination that begins or ends with a blank is quoted, so that the
+// blank shows.
 std::string summaryOf(const RunCounts& counts, std::string_view destination);
+// The summary's words before the destination and after it, for a window that shows the
+// destination in its own way.
+struct SummaryWords {
+    std::string before;
+    std::string after;
+};
+SummaryWords summaryWords(const RunCounts& counts);
 // A name as the summary gives it: in double quotes when it begins or ends with a blank.
 std::string shownName(std::string_view name);
 

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/file_error.h"
 
@@ -16,11 +17,22 @@ namespace catalog {
 // is seen within a small part of a second.
 inline constexpr std::size_t kOutputPartBytes = std::size_t{4} << 20;
 
-// Writes `pieces`, one after the other, to `filename`. A regular file, or a name where there is
-// none yet, is replaced: the text goes to a temporary file beside it, which is flushed to disk
-// and then moved over it, so that a failed or interrupted write (any signal that ends the
-// process but SIGKILL; Ctrl+C or a closed console on Windows) leaves the earlier file whole and
-// no temporary file. On POSIX the replacement keeps the access ACL, or without one the
+// Asked for the next pieces of an output, until it gives none: an output made as it is written,
+// rather than held whole. The pieces stay valid until it is asked again.
+using PieceSource = std::function<std::span<const std::string_view>()>;
+
+// A source that gives `pieces` once.
+inline PieceSource piecesOnce(std::span<const std::string_view> pieces) {
+    return [pieces, given = false]() mutable {
+        return std::exchange(given, true) ? std::span<const std::string_view>() : pieces;
+    };
+}
+
+// Writes the pieces of `pieces`, one after the other, to `filename`. A regular file, or a name
+// where there is none yet, is replaced: the text goes to a temporary file beside it, which is
+// flushed to disk and then moved over it, so that a failed or interrupted write (any signal that
+// ends the process but SIGKILL; Ctrl+C or a closed console on Windows) leaves the earlier file
+// whole and no temporary file. On POSIX the replacement keeps the access ACL, or without one the
 // permissions, and, where the process may, the owner; never an execute, set-user-ID,
 // set-group-ID or sticky bit, as the output is text. Until it is complete the temporary file
 // replacing a file is readable by its owner alone. A new file gets the permissions any new file
@@ -40,8 +52,12 @@ inline constexpr std::size_t kOutputPartBytes = std::size_t{4} << 20;
 // goes through. A device or a pipe keeps what it was given until then. Writing into a FIFO waits
 // for a reader, and for room while the reader is slow, asking every few hundredths of a second
 // meanwhile. (On Windows a pipe is written without asking while it waits.)
-void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
+void writeOutputFile(const std::string& filename, const PieceSource& pieces,
                      const std::function<bool()>& stopped = {});
+inline void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
+                            const std::function<bool()>& stopped = {}) {
+    writeOutputFile(filename, piecesOnce(pieces), stopped);
+}
 
 // On Windows, throws the FileError a write of `filename` would end in when the file's read-only
 // flag is set, which the user set to keep it: told before a run reads any page, and before the
@@ -65,7 +81,10 @@ public:
 // Writes `pieces` to standard output, byte for byte (binary on Windows: CR LF stays CR LF), but
 // to a Windows console, which is given their UTF-8 as characters (see win32::writeConsoleText).
 // Throws FileError("write", "standard output", ...).
-void writeStandardOutput(std::span<const std::string_view> pieces);
+void writeStandardOutput(const PieceSource& pieces);
+inline void writeStandardOutput(std::span<const std::string_view> pieces) {
+    writeStandardOutput(piecesOnce(pieces));
+}
 
 // The same for standard error, where the program's messages go. Throws
 // FileError("write", "standard error", ...).

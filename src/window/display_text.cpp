@@ -1,74 +1,8 @@
 #include "window/display_text.h"
 
-#include <algorithm>
-#include <array>
 #include <cctype>
-#include <cstddef>
-
-#include "platform/wtf8.h"
 
 namespace catalog::window {
-
-namespace {
-
-// 0x80-0x9F in Windows-1252; the five bytes it leaves undefined keep their Latin-1 value.
-constexpr std::array<char16_t, 32> kWindows1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char16_t singleByteCharacter(unsigned char byte) {
-    return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : char16_t(byte);
-}
-
-}  // namespace
-
-// No overlong forms, no surrogates, nothing above U+10FFFF.
-std::size_t utf8SequenceLength(std::string_view bytes, std::size_t at) {
-    return decodeUtf8(bytes.substr(at), Surrogates::kRefused).length;
-}
-
-void forEachCharacter(std::string_view bytes,
-                      const std::function<bool(std::string_view utf8)>& take) {
-    for (std::size_t at = 0; at < bytes.size();) {
-        const std::size_t length = utf8SequenceLength(bytes, at);
-        if (length > 0) {
-            if (!take(bytes.substr(at, length))) {
-                return;
-            }
-            at += length;
-            continue;
-        }
-        const char16_t character = singleByteCharacter(static_cast<unsigned char>(bytes[at]));
-        if (!take(wtf8FromUtf16(std::u16string_view(&character, 1)))) {
-            return;
-        }
-        ++at;
-    }
-}
-
-// Valid runs are copied whole: a value of many megabytes is decoded at memory speed.
-std::string displayText(std::string_view bytes) {
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
-        return std::string(bytes);
-    }
-    std::string text;
-    text.reserve(bytes.size());
-    std::size_t runStart = 0;
-    for (std::size_t at = 0; at < bytes.size();) {
-        const std::size_t length = utf8SequenceLength(bytes, at);
-        if (length > 0) {
-            at += length;
-            continue;
-        }
-        text.append(bytes.substr(runStart, at - runStart));
-        const char16_t character = singleByteCharacter(static_cast<unsigned char>(bytes[at]));
-        text.append(wtf8FromUtf16(std::u16string_view(&character, 1)));
-        runStart = ++at;
-    }
-    text.append(bytes.substr(runStart));
-    return text;
-}
 
 std::string capitalized(std::string text) {
     if (!text.empty()) {

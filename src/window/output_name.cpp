@@ -1,6 +1,6 @@
 #include "window/output_name.h"
 
-#include "collect/listing.h"
+#include "collect/listing_format.h"
 #include "collect/program_paths.h"
 #include "collect/protected_output.h"
 #include "platform/file_error.h"
@@ -34,11 +34,10 @@ std::string protectedNameText(const std::string& outputName, const std::string& 
 
 namespace {
 
-// Whether the first line of the file at `path` is the listing's header, reading no more than
-// that line can be. A file that cannot be read is not known to be a listing.
-bool startsWithHeader(const std::string& path) {
-    const std::string_view header = kHeaderLine.substr(0, kHeaderLine.size() - kLineEnd.size());
-    std::string start(kHeaderLine.size(), '\0');
+// Whether the file at `path` starts as a listing of any form does, reading no more than its
+// start. A file that cannot be read is not known to be a listing.
+bool startsLikeListingFile(const std::string& path) {
+    std::string start(kListingStartBytes, '\0');
     std::size_t got = 0;
     try {
         InputFile file(path);
@@ -48,12 +47,7 @@ bool startsWithHeader(const std::string& path) {
     } catch (const FileError&) {
         return false;
     }
-    std::string_view line = std::string_view(start).substr(0, got);
-    line = line.substr(0, line.find('\n'));
-    if (line.ends_with('\r')) {
-        line.remove_suffix(1);
-    }
-    return line == header;
+    return startsLikeListing(std::string_view(start).substr(0, got));
 }
 
 // Refused before any question: the run then fails at once with the advice to clear the flag.
@@ -73,7 +67,7 @@ std::optional<std::string> replaceQuestion(const std::string& programDirectory,
     const std::string path = outputPathIn(programDirectory, outputName);
     if (outputNameRefusal(outputName) ||
         protectedOutputReason(path, dataFolderIn(programDirectory), programDirectory) ||
-        !isRegularFile(path) || readOnly(path) || startsWithHeader(path)) {
+        !isRegularFile(path) || readOnly(path) || startsLikeListingFile(path)) {
         return std::nullopt;
     }
     return displayText(path) + " exists and is not a listing: replace it?";

@@ -21,10 +21,11 @@ std::optional<std::string> outputNameRefusal(const std::string& outputName);
 std::string protectedNameText(const std::string& outputName, const std::string& reason);
 
 // The question to ask when Collect is clicked, before the run, or nothing: a run would replace a
-// regular file at `outputName` (in `programDirectory`) whose first line is not the listing's
-// header, which may be the user's own. A listing is replaced without a word, as it always was;
-// what is not a regular file (a FIFO, a device) is written into, and is not even opened to tell;
-// a name the run refuses anyway is left to that refusal. UTF-8, for a Yes/No box.
+// regular file at `outputName` (in `programDirectory`) that does not start as a listing of any
+// form does (see startsLikeListing), which may be the user's own. A listing is replaced without a
+// word, as it always was; what is not a regular file (a FIFO, a device) is written into, and is
+// not even opened to tell; a name the run refuses anyway is left to that refusal. UTF-8, for a
+// Yes/No box.
 std::optional<std::string> replaceQuestion(const std::string& programDirectory,
                                            const std::string& outputName);
 

@@ -49,6 +49,7 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
         Collected collected = runCollection(dataFolder, client, RunOptions{.stop = &stop});
         // The rows are shown even when the write then fails, as they were all found before it.
         outcome.counts = countsOf(collected);
+        outcome.counts.format = formatOfName(outputName);
         auto notes = std::make_shared<const std::vector<PageNote>>(std::move(collected.notes));
         outcome.rows.emplace(std::move(collected.listing), notes);
         outcome.troublePages = TroublePages(std::move(notes), dataFolder);
@@ -56,7 +57,8 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
         if (protectedOutput()) {
             return;
         }
-        WriteTextFile(listingPath, outcome.rows->listing.lines(), &stop);
+        outcome.counts.cutValues =
+            writeListing(listingPath, outcome.rows->listing, outcome.counts.format, &stop);
         outcome.outputName = displayText(outputName);
         outcome.listingPath = displayText(listingPath);
         outcome.dataFolder = displayText(dataFolder);

@@ -81,11 +81,9 @@ StatusText statusAfter(const RunOutcome& outcome) {
     }
     const PageCounts& pages = outcome.counts.worthTelling;
     // The summary's words around the name, which is the part to shorten.
-    const std::string summary = summaryOf(outcome.counts, "");
-    const std::size_t destination = summary.find(" from ");
+    const SummaryWords summary = summaryWords(outcome.counts);
     StatusText status =
-        withPath(summary.substr(0, destination), oneLine(shownName(outcome.outputName)),
-                 std::string_view(summary).substr(destination));
+        withPath(summary.before, oneLine(shownName(outcome.outputName)), summary.after);
     status.details = outcome.listingPath;
     status.offersPageList = pages.withoutRecord > 0 || pages.withFieldNotFound > 0 ||
                             pages.readThroughWrapping > 0 || outcome.counts.subfoldersWithPages > 0;

@@ -96,7 +96,7 @@ protected:
         RecordingClient client(shown, stop);
         options.stop = &stop;
         const Collected collected = runCollection(dataFolderIn(programDir()), client, options);
-        for (std::size_t i = 0; options.rowDetails && i < collected.listing.rowCount(); ++i) {
+        for (std::size_t i = 0; options.rowDetails == RowDetails::All && i < collected.listing.rowCount(); ++i) {
             shown.rows.emplace_back(collected.listing.row(i));
             const Listing::RecordPlace place = collected.listing.recordOf(i);
             shown.files.push_back(
@@ -185,7 +185,7 @@ TEST_F(CollectionRunTest, WritesOneLinePerRecordInNameOrder) {
     }
     EXPECT_EQ(listing(), lines);
     // The batch command keeps the lines alone, and writes the same.
-    run("lines.txt", RunOptions{.rowDetails = false});
+    run("lines.txt", RunOptions{.rowDetails = RowDetails::None});
     EXPECT_EQ(listing("lines.txt"), listing());
 }
 

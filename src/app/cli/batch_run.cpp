@@ -108,9 +108,18 @@ std::string destinationOf(const std::string& output) {
     return printable(output);
 }
 
+// The form asked for, else the one the output's name asks for; standard output takes the text.
+ListingFormat formatFor(const CommandLine& line, const std::string& output) {
+    if (line.format) {
+        return *line.format;
+    }
+    return toStandardOutput(output) ? ListingFormat::Text : formatOfName(output);
+}
+
 // One line, whatever the run found; for a data folder without pages, what to do about it.
 void summarize(std::ostream& errors, const std::string& program, const Collected& collected,
-               const std::string& dataFolder, const std::string& destination) {
+               const RunCounts& counts, const std::string& dataFolder,
+               const std::string& destination) {
     errors << program << ": ";
     if (collected.files == 0) {
         const std::string folder = printable(std::string(withoutEndSeparator(dataFolder)));
@@ -118,7 +127,7 @@ void summarize(std::ostream& errors, const std::string& program, const Collected
                << "'; only the header written to " << destination << "\n";
         return;
     }
-    errors << summaryOf(countsOf(collected), destination) << "\n";
+    errors << summaryOf(counts, destination) << "\n";
 }
 
 // Standard error is unbuffered, and a page may hold millions of records to explain: the lines
@@ -138,12 +147,13 @@ void explain(std::ostream& errors, const Collected& collected) {
     errors << piece;
 }
 
-void writeListing(const std::string& output, const Listing& listing) {
+// Returns the values cut to what a workbook's cell holds.
+std::size_t writeListingTo(const std::string& output, const Listing& listing,
+                           ListingFormat format) {
     if (toStandardOutput(output)) {
-        writeStandardOutput(listing.lines());
-    } else {
-        WriteTextFile(output, listing.lines());
+        return writeListingToStandardOutput(listing, format);
     }
+    return writeListing(output, listing, format);
 }
 
 }  // namespace
@@ -160,20 +170,26 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
         if (!toStandardOutput(output)) {
             refuseReadOnlyOutput(output);
         }
+        const ListingFormat format = formatFor(line, output);
         BatchClient client(progress);
+        // The text is written as its lines lie; the other forms need each row's fields.
+        const RowDetails details =
+            format == ListingFormat::Text ? RowDetails::None : RowDetails::Fields;
         const Collected collected =
             runCollection(dataFolder, client,
                           RunOptions{.threads = line.threads,
                                      .requireDataFolder = line.dataFolder.has_value(),
-                                     .rowDetails = false,
+                                     .rowDetails = details,
                                      .pageNotes = line.explain,
                                      .unwrap = line.unwrap});
         // Before the listing, which may go to the same terminal.
         progress.clear();
         // Again: a link swapped in during the run could lead the listing onto what was refused.
         refuseProtectedOutput(output, dataFolder);
-        writeListing(output, collected.listing);
-        summarize(errors, program, collected, dataFolder, destinationOf(output));
+        RunCounts counts = countsOf(collected);
+        counts.format = format;
+        counts.cutValues = writeListingTo(output, collected.listing, format);
+        summarize(errors, program, collected, counts, dataFolder, destinationOf(output));
         if (line.explain) {
             explain(errors, collected);
         }

@@ -44,6 +44,22 @@ std::optional<unsigned> threadCount(const std::string& text) {
     return count;
 }
 
+// The value of an option that takes one, as "--name VALUE" or "--name=VALUE", or nothing when
+// `argument` is not that option. `i` moves past a value given apart; an option that ends the
+// line gets an empty value, which no option takes.
+std::optional<std::string> optionValue(const std::vector<std::string>& arguments, std::size_t& i,
+                                       std::string_view name) {
+    const std::string& argument = arguments[i];
+    if (argument == name) {
+        return i + 1 < arguments.size() ? arguments[++i] : std::string();
+    }
+    if (argument.starts_with(name) && argument.size() > name.size() &&
+        argument[name.size()] == '=') {
+        return argument.substr(name.size() + 1);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
@@ -66,19 +82,20 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             line.unwrap = false;
         } else if (argument == "--version") {
             line.action = CommandLine::Action::Version;
-        } else if (argument == "--threads" || argument.starts_with("--threads=")) {
-            const bool joined = argument != "--threads";
-            if (!joined && i + 1 == arguments.size()) {
-                return usageError("--threads needs a number");
-            }
-            const std::string& value = joined ? argument.substr(10) : arguments[++i];
-            const std::optional<unsigned> count = threadCount(value);
+        } else if (const auto threads = optionValue(arguments, i, "--threads")) {
+            const std::optional<unsigned> count = threadCount(*threads);
             if (!count) {
                 return usageError("--threads takes a number from 1 to " +
-                                  std::to_string(kMostThreads) + ", not '" + printable(value) +
+                                  std::to_string(kMostThreads) + ", not '" + printable(*threads) +
                                   "'");
             }
             line.threads = *count;
+        } else if (const auto format = optionValue(arguments, i, "--format")) {
+            line.format = formatNamed(*format);
+            if (!line.format) {
+                return usageError("--format takes txt, csv or xlsx, not '" + printable(*format) +
+                                  "'");
+            }
         } else {
             return usageError("unknown option '" + printable(argument) + "'");
         }
@@ -97,9 +114,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string usageText(const std::string& program) {
     return "Usage: " + program +
-           " [--explain] [--no-unwrap] [--threads N] [DATA_DIR [OUTPUT]]\n"
+           " [--explain] [--no-unwrap] [--threads N] [--format F] [DATA_DIR [OUTPUT]]\n"
            "Collects the product records of every file in a folder of catalog files into a\n"
-           "tab-separated listing.\n"
+           "tab-separated listing, or a CSV file or workbook for a spreadsheet.\n"
            "\n"
            "With no arguments it does what one click on Collect in the window does: it reads\n"
            "the folder 'data' beside the program and writes output.txt beside the program.\n"
@@ -117,6 +134,9 @@ std::string usageText(const std::string& program) {
            "               UTF-16 without a byte order mark) gives no row, as before\n"
            "  --threads N  read and extract files on N threads, 1 to 256 (default: one per\n"
            "               processor); the listing is the same whatever N is\n"
+           "  --format F   write the listing as txt (tab-separated text), csv (for a\n"
+           "               spreadsheet, UTF-8, formulas kept from running) or xlsx (a\n"
+           "               workbook); default: by OUTPUT's ending (.csv, .xlsx), else txt\n"
            "  --help       show this help and exit (also /? on Windows)\n"
            "  --version    show the version and exit\n"
            "\n"

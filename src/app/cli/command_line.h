@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "collect/listing_format.h"
+
 namespace catalog {
 
 // What the batch command was asked to do.
@@ -16,6 +18,7 @@ struct CommandLine {
     unsigned threads = 0;                   // 0: one per processor
     bool explain = false;                   // a line for each page worth telling of
     bool unwrap = true;                     // pages without a record read through a wrapping
+    std::optional<ListingFormat> format;    // none: by the output's name
     std::string error;                      // what was wrong, for UsageError
 };
 

@@ -238,9 +238,9 @@ void nextPart(std::span<const std::string_view> pieces, std::size_t next, std::s
 }
 
 // A part at a time, asking `stopped` before each; a short write resumes inside the piece it cut.
-void writeAll(int fd, std::span<const std::string_view> pieces, const std::string& name,
-              const StopQuery& stopped = {}, Writeback* writeback = nullptr) {
-    std::size_t total = 0;
+// `total` counts the bytes written so far, across every call for one output.
+void writePieces(int fd, std::span<const std::string_view> pieces, const std::string& name,
+                 const StopQuery& stopped, Writeback* writeback, std::size_t& total) {
     std::size_t next = 0;
     std::size_t offset = 0;  // bytes of pieces[next] already written
     std::vector<iovec> batch;
@@ -272,6 +272,14 @@ void writeAll(int fd, std::span<const std::string_view> pieces, const std::strin
     }
 }
 
+void writeAll(int fd, const PieceSource& source, const std::string& name,
+              const StopQuery& stopped = {}, Writeback* writeback = nullptr) {
+    std::size_t total = 0;
+    for (auto pieces = source(); !pieces.empty(); pieces = source()) {
+        writePieces(fd, pieces, name, stopped, writeback, total);
+    }
+}
+
 // A sticky folder (/tmp, a shared drop folder) lets a user replace only the files they own:
 // the listing, writable as it may be, is another user's.
 void failRename(const std::string& target, const std::string& filename) {
@@ -292,8 +300,8 @@ void failRename(const std::string& target, const std::string& filename) {
 // listing is made with its final permissions. One that replaces a file is made readable by its
 // owner alone, and given the earlier file's permissions only once it is complete, as they may be
 // narrower than the umask's.
-void replaceFile(const Target& target, const std::string& filename,
-                 std::span<const std::string_view> pieces, const StopQuery& stopped) {
+void replaceFile(const Target& target, const std::string& filename, const PieceSource& pieces,
+                 const StopQuery& stopped) {
     std::optional<KeptPermissions> kept;
     if (target.existing) {
         kept.emplace(target.path, *target.existing, filename);
@@ -376,8 +384,8 @@ UniqueFd openSeen(const std::string& filename, const struct stat& seen, const St
 
 // No temporary file and no rename: the bytes go straight in. A FIFO waits for its reader,
 // as it would for any writer.
-void writeIntoStream(const Target& target, const std::string& filename,
-                     std::span<const std::string_view> pieces, const StopQuery& stopped) {
+void writeIntoStream(const Target& target, const std::string& filename, const PieceSource& pieces,
+                     const StopQuery& stopped) {
     UniqueFd fd = openSeen(filename, *target.existing, stopped);
     writeAll(fd.get(), pieces, filename, stopped);
     // Most devices, and every pipe and socket, have nothing to flush and refuse to be asked.
@@ -389,7 +397,7 @@ void writeIntoStream(const Target& target, const std::string& filename,
 
 void refuseReadOnlyOutput(const std::string&) {}
 
-void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
+void writeOutputFile(const std::string& filename, const PieceSource& pieces,
                      const std::function<bool()>& stopped) {
     try {
         const Target target = resolveTarget(filename);
@@ -409,7 +417,7 @@ void writeOutputFile(const std::string& filename, std::span<const std::string_vi
     }
 }
 
-void writeStandardOutput(std::span<const std::string_view> pieces) {
+void writeStandardOutput(const PieceSource& pieces) {
     writeAll(STDOUT_FILENO, pieces, "standard output");
 }
 

@@ -64,8 +64,8 @@ void writeBytes(HANDLE handle, std::string_view bytes, const std::string& name) 
 // part, so that an output of many short lines takes a few calls to the system, not one a
 // piece; a part-sized stretch of a long piece goes out as it lies, as does a lone piece (a
 // message), which needs no part set aside for it.
-void writeAll(HANDLE handle, std::span<const std::string_view> pieces, const std::string& name,
-              const StopQuery& stopped = {}) {
+void writePieces(HANDLE handle, std::span<const std::string_view> pieces, const std::string& name,
+                 const StopQuery& stopped) {
     std::string gathered;
     const auto writePart = [&](std::string_view part) {
         stopIfAsked(stopped);
@@ -91,6 +91,13 @@ void writeAll(HANDLE handle, std::span<const std::string_view> pieces, const std
     }
     if (!gathered.empty()) {
         writePart(gathered);
+    }
+}
+
+void writeAll(HANDLE handle, const PieceSource& source, const std::string& name,
+              const StopQuery& stopped = {}) {
+    for (auto pieces = source(); !pieces.empty(); pieces = source()) {
+        writePieces(handle, pieces, name, stopped);
     }
 }
 
@@ -205,7 +212,7 @@ void moveIntoPlace(const std::wstring& from, const std::wstring& to, const std::
 }
 
 void replaceFile(const std::wstring& target, DWORD attributes, const std::string& filename,
-                 std::span<const std::string_view> pieces, const StopQuery& stopped) {
+                 const PieceSource& pieces, const StopQuery& stopped) {
     TemporaryFile temporary(target, attributes, filename);
     writeAll(temporary.handle(), pieces, filename, stopped);
     stopIfAsked(stopped);
@@ -218,7 +225,7 @@ void replaceFile(const std::wstring& target, DWORD attributes, const std::string
 // NUL, CON, COM1 or a named pipe: written into as any program writes there, as replacing them
 // is impossible.
 void writeIntoDevice(const std::wstring& device, const std::string& filename,
-                     std::span<const std::string_view> pieces, const StopQuery& stopped) {
+                     const PieceSource& pieces, const StopQuery& stopped) {
     UniqueHandle handle(::CreateFileW(device.c_str(), GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -238,17 +245,20 @@ void refuseReadOnly(const std::wstring& target, DWORD attributes, const std::str
 
 // Straight to the handle, past the C runtime, which would turn each LF into CR LF. A pipe or a
 // file takes the bytes as they are, however many: only a console needs them converted.
-void writeStandard(DWORD which, std::span<const std::string_view> pieces, const std::string& name) {
+void writeStandard(DWORD which, const PieceSource& source, const std::string& name) {
     try {
         const HANDLE handle = ::GetStdHandle(which);
         failIf(handle == INVALID_HANDLE_VALUE, name);
         if (handle == nullptr) {
             throw FileError("write", name, ERROR_INVALID_HANDLE);  // none was given
         }
-        if (!win32::isConsole(handle)) {
-            writeAll(handle, pieces, name);
-        } else if (!win32::writeConsoleText(handle, pieces)) {
-            throwLastError("write", name);
+        const bool console = win32::isConsole(handle);
+        for (auto pieces = source(); !pieces.empty(); pieces = source()) {
+            if (!console) {
+                writePieces(handle, pieces, name, {});
+            } else if (!win32::writeConsoleText(handle, pieces)) {
+                throwLastError("write", name);
+            }
         }
     } catch (const std::bad_alloc&) {
         throw FileError("write", name, errorNumberOf(Condition::OutOfMemory));
@@ -268,7 +278,7 @@ void refuseReadOnlyOutput(const std::string& filename) {
     }
 }
 
-void writeOutputFile(const std::string& filename, std::span<const std::string_view> pieces,
+void writeOutputFile(const std::string& filename, const PieceSource& pieces,
                      const std::function<bool()>& stopped) {
     try {
         if (filename.empty()) {
@@ -298,12 +308,12 @@ void writeOutputFile(const std::string& filename, std::span<const std::string_vi
     }
 }
 
-void writeStandardOutput(std::span<const std::string_view> pieces) {
+void writeStandardOutput(const PieceSource& pieces) {
     writeStandard(STD_OUTPUT_HANDLE, pieces, kStandardOutput);
 }
 
 void writeStandardError(std::span<const std::string_view> pieces) {
-    writeStandard(STD_ERROR_HANDLE, pieces, kStandardError);
+    writeStandard(STD_ERROR_HANDLE, piecesOnce(pieces), kStandardError);
 }
 
 }  // namespace catalog

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "collect/listing.h"
+
+namespace catalog {
+
+// The listing as comma-separated values (RFC 4180) a spreadsheet opens in any locale that
+// separates by commas: UTF-8 after its byte order mark, a header of the fields' names, each row
+// ended by CR LF (see appendCsvField for the values). Made as it is written, a megabyte at a
+// time: the listing must keep its rows' fields (RowDetails::Fields or All) until the last piece
+// is taken.
+class CsvListing {
+public:
+    explicit CsvListing(const Listing& listing) : m_listing(listing) {}
+
+    // The next piece, valid until asked again; none once all was given.
+    std::span<const std::string_view> next();
+
+private:
+    const Listing& m_listing;
+    std::size_t m_next = 0;
+    bool m_begun = false;
+    std::string m_buffer;
+    std::string_view m_piece;
+};
+
+}  // namespace catalog

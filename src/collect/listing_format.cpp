@@ -1,0 +1,130 @@
+#include "collect/listing_format.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "collect/listing.h"
+
+namespace catalog {
+
+namespace {
+
+bool endsWithInAnyCase(std::string_view text, std::string_view ending) {
+    return text.size() >= ending.size() &&
+           std::equal(ending.begin(), ending.end(), text.end() - ending.size(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::size_t leadingDigits(std::string_view text) {
+    return static_cast<std::size_t>(std::find_if_not(text.begin(), text.end(), isDigit) -
+                                    text.begin());
+}
+
+std::uint16_t littleEndian16(std::string_view bytes, std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                                      static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
+
+// A zip whose first entry is the workbook's, stored, and that names this program early on.
+bool startsLikeWorkbook(std::string_view start) {
+    constexpr std::size_t kNameAt = 30;  // past the local header's fixed fields
+    if (start.size() < kNameAt + kWorkbookFirstEntry.size() || !start.starts_with("PK\x03\x04") ||
+        littleEndian16(start, 8) != 0 || littleEndian16(start, 26) != kWorkbookFirstEntry.size()) {
+        return false;
+    }
+    return start.substr(kNameAt).starts_with(kWorkbookFirstEntry) &&
+           start.find(kWorkbookApplication) != std::string_view::npos;
+}
+
+// The text listing's header line, its line end as any editor may have left it.
+bool startsWithHeaderLine(std::string_view start) {
+    const std::string_view header = kHeaderLine.substr(0, kHeaderLine.size() - kLineEnd.size());
+    std::string_view line = start.substr(0, start.find('\n'));
+    if (line.ends_with('\r')) {
+        line.remove_suffix(1);
+    }
+    return line == header;
+}
+
+}  // namespace
+
+ListingFormat formatOfName(std::string_view name) {
+    if (endsWithInAnyCase(name, ".csv")) {
+        return ListingFormat::Csv;
+    }
+    return endsWithInAnyCase(name, ".xlsx") ? ListingFormat::Workbook : ListingFormat::Text;
+}
+
+std::optional<ListingFormat> formatNamed(std::string_view word) {
+    if (word == "txt") {
+        return ListingFormat::Text;
+    }
+    if (word == "csv") {
+        return ListingFormat::Csv;
+    }
+    if (word == "xlsx") {
+        return ListingFormat::Workbook;
+    }
+    return std::nullopt;
+}
+
+std::string_view formatWords(ListingFormat format) {
+    switch (format) {
+        case ListingFormat::Csv:
+            return ", a CSV file,";
+        case ListingFormat::Workbook:
+            return ", a workbook,";
+        case ListingFormat::Text:
+            break;
+    }
+    return "";
+}
+
+bool isPlainNumber(std::string_view text) {
+    if (text.starts_with('+') || text.starts_with('-')) {
+        text.remove_prefix(1);
+    }
+    const std::size_t whole = leadingDigits(text);
+    if (whole == 0) {
+        return false;
+    }
+    text.remove_prefix(whole);
+    return text.empty() || (text.front() == '.' && text.size() > 1 &&
+                            leadingDigits(text.substr(1)) == text.size() - 1);
+}
+
+std::optional<std::size_t> numberDecimals(std::string_view text) {
+    constexpr std::size_t kMostSignificantDigits = 15;
+    if (!isPlainNumber(text)) {
+        return std::nullopt;
+    }
+    const std::size_t point = text.find('.');
+    const std::size_t decimals = point == std::string_view::npos ? 0 : text.size() - point - 1;
+    // Leading zeros, before the point or after it, only place the digits that count.
+    const std::size_t first = text.find_first_of("123456789");
+    std::size_t significant = 1;  // a zero
+    if (first != std::string_view::npos) {
+        significant = text.size() - first - (point != std::string_view::npos && point > first);
+    }
+    if (significant > kMostSignificantDigits || decimals > kMostDecimals) {
+        return std::nullopt;
+    }
+    return decimals;
+}
+
+bool startsLikeListing(std::string_view start) {
+    start = start.substr(0, kListingStartBytes);
+    if (start.starts_with(kUtf8Mark)) {
+        return start.substr(kUtf8Mark.size()).starts_with(kCsvHeaderLine);
+    }
+    return startsWithHeaderLine(start) || startsLikeWorkbook(start);
+}
+
+}  // namespace catalog
