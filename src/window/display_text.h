@@ -13,9 +13,6 @@ inline std::string displayText(std::string_view bytes) {
     return legibleText(bytes);
 }
 
-using catalog::forEachCharacter;
-using catalog::utf8SequenceLength;
-
 // `text` with its first letter a capital: for a text that also stands inside a sentence.
 std::string capitalized(std::string text);
 

@@ -246,6 +246,23 @@ TEST_F(WindowRunTest, AReadOnlyFileIsRefusedWithoutAQuestionBeforeTheRun) {
 }
 #endif
 
+// Each form the window writes is known by its start, whatever its name, and replaced without a
+// question; the status names the form.
+TEST_F(WindowRunTest, EachFormOfTheListingIsReplacedWithoutAQuestionWhateverItsName) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    const std::string folder = m_dir.path().string();
+    for (const auto& [name, words] : {std::pair{"list.csv", "list.csv, a CSV file, from"},
+                                      {"book.XLSX", "book.XLSX, a workbook, from"},
+                                      {"list.txt", "list.txt from"}}) {
+        ASSERT_TRUE(start(name));
+        EXPECT_NE(statusAfter(waitForOutcome()).text.find(words), std::string::npos) << name;
+        fs::copy_file(path(name), path("renamed"), fs::copy_options::overwrite_existing);
+        EXPECT_FALSE(replaceQuestion(folder, "renamed")) << name;
+    }
+    writeFile(path("renamed"), "PK\x03\x04 another zip");
+    EXPECT_TRUE(replaceQuestion(folder, "renamed"));
+}
+
 // The listing file holds the rows only if the last run wrote one.
 TEST(WindowTexts, ACopyTooLargeGivesTheLimitAndNamesAListingOnlyIfOneWasWritten) {
     EXPECT_EQ(copyRefusedStatus(CopyRefusal::TooLarge, 2, "").text,

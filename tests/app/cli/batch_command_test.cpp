@@ -270,13 +270,16 @@ TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {
         EXPECT_NE(badThreads.err.find("--threads takes a number from 1 to 256"), std::string::npos);
     }
     EXPECT_EQ(run({"--threads"}).exitCode, 2);
+    for (const char* format : {"--format=XLSX", "--format=", "--format"}) {
+        EXPECT_NE(run({format}).err.find("--format takes txt, csv or xlsx"), std::string::npos);
+    }
     EXPECT_FALSE(fs::exists(path("prog/output.txt")));
 
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.starts_with(
-        "Usage: catalog-collector-cli [--explain] [--no-unwrap] [--threads N] [DATA_DIR "
-        "[OUTPUT]]" +
+        "Usage: catalog-collector-cli [--explain] [--no-unwrap] [--threads N] [--format F] "
+        "[DATA_DIR [OUTPUT]]" +
         std::string(kNewline)));
     const Outcome version = run({"--version"});
     EXPECT_EQ(version.exitCode, 0);
