@@ -22,8 +22,10 @@ void addNote(Collected& collected, Chunk& chunk, std::size_t slot, std::string_v
 void listInNameOrder(std::vector<Chunk>& chunks, std::span<const std::uint32_t> nameOrder,
                      const FolderIndex& files, RowDetails rowDetails, Collected& collected) {
     std::vector<std::string_view> blocks;
-    std::vector<std::size_t> firstBlock;  // per chunk, in `blocks`
+    std::vector<std::size_t> firstBlock;                // per chunk, in `blocks`
+    std::vector<std::span<const FieldLengths>> fields;  // per chunk
     blocks.reserve(chunks.size());
+    fields.reserve(chunks.size());
     firstBlock.reserve(chunks.size());
     std::size_t lines = 0;  // a line for each run: rows without details share them
     for (Chunk& chunk : chunks) {
@@ -31,6 +33,7 @@ void listInNameOrder(std::vector<Chunk>& chunks, std::span<const std::uint32_t> 
         for (std::string& block : chunk.blocks) {
             blocks.push_back(collected.listing.hold(std::move(block)));
         }
+        fields.push_back(collected.listing.holdFields(std::move(chunk.fields)));
         lines += chunk.runs.size();
         collected.pageCounts += chunk.pageCounts;
     }
@@ -54,7 +57,7 @@ void listInNameOrder(std::vector<Chunk>& chunks, std::span<const std::uint32_t> 
             const LineRun& line = chunk.runs[run];
             const std::string_view text = chunkBlocks[line.block].substr(line.offset, line.length);
             if (rowDetails != RowDetails::None) {
-                collected.listing.addLine(text, chunk.fields[run]);
+                collected.listing.addLine(text, fields[file / kChunkFiles][run]);
             } else {
                 collected.listing.addLines(text, line.lines);
             }

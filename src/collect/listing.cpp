@@ -10,6 +10,10 @@ std::string_view Listing::hold(std::string block) {
     return m_blocks.emplace_back(std::move(block));
 }
 
+std::span<const FieldLengths> Listing::holdFields(std::vector<FieldLengths> fields) {
+    return m_heldFields.emplace_back(std::move(fields));
+}
+
 void Listing::addPage(std::string_view file) {
     m_pages.push_back({m_fileNames.size(), m_rowCount});
     m_fileNames.append(file);
@@ -17,7 +21,7 @@ void Listing::addPage(std::string_view file) {
 
 void Listing::addLine(std::string_view line, const FieldLengths& fields) {
     m_lines.push_back(line);
-    m_fields.push_back(fields);
+    m_fields.push_back(&fields);
     if (m_rowDetails == RowDetails::All) {
         if (m_pages.empty()) {
             throw std::out_of_range("a row before its page");
@@ -55,7 +59,7 @@ std::string_view Listing::row(std::size_t index) const {
 
 std::string_view Listing::field(std::size_t index, std::size_t column) const {
     std::string_view rest = row(index);
-    const FieldLengths& lengths = m_fields.at(index);
+    const FieldLengths& lengths = *m_fields.at(index);
     for (std::size_t i = 0; i < column; ++i) {
         rest.remove_prefix(lengths[i] + 1);  // the field and the tab after it
     }

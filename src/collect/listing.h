@@ -49,9 +49,13 @@ public:
 
     // Keeps `block` as long as the listing, and gives a view of it to take lines from.
     std::string_view hold(std::string block);
+    // Keeps `fields` as long as the listing, and gives a view of them for addLine to take.
+    std::span<const FieldLengths> holdFields(std::vector<FieldLengths> fields);
     // The rows added next come from the file `file`, one per record, until the next page.
     void addPage(std::string_view file);
-    // Adds a line, a row followed by kLineEnd, lying in a held block, with its fields' lengths.
+    // Adds a line, a row followed by kLineEnd, lying in a held block, with its fields' lengths,
+    // lying among held fields: a row keeps only where they lie, as a listing of millions of rows
+    // would otherwise hold every row's lengths twice while it is put together.
     void addLine(std::string_view line, const FieldLengths& fields);
     // Adds `rows` whole lines lying back to back, to a listing without row details.
     void addLines(std::string_view lines, std::size_t rows);
@@ -85,9 +89,10 @@ private:
     RowDetails m_rowDetails;
     std::size_t m_rowCount = 0;
     std::deque<std::string> m_blocks;  // a deque: its elements never move
+    std::deque<std::vector<FieldLengths>> m_heldFields;
     std::vector<std::string_view> m_lines;
-    std::vector<FieldLengths> m_fields;   // per row
-    std::vector<std::uint32_t> m_pageOf;  // per row, in m_pages
+    std::vector<const FieldLengths*> m_fields;  // per row, in m_heldFields
+    std::vector<std::uint32_t> m_pageOf;        // per row, in m_pages
     std::vector<Page> m_pages;
     std::string m_fileNames;  // back to back
 };

@@ -91,7 +91,7 @@ TEST(FieldRules, ARowKnowsItsFieldsThoughValuesHoldTabsAndStopsWhenAsked) {
     rows.append(kLineEnd);
     Listing listing;
     listing.addPage("a#1.html");
-    listing.addLine(listing.hold(rows), lengths);
+    listing.addLine(listing.hold(rows), listing.holdFields({lengths})[0]);
     EXPECT_EQ(listing.field(0, 0), "A\t1");
     EXPECT_EQ(listing.field(0, 1), "7");
     EXPECT_EQ(listing.field(0, 2), "a\tb.jpg");

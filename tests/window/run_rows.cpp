@@ -25,12 +25,13 @@ RunRows runOf(const std::vector<std::pair<std::string, std::string>>& files) {
     }
     Listing listing;
     const std::string_view block = listing.hold(std::move(rows));
+    const std::span<const FieldLengths> held = listing.holdFields(std::move(fields));
     std::size_t row = 0;
     for (std::size_t file = 0; file < files.size(); ++file) {
         listing.addPage(files[file].first);
         for (std::size_t i = 0; i < records[file]; ++i, ++row) {
             const std::size_t start = row == 0 ? 0 : ends[row - 1];
-            listing.addLine(block.substr(start, ends[row] - start), fields[row]);
+            listing.addLine(block.substr(start, ends[row] - start), held[row]);
         }
     }
     return RunRows(std::move(listing));

@@ -279,8 +279,10 @@ TEST(WindowTexts, CountsReadAtAGlanceAndTheNoDisplayLineNamesTheBatchCommand) {
     Listing listing;
     const std::string_view block = listing.hold("R\t1\tt\tN\r\n");
     listing.addPage("f");
-    for (int i = 0; i < 1234; ++i) {
-        listing.addLine(block, FieldLengths{1, 1, 1});
+    const std::span<const FieldLengths> fields =
+        listing.holdFields(std::vector<FieldLengths>(1234, {1, 1, 1}));
+    for (const FieldLengths& row : fields) {
+        listing.addLine(block, row);
     }
     RunOutcome outcome;
     outcome.rows.emplace(std::move(listing));
