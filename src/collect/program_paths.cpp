@@ -12,6 +12,10 @@ std::string outputPathIn(const std::string& programDirectory, std::string_view o
     if (isFullPathHere(outputName)) {
         return std::string(outputName);
     }
+    // Only on Windows can a name from the root lack where it goes: its drive.
+    if (!outputName.empty() && isPathSeparator(outputName.front())) {
+        return std::string(rootOf(programDirectory)).append(outputName);
+    }
     return programDirectory + kPathSeparator + std::string(outputName);
 }
 

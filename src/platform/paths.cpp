@@ -56,7 +56,28 @@ std::string upper(std::string_view text) {
 }  // namespace
 
 bool isFullPathHere(std::string_view name) {
-    return kWindowsNameRules && (hasDriveLetter(name) || hasSharePrefix(name));
+    if (!kWindowsNameRules) {
+        return name.starts_with('/');
+    }
+    return hasDriveLetter(name) || hasSharePrefix(name);
+}
+
+// A share's root is its first two names: "\\server\share", and so "\\?\C:" after a prefix.
+std::string_view rootOf(std::string_view path) {
+    if (!kWindowsNameRules) {
+        return {};
+    }
+    if (hasDriveLetter(path)) {
+        return path.substr(0, 2);
+    }
+    if (!hasSharePrefix(path)) {
+        return {};
+    }
+    const std::size_t server = path.find_first_of("\\/", 2);
+    if (server == std::string_view::npos) {
+        return path;
+    }
+    return path.substr(0, path.find_first_of("\\/", server + 1));
 }
 
 bool isWindowsDeviceName(std::string_view path) {

@@ -32,10 +32,16 @@ inline constexpr bool kWindowsNameRules = false;
 #endif
 
 // Whether a name typed for the listing already says where it goes on this system, so that
-// joining it to a folder would only break it: on Windows a drive letter ("C:\lists\out.txt",
-// even "C:out.txt"), a share ("\\server\share\out.txt") or a "\\?\" or "\\.\" prefix. Elsewhere
-// no name is: the window has always joined every name to its folder, "/tmp/x" included.
+// joining it to a folder would only break it: on POSIX a name from the root
+// ("/home/shop/lists/products.txt"); on Windows a drive letter ("C:\lists\out.txt", even
+// "C:out.txt"), a share ("\\server\share\out.txt") or a "\\?\" or "\\.\" prefix. A name from the
+// root on Windows ("\lists\out.txt") is not: it lacks the drive, which rootOf gives.
 bool isFullPathHere(std::string_view name);
+
+// The drive ("C:") or share ("\\server\share") that a full Windows path lies on, as written there,
+// which a name from the root ("\lists\out.txt") goes on as Windows reads it. Empty for any other
+// path, and everywhere but on Windows, where "/" alone is the root.
+std::string_view rootOf(std::string_view path);
 
 // Whether Windows takes the last name in `path` for a device rather than a file: CON, PRN, AUX,
 // NUL, COM0 to COM9 or LPT0 to LPT9, in any case, with or without an extension, trailing dots

@@ -19,8 +19,8 @@ inline constexpr std::string_view kCollectTooltip =
     "Read the pages in the data folder beside the program, add their records to the table and "
     "save the listing under the name in Save to (Esc stops a run)";
 inline constexpr std::string_view kOutputNameTooltip =
-    "The name the listing is saved under, beside the program (sub/list.txt: in its folder sub). "
-    "Enter starts a run";
+    "The name the listing is saved under, beside the program (sub/list.txt: in its folder sub), "
+    "or the full path it is saved to. Enter starts a run";
 
 // What a screen reader calls the controls that show no words of their own: the table and the
 // bar that moves while a run reads the pages.

@@ -8,6 +8,7 @@
 #include "platform/input_file.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"
+#include "platform/shown_path.h"
 #include "window/display_text.h"
 
 namespace catalog::window {
@@ -70,7 +71,7 @@ std::optional<std::string> replaceQuestion(const std::string& programDirectory,
         !isRegularFile(path) || readOnly(path) || startsLikeListingFile(path)) {
         return std::nullopt;
     }
-    return displayText(path) + " exists and is not a listing: replace it?";
+    return displayText(shownPath(path)) + " exists and is not a listing: replace it?";
 }
 
 }  // namespace catalog::window

@@ -14,6 +14,7 @@
 #include "platform/file_error.h"
 #include "platform/memory_reserve.h"
 #include "platform/output_file.h"
+#include "platform/shown_path.h"
 #include "window/display_text.h"
 #include "window/output_name.h"
 
@@ -60,7 +61,7 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
         outcome.counts.cutValues =
             writeListing(listingPath, outcome.rows->listing, outcome.counts.format, &stop);
         outcome.outputName = displayText(outputName);
-        outcome.listingPath = displayText(listingPath);
+        outcome.listingPath = displayText(shownPath(listingPath));
         outcome.dataFolder = displayText(dataFolder);
         outcome.folderMissing = collected.folderMissing;
         outcome.leftovers = collected.leftovers;
@@ -70,6 +71,9 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
         outcome.troublePages = {};
     } catch (const FileError& error) {
         outcome.failure = failureOf(error);
+        if (error.path() == listingPath) {
+            outcome.failure->path = displayText(shownPath(listingPath));
+        }
     } catch (const std::exception& error) {
         outcome.failure = RunFailure{{}, {}, 0, displayText(failureText(error))};
     }

@@ -40,7 +40,7 @@ struct RunOutcome {
     std::optional<RunRows> rows;  // shown even when the write then failed
     RunCounts counts;             // of the listing written
     std::string outputName;       // as typed, which is how the user knows the listing
-    std::string listingPath;      // where that put it; empty when no listing was written
+    std::string listingPath;      // where that put it, as shownPath shows it; empty when none
     std::string dataFolder;       // where the pages were looked for
     bool folderMissing = false;   // there was no data folder there
     FolderLeftovers leftovers;    // what it held instead of pages, when it gave none

@@ -230,15 +230,19 @@ TEST_F(CollectionRunTest, ASecondRunAddsTheRowsAgainAndRewritesTheListing) {
     EXPECT_EQ(first, kHeader + "A1\t125\ta.jpg\tAnchor\r\n");
 }
 
-TEST_F(CollectionRunTest, TheOutputNameIsJoinedToTheProgramDirectoryAsTyped) {
+TEST_F(CollectionRunTest, TheOutputNameIsJoinedToTheProgramDirectoryUnlessItIsAFullPath) {
     fs::create_directories(programDir() + "/sub");
-    fs::create_directories(programDir() + "/tmp");
+    const TempDir elsewhere;
     run("sub/x.txt");
-    run("/tmp/x.txt");
+    run(elsewhere / "x.txt");
     EXPECT_EQ(listing("sub/x.txt"), kHeader);
-    EXPECT_EQ(listing("tmp/x.txt"), kHeader);
-    EXPECT_EQ(outputPathIn("/opt/cc", "/tmp/x"),
-              std::string("/opt/cc") + kPathSeparator + "/tmp/x");
+    EXPECT_EQ(readFile(elsewhere / "x.txt"), kHeader);
+    EXPECT_EQ(outputPathIn("/opt/cc", "/tmp/x"), "/tmp/x");
+    // On Windows a name from the root lacks only the drive, or the share, which the program's
+    // folder gives.
+    EXPECT_EQ(outputPathIn("C:\\cc", "/tmp/x"), kWindowsNameRules ? "C:/tmp/x" : "/tmp/x");
+    EXPECT_EQ(outputPathIn("\\\\server\\share\\cc", "\\x"),
+              kWindowsNameRules ? "\\\\server\\share\\x" : "\\\\server\\share\\cc/\\x");
 }
 
 #ifndef _WIN32

@@ -1,16 +1,30 @@
 #include "platform/paths.h"
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 namespace catalog {
 namespace {
 
+// Each lies on the drive or the share where a name from the root goes.
 TEST(Paths, OnlyWindowsTakesANameWithADriveAShareOrAPrefixAsItStands) {
-    for (const char* full : {"C:\\lists\\out.txt", "c:out.txt", "\\\\server\\share\\out.txt",
-                             "//server/share/out.txt", "\\\\?\\C:\\out.txt"}) {
-        EXPECT_EQ(isFullPathHere(full), kWindowsNameRules) << full;
+    const std::pair<const char*, const char*> fullPaths[] = {
+        {"C:\\lists\\out.txt", "C:"},
+        {"c:out.txt", "c:"},
+        {"\\\\server\\share\\out.txt", "\\\\server\\share"},
+        {"//server/share/out.txt", "//server/share"},
+        {"\\\\?\\C:\\out.txt", "\\\\?\\C:"}};
+    for (const auto& [full, root] : fullPaths) {
+        EXPECT_EQ(isFullPathHere(full), kWindowsNameRules || full[0] == '/') << full;
+        EXPECT_EQ(rootOf(full), kWindowsNameRules ? root : "") << full;
     }
-    for (const char* relative : {"out.txt", "sub\\out.txt", "\\out.txt", "/tmp/out.txt", ""}) {
+    // Full from the root elsewhere; on Windows they lack the drive.
+    for (const char* fromRoot : {"/tmp/out.txt", "/out.txt"}) {
+        EXPECT_EQ(isFullPathHere(fromRoot), !kWindowsNameRules) << fromRoot;
+        EXPECT_EQ(rootOf(fromRoot), "") << fromRoot;
+    }
+    for (const char* relative : {"out.txt", "sub\\out.txt", "\\out.txt", "sub/out.txt", ""}) {
         EXPECT_FALSE(isFullPathHere(relative)) << relative;
     }
 }

@@ -135,7 +135,9 @@ TEST_F(WindowRunTest, AFailedWriteKeepsTheRowsAndAMissingFolderIsTold) {
     EXPECT_EQ(statusAfter(outcome).text,
               "Failed; nothing written: " + outcome.failure->description);
     EXPECT_FALSE(statusAfter(outcome).offersPageList);
-    EXPECT_NE(failureTextFor(*outcome.failure).details.find(path("missing/out.txt")),
+    // Shown as Windows reads it, with its own separators.
+    EXPECT_NE(failureTextFor(*outcome.failure)
+                  .details.find((m_dir.path() / "missing" / "out.txt").string()),
               std::string::npos);
 
     fs::remove_all(m_dir.path() / "data");
@@ -148,6 +150,44 @@ TEST_F(WindowRunTest, AFailedWriteKeepsTheRowsAndAMissingFolderIsTold) {
     EXPECT_EQ(status.text.substr(status.pathStart, status.pathLength), path("data"));
     EXPECT_TRUE(status.offersDataFolder);
     EXPECT_EQ(readFile(path("output.txt")), kHeader);
+}
+
+// Saved where the path says, whatever the program's folder, and named as resolved: by the
+// system on Linux, where ".." after a link leaves where the link leads; by the text alone on
+// Windows, where a name from the root goes on the program's drive.
+TEST_F(WindowRunTest, AFullPathIsWrittenThereAndNamedAsResolved) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    const TempDir elsewhere;
+    fs::create_directories(elsewhere.path() / "sub" / "deeper");
+    const fs::path written = elsewhere.path() / "sub" / "out.txt";
+    std::string name = elsewhere / "sub/deeper/../out.txt";
+#ifdef _WIN32
+    name = "\\" + fs::path(name).relative_path().string();
+#else
+    fs::create_directory_symlink(elsewhere.path() / "sub" / "deeper", elsewhere.path() / "link");
+    name = elsewhere / "link/../out.txt";
+#endif
+    const std::string shown = (fs::canonical(written.parent_path()) / "out.txt").string();
+    ASSERT_TRUE(start(name));
+    RunOutcome outcome = waitForOutcome();
+    ASSERT_FALSE(outcome.failure) << failureTextFor(*outcome.failure).details;
+    EXPECT_EQ(readFile(written), kHeader + "A1\t125\ta.jpg\tAnchor\r\n");
+    EXPECT_EQ(statusAfter(outcome).details, shown);
+    writeFile(written, "mine");
+    EXPECT_EQ(replaceQuestion(m_dir.path().string(), name),
+              shown + " exists and is not a listing: replace it?");
+
+    // Nothing to resolve: the path as given, with the system's error number and its words.
+    const std::string missing = (elsewhere.path() / "missing" / "out.txt").string();
+    ASSERT_TRUE(start(missing));
+    outcome = waitForOutcome();
+    ASSERT_TRUE(outcome.failure);
+    EXPECT_NE(outcome.failure->errorNumber, 0);
+    EXPECT_FALSE(outcome.failure->description.empty());
+    EXPECT_EQ(failureTextFor(*outcome.failure).details,
+              "Could not write \"" + missing + "\".\nError " +
+                  std::to_string(outcome.failure->errorNumber) + ": " +
+                  outcome.failure->description);
 }
 
 // A blank at the name's start or end would be lost among the words around it.

@@ -13,11 +13,7 @@ std::wstring widePath(const std::string& path) {
     if (wide.starts_with(kLongPrefix)) {
         return wide;
     }
-    // The absolute path the system makes: "/" turned into "\", "." and ".." resolved, trailing
-    // dots and blanks dropped from names, as every Windows program sees the path.
-    std::wstring full = filledToFit([&wide](wchar_t* buffer, DWORD size) {
-        return ::GetFullPathNameW(wide.c_str(), size, buffer, nullptr);
-    });
+    std::wstring full = fullPath(wide);
     if (full.empty()) {
         return wide;  // the call it is given to then fails with the system's own error
     }
@@ -28,6 +24,12 @@ std::wstring widePath(const std::string& path) {
         return std::wstring(kLongPrefix).append(L"UNC\\").append(full, kUncPrefix.size());
     }
     return std::wstring(kLongPrefix).append(full);
+}
+
+std::wstring fullPath(const std::wstring& path) {
+    return filledToFit([&path](wchar_t* buffer, DWORD size) {
+        return ::GetFullPathNameW(path.c_str(), size, buffer, nullptr);
+    });
 }
 
 UniqueHandle openToLookAt(const std::wstring& path) {

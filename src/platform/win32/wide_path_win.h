@@ -82,6 +82,12 @@ std::wstring filledToFit(const Fill& fill) {
     }
 }
 
+// The absolute path the system makes of `path`: "/" turned into "\", "." and ".." resolved,
+// trailing dots and blanks dropped from names, as every Windows program sees the path. Only the
+// text counts: no file is looked at. Empty when the system cannot make one, GetLastError saying
+// why.
+std::wstring fullPath(const std::wstring& path);
+
 // `path` as a user would type it: without the "\\?\" prefix that lifts the length limit
 // ("\\?\UNC\server\share" is "\\server\share").
 std::wstring withoutLongPrefix(std::wstring path);
