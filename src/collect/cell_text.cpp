@@ -129,24 +129,35 @@ std::size_t shownLength(std::string_view bytes, std::size_t most) {
     return characters;
 }
 
-void appendCsvField(std::string& out, std::string_view bytes) {
-    const bool quoted = bytes.find_first_of(",\"\r\n") != std::string_view::npos;
-    if (quoted) {
-        out.push_back('"');
+CsvField csvFieldOf(std::string_view value) {
+    CsvField field;
+    field.quoted = value.find_first_of(",\"\r\n") != std::string_view::npos;
+    field.doubledQuotes = field.quoted && value.find('"') != std::string_view::npos;
+    field.guarded = looksLikeFormula(value);
+    return field;
+}
+
+void appendCsvPart(std::string& out, std::string_view part, const CsvField& field) {
+    const std::size_t start = out.size();
+    appendLegible(out, part);
+    if (!field.doubledQuotes) {
+        return;
     }
-    if (looksLikeFormula(bytes)) {
-        out.push_back('\'');
+    const std::string legible = out.substr(start);
+    out.resize(start);
+    for (const char c : legible) {
+        out.append(c == '"' ? 2 : 1, c);
     }
-    if (!quoted || bytes.find('"') == std::string_view::npos) {
-        appendLegible(out, bytes);
-    } else {
-        for (const char c : legibleText(bytes)) {
-            out.append(c == '"' ? 2 : 1, c);
-        }
+}
+
+std::size_t partEnd(std::string_view bytes, std::size_t start, std::size_t most) {
+    std::size_t end = std::min(bytes.size(), start + most);
+    for (int back = 0; back < 3 && end > start + 1 && end < bytes.size() &&
+                       (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80;
+         ++back) {
+        --end;
     }
-    if (quoted) {
-        out.push_back('"');
-    }
+    return end;
 }
 
 }  // namespace catalog

@@ -20,10 +20,23 @@ bool appendCellXml(std::string& out, std::string_view bytes);
 // The characters `bytes` shows as, legible, counting to `most` at most: a column's width.
 std::size_t shownLength(std::string_view bytes, std::size_t most);
 
-// Appends `bytes` to `out` as a field of a CSV file: legible UTF-8, in double quotes when it holds
-// a comma, a double quote, CR or LF, its quotes doubled; and, when it begins as a formula does
-// (=, +, -, @, a tab or CR) and is no plain number, after a `'`, so that a spreadsheet shows it
-// and runs nothing.
-void appendCsvField(std::string& out, std::string_view bytes);
+// How a value stands as a field of a CSV file: legible UTF-8, in double quotes when it holds a
+// comma, a double quote, CR or LF, its quotes doubled; and, when it begins as a formula does (=,
+// +, -, @, a tab or CR) and is no plain number, after a `'`, so that a spreadsheet shows it and
+// runs nothing.
+struct CsvField {
+    bool quoted = false;
+    bool doubledQuotes = false;  // quoted, and holding quotes
+    bool guarded = false;
+};
+CsvField csvFieldOf(std::string_view value);
+
+// Appends a part of a value to `out` as its CSV field has it (after the opening quote and the
+// guard), the part ending where a character ends (see partEnd).
+void appendCsvPart(std::string& out, std::string_view part, const CsvField& field);
+
+// Where a part of `bytes` that takes at most `most` bytes from `start` ends: before a byte that
+// continues a UTF-8 sequence, so that a character is never cut in two; at least one byte.
+std::size_t partEnd(std::string_view bytes, std::size_t start, std::size_t most);
 
 }  // namespace catalog

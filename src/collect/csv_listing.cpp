@@ -1,6 +1,5 @@
 #include "collect/csv_listing.h"
 
-#include "collect/cell_text.h"
 #include "collect/listing_format.h"
 
 namespace catalog {
@@ -17,20 +16,41 @@ std::span<const std::string_view> CsvListing::next() {
         m_buffer.append(kUtf8Mark).append(kCsvHeaderLine);
         m_begun = true;
     }
-    for (; m_next < m_listing.rowCount() && m_buffer.size() < kPieceBytes; ++m_next) {
-        for (std::size_t column = 0; column < kFieldCount; ++column) {
-            if (column > 0) {
-                m_buffer.push_back(',');
-            }
-            appendCsvField(m_buffer, m_listing.field(m_next, column));
-        }
-        m_buffer.append(kLineEnd);
+    while (m_row < m_listing.rowCount() && m_buffer.size() < kPieceBytes) {
+        appendPart();
     }
     if (m_buffer.empty()) {
         return {};
     }
     m_piece = m_buffer;
     return {&m_piece, 1};
+}
+
+// The start of a field, a part of its value, or its end and what follows it: a value of many
+// megabytes is never copied whole.
+void CsvListing::appendPart() {
+    const std::string_view value = m_listing.field(m_row, m_column);
+    if (!m_inField) {
+        m_field = csvFieldOf(value);
+        m_buffer.append(m_field.quoted ? "\"" : "").append(m_field.guarded ? "'" : "");
+        m_offset = 0;
+        m_inField = true;
+    }
+    if (m_offset < value.size()) {
+        const std::size_t end = partEnd(value, m_offset, kPieceBytes);
+        appendCsvPart(m_buffer, value.substr(m_offset, end - m_offset), m_field);
+        m_offset = end;
+        return;
+    }
+    m_buffer.append(m_field.quoted ? "\"" : "");
+    m_inField = false;
+    if (++m_column < kFieldCount) {
+        m_buffer.push_back(',');
+        return;
+    }
+    m_buffer.append(kLineEnd);
+    m_column = 0;
+    ++m_row;
 }
 
 }  // namespace catalog

@@ -5,15 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "collect/cell_text.h"
 #include "collect/listing.h"
 
 namespace catalog {
 
 // The listing as comma-separated values (RFC 4180) a spreadsheet opens in any locale that
 // separates by commas: UTF-8 after its byte order mark, a header of the fields' names, each row
-// ended by CR LF (see appendCsvField for the values). Made as it is written, a megabyte at a
-// time: the listing must keep its rows' fields (RowDetails::Fields or All) until the last piece
-// is taken.
+// ended by CR LF (see CsvField for the values). Made as it is written, a megabyte at a time, a
+// long value in parts: the listing must keep its rows' fields (RowDetails::Fields or All) until
+// the last piece is taken.
 class CsvListing {
 public:
     explicit CsvListing(const Listing& listing) : m_listing(listing) {}
@@ -22,9 +23,15 @@ public:
     std::span<const std::string_view> next();
 
 private:
+    void appendPart();
+
     const Listing& m_listing;
-    std::size_t m_next = 0;
     bool m_begun = false;
+    std::size_t m_row = 0;
+    std::size_t m_column = 0;
+    std::size_t m_offset = 0;  // into the field's value, once its start is written
+    bool m_inField = false;
+    CsvField m_field;
     std::string m_buffer;
     std::string_view m_piece;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <string>
 
 #include "collect/cell_text.h"
@@ -27,6 +28,9 @@ constexpr std::size_t kFirstOwnNumberFormat = 164;  // the first a workbook may 
 // A column is as wide as its longest value among its sheet's first rows, within bounds.
 constexpr std::size_t kRowsForWidths = 1000;
 constexpr std::size_t kWidestColumn = 60;
+// A width counts characters of the widest digit and then the cell's margins, 5 pixels of a
+// 7-pixel digit in the default font, in 256ths: without them the longest value would not fit.
+constexpr double kCellMargins = 182.0 / 256;
 // How much of a sheet's rows one making step gives.
 constexpr std::size_t kStepBytes = std::size_t{256} << 10;
 
@@ -196,8 +200,13 @@ private:
         const std::array<std::size_t, kFieldCount> widths = columnWidths();
         for (std::size_t column = 0; column < kFieldCount; ++column) {
             const std::string number = std::to_string(column + 1);
-            out.append("<col min=\"" + number + "\" max=\"" + number + "\" width=\"" +
-                       std::to_string(widths[column]) + "\" customWidth=\"1\"/>");
+            std::array<char, 32> width{};
+            const auto end = std::to_chars(width.data(), width.data() + width.size(),
+                                           static_cast<double>(widths[column]) + kCellMargins)
+                                 .ptr;
+            out.append("<col min=\"" + number + "\" max=\"" + number + "\" width=\"")
+                .append(width.data(), end)
+                .append("\" customWidth=\"1\"/>");
         }
         out.append("</cols><sheetData><row r=\"1\">");
         for (std::size_t column = 0; column < kFieldCount; ++column) {

@@ -20,7 +20,8 @@ inline constexpr std::string_view kCollectTooltip =
     "save the listing under the name in Save to (Esc stops a run)";
 inline constexpr std::string_view kOutputNameTooltip =
     "The name the listing is saved under, beside the program (sub/list.txt: in its folder sub), "
-    "or the full path it is saved to. Enter starts a run";
+    "or the full path it is saved to; a name ending in .xlsx or .csv gives a spreadsheet's file. "
+    "Enter starts a run";
 
 // What a screen reader calls the controls that show no words of their own: the table and the
 // bar that moves while a run reads the pages.
