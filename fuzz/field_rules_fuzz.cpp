@@ -26,7 +26,9 @@
 #include <string_view>
 #include <vector>
 
+#include "collect/cell_text.h"
 #include "collect/field_extraction.h"
+#include "collect/legible_text.h"
 #include "collect/near_forms.h"
 #include "collect/record_reader.h"
 #include "collect/record_scan.h"
@@ -346,6 +348,37 @@ void checkUnwrapping(std::string_view page, unsigned char chooser) {
     }
 }
 
+// A CSV value written in parts reads as written whole; a cell's XML is UTF-8 that XML 1.0 holds,
+// its own marks escaped.
+void checkSpreadsheetCells(std::string_view value, unsigned char chooser) {
+    const catalog::CsvField field = catalog::csvFieldOf(value);
+    std::string whole;
+    catalog::appendCsvPart(whole, value, field);
+    for (const std::size_t most : {std::size_t{1}, std::size_t{2}, std::size_t{chooser} + 1}) {
+        std::string parts;
+        for (std::size_t at = 0; at < value.size();) {
+            const std::size_t end = catalog::partEnd(value, at, most);
+            catalog::appendCsvPart(parts, value.substr(at, end - at), field);
+            at = end;
+        }
+        if (parts != whole) {
+            differ(("CSV value in parts of " + std::to_string(most)).c_str(), "(csv)", value, parts,
+                   whole);
+        }
+    }
+    std::string xml;
+    catalog::appendCellXml(xml, value);
+    const bool wellFormed = catalog::legibleText(xml) == xml &&
+                            xml.find("\xEF\xBF\xBE") == std::string::npos &&
+                            xml.find("\xEF\xBF\xBF") == std::string::npos &&
+                            std::none_of(xml.begin(), xml.end(), [](char c) {
+                                return c == '<' || (c >= 0 && c < 0x20 && c != '\t' && c != '\n');
+                            });
+    if (!wellFormed) {
+        differ("a cell's XML", "(xlsx)", value, xml, "");
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const std::size_t split = input.find('\0');
@@ -367,5 +400,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkStreaming(text, last);
     checkNearForms(text, last + 1);
     checkUnwrapping(text, static_cast<unsigned char>(last));
+    checkSpreadsheetCells(text, static_cast<unsigned char>(last));
     return 0;
 }

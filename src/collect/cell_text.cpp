@@ -151,13 +151,23 @@ void appendCsvPart(std::string& out, std::string_view part, const CsvField& fiel
 }
 
 std::size_t partEnd(std::string_view bytes, std::size_t start, std::size_t most) {
-    std::size_t end = std::min(bytes.size(), start + most);
-    for (int back = 0; back < 3 && end > start + 1 && end < bytes.size() &&
-                       (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80;
-         ++back) {
+    const auto continues = [bytes](std::size_t at) {
+        return at < bytes.size() && (static_cast<unsigned char>(bytes[at]) & 0xC0) == 0x80;
+    };
+    const std::size_t limit = std::min(bytes.size(), start + most);
+    std::size_t end = limit;
+    // A sequence's first byte lies at most three before any of its others.
+    for (int back = 0; back < 3 && end > start && continues(end); ++back) {
         --end;
     }
-    return end;
+    if (continues(end)) {
+        return limit;  // bytes that continue no sequence: a cut among them cuts none
+    }
+    if (end > start) {
+        return end;
+    }
+    const std::size_t length = utf8SequenceLength(bytes, start);
+    return length > 0 ? start + length : limit;  // the part is one character, or cuts none
 }
 
 }  // namespace catalog

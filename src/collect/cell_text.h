@@ -35,8 +35,8 @@ CsvField csvFieldOf(std::string_view value);
 // guard), the part ending where a character ends (see partEnd).
 void appendCsvPart(std::string& out, std::string_view part, const CsvField& field);
 
-// Where a part of `bytes` that takes at most `most` bytes from `start` ends: before a byte that
-// continues a UTF-8 sequence, so that a character is never cut in two; at least one byte.
+// Where a part of `bytes` that takes at most `most` bytes from `start` ends: never inside a UTF-8
+// sequence, so that a character is never cut in two; at least one character, even past `most`.
 std::size_t partEnd(std::string_view bytes, std::size_t start, std::size_t most);
 
 }  // namespace catalog

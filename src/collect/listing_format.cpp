@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "collect/listing.h"
+#include "platform/paths.h"
 
 namespace catalog {
 
@@ -56,6 +57,11 @@ bool startsWithHeaderLine(std::string_view start) {
 }  // namespace
 
 ListingFormat formatOfName(std::string_view name) {
+    // Windows drops a name's trailing dots and blanks: "list.xlsx." is list.xlsx there, which a
+    // spreadsheet must be able to open.
+    while (kWindowsNameRules && (name.ends_with('.') || name.ends_with(' '))) {
+        name.remove_suffix(1);
+    }
     if (endsWithInAnyCase(name, ".csv")) {
         return ListingFormat::Csv;
     }

@@ -7,6 +7,7 @@
 #include "collect/crc32.h"
 #include "collect/listing_format.h"
 #include "collect/stored_zip.h"
+#include "platform/paths.h"
 
 namespace catalog {
 namespace {
@@ -16,6 +17,8 @@ TEST(ListingFormat, TheNameOrTheWordChoosesAndThePriceDecidesItsCell) {
     EXPECT_EQ(formatOfName("products.xLsX"), ListingFormat::Workbook);
     EXPECT_EQ(formatOfName("products.csv.txt"), ListingFormat::Text);
     EXPECT_EQ(formatOfName("xlsx"), ListingFormat::Text);
+    EXPECT_EQ(formatOfName("list.csv. ."),
+              kWindowsNameRules ? ListingFormat::Csv : ListingFormat::Text);
     EXPECT_EQ(formatNamed("xlsx"), ListingFormat::Workbook);
     EXPECT_EQ(formatNamed("XLSX"), std::nullopt);
     const struct {
