@@ -13,11 +13,11 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
-// Bytes a cell's XML takes as they are: printable ASCII, but XML's own marks and the underscore
-// that may begin an escape of the spreadsheet's.
+// Bytes a cell's XML takes as they are: printable ASCII and DEL, but XML's own marks and the
+// underscore that may begin an escape of the spreadsheet's.
 constexpr std::array<bool, 256> kPlainInXml = [] {
     std::array<bool, 256> plain{};
-    for (int byte = 0x20; byte < 0x7F; ++byte) {
+    for (int byte = 0x20; byte <= 0x7F; ++byte) {
         plain[byte] = byte != '&' && byte != '<' && byte != '>' && byte != '_';
     }
     return plain;

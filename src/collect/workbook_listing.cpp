@@ -153,6 +153,15 @@ std::string styles() {
            "builtinId=\"0\"/></cellStyles></styleSheet>";
 }
 
+// A number as a cell's value holds it: without a plus or the zeros that lead its digits, which
+// some readers would otherwise take for a number of thousands of digits.
+std::string plainNumber(std::string_view text) {
+    std::string number(text.starts_with('-') ? "-" : "");
+    text.remove_prefix(text.starts_with('-') || text.starts_with('+') ? 1 : 0);
+    const std::size_t digits = std::min(text.find_first_not_of('0'), text.find('.') - 1);
+    return number.append(text.substr(std::min(digits, text.size() - 1)));
+}
+
 }  // namespace
 
 // A sheet of rows [m_first, m_end) of the listing, made a step at a time.
@@ -254,7 +263,7 @@ private:
                 column == kPriceColumn ? numberDecimals(value) : std::nullopt;
             if (decimals) {
                 out.append("\" s=\"").append(std::to_string(kFirstPriceStyle + *decimals));
-                out.append("\"><v>").append(value.substr(value.starts_with('+') ? 1 : 0));
+                out.append("\"><v>").append(plainNumber(value));
                 out.append("</v></c>");
                 continue;
             }
