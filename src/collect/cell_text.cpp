@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "collect/ascii_text.h"
 #include "collect/legible_text.h"
 #include "collect/listing_format.h"
 #include "platform/wtf8.h"
@@ -22,10 +23,6 @@ constexpr std::array<bool, 256> kPlainInXml = [] {
     }
     return plain;
 }();
-
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
 
 // `_xHHHH_`, which a spreadsheet reads as the character U+HHHH.
 bool spreadsheetEscapeAt(std::string_view bytes, std::size_t at) {

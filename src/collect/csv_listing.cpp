@@ -4,26 +4,16 @@
 
 namespace catalog {
 
-namespace {
-
-constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
-
-}  // namespace
-
 std::span<const std::string_view> CsvListing::next() {
     m_buffer.clear();
     if (!m_begun) {
         m_buffer.append(kUtf8Mark).append(kCsvHeaderLine);
         m_begun = true;
     }
-    while (m_row < m_listing.rowCount() && m_buffer.size() < kPieceBytes) {
+    while (m_row < m_listing.rowCount() && m_buffer.size() < kMadePieceBytes) {
         appendPart();
     }
-    if (m_buffer.empty()) {
-        return {};
-    }
-    m_piece = m_buffer;
-    return {&m_piece, 1};
+    return m_piece.of(m_buffer);
 }
 
 // The start of a field, a part of its value, or its end and what follows it: a value of many
@@ -37,7 +27,7 @@ void CsvListing::appendPart() {
         m_inField = true;
     }
     if (m_offset < value.size()) {
-        const std::size_t end = partEnd(value, m_offset, kPieceBytes);
+        const std::size_t end = partEnd(value, m_offset, kMadePieceBytes);
         appendCsvPart(m_buffer, value.substr(m_offset, end - m_offset), m_field);
         m_offset = end;
         return;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "collect/cell_text.h"
+#include "collect/handed_piece.h"
 #include "collect/listing.h"
 
 namespace catalog {
@@ -33,7 +34,7 @@ private:
     bool m_inField = false;
     CsvField m_field;
     std::string m_buffer;
-    std::string_view m_piece;
+    HandedPiece m_piece;
 };
 
 }  // namespace catalog

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "collect/ascii_text.h"
 #include "collect/utf16_text.h"
 
 namespace catalog {
@@ -14,9 +15,6 @@ enum class Held { Begun, Complete, Failed };
 constexpr std::array<std::string_view, 5> kNamed = {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"};
 constexpr std::array<char, 5> kNamedAs = {'&', '<', '>', '"', '\''};
 
-bool isHex(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
 unsigned hexValue(char c) {
     return c <= '9' ? static_cast<unsigned>(c - '0') : static_cast<unsigned>((c | 0x20) - 'a' + 10);
 }
@@ -35,7 +33,7 @@ Held numeric(std::string_view text, std::uint32_t& value) {
                                value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
             return valid ? Held::Complete : Held::Failed;
         }
-        const bool digit = hex ? isHex(c) : (c >= '0' && c <= '9');
+        const bool digit = hex ? isHexDigit(c) : (c >= '0' && c <= '9');
         if (!digit || digits == mostDigits) {
             return Held::Failed;
         }

@@ -1,23 +1,14 @@
 #include "collect/listing_format.h"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
 
+#include "collect/ascii_text.h"
 #include "collect/listing.h"
 #include "platform/paths.h"
 
 namespace catalog {
 
 namespace {
-
-bool endsWithInAnyCase(std::string_view text, std::string_view ending) {
-    return text.size() >= ending.size() &&
-           std::equal(ending.begin(), ending.end(), text.end() - ending.size(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
-}
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -62,10 +53,10 @@ ListingFormat formatOfName(std::string_view name) {
     while (kWindowsNameRules && (name.ends_with('.') || name.ends_with(' '))) {
         name.remove_suffix(1);
     }
-    if (endsWithInAnyCase(name, ".csv")) {
+    if (endsWithNoCase(name, ".csv")) {
         return ListingFormat::Csv;
     }
-    return endsWithInAnyCase(name, ".xlsx") ? ListingFormat::Workbook : ListingFormat::Text;
+    return endsWithNoCase(name, ".xlsx") ? ListingFormat::Workbook : ListingFormat::Text;
 }
 
 std::optional<ListingFormat> formatNamed(std::string_view word) {

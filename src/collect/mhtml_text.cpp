@@ -4,26 +4,14 @@
 #include <string>
 #include <utility>
 
+#include "collect/ascii_text.h"
+
 namespace catalog {
 
 namespace {
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c;
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(),
-                      [](char a, char b) { return lower(a) == lower(b); });
-}
-
-bool equalNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && startsWithNoCase(a, b);
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -115,7 +103,7 @@ int hexValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
-    const char folded = lower(c);
+    const char folded = asciiLower(c);
     return folded >= 'a' && folded <= 'f' ? folded - 'a' + 10 : -1;
 }
 

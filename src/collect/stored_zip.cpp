@@ -10,8 +10,6 @@ namespace catalog {
 
 namespace {
 
-// A piece this large makes few calls to the system, and little to hold.
-constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
 // Where a size or an offset takes a ZIP64 field: the 32-bit field then holds this mark.
 constexpr std::uint64_t kZip64Mark = 0xFFFFFFFF;
 constexpr std::uint16_t kPlainVersion = 20;
@@ -64,14 +62,10 @@ StoredZip::StoredZip(std::vector<std::unique_ptr<ZipEntry>> entries, std::functi
 std::span<const std::string_view> StoredZip::next() {
     m_offset += m_buffer.size();
     m_buffer.clear();
-    while (m_buffer.size() < kPieceBytes && !m_finished) {
+    while (m_buffer.size() < kMadePieceBytes && !m_finished) {
         step();
     }
-    if (m_buffer.empty()) {
-        return {};
-    }
-    m_piece = m_buffer;
-    return {&m_piece, 1};
+    return m_piece.of(m_buffer);
 }
 
 void StoredZip::step() {

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "collect/handed_piece.h"
+
 namespace catalog {
 
 // One entry's bytes, made twice: once for its size and CRC-32, which the entry's header gives
@@ -62,7 +64,7 @@ private:
     std::uint16_t m_dosTime = 0;
     std::uint16_t m_dosDate = 0;
     std::string m_buffer;
-    std::string_view m_piece;
+    HandedPiece m_piece;
 };
 
 }  // namespace catalog
