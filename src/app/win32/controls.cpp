@@ -29,6 +29,29 @@ POINT frameSize(const window::Size& client, DWORD style, DWORD extendedStyle, in
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
+POINT keyMenuPoint(HWND list) {
+    POINT where{0, 0};
+    RECT row{};
+    const int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+    const HWND header = ListView_GetHeader(list);
+    const int top = header != nullptr && ::IsWindowVisible(header) ? clientSize(header).height : 0;
+    if (focused >= 0 && ListView_GetItemRect(list, focused, &row, LVIR_BOUNDS) &&
+        row.bottom > top && row.bottom <= clientSize(list).height) {
+        where = {std::max<LONG>(0, row.left), row.bottom};
+    }
+    ::ClientToScreen(list, &where);
+    return where;
+}
+
+// The menu's loop takes the key posted before it starts as the user's: Down, onto the first item.
+UINT trackMenu(HMENU menu, HWND owner, POINT at, bool byKey) {
+    if (byKey) {
+        ::PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
+    }
+    return static_cast<UINT>(
+        ::TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, owner, nullptr));
+}
+
 void copyInto(const std::wstring& text, wchar_t* buffer, int capacity) {
     if (buffer == nullptr || capacity <= 0) {
         return;

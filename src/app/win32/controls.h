@@ -37,6 +37,15 @@ Notification& notification(const NMHDR& header) {
     return *reinterpret_cast<Notification*>(const_cast<NMHDR*>(&header));
 }
 
+// Where a menu opened by a key (Shift+F10, the menu key) goes, on the screen: below the focused
+// item of the report-mode `list` when the list shows it, else at the list's corner.
+POINT keyMenuPoint(HWND list);
+
+// Shows the popup `menu` at `at`, on the screen, for `owner`, until the user chooses or leaves it:
+// the command chosen, or 0. A menu opened by a key has its first item active, as Windows' own
+// do, so that Enter chooses it and the screen reader reads it.
+UINT trackMenu(HMENU menu, HWND owner, POINT at, bool byKey);
+
 // Copies `text` into a buffer a list view gives, cut to fit, never through the middle of a
 // surrogate pair.
 void copyInto(const std::wstring& text, wchar_t* buffer, int capacity);

@@ -1,6 +1,7 @@
 #include "app/win32/form1.h"
 
 #include <algorithm>
+#include <chrono>
 #include <commctrl.h>
 #include <exception>
 #include <new>
@@ -8,8 +9,10 @@
 #include <shlobj.h>
 #include <variant>
 
+#include "app/win32/accessible_texts.h"
 #include "app/win32/clipboard.h"
 #include "app/win32/controls.h"
+#include "app/win32/details_box.h"
 #include "app/win32/link_accessible.h"
 #include "app/win32/live_region.h"
 #include "app/win32/row_list_view.h"
@@ -21,7 +24,10 @@
 #include "window/data_folder.h"
 #include "window/keeping_rows.h"
 #include "window/output_name.h"
+#include "window/row_cells.h"
+#include "window/row_details.h"
 #include "window/run_steps.h"
+#include "window/shown_progress.h"
 #include "window/shown_status.h"
 
 namespace catalog::win32_window {
@@ -52,6 +58,9 @@ enum ControlId : int {
     kClearListCommand,
     kOpenDataFolderCommand,
     kProgressNoteId,
+    kDetailsCommand,
+    kFitColumnCommand,
+    kSortByCommand,  // and the next ids, a column each
 };
 
 // The run's end, posted from the run's own thread.
@@ -140,8 +149,9 @@ void showError(HWND owner, const std::wstring& text) {
     ::MessageBoxW(owner, text.c_str(), kCaption, MB_OK | MB_ICONERROR);
 }
 
-// The box open on this thread, and what Ctrl+C copies from it.
+// The box open on this thread, what it shows and what Ctrl+C copies from it.
 thread_local HWND t_boxOwner = nullptr;
+thread_local std::wstring t_shownInBox;
 thread_local std::wstring t_copiedFromBox;
 
 // The dialog loop of a message box hands each message to the thread's message filter first.
@@ -155,16 +165,39 @@ LRESULT CALLBACK copyFromBox(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+BOOL CALLBACK nameIfBoxText(HWND control, LPARAM) {
+    if (windowText(control) != t_shownInBox) {
+        return TRUE;
+    }
+    setAccessibleName(control, t_copiedFromBox);
+    return FALSE;
+}
+
+// The box's text, found as the box is activated, before a screen reader can ask for it.
+LRESULT CALLBACK nameBoxText(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        ::EnumChildWindows(reinterpret_cast<HWND>(wParam), &nameIfBoxText, 0);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // While the box is open, Ctrl+C (or Ctrl+Insert) in it copies `copied` instead of the box's own
-// text, which holds the line breaks that fit the path into it.
+// text, which holds the line breaks that fit the path into it; and screen readers read `copied`
+// too, which they would otherwise read with a pause at each of those breaks.
 void showError(HWND owner, const std::wstring& text, std::wstring copied) {
-    HHOOK hook = ::SetWindowsHookExW(WH_MSGFILTER, &copyFromBox, nullptr, ::GetCurrentThreadId());
+    const DWORD thread = ::GetCurrentThreadId();
+    HHOOK copying = ::SetWindowsHookExW(WH_MSGFILTER, &copyFromBox, nullptr, thread);
+    HHOOK naming = ::SetWindowsHookExW(WH_CBT, &nameBoxText, nullptr, thread);
     t_boxOwner = owner;
+    t_shownInBox = text;
     t_copiedFromBox = std::move(copied);
     showError(owner, text);
-    if (hook != nullptr) {
-        ::UnhookWindowsHookEx(hook);
+    for (HHOOK hook : {copying, naming}) {
+        if (hook != nullptr) {
+            ::UnhookWindowsHookEx(hook);
+        }
     }
+    t_shownInBox.clear();
     t_copiedFromBox.clear();
 }
 
@@ -330,6 +363,7 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == kProgressTimer) {
                 showProgress(window::shownProgress(m_run.progress()));
+                speakProgress();
             }
             return 0;
         case kRunEndMessage: {
@@ -497,11 +531,20 @@ bool Form1::preTranslate(MSG& message) {
         m_run.stop();
         return true;
     }
+    // Once for a key held down (bit 30: the key was down before).
+    const bool firstPress = (message.lParam & (1 << 30)) == 0;
+    if (keyDown && key == VK_RETURN && message.hwnd == m_collect) {
+        // Enter presses the button with the focus, as Space does; the dialog manager would send
+        // IDOK instead, the default button's, which the window has none of.
+        if (firstPress) {
+            collect_Click();
+        }
+        return true;
+    }
     if (keyDown && (key == VK_RETURN || key == VK_SPACE) &&
         (message.hwnd == m_openDataFolder || message.hwnd == m_showPages)) {
-        // A link with the focus opens at Enter, as a button, or Space, which the link ignores;
-        // once for a key held down (bit 30: the key was down before).
-        if ((message.lParam & (1 << 30)) == 0) {
+        // A link with the focus opens at Enter, as a button, or Space, which the link ignores.
+        if (firstPress) {
             pressLink(message.hwnd);
         }
         return true;
@@ -540,8 +583,9 @@ void Form1::onListKey(WORD key) {
     const bool control = ::GetKeyState(VK_CONTROL) < 0;
     const bool shift = ::GetKeyState(VK_SHIFT) < 0;
     if (key == VK_DELETE && !control && !shift) {
-        // The status still tells of the last run.
-        keepingRows("remove", selectedCount(), [this] { m_displaylist->removeSelected(); });
+        removeSelectedRows();
+    } else if (key == VK_F2 && !control && !shift) {
+        showDetails();
     } else if (control && (key == 'C' || key == VK_INSERT)) {
         copySelectedRows(shift && key == 'C');
     } else if (control && key == 'A') {
@@ -578,6 +622,14 @@ void Form1::startRun() {
         if (m_run.start(m_programDirectory, name)) {
             showRunStep(window::runStarted());
             ::SetTimer(m_window, kProgressTimer, kProgressIntervalMs, nullptr);
+            // The status's name tells that the run started, and takes the run's figures a second
+            // later; they describe it at once.
+            const std::wstring figures = wideFromUtf8(window::collectingName(m_run.progress()));
+            setAccessibleDescription(m_status, figures);
+            setAccessibleDescription(m_progress, figures);
+            announce(window::runStartedAnnouncement());
+            m_spokenProgress.reset();
+            m_progressSpokenFrom = std::chrono::steady_clock::now() + std::chrono::seconds(1);
         }
     });
 }
@@ -610,12 +662,13 @@ void Form1::showMarquee(bool on) {
 }
 
 // Set only when it changes, so that the line does not flicker at every look. A long name gives
-// up its middle: its end and the figures after it stay.
+// up its middle: its end and the figures after it stay, and screen readers read it whole.
 void Form1::showProgressNote(const std::string& note) {
     if (note != m_progressNoteText) {
         const int width = clientSize(m_progressNote).width;
-        ::SetWindowTextW(m_progressNote,
-                         middleElided(m_progressNote, wideFromUtf8(note), width).c_str());
+        const std::wstring whole = wideFromUtf8(note);
+        ::SetWindowTextW(m_progressNote, middleElided(m_progressNote, whole, width).c_str());
+        setAccessibleName(m_progressNote, whole);
         m_progressNoteText = note;
     }
     ::ShowWindow(m_progressNote, note.empty() ? SW_HIDE : SW_SHOW);
@@ -626,6 +679,9 @@ void Form1::showRunStep(window::RunStep step) {
     ::SetWindowTextW(m_collect, wideFromUtf8(step.collectCaption).c_str());
     showProgress(step.progress);
     ::ShowWindow(m_progress, step.progressShown ? SW_SHOW : SW_HIDE);
+    if (!step.progressShown) {
+        setAccessibleDescription(m_progress, L"");
+    }
     ::ShowWindow(m_status, step.progressShown ? SW_HIDE : SW_SHOW);
     m_troublePages = std::move(step.troublePages);
     if (step.lastListing) {
@@ -635,22 +691,52 @@ void Form1::showRunStep(window::RunStep step) {
     if (step.rows) {
         keepingRows("show", step.rows->rowCount(),
                     [&] { m_displaylist->append(std::move(*step.rows)); });
+        showStatus(m_statusTold);  // the rows it counts
     }
     if (step.announce) {
         announceLiveRegion(m_status);
     }
     if (step.failure) {
-        showFailure(*step.failure);
+        showFailure(*step.failure, m_window);
     }
 }
 
+// With the rows the list holds from earlier runs, counted now: the status is shown again whenever
+// they change, so that it and the list never seem to disagree. Screen readers read the status
+// whole, whatever the strip shortens.
 void Form1::showStatus(const window::StatusText& status) {
-    m_statusText = status;
-    m_statusDetails = wideFromUtf8(status.details.empty() ? status.text : status.details);
+    m_statusTold = status;
+    m_statusText = window::withRowsHeld(status, rowCount(), m_displaylist->rows().runCount());
+    m_statusDetails =
+        wideFromUtf8(m_statusText.details.empty() ? m_statusText.text : m_statusText.details);
+    setAccessibleName(m_status, wideFromUtf8(m_statusText.text));
+    setAccessibleDescription(m_status, m_statusDetails);
     sendTool(m_statusTooltip, TTM_UPDATETIPTEXTW, m_status, m_statusDetails.data());
     ::ShowWindow(m_openDataFolder, status.offersDataFolder ? SW_SHOW : SW_HIDE);
     ::ShowWindow(m_showPages, status.offersPageList ? SW_SHOW : SW_HIDE);
     placeControls();
+}
+
+// While a run goes the status is hidden under the bar: both are described by the run's figures,
+// at most once a second, and neither is announced.
+void Form1::speakProgress() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now < m_progressSpokenFrom) {
+        return;
+    }
+    if (const std::optional<std::string> name = m_spokenProgress.next(m_run.progress(), now)) {
+        const std::wstring spoken = wideFromUtf8(*name);
+        setAccessibleName(m_status, spoken);
+        setAccessibleDescription(m_status, spoken);
+        setAccessibleDescription(m_progress, spoken);
+    }
+}
+
+// Screen readers read the status's name out: it says `text` until the status next changes, and
+// what the strip shows stays.
+void Form1::announce(const std::string& text) {
+    setAccessibleName(m_status, wideFromUtf8(text));
+    announceLiveRegion(m_status);
 }
 
 // The status's lines as the window layer breaks and shortens them for a strip `width` by
@@ -669,8 +755,8 @@ void Form1::showStatusLines(int width, int height) {
 // Modal, as the message boxes are: no run replaces the pages while it lists them.
 void Form1::showPages() {
     keepingRows("list the pages", 0, [this] {
-        TroublePagesDialog list(m_troublePages,
-                                [this](const std::string& path) { showPage(path); });
+        TroublePagesDialog list(
+            m_troublePages, [this](HWND owner, const std::string& path) { showPage(owner, path); });
         const HFONT font =
             m_font != nullptr ? m_font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
         if (!list.run(m_window, m_instance, font)) {
@@ -685,7 +771,7 @@ void Form1::showPages() {
 // In its folder, selected, by the shell; where it cannot, the data folder that holds it is
 // opened instead, and where that fails too the box says that the page could not be shown. The
 // page itself is never opened: it may be named x.exe or x.lnk.
-void Form1::showPage(const std::string& path) {
+void Form1::showPage(HWND owner, const std::string& path) {
     // The shell's call needs COM on this thread, for its own time.
     const HRESULT com =
         ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -698,28 +784,32 @@ void Form1::showPage(const std::string& path) {
     }
     if (!shown) {
         keepingRows("show the page", 0, [&] {
-            openFolder([&](const std::string& folder, const window::FileManagerFailure& failure) {
-                showFailure(window::pageNotShownText(path, folder, failure));
-            });
+            openFolder(owner,
+                       [&](const std::string& folder, const window::FileManagerFailure& failure) {
+                           showFailure(window::pageNotShownText(path, folder, failure), owner);
+                       });
         });
     }
 }
 
 void Form1::openDataFolder() {
     keepingRows("open the data folder", 0, [this] {
-        openFolder([this](const std::string& folder, const window::FileManagerFailure& failure) {
-            showFailure(window::folderNotOpened(folder, failure));
-        });
+        openFolder(m_window,
+                   [this](const std::string& folder, const window::FileManagerFailure& failure) {
+                       showFailure(window::folderNotOpened(folder, failure), m_window);
+                   });
     });
 }
 
 // The data folder, made first when it is missing; `failed` tells why Explorer did not open it.
+// A box says so over `owner`, the window the user asked in.
 void Form1::openFolder(
+    HWND owner,
     const std::function<void(const std::string& folder, const window::FileManagerFailure& failure)>&
         failed) {
     const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
     if (folder.failure) {
-        showFailure(*folder.failure);
+        showFailure(*folder.failure, owner);
         return;
     }
     // Above 32 when the shell found a program to open the folder with; else the error is the
@@ -737,12 +827,13 @@ void Form1::openFolder(
 // The window stays open for the next run; the box names the path, the error number and its
 // description. A message box breaks lines at blanks alone, so the path comes in lines broken
 // after its separators; Ctrl+C copies it as it is.
-void Form1::showFailure(const window::RunFailure& failure) {
-    showFailure(window::failureTextFor(failure));
+void Form1::showFailure(const window::RunFailure& failure, HWND owner) {
+    showFailure(window::failureTextFor(failure), owner);
 }
 
-void Form1::showFailure(const window::FailureText& text) {
-    showError(m_window,
+// Over `owner`, so that Esc closes the box before the window or list it came from.
+void Form1::showFailure(const window::FailureText& text, HWND owner) {
+    showError(owner,
               wideFromUtf8(text.message + "\n\n" +
                            window::detailsInLines(text, kMostFailureLineCharacters)),
               withCarriageReturns(text.message + "\n\n" + text.details));
@@ -760,45 +851,128 @@ void Form1::copySelectedRows(bool withHeader) {
             showStatus(window::copyRefusedStatus(*refusal, rows.size(), m_lastListing));
             return;
         }
-        copyToClipboard(m_window, wideFromUtf8(std::get<std::string>(text)));
+        if (copyToClipboard(m_window, wideFromUtf8(std::get<std::string>(text)))) {
+            announce(window::copiedAnnouncement(rows.size(), withHeader));
+        }
     });
 }
 
-// Right click, or Shift+F10 or the menu key, for which the position is -1, -1.
+// The status still tells of the last run, with the rows left.
+void Form1::removeSelectedRows() {
+    const std::size_t removed = selectedCount();
+    if (removed == 0) {
+        return;
+    }
+    keepingRows("remove", removed, [&] {
+        m_displaylist->removeSelected();
+        showStatus(m_statusTold);
+        announce(window::removedAnnouncement(removed));
+    });
+}
+
+// The page list goes with the rows, and the start status hides its link: what it lists is no
+// longer shown.
+void Form1::clearList() {
+    keepingRows("clear", rowCount(), [this] {
+        m_displaylist->clear();
+        m_troublePages = {};
+        showStatus(window::startStatus(m_programDirectory));
+        announce(window::clearedAnnouncement());
+    });
+}
+
+// The current row's fields whole, why those not found were not, and its file: what the
+// tooltips give a pointer.
+void Form1::showDetails() {
+    const std::optional<std::size_t> row = m_displaylist->currentRow();
+    if (!row) {
+        return;
+    }
+    keepingRows("show the details of", 1, [&] {
+        const std::wstring text =
+            withCarriageReturns(window::rowDetails(m_displaylist->rows(), *row));
+        const HFONT font =
+            m_font != nullptr ? m_font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+        if (!showDetailsBox(m_window, m_instance, font, wideFromUtf8(window::kDetailsTitle),
+                            text)) {
+            const int error = lastSystemError();
+            showError(m_window,
+                      wideFromUtf8("The details could not be shown.\n\nError " +
+                                   std::to_string(error) + ": " + describeSystemError(error)));
+        }
+    });
+}
+
+// The columns by their titles, the one the rows are sorted by checked: choosing one acts as a
+// click on its title.
+HMENU Form1::makeSortMenu() const {
+    HMENU menu = ::CreatePopupMenu();
+    const window::SortState sort = m_displaylist->rows().sort();
+    for (std::size_t column = 0; menu != nullptr && column < window::kColumnCount; ++column) {
+        const bool current = sort.direction != window::SortDirection::None && sort.column == column;
+        const std::wstring title = wideFromUtf8(window::kColumnTitles[column]);
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+        item.fType = MFT_STRING | MFT_RADIOCHECK;
+        item.fState = current ? MFS_CHECKED : MFS_UNCHECKED;
+        item.wID = kSortByCommand + static_cast<UINT>(column);
+        item.dwTypeData = const_cast<wchar_t*>(title.c_str());
+        ::InsertMenuItemW(menu, static_cast<UINT>(column), TRUE, &item);
+    }
+    return menu;
+}
+
+// Right click, or Shift+F10 or the menu key, for which the position is -1, -1: the menu then
+// opens below the current row, its first item active.
 void Form1::showListMenu(LPARAM at) {
     POINT where{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-    if (where.x == -1 && where.y == -1) {
-        where = m_displaylist->keyMenuPoint();
+    const bool byKey = where.x == -1 && where.y == -1;
+    if (byKey) {
+        where = keyMenuPoint(m_displaylist->handle());
     }
     HMENU menu = ::CreatePopupMenu();
     if (menu == nullptr) {
         return;
     }
-    // An empty list has nothing to copy or clear.
+    // An empty list has nothing to copy, show or clear.
     const UINT needsRows = rowCount() > 0 ? MF_ENABLED : MF_GRAYED;
     const auto item = [menu](int command, std::string_view text, const wchar_t* keys, UINT state) {
         ::AppendMenuW(menu, MF_STRING | state, command, (wideFromUtf8(text) + keys).c_str());
     };
     item(kCopyCommand, window::kCopyItem, L"\tCtrl+C", needsRows);
     item(kCopyWithHeaderCommand, window::kCopyWithHeaderItem, L"\tCtrl+Shift+C", needsRows);
+    item(kDetailsCommand, window::kDetailsItem, L"\tF2", needsRows);
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    if (HMENU sortBy = makeSortMenu()) {
+        // The menu destroys its submenu with itself.
+        ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sortBy),
+                      wideFromUtf8(window::kSortByItem).c_str());
+    }
+    item(kFitColumnCommand, window::kFitColumnItem, L"", MF_ENABLED);
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     item(kClearListCommand, window::kClearListItem, L"", needsRows);
     item(kOpenDataFolderCommand, window::kOpenDataFolderItem, L"", MF_ENABLED);
-    const BOOL chosen = ::TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, where.x, where.y, 0,
-                                         m_window, nullptr);
+    const UINT chosen = trackMenu(menu, m_window, where, byKey);
     ::DestroyMenu(menu);
-    if (chosen == kCopyCommand || chosen == kCopyWithHeaderCommand) {
-        copySelectedRows(chosen == kCopyWithHeaderCommand);
-    } else if (chosen == kClearListCommand) {
-        keepingRows("clear", rowCount(), [this] {
-            m_displaylist->clear();
-            // The page list goes with the rows, and the start status hides its link: what it
-            // lists is no longer shown.
-            m_troublePages = {};
-            showStatus(window::startStatus(m_programDirectory));
-        });
-    } else if (chosen == kOpenDataFolderCommand) {
+    onListCommand(chosen);
+}
+
+void Form1::onListCommand(UINT command) {
+    if (command == kCopyCommand || command == kCopyWithHeaderCommand) {
+        copySelectedRows(command == kCopyWithHeaderCommand);
+    } else if (command == kDetailsCommand) {
+        showDetails();
+    } else if (command == kFitColumnCommand) {
+        m_displaylist->fitColumn(m_displaylist->currentColumn());
+    } else if (command == kClearListCommand) {
+        clearList();
+    } else if (command == kOpenDataFolderCommand) {
         openDataFolder();
+    } else if (command >= kSortByCommand && command < kSortByCommand + window::kColumnCount) {
+        keepingRows("sort", rowCount(), [&] {
+            m_displaylist->sortByColumn(static_cast<int>(command - kSortByCommand));
+        });
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <exception>
 #include <functional>
@@ -12,6 +13,7 @@
 #include "window/data_folder.h"
 #include "window/form1_layout.h"
 #include "window/run_steps.h"
+#include "window/shown_progress.h"
 #include "window/window_texts.h"
 
 namespace catalog::win32_window {
@@ -37,8 +39,8 @@ public:
     void show(int how);
 
     // Keys the window takes before the control with the focus: Enter in the name box starts a
-    // run, Esc stops one; Enter or Space on a link opens it; Tab and Shift+Tab move between the
-    // controls. True when `message` was handled.
+    // run, Esc stops one; Enter on the button presses it; Enter or Space on a link opens it; Tab
+    // and Shift+Tab move between the controls. True when `message` was handled.
     bool preTranslate(MSG& message);
 
     // The button's handler: starts a run, or stops the one going. The rows and the listing
@@ -66,17 +68,25 @@ private:
     void showMarquee(bool on);
     void showProgressNote(const std::string& note);
     void showStatus(const window::StatusText& status);
+    void speakProgress();
+    void announce(const std::string& text);
     void pressLink(HWND link);
     void showStatusLines(int width, int height);
     void openDataFolder();
-    void openFolder(const std::function<void(const std::string& folder,
+    void openFolder(HWND owner,
+                    const std::function<void(const std::string& folder,
                                              const window::FileManagerFailure& failure)>& failed);
     void showPages();
-    void showPage(const std::string& path);
-    void showFailure(const window::RunFailure& failure);
-    void showFailure(const window::FailureText& text);
+    void showPage(HWND owner, const std::string& path);
+    void showFailure(const window::RunFailure& failure, HWND owner);
+    void showFailure(const window::FailureText& text, HWND owner);
     void copySelectedRows(bool withHeader);
+    void removeSelectedRows();
+    void clearList();
+    void showDetails();
     void showListMenu(LPARAM at);
+    HMENU makeSortMenu() const;
+    void onListCommand(UINT command);
     template <typename Handler>
     void keepingRows(std::string_view action, std::size_t rows, Handler handler);
     std::size_t rowCount() const;
@@ -97,13 +107,16 @@ private:
     HWND m_showPages = nullptr;
     window::TroublePages m_troublePages;  // the last run's
     std::string m_lastListing;            // the listing the last run wrote, if it wrote one
-    window::StatusText m_statusText;      // as told, before the strip shortens it
+    window::StatusText m_statusTold;      // as told, before the rows held are added
+    window::StatusText m_statusText;      // as shown, before the strip shortens it
     std::wstring m_statusDetails;         // the tooltip holds a pointer to it
     std::unique_ptr<RowListView> m_displaylist;
     HFONT m_font = nullptr;
     int m_dpi = kBaseDpi;
     bool m_progressMarquee = false;  // the bar only shows that work goes on
     std::string m_progressNoteText;  // as last shown
+    window::SpokenProgress m_spokenProgress;
+    std::chrono::steady_clock::time_point m_progressSpokenFrom;  // after the run start's news
     // Where the run's thread posts the run's end; cleared as the window goes.
     std::atomic<HWND> m_runEndTarget{nullptr};
     // Last: a run still going is stopped and waited for before anything it reports to goes.

@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <string_view>
 
+#include "app/win32/accessible_texts.h"
 #include "app/win32/controls.h"
 #include "platform/wtf8.h"
 #include "window/column_widths.h"
+#include "window/contrast.h"
 #include "window/control_texts.h"
 #include "window/form1_layout.h"
+#include "window/row_cells.h"
+#include "window/window_texts.h"
 
 namespace catalog::win32_window {
 
@@ -23,10 +27,34 @@ constexpr int kTitleMargins = 16;
 constexpr int kArrowMargin = 6;
 constexpr int kFirstColumnWidth = 100;
 
+window::Rgb rgbOf(COLORREF colour) {
+    return {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+}
+
+bool highContrast() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof(contrast);
+    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+// A field not found, in system colour `text` on `background`: weaker than the values, yet
+// readable (4.5:1). Under High Contrast the user's own colours: disabled text, or on the
+// selection the selection's text.
+COLORREF dimmedColour(int text, int background) {
+    if (highContrast()) {
+        return ::GetSysColor(text == COLOR_HIGHLIGHTTEXT ? COLOR_HIGHLIGHTTEXT : COLOR_GRAYTEXT);
+    }
+    const window::Rgb dimmed =
+        window::dimmedColour(rgbOf(::GetSysColor(text)), rgbOf(::GetSysColor(background)));
+    return RGB(dimmed.red, dimmed.green, dimmed.blue);
+}
+
 }  // namespace
 
 RowListView::RowListView(HWND parent, int controlId)
-    : m_columns(std::vector<int>(window::kColumnCount, kFirstColumnWidth)) {
+    : m_columns(std::vector<int>(window::kColumnCount, kFirstColumnWidth)),
+      m_currentColumn(static_cast<int>(window::kNameColumn)) {
     // Rows are selected whole, several at a time, and stay marked while the button has focus.
     // The list paints no text of its own: it is its name for screen readers.
     m_list = createChild(parent, WC_LISTVIEWW, wideFromUtf8(window::kTableName),
@@ -39,11 +67,16 @@ RowListView::RowListView(HWND parent, int controlId)
         m_list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
     m_columns.rescale(kBaseDpi, dpiOf(m_list));
     addColumns();
+    showRowCount();
 }
 
+// The titles name the header's columns for screen readers too: Wine's header tells none.
 void RowListView::addColumns() {
+    AccessibleTexts& header = accessibleTexts(ListView_GetHeader(m_list));
+    header.partNames.clear();
     for (std::size_t column = 0; column < window::kColumnCount; ++column) {
         std::wstring title = wideFromUtf8(window::kColumnTitles[column]);
+        header.partNames.push_back(title);
         LVCOLUMNW format{};
         format.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         format.pszText = title.data();
@@ -85,9 +118,10 @@ void RowListView::clear() {
     showRowCount();
 }
 
-// Only the count: the list asks for the texts of the rows it paints.
+// Only the count: the list asks for the texts of the rows it paints. A screen reader tells it.
 void RowListView::showRowCount() {
     ListView_SetItemCountEx(m_list, clampedToInt(m_rows.rowCount()), LVSICF_NOSCROLL);
+    setAccessibleDescription(m_list, wideFromUtf8(window::tableDescription(m_rows.rowCount())));
     ::InvalidateRect(m_list, nullptr, TRUE);
     showColumnWidths();
 }
@@ -138,6 +172,10 @@ LRESULT RowListView::columnResized(const NMHEADERW& change) {
     m_columns.sizedByUser(static_cast<std::size_t>(change.iItem), std::max(0, change.pitem->cxy));
     showColumnWidths();
     return 0;
+}
+
+void RowListView::fitColumn(int column) {
+    columnFittedByUser(column);
 }
 
 // A double click on the edge of `column`: the list fits it to its values, as the user asked, and
@@ -222,6 +260,21 @@ std::optional<LRESULT> RowListView::notify(const NMHDR& header) {
             return 0;
         case LVN_GETINFOTIPW:
             return tooltip(notification<NMLVGETINFOTIPW>(header));
+        case NM_SETFOCUS:
+            focusFirstRow();
+            ::InvalidateRect(m_list, nullptr, FALSE);  // the focus is drawn (drawFocus)
+            return 0;
+        case NM_KILLFOCUS:
+            ::InvalidateRect(m_list, nullptr, FALSE);
+            return 0;
+        case NM_CLICK:
+        case NM_RCLICK:
+        case NM_DBLCLK:
+            if (const auto& click = notification<NMITEMACTIVATE>(header); click.iSubItem >= 0) {
+                m_currentColumn = click.iSubItem;
+                ::InvalidateRect(m_list, nullptr, FALSE);
+            }
+            return 0;
         default:
             return std::nullopt;
     }
@@ -240,53 +293,86 @@ LRESULT RowListView::cellText(NMLVDISPINFOW& info) const {
     return 0;
 }
 
-// A field the rules did not find is drawn in the colour of disabled text: its words stay
-// readable while the values that were found stand out.
 LRESULT RowListView::customDraw(NMLVCUSTOMDRAW& draw) const {
     switch (draw.nmcd.dwDrawStage) {
         case CDDS_PREPAINT:
-            return CDRF_NOTIFYITEMDRAW;
+            return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
         case CDDS_ITEMPREPAINT:
             return CDRF_NOTIFYSUBITEMDRAW;
-        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-            const std::size_t row = draw.nmcd.dwItemSpec;
-            const auto column = static_cast<std::size_t>(draw.iSubItem);
-            const bool notFound = row < m_rows.rowCount() && column < window::kColumnCount &&
-                                  m_rows.notFound(row, column);
-            draw.clrText = notFound ? ::GetSysColor(COLOR_GRAYTEXT) : CLR_DEFAULT;
-            // The list may pass what a cell was given on to the next cells of the row.
-            draw.clrTextBk = ListView_GetTextBkColor(m_list);
-            const bool selected =
-                ListView_GetItemState(m_list, static_cast<int>(row), LVIS_SELECTED) != 0;
-            draw.nmcd.uItemState = selected
-                                       ? draw.nmcd.uItemState | CDIS_SELECTED
-                                       : draw.nmcd.uItemState & ~static_cast<UINT>(CDIS_SELECTED);
-            if (notFound && selected) {
-                dimSelected(draw);
-            }
-            return CDRF_NEWFONT;
-        }
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+            return cellDraw(draw);
+        case CDDS_ITEMPOSTPAINT | CDDS_SUBITEM:
+        case CDDS_POSTPAINT:
+            drawFocus(draw);
+            return CDRF_DODEFAULT;
         default:
             return CDRF_DODEFAULT;
     }
 }
 
+// A field the rules did not find is drawn dimmed: its words stay readable while the values that
+// were found stand out. The current cell is framed once drawn.
+LRESULT RowListView::cellDraw(NMLVCUSTOMDRAW& draw) const {
+    const std::size_t row = draw.nmcd.dwItemSpec;
+    const auto column = static_cast<std::size_t>(draw.iSubItem);
+    const bool notFound =
+        row < m_rows.rowCount() && column < window::kColumnCount && m_rows.notFound(row, column);
+    draw.clrText = notFound ? dimmedColour(COLOR_WINDOWTEXT, COLOR_WINDOW) : CLR_DEFAULT;
+    // The list may pass what a cell was given on to the next cells of the row.
+    draw.clrTextBk = ListView_GetTextBkColor(m_list);
+    const int item = static_cast<int>(row);
+    const bool selected = ListView_GetItemState(m_list, item, LVIS_SELECTED) != 0;
+    draw.nmcd.uItemState = selected ? draw.nmcd.uItemState | CDIS_SELECTED
+                                    : draw.nmcd.uItemState & ~static_cast<UINT>(CDIS_SELECTED);
+    if (notFound && selected) {
+        dimSelected(draw);
+    }
+    const bool current =
+        draw.iSubItem == m_currentColumn && ListView_GetItemState(m_list, item, LVIS_FOCUSED) != 0;
+    return CDRF_NEWFONT | (current ? CDRF_NOTIFYPOSTPAINT : 0);
+}
+
 // The list draws a selected cell in the selection's text colour, whatever colour it is given: the
-// cell is drawn as one not selected, on the selection's colour, in a colour halfway between the
-// two. The selection of a list without the focus is drawn in the colours of a button's face,
-// on which the colour of disabled text reads.
+// cell is drawn as one not selected, on the selection's colour, dimmed against it. The selection
+// of a list without the focus is drawn in the colours of a button's face.
 void RowListView::dimSelected(NMLVCUSTOMDRAW& draw) const {
     draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
     if (::GetFocus() != m_list) {
         draw.clrTextBk = ::GetSysColor(COLOR_BTNFACE);
+        draw.clrText = dimmedColour(COLOR_BTNTEXT, COLOR_BTNFACE);
         return;
     }
-    const COLORREF text = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
-    const COLORREF back = ::GetSysColor(COLOR_HIGHLIGHT);
-    draw.clrTextBk = back;
-    draw.clrText =
-        RGB((GetRValue(text) + GetRValue(back)) / 2, (GetGValue(text) + GetGValue(back)) / 2,
-            (GetBValue(text) + GetBValue(back)) / 2);
+    draw.clrTextBk = ::GetSysColor(COLOR_HIGHLIGHT);
+    draw.clrText = dimmedColour(COLOR_HIGHLIGHTTEXT, COLOR_HIGHLIGHT);
+}
+
+// Where the keys act, while the list has the focus: a frame around the current row's cell in the
+// current column, or inside the edge of an empty list, where the list would draw nothing.
+void RowListView::drawFocus(NMLVCUSTOMDRAW& draw) const {
+    if (::GetFocus() != m_list) {
+        return;
+    }
+    RECT frame{};
+    bool selected = false;
+    if (draw.nmcd.dwDrawStage == CDDS_POSTPAINT) {
+        if (m_rows.rowCount() > 0) {
+            return;
+        }
+        ::GetClientRect(m_list, &frame);
+        HWND header = ListView_GetHeader(m_list);
+        frame.top = header != nullptr && ::IsWindowVisible(header) ? clientSize(header).height : 0;
+    } else {
+        const int item = static_cast<int>(draw.nmcd.dwItemSpec);
+        // The first column's bounds are the whole row's.
+        if (!ListView_GetSubItemRect(m_list, item, m_currentColumn,
+                                     m_currentColumn == 0 ? LVIR_LABEL : LVIR_BOUNDS, &frame)) {
+            return;
+        }
+        selected = ListView_GetItemState(m_list, item, LVIS_SELECTED) != 0;
+    }
+    ::InflateRect(&frame, -1, -1);
+    ::FrameRect(draw.nmcd.hdc, &frame,
+                ::GetSysColorBrush(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
 }
 
 // The list names the row only; the column is the one under the pointer.
@@ -319,17 +405,24 @@ void RowListView::selectAll() {
     ListView_SetItemState(m_list, -1, LVIS_SELECTED, LVIS_SELECTED);
 }
 
-POINT RowListView::keyMenuPoint() const {
-    POINT where{0, 0};
-    RECT row{};
-    const int focused = ListView_GetNextItem(m_list, -1, LVNI_FOCUSED);
-    if (focused >= 0 && ListView_GetItemRect(m_list, focused, &row, LVIR_BOUNDS) &&
-        row.bottom > clientSize(ListView_GetHeader(m_list)).height &&
-        row.bottom <= clientSize(m_list).height) {
-        where = {std::max<LONG>(0, row.left), row.bottom};
+// A list entered without a current row starts at its first, which a screen reader then reads:
+// the first Down goes to the second.
+void RowListView::focusFirstRow() {
+    if (m_rows.rowCount() > 0 && ListView_GetNextItem(m_list, -1, LVNI_FOCUSED) < 0) {
+        ListView_SetItemState(m_list, 0, LVIS_FOCUSED, LVIS_FOCUSED);
     }
-    ::ClientToScreen(m_list, &where);
-    return where;
+}
+
+// A menu opened on a row with the mouse has focused it; else the first selected, else the first.
+std::optional<std::size_t> RowListView::currentRow() const {
+    int row = ListView_GetNextItem(m_list, -1, LVNI_FOCUSED);
+    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.rowCount()) {
+        row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED);
+    }
+    if (row >= 0 && static_cast<std::size_t>(row) < m_rows.rowCount()) {
+        return static_cast<std::size_t>(row);
+    }
+    return m_rows.rowCount() > 0 ? std::optional<std::size_t>(0) : std::nullopt;
 }
 
 }  // namespace catalog::win32_window

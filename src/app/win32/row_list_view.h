@@ -44,9 +44,16 @@ public:
     std::vector<std::size_t> selectedRows() const;
     const window::ShownRows& rows() const { return m_rows; }
     void selectAll();
-    // Where a menu opened by a key goes, on the screen: below the focused row when the list
-    // shows it, else at the list's corner.
-    POINT keyMenuPoint() const;
+    // The row with the focus, where the keys act; none in an empty list.
+    std::optional<std::size_t> currentRow() const;
+    // The column the user last clicked a cell of, at first the name column: a list view has no
+    // current column of its own, and its Left and Right scroll.
+    int currentColumn() const { return m_currentColumn; }
+
+    // As a click on the title of `column`: sorted by it, then the other way, then as collected.
+    void sortByColumn(int column);
+    // As a double click on the edge of its title: the column fits its values, and keeps that width.
+    void fitColumn(int column);
 
     // The font and the monitor's dots per inch changed: the columns keep their share.
     void rescale(int oldDpi, int newDpi);
@@ -59,20 +66,23 @@ private:
     int textWidth(std::string_view text) const;
     void scrollToTop(std::size_t row);
     void showRowCount();
-    void sortByColumn(int column);
     void showSortArrows();
+    void focusFirstRow();
     std::optional<LRESULT> headerNotify(const NMHEADERW& change);
     LRESULT columnResized(const NMHEADERW& change);
     LRESULT columnFittedByUser(int column);
     LRESULT cellText(NMLVDISPINFOW& info) const;
     LRESULT customDraw(NMLVCUSTOMDRAW& draw) const;
+    LRESULT cellDraw(NMLVCUSTOMDRAW& draw) const;
     void dimSelected(NMLVCUSTOMDRAW& draw) const;
+    void drawFocus(NMLVCUSTOMDRAW& draw) const;
     LRESULT tooltip(NMLVGETINFOTIPW& tip) const;
 
     HWND m_list = nullptr;
     window::ShownRows m_rows;
     window::TableColumns m_columns;
     bool m_showingColumnWidths = false;  // the widths changing now are the list's, not the user's
+    int m_currentColumn;
 };
 
 }  // namespace catalog::win32_window

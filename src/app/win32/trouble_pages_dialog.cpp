@@ -6,6 +6,7 @@
 
 #include "app/win32/clipboard.h"
 #include "app/win32/controls.h"
+#include "app/win32/live_region.h"
 #include "platform/wtf8.h"
 #include "window/control_texts.h"
 #include "window/form1_layout.h"
@@ -19,7 +20,14 @@ using window::scaled;
 
 namespace {
 
-enum ControlId : int { kLinesId = 100, kCopyId, kMessageId, kSelectedLabelId, kSelectedLineId };
+enum ControlId : int {
+    kLinesId = 100,
+    kCopyId,
+    kMessageId,
+    kSelectedLabelId,
+    kSelectedLineId,
+    kCopyCommand
+};
 
 constexpr DWORD kStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME | WS_CLIPCHILDREN;
@@ -56,8 +64,7 @@ POINT frameFor(HWND dialog, window::Size client) {
 
 }  // namespace
 
-TroublePagesDialog::TroublePagesDialog(window::TroublePages pages,
-                                       std::function<void(const std::string&)> showPage)
+TroublePagesDialog::TroublePagesDialog(window::TroublePages pages, ShowPage showPage)
     : m_pages(std::move(pages)), m_showPage(std::move(showPage)) {}
 
 bool TroublePagesDialog::run(HWND owner, HINSTANCE instance, HFONT font) {
@@ -108,9 +115,17 @@ INT_PTR TroublePagesDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             onCommand(LOWORD(wParam));
             return TRUE;
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wParam) == m_lines) {
+                showMenu(lParam);
+            }
+            return TRUE;
         case WM_CLOSE:
             ::EndDialog(m_dialog, 0);
             return TRUE;
+        case WM_DESTROY:
+            unmarkLiveRegion(m_message);
+            return FALSE;
         default:
             return FALSE;
     }
@@ -147,6 +162,8 @@ void TroublePagesDialog::createControls() {
                              kSelectedLineId, WS_EX_CLIENTEDGE);
     // A name or a reason such as "&x" is text: no ampersand is taken for a mnemonic.
     m_message = control(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kMessageId);
+    // Screen readers read out what a copy did.
+    markPoliteLiveRegion(m_message);
     m_copy =
         control(WC_BUTTONW, wideFromUtf8(window::kCopyItem), WS_TABSTOP | BS_PUSHBUTTON, kCopyId);
     m_close = control(WC_BUTTONW, wideFromUtf8(window::kCloseButton), WS_TABSTOP | BS_PUSHBUTTON,
@@ -207,6 +224,12 @@ void TroublePagesDialog::onNotify(const NMHDR& header) {
         lineText(notification<NMLVDISPINFOW>(header));
     } else if (header.code == LVN_ITEMCHANGED || header.code == LVN_ODSTATECHANGED) {
         showSelectedLine();
+    } else if (header.code == NM_SETFOCUS) {
+        // Entered without a current line, the list starts at its first, which a screen reader
+        // then reads: the first Down goes to the second.
+        if (m_pages.lineCount() > 0 && ListView_GetNextItem(m_lines, -1, LVNI_FOCUSED) < 0) {
+            ListView_SetItemState(m_lines, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+        }
     } else if (header.code == LVN_ITEMACTIVATE) {  // a double click
         showPageOf(notification<NMITEMACTIVATE>(header).iItem);
     } else if (header.code == LVN_KEYDOWN) {
@@ -220,15 +243,35 @@ void TroublePagesDialog::onNotify(const NMHDR& header) {
 }
 
 // Enter reaches a dialog as IDOK, whichever control has the focus: on the list it shows the
-// line's page, as a double click does.
+// line's page, as a double click does; on a button it presses the button, as Space does.
 void TroublePagesDialog::onCommand(int id) {
-    if (id == IDCANCEL) {
+    HWND focus = ::GetFocus();
+    if (id == IDCANCEL || (id == IDOK && focus == m_close)) {
         ::EndDialog(m_dialog, 0);
-    } else if (id == kCopyId) {
+    } else if (id == kCopyId || id == kCopyCommand || (id == IDOK && focus == m_copy)) {
         copyLines();
-    } else if (id == IDOK && ::GetFocus() == m_lines) {
+    } else if (id == IDOK && focus == m_lines) {
         showPageOf(ListView_GetNextItem(m_lines, -1, LVNI_FOCUSED));
     }
+}
+
+// Right click, or Shift+F10 or the menu key, for which the position is -1, -1: the menu then
+// opens below the current line, its first item active.
+void TroublePagesDialog::showMenu(LPARAM at) {
+    POINT where{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    const bool byKey = where.x == -1 && where.y == -1;
+    if (byKey) {
+        where = keyMenuPoint(m_lines);
+    }
+    HMENU menu = ::CreatePopupMenu();
+    if (menu == nullptr) {
+        return;
+    }
+    ::AppendMenuW(menu, MF_STRING, kCopyCommand,
+                  (wideFromUtf8(window::kCopyItem) + L"\tCtrl+C").c_str());
+    const UINT chosen = trackMenu(menu, m_dialog, where, byKey);
+    ::DestroyMenu(menu);
+    onCommand(static_cast<int>(chosen));
 }
 
 void TroublePagesDialog::lineText(NMLVDISPINFOW& info) const {
@@ -287,7 +330,11 @@ void TroublePagesDialog::copyLines() {
             refused(*refusal);
             return;
         }
-        copyToClipboard(m_dialog, wideFromUtf8(std::get<std::string>(text)));
+        if (copyToClipboard(m_dialog, wideFromUtf8(std::get<std::string>(text)))) {
+            ::SetWindowTextW(m_message,
+                             wideFromUtf8(window::linesCopiedAnnouncement(lines)).c_str());
+            announceLiveRegion(m_message);
+        }
     };
     window::keepingRows("copy", lines, copy,
                         [&](const window::StatusText&) { refused(window::CopyRefusal::NoMemory); });
@@ -295,7 +342,7 @@ void TroublePagesDialog::copyLines() {
 
 void TroublePagesDialog::showPageOf(int line) {
     if (line >= 0 && static_cast<std::size_t>(line) < m_pages.lineCount()) {
-        m_showPage(m_pages.pagePath(static_cast<std::size_t>(line)));
+        m_showPage(m_dialog, m_pages.pagePath(static_cast<std::size_t>(line)));
     }
 }
 

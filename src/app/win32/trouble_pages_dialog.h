@@ -17,12 +17,13 @@ namespace catalog::win32_window {
 // without a record and for each record lacking a field, with why, in a virtual list view
 // (LVS_OWNERDATA) that makes a line only when it paints it, and below it the selected line whole,
 // wrapped. Double click or Enter on a line
-// hands its page's path to `showPage`, which shows it in its folder and never opens it;
-// Ctrl+C or Copy copies the lines selected, or all of them.
+// hands its page's path to `showPage`, which shows it in its folder and never opens it, and says
+// why not in a box over the list, the owner it is given; Ctrl+C or Copy (the button, or the
+// list's menu) copies the lines selected, or all of them.
 class TroublePagesDialog {
 public:
-    TroublePagesDialog(window::TroublePages pages,
-                       std::function<void(const std::string&)> showPage);
+    using ShowPage = std::function<void(HWND owner, const std::string& path)>;
+    TroublePagesDialog(window::TroublePages pages, ShowPage showPage);
     TroublePagesDialog(const TroublePagesDialog&) = delete;
     TroublePagesDialog& operator=(const TroublePagesDialog&) = delete;
 
@@ -38,6 +39,7 @@ private:
     void placeControls();
     void onNotify(const NMHDR& header);
     void onCommand(int id);
+    void showMenu(LPARAM at);
     void lineText(NMLVDISPINFOW& info) const;
     void showSelectedLine();
     void copyLines();
@@ -46,7 +48,7 @@ private:
     int scaledToDpi(int pixels) const;
 
     window::TroublePages m_pages;
-    std::function<void(const std::string&)> m_showPage;
+    ShowPage m_showPage;
     HFONT m_font = nullptr;
     HWND m_dialog = nullptr;
     HWND m_lines = nullptr;

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cwctype>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -17,6 +19,8 @@
 #include "platform/wtf8.h"
 #include "support/test_files.h"
 #include "window/control_texts.h"
+#include "window/row_cells.h"
+#include "window/window_texts.h"
 
 namespace catalog::win32_window {
 namespace {
@@ -51,10 +55,30 @@ std::wstring taken(BSTR text) {
     return kept;
 }
 
-std::wstring nameOf(IAccessible& object) {
+std::wstring nameOf(IAccessible& object, const VARIANT& child = kSelf) {
     BSTR name = nullptr;
-    EXPECT_EQ(object.get_accName(kSelf, &name), S_OK);
+    EXPECT_EQ(object.get_accName(child, &name), S_OK);
     return taken(name);
+}
+
+std::wstring descriptionOf(IAccessible& object) {
+    BSTR description = nullptr;
+    EXPECT_EQ(object.get_accDescription(kSelf, &description), S_OK);
+    return taken(description);
+}
+
+ComPtr<IAccessible> accessibleOf(HWND control) {
+    ComPtr<IAccessible> object;
+    EXPECT_EQ(::AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                           reinterpret_cast<void**>(object.GetAddressOf())),
+              S_OK);
+    return object;
+}
+
+std::wstring textOf(HWND control) {
+    wchar_t text[4096] = {};
+    ::GetWindowTextW(control, text, 4096);
+    return text;
 }
 
 // Messages handled until `done`, for a minute at most.
@@ -111,13 +135,141 @@ void writePage(const TempDir& folder) {
 
 thread_local std::vector<std::wstring> t_announced;  // the texts, as each was announced
 
+// What a screen reader reads out: the status's name as it is told.
 void CALLBACK onLiveRegion(HWINEVENTHOOK, DWORD, HWND control, LONG object, LONG child, DWORD,
                            DWORD) {
     if (::GetDlgCtrlID(control) == kStatus && object == OBJID_CLIENT && child == CHILDID_SELF) {
-        wchar_t text[512] = {};
-        ::GetWindowTextW(control, text, 512);
-        t_announced.emplace_back(text);
+        if (const ComPtr<IAccessible> status = accessibleOf(control)) {
+            t_announced.push_back(nameOf(*status.Get()));
+        }
     }
+}
+
+// A record whose reference is not found, and a page that gives none.
+void writePages(const TempDir& folder) {
+    writePage(folder);
+    writeFile(folder.path() / "data" / "record.html",
+              "array ( 'ID' => '7', 'NAME' => 'Green tea', 'PRICE' => 3.10, "
+              "'MIN_QUANTITY_ORDERABLE' => 1, 'THUMBNAIL' => 'img/tea.jpg',  }, ");
+}
+
+// A page the run reads for long: a size set, which Wine makes a sparse file on no disk. Set
+// through the system: the C++ library's resize counts in 32 bits.
+void writeLargePage(const TempDir& folder) {
+    writePage(folder);
+    const HANDLE large = ::CreateFileW((folder.path() / "data" / "zz-large.html").c_str(),
+                                       GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(large, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size{};
+    size.QuadPart = std::int64_t{64} << 30;
+    EXPECT_TRUE(::SetFilePointerEx(large, size, nullptr, FILE_BEGIN) && ::SetEndOfFile(large));
+    ::CloseHandle(large);
+}
+
+// A key pressed on `control`, or held down (bit 30: it was down before).
+MSG keyDown(HWND control, WPARAM key, bool held = false) {
+    return MSG{control, WM_KEYDOWN, key, held ? LPARAM{1} << 30 | 1 : 1, 0, {}};
+}
+
+// The keys the next menu takes, after the Down the window posts as it opens one by a key: the
+// menu's loop hands its messages to the thread's filter first, that Down's or else a timer's.
+thread_local std::vector<WPARAM> t_menuKeys;
+
+LRESULT CALLBACK pressInMenu(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == MSGF_MENU && !t_menuKeys.empty()) {
+        for (const WPARAM key : t_menuKeys) {
+            ::PostMessageW(reinterpret_cast<const MSG*>(lParam)->hwnd, WM_KEYDOWN, key, 1);
+        }
+        t_menuKeys.clear();
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::wstring clipboardText() {
+    std::wstring text;
+    if (::OpenClipboard(nullptr)) {
+        if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+            text = static_cast<const wchar_t*>(::GlobalLock(data));
+            ::GlobalUnlock(data);
+        }
+        ::CloseClipboard();
+    }
+    return text;
+}
+
+bool isShownBox(HWND window, const std::wstring& title) {
+    wchar_t className[16] = {};
+    ::GetClassNameW(window, className, 16);
+    return std::wstring(className) == L"#32770" && ::IsWindowVisible(window) &&
+           (title.empty() || textOf(window) == title);
+}
+
+BOOL CALLBACK closeAnyBox(HWND window, LPARAM) {
+    if (isShownBox(window, L"")) {
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    return TRUE;
+}
+
+// A menu still open long after its keys were pressed took them otherwise: it is closed, and so is
+// a box another item opened.
+void CALLBACK endMenu(HWND, UINT, UINT_PTR, DWORD) {
+    ::EndMenu();
+    ::EnumThreadWindows(::GetCurrentThreadId(), &closeAnyBox, 0);
+}
+
+// What a box showed and what a screen reader read in it, closed at once by a timer that its own
+// message loop runs.
+struct BoxRead {
+    std::wstring shown;   // the text
+    std::wstring name;    // its accessible name
+    std::wstring copied;  // by Ctrl+C, with nothing selected
+};
+thread_local BoxRead t_read;
+
+BOOL CALLBACK readIfDetails(HWND window, LPARAM) {
+    if (!isShownBox(window, wideFromUtf8(window::kDetailsTitle))) {
+        return TRUE;
+    }
+    HWND text = ::FindWindowExW(window, nullptr, L"Edit", nullptr);
+    t_read.shown = textOf(text);
+    if (const ComPtr<IAccessible> object = accessibleOf(text)) {
+        t_read.name = nameOf(*object.Get());
+    }
+    ::SendMessageW(text, WM_COPY, 0, 0);  // what Ctrl+C sends
+    t_read.copied = clipboardText();
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return FALSE;
+}
+
+// The message box's longest static is its text.
+BOOL CALLBACK readIfMessageBox(HWND window, LPARAM) {
+    if (!isShownBox(window, L"Form1")) {
+        return TRUE;
+    }
+    HWND text = nullptr;
+    for (HWND child = ::FindWindowExW(window, nullptr, L"Static", nullptr); child != nullptr;
+         child = ::FindWindowExW(window, child, L"Static", nullptr)) {
+        if (text == nullptr || textOf(child).size() > textOf(text).size()) {
+            text = child;
+        }
+    }
+    t_read.shown = textOf(text);
+    if (const ComPtr<IAccessible> object = accessibleOf(text)) {
+        t_read.name = nameOf(*object.Get());
+    }
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return FALSE;
+}
+
+template <WNDENUMPROC read>
+void CALLBACK readBox(HWND, UINT, UINT_PTR, DWORD) {
+    ::EnumThreadWindows(::GetCurrentThreadId(), read, 0);
+}
+
+std::wstring withoutBlanks(std::wstring text) {
+    std::erase_if(text, [](wchar_t c) { return std::iswspace(c) != 0; });
+    return text;
 }
 
 // The window over a program folder, on the test's thread, read as a screen reader reads it.
@@ -160,14 +312,36 @@ protected:
         open(folder);
         run();
     }
-    HWND control(int id) const { return ::GetDlgItem(m_window, id); }
-    ComPtr<IAccessible> accessible(int id) const {
-        ComPtr<IAccessible> object;
-        EXPECT_EQ(::AccessibleObjectFromWindow(control(id), OBJID_CLIENT, __uuidof(IAccessible),
-                                               reinterpret_cast<void**>(object.GetAddressOf())),
-                  S_OK);
-        return object;
+    // Opens the list's menu as Shift+F10 does and presses `keys` in it.
+    void chooseFromListMenu(std::vector<WPARAM> keys) {
+        t_menuKeys = std::move(keys);
+        const HHOOK hook =
+            ::SetWindowsHookExW(WH_MSGFILTER, &pressInMenu, nullptr, ::GetCurrentThreadId());
+        ASSERT_NE(hook, nullptr);
+        const UINT_PTR wake = ::SetTimer(nullptr, 0, 20, nullptr);
+        const UINT_PTR end = ::SetTimer(nullptr, 0, 10'000, &endMenu);
+        ::SendMessageW(m_window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control(kList)), -1);
+        ::KillTimer(nullptr, end);
+        ::KillTimer(nullptr, wake);
+        ::UnhookWindowsHookEx(hook);
+        EXPECT_TRUE(t_menuKeys.empty()) << "no menu opened";
     }
+    // Until `show` has opened a box and the timer has read it.
+    template <WNDENUMPROC read>
+    void readBoxOpenedBy(const std::function<void()>& show) {
+        t_read = {};
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &readBox<read>);
+        show();
+        EXPECT_TRUE(pumpUntil([] { return !t_read.shown.empty(); }));
+        ::KillTimer(nullptr, timer);
+    }
+    HWND control(int id) const { return ::GetDlgItem(m_window, id); }
+    ComPtr<IAccessible> accessible(int id) const { return accessibleOf(control(id)); }
+    bool press(WPARAM key, int id, bool held = false) {
+        MSG message = keyDown(control(id), key, held);
+        return m_form->preTranslate(message);
+    }
+    bool running() const { return textOf(control(kCollect)) == wideFromUtf8(window::kStopText); }
 
     std::optional<Form1> m_form;
     HWND m_window = nullptr;
@@ -255,8 +429,8 @@ TEST_F(Form1Accessibility, ALinkOutlivedByItsObjectAnswersDisconnected) {
     EXPECT_EQ(object->get_accChildCount(&count), RPC_E_DISCONNECTED);
 }
 
-// How a run ended is announced, once, with its words already in the status.
-TEST_F(Form1Accessibility, AnnouncesTheRunsEnd) {
+// That a run started is announced, then how it ended, with its words already in the status.
+TEST_F(Form1Accessibility, AnnouncesTheRunsStartAndEnd) {
     const TempDir folder;
     writePage(folder);
     open(folder);
@@ -267,12 +441,134 @@ TEST_F(Form1Accessibility, AnnouncesTheRunsEnd) {
     ASSERT_NE(hook, nullptr);
     run();
     EXPECT_TRUE(pumpUntil([] { return !t_announced.empty(); }));
+    EXPECT_TRUE(pumpUntil([] { return t_announced.size() >= 2; }));
     ::UnhookWinEvent(hook);
-    ASSERT_EQ(t_announced.size(), 1u);
-    wchar_t shown[512] = {};
-    ::GetWindowTextW(control(kStatus), shown, 512);
-    EXPECT_EQ(t_announced[0], shown);
-    EXPECT_FALSE(t_announced[0].empty());
+    ASSERT_EQ(t_announced.size(), 2u);
+    EXPECT_EQ(t_announced[0], wideFromUtf8(window::runStartedAnnouncement()));
+    // Whole, where the strip breaks it into lines.
+    std::wstring shown = textOf(control(kStatus));
+    std::replace(shown.begin(), shown.end(), L'\r', L' ');
+    std::erase(shown, L'\n');
+    EXPECT_EQ(t_announced[1], shown);
+    EXPECT_FALSE(t_announced[1].empty());
+}
+
+// Enter on the button presses it, as Space does, once for a key held down; while it reads Stop,
+// Enter stops the run.
+TEST_F(Form1Accessibility, EnterOnTheButtonPressesItOnce) {
+    const TempDir folder;
+    writeLargePage(folder);
+    open(folder);
+    EXPECT_TRUE(press(VK_RETURN, kCollect, true));
+    EXPECT_FALSE(running()) << "a key held down from before pressed the button";
+    EXPECT_TRUE(press(VK_RETURN, kCollect));
+    EXPECT_TRUE(running());
+    EXPECT_TRUE(press(VK_RETURN, kCollect));
+    ASSERT_TRUE(pumpUntil([this] { return !running(); }));
+    EXPECT_EQ(nameOf(*accessible(kStatus).Get()), wideFromUtf8(window::stoppedStatus().text));
+}
+
+// While a run goes, the status hidden under the bar says how far it is, without being announced:
+// at once in its description, and in its name once the run's start has been heard.
+TEST_F(Form1Accessibility, NamesTheStatusByTheRunsFigures) {
+    const TempDir folder;
+    writeLargePage(folder);
+    open(folder);
+    t_announced.clear();
+    const HWINEVENTHOOK hook = ::SetWinEventHook(
+        EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr, &onLiveRegion,
+        ::GetCurrentProcessId(), ::GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+    m_form->collect_Click();
+    const ComPtr<IAccessible> status = accessible(kStatus);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(descriptionOf(*status.Get()).rfind(L"Collecting: ", 0), 0u);
+    EXPECT_TRUE(pumpUntil([&] { return nameOf(*status.Get()).rfind(L"Collecting: ", 0) == 0; }));
+    EXPECT_EQ(descriptionOf(*accessible(kProgress).Get()).rfind(L"Collecting: ", 0), 0u);
+    m_form->collect_Click();
+    EXPECT_TRUE(pumpUntil([this] { return !running(); }));
+    ::UnhookWinEvent(hook);
+    EXPECT_EQ(t_announced.front(), wideFromUtf8(window::runStartedAnnouncement()));
+    for (const std::wstring& announced : t_announced) {
+        EXPECT_NE(announced.rfind(L"Collecting: ", 0), 0u) << "the figures were announced";
+    }
+}
+
+// The list tells how many rows it holds, and its header the titles of its columns.
+TEST_F(Form1Accessibility, DescribesTheListAndNamesItsColumns) {
+    const TempDir folder;
+    writePages(folder);
+    open(folder);
+    EXPECT_EQ(descriptionOf(*accessible(kList).Get()), wideFromUtf8(window::tableDescription(0)));
+    run();
+    EXPECT_EQ(descriptionOf(*accessible(kList).Get()), wideFromUtf8(window::tableDescription(1)));
+
+    const ComPtr<IAccessible> header = accessibleOf(ListView_GetHeader(control(kList)));
+    ASSERT_TRUE(header);
+    long count = 0;
+    EXPECT_EQ(header->get_accChildCount(&count), S_OK);
+    ASSERT_EQ(count, static_cast<long>(window::kColumnCount));
+    for (std::size_t column = 0; column < window::kColumnCount; ++column) {
+        VARIANT child{};
+        child.vt = VT_I4;
+        child.lVal = static_cast<LONG>(column + 1);
+        EXPECT_EQ(nameOf(*header.Get(), child), wideFromUtf8(window::kColumnTitles[column]));
+        VARIANT role{};
+        EXPECT_EQ(header->get_accRole(child, &role), S_OK);
+        EXPECT_EQ(role.lVal, ROLE_SYSTEM_COLUMNHEADER);
+    }
+}
+
+// Sort by in the list's menu, opened by a key with its first item active, acts as a click on the
+// column's title: sorted, the other way, then as collected.
+TEST_F(Form1Accessibility, SortsFromTheMenuAsAClickOnTheTitle) {
+    const TempDir folder;
+    writePages(folder);
+    open(folder);
+    run();
+    const HWND header = ListView_GetHeader(control(kList));
+    for (const int arrow : {HDF_SORTUP, HDF_SORTDOWN, 0}) {
+        // Copy, Copy with header, Details, Sort by; its first column.
+        chooseFromListMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN});
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        ASSERT_TRUE(Header_GetItem(header, 0, &item));
+        EXPECT_EQ(item.fmt & (HDF_SORTUP | HDF_SORTDOWN), arrow);
+    }
+}
+
+// F2, or Details in the list's menu, shows the current row's fields, why one was not found and
+// its file, in a box named by its title; Ctrl+C there copies it all.
+TEST_F(Form1Accessibility, ShowsTheRowsDetailsByF2AndFromTheMenu) {
+    const TempDir folder;
+    writePages(folder);
+    open(folder);
+    run();
+    const std::vector<std::function<void()>> ways = {
+        [this] { ::SendMessageW(control(kList), WM_KEYDOWN, VK_F2, 1); },
+        [this] {
+            chooseFromListMenu({VK_DOWN, VK_DOWN, VK_RETURN});
+        }};
+    for (const auto& way : ways) {
+        readBoxOpenedBy<readIfDetails>(way);
+        EXPECT_NE(t_read.shown.find(L"Green tea"), std::wstring::npos) << t_read.shown;
+        EXPECT_NE(t_read.shown.find(L"record.html"), std::wstring::npos) << t_read.shown;
+        EXPECT_EQ(t_read.name, wideFromUtf8(window::kDetailsTitle));
+        EXPECT_EQ(t_read.copied, t_read.shown);
+    }
+}
+
+// A failure's box breaks its path into lines to fit; a screen reader reads it as Ctrl+C copies
+// it, without those breaks.
+TEST_F(Form1Accessibility, ReadsAFailuresBoxWithoutItsInsertedLineBreaks) {
+    const TempDir folder;
+    open(folder);
+    run();  // no data folder: the status offers to open it
+    writeFile(folder.path() / "data", "a file where the data folder would be");
+    readBoxOpenedBy<readIfMessageBox>(
+        [this] { EXPECT_EQ(accessible(kOpenDataFolder)->accDoDefaultAction(kSelf), S_OK); });
+    const auto lines = [](const std::wstring& text) { return std::ranges::count(text, L'\n'); };
+    EXPECT_LT(lines(t_read.name), lines(t_read.shown)) << t_read.name;
+    EXPECT_EQ(withoutBlanks(t_read.name), withoutBlanks(t_read.shown));
 }
 
 }  // namespace
