@@ -347,6 +347,9 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                            SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
+        case WM_ACTIVATE:
+            keepFocus(LOWORD(wParam) != WA_INACTIVE);
+            return 0;
         case WM_COMMAND:
             if (LOWORD(wParam) == kCollectId && HIWORD(wParam) == BN_CLICKED) {
                 collect_Click();
@@ -550,6 +553,20 @@ bool Form1::preTranslate(MSG& message) {
         return true;
     }
     return ::IsDialogMessageW(m_window, &message) != FALSE;
+}
+
+// The control that had the focus gets it back as the window is active again, after a box, the
+// list of pages or another program, and the list at first: the window itself would take it, and
+// the keys would reach no control.
+void Form1::keepFocus(bool active) {
+    HWND focus = ::GetFocus();
+    if (!active) {
+        m_lastFocus = focus != nullptr && ::IsChild(m_window, focus) ? focus : m_lastFocus;
+        return;
+    }
+    const bool back =
+        m_lastFocus != nullptr && ::IsWindowVisible(m_lastFocus) && ::IsWindowEnabled(m_lastFocus);
+    ::SetFocus(back ? m_lastFocus : m_displaylist->handle());
 }
 
 void Form1::pressLink(HWND link) {

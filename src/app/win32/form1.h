@@ -70,6 +70,7 @@ private:
     void showStatus(const window::StatusText& status);
     void speakProgress();
     void announce(const std::string& text);
+    void keepFocus(bool active);
     void pressLink(HWND link);
     void showStatusLines(int width, int height);
     void openDataFolder();
@@ -105,6 +106,7 @@ private:
     HWND m_controlTooltip = nullptr;  // the button's and the name box's
     HWND m_openDataFolder = nullptr;
     HWND m_showPages = nullptr;
+    HWND m_lastFocus = nullptr;           // before the window was last left
     window::TroublePages m_troublePages;  // the last run's
     std::string m_lastListing;            // the listing the last run wrote, if it wrote one
     window::StatusText m_statusTold;      // as told, before the rows held are added

@@ -270,7 +270,8 @@ std::optional<LRESULT> RowListView::notify(const NMHDR& header) {
         case NM_CLICK:
         case NM_RCLICK:
         case NM_DBLCLK:
-            if (const auto& click = notification<NMITEMACTIVATE>(header); click.iSubItem >= 0) {
+            if (const auto& click = notification<NMITEMACTIVATE>(header);
+                click.iItem >= 0 && click.iSubItem >= 0) {
                 m_currentColumn = click.iSubItem;
                 ::InvalidateRect(m_list, nullptr, FALSE);
             }

@@ -116,9 +116,10 @@ INT_PTR TroublePagesDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             onCommand(LOWORD(wParam));
             return TRUE;
         case WM_CONTEXTMENU:
-            if (reinterpret_cast<HWND>(wParam) == m_lines) {
-                showMenu(lParam);
+            if (reinterpret_cast<HWND>(wParam) != m_lines) {
+                return FALSE;
             }
+            showMenu(lParam);
             return TRUE;
         case WM_CLOSE:
             ::EndDialog(m_dialog, 0);

@@ -518,6 +518,19 @@ TEST_F(Form1Accessibility, DescribesTheListAndNamesItsColumns) {
     }
 }
 
+// Entering the list without a current row makes the first row current, which a screen reader
+// then reads; the first Down goes to the second.
+TEST_F(Form1Accessibility, EnteringTheListMakesItsFirstRowCurrent) {
+    const TempDir folder;
+    writePages(folder);
+    open(folder);
+    run();
+    ::SetFocus(control(kCollect));
+    EXPECT_EQ(ListView_GetNextItem(control(kList), -1, LVNI_FOCUSED), -1);
+    ::SetFocus(control(kList));
+    EXPECT_EQ(ListView_GetNextItem(control(kList), -1, LVNI_FOCUSED), 0);
+}
+
 // Sort by in the list's menu, opened by a key with its first item active, acts as a click on the
 // column's title: sorted, the other way, then as collected.
 TEST_F(Form1Accessibility, SortsFromTheMenuAsAClickOnTheTitle) {
@@ -549,7 +562,9 @@ TEST_F(Form1Accessibility, ShowsTheRowsDetailsByF2AndFromTheMenu) {
             chooseFromListMenu({VK_DOWN, VK_DOWN, VK_RETURN});
         }};
     for (const auto& way : ways) {
+        ::SetFocus(control(kList));
         readBoxOpenedBy<readIfDetails>(way);
+        EXPECT_EQ(::GetFocus(), control(kList)) << "the box took the list's focus with it";
         EXPECT_NE(t_read.shown.find(L"Green tea"), std::wstring::npos) << t_read.shown;
         EXPECT_NE(t_read.shown.find(L"record.html"), std::wstring::npos) << t_read.shown;
         EXPECT_EQ(t_read.name, wideFromUtf8(window::kDetailsTitle));
