@@ -262,6 +262,26 @@ BOOL CALLBACK readIfMessageBox(HWND window, LPARAM) {
     return FALSE;
 }
 
+// The list of pages' menu, opened by a key, and Enter in it; then what the list said of it. The
+// timer that calls it is not heeded meanwhile.
+BOOL CALLBACK copyIfPageList(HWND window, LPARAM) {
+    static thread_local bool copying = false;
+    if (copying || !isShownBox(window, wideFromUtf8(window::kPageListTitle))) {
+        return TRUE;
+    }
+    copying = true;
+    t_menuKeys = {VK_RETURN};
+    const HHOOK hook =
+        ::SetWindowsHookExW(WH_MSGFILTER, &pressInMenu, nullptr, ::GetCurrentThreadId());
+    ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(::GetDlgItem(window, 100)), -1);
+    ::UnhookWindowsHookEx(hook);
+    t_read.shown = textOf(::GetDlgItem(window, 102));  // the line beside the buttons
+    t_read.copied = clipboardText();
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    copying = false;
+    return FALSE;
+}
+
 template <WNDENUMPROC read>
 void CALLBACK readBox(HWND, UINT, UINT_PTR, DWORD) {
     ::EnumThreadWindows(::GetCurrentThreadId(), read, 0);
@@ -570,6 +590,17 @@ TEST_F(Form1Accessibility, ShowsTheRowsDetailsByF2AndFromTheMenu) {
         EXPECT_EQ(t_read.name, wideFromUtf8(window::kDetailsTitle));
         EXPECT_EQ(t_read.copied, t_read.shown);
     }
+}
+
+// In the list of pages, the menu opened by a key has Copy active: Enter copies every line, and
+// the list says so beside its buttons, where screen readers hear it.
+TEST_F(Form1Accessibility, CopiesThePageListFromItsMenuByKey) {
+    const TempDir folder;
+    openAfterRun(folder);
+    readBoxOpenedBy<copyIfPageList>(
+        [this] { EXPECT_EQ(accessible(kShowPages)->accDoDefaultAction(kSelf), S_OK); });
+    EXPECT_EQ(t_read.shown, wideFromUtf8(window::linesCopiedAnnouncement(1)));
+    EXPECT_NE(t_read.copied.find(L"page.html"), std::wstring::npos) << t_read.copied;
 }
 
 // A failure's box breaks its path into lines to fit; a screen reader reads it as Ctrl+C copies
