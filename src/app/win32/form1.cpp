@@ -66,6 +66,9 @@ enum ControlId : int {
 // The run's end, posted from the run's own thread.
 constexpr UINT kRunEndMessage = WM_APP + 1;
 constexpr UINT_PTR kProgressTimer = 1;
+// Long enough for a screen reader to have read an announcement out, which it asks for at once.
+constexpr UINT_PTR kAnnouncedTimer = 2;
+constexpr UINT kAnnouncedMs = 3000;
 // Often enough for the bar to move smoothly, seldom enough to cost the run nothing.
 constexpr UINT kProgressIntervalMs = 100;
 constexpr int kMostTooltipWidth = 600;
@@ -367,6 +370,12 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == kProgressTimer) {
                 showProgress(window::shownProgress(m_run.progress()));
                 speakProgress();
+            } else if (wParam == kAnnouncedTimer) {
+                // The status is named by its text again; during a run, by the run's figures.
+                ::KillTimer(m_window, kAnnouncedTimer);
+                if (!m_run.running()) {
+                    setAccessibleName(m_status, wideFromUtf8(m_statusText.text));
+                }
             }
             return 0;
         case kRunEndMessage: {
@@ -383,6 +392,7 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DESTROY:
             ::KillTimer(m_window, kProgressTimer);
+            ::KillTimer(m_window, kAnnouncedTimer);
             unmarkLiveRegion(m_status);
             ::PostQuitMessage(0);
             return 0;
@@ -749,11 +759,12 @@ void Form1::speakProgress() {
     }
 }
 
-// Screen readers read the status's name out: it says `text` until the status next changes, and
-// what the strip shows stays.
+// Screen readers read the status's name out: it says `text` for a while, and what the strip
+// shows stays.
 void Form1::announce(const std::string& text) {
     setAccessibleName(m_status, wideFromUtf8(text));
     announceLiveRegion(m_status);
+    ::SetTimer(m_window, kAnnouncedTimer, kAnnouncedMs, nullptr);
 }
 
 // The status's lines as the window layer breaks and shortens them for a strip `width` by

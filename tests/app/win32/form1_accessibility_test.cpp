@@ -473,6 +473,45 @@ TEST_F(Form1Accessibility, AnnouncesTheRunsStartAndEnd) {
     EXPECT_FALSE(t_announced[1].empty());
 }
 
+// Copy, Copy with header, Delete and Clear list show only on the clipboard or in the list: each
+// is announced through the status.
+TEST_F(Form1Accessibility, AnnouncesWhatTheListsCommandsDid) {
+    const TempDir folder;
+    writePages(folder);
+    open(folder);
+    run();
+    const HWINEVENTHOOK hook = ::SetWinEventHook(
+        EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr, &onLiveRegion,
+        ::GetCurrentProcessId(), ::GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+    const HWND list = control(kList);
+    struct Case {
+        std::function<void()> act;
+        std::string announced;
+    };
+    const std::vector<Case> cases = {
+        {[&] { chooseFromListMenu({VK_RETURN}); }, window::copiedAnnouncement(1, false)},
+        {[&] {
+             chooseFromListMenu({VK_DOWN, VK_RETURN});
+         },
+         window::copiedAnnouncement(1, true)},
+        {[&] { ::SendMessageW(list, WM_KEYDOWN, VK_DELETE, 1); }, window::removedAnnouncement(1)},
+        {[&] { run(); }, window::runStartedAnnouncement()},
+        // Copy, Copy with header, Details, Sort by, Fit column, Clear list.
+        {[&] {
+             chooseFromListMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+         },
+         window::clearedAnnouncement()}};
+    for (const Case& command : cases) {
+        ListView_SetItemState(list, -1, LVIS_SELECTED, LVIS_SELECTED);
+        t_announced.clear();
+        command.act();
+        EXPECT_TRUE(pumpUntil([] { return !t_announced.empty(); }));
+        EXPECT_EQ(t_announced.empty() ? L"" : t_announced.front(), wideFromUtf8(command.announced));
+    }
+    ::UnhookWinEvent(hook);
+    EXPECT_EQ(ListView_GetItemCount(list), 0);
+}
+
 // Enter on the button presses it, as Space does, once for a key held down; while it reads Stop,
 // Enter stops the run.
 TEST_F(Form1Accessibility, EnterOnTheButtonPressesItOnce) {
@@ -567,6 +606,22 @@ TEST_F(Form1Accessibility, SortsFromTheMenuAsAClickOnTheTitle) {
         ASSERT_TRUE(Header_GetItem(header, 0, &item));
         EXPECT_EQ(item.fmt & (HDF_SORTUP | HDF_SORTDOWN), arrow);
     }
+}
+
+// Fit column in the list's menu fits the current column, the name column until a cell of another
+// is clicked, to its values, as a double click on the edge of its title does.
+TEST_F(Form1Accessibility, FitsTheNameColumnFromTheMenu) {
+    const TempDir folder;
+    writePages(folder);
+    open(folder);
+    run();
+    const HWND list = control(kList);
+    const int name = static_cast<int>(window::kNameColumn);
+    ListView_SetColumnWidth(list, name, 10);  // as a drag does
+    ASSERT_EQ(ListView_GetColumnWidth(list, name), 10);
+    // Copy, Copy with header, Details, Sort by, Fit column.
+    chooseFromListMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    EXPECT_GT(ListView_GetColumnWidth(list, name), ListView_GetStringWidth(list, L"Green tea"));
 }
 
 // F2, or Details in the list's menu, shows the current row's fields, why one was not found and
