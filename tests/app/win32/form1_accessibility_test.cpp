@@ -28,6 +28,7 @@ namespace {
 using catalog::testing::TempDir;
 using catalog::testing::writeFile;
 using Microsoft::WRL::ComPtr;
+using win32::utf8FromWide;
 using win32::wideFromUtf8;
 
 // The controls' ids in form1.cpp.
@@ -510,6 +511,25 @@ TEST_F(Form1Accessibility, AnnouncesWhatTheListsCommandsDid) {
     }
     ::UnhookWinEvent(hook);
     EXPECT_EQ(ListView_GetItemCount(list), 0);
+}
+
+// After a second run the status says how many rows of how many runs the list holds, as the file
+// holds only the last run's; a Delete that leaves one run's rows takes that back.
+TEST_F(Form1Accessibility, TellsTheRowsOfSeveralRunsTheListHolds) {
+    const TempDir folder;
+    writePages(folder);
+    open(folder);
+    run();
+    const ComPtr<IAccessible> status = accessible(kStatus);
+    const std::wstring once = nameOf(*status.Get());
+    run();
+    window::StatusText told;
+    told.text = utf8FromWide(once);
+    const window::StatusText held = window::withRowsHeld(told, 2, 2);
+    EXPECT_EQ(nameOf(*status.Get()), wideFromUtf8(held.text));
+    ListView_SetItemState(control(kList), 0, LVIS_SELECTED, LVIS_SELECTED);
+    ::SendMessageW(control(kList), WM_KEYDOWN, VK_DELETE, 1);
+    EXPECT_TRUE(pumpUntil([&] { return nameOf(*status.Get()) == once; }));
 }
 
 // Enter on the button presses it, as Space does, once for a key held down; while it reads Stop,
