@@ -31,6 +31,13 @@ inline constexpr std::string_view kProgressName = "Pages read";
 inline constexpr std::string_view kCopyItem = "Copy";
 inline constexpr std::string_view kCopyWithHeaderItem = "Copy with header";
 inline constexpr std::string_view kClearListItem = "Clear list";
+// Sorting and a column's width without the header, which a keyboard does not reach: the items
+// act as a click on a column's title and a double click on its edge.
+inline constexpr std::string_view kSortByItem = "Sort by";
+inline constexpr std::string_view kFitColumnItem = "Fit column";
+// What a tooltip shows of the current row, in a box a keyboard and a screen reader reach (F2).
+inline constexpr std::string_view kDetailsItem = "Details";
+inline constexpr std::string_view kDetailsTitle = "Row details";
 // Also the link beside a status that finds the data folder empty or missing.
 inline constexpr std::string_view kOpenDataFolderItem = "Open data folder";
 

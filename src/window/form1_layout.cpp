@@ -1,5 +1,7 @@
 #include "window/form1_layout.h"
 
+#include <initializer_list>
+
 namespace catalog::window {
 
 namespace {
@@ -97,6 +99,15 @@ Form1Layout layoutFor(Size clientSize, int dpi) {
         moved(grown(scaledRect(kProgressGeometry, dpi), dx, 0), 0, dy),
         moved(grown(scaledRect(kProgressNoteGeometry, dpi), dx, 0), 0, dy),
     };
+}
+
+Form1Layout mirrored(const Form1Layout& layout, int clientWidth) {
+    Form1Layout shown = layout;
+    for (Rect* rect : {&shown.list, &shown.collect, &shown.outputName, &shown.label,
+                       &shown.statusStrip, &shown.progress, &shown.progressNote}) {
+        rect->left = clientWidth - rect->left - rect->width;
+    }
+    return shown;
 }
 
 }  // namespace catalog::window

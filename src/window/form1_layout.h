@@ -46,4 +46,8 @@ Size minimumClientSize(int dpi);
 // status strip keep their distance to the bottom right corner.
 Form1Layout layoutFor(Size clientSize, int dpi);
 
+// The layout read from right to left, for a language written so: each control as far from the
+// right edge of a client area `clientWidth` wide as it was from the left.
+Form1Layout mirrored(const Form1Layout& layout, int clientWidth);
+
 }  // namespace catalog::window

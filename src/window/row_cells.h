@@ -13,6 +13,7 @@ inline constexpr std::size_t kColumnCount = 5;
 // from, so that a user who sees "String Matching Failed" knows which page to open.
 inline constexpr std::array<std::string_view, kColumnCount> kColumnTitles{
     "id", "price", "thumbnail", "name", "file"};
+inline constexpr std::size_t kNameColumn = 3;
 inline constexpr std::size_t kFileColumn = 4;
 
 // A value of many megabytes must paint as fast as a short one: a cell shows the start of it.

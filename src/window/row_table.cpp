@@ -74,10 +74,14 @@ const FieldMisses* RunRows::missesOf(std::size_t row) const {
     return at != page.missing.end() && at->record == record ? &at->misses : nullptr;
 }
 
-RowTable::Place RowTable::place(std::size_t row) const {
-    // The last run that starts at or before the row holds it.
+// The last run that starts at or before the row holds it.
+std::size_t RowTable::runOf(std::size_t row) const {
     const auto after = std::upper_bound(m_firstRows.begin(), m_firstRows.end(), row);
-    const auto run = static_cast<std::size_t>(after - m_firstRows.begin()) - 1;
+    return static_cast<std::size_t>(after - m_firstRows.begin()) - 1;
+}
+
+RowTable::Place RowTable::place(std::size_t row) const {
+    const std::size_t run = runOf(row);
     return {&m_runs[run], row - m_firstRows[run]};
 }
 

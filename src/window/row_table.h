@@ -63,6 +63,8 @@ public:
     std::string notFoundDescription(std::size_t row, std::size_t column) const;
     // The whole value in a cell, as the file holds it: for sorting by it.
     std::string_view value(std::size_t row, std::size_t column) const;
+    // Which of the runs appended holds the row, counting from 0.
+    std::size_t runOf(std::size_t row) const;
 
     // The rows as listing lines (four fields joined by tabs, each line ended by CR LF), in the
     // order given, after `first`, as text for the clipboard: a spreadsheet takes them as rows

@@ -33,4 +33,22 @@ ShownProgress shownProgress(const Progress& progress) {
     return shown;
 }
 
+std::string collectingName(const Progress& progress) {
+    if (progress.total == 0) {
+        return "Collecting: looking for pages";  // the folder is still being listed
+    }
+    return "Collecting: " + grouped(progress.done) + " of " + counted(progress.total, "page");
+}
+
+std::optional<std::string> SpokenProgress::next(const Progress& progress,
+                                                std::chrono::steady_clock::time_point now) {
+    std::string name = collectingName(progress);
+    if (name == m_last || (!m_last.empty() && now - m_lastAt < std::chrono::seconds(1))) {
+        return std::nullopt;
+    }
+    m_last = name;
+    m_lastAt = now;
+    return name;
+}
+
 }  // namespace catalog::window

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 
 #include "window/window_run.h"
@@ -17,5 +19,24 @@ struct ShownProgress {
 };
 
 ShownProgress shownProgress(const Progress& progress);
+
+// What a screen reader reads as the status during a run: "Collecting: 120 of 3,000 pages", or
+// that the pages are being looked for until the folder is listed.
+std::string collectingName(const Progress& progress);
+
+// The status's name during a run, set no more than once a second: a screen reader that reads it
+// as it changes would otherwise speak of nothing else. Not announced: the user asks for it.
+class SpokenProgress {
+public:
+    // The name to set now: the first at once, then a changed one a second after the last.
+    std::optional<std::string> next(const Progress& progress,
+                                    std::chrono::steady_clock::time_point now);
+    // A new run: its first name is set at once.
+    void reset() { m_last.clear(); }
+
+private:
+    std::string m_last;
+    std::chrono::steady_clock::time_point m_lastAt;
+};
 
 }  // namespace catalog::window

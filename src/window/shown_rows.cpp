@@ -39,6 +39,15 @@ std::string ShownRows::notFoundDescription(std::size_t row, std::size_t column) 
     return m_table.notFoundDescription(m_order[row], column);
 }
 
+std::string_view ShownRows::value(std::size_t row, std::size_t column) const {
+    return m_table.value(m_order[row], column);
+}
+
+std::size_t ShownRows::runCount() const {
+    return static_cast<std::size_t>(std::count_if(m_shownOfRun.begin(), m_shownOfRun.end(),
+                                                  [](std::size_t shown) { return shown > 0; }));
+}
+
 std::variant<std::string, CopyRefusal> ShownRows::copyText(std::span<const std::size_t> rows,
                                                            bool withHeader) const {
     try {
@@ -59,16 +68,18 @@ std::vector<std::size_t> ShownRows::append(RunRows rows) {
     const std::size_t first = m_table.rowCount();
     const std::size_t count = rows.rowCount();
     std::vector<std::size_t> added(count);
+    if (count == 0) {
+        return added;  // the table keeps no run without rows
+    }
+    m_shownOfRun.reserve(m_shownOfRun.size() + 1);
     if (m_sort.direction == SortDirection::None) {
         m_order.reserve(m_order.size() + count);
         m_table.append(std::move(rows));
+        m_shownOfRun.push_back(count);
         std::iota(added.begin(), added.end(), m_order.size());
         for (std::size_t row = first; row < m_table.rowCount(); ++row) {
             m_order.push_back(row);
         }
-        return added;
-    }
-    if (count == 0) {
         return added;
     }
     m_table.append(std::move(rows));
@@ -89,6 +100,7 @@ std::vector<std::size_t> ShownRows::append(RunRows rows) {
             }
         }
         m_order = std::move(order);
+        m_shownOfRun.push_back(count);
     } catch (...) {
         m_table.dropLastRun();
         throw;
@@ -108,6 +120,8 @@ void ShownRows::remove(std::vector<std::size_t> rows) noexcept {
         }
         if (next == rows.end() || *next != place) {
             m_order[kept++] = m_order[place];
+        } else {
+            --m_shownOfRun[m_table.runOf(m_order[place])];
         }
     }
     m_order.resize(kept);
@@ -119,6 +133,7 @@ void ShownRows::remove(std::vector<std::size_t> rows) noexcept {
 // Rows removed one by one keep their run's memory until the table is emptied: then it all goes.
 void ShownRows::clear() noexcept {
     std::vector<std::size_t>().swap(m_order);
+    std::vector<std::size_t>().swap(m_shownOfRun);
     m_table.clear();
 }
 

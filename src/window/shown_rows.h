@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -25,6 +26,9 @@ public:
     bool notFound(std::size_t row, std::size_t column) const;
     std::string tooltip(std::size_t row, std::size_t column) const;
     std::string notFoundDescription(std::size_t row, std::size_t column) const;
+    std::string_view value(std::size_t row, std::size_t column) const;
+    // How many runs still have a row here: the status says when the rows are of several.
+    std::size_t runCount() const;
 
     // The rows given, in the order given, as RowTable::copyText makes them; with
     // copyHeaderLine() before them when `withHeader`.
@@ -51,7 +55,8 @@ private:
     std::vector<std::size_t> inOrder(std::vector<std::size_t> tableRows, SortState sort) const;
 
     RowTable m_table;
-    std::vector<std::size_t> m_order;  // the table's rows as shown
+    std::vector<std::size_t> m_order;       // the table's rows as shown
+    std::vector<std::size_t> m_shownOfRun;  // for each of the table's runs, its rows still shown
     SortState m_sort;
 };
 

@@ -5,10 +5,11 @@
 
 namespace catalog::window {
 
-TableColumns::TableColumns(std::vector<int> widths)
+TableColumns::TableColumns(std::vector<int> widths, std::size_t widening)
     : m_widths(std::move(widths)),
       m_titleWidths(m_widths.size(), 0),
-      m_sizedByUser(m_widths.size(), false) {}
+      m_sizedByUser(m_widths.size(), false),
+      m_widening(widening) {}
 
 void TableColumns::fit(const ColumnsToFit& columns, const ValueWidth& valueWidth) {
     if (columns.rows.empty()) {
@@ -68,8 +69,10 @@ std::vector<int> TableColumns::shown(int viewWidth) const {
     for (std::size_t i = 0; i < fitting.size(); ++i) {
         widths[fitting[i]] = shared[i];
     }
-    const int others = std::accumulate(widths.begin(), widths.end() - 1, 0);
-    widths.back() = std::max(widths.back(), viewWidth - others);
+    const std::size_t widening =
+        m_widening < widths.size() && !m_sizedByUser[m_widening] ? m_widening : widths.size() - 1;
+    const int others = std::accumulate(widths.begin(), widths.end(), 0) - widths[widening];
+    widths[widening] = std::max(widths[widening], viewWidth - others);
     return widths;
 }
 

@@ -8,6 +8,7 @@
 #include "collect/readable_numbers.h"
 #include "collect/run_summary.h"
 #include "platform/paths.h"
+#include "window/control_texts.h"
 #include "window/data_folder.h"
 #include "window/display_text.h"
 #include "window/row_cells.h"
@@ -123,6 +124,35 @@ StatusText shortOfMemoryStatus(std::string_view action, std::size_t rows) {
     return {text.append("; the rows are kept"),
             "Too little memory was left for this, and the table is as it was. With fewer rows or "
             "more memory free it can be done."};
+}
+
+StatusText withRowsHeld(StatusText status, std::size_t rows, std::size_t runs) {
+    if (runs >= 2) {
+        status.text.append("; the list holds " + counted(rows, "row") + " from " +
+                           std::to_string(runs) + " runs; " + std::string(kClearListItem) +
+                           " empties it");
+    }
+    return status;
+}
+
+std::string runStartedAnnouncement() {
+    return "Collecting; the button now reads " + std::string(kStopText) + " (Esc stops the run)";
+}
+
+std::string copiedAnnouncement(std::size_t rows, bool withHeader) {
+    return "Copied " + counted(rows, "row") + (withHeader ? " with the header" : "");
+}
+
+std::string removedAnnouncement(std::size_t rows) {
+    return "Removed " + counted(rows, "row") + " from the list; no file was changed";
+}
+
+std::string clearedAnnouncement() {
+    return "The list is empty; no file was changed";
+}
+
+std::string linesCopiedAnnouncement(std::size_t lines) {
+    return "Copied " + counted(lines, "line");
 }
 
 std::string tableDescription(std::size_t rows) {

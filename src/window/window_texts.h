@@ -45,6 +45,20 @@ std::string linesCopyRefusedText(CopyRefusal refusal, std::size_t lines);
 // it at all when `rows` is 0: the table is left as it was, and the window goes on.
 StatusText shortOfMemoryStatus(std::string_view action, std::size_t rows = 0);
 
+// The status after a second run: the table keeps the rows of every run until Clear list, while
+// the file holds only the last run's, so the status says how many rows of how many runs the
+// list holds. The status as it is while the rows are of one run or none.
+StatusText withRowsHeld(StatusText status, std::size_t rows, std::size_t runs);
+
+// What a screen reader is told as the window acts on a key or a menu item whose result shows
+// only in the table or on the clipboard.
+std::string runStartedAnnouncement();
+std::string copiedAnnouncement(std::size_t rows, bool withHeader);
+std::string removedAnnouncement(std::size_t rows);
+std::string clearedAnnouncement();
+// The list of pages' own Copy.
+std::string linesCopiedAnnouncement(std::size_t lines);
+
 // The table as a screen reader describes it: how many rows, under which titles.
 std::string tableDescription(std::size_t rows);
 

@@ -116,5 +116,13 @@ TEST_F(TableColumnsTest, TheFittedColumnsShareWhatTheDraggedOnesLeave) {
     EXPECT_EQ(m_columns.shown(kViewWidth + 290), (std::vector<int>{200, 190, 200}));
 }
 
+// A wide window shows the names whole before it widens the file column.
+TEST(TableColumns, TheRoomLeftGoesToTheNamesUnlessTheUserSizedThem) {
+    TableColumns columns({50, 50, 50, 50, 50});
+    EXPECT_EQ(columns.shown(400), (std::vector<int>{50, 50, 50, 200, 50}));
+    columns.sizedByUser(kNameColumn, 80);
+    EXPECT_EQ(columns.shown(400), (std::vector<int>{50, 50, 50, 80, 170}));
+}
+
 }  // namespace
 }  // namespace catalog::window

@@ -43,5 +43,12 @@ TEST(Form1Layout, ScalesWithTheMonitorsDotsPerInch) {
     EXPECT_EQ(minimumClientSize(dpi), (Size{609, 312}));
 }
 
+TEST(Form1Layout, MirroredEachControlKeepsItsDistanceFromTheOtherEdge) {
+    const Form1Layout mirror = mirrored(layoutFor(firstClientSize(kBaseDpi), kBaseDpi), 598);
+    EXPECT_EQ(mirror.collect, (Rect{13, 320, 113, 25}));
+    EXPECT_EQ(mirror.label, (Rect{333, 320, 65, 17}));
+    EXPECT_EQ(mirror.list, (Rect{13, 8, 577, 303}));
+}
+
 }  // namespace
 }  // namespace catalog::window

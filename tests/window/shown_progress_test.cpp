@@ -25,5 +25,24 @@ TEST(ShownProgress, CountsPagesOrASlowPagesBytesAndNamesIt) {
     }
 }
 
+// A screen reader asked during a run hears the count, changed at most once a second.
+TEST(SpokenProgress, GivesAChangedNameAtOnceThenAtMostOnceASecond) {
+    using namespace std::chrono_literals;
+    const auto read = [](std::size_t done, std::size_t total) {
+        Progress progress;
+        progress.done = done;
+        progress.total = total;
+        return progress;
+    };
+    SpokenProgress spoken;
+    const auto start = std::chrono::steady_clock::time_point{} + 1h;
+    EXPECT_EQ(spoken.next(read(0, 0), start), "Collecting: looking for pages");
+    EXPECT_EQ(spoken.next(read(1, 1200), start + 999ms), std::nullopt);
+    EXPECT_EQ(spoken.next(read(2, 1200), start + 1s), "Collecting: 2 of 1,200 pages");
+    EXPECT_EQ(spoken.next(read(2, 1200), start + 5s), std::nullopt);
+    spoken.reset();
+    EXPECT_EQ(spoken.next(read(3, 1200), start + 5s), "Collecting: 3 of 1,200 pages");
+}
+
 }  // namespace
 }  // namespace catalog::window

@@ -4,6 +4,8 @@
 
 #include "run_rows.h"
 #include "support/test_files.h"
+#include "window/row_details.h"
+#include "window/window_texts.h"
 
 namespace catalog::window {
 namespace {
@@ -89,6 +91,37 @@ TEST_F(ShownRowsTest, CopiesInTheOrderShownWithTheTitlesSeparatedByTabs) {
               "A\t19.50\tt.jpg\tN\r\nD\t10\tt.jpg\tN\r\n");
     EXPECT_EQ(std::get<std::string>(m_rows.copyText(rows, true)),
               "id\tprice\tthumbnail\tname\r\nA\t19.50\tt.jpg\tN\r\nD\t10\tt.jpg\tN\r\n");
+}
+
+// The status tells the list's rows of several runs, and how many runs still have a row there.
+TEST_F(ShownRowsTest, CountsTheRunsStillShownForTheStatus) {
+    EXPECT_EQ(m_rows.runCount(), 1u);
+    EXPECT_EQ(withRowsHeld({"13 records written", ""}, 5, 1).text, "13 records written");
+    m_rows.sortByColumn(kPriceColumn);  // C E D A B
+    m_rows.append(runOf({page("F", "1")}));
+    EXPECT_EQ(m_rows.runCount(), 2u);
+    EXPECT_EQ(withRowsHeld({"1 record written", ""}, 6, 2).text,
+              "1 record written; the list holds 6 rows from 2 runs; Clear list empties it");
+    m_rows.remove({0});  // F
+    EXPECT_EQ(m_rows.runCount(), 1u);
+    m_rows.clear();
+    EXPECT_EQ(m_rows.runCount(), 0u);
+}
+
+// What a tooltip shows of each cell, for the keyboard: a long value cut and said so, why a
+// field was not found, and the file.
+TEST(RowDetails, GivesEachFieldTheReasonForOneNotFoundAndTheFile) {
+    ShownRows rows;
+    const std::string longName(5000, 'n');
+    rows.append(runOf({{"a.html", productRecord("A", longName, "1", "t.jpg")}, page("B", "")}));
+    const std::string first = rowDetails(rows, 0);
+    EXPECT_NE(first.find("id: A\nprice: 1\nthumbnail: t.jpg\nname: nnn"), std::string::npos);
+    EXPECT_NE(first.find("\n(cut: the first 4,096 bytes of 5,000 are shown"), std::string::npos);
+    EXPECT_TRUE(first.ends_with("\nfile: a.html")) << first;
+    const std::string second = rowDetails(rows, 1);
+    EXPECT_NE(second.find("price: String Matching Failed\nThe field was not found\n"),
+              std::string::npos)
+        << second;
 }
 
 }  // namespace
