@@ -9,10 +9,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/qt/accessible_roles.h"
+#include "app/qt/item_view_keys.h"
 #include "app/qt/qt_text.h"
 #include "app/qt/trouble_pages_model.h"
 #include "window/control_texts.h"
@@ -40,9 +43,9 @@ QPushButton* button(std::string_view text, const char* name, QWidget* parent) {
 
 }  // namespace
 
-TroublePagesDialog::TroublePagesDialog(window::TroublePages pages,
-                                       std::function<void(const std::string&)> showPage,
-                                       QWidget* parent)
+TroublePagesDialog::TroublePagesDialog(
+    window::TroublePages pages, std::function<void(const std::string& path, QWidget& over)> showPage,
+    QWidget* parent)
     : QDialog(parent), m_showPage(std::move(showPage)) {
     setObjectName(QStringLiteral("pageList"));
     setWindowTitle(fromUtf8(window::kPageListTitle));
@@ -51,17 +54,18 @@ TroublePagesDialog::TroublePagesDialog(window::TroublePages pages,
     m_message = new QLabel(this);
     m_message->setObjectName(QStringLiteral("message"));
     m_message->setTextFormat(Qt::PlainText);
+    makeAccessibleNotification(*m_message);
     QPushButton* copy = button(window::kCopyItem, "copy", this);
     QPushButton* close = button(window::kCloseButton, "close", this);
     connect(copy, &QPushButton::clicked, this, &TroublePagesDialog::copyLines);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     // Ctrl+C in the list, and Copy in its menu, as in the table.
-    auto* copyAction = new QAction(fromUtf8(window::kCopyItem), m_lines);
-    copyAction->setShortcut(QKeySequence::Copy);
-    copyAction->setShortcutContext(Qt::WidgetShortcut);
-    connect(copyAction, &QAction::triggered, this, &TroublePagesDialog::copyLines);
-    m_lines->addAction(copyAction);
-    m_lines->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_copy = new QAction(fromUtf8(window::kCopyItem), m_lines);
+    m_copy->setShortcut(QKeySequence::Copy);
+    m_copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(m_copy, &QAction::triggered, this, &TroublePagesDialog::copyLines);
+    m_lines->addAction(m_copy);
+    addKeyboardAccess(*m_lines, [this](QMenu& menu) { menu.addAction(m_copy); });
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_message, 1);
@@ -166,6 +170,7 @@ void TroublePagesDialog::copyLines() {
             return;
         }
         QGuiApplication::clipboard()->setText(std::get<QString>(text));
+        announce(*m_message, fromUtf8(window::linesCopiedAnnouncement(lines)));
     };
     window::keepingRows("copy", lines, copy,
                         [&](const window::StatusText&) { refused(window::CopyRefusal::NoMemory); });
@@ -173,7 +178,7 @@ void TroublePagesDialog::copyLines() {
 
 void TroublePagesDialog::showPageOf(const QModelIndex& line) {
     if (line.isValid()) {
-        m_showPage(m_model->pages().pagePath(static_cast<std::size_t>(line.row())));
+        m_showPage(m_model->pages().pagePath(static_cast<std::size_t>(line.row())), *this);
     }
 }
 
