@@ -34,8 +34,9 @@ void DimmedCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     }
     const bool selected = (option.state & QStyle::State_Selected) != 0;
     painter->save();
-    painter->setPen(QPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text),
-                         1, Qt::DotLine));
+    painter->setPen(
+        QPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text), 1,
+             Qt::DotLine));
     painter->setBrush(Qt::NoBrush);
     painter->drawRect(option.rect.adjusted(1, 1, -2, -2));
     painter->restore();

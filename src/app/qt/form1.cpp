@@ -9,7 +9,6 @@
 #include <QActionGroup>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
@@ -703,9 +702,9 @@ void Form1::showStatus(const window::StatusText& status) {
 // that the list and the file never seem to disagree.
 void Form1::refreshStatus() {
     const window::StatusText& status = m_toldStatus;
-    m_statusText = status.text.empty() ? status
-                                       : window::withRowsHeld(status, m_rows->rowCount(),
-                                                              m_rows->runCount());
+    m_statusText = status.text.empty()
+                       ? status
+                       : window::withRowsHeld(status, m_rows->rowCount(), m_rows->runCount());
     const QString details =
         fromUtf8(m_statusText.details.empty() ? m_statusText.text : m_statusText.details);
     // No tooltip rather than an empty one: a screen reader would take its markup for a text.

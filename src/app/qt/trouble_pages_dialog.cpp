@@ -44,8 +44,8 @@ QPushButton* button(std::string_view text, const char* name, QWidget* parent) {
 }  // namespace
 
 TroublePagesDialog::TroublePagesDialog(
-    window::TroublePages pages, std::function<void(const std::string& path, QWidget& over)> showPage,
-    QWidget* parent)
+    window::TroublePages pages,
+    std::function<void(const std::string& path, QWidget& over)> showPage, QWidget* parent)
     : QDialog(parent), m_showPage(std::move(showPage)) {
     setObjectName(QStringLiteral("pageList"));
     setWindowTitle(fromUtf8(window::kPageListTitle));

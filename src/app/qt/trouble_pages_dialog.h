@@ -42,7 +42,7 @@ private:
     QListView* m_lines = nullptr;
     QLabel* m_selectedLabel = nullptr;
     QPlainTextEdit* m_selectedLine = nullptr;  // the selected line whole, wrapped
-    QLabel* m_message = nullptr;  // and what a screen reader is told a Copy did
+    QLabel* m_message = nullptr;               // and what a screen reader is told a Copy did
     QAction* m_copy = nullptr;
 };
 

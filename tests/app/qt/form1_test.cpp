@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <poll.h>
 #include <private/qguiapplication_p.h>
 #include <string>
@@ -111,8 +111,7 @@ public:
         QAccessibleInterface* table = QAccessible::queryAccessibleInterface(view);
         const int child = table->indexOfChild(table->tableInterface()->cellAt(row, column));
         return std::any_of(events().begin(), events().end(), [&](const Event& event) {
-            return event.object == view && event.type == QAccessible::Focus &&
-                   event.child == child;
+            return event.object == view && event.type == QAccessible::Focus && event.child == child;
         });
     }
     // What the last notification shown said.
@@ -384,8 +383,8 @@ TEST_F(Form1Test, TheListMenuOpensBelowTheCurrentRowFromTheKeyboardWithItsFirstI
         [this] { QTest::keyClick(list(), Qt::Key_F10, Qt::ShiftModifier); },
         [this] { QTest::keyClick(list(), Qt::Key_Menu); },
         [&] {
-            QContextMenuEvent menuKey(QContextMenuEvent::Keyboard,
-                                      list()->mapFromGlobal(pointer), pointer);
+            QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, list()->mapFromGlobal(pointer),
+                                      pointer);
             QApplication::sendEvent(list(), &menuKey);
         }};
     for (const auto& open : opens) {
@@ -661,6 +660,12 @@ TEST_F(Form1Test, AFailureBoxBreaksAPathAtItsSeparators) {
         }
     }
     EXPECT_GT(breaks, 0);
+    // Read as the text it is, without the marks that let it break or the markup.
+    const QString read = details->accessibleName();
+    EXPECT_FALSE(read.contains(QChar(0x200B)) || read.contains(QChar(0x2060)) ||
+                 read.contains(QLatin1Char('<')))
+        << read.toStdString();
+    EXPECT_TRUE(copied(failure()).endsWith(read)) << read.toStdString();
 }
 
 // The folder's own bytes reach the file manager; when it fails, the user is told where the
@@ -781,12 +786,13 @@ TEST_F(Form1Test, ThePageListIsEnteredAtItsFirstLineAndItsMenuWorksFromTheKeyboa
     EXPECT_TRUE(QTest::qWaitFor([&] { return heard.focusedOn(lines, 0, 0); }));
     QTest::keyClick(lines, Qt::Key_F10, Qt::ShiftModifier);
     ASSERT_NE(openMenu(), nullptr);
-    EXPECT_EQ(openMenu()->pos(),
-              lines->viewport()->mapToGlobal(lines->visualRect(lines->currentIndex()).bottomLeft()));
+    EXPECT_EQ(openMenu()->pos(), lines->viewport()->mapToGlobal(
+                                     lines->visualRect(lines->currentIndex()).bottomLeft()));
     EXPECT_EQ(openMenu()->activeAction()->text(), QStringLiteral("Copy"));
     QTest::keyClick(openMenu(), Qt::Key_Return);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("contact.html: no record: no "
-                                                                   "`', 'PRICE' => ` in the page\r\n"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("contact.html: no record: no "
+                             "`', 'PRICE' => ` in the page\r\n"));
     EXPECT_EQ(heard.lastAnnounced(), fromUtf8(window::linesCopiedAnnouncement(1)));
 }
 
@@ -978,6 +984,73 @@ TEST_F(Form1Test, ScreenReadersHearEachControlByNameAndTheRunsEnd) {
         heard(showPages)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     }
     EXPECT_EQ(form.findChildren<QDialog*>(QStringLiteral("pageList")).size(), 1);
+}
+
+// How far the run is, for a screen reader that asks: never the tooltip's empty markup. Not
+// announced: only the run's start is.
+TEST_F(Form1Test, DuringARunTheStatusIsNamedByHowFarTheRunIs) {
+    writeEndlessFile(path("data/endless.html"), "<p>");
+    const HeardEvents heard;
+    QSignalSpy finished(&form, &Form1::runFinished);
+    click();
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(status());
+    EXPECT_TRUE(spoken->text(QAccessible::Description).startsWith(QStringLiteral("Collecting")))
+        << spoken->text(QAccessible::Description).toStdString();
+    EXPECT_TRUE(status()->accessibleName().startsWith(QStringLiteral("Collecting")));
+    EXPECT_EQ(status()->toolTip(), QString());
+    EXPECT_EQ(heard.lastAnnounced(), fromUtf8(window::runStartedAnnouncement()));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return status()->accessibleName().contains(QStringLiteral("of 4 pages")); },
+        60 * 1000))
+        << status()->accessibleName().toStdString();
+    EXPECT_EQ(heard.lastAnnounced(), fromUtf8(window::runStartedAnnouncement()));
+    click();
+    ASSERT_TRUE(waitForRunEnd(finished));
+}
+
+// Each action whose result shows only in the table or on the clipboard is told; the status
+// shows what it showed.
+TEST_F(Form1Test, CopyDeleteAndClearListAreToldToAScreenReader) {
+    ASSERT_TRUE(clickAndWait());
+    const QString shown = status()->text();
+    const HeardEvents heard;
+    list()->setFocus();
+    selectRow(1);
+    const struct {
+        std::function<void()> act;
+        std::string told;
+    } actions[] = {
+        {[this] { QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier); },
+         window::copiedAnnouncement(1, false)},
+        {[this] { action("Copy with header")->trigger(); }, window::copiedAnnouncement(1, true)},
+        {[this] { QTest::keyClick(list(), Qt::Key_Delete); }, window::removedAnnouncement(1)},
+        {[this] { action("Clear list")->trigger(); }, window::clearedAnnouncement()},
+    };
+    for (const auto& [act, told] : actions) {
+        act();
+        EXPECT_EQ(heard.lastAnnounced(), fromUtf8(told));
+        if (told != window::clearedAnnouncement()) {
+            EXPECT_EQ(status()->text(), shown);
+        }
+    }
+}
+
+// Entering the table, by Tab or otherwise, makes its first row current when none is, and a
+// screen reader reads that cell, as it reads the current one on each later entry.
+TEST_F(Form1Test, EnteringTheTableReadsItsCurrentRowTheFirstUntilTheUserMoves) {
+    ASSERT_TRUE(clickAndWait());
+    {
+        const HeardEvents heard;
+        list()->setFocus(Qt::TabFocusReason);
+        EXPECT_EQ(list()->currentIndex(), list()->model()->index(0, 0));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return heard.focusedOn(list(), 0, 0); }));
+        QTest::keyClick(list(), Qt::Key_Down);
+        EXPECT_EQ(list()->currentIndex().row(), 1);
+    }
+    button()->setFocus();
+    const HeardEvents heard;
+    list()->setFocus(Qt::BacktabFocusReason);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return heard.focusedOn(list(), 1, 0); }));
 }
 
 // The colour a cell's text is drawn in: of its pixels, the one that strays furthest from its
@@ -1224,9 +1297,8 @@ TEST_F(Form1Test, DetailsShowsTheCurrentRowWhole) {
     QTest::keyClick(text, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), shown);
     QTest::keyClick(text, Qt::Key_Escape);
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        return form.findChild<QDialog*>(QStringLiteral("details")) == nullptr;
-    }));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return form.findChild<QDialog*>(QStringLiteral("details")) == nullptr; }));
 }
 
 TEST_F(Form1Test, DeleteRemovesTheSelectedRowsAndClearListEveryRowLeavingTheFiles) {
@@ -1344,6 +1416,79 @@ TEST_F(Form1Test, ACopyWithoutTheMemoryForItKeepsTheRowsAndSaysSo) {
 }
 
 // Sizes
+
+// Whatever the palette or the selection, the focus shows: on the empty table as the window
+// opens, and on the current cell of a selected row.
+TEST_F(Form1Test, TheFocusShowsOnTheEmptyTableAndOnTheCurrentCellOfASelectedRow) {
+    const auto drawn = [this] { return list()->viewport()->grab().toImage(); };
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    button()->setFocus();
+    const QImage elsewhere = drawn();
+    list()->setFocus();
+    EXPECT_NE(drawn(), elsewhere);
+
+    ASSERT_TRUE(clickAndWait());
+    list()->setFocus();
+    selectRow(1);
+    list()->selectionModel()->setCurrentIndex(list()->model()->index(1, 1),
+                                              QItemSelectionModel::NoUpdate);
+    // The cell's left edge, inside the grid line, where no text is drawn.
+    const auto edge = [this](int column) {
+        const QRect cell = list()->visualRect(list()->model()->index(1, column));
+        return list()
+            ->viewport()
+            ->grab(QRect(cell.left() + 1, cell.top(), 1, cell.height()))
+            .toImage();
+    };
+    EXPECT_NE(edge(1), edge(0));
+    button()->setFocus();
+    EXPECT_EQ(edge(1), edge(0));
+}
+
+// Right to left, each control takes the mirror image of its place; Tab goes as before.
+TEST_F(Form1Test, RightToLeftMirrorsEveryControlsPlace) {
+    ASSERT_TRUE(clickAndWait());  // the link to the page list shown
+    const QList<QWidget*> controls{list(),     button(),
+                                   box(),      label(),
+                                   status(),   control<QLabel>("showPages"),
+                                   progress(), control<QLabel>("progressNote")};
+    QList<QRect> leftToRight;
+    for (QWidget* control : controls) {
+        leftToRight << control->geometry();
+    }
+    form.setLayoutDirection(Qt::RightToLeft);
+    for (int i = 0; i < controls.size(); ++i) {
+        const QRect& place = leftToRight[i];
+        EXPECT_EQ(controls[i]->geometry(), QRect(form.width() - place.left() - place.width(),
+                                                 place.top(), place.width(), place.height()))
+            << controls[i]->objectName().toStdString();
+    }
+    box()->setFocus();
+    QTest::keyClick(box(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), control<QLabel>("showPages"));
+    form.setLayoutDirection(Qt::LeftToRight);
+}
+
+// After a second run the status says the list holds more than the file, and stays true as rows
+// go; sorting changes nothing of it.
+TEST_F(Form1Test, TheStatusSaysHowManyRowsOfHowManyRunsTheListHolds) {
+    ASSERT_TRUE(clickAndWait());
+    const QString oneRun = status()->accessibleName();
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(status()->accessibleName(),
+              oneRun + "; the list holds 4 rows from 2 runs; Clear list empties it");
+    clickHeader(1);
+    EXPECT_EQ(status()->accessibleName(),
+              oneRun + "; the list holds 4 rows from 2 runs; Clear list empties it");
+    list()->setFocus();
+    selectRow(0);
+    QTest::keyClick(list(), Qt::Key_Delete);
+    EXPECT_EQ(status()->accessibleName(),
+              oneRun + "; the list holds 3 rows from 2 runs; Clear list empties it");
+    action("Clear list")->trigger();
+    EXPECT_FALSE(status()->accessibleName().contains(QStringLiteral("the list holds")));
+}
 
 TEST_F(Form1Test, ResizingGrowsTheListAndKeepsTheBottomRowAndTheStatusInTheCorner) {
     const QSize first = form.size();

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the window's real-key tests (real_keys_test.cpp) on a display of their own: a virtual X
 # server with the openbox window manager, as a desktop would give the window its focus.
-#   tests/app/qt/real_keys_test.sh TEST_PROGRAM
+#   tests/app/qt/real_keys_test.sh TEST_PROGRAM [GTEST_ARGUMENTS...]
 set -euo pipefail
 
 program=$1
@@ -41,4 +41,4 @@ if [ ! -e "$work/wm-ready" ]; then
     exit 1
 fi
 
-QT_QPA_PLATFORM=xcb ${WRAP:-} "$program" "${@:2}"
+QT_QPA_PLATFORM=xcb "$program" "${@:2}"
