@@ -23,10 +23,13 @@ class RoleLabelAccessible : public QAccessibleWidget {
 public:
     RoleLabelAccessible(QLabel* label, QAccessible::Role role) : QAccessibleWidget(label, role) {}
 
+    // While it announces, the announcement alone: a screen reader speaks a notification's
+    // description after its name.
     QString text(QAccessible::Text kind) const override {
         const QVariant announced = widget()->property(kAnnouncedProperty);
-        if (kind == QAccessible::Name && announced.isValid()) {
-            return announced.toString();
+        if (announced.isValid() &&
+            (kind == QAccessible::Name || kind == QAccessible::Description)) {
+            return kind == QAccessible::Name ? announced.toString() : QString();
         }
         return QAccessibleWidget::text(kind);
     }

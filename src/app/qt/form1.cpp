@@ -355,7 +355,9 @@ void Form1::showPages() {
     keepingRows("list the pages", 0, [this] {
         auto* list = new TroublePagesDialog(
             m_troublePages,
-            [this](const std::string& path, QWidget& over) { showPage(path, over); }, this);
+            [this](const std::string& path, QWidget& over) { showPage(path, over); },
+            // The window's status tells a screen reader, as it tells of the table's commands.
+            [this](const std::string& text) { announce(*m_status, fromUtf8(text)); }, this);
         list->setAttribute(Qt::WA_DeleteOnClose);
         list->setWindowModality(Qt::WindowModal);
         list->show();
@@ -709,9 +711,12 @@ void Form1::refreshStatus() {
         fromUtf8(m_statusText.details.empty() ? m_statusText.text : m_statusText.details);
     // No tooltip rather than an empty one: a screen reader would take its markup for a text.
     m_status->setToolTip(details.isEmpty() ? QString() : literalRichText(details));
-    // Whole, whatever the window's width shortens, and without the tooltip's markup.
-    m_status->setAccessibleName(fromUtf8(m_statusText.text));
-    m_status->setAccessibleDescription(details);
+    // Whole, whatever the window's width shortens, and without the tooltip's markup; during a
+    // run, how far it is (speakProgress), whatever rows are removed meanwhile.
+    if (!m_progressTimer.isActive()) {
+        m_status->setAccessibleName(fromUtf8(m_statusText.text));
+        m_status->setAccessibleDescription(details);
+    }
     m_openDataFolder->setVisible(status.offersDataFolder);
     m_showPages->setVisible(status.offersPageList);
     placeStatus(toQt(shownLayout().statusStrip));

@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/qt/accessible_roles.h"
 #include "app/qt/item_view_keys.h"
 #include "app/qt/qt_text.h"
 #include "app/qt/trouble_pages_model.h"
@@ -45,8 +44,9 @@ QPushButton* button(std::string_view text, const char* name, QWidget* parent) {
 
 TroublePagesDialog::TroublePagesDialog(
     window::TroublePages pages,
-    std::function<void(const std::string& path, QWidget& over)> showPage, QWidget* parent)
-    : QDialog(parent), m_showPage(std::move(showPage)) {
+    std::function<void(const std::string& path, QWidget& over)> showPage,
+    std::function<void(const std::string& text)> announce, QWidget* parent)
+    : QDialog(parent), m_showPage(std::move(showPage)), m_announce(std::move(announce)) {
     setObjectName(QStringLiteral("pageList"));
     setWindowTitle(fromUtf8(window::kPageListTitle));
     createList(std::move(pages));
@@ -54,7 +54,6 @@ TroublePagesDialog::TroublePagesDialog(
     m_message = new QLabel(this);
     m_message->setObjectName(QStringLiteral("message"));
     m_message->setTextFormat(Qt::PlainText);
-    makeAccessibleNotification(*m_message);
     QPushButton* copy = button(window::kCopyItem, "copy", this);
     QPushButton* close = button(window::kCloseButton, "close", this);
     connect(copy, &QPushButton::clicked, this, &TroublePagesDialog::copyLines);
@@ -170,7 +169,7 @@ void TroublePagesDialog::copyLines() {
             return;
         }
         QGuiApplication::clipboard()->setText(std::get<QString>(text));
-        announce(*m_message, fromUtf8(window::linesCopiedAnnouncement(lines)));
+        m_announce(window::linesCopiedAnnouncement(lines));
     };
     window::keepingRows("copy", lines, copy,
                         [&](const window::StatusText&) { refused(window::CopyRefusal::NoMemory); });

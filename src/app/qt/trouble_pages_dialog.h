@@ -20,14 +20,15 @@ class TroublePagesModel;
 // each record lacking a field, with why, one line each, and below it the selected line whole,
 // wrapped. Double click or Enter on a line hands its page's path, and the list itself for any
 // box to go over, to `showPage`, which shows it in its folder and never opens it. Ctrl+C or
-// Copy copies the lines selected, or all of them.
+// Copy copies the lines selected, or all of them, and hands what it did to `announce`, for a
+// screen reader.
 class TroublePagesDialog : public QDialog {
     Q_OBJECT
 
 public:
     TroublePagesDialog(window::TroublePages pages,
                        std::function<void(const std::string& path, QWidget& over)> showPage,
-                       QWidget* parent);
+                       std::function<void(const std::string& text)> announce, QWidget* parent);
 
 private:
     void createList(window::TroublePages pages);
@@ -38,11 +39,12 @@ private:
     void showPageOf(const QModelIndex& line);
 
     std::function<void(const std::string& path, QWidget& over)> m_showPage;
+    std::function<void(const std::string& text)> m_announce;
     TroublePagesModel* m_model = nullptr;
     QListView* m_lines = nullptr;
     QLabel* m_selectedLabel = nullptr;
     QPlainTextEdit* m_selectedLine = nullptr;  // the selected line whole, wrapped
-    QLabel* m_message = nullptr;               // and what a screen reader is told a Copy did
+    QLabel* m_message = nullptr;
     QAction* m_copy = nullptr;
 };
 
