@@ -55,8 +55,8 @@ public:
             const bool repeated = static_cast<QKeyEvent*>(event)->isAutoRepeat();
             repeats += event->type() == QEvent::KeyPress && repeated ? 1 : 0;
             released = released || (event->type() == QEvent::KeyRelease && !repeated);
-            keys += (event->type() == QEvent::KeyPress ? "P" : "R") +
-                    std::string(repeated ? "r " : " ");
+            keys += event->type() == QEvent::KeyPress ? 'P' : 'R';
+            keys += repeated ? "r " : " ";
         }
         return false;
     }
