@@ -95,14 +95,34 @@ int titleWidth(const QHeaderView& header, int column) {
            header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
 }
 
-// Enter or Return held down: the button acts on the first press, not again at each repeat.
-bool isRepeatedEnter(const QEvent& event) {
-    if (event.type() != QEvent::KeyPress) {
-        return false;
+// Enter or Return held down on a button: it acts on the first press, not again at each repeat.
+// X11 repeats a key as a release and a press at the same instant, which the toolkit marks as a
+// repeat only when it finds both already arrived: a press at the very time of the release before
+// it is taken for a repeat too.
+class OnePressPerEnter : public QObject {
+public:
+    explicit OnePressPerEnter(QWidget& button) : QObject(&button) {
+        button.installEventFilter(this);
     }
-    const auto& key = static_cast<const QKeyEvent&>(event);
-    return key.isAutoRepeat() && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter);
-}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) {
+            return QObject::eventFilter(watched, event);
+        }
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) {
+            return false;
+        }
+        if (event->type() == QEvent::KeyRelease) {
+            m_releasedAt = key.timestamp();
+            return false;
+        }
+        return key.isAutoRepeat() || (m_releasedAt != 0 && key.timestamp() == m_releasedAt);
+    }
+
+private:
+    quint64 m_releasedAt = 0;
+};
 
 // Ctrl+C in a failure's box copies its message and details as they are: the path without the
 // marks that let the box break it, which QMessageBox would copy along with its markup.
@@ -158,7 +178,7 @@ void Form1::createControls() {
     m_collect->setToolTip(fromUtf8(window::kCollectTooltip));
     // Enter presses it as Space does, outside a dialog too.
     m_collect->setAutoDefault(true);
-    m_collect->installEventFilter(this);
+    new OnePressPerEnter(*m_collect);
 
     m_outputfilename = new QLineEdit(fromUtf8(window::kDefaultOutputText), this);
     m_outputfilename->setObjectName(QStringLiteral("outputfilename"));
@@ -626,9 +646,6 @@ void Form1::columnResized(int column, int width) {
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_displaylist->viewport() && event->type() == QEvent::Resize) {
         keepingRows("fit the columns", 0, [this] { showColumnWidths(); });
-    }
-    if (watched == m_collect && isRepeatedEnter(*event)) {
-        return true;
     }
     if (watched == m_openDataFolder || watched == m_showPages) {
         return linkEvent(static_cast<QLabel&>(*watched), *event);

@@ -837,14 +837,22 @@ private:
 TEST_F(Form1Test, EnterOnTheFocusedButtonStartsARunAndStopsIt) {
     writeEndlessFile(path("data/endless.html"), "<p>");
     QSignalSpy finished(&form, &Form1::runFinished);
+    QSignalSpy pressed(button(), &QPushButton::clicked);
     button()->setFocus();
     QTest::keyClick(button(), Qt::Key_Return);
     EXPECT_EQ(button()->text(), QStringLiteral("Stop"));
     QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
                        true);
     QCoreApplication::sendEvent(button(), &repeated);
-    EXPECT_TRUE(finished.isEmpty());
+    // A repeat as X11 sends it: a release and a press at the same instant, the press unmarked.
+    for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+        QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        key.setTimestamp(1000);
+        QCoreApplication::sendEvent(button(), &key);
+    }
+    EXPECT_EQ(pressed.size(), 1);
     QTest::keyClick(button(), Qt::Key_Enter);
+    EXPECT_EQ(pressed.size(), 2);
     ASSERT_TRUE(waitForRunEnd(finished));
     EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
     EXPECT_EQ(status()->text(), fromUtf8(window::stoppedStatus().text));
