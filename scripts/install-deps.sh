@@ -6,9 +6,12 @@ set -euo pipefail
 # qt6-qpa-plugins holds the display and offscreen back ends that the window and its tests run
 # on; qt6-base-private-dev lets the window's tests turn accessibility on as a screen reader does;
 # a font is needed to draw any text at all. The desktop entry's test validates the entry
-# (desktop-file-utils) and decodes its Exec as a launcher would (python3).
+# (desktop-file-utils) and decodes its Exec as a launcher would (python3). The window's keys are
+# tested as the X server delivers them, on a virtual display with a window manager (xvfb,
+# openbox, xdotool).
 packages=(cmake ninja-build g++ make qt6-base-dev qt6-base-private-dev qt6-qpa-plugins fonts-dejavu-core
-          libgtest-dev libgmock-dev liburing-dev desktop-file-utils python3 python3-openpyxl "$@")
+          libgtest-dev libgmock-dev liburing-dev desktop-file-utils python3 python3-openpyxl
+          xvfb openbox xdotool "$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -31,7 +31,7 @@ draw() {
 
 draw "$(samples rows)" "$docs/window.png" rows
 draw "$(samples pages)" "$docs/window-show-pages.png" pages
-for state in start menu cleared; do
+for state in start menu cleared dark rtl wide; do
     draw "$(samples "$state")" "$docs/states/qt-$state.png" "$state"
 done
 draw "$(program_folder no-pages)" "$docs/states/qt-no-pages.png" no-pages

@@ -10,6 +10,9 @@
 //   failure   the message box of a failed run (PROGRAM_DIR set up to make it fail)
 //   reading   a run in hand, while a slow page is read (PROGRAM_DIR's data holds a huge page)
 //   stopped   that run, stopped by a second click
+//   dark      after a run, on a dark palette, a row with a field not found selected
+//   rtl       after a run, right to left (as -reverse or a right-to-left locale lays it out)
+//   wide      after a run, in a window 1280 pixels wide
 // PROGRAM_DIR holds the data folder to collect; the listing is written there too.
 #include <cstdio>
 #include <cstring>
@@ -24,6 +27,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPalette>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -160,14 +164,62 @@ private:
 
 }  // namespace
 
+// A dark palette as a desktop's dark theme gives it, the toolkit's link blue kept.
+QPalette darkPalette() {
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    dark.setColor(QPalette::AlternateBase, QColor(0x42, 0x42, 0x42));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+    dark.setColor(QPalette::HighlightedText, Qt::black);
+    return dark;
+}
+
+// The states that are the run's rows seen another way: set up before the window opens.
+std::string_view prepare(std::string_view state) {
+    if (state == "dark") {
+        QApplication::setPalette(darkPalette());
+    } else if (state == "rtl") {
+        QApplication::setLayoutDirection(Qt::RightToLeft);
+    } else if (state != "wide") {
+        return state;
+    }
+    return "rows";
+}
+
+// A row with a field not found, selected and current in the focused table, when there is one.
+void selectDimmedRow(Form1& form) {
+    auto* list = child<QTableView>(form, "displaylist");
+    const QAbstractItemModel& rows = *list->model();
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        for (int column = 0; column < rows.columnCount(); ++column) {
+            if (rows.index(row, column).data(Qt::ForegroundRole).isValid()) {
+                list->setFocus();
+                list->selectRow(row);
+                list->setCurrentIndex(rows.index(row, column));
+                return;
+            }
+        }
+    }
+}
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (argc != 3 && argc != 4) {
         std::fputs("usage: window-snapshot PROGRAM_DIR OUTPUT.png [STATE]\n", stderr);
         return 2;
     }
-    const std::string_view state = argc == 4 ? argv[3] : "rows";
+    const std::string_view asked = argc == 4 ? argv[3] : "rows";
+    const std::string_view state = prepare(asked);
     Form1 form(argv[1]);
+    if (asked == "wide") {
+        form.resize(1280, form.height());
+    }
+    if (asked == "dark") {
+        QObject::connect(&form, &Form1::runFinished, &form, [&form] { selectDimmedRow(form); });
+    }
     form.show();
     Snapshot snapshot(form, QString::fromLocal8Bit(argv[2]));
     snapshot.start(state);

@@ -3,18 +3,36 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QLabel>
+#include <QTimer>
 
 namespace catalog::qt_window {
 
 namespace {
 
 const char* const kRoleProperty = "catalogAccessibleRole";
+// The text a notification is announcing, and which announcement that is.
+const char* const kAnnouncedProperty = "catalogAnnounced";
+const char* const kAnnouncementProperty = "catalogAnnouncement";
+// A screen reader asks for the text of what it was told of once the event has crossed the
+// accessibility bus: the announced text stands in for the label's name this long.
+constexpr int kAnnouncedMs = 3000;
 
 // A label that stands for a link or a notification: the widget's own name, description and
 // states, under the role it stands for.
 class RoleLabelAccessible : public QAccessibleWidget {
 public:
     RoleLabelAccessible(QLabel* label, QAccessible::Role role) : QAccessibleWidget(label, role) {}
+
+    // While it announces, the announcement alone: a screen reader speaks a notification's
+    // description after its name.
+    QString text(QAccessible::Text kind) const override {
+        const QVariant announced = widget()->property(kAnnouncedProperty);
+        if (announced.isValid() &&
+            (kind == QAccessible::Name || kind == QAccessible::Description)) {
+            return kind == QAccessible::Name ? announced.toString() : QString();
+        }
+        return QAccessibleWidget::text(kind);
+    }
 
     QStringList actionNames() const override {
         QStringList names = QAccessibleWidget::actionNames();
@@ -74,8 +92,22 @@ void makeAccessibleNotification(QLabel& label) {
 // Qt 6.4 has no announcement event of its own; a notification shown is what screen readers
 // (Orca) speak unasked.
 void announce(QLabel& label) {
+    label.setProperty(kAnnouncedProperty, QVariant());
     QAccessibleEvent shown(&label, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
+}
+
+void announce(QLabel& label, const QString& text) {
+    const int announcement = label.property(kAnnouncementProperty).toInt() + 1;
+    label.setProperty(kAnnouncementProperty, announcement);
+    label.setProperty(kAnnouncedProperty, text);
+    QAccessibleEvent shown(&label, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
+    QTimer::singleShot(kAnnouncedMs, &label, [&label, announcement] {
+        if (label.property(kAnnouncementProperty).toInt() == announcement) {
+            label.setProperty(kAnnouncedProperty, QVariant());
+        }
+    });
 }
 
 }  // namespace catalog::qt_window

@@ -16,5 +16,8 @@ void makeAccessibleLink(QLabel& label, const QString& name);
 void makeAccessibleNotification(QLabel& label);
 // Tells screen readers to speak `label`'s accessible name, as they do for a notification shown.
 void announce(QLabel& label);
+// Tells screen readers to speak `text` as `label`'s, which shows and names what it did before:
+// for a moment its accessible name is `text`, long enough for a screen reader to ask for it.
+void announce(QLabel& label, const QString& text);
 
 }  // namespace catalog::qt_window

@@ -1,19 +1,21 @@
 #include "app/qt/form1.h"
 
 #include <algorithm>
+#include <chrono>
 #include <new>
 #include <variant>
 
 #include <QAction>
+#include <QActionGroup>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,10 +24,14 @@
 #include <QTableView>
 
 #include "app/qt/accessible_roles.h"
+#include "app/qt/details_box.h"
 #include "app/qt/dimmed_cell_delegate.h"
 #include "app/qt/file_manager.h"
+#include "app/qt/item_view_keys.h"
 #include "app/qt/qt_text.h"
 #include "app/qt/row_table_model.h"
+#include "app/qt/row_table_view.h"
+#include "app/qt/shown_colours.h"
 #include "app/qt/trouble_pages_dialog.h"
 #include "window/control_texts.h"
 #include "window/data_folder.h"
@@ -89,12 +95,34 @@ int titleWidth(const QHeaderView& header, int column) {
            header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
 }
 
-// Shift+F10 or the menu key. The desktop may open the menu at the menu key itself: the key then
-// goes to the menu, not to the list.
-bool opensMenu(const QKeyEvent& key) {
-    return (key.key() == Qt::Key_F10 && key.modifiers() == Qt::ShiftModifier) ||
-           (key.key() == Qt::Key_Menu && key.modifiers() == Qt::NoModifier);
-}
+// Enter or Return held down on a button: it acts on the first press, not again at each repeat.
+// X11 repeats a key as a release and a press at the same instant, which the toolkit marks as a
+// repeat only when it finds both already arrived: a press at the very time of the release before
+// it is taken for a repeat too.
+class OnePressPerEnter : public QObject {
+public:
+    explicit OnePressPerEnter(QWidget& button) : QObject(&button) {
+        button.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) {
+            return QObject::eventFilter(watched, event);
+        }
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) {
+            return false;
+        }
+        if (event->type() == QEvent::KeyRelease) {
+            m_releasedAt = key.timestamp();
+            return false;
+        }
+        return key.isAutoRepeat() || (m_releasedAt != 0 && key.timestamp() == m_releasedAt);
+    }
+
+private:
+    quint64 m_releasedAt = 0;
+};
 
 // Ctrl+C in a failure's box copies its message and details as they are: the path without the
 // marks that let the box break it, which QMessageBox would copy along with its markup.
@@ -148,6 +176,9 @@ void Form1::createControls() {
     m_collect = new QPushButton(fromUtf8(window::collectButtonText(false)), this);
     m_collect->setObjectName(QStringLiteral("collect"));
     m_collect->setToolTip(fromUtf8(window::kCollectTooltip));
+    // Enter presses it as Space does, outside a dialog too.
+    m_collect->setAutoDefault(true);
+    new OnePressPerEnter(*m_collect);
 
     m_outputfilename = new QLineEdit(fromUtf8(window::kDefaultOutputText), this);
     m_outputfilename->setObjectName(QStringLiteral("outputfilename"));
@@ -179,6 +210,7 @@ void Form1::createControls() {
     m_progressNote->setTextFormat(Qt::PlainText);  // a page's name is text
     m_progressNote->setAutoFillBackground(true);   // over whatever status lies beneath
     m_progressNote->hide();
+    colourLinks();
 
     setTabOrder(m_displaylist, m_collect);
     setTabOrder(m_collect, m_outputfilename);
@@ -188,7 +220,7 @@ void Form1::createControls() {
 
 void Form1::createList() {
     m_rows = new RowTableModel(this);
-    m_displaylist = new QTableView(this);
+    m_displaylist = new RowTableView(this);
     m_displaylist->setObjectName(QStringLiteral("displaylist"));
     m_displaylist->setAccessibleName(fromUtf8(window::kTableName));
     m_displaylist->setModel(m_rows);
@@ -214,8 +246,8 @@ void Form1::createList() {
     // Its width is known once it is shown and whenever it changes, the vertical scroll bar
     // coming or going included.
     m_displaylist->viewport()->installEventFilter(this);
-    m_displaylist->installEventFilter(this);  // the keys that open the menu
     addListCommands();
+    addKeyboardAccess(*m_displaylist, [this](QMenu& menu) { fillListMenu(menu); });
 }
 
 // The menu's items with their keys, and Delete, which the menu leaves out.
@@ -232,11 +264,13 @@ void Form1::addListCommands() {
         add(window::kCopyItem, QKeySequence::Copy, [this] { copySelectedRows(false); }),
         add(window::kCopyWithHeaderItem, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
             [this] { copySelectedRows(true); }),
+        add(window::kDetailsItem, QKeySequence(Qt::Key_F2), &Form1::showDetails),
+        addSortMenu(),
+        add(window::kFitColumnItem, QKeySequence(), &Form1::fitCurrentColumn),
         add(window::kClearListItem, QKeySequence(), &Form1::clearList),
     };
     // Whatever the status says: a user may want to add pages at any time.
     add(window::kOpenDataFolderItem, QKeySequence(), &Form1::openDataFolder);
-    m_displaylist->setContextMenuPolicy(Qt::ActionsContextMenu);
     auto* remove = new QShortcut(QKeySequence::Delete, m_displaylist);
     remove->setContext(Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, &Form1::removeSelectedRows);
@@ -248,6 +282,28 @@ void Form1::addListCommands() {
     rowCountChanged();
 }
 
+// A column chosen here acts as a click on its header; the one the rows are sorted by is checked.
+QAction* Form1::addSortMenu() {
+    auto* menu = new QMenu(fromUtf8(window::kSortByItem), this);
+    auto* group = new QActionGroup(menu);
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (std::size_t column = 0; column < window::kColumnCount; ++column) {
+        QAction* item = menu->addAction(fromUtf8(window::kColumnTitles[column]));
+        item->setCheckable(true);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this,
+                [this, column] { sortByColumn(static_cast<int>(column)); });
+        m_sortItems.push_back(item);
+    }
+    QAction* sortBy = menu->menuAction();
+    m_displaylist->addAction(sortBy);
+    return sortBy;
+}
+
+void Form1::fillListMenu(QMenu& menu) {
+    menu.addActions(m_displaylist->actions());
+}
+
 // An empty table has nothing to copy or clear. A screen reader tells how many rows it holds.
 void Form1::rowCountChanged() {
     for (QAction* command : m_rowCommands) {
@@ -255,19 +311,9 @@ void Form1::rowCountChanged() {
     }
     m_displaylist->setAccessibleDescription(fromUtf8(
         window::tableDescription(static_cast<std::size_t>(std::max(0, m_rows->rowCount())))));
-}
-
-// Shift+F10 or the menu key: the menu the right button opens, below the current row when the
-// list shows it, else at the list's corner.
-void Form1::showListMenuAtKey() {
-    const QModelIndex current = m_displaylist->currentIndex();
-    QPoint at = current.isValid() ? m_displaylist->visualRect(current).bottomLeft() : QPoint();
-    if (!m_displaylist->viewport()->rect().contains(at)) {
-        at = {};
+    if (m_status != nullptr) {
+        refreshStatus();  // how many rows of how many runs the list holds
     }
-    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at,
-                           m_displaylist->viewport()->mapToGlobal(at));
-    QCoreApplication::sendEvent(m_displaylist, &menu);
 }
 
 // A tab stop after the name box, opened by Enter or Space as by a click (see eventFilter).
@@ -286,21 +332,37 @@ QLabel* Form1::createLink(std::string_view text, const char* name) {
     return link;
 }
 
+// The palette's link colour, or one that reads on a dark palette. Taken from the window's
+// palette: the links' own holds the colour they were given.
+void Form1::colourLinks() {
+    for (QLabel* link : {m_openDataFolder, m_showPages}) {
+        QPalette palette = link->palette();
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            palette.setColor(group, QPalette::Link, readableLink(this->palette(), group));
+        }
+        if (palette != link->palette()) {
+            link->setPalette(palette);
+        }
+    }
+}
+
 void Form1::openDataFolder() {
     keepingRows("open the data folder", 0, [this] {
-        openFolder([this](const std::string& folder, const window::FileManagerFailure& failure) {
-            showFailure(window::folderNotOpened(folder, failure));
-        });
+        openFolder(*this,
+                   [this](const std::string& folder, const window::FileManagerFailure& failure) {
+                       showFailure(window::folderNotOpened(folder, failure));
+                   });
     });
 }
 
 // The data folder, made first when it is missing; `failed` tells why no file manager opened it.
 void Form1::openFolder(
+    QWidget& over,
     std::function<void(const std::string& folder, const window::FileManagerFailure& failure)>
         failed) {
     const window::FolderToOpen folder = window::dataFolderToOpen(m_programDirectory);
     if (folder.failure) {
-        showFailure(*folder.failure);
+        showFailure(window::failureTextFor(*folder.failure), over);
         return;
     }
     openInFileManager(this, folder.path,
@@ -312,7 +374,10 @@ void Form1::openFolder(
 void Form1::showPages() {
     keepingRows("list the pages", 0, [this] {
         auto* list = new TroublePagesDialog(
-            m_troublePages, [this](const std::string& path) { showPage(path); }, this);
+            m_troublePages,
+            [this](const std::string& path, QWidget& over) { showPage(path, over); },
+            // The window's status tells a screen reader, as it tells of the table's commands.
+            [this](const std::string& text) { announce(*m_status, fromUtf8(text)); }, this);
         list->setAttribute(Qt::WA_DeleteOnClose);
         list->setWindowModality(Qt::WindowModal);
         list->show();
@@ -321,17 +386,44 @@ void Form1::showPages() {
 
 // In its folder, selected, by the desktop's file manager; where there is none to ask, the
 // data folder that holds it is opened instead, and where that fails too the box says that the
-// page could not be shown. The page itself is never opened.
-void Form1::showPage(const std::string& path) {
-    const auto notShown = [this, path](const std::string& folder,
-                                       const window::FileManagerFailure& failure) {
-        showFailure(window::pageNotShownText(path, folder, failure));
+// page could not be shown. The page itself is never opened. A box goes over the list the page
+// was chosen in, `over`, so that it takes the keys until it is closed; or over the window when
+// that list has been closed meanwhile.
+void Form1::showPage(const std::string& path, QWidget& over) {
+    const QPointer<QWidget> list = &over;
+    const auto shownOver = [this, list]() -> QWidget& {
+        return list != nullptr ? *list : static_cast<QWidget&>(*this);
+    };
+    const auto notShown = [this, path, shownOver](const std::string& folder,
+                                                  const window::FileManagerFailure& failure) {
+        showFailure(window::pageNotShownText(path, folder, failure), shownOver());
     };
     keepingRows("show the page", 0, [&] {
-        showInFolder(this, path, [this, notShown] {
-            keepingRows("show the page", 0, [&] { openFolder(notShown); });
+        showInFolder(this, path, [this, notShown, shownOver] {
+            keepingRows("show the page", 0, [&] { openFolder(shownOver(), notShown); });
         });
     });
+}
+
+// The current row's every field whole, why a field was not found, and the file: what only the
+// tooltips show otherwise.
+void Form1::showDetails() {
+    const QModelIndex current = m_displaylist->currentIndex();
+    if (!current.isValid()) {
+        return;
+    }
+    keepingRows("show the details of", 1, [&] {
+        showDetailsBox(*this, fromUtf8(window::kDetailsTitle),
+                       fromUtf8(m_rows->details(current.row())));
+    });
+}
+
+// As a double click on the divider at the column's right does: the user's width from then on.
+void Form1::fitCurrentColumn() {
+    const QModelIndex current = m_displaylist->currentIndex();
+    if (current.isValid()) {
+        m_displaylist->resizeColumnToContents(current.column());
+    }
 }
 
 void Form1::connectControls() {
@@ -345,12 +437,20 @@ void Form1::connectControls() {
     connect(header, &QHeaderView::sectionResized, this,
             [this](int column, int, int width) { columnResized(column, width); });
     m_progressTimer.setInterval(kProgressIntervalMs);
-    connect(&m_progressTimer, &QTimer::timeout, this,
-            [this] { showProgress(window::shownProgress(m_run.progress())); });
+    connect(&m_progressTimer, &QTimer::timeout, this, [this] {
+        showProgress(window::shownProgress(m_run.progress()));
+        speakProgress();
+    });
+}
+
+// Right to left, the layout is the mirror image of the drawn one; the tab order stays.
+window::Form1Layout Form1::shownLayout() const {
+    const window::Form1Layout layout = layoutFor(size());
+    return layoutDirection() == Qt::RightToLeft ? window::mirrored(layout, width()) : layout;
 }
 
 void Form1::placeControls() {
-    const window::Form1Layout layout = layoutFor(size());
+    const window::Form1Layout layout = shownLayout();
     m_displaylist->setGeometry(toQt(layout.list));
     m_collect->setGeometry(toQt(layout.collect));
     m_outputfilename->setGeometry(toQt(layout.outputName));
@@ -363,6 +463,16 @@ void Form1::placeControls() {
 void Form1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     placeControls();
+}
+
+void Form1::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LayoutDirectionChange) {
+        placeControls();
+    }
+    if (event->type() == QEvent::PaletteChange) {
+        colourLinks();
+    }
 }
 
 void Form1::collect_Click() {
@@ -417,6 +527,9 @@ void Form1::askBeforeReplacing(const std::string& question, const std::string& n
 void Form1::beginRun(const std::string& name) {
     if (m_run.start(m_programDirectory, name)) {
         showRunStep(window::runStarted());
+        m_spokenProgress.reset();
+        speakProgress();
+        announce(*m_status, fromUtf8(window::runStartedAnnouncement()));
         m_progressTimer.start();
     }
 }
@@ -458,6 +571,16 @@ void Form1::showProgress(const window::ShownProgress& shown) {
     m_progress->setRange(0, shown.maximum);
     m_progress->setValue(shown.value);
     showProgressNote(shown.note);
+}
+
+// The status, hidden by the bar, still tells a screen reader how far the run is, when asked.
+void Form1::speakProgress() {
+    const std::optional<std::string> name =
+        m_spokenProgress.next(m_run.progress(), std::chrono::steady_clock::now());
+    if (name) {
+        m_status->setAccessibleName(fromUtf8(*name));
+        m_status->setAccessibleDescription(fromUtf8(*name));
+    }
 }
 
 // A long name gives up its middle: its end and the figures after it stay.
@@ -524,11 +647,6 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_displaylist->viewport() && event->type() == QEvent::Resize) {
         keepingRows("fit the columns", 0, [this] { showColumnWidths(); });
     }
-    if (watched == m_displaylist && event->type() == QEvent::KeyPress &&
-        opensMenu(static_cast<const QKeyEvent&>(*event))) {
-        showListMenuAtKey();
-        return true;
-    }
     if (watched == m_openDataFolder || watched == m_showPages) {
         return linkEvent(static_cast<QLabel&>(*watched), *event);
     }
@@ -583,6 +701,9 @@ void Form1::sortRows(int column) {
     QHeaderView& header = *m_displaylist->horizontalHeader();
     const bool sorted = sort.direction != window::SortDirection::None;
     header.setSortIndicatorShown(sorted);
+    for (std::size_t column = 0; column < m_sortItems.size(); ++column) {
+        m_sortItems[column]->setChecked(sorted && sort.column == column);
+    }
     if (sorted) {
         header.setSortIndicator(static_cast<int>(sort.column),
                                 sort.direction == window::SortDirection::Ascending
@@ -592,15 +713,30 @@ void Form1::sortRows(int column) {
 }
 
 void Form1::showStatus(const window::StatusText& status) {
-    m_statusText = status;
-    const QString details = fromUtf8(status.details.empty() ? status.text : status.details);
-    m_status->setToolTip(literalRichText(details));
-    // Whole, whatever the window's width shortens, and without the tooltip's markup.
-    m_status->setAccessibleName(fromUtf8(status.text));
-    m_status->setAccessibleDescription(details);
+    m_toldStatus = status;
+    refreshStatus();
+}
+
+// The status as told, and after a second run how many rows of how many runs the list holds, so
+// that the list and the file never seem to disagree.
+void Form1::refreshStatus() {
+    const window::StatusText& status = m_toldStatus;
+    m_statusText = status.text.empty()
+                       ? status
+                       : window::withRowsHeld(status, m_rows->rowCount(), m_rows->runCount());
+    const QString details =
+        fromUtf8(m_statusText.details.empty() ? m_statusText.text : m_statusText.details);
+    // No tooltip rather than an empty one: a screen reader would take its markup for a text.
+    m_status->setToolTip(details.isEmpty() ? QString() : literalRichText(details));
+    // Whole, whatever the window's width shortens, and without the tooltip's markup; during a
+    // run, how far it is (speakProgress), whatever rows are removed meanwhile.
+    if (!m_progressTimer.isActive()) {
+        m_status->setAccessibleName(fromUtf8(m_statusText.text));
+        m_status->setAccessibleDescription(details);
+    }
     m_openDataFolder->setVisible(status.offersDataFolder);
     m_showPages->setVisible(status.offersPageList);
-    placeStatus(toQt(layoutFor(size()).statusStrip));
+    placeStatus(toQt(shownLayout().statusStrip));
 }
 
 // A status offers one link at most.
@@ -610,13 +746,21 @@ QLabel* Form1::shownLink() const {
                                          : nullptr;
 }
 
-// The link, when shown, takes the strip's right end; the status the rest.
+// The link, when shown, takes the strip's end (its right, or its left right to left); the
+// status the rest.
 void Form1::placeStatus(const QRect& strip) {
     QRect text = strip;
     if (QLabel* link = shownLink()) {
         const int linkWidth = link->sizeHint().width();
-        link->setGeometry(strip.right() - linkWidth + 1, strip.top(), linkWidth, strip.height());
-        text.setRight(strip.right() - linkWidth - link->fontMetrics().averageCharWidth());
+        const int gap = link->fontMetrics().averageCharWidth();
+        if (layoutDirection() == Qt::RightToLeft) {
+            link->setGeometry(strip.left(), strip.top(), linkWidth, strip.height());
+            text.setLeft(strip.left() + linkWidth + gap);
+        } else {
+            link->setGeometry(strip.right() - linkWidth + 1, strip.top(), linkWidth,
+                              strip.height());
+            text.setRight(strip.right() - linkWidth - gap);
+        }
     }
     m_status->setGeometry(text);
     elideStatus();
@@ -641,12 +785,22 @@ void Form1::showFailure(const window::RunFailure& failure) {
 }
 
 void Form1::showFailure(const window::FailureText& text) {
+    showFailure(text, *this);
+}
+
+// Over `over`, the window or a list open over it, modal to that, so that Esc and every other
+// key go to the box until it is closed.
+void Form1::showFailure(const window::FailureText& text, QWidget& over) {
     auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(), fromUtf8(text.message),
-                                QMessageBox::Ok, this);
+                                QMessageBox::Ok, &over);
     box->setObjectName(QStringLiteral("failure"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setTextFormat(Qt::PlainText);
     box->setInformativeText(literalRichText(fromUtf8(window::breakableDetails(text))));
+    // Read as the text it is: without the marks that let the box break a path, or the markup.
+    if (auto* details = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        details->setAccessibleName(fromUtf8(text.details));
+    }
     box->installEventFilter(new ExactCopy(fromUtf8(text.message + "\n\n" + text.details), box));
     box->setWindowModality(Qt::WindowModal);
     m_failure = box;
@@ -667,13 +821,21 @@ void Form1::copySelectedRows(bool withHeader) {
             return;
         }
         QGuiApplication::clipboard()->setText(std::get<QString>(text));
+        announce(*m_status, fromUtf8(window::copiedAnnouncement(rows, withHeader)));
     });
 }
 
 // Neither touches a file, and the status still tells of the last run.
 void Form1::removeSelectedRows() {
     const QItemSelection selection = m_displaylist->selectionModel()->selection();
-    keepingRows("remove", rowsIn(selection), [&] { m_rows->remove(selection); });
+    const std::size_t rows = rowsIn(selection);
+    if (rows == 0) {
+        return;
+    }
+    keepingRows("remove", rows, [&] {
+        m_rows->remove(selection);
+        announce(*m_status, fromUtf8(window::removedAnnouncement(rows)));
+    });
 }
 
 // The page list goes with the rows, and its link: what it lists is no longer shown. The window
@@ -686,6 +848,7 @@ void Form1::clearList() {
         m_columns = window::TableColumns(std::vector<int>(window::kColumnCount, kFirstColumnWidth));
         showColumnWidths();
         showStatus(window::startStatus(m_programDirectory));
+        announce(*m_status, fromUtf8(window::clearedAnnouncement()));
     });
 }
 

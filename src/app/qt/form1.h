@@ -11,13 +11,16 @@
 #include <QWidget>
 
 #include "window/data_folder.h"
+#include "window/form1_layout.h"
 #include "window/run_steps.h"
+#include "window/shown_progress.h"
 #include "window/table_columns.h"
 #include "window/window_texts.h"
 
 class QAction;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QMessageBox;
 class QProgressBar;
 class QPushButton;
@@ -47,6 +50,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -55,24 +59,31 @@ private:
     void createList();
     QLabel* createLink(std::string_view text, const char* name);
     void addListCommands();
+    QAction* addSortMenu();
+    void fillListMenu(QMenu& menu);
     void rowCountChanged();
-    void showListMenuAtKey();
     bool linkEvent(QLabel& link, QEvent& event);
+    void colourLinks();
     void openDataFolder();
     void openFolder(
+        QWidget& over,
         std::function<void(const std::string& folder, const window::FileManagerFailure& failure)>
             failed);
     void showPages();
-    void showPage(const std::string& path);
+    void showPage(const std::string& path, QWidget& over);
+    void showDetails();
+    void fitCurrentColumn();
     void connectControls();
     void startRun();
     void askAndStartRun();
     void askBeforeReplacing(const std::string& question, const std::string& name);
     void beginRun(const std::string& name);
+    window::Form1Layout shownLayout() const;
     void placeControls();
     void showRunEnd();
     void showRunStep(window::RunStep step);
     void showProgress(const window::ShownProgress& shown);
+    void speakProgress();
     void showProgressNote(const std::string& note);
     void showRows(window::RunRows rows);
     void fitColumns(const std::vector<std::size_t>& newRows);
@@ -81,11 +92,13 @@ private:
     void sortByColumn(int column);
     void sortRows(int column);
     void showStatus(const window::StatusText& status);
+    void refreshStatus();
     void placeStatus(const QRect& strip);
     QLabel* shownLink() const;
     void elideStatus();
     void showFailure(const window::RunFailure& failure);
     void showFailure(const window::FailureText& text);
+    void showFailure(const window::FailureText& text, QWidget& over);
     void copySelectedRows(bool withHeader);
     void removeSelectedRows();
     void clearList();
@@ -95,7 +108,9 @@ private:
     std::string m_programDirectory;
     window::WindowRun m_run;
     QTimer m_progressTimer;
-    window::StatusText m_statusText;  // as the run or the action told it, before shortening
+    window::SpokenProgress m_spokenProgress;
+    window::StatusText m_toldStatus;  // as the run or the action told it
+    window::StatusText m_statusText;  // that, with the rows the list holds, before shortening
     window::TableColumns m_columns;
     bool m_showingColumnWidths = false;  // the widths changing now are the window's, not the user's
     QPointer<QMessageBox> m_failure;     // while it is open, no run starts
@@ -114,6 +129,7 @@ private:
     QLabel* m_openDataFolder = nullptr;
     QLabel* m_showPages = nullptr;
     std::vector<QAction*> m_rowCommands;  // the menu's items that need rows
+    std::vector<QAction*> m_sortItems;    // "Sort by"'s, one per column
 };
 
 }  // namespace catalog::qt_window

@@ -8,15 +8,17 @@
 #include <QPalette>
 
 #include "app/qt/qt_text.h"
+#include "app/qt/shown_colours.h"
+#include "window/row_details.h"
 
 namespace catalog::qt_window {
 
 namespace {
 
-// A field the rules did not find is drawn in the colour of disabled text: its words stay
-// readable while the values that were found stand out.
+// A field the rules did not find is drawn weaker than the values yet readable. The view's
+// delegate draws it so on the view's own palette, selected or not.
 QVariant notFoundForeground() {
-    return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+    return QBrush(dimmedText(QGuiApplication::palette(), QPalette::Active, false));
 }
 
 // The rows a selection touches, from the top, each once.
@@ -84,6 +86,10 @@ QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     return fromUtf8(window::kColumnTitles[static_cast<std::size_t>(section)]);
+}
+
+std::string RowTableModel::details(int row) const {
+    return window::rowDetails(m_rows, static_cast<std::size_t>(row));
 }
 
 std::vector<std::size_t> RowTableModel::append(window::RunRows rows) {

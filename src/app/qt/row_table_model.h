@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -24,6 +26,11 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+
+    // The Details box's text for `row` (see window::rowDetails).
+    std::string details(int row) const;
+    // How many runs still have a row here.
+    std::size_t runCount() const { return m_rows.runCount(); }
 
     // Should memory run short in any of these, std::bad_alloc leaves the rows as they were and
     // the view told of exactly what changed.

@@ -9,10 +9,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/qt/item_view_keys.h"
 #include "app/qt/qt_text.h"
 #include "app/qt/trouble_pages_model.h"
 #include "window/control_texts.h"
@@ -40,10 +42,11 @@ QPushButton* button(std::string_view text, const char* name, QWidget* parent) {
 
 }  // namespace
 
-TroublePagesDialog::TroublePagesDialog(window::TroublePages pages,
-                                       std::function<void(const std::string&)> showPage,
-                                       QWidget* parent)
-    : QDialog(parent), m_showPage(std::move(showPage)) {
+TroublePagesDialog::TroublePagesDialog(
+    window::TroublePages pages,
+    std::function<void(const std::string& path, QWidget& over)> showPage,
+    std::function<void(const std::string& text)> announce, QWidget* parent)
+    : QDialog(parent), m_showPage(std::move(showPage)), m_announce(std::move(announce)) {
     setObjectName(QStringLiteral("pageList"));
     setWindowTitle(fromUtf8(window::kPageListTitle));
     createList(std::move(pages));
@@ -56,12 +59,12 @@ TroublePagesDialog::TroublePagesDialog(window::TroublePages pages,
     connect(copy, &QPushButton::clicked, this, &TroublePagesDialog::copyLines);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     // Ctrl+C in the list, and Copy in its menu, as in the table.
-    auto* copyAction = new QAction(fromUtf8(window::kCopyItem), m_lines);
-    copyAction->setShortcut(QKeySequence::Copy);
-    copyAction->setShortcutContext(Qt::WidgetShortcut);
-    connect(copyAction, &QAction::triggered, this, &TroublePagesDialog::copyLines);
-    m_lines->addAction(copyAction);
-    m_lines->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_copy = new QAction(fromUtf8(window::kCopyItem), m_lines);
+    m_copy->setShortcut(QKeySequence::Copy);
+    m_copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(m_copy, &QAction::triggered, this, &TroublePagesDialog::copyLines);
+    m_lines->addAction(m_copy);
+    addKeyboardAccess(*m_lines, [this](QMenu& menu) { menu.addAction(m_copy); });
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_message, 1);
@@ -166,6 +169,7 @@ void TroublePagesDialog::copyLines() {
             return;
         }
         QGuiApplication::clipboard()->setText(std::get<QString>(text));
+        m_announce(window::linesCopiedAnnouncement(lines));
     };
     window::keepingRows("copy", lines, copy,
                         [&](const window::StatusText&) { refused(window::CopyRefusal::NoMemory); });
@@ -173,7 +177,7 @@ void TroublePagesDialog::copyLines() {
 
 void TroublePagesDialog::showPageOf(const QModelIndex& line) {
     if (line.isValid()) {
-        m_showPage(m_model->pages().pagePath(static_cast<std::size_t>(line.row())));
+        m_showPage(m_model->pages().pagePath(static_cast<std::size_t>(line.row())), *this);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <poll.h>
 #include <private/qguiapplication_p.h>
 #include <string>
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -44,10 +46,18 @@
 #include "app/qt/qt_text.h"
 #include "collect/listing.h"
 #include "support/test_files.h"
+#include "window/contrast.h"
 #include "window/display_text.h"
 #include "window/output_name.h"
 #include "window/row_cells.h"
 #include "window/window_texts.h"
+
+// Texts as gtest prints them when an expectation fails.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 namespace catalog::qt_window {
 namespace {
@@ -66,6 +76,64 @@ const std::string kAnchorLine = "A1\t125\ta.jpg\tAnchor\r\n";
 const std::string kBoltLine = "B2\t7\tb.jpg\tBolt\r\n";
 const std::string kListing = kHeader + kAnchorLine + kBoltLine;
 constexpr int kNameColumn = 3;
+
+// What a screen reader hears while this lives: the accessibility bus on, and each event noted
+// with the name its object had as it was sent.
+class HeardEvents {
+public:
+    struct Event {
+        QObject* object;
+        QAccessible::Event type;
+        int child;
+        QAccessible::Role role;
+        QString name;
+    };
+
+    HeardEvents() {
+        events().clear();
+        m_bus.setActive(true);
+        m_previous = QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+            QAccessibleInterface* heard = event->accessibleInterface();
+            events().push_back({event->object(), event->type(), event->child(),
+                                heard ? heard->role() : QAccessible::NoRole,
+                                heard ? heard->text(QAccessible::Name) : QString()});
+        });
+    }
+    ~HeardEvents() {
+        QAccessible::installUpdateHandler(m_previous);
+        m_bus.setActive(false);
+    }
+    HeardEvents(const HeardEvents&) = delete;
+    HeardEvents& operator=(const HeardEvents&) = delete;
+
+    // Whether the focus was said to be on that cell of `view`.
+    bool focusedOn(QAbstractItemView* view, int row, int column) const {
+        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(view);
+        const int child = table->indexOfChild(table->tableInterface()->cellAt(row, column));
+        return std::any_of(events().begin(), events().end(), [&](const Event& event) {
+            return event.object == view && event.type == QAccessible::Focus && event.child == child;
+        });
+    }
+    // What the last notification shown said.
+    QString lastAnnounced() const {
+        QString said;
+        for (const Event& event : events()) {
+            if (event.type == QAccessible::ObjectShow && event.role == QAccessible::Notification) {
+                said = event.name;
+            }
+        }
+        return said;
+    }
+
+private:
+    static std::vector<Event>& events() {
+        static std::vector<Event> heard;
+        return heard;
+    }
+
+    QPlatformAccessibility& m_bus = *QGuiApplicationPrivate::platformIntegration()->accessibility();
+    QAccessible::UpdateHandler m_previous = nullptr;
+};
 
 // One window over a fresh program folder, driven through its controls as a user would.
 class Form1Test : public ::testing::Test {
@@ -286,32 +354,60 @@ TEST_F(Form1Test, TabFromTheBoxReachesTheShownLinkWhichEnterOrSpaceOpens) {
     EXPECT_EQ(shownList(), nullptr);
 }
 
-TEST_F(Form1Test, ShiftF10OrTheMenuKeyOpensTheListMenuBelowTheCurrentRow) {
+const QStringList kMenuItems{"Copy",       "Copy with header", "Details",         "Sort by",
+                             "Fit column", "Clear list",       "Open data folder"};
+
+// The menu open now, closed when the test is done with it.
+QMenu* openMenu() {
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+QStringList itemsOf(const QMenu& menu) {
+    QStringList items;
+    for (const QAction* item : menu.actions()) {
+        items << item->text();
+    }
+    return items;
+}
+
+// From the keyboard, X11's menu key event included, which comes at the pointer: below the current
+// row, its first item active, so that Enter takes it. From the mouse: where clicked.
+TEST_F(Form1Test, TheListMenuOpensBelowTheCurrentRowFromTheKeyboardWithItsFirstItemActive) {
     ASSERT_TRUE(clickAndWait());
     list()->setFocus();
     list()->setCurrentIndex(list()->model()->index(1, 0));
     const QPoint below =
         list()->viewport()->mapToGlobal(list()->visualRect(list()->currentIndex()).bottomLeft());
-    for (const auto& [key, modifiers] :
-         {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
-        QStringList items;
-        QPoint at;
-        QTimer::singleShot(0, &form, [&] {
-            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-                for (const QAction* item : menu->actions()) {
-                    items << item->text();
-                }
-                at = menu->pos();
-                menu->close();
-            }
-        });
-        QTest::keyClick(list(), key, modifiers);
-        QCoreApplication::processEvents();  // the menu's look, had it not opened
-        EXPECT_EQ(items,
-                  (QStringList{"Copy", "Copy with header", "Clear list", "Open data folder"}))
-            << key;
-        EXPECT_EQ(at, below);
+    const QPoint pointer = list()->viewport()->mapToGlobal(QPoint(200, 5));
+    const std::function<void()> opens[] = {
+        [this] { QTest::keyClick(list(), Qt::Key_F10, Qt::ShiftModifier); },
+        [this] { QTest::keyClick(list(), Qt::Key_Menu); },
+        [&] {
+            QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, list()->mapFromGlobal(pointer),
+                                      pointer);
+            QApplication::sendEvent(list(), &menuKey);
+        }};
+    for (const auto& open : opens) {
+        open();
+        ASSERT_NE(openMenu(), nullptr);
+        EXPECT_EQ(itemsOf(*openMenu()), kMenuItems);
+        EXPECT_EQ(openMenu()->pos(), below);
+        ASSERT_NE(openMenu()->activeAction(), nullptr);
+        EXPECT_EQ(openMenu()->activeAction()->text(), QStringLiteral("Copy"));
+        openMenu()->close();
     }
+    selectRow(0);
+    QTest::keyClick(list(), Qt::Key_Menu);
+    QTest::keyClick(openMenu(), Qt::Key_Return);
+    EXPECT_EQ(openMenu(), nullptr);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString(kAnchorLine));
+
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(200, 5), pointer);
+    QApplication::sendEvent(list()->viewport(), &click);
+    ASSERT_NE(openMenu(), nullptr);
+    EXPECT_EQ(openMenu()->pos(), pointer);
+    EXPECT_EQ(openMenu()->activeAction(), nullptr);
+    openMenu()->close();
 }
 
 // Runs
@@ -564,6 +660,12 @@ TEST_F(Form1Test, AFailureBoxBreaksAPathAtItsSeparators) {
         }
     }
     EXPECT_GT(breaks, 0);
+    // Read as the text it is, without the marks that let it break or the markup.
+    const QString read = details->accessibleName();
+    EXPECT_FALSE(read.contains(QChar(0x200B)) || read.contains(QChar(0x2060)) ||
+                 read.contains(QLatin1Char('<')))
+        << read.toStdString();
+    EXPECT_TRUE(copied(failure()).endsWith(read)) << read.toStdString();
 }
 
 // The folder's own bytes reach the file manager; when it fails, the user is told where the
@@ -660,6 +762,38 @@ TEST_F(Form1Test, APageNoFileManagerCanShowIsNamedWithTheFolderToOpen) {
               "The page could not be shown in its folder.\n\nNo file manager could be started "
               "to show contact.html (xdg-open: ended with status 4): open the folder " +
                   path("data") + " yourself.");
+    // Over the list it came from, which it blocks, so that the keys go to it; Esc closes it.
+    auto* list = form.findChild<QDialog*>(QStringLiteral("pageList"));
+    EXPECT_EQ(failure()->parentWidget(), list);
+    EXPECT_EQ(failure()->windowModality(), Qt::WindowModal);
+    QTest::keyClick(failure(), Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return failure() == nullptr; }));
+    EXPECT_TRUE(list->isVisible());
+}
+
+// Entering the list makes its first line current, as in the table; its menu opens from the
+// keyboard below that line with Copy active, and a Copy is told to a screen reader.
+TEST_F(Form1Test, ThePageListIsEnteredAtItsFirstLineAndItsMenuWorksFromTheKeyboard) {
+    const HeardEvents heard;
+    ASSERT_TRUE(clickAndWait());
+    emit control<QLabel>("showPages")->linkActivated(QStringLiteral("showPages"));
+    auto* dialog = form.findChild<QDialog*>(QStringLiteral("pageList"));
+    auto* lines = dialog->findChild<QListView*>(QStringLiteral("pageLines"));
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == dialog; }));
+    lines->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(lines->currentIndex().row(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return heard.focusedOn(lines, 0, 0); }));
+    QTest::keyClick(lines, Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_NE(openMenu(), nullptr);
+    EXPECT_EQ(openMenu()->pos(), lines->viewport()->mapToGlobal(
+                                     lines->visualRect(lines->currentIndex()).bottomLeft()));
+    EXPECT_EQ(openMenu()->activeAction()->text(), QStringLiteral("Copy"));
+    QTest::keyClick(openMenu(), Qt::Key_Return);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("contact.html: no record: no "
+                             "`', 'PRICE' => ` in the page\r\n"));
+    EXPECT_EQ(heard.lastAnnounced(), fromUtf8(window::linesCopiedAnnouncement(1)));
 }
 
 // A page of 150,000 records that lack every field, under a long name: more lines than are
@@ -698,6 +832,31 @@ public:
 private:
     const int m_fd = ::inotify_init1(IN_CLOEXEC);
 };
+
+// As Space does; a key held down acts once, not again at each repeat.
+TEST_F(Form1Test, EnterOnTheFocusedButtonStartsARunAndStopsIt) {
+    writeEndlessFile(path("data/endless.html"), "<p>");
+    QSignalSpy finished(&form, &Form1::runFinished);
+    QSignalSpy pressed(button(), &QPushButton::clicked);
+    button()->setFocus();
+    QTest::keyClick(button(), Qt::Key_Return);
+    EXPECT_EQ(button()->text(), QStringLiteral("Stop"));
+    QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
+                       true);
+    QCoreApplication::sendEvent(button(), &repeated);
+    // A repeat as X11 sends it: a release and a press at the same instant, the press unmarked.
+    for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+        QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        key.setTimestamp(1000);
+        QCoreApplication::sendEvent(button(), &key);
+    }
+    EXPECT_EQ(pressed.size(), 1);
+    QTest::keyClick(button(), Qt::Key_Enter);
+    EXPECT_EQ(pressed.size(), 2);
+    ASSERT_TRUE(waitForRunEnd(finished));
+    EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
+    EXPECT_EQ(status()->text(), fromUtf8(window::stoppedStatus().text));
+}
 
 TEST_F(Form1Test, TheButtonDuringARunAndEscStopItWithoutWriting) {
     writeEndlessFile(path("data/endless.html"), "<p>");
@@ -763,9 +922,8 @@ TEST_F(Form1Test, AFieldNotFoundIsDimmedAndCounted) {
     ASSERT_TRUE(clickAndWait());
     const int thumbnail = 2;
     EXPECT_EQ(data(2, thumbnail).toString(), QStringLiteral("String Matching Failed"));
-    const QColor dimmed = QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
+    const QColor dimmed = data(2, thumbnail, Qt::ForegroundRole).value<QBrush>().color();
     EXPECT_NE(dimmed, QGuiApplication::palette().color(QPalette::Active, QPalette::Text));
-    EXPECT_EQ(data(2, thumbnail, Qt::ForegroundRole).value<QBrush>().color(), dimmed);
     EXPECT_FALSE(data(2, kNameColumn, Qt::ForegroundRole).isValid());
     EXPECT_FALSE(data(0, thumbnail, Qt::ForegroundRole).isValid());
     // On two lines, which break at a blank.
@@ -836,32 +994,160 @@ TEST_F(Form1Test, ScreenReadersHearEachControlByNameAndTheRunsEnd) {
     EXPECT_EQ(form.findChildren<QDialog*>(QStringLiteral("pageList")).size(), 1);
 }
 
-// How far the pixels of a cell stray at most from its background: how strongly its text shows.
-int strongestInk(QTableView& view, const QModelIndex& cell) {
-    // Within the grid lines and the cell's margins.
+// How far the run is, for a screen reader that asks: never the tooltip's empty markup. Not
+// announced: only the run's start is.
+TEST_F(Form1Test, DuringARunTheStatusIsNamedByHowFarTheRunIs) {
+    writeEndlessFile(path("data/endless.html"), "<p>");
+    const HeardEvents heard;
+    QSignalSpy finished(&form, &Form1::runFinished);
+    click();
+    EXPECT_TRUE(status()->accessibleName().startsWith(QStringLiteral("Collecting")));
+    EXPECT_EQ(status()->accessibleDescription(), status()->accessibleName());
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(status());
+    EXPECT_FALSE(spoken->text(QAccessible::Description).contains(QLatin1Char('<')));
+    EXPECT_EQ(status()->toolTip(), QString());
+    EXPECT_EQ(heard.lastAnnounced(), fromUtf8(window::runStartedAnnouncement()));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return status()->accessibleName().contains(QStringLiteral("of 4 pages")); },
+        60 * 1000))
+        << status()->accessibleName().toStdString();
+    EXPECT_EQ(heard.lastAnnounced(), fromUtf8(window::runStartedAnnouncement()));
+    click();
+    ASSERT_TRUE(waitForRunEnd(finished));
+}
+
+// Each action whose result shows only in the table or on the clipboard is told; the status
+// shows what it showed.
+TEST_F(Form1Test, CopyDeleteAndClearListAreToldToAScreenReader) {
+    ASSERT_TRUE(clickAndWait());
+    const QString shown = status()->text();
+    const HeardEvents heard;
+    list()->setFocus();
+    selectRow(1);
+    const struct {
+        std::function<void()> act;
+        std::string told;
+    } actions[] = {
+        {[this] { QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier); },
+         window::copiedAnnouncement(1, false)},
+        {[this] { action("Copy with header")->trigger(); }, window::copiedAnnouncement(1, true)},
+        {[this] { QTest::keyClick(list(), Qt::Key_Delete); }, window::removedAnnouncement(1)},
+        {[this] { action("Clear list")->trigger(); }, window::clearedAnnouncement()},
+    };
+    for (const auto& [act, told] : actions) {
+        act();
+        EXPECT_EQ(heard.lastAnnounced(), fromUtf8(told));
+        if (told != window::clearedAnnouncement()) {
+            EXPECT_EQ(status()->text(), shown);
+        }
+    }
+}
+
+// Entering the table, by Tab or otherwise, makes its first row current when none is, and a
+// screen reader reads that cell, as it reads the current one on each later entry.
+TEST_F(Form1Test, EnteringTheTableReadsItsCurrentRowTheFirstUntilTheUserMoves) {
+    ASSERT_TRUE(clickAndWait());
+    {
+        const HeardEvents heard;
+        list()->setFocus(Qt::TabFocusReason);
+        EXPECT_EQ(list()->currentIndex(), list()->model()->index(0, 0));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return heard.focusedOn(list(), 0, 0); }));
+        QTest::keyClick(list(), Qt::Key_Down);
+        EXPECT_EQ(list()->currentIndex().row(), 1);
+    }
+    button()->setFocus();
+    const HeardEvents heard;
+    list()->setFocus(Qt::BacktabFocusReason);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return heard.focusedOn(list(), 1, 0); }));
+}
+
+// The colour a cell's text is drawn in: of its pixels, the one that strays furthest from its
+// background (the cell's corner, within the grid lines and margins).
+struct Ink {
+    QColor text;
+    QColor background;
+};
+
+Ink inkOf(QTableView& view, const QModelIndex& cell) {
     const QImage image =
-        view.viewport()->grab(view.visualRect(cell).adjusted(2, 2, -2, -2)).toImage();
-    const QColor background = image.pixelColor(0, 0);
+        view.viewport()->grab(view.visualRect(cell).adjusted(3, 3, -3, -3)).toImage();
+    Ink ink{image.pixelColor(0, 0), image.pixelColor(0, 0)};
     int strongest = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            const QColor ink = image.pixelColor(x, y);
-            strongest = std::max(strongest, std::abs(ink.red() - background.red()) +
-                                                std::abs(ink.green() - background.green()) +
-                                                std::abs(ink.blue() - background.blue()));
+            const QColor pixel = image.pixelColor(x, y);
+            const int distance = std::abs(pixel.red() - ink.background.red()) +
+                                 std::abs(pixel.green() - ink.background.green()) +
+                                 std::abs(pixel.blue() - ink.background.blue());
+            if (distance > strongest) {
+                strongest = distance;
+                ink.text = pixel;
+            }
         }
     }
-    return strongest;
+    return ink;
 }
 
-TEST_F(Form1Test, AFieldNotFoundStaysDimmedInASelectedRow) {
+double contrastOf(const Ink& ink) {
+    const auto rgb = [](const QColor& colour) {
+        return window::Rgb{colour.red(), colour.green(), colour.blue()};
+    };
+    return window::contrastRatio(rgb(ink.text), rgb(ink.background));
+}
+
+// A dark palette, as a desktop's dark theme gives: the link keeps the toolkit's blue.
+QPalette darkPalette() {
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+    dark.setColor(QPalette::HighlightedText, Qt::black);
+    return dark;
+}
+
+// The application's palette for one test.
+class PaletteForTest {
+public:
+    explicit PaletteForTest(const QPalette& palette) { QApplication::setPalette(palette); }
+    ~PaletteForTest() { QApplication::setPalette(m_before); }
+    PaletteForTest(const PaletteForTest&) = delete;
+    PaletteForTest& operator=(const PaletteForTest&) = delete;
+
+private:
+    QPalette m_before = QApplication::palette();
+};
+
+// Readable (4.5:1, less a rounding step of the drawn pixels), yet unlike the values beside it, on
+// a normal row and on a selected one, on the default palette and on a dark one; and the links
+// read on the dark one too.
+TEST_F(Form1Test, AFieldNotFoundIsDimmedYetReadableAndTheLinksReadOnADarkPalette) {
     addPage("c.html", "{ 'REFERENCE' => 'C3', 'NAME' => 'Clamp', 'PRICE' => 2, }");
     ASSERT_TRUE(clickAndWait());
-    selectRow(2);
     const int thumbnail = 2;
-    const int dimmed = strongestInk(*list(), list()->model()->index(2, thumbnail));
-    const int found = strongestInk(*list(), list()->model()->index(2, kNameColumn));
-    EXPECT_LT(dimmed, found * 3 / 4) << dimmed << " against " << found;
+    for (const bool dark : {false, true}) {
+        const PaletteForTest palette(dark ? darkPalette() : QApplication::palette());
+        for (const bool selected : {false, true}) {
+            list()->clearSelection();
+            if (selected) {
+                selectRow(2);
+            }
+            const Ink dimmed = inkOf(*list(), list()->model()->index(2, thumbnail));
+            const Ink found = inkOf(*list(), list()->model()->index(2, kNameColumn));
+            EXPECT_GE(contrastOf(dimmed), window::kLeastContrast - 0.1)
+                << dark << selected << " " << dimmed.text.name().toStdString() << " on "
+                << dimmed.background.name().toStdString();
+            EXPECT_NE(dimmed.text, found.text) << dark << selected;
+            if (contrastOf(found) >= window::kLeastContrast + 1) {
+                EXPECT_LT(contrastOf(dimmed), contrastOf(found)) << dark << selected;
+            }
+        }
+        for (const char* name : {"showPages", "openDataFolder"}) {
+            const QPalette& colours = control<QLabel>(name)->palette();
+            const Ink link{colours.color(QPalette::Link), colours.color(QPalette::Window)};
+            EXPECT_GE(contrastOf(link), window::kLeastContrast) << dark << name;
+        }
+    }
 }
 
 // The list
@@ -934,10 +1220,99 @@ TEST_F(Form1Test, AClickOnAHeaderSortsTheRowsTheNextRunJoinsAndCopyFollows) {
     EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow, kAnchorRow, kBoltRow}));
 }
 
+// What a click on a header does, from the menu: sorted, reversed, and back to the order
+// collected; the column sorted by is checked. The header itself is no tab stop.
+TEST_F(Form1Test, SortByInTheMenuActsAsAClickOnTheColumnsHeader) {
+    ASSERT_TRUE(clickAndWait());
+    QMenu* sortBy = action("Sort by")->menu();
+    ASSERT_NE(sortBy, nullptr);
+    QStringList columns;
+    for (const QAction* item : sortBy->actions()) {
+        columns << item->text();
+    }
+    EXPECT_EQ(columns, (QStringList{"id", "price", "thumbnail", "name", "file"}));
+    const auto checked = [sortBy] {
+        QStringList checked;
+        for (const QAction* item : sortBy->actions()) {
+            checked << (item->isChecked() ? item->text() : QString());
+        }
+        return checked.join(QString());
+    };
+    const QHeaderView* header = list()->horizontalHeader();
+    QAction* price = sortBy->actions()[1];
+    price->trigger();
+    EXPECT_EQ(rows(), (QList<QStringList>{kBoltRow, kAnchorRow}));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    EXPECT_EQ(checked(), QStringLiteral("price"));
+    price->trigger();
+    EXPECT_EQ(rows(), (QList<QStringList>{kAnchorRow, kBoltRow}));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(checked(), QStringLiteral("price"));
+    clickHeader(kNameColumn);
+    EXPECT_EQ(checked(), QStringLiteral("name"));
+    sortBy->actions()[kNameColumn]->trigger();
+    sortBy->actions()[kNameColumn]->trigger();
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    EXPECT_EQ(checked(), QString());
+    EXPECT_EQ(header->focusPolicy(), Qt::NoFocus);
+}
+
+// As a double click on the divider at its right: the current cell's column fits its values and
+// keeps that width as the user's when the next run fits the others.
+TEST_F(Form1Test, FitColumnFitsTheCurrentCellsColumnAsTheDividersDoubleClickDoes) {
+    ASSERT_TRUE(clickAndWait());
+    list()->setColumnWidth(0, 10);
+    const int idWidth = list()->columnWidth(0);
+    list()->setColumnWidth(kNameColumn, 10);
+    list()->setCurrentIndex(list()->model()->index(1, kNameColumn));
+    action("Fit column")->trigger();
+    const int fitted = list()->columnWidth(kNameColumn);
+    list()->setColumnWidth(kNameColumn, 10);
+    list()->resizeColumnToContents(kNameColumn);  // what the double click calls
+    EXPECT_EQ(list()->columnWidth(kNameColumn), fitted);
+    EXPECT_GE(fitted, list()->fontMetrics().horizontalAdvance(QStringLiteral("Anchor")));
+    EXPECT_EQ(list()->columnWidth(0), idWidth);
+    addPage("c.html", productRecord("C3", "A much longer name than any before", "2", "c.jpg"));
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(list()->columnWidth(kNameColumn), fitted);
+}
+
+// Every field whole, why one was not found, and the file, by F2 or the menu: in a box modal to
+// the window, read by the keyboard; Ctrl+C copies it and Esc closes it.
+TEST_F(Form1Test, DetailsShowsTheCurrentRowWhole) {
+    addPage("c.html", "{ 'REFERENCE' => 'C3', 'NAME' => 'Clamp', 'PRICE' => 2, }");
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(action("Details")->shortcut(), QKeySequence(Qt::Key_F2));
+    list()->setFocus();
+    list()->setCurrentIndex(list()->model()->index(2, 1));
+    QTest::keyClick(list(), Qt::Key_F2);
+    auto* box = form.findChild<QDialog*>(QStringLiteral("details"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(box->parentWidget(), &form);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Row details"));
+    auto* text = box->findChild<QPlainTextEdit*>(QStringLiteral("detailsText"));
+    const QString shown = text->toPlainText();
+    for (const char* part : {"id: C3", "name: Clamp", "thumbnail: String Matching Failed",
+                             "The field was not found", "c.html"}) {
+        EXPECT_TRUE(shown.contains(QLatin1String(part))) << part << " in " << shown.toStdString();
+    }
+    EXPECT_TRUE(text->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+    box->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == box; }));
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), shown);
+    QTest::keyClick(text, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return form.findChild<QDialog*>(QStringLiteral("details")) == nullptr; }));
+}
+
 TEST_F(Form1Test, DeleteRemovesTheSelectedRowsAndClearListEveryRowLeavingTheFiles) {
     ASSERT_TRUE(clickAndWait());
-    ASSERT_TRUE(clickAndWait());
     const QString statusText = status()->text();
+    ASSERT_TRUE(clickAndWait());
     list()->setFocus();
     selectRow(1);
     QTest::keyClick(list(), Qt::Key_Delete);
@@ -946,7 +1321,7 @@ TEST_F(Form1Test, DeleteRemovesTheSelectedRowsAndClearListEveryRowLeavingTheFile
     QTest::keyClick(list(), Qt::Key_Delete);
     EXPECT_EQ(rowCount(), 0);
     QTest::keyClick(list(), Qt::Key_Delete);  // nothing left to remove
-    EXPECT_EQ(status()->text(), statusText);
+    EXPECT_EQ(status()->text(), statusText);  // of the last run, the rows of none held
 
     // Clear list leaves the window as it opened: no scroll bar, and the start status.
     addPages(40, "P");
@@ -980,8 +1355,7 @@ TEST_F(Form1Test, CopyAndClearListAreDisabledWhileTheTableIsEmpty) {
     const QStringList whenEmpty{"Open data folder"};
     EXPECT_EQ(enabled(), whenEmpty);
     ASSERT_TRUE(clickAndWait());
-    EXPECT_EQ(enabled(),
-              (QStringList{"Copy", "Copy with header", "Clear list", "Open data folder"}));
+    EXPECT_EQ(enabled(), kMenuItems);
     list()->setFocus();
     list()->selectAll();
     QTest::keyClick(list(), Qt::Key_Delete);
@@ -1003,12 +1377,11 @@ TEST_F(Form1Test, SelectedRowsAreCopiedAsListingLinesWithTheTitlesIfAsked) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               QString::fromStdString("id\tprice\tthumbnail\tname\r\n" + kAnchorLine + kBoltLine));
 
-    EXPECT_EQ(list()->contextMenuPolicy(), Qt::ActionsContextMenu);
     QStringList menu;
     for (const QAction* item : list()->actions()) {
         menu << item->text();
     }
-    EXPECT_EQ(menu, (QStringList{"Copy", "Copy with header", "Clear list", "Open data folder"}));
+    EXPECT_EQ(menu, kMenuItems);
     selectRow(1);
     action("Copy")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString(kBoltLine));
@@ -1051,6 +1424,79 @@ TEST_F(Form1Test, ACopyWithoutTheMemoryForItKeepsTheRowsAndSaysSo) {
 }
 
 // Sizes
+
+// Whatever the palette or the selection, the focus shows: on the empty table as the window
+// opens, and on the current cell of a selected row.
+TEST_F(Form1Test, TheFocusShowsOnTheEmptyTableAndOnTheCurrentCellOfASelectedRow) {
+    const auto drawn = [this] { return list()->viewport()->grab().toImage(); };
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    button()->setFocus();
+    const QImage elsewhere = drawn();
+    list()->setFocus();
+    EXPECT_NE(drawn(), elsewhere);
+
+    ASSERT_TRUE(clickAndWait());
+    list()->setFocus();
+    selectRow(1);
+    list()->selectionModel()->setCurrentIndex(list()->model()->index(1, 1),
+                                              QItemSelectionModel::NoUpdate);
+    // The cell's left edge, inside the grid line, where no text is drawn.
+    const auto edge = [this](int column) {
+        const QRect cell = list()->visualRect(list()->model()->index(1, column));
+        return list()
+            ->viewport()
+            ->grab(QRect(cell.left() + 1, cell.top(), 1, cell.height()))
+            .toImage();
+    };
+    EXPECT_NE(edge(1), edge(0));
+    button()->setFocus();
+    EXPECT_EQ(edge(1), edge(0));
+}
+
+// Right to left, each control takes the mirror image of its place; Tab goes as before.
+TEST_F(Form1Test, RightToLeftMirrorsEveryControlsPlace) {
+    ASSERT_TRUE(clickAndWait());  // the link to the page list shown
+    const QList<QWidget*> controls{list(),     button(),
+                                   box(),      label(),
+                                   status(),   control<QLabel>("showPages"),
+                                   progress(), control<QLabel>("progressNote")};
+    QList<QRect> leftToRight;
+    for (QWidget* control : controls) {
+        leftToRight << control->geometry();
+    }
+    form.setLayoutDirection(Qt::RightToLeft);
+    for (int i = 0; i < controls.size(); ++i) {
+        const QRect& place = leftToRight[i];
+        EXPECT_EQ(controls[i]->geometry(), QRect(form.width() - place.left() - place.width(),
+                                                 place.top(), place.width(), place.height()))
+            << controls[i]->objectName().toStdString();
+    }
+    box()->setFocus();
+    QTest::keyClick(box(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), control<QLabel>("showPages"));
+    form.setLayoutDirection(Qt::LeftToRight);
+}
+
+// After a second run the status says the list holds more than the file, and stays true as rows
+// go; sorting changes nothing of it.
+TEST_F(Form1Test, TheStatusSaysHowManyRowsOfHowManyRunsTheListHolds) {
+    ASSERT_TRUE(clickAndWait());
+    const QString oneRun = status()->accessibleName();
+    ASSERT_TRUE(clickAndWait());
+    EXPECT_EQ(status()->accessibleName(),
+              oneRun + "; the list holds 4 rows from 2 runs; Clear list empties it");
+    clickHeader(1);
+    EXPECT_EQ(status()->accessibleName(),
+              oneRun + "; the list holds 4 rows from 2 runs; Clear list empties it");
+    list()->setFocus();
+    selectRow(0);
+    QTest::keyClick(list(), Qt::Key_Delete);
+    EXPECT_EQ(status()->accessibleName(),
+              oneRun + "; the list holds 3 rows from 2 runs; Clear list empties it");
+    action("Clear list")->trigger();
+    EXPECT_FALSE(status()->accessibleName().contains(QStringLiteral("the list holds")));
+}
 
 TEST_F(Form1Test, ResizingGrowsTheListAndKeepsTheBottomRowAndTheStatusInTheCorner) {
     const QSize first = form.size();
