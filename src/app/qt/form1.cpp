@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QStyle>
 #include <QTableView>
@@ -95,7 +96,8 @@ int titleWidth(const QHeaderView& header, int column) {
            header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
 }
 
-// Enter or Return held down on a button: it acts on the first press, not again at each repeat.
+// Enter or Return held down on a button, or in the name box, where it starts a run: it acts on
+// the first press, not again at each repeat.
 // X11 repeats a key as a release and a press at the same instant, which the toolkit marks as a
 // repeat only when it finds both already arrived: a press at the very time of the release before
 // it is taken for a repeat too.
@@ -181,6 +183,7 @@ void Form1::createControls() {
     new OnePressPerEnter(*m_collect);
 
     m_outputfilename = new QLineEdit(fromUtf8(window::kDefaultOutputText), this);
+    new OnePressPerEnter(*m_outputfilename);
     m_outputfilename->setObjectName(QStringLiteral("outputfilename"));
     m_outputfilename->setToolTip(fromUtf8(window::kOutputNameTooltip));
 
@@ -655,7 +658,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 
 // A link is one tab stop, marked while it has the focus, and opened by Enter or Space as by a
 // click. A label reached by Tab marks its link only at a second Tab, and a Shift+Tab there finds
-// the same link again: the window gives that Tab at once, and moves on at the user's.
+// the same link again: the window gives that Tab at once, and moves on at the user's. The user's
+// is told from the window's own by a flag, not by being spontaneous: a screen reader's bridge
+// sends every key again, no longer spontaneous.
 bool Form1::linkEvent(QLabel& link, QEvent& event) {
     if (event.type() == QEvent::FocusIn) {
         const Qt::FocusReason reason = static_cast<const QFocusEvent&>(event).reason();
@@ -663,6 +668,7 @@ bool Form1::linkEvent(QLabel& link, QEvent& event) {
             QKeyEvent tab(QEvent::KeyPress,
                           reason == Qt::TabFocusReason ? Qt::Key_Tab : Qt::Key_Backtab,
                           Qt::NoModifier);
+            const QScopedValueRollback marking(m_markingLink, true);
             QCoreApplication::sendEvent(&link, &tab);
         }
         return false;
@@ -684,7 +690,7 @@ bool Form1::linkEvent(QLabel& link, QEvent& event) {
     }
     const bool moving = (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab) &&
                         (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0;
-    if (moving && event.spontaneous()) {
+    if (moving && !m_markingLink) {
         focusNextPrevChild(key.key() == Qt::Key_Tab && key.modifiers() == Qt::NoModifier);
         return true;
     }

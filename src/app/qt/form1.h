@@ -113,9 +113,10 @@ private:
     window::StatusText m_statusText;  // that, with the rows the list holds, before shortening
     window::TableColumns m_columns;
     bool m_showingColumnWidths = false;  // the widths changing now are the window's, not the user's
-    QPointer<QMessageBox> m_failure;     // while it is open, no run starts
-    QPointer<QMessageBox> m_question;    // the same
-    std::string m_lastListing;           // the listing the last run wrote, if it wrote one
+    bool m_markingLink = false;        // the Tab a link is sent now is the window's, not the user's
+    QPointer<QMessageBox> m_failure;   // while it is open, no run starts
+    QPointer<QMessageBox> m_question;  // the same
+    std::string m_lastListing;         // the listing the last run wrote, if it wrote one
     window::TroublePages m_troublePages;  // the last run's pages without a row or lacking a field
 
     RowTableModel* m_rows = nullptr;

@@ -536,16 +536,18 @@ bool Form1::preTranslate(MSG& message) {
     }
     const bool keyDown = message.message == WM_KEYDOWN;
     const WPARAM key = message.wParam;
+    // Once for a key held down (bit 30: the key was down before).
+    const bool firstPress = (message.lParam & (1 << 30)) == 0;
     if (keyDown && key == VK_RETURN && message.hwnd == m_outputfilename) {
-        startRun();  // typing a name never stops a run
+        if (firstPress) {
+            startRun();  // typing a name never stops a run
+        }
         return true;
     }
     if (keyDown && key == VK_ESCAPE) {
         m_run.stop();
         return true;
     }
-    // Once for a key held down (bit 30: the key was down before).
-    const bool firstPress = (message.lParam & (1 << 30)) == 0;
     if (keyDown && key == VK_RETURN && message.hwnd == m_collect) {
         // Enter presses the button with the focus, as Space does; the dialog manager would send
         // IDOK instead, the default button's, which the window has none of.

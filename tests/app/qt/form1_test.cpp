@@ -334,6 +334,11 @@ TEST_F(Form1Test, TabFromTheBoxReachesTheShownLinkWhichEnterOrSpaceOpens) {
         EXPECT_EQ(QApplication::focusWidget(), next) << key;
         EXPECT_EQ(link->hasSelectedText(), next == link);
     }
+    // A screen reader's bridge holds each key and sends it again, no longer spontaneous.
+    link->setFocus(Qt::TabFocusReason);
+    QKeyEvent back(QEvent::KeyPress, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(link, &back);
+    EXPECT_EQ(QApplication::focusWidget(), box());
     const auto shownList = [this] {
         QDialog* shown = nullptr;
         for (QDialog* dialog : form.findChildren<QDialog*>(QStringLiteral("pageList"))) {
@@ -856,6 +861,9 @@ TEST_F(Form1Test, EnterOnTheFocusedButtonStartsARunAndStopsIt) {
     ASSERT_TRUE(waitForRunEnd(finished));
     EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
     EXPECT_EQ(status()->text(), fromUtf8(window::stoppedStatus().text));
+    // Enter held in the name box starts no run at each repeat either.
+    QCoreApplication::sendEvent(box(), &repeated);
+    EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
 }
 
 TEST_F(Form1Test, TheButtonDuringARunAndEscStopItWithoutWriting) {
