@@ -29,6 +29,7 @@
 #include "app/qt/dimmed_cell_delegate.h"
 #include "app/qt/file_manager.h"
 #include "app/qt/item_view_keys.h"
+#include "app/qt/one_press_per_enter.h"
 #include "app/qt/qt_text.h"
 #include "app/qt/row_table_model.h"
 #include "app/qt/row_table_view.h"
@@ -95,36 +96,6 @@ int titleWidth(const QHeaderView& header, int column) {
     return width + header.sizeHint().height() +
            header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
 }
-
-// Enter or Return held down on a button, or in the name box, where it starts a run: it acts on
-// the first press, not again at each repeat.
-// X11 repeats a key as a release and a press at the same instant, which the toolkit marks as a
-// repeat only when it finds both already arrived: a press at the very time of the release before
-// it is taken for a repeat too.
-class OnePressPerEnter : public QObject {
-public:
-    explicit OnePressPerEnter(QWidget& button) : QObject(&button) {
-        button.installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) {
-            return QObject::eventFilter(watched, event);
-        }
-        const auto& key = static_cast<const QKeyEvent&>(*event);
-        if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) {
-            return false;
-        }
-        if (event->type() == QEvent::KeyRelease) {
-            m_releasedAt = key.timestamp();
-            return false;
-        }
-        return key.isAutoRepeat() || (m_releasedAt != 0 && key.timestamp() == m_releasedAt);
-    }
-
-private:
-    quint64 m_releasedAt = 0;
-};
 
 // Ctrl+C in a failure's box copies its message and details as they are: the path without the
 // marks that let the box break it, which QMessageBox would copy along with its markup.

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/qt/item_view_keys.h"
+#include "app/qt/one_press_per_enter.h"
 #include "app/qt/qt_text.h"
 #include "app/qt/trouble_pages_model.h"
 #include "window/control_texts.h"
@@ -32,11 +33,13 @@ constexpr QSize kFirstSize(760, 420);
 // The selected line's box holds a long line whole, wrapped, without taking the list's room.
 constexpr int kSelectedLineRows = 4;
 
-// Enter in the list shows a page: no button may take it to close the list.
+// Enter in the list shows a page: no button may take it to close the list. Enter on a button
+// presses it.
 QPushButton* button(std::string_view text, const char* name, QWidget* parent) {
     auto* button = new QPushButton(fromUtf8(text), parent);
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
+    new OnePressPerEnter(*button, [button] { button->click(); });
     return button;
 }
 

@@ -62,6 +62,17 @@ POINT frameFor(HWND dialog, window::Size client) {
                      kExtendedStyle, dpi);
 }
 
+// The dialog's loop hands each message to the thread's message filter first. A key held down
+// repeats its key downs, bit 30 set: Enter held on a button or a line acts once.
+LRESULT CALLBACK oncePerHeldEnter(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG& message = *reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
+        (message.lParam & (1 << 30)) != 0) {
+        return TRUE;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 }  // namespace
 
 TroublePagesDialog::TroublePagesDialog(window::TroublePages pages, ShowPage showPage)
@@ -71,8 +82,15 @@ bool TroublePagesDialog::run(HWND owner, HINSTANCE instance, HFONT font) {
     m_font = font;
     EmptyDialog form{};
     form.dialog.style = kStyle;
-    return ::DialogBoxIndirectParamW(instance, &form.dialog, owner, &TroublePagesDialog::procedure,
-                                     reinterpret_cast<LPARAM>(this)) != -1;
+    HHOOK once =
+        ::SetWindowsHookExW(WH_MSGFILTER, &oncePerHeldEnter, nullptr, ::GetCurrentThreadId());
+    const INT_PTR shown =
+        ::DialogBoxIndirectParamW(instance, &form.dialog, owner, &TroublePagesDialog::procedure,
+                                  reinterpret_cast<LPARAM>(this));
+    if (once != nullptr) {
+        ::UnhookWindowsHookEx(once);
+    }
+    return shown != -1;
 }
 
 // A C++ exception must not cross the system's code that calls the procedure: one that reaches

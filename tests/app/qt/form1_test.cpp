@@ -731,9 +731,18 @@ TEST_F(Form1Test, ShowPagesListsThePagesThatGaveNoRowOrLackAFieldAndCopiesThem) 
     EXPECT_EQ(QGuiApplication::clipboard()->text(), expected.join("\r\n") + "\r\n");
     lines->setCurrentIndex(lines->model()->index(1, 0));
     EXPECT_EQ(selected->toPlainText(), expected[1]);
-    dialog->findChild<QPushButton*>(QStringLiteral("copy"))->click();
+    // Enter presses the button with the focus, once for a key held down.
+    auto* copy = dialog->findChild<QPushButton*>(QStringLiteral("copy"));
+    copy->setFocus();
+    QTest::keyClick(copy, Qt::Key_Return);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), expected[1] + "\r\n");
+    QGuiApplication::clipboard()->clear();
+    QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
+                       true);
+    QCoreApplication::sendEvent(copy, &repeated);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString());
 
+    lines->setFocus();
     QTest::keyClick(lines, Qt::Key_Return);
     EXPECT_EQ(fileManager.awaitGiven(),
               QUrl::fromLocalFile(QString::fromStdString(path("data/"))).toEncoded().toStdString());
@@ -744,7 +753,7 @@ TEST_F(Form1Test, ShowPagesListsThePagesThatGaveNoRowOrLackAFieldAndCopiesThem) 
     EXPECT_EQ(selected->accessibleName(), QStringLiteral("Selected line"));
     QTest::keyClick(lines, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), selected);
-    dialog->findChild<QPushButton*>(QStringLiteral("close"))->click();
+    QTest::keyClick(dialog->findChild<QPushButton*>(QStringLiteral("close")), Qt::Key_Enter);
     EXPECT_FALSE(dialog->isVisible());
 
     action("Clear list")->trigger();
