@@ -5,8 +5,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
@@ -33,19 +31,16 @@ bool xdotool(const QStringList& arguments) {
     return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
 }
 
-// The presses a key held down repeats, and its release, as the widget gets them.
-class KeyWatch : public QObject {
-public:
-    explicit KeyWatch(QWidget& widget) { widget.installEventFilter(this); }
-
+// The presses a key held down repeats, and its release, as the widget it watches gets them.
+struct KeyWatch : QObject {
     int repeats = 0;
     bool released = false;
 
     bool eventFilter(QObject*, QEvent* event) override {
-        const bool repeated =
-            (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
-            static_cast<QKeyEvent*>(event)->isAutoRepeat();
-        repeats += event->type() == QEvent::KeyPress && repeated ? 1 : 0;
+        const bool press = event->type() == QEvent::KeyPress;
+        const bool repeated = (press || event->type() == QEvent::KeyRelease) &&
+                              static_cast<QKeyEvent*>(event)->isAutoRepeat();
+        repeats += press && repeated ? 1 : 0;
         released = released || (event->type() == QEvent::KeyRelease && !repeated);
         return false;
     }
@@ -88,11 +83,11 @@ protected:
 // Back the way Tab came, control by control.
 TEST_F(RealKeysTest, ShiftTabFromAStatusLinkGoesBackToTheBox) {
     collect();
-    auto* box = control<QLineEdit>("outputfilename");
+    auto* box = control<QWidget>("outputfilename");
     button()->setFocus();
     ASSERT_TRUE(focusReaches(button()));
     for (const auto& [keys, next] : {std::pair<const char*, QWidget*>{"Tab", box},
-                                     {"Tab", control<QLabel>("showPages")},
+                                     {"Tab", control<QWidget>("showPages")},
                                      {"shift+Tab", box},
                                      {"shift+Tab", button()},
                                      {"shift+Tab", list()}}) {
@@ -126,7 +121,8 @@ TEST_F(RealKeysTest, EnterOnTheButtonStartsARunAndStopsItAndAHeldKeyActsOnce) {
     button()->setFocus();
     ASSERT_TRUE(focusReaches(button()));
     QSignalSpy finished(&form, &Form1::runFinished);
-    const KeyWatch watch(*button());
+    KeyWatch watch;
+    button()->installEventFilter(&watch);
     ASSERT_TRUE(xdotool({"keydown", "Return"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return watch.repeats >= 2; }, kWaitMs));
     ASSERT_TRUE(xdotool({"keyup", "Return"}));
