@@ -80,15 +80,16 @@ constexpr int kNameColumn = 3;
 class HeardEvents {
 public:
     HeardEvents() {
-        heard() = {};
+        s_focuses.clear();
+        s_announced.clear();
         m_bus.setActive(true);
         m_previous = QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
             QAccessibleInterface* said = event->accessibleInterface();
             if (event->type() == QAccessible::Focus) {
-                heard().focuses.emplace_back(event->object(), event->child());
+                s_focuses.emplace_back(event->object(), event->child());
             } else if (event->type() == QAccessible::ObjectShow && said &&
                        said->role() == QAccessible::Notification) {
-                heard().announced = said->text(QAccessible::Name);
+                s_announced = said->text(QAccessible::Name);
             }
         });
     }
@@ -101,23 +102,14 @@ public:
 
     bool focusedOn(QAbstractItemView* view, int row, int column) const {
         QAccessibleInterface* table = QAccessible::queryAccessibleInterface(view);
-        const std::pair<QObject*, int> cell{
-            view, table->indexOfChild(table->tableInterface()->cellAt(row, column))};
-        return std::find(heard().focuses.begin(), heard().focuses.end(), cell) !=
-               heard().focuses.end();
+        const int cell = table->indexOfChild(table->tableInterface()->cellAt(row, column));
+        return std::count(s_focuses.begin(), s_focuses.end(), std::pair<QObject*, int>{view, cell});
     }
-    QString lastAnnounced() const { return heard().announced; }
+    QString lastAnnounced() const { return s_announced; }
 
 private:
-    struct Heard {
-        std::vector<std::pair<QObject*, int>> focuses;
-        QString announced;
-    };
-    static Heard& heard() {
-        static Heard state;
-        return state;
-    }
-
+    static inline std::vector<std::pair<QObject*, int>> s_focuses;
+    static inline QString s_announced;
     QPlatformAccessibility& m_bus = *QGuiApplicationPrivate::platformIntegration()->accessibility();
     QAccessible::UpdateHandler m_previous = nullptr;
 };
@@ -998,8 +990,7 @@ TEST_F(Form1Test, DuringARunTheStatusIsNamedByHowFarTheRunIs) {
     EXPECT_EQ(status()->toolTip(), QString());
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return status()->accessibleName().contains(QStringLiteral("of 4 pages")); },
-        60 * 1000))
-        << status()->accessibleName().toStdString();
+        60 * 1000));
     EXPECT_EQ(heard.lastAnnounced(), fromUtf8(window::runStartedAnnouncement()));
     click();
     ASSERT_TRUE(waitForRunEnd(finished));
