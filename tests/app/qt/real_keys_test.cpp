@@ -1,14 +1,10 @@
-// The keys a user presses, as the X server delivers them: typed by xdotool through the XTEST
-// extension into the window on a display real_keys_test.sh starts. The toolkit translates these
-// itself, with the modifiers the keyboard holds, as no synthesized event does.
+// Keys as the X server delivers them, typed by xdotool into the window on the display
+// real_keys_test.sh starts: the toolkit translates them itself, as no synthesized event shows.
 #include <filesystem>
 #include <initializer_list>
-#include <string>
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
@@ -23,7 +19,6 @@
 namespace catalog::qt_window {
 namespace {
 
-namespace fs = std::filesystem;
 using catalog::testing::productRecord;
 using catalog::testing::TempDir;
 using catalog::testing::writeEndlessFile;
@@ -31,33 +26,22 @@ using catalog::testing::writeFile;
 
 constexpr int kWaitMs = 60 * 1000;
 
-// `xdotool ARGS`: keys go to whichever window has the keyboard, as a user's would.
+// Keys go to whichever window has the keyboard, as a user's would.
 bool xdotool(const QStringList& arguments) {
     return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
 }
 
-bool press(const char* keys) {
-    return xdotool({QStringLiteral("key"), QLatin1String(keys)});
-}
-
-// Sees the presses a key held down repeats, and its release, as the widget gets them; `keys`
-// tells, when a test fails, what came: P a press, R a release, r when marked as a repeat.
-class KeyWatch : public QObject {
-public:
-    explicit KeyWatch(QWidget& widget) { widget.installEventFilter(this); }
-
+// The presses a key held down repeats, and its release, as the widget it watches gets them.
+struct KeyWatch : QObject {
     int repeats = 0;
     bool released = false;
-    std::string keys;
 
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-            const bool repeated = static_cast<QKeyEvent*>(event)->isAutoRepeat();
-            repeats += event->type() == QEvent::KeyPress && repeated ? 1 : 0;
-            released = released || (event->type() == QEvent::KeyRelease && !repeated);
-            keys += event->type() == QEvent::KeyPress ? 'P' : 'R';
-            keys += repeated ? "r " : " ";
-        }
+        const bool press = event->type() == QEvent::KeyPress;
+        const bool repeated = (press || event->type() == QEvent::KeyRelease) &&
+                              static_cast<QKeyEvent*>(event)->isAutoRepeat();
+        repeats += press && repeated ? 1 : 0;
+        released = released || (event->type() == QEvent::KeyRelease && !repeated);
         return false;
     }
 };
@@ -68,7 +52,7 @@ protected:
         if (QGuiApplication::platformName() != QLatin1String("xcb")) {
             GTEST_SKIP() << "needs an X display: run through real_keys_test.sh";
         }
-        fs::create_directory(m_dir.path() / "data");
+        std::filesystem::create_directory(m_dir.path() / "data");
         writeFile(m_dir / "data/a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
         writeFile(m_dir / "data/contact.html", "<p>Call us</p>");
         form.show();
@@ -80,6 +64,14 @@ protected:
     Control* control(const char* name) {
         return form.findChild<Control*>(QLatin1String(name));
     }
+    QPushButton* button() { return control<QPushButton>("collect"); }
+    QTableView* list() { return control<QTableView>("displaylist"); }
+    // A run that fills the list and shows the link to the pages without a record.
+    void collect() {
+        QSignalSpy finished(&form, &Form1::runFinished);
+        button()->click();
+        ASSERT_TRUE(finished.wait(kWaitMs));
+    }
     bool focusReaches(QWidget* widget) {
         return QTest::qWaitFor([widget] { return QApplication::focusWidget() == widget; }, kWaitMs);
     }
@@ -88,72 +80,57 @@ protected:
     Form1 form{m_dir.path().string()};
 };
 
+// Back the way Tab came, control by control.
 TEST_F(RealKeysTest, ShiftTabFromAStatusLinkGoesBackToTheBox) {
-    QSignalSpy finished(&form, &Form1::runFinished);
-    control<QPushButton>("collect")->click();
-    ASSERT_TRUE(finished.wait(kWaitMs));
-    auto* box = control<QLineEdit>("outputfilename");
-    auto* link = control<QLabel>("showPages");
-    ASSERT_TRUE(link->isVisible());
-    auto* button = control<QPushButton>("collect");
-    button->setFocus();
-    ASSERT_TRUE(focusReaches(button));
-    ASSERT_TRUE(press("Tab"));
-    ASSERT_TRUE(focusReaches(box));
-    ASSERT_TRUE(press("Tab"));
-    ASSERT_TRUE(focusReaches(link));
-    // Back the way it came, control by control.
-    for (QWidget* previous :
-         std::initializer_list<QWidget*>{box, button, control<QTableView>("displaylist")}) {
-        ASSERT_TRUE(press("shift+Tab"));
-        EXPECT_TRUE(focusReaches(previous)) << previous->objectName().toStdString();
+    collect();
+    auto* box = control<QWidget>("outputfilename");
+    button()->setFocus();
+    ASSERT_TRUE(focusReaches(button()));
+    for (const auto& [keys, next] : {std::pair<const char*, QWidget*>{"Tab", box},
+                                     {"Tab", control<QWidget>("showPages")},
+                                     {"shift+Tab", box},
+                                     {"shift+Tab", button()},
+                                     {"shift+Tab", list()}}) {
+        ASSERT_TRUE(xdotool({"key", keys}));
+        ASSERT_TRUE(focusReaches(next)) << keys << " to " << next->objectName().toStdString();
     }
 }
 
-// The menu key's menu, which X11 asks for at the pointer, opens below the current row with its
-// first item active.
+// X11 asks for the menu key's menu at the pointer, away from the row.
 TEST_F(RealKeysTest, TheMenuKeyOpensTheListMenuBelowTheCurrentRow) {
-    QSignalSpy finished(&form, &Form1::runFinished);
-    control<QPushButton>("collect")->click();
-    ASSERT_TRUE(finished.wait(kWaitMs));
-    auto* list = control<QTableView>("displaylist");
-    list->setFocus();
-    ASSERT_TRUE(focusReaches(list));
-    list->setCurrentIndex(list->model()->index(1, 0));
-    ASSERT_TRUE(xdotool({"mousemove", "5", "5"}));
-    ASSERT_TRUE(press("Menu"));
-    ASSERT_TRUE(
-        QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, kWaitMs));
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    ASSERT_NE(menu, nullptr);
+    collect();
+    list()->setFocus();
+    ASSERT_TRUE(focusReaches(list()));
+    list()->setCurrentIndex(list()->model()->index(1, 0));
+    ASSERT_TRUE(xdotool({"mousemove", "5", "5"}) && xdotool({"key", "Menu"}));
+    const auto menu = [] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu() != nullptr; }, kWaitMs));
     // Within the pixel by which the window manager may place the window after the menu did.
     const QPoint below =
-        list->viewport()->mapToGlobal(list->visualRect(list->currentIndex()).bottomLeft());
-    EXPECT_LE((menu->pos() - below).manhattanLength(), 1) << menu->pos().y() << " " << below.y();
-    ASSERT_NE(menu->activeAction(), nullptr);
-    EXPECT_EQ(menu->activeAction()->text(), QStringLiteral("Copy"));
-    ASSERT_TRUE(press("Escape"));
-    EXPECT_TRUE(
-        QTest::qWaitFor([] { return QApplication::activePopupWidget() == nullptr; }, kWaitMs));
+        list()->viewport()->mapToGlobal(list()->visualRect(list()->currentIndex()).bottomLeft());
+    EXPECT_LE((menu()->pos() - below).manhattanLength(), 1)
+        << menu()->pos().y() << " " << below.y();
+    EXPECT_EQ(menu()->activeAction(), menu()->actions().value(0));
+    ASSERT_TRUE(xdotool({"key", "Escape"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu() == nullptr; }, kWaitMs));
 }
 
+// Held until the keyboard repeats it, Enter neither stops the run it started nor starts another.
 TEST_F(RealKeysTest, EnterOnTheButtonStartsARunAndStopsItAndAHeldKeyActsOnce) {
     writeEndlessFile(m_dir / "data/endless.html", "<p>");
-    auto* button = control<QPushButton>("collect");
-    button->setFocus();
-    ASSERT_TRUE(focusReaches(button));
+    button()->setFocus();
+    ASSERT_TRUE(focusReaches(button()));
     QSignalSpy finished(&form, &Form1::runFinished);
-    // Held until the keyboard repeats it: the repeats neither stop the run nor start another.
-    const KeyWatch watch(*button);
+    KeyWatch watch;
+    button()->installEventFilter(&watch);
     ASSERT_TRUE(xdotool({"keydown", "Return"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return watch.repeats >= 2; }, kWaitMs));
     ASSERT_TRUE(xdotool({"keyup", "Return"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return watch.released; }, kWaitMs));
-    EXPECT_TRUE(finished.isEmpty()) << watch.keys;
-    EXPECT_EQ(button->text(), QStringLiteral("Stop"));
-    ASSERT_TRUE(press("Return"));
+    EXPECT_TRUE(finished.isEmpty());
+    EXPECT_EQ(button()->text(), QStringLiteral("Stop"));
+    ASSERT_TRUE(xdotool({"key", "Return"}));
     ASSERT_TRUE(finished.wait(kWaitMs));
-    EXPECT_EQ(button->text(), QStringLiteral("Collect"));
     EXPECT_EQ(finished.size(), 1);
 }
 
