@@ -853,6 +853,8 @@ TEST_F(Form1Test, EnterOnTheFocusedButtonStartsARunAndStopsIt) {
     EXPECT_EQ(pressed.size(), 2);
     EXPECT_EQ(status()->text(), fromUtf8(window::stoppedStatus().text));
     // Enter held in the name box starts no run at each repeat either.
+    QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
+                       true);
     QCoreApplication::sendEvent(box(), &repeated);
     EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
 }
