@@ -174,8 +174,7 @@ void writeLargePage(const TempDir& folder) {
     ::CloseHandle(large);
 }
 
-// The keys the next menu takes, after the Down the window posts as it opens one by a key: the
-// menu's loop hands its messages to the thread's filter first, that Down's or else a timer's.
+// The keys the next menu takes, posted from its loop's filter to follow the Down the window posts.
 thread_local std::vector<WPARAM> t_menuKeys;
 
 LRESULT CALLBACK pressInMenu(int code, WPARAM wParam, LPARAM lParam) {
@@ -213,11 +212,9 @@ void chooseFromMenu(HWND window, HWND list, std::vector<WPARAM> keys) {
     t_menuKeys = std::move(keys);
     const HHOOK hook =
         ::SetWindowsHookExW(WH_MSGFILTER, &pressInMenu, nullptr, ::GetCurrentThreadId());
-    const UINT_PTR wake = ::SetTimer(nullptr, 0, 20, nullptr);
     const UINT_PTR end = ::SetTimer(nullptr, 0, 10'000, &endMenu);
     ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
     ::KillTimer(nullptr, end);
-    ::KillTimer(nullptr, wake);
     ::UnhookWindowsHookEx(hook);
     EXPECT_TRUE(t_menuKeys.empty()) << "no menu opened";
 }
