@@ -427,8 +427,7 @@ TEST_F(Form1Accessibility, EnterOnTheButtonPressesItOnce) {
     EXPECT_EQ(nameOf(*accessible(kStatus).Get()), wideFromUtf8(window::stoppedStatus().text));
 }
 
-// The status hidden under the bar tells the run's figures, unannounced: at once in its
-// description, in its name once the run's start has been heard.
+// The status under the bar tells the figures unannounced, in its name once the start is heard.
 TEST_F(Form1Accessibility, NamesTheStatusByTheRunsFigures) {
     writeLargePage(m_folder);
     open(m_folder);
