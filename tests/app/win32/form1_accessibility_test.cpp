@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // clang-format off
@@ -28,7 +29,6 @@ namespace {
 using catalog::testing::TempDir;
 using catalog::testing::writeFile;
 using Microsoft::WRL::ComPtr;
-using win32::utf8FromWide;
 using win32::wideFromUtf8;
 
 // The controls' ids in form1.cpp.
@@ -101,31 +101,38 @@ bool pumpUntil(const std::function<bool()>& done) {
     return true;
 }
 
-// What a modal box opened by the window showed, closed at once by a timer that its own message
-// loop runs; and what pressing the link again answered while it was open.
-struct OpenedBox {
-    std::wstring title;
-    HRESULT pressedAgain = S_OK;
-};
-thread_local OpenedBox t_box;
-thread_local IAccessible* t_pressedLink = nullptr;
+// Reads the box the window opened, from a timer that the box's own loop runs, then closes it.
+thread_local std::function<void(HWND)> t_readBox;
 
-BOOL CALLBACK closeIfBox(HWND window, LPARAM) {
+BOOL CALLBACK readIfBox(HWND window, LPARAM) {
     wchar_t className[16] = {};
     ::GetClassNameW(window, className, 16);
-    if (std::wstring(className) != L"#32770" || !::IsWindowVisible(window)) {
+    if (!t_readBox || std::wstring(className) != L"#32770" || !::IsWindowVisible(window)) {
         return TRUE;
     }
-    wchar_t title[128] = {};
-    ::GetWindowTextW(window, title, 128);
-    t_box.title = title;
-    t_box.pressedAgain = t_pressedLink->accDoDefaultAction(kSelf);
+    std::exchange(t_readBox, nullptr)(window);  // once: reading may run the box's loop again
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     return FALSE;
 }
 
-void CALLBACK closeBox(HWND, UINT, UINT_PTR, DWORD) {
-    ::EnumThreadWindows(::GetCurrentThreadId(), &closeIfBox, 0);
+void CALLBACK readBox(HWND, UINT, UINT_PTR, DWORD) {
+    ::EnumThreadWindows(::GetCurrentThreadId(), &readIfBox, 0);
+}
+
+// The title of the box `show` opened, once `read` has read it.
+std::wstring readBoxOpenedBy(
+    const std::function<void()>& show, const std::function<void(HWND)>& read = [](HWND) {}) {
+    std::wstring title;
+    t_readBox = [&](HWND box) {
+        read(box);
+        title = textOf(box);
+    };
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &readBox);
+    show();
+    EXPECT_TRUE(pumpUntil([&] { return !title.empty(); }));
+    ::KillTimer(nullptr, timer);
+    t_readBox = nullptr;
+    return title;
 }
 
 // A page that gives no record: the status after a run over it offers Show pages.
@@ -167,13 +174,7 @@ void writeLargePage(const TempDir& folder) {
     ::CloseHandle(large);
 }
 
-// A key pressed on `control`, or held down (bit 30: it was down before).
-MSG keyDown(HWND control, WPARAM key, bool held = false) {
-    return MSG{control, WM_KEYDOWN, key, held ? LPARAM{1} << 30 | 1 : 1, 0, {}};
-}
-
-// The keys the next menu takes, after the Down the window posts as it opens one by a key: the
-// menu's loop hands its messages to the thread's filter first, that Down's or else a timer's.
+// The keys the next menu takes, posted from its loop's filter to follow the Down the window posts.
 thread_local std::vector<WPARAM> t_menuKeys;
 
 LRESULT CALLBACK pressInMenu(int code, WPARAM wParam, LPARAM lParam) {
@@ -198,100 +199,27 @@ std::wstring clipboardText() {
     return text;
 }
 
-bool isShownBox(HWND window, const std::wstring& title) {
-    wchar_t className[16] = {};
-    ::GetClassNameW(window, className, 16);
-    return std::wstring(className) == L"#32770" && ::IsWindowVisible(window) &&
-           (title.empty() || textOf(window) == title);
-}
-
-BOOL CALLBACK closeAnyBox(HWND window, LPARAM) {
-    if (isShownBox(window, L"")) {
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
-    }
-    return TRUE;
-}
-
-// A menu still open long after its keys were pressed took them otherwise: it is closed, and so is
-// a box another item opened.
+// A menu that took its keys otherwise is closed, and any box another item opened.
 void CALLBACK endMenu(HWND, UINT, UINT_PTR, DWORD) {
     ::EndMenu();
-    ::EnumThreadWindows(::GetCurrentThreadId(), &closeAnyBox, 0);
+    t_readBox = [](HWND) {};
+    readBox(nullptr, 0, 0, 0);
 }
 
-// What a box showed and what a screen reader read in it, closed at once by a timer that its own
-// message loop runs.
-struct BoxRead {
-    std::wstring shown;   // the text
-    std::wstring name;    // its accessible name
-    std::wstring copied;  // by Ctrl+C, with nothing selected
-};
-thread_local BoxRead t_read;
-
-BOOL CALLBACK readIfDetails(HWND window, LPARAM) {
-    if (!isShownBox(window, wideFromUtf8(window::kDetailsTitle))) {
-        return TRUE;
-    }
-    HWND text = ::FindWindowExW(window, nullptr, L"Edit", nullptr);
-    t_read.shown = textOf(text);
-    if (const ComPtr<IAccessible> object = accessibleOf(text)) {
-        t_read.name = nameOf(*object.Get());
-    }
-    ::SendMessageW(text, WM_COPY, 0, 0);  // what Ctrl+C sends
-    t_read.copied = clipboardText();
-    ::PostMessageW(window, WM_CLOSE, 0, 0);
-    return FALSE;
-}
-
-// The message box's longest static is its text.
-BOOL CALLBACK readIfMessageBox(HWND window, LPARAM) {
-    if (!isShownBox(window, L"Form1")) {
-        return TRUE;
-    }
-    HWND text = nullptr;
-    for (HWND child = ::FindWindowExW(window, nullptr, L"Static", nullptr); child != nullptr;
-         child = ::FindWindowExW(window, child, L"Static", nullptr)) {
-        if (text == nullptr || textOf(child).size() > textOf(text).size()) {
-            text = child;
-        }
-    }
-    t_read.shown = textOf(text);
-    if (const ComPtr<IAccessible> object = accessibleOf(text)) {
-        t_read.name = nameOf(*object.Get());
-    }
-    ::PostMessageW(window, WM_CLOSE, 0, 0);
-    return FALSE;
-}
-
-// The list of pages' menu, opened by a key, and Enter in it; then what the list said of it. The
-// timer that calls it is not heeded meanwhile.
-BOOL CALLBACK copyIfPageList(HWND window, LPARAM) {
-    static thread_local bool copying = false;
-    if (copying || !isShownBox(window, wideFromUtf8(window::kPageListTitle))) {
-        return TRUE;
-    }
-    copying = true;
-    t_menuKeys = {VK_RETURN};
+// Opens `list`'s menu as Shift+F10 does and presses `keys` in it.
+void chooseFromMenu(HWND window, HWND list, std::vector<WPARAM> keys) {
+    t_menuKeys = std::move(keys);
     const HHOOK hook =
         ::SetWindowsHookExW(WH_MSGFILTER, &pressInMenu, nullptr, ::GetCurrentThreadId());
-    ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(::GetDlgItem(window, 100)), -1);
+    const UINT_PTR end = ::SetTimer(nullptr, 0, 10'000, &endMenu);
+    ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+    ::KillTimer(nullptr, end);
     ::UnhookWindowsHookEx(hook);
-    t_read.shown = textOf(::GetDlgItem(window, 102));  // the line beside the buttons
-    t_read.copied = clipboardText();
-    ::PostMessageW(window, WM_CLOSE, 0, 0);
-    copying = false;
-    return FALSE;
+    EXPECT_TRUE(t_menuKeys.empty()) << "no menu opened";
 }
 
-template <WNDENUMPROC read>
-void CALLBACK readBox(HWND, UINT, UINT_PTR, DWORD) {
-    ::EnumThreadWindows(::GetCurrentThreadId(), read, 0);
-}
-
-std::wstring withoutBlanks(std::wstring text) {
-    std::erase_if(text, [](wchar_t c) { return std::iswspace(c) != 0; });
-    return text;
-}
+// The list's menu, in its order.
+enum ListMenuItem { kCopy, kCopyWithHeader, kDetails, kSortBy, kFitColumn, kClearList };
 
 // The window over a program folder, on the test's thread, read as a screen reader reads it.
 class Form1Accessibility : public ::testing::Test {
@@ -302,8 +230,12 @@ protected:
                                                             ICC_LINK_CLASS};
         ASSERT_TRUE(::InitCommonControlsEx(&controls));
         ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        m_hook = ::SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED,
+                                   nullptr, &onLiveRegion, ::GetCurrentProcessId(),
+                                   ::GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
     }
     void TearDown() override {
+        ::UnhookWinEvent(m_hook);
         close();
         ::CoUninitialize();
     }
@@ -328,44 +260,29 @@ protected:
         m_form->collect_Click();
         ASSERT_TRUE(pumpUntil([this] { return ::IsWindowVisible(control(kStatus)) != FALSE; }));
     }
-    void openAfterRun(const TempDir& folder) {
-        writePage(folder);
+    void openAfterRun(const TempDir& folder, void (*write)(const TempDir&) = &writePage) {
+        write(folder);
         open(folder);
         run();
     }
-    // Opens the list's menu as Shift+F10 does and presses `keys` in it.
-    void chooseFromListMenu(std::vector<WPARAM> keys) {
-        t_menuKeys = std::move(keys);
-        const HHOOK hook =
-            ::SetWindowsHookExW(WH_MSGFILTER, &pressInMenu, nullptr, ::GetCurrentThreadId());
-        ASSERT_NE(hook, nullptr);
-        const UINT_PTR wake = ::SetTimer(nullptr, 0, 20, nullptr);
-        const UINT_PTR end = ::SetTimer(nullptr, 0, 10'000, &endMenu);
-        ::SendMessageW(m_window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control(kList)), -1);
-        ::KillTimer(nullptr, end);
-        ::KillTimer(nullptr, wake);
-        ::UnhookWindowsHookEx(hook);
-        EXPECT_TRUE(t_menuKeys.empty()) << "no menu opened";
-    }
-    // Until `show` has opened a box and the timer has read it.
-    template <WNDENUMPROC read>
-    void readBoxOpenedBy(const std::function<void()>& show) {
-        t_read = {};
-        const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &readBox<read>);
-        show();
-        EXPECT_TRUE(pumpUntil([] { return !t_read.shown.empty(); }));
-        ::KillTimer(nullptr, timer);
+    // From the list's menu, opened by a key with its first item active; `keys` then choose.
+    void chooseFromListMenu(ListMenuItem item, std::vector<WPARAM> keys = {VK_RETURN}) {
+        keys.insert(keys.begin(), item, VK_DOWN);
+        chooseFromMenu(m_window, control(kList), std::move(keys));
     }
     HWND control(int id) const { return ::GetDlgItem(m_window, id); }
     ComPtr<IAccessible> accessible(int id) const { return accessibleOf(control(id)); }
-    bool press(WPARAM key, int id, bool held = false) {
-        MSG message = keyDown(control(id), key, held);
-        return m_form->preTranslate(message);
+    // Whether the window took Enter on the button, or held down (bit 30: it was down before).
+    bool pressEnter(bool held = false, int id = kCollect) {
+        MSG key{control(id), WM_KEYDOWN, VK_RETURN, held ? LPARAM{1} << 30 | 1 : 1, 0, {}};
+        return m_form->preTranslate(key);
     }
     bool running() const { return textOf(control(kCollect)) == wideFromUtf8(window::kStopText); }
 
     std::optional<Form1> m_form;
     HWND m_window = nullptr;
+    HWINEVENTHOOK m_hook = nullptr;
+    const TempDir m_folder;
 };
 
 TEST_F(Form1Accessibility, NamesTheControlsThatShowNoWordsOfTheirOwn) {
@@ -425,14 +342,11 @@ TEST_F(Form1Accessibility, ReadsAndPressesTheLinksAsLinks) {
         EXPECT_EQ(object->get_accDefaultAction(kSelf, &action), S_OK);
         EXPECT_EQ(taken(action), L"Jump");
 
-        t_box = {};
-        t_pressedLink = object.Get();
-        const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &closeBox);
-        EXPECT_EQ(object->accDoDefaultAction(kSelf), S_OK);
-        EXPECT_TRUE(pumpUntil([] { return !t_box.title.empty(); }));
-        ::KillTimer(nullptr, timer);
-        EXPECT_EQ(t_box.title, link.boxTitle);
-        EXPECT_EQ(t_box.pressedAgain, E_FAIL);
+        HRESULT pressedAgain = S_OK;
+        const auto press = [&] { EXPECT_EQ(object->accDoDefaultAction(kSelf), S_OK); };
+        const auto pressAgain = [&](HWND) { pressedAgain = object->accDoDefaultAction(kSelf); };
+        EXPECT_EQ(readBoxOpenedBy(press, pressAgain), link.boxTitle);
+        EXPECT_EQ(pressedAgain, E_FAIL);
     }
 }
 
@@ -456,14 +370,8 @@ TEST_F(Form1Accessibility, AnnouncesTheRunsStartAndEnd) {
     writePage(folder);
     open(folder);
     t_announced.clear();
-    const HWINEVENTHOOK hook = ::SetWinEventHook(
-        EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr, &onLiveRegion,
-        ::GetCurrentProcessId(), ::GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
-    ASSERT_NE(hook, nullptr);
     run();
-    EXPECT_TRUE(pumpUntil([] { return !t_announced.empty(); }));
     EXPECT_TRUE(pumpUntil([] { return t_announced.size() >= 2; }));
-    ::UnhookWinEvent(hook);
     ASSERT_EQ(t_announced.size(), 2u);
     EXPECT_EQ(t_announced[0], wideFromUtf8(window::runStartedAnnouncement()));
     // Whole, where the strip breaks it into lines.
@@ -474,224 +382,177 @@ TEST_F(Form1Accessibility, AnnouncesTheRunsStartAndEnd) {
     EXPECT_FALSE(t_announced[1].empty());
 }
 
-// Copy, Copy with header, Delete and Clear list show only on the clipboard or in the list: each
-// is announced through the status.
+// What the list's commands did shows only on the clipboard or in the list: it is announced.
 TEST_F(Form1Accessibility, AnnouncesWhatTheListsCommandsDid) {
-    const TempDir folder;
-    writePages(folder);
-    open(folder);
-    run();
-    const HWINEVENTHOOK hook = ::SetWinEventHook(
-        EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr, &onLiveRegion,
-        ::GetCurrentProcessId(), ::GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+    openAfterRun(m_folder, &writePages);
     const HWND list = control(kList);
-    struct Case {
-        std::function<void()> act;
-        std::string announced;
-    };
-    const std::vector<Case> cases = {
-        {[&] { chooseFromListMenu({VK_RETURN}); }, window::copiedAnnouncement(1, false)},
-        {[&] {
-             chooseFromListMenu({VK_DOWN, VK_RETURN});
-         },
-         window::copiedAnnouncement(1, true)},
+    const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+        {[&] { chooseFromListMenu(kCopy); }, window::copiedAnnouncement(1, false)},
+        {[&] { chooseFromListMenu(kCopyWithHeader); }, window::copiedAnnouncement(1, true)},
         {[&] { ::SendMessageW(list, WM_KEYDOWN, VK_DELETE, 1); }, window::removedAnnouncement(1)},
         {[&] { run(); }, window::runStartedAnnouncement()},
-        // Copy, Copy with header, Details, Sort by, Fit column, Clear list.
-        {[&] {
-             chooseFromListMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
-         },
-         window::clearedAnnouncement()}};
-    for (const Case& command : cases) {
+        {[&] { chooseFromListMenu(kClearList); }, window::clearedAnnouncement()}};
+    for (const auto& [act, announced] : cases) {
         ListView_SetItemState(list, -1, LVIS_SELECTED, LVIS_SELECTED);
         t_announced.clear();
-        command.act();
+        act();
         EXPECT_TRUE(pumpUntil([] { return !t_announced.empty(); }));
-        EXPECT_EQ(t_announced.empty() ? L"" : t_announced.front(), wideFromUtf8(command.announced));
+        EXPECT_EQ(t_announced.empty() ? L"" : t_announced.front(), wideFromUtf8(announced));
     }
-    ::UnhookWinEvent(hook);
     EXPECT_EQ(ListView_GetItemCount(list), 0);
 }
 
-// After a second run the status says how many rows of how many runs the list holds, as the file
-// holds only the last run's; a Delete that leaves one run's rows takes that back.
+// The file holds only the last run's rows: the status says so while the list holds more runs'.
 TEST_F(Form1Accessibility, TellsTheRowsOfSeveralRunsTheListHolds) {
-    const TempDir folder;
-    writePages(folder);
-    open(folder);
-    run();
+    openAfterRun(m_folder, &writePages);
     const ComPtr<IAccessible> status = accessible(kStatus);
     const std::wstring once = nameOf(*status.Get());
     run();
     window::StatusText told;
-    told.text = utf8FromWide(once);
-    const window::StatusText held = window::withRowsHeld(told, 2, 2);
-    EXPECT_EQ(nameOf(*status.Get()), wideFromUtf8(held.text));
+    told.text = win32::utf8FromWide(once);
+    EXPECT_EQ(nameOf(*status.Get()), wideFromUtf8(window::withRowsHeld(told, 2, 2).text));
     ListView_SetItemState(control(kList), 0, LVIS_SELECTED, LVIS_SELECTED);
     ::SendMessageW(control(kList), WM_KEYDOWN, VK_DELETE, 1);
     EXPECT_TRUE(pumpUntil([&] { return nameOf(*status.Get()) == once; }));
 }
 
-// Enter on the button presses it, as Space does, once for a key held down; while it reads Stop,
-// Enter stops the run.
+// Enter on the button presses it, once for a key held down; while it reads Stop, it stops the run.
 TEST_F(Form1Accessibility, EnterOnTheButtonPressesItOnce) {
-    const TempDir folder;
-    writeLargePage(folder);
-    open(folder);
-    for (const int control : {kCollect, kOutputName}) {
-        EXPECT_TRUE(press(VK_RETURN, control, true));
-        EXPECT_FALSE(running()) << "a key held down from before acted in " << control;
+    writeLargePage(m_folder);
+    open(m_folder);
+    // Held in the name box, where Enter starts a run, it starts none either.
+    EXPECT_TRUE(pressEnter(true, kOutputName));
+    EXPECT_FALSE(running());
+    for (const auto& [held, runs] : {std::pair{true, false}, {false, true}, {false, false}}) {
+        EXPECT_TRUE(pressEnter(held));
+        ASSERT_TRUE(pumpUntil([&] { return running() == runs; })) << held << runs;
     }
-    EXPECT_TRUE(press(VK_RETURN, kCollect));
-    EXPECT_TRUE(running());
-    EXPECT_TRUE(press(VK_RETURN, kCollect));
-    ASSERT_TRUE(pumpUntil([this] { return !running(); }));
     EXPECT_EQ(nameOf(*accessible(kStatus).Get()), wideFromUtf8(window::stoppedStatus().text));
 }
 
-// While a run goes, the status hidden under the bar says how far it is, without being announced:
-// at once in its description, and in its name once the run's start has been heard.
+// The status under the bar tells the figures unannounced, in its name once the start is heard.
 TEST_F(Form1Accessibility, NamesTheStatusByTheRunsFigures) {
-    const TempDir folder;
-    writeLargePage(folder);
-    open(folder);
+    writeLargePage(m_folder);
+    open(m_folder);
     t_announced.clear();
-    const HWINEVENTHOOK hook = ::SetWinEventHook(
-        EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr, &onLiveRegion,
-        ::GetCurrentProcessId(), ::GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
     m_form->collect_Click();
+    const auto figures = [](const std::wstring& text) { return text.starts_with(L"Collecting: "); };
     const ComPtr<IAccessible> status = accessible(kStatus);
-    ASSERT_TRUE(status);
-    EXPECT_EQ(descriptionOf(*status.Get()).rfind(L"Collecting: ", 0), 0u);
-    EXPECT_TRUE(pumpUntil([&] { return nameOf(*status.Get()).rfind(L"Collecting: ", 0) == 0; }));
-    EXPECT_EQ(descriptionOf(*accessible(kProgress).Get()).rfind(L"Collecting: ", 0), 0u);
+    EXPECT_TRUE(figures(descriptionOf(*status.Get())));
+    EXPECT_TRUE(pumpUntil([&] { return figures(nameOf(*status.Get())); }));
+    EXPECT_TRUE(figures(descriptionOf(*accessible(kProgress).Get())));
     m_form->collect_Click();
     EXPECT_TRUE(pumpUntil([this] { return !running(); }));
-    ::UnhookWinEvent(hook);
     EXPECT_EQ(t_announced.front(), wideFromUtf8(window::runStartedAnnouncement()));
-    for (const std::wstring& announced : t_announced) {
-        EXPECT_NE(announced.rfind(L"Collecting: ", 0), 0u) << "the figures were announced";
-    }
+    EXPECT_TRUE(std::ranges::none_of(t_announced, figures)) << "the figures were announced";
 }
 
-// The list tells how many rows it holds, and its header the titles of its columns.
 TEST_F(Form1Accessibility, DescribesTheListAndNamesItsColumns) {
-    const TempDir folder;
-    writePages(folder);
-    open(folder);
+    writePages(m_folder);
+    open(m_folder);
     EXPECT_EQ(descriptionOf(*accessible(kList).Get()), wideFromUtf8(window::tableDescription(0)));
     run();
     EXPECT_EQ(descriptionOf(*accessible(kList).Get()), wideFromUtf8(window::tableDescription(1)));
-
     const ComPtr<IAccessible> header = accessibleOf(ListView_GetHeader(control(kList)));
-    ASSERT_TRUE(header);
     long count = 0;
-    EXPECT_EQ(header->get_accChildCount(&count), S_OK);
+    header->get_accChildCount(&count);
     ASSERT_EQ(count, static_cast<long>(window::kColumnCount));
-    for (std::size_t column = 0; column < window::kColumnCount; ++column) {
-        VARIANT child{};
+    for (LONG column = 0; column < count; ++column) {
+        VARIANT child{}, role{};
         child.vt = VT_I4;
-        child.lVal = static_cast<LONG>(column + 1);
+        child.lVal = column + 1;
         EXPECT_EQ(nameOf(*header.Get(), child), wideFromUtf8(window::kColumnTitles[column]));
-        VARIANT role{};
         EXPECT_EQ(header->get_accRole(child, &role), S_OK);
         EXPECT_EQ(role.lVal, ROLE_SYSTEM_COLUMNHEADER);
     }
 }
 
-// Entering the list without a current row makes the first row current, which a screen reader
-// then reads; the first Down goes to the second.
+// So that a screen reader reads a row as the list is entered.
 TEST_F(Form1Accessibility, EnteringTheListMakesItsFirstRowCurrent) {
-    const TempDir folder;
-    writePages(folder);
-    open(folder);
-    run();
+    openAfterRun(m_folder, &writePages);
     ::SetFocus(control(kCollect));
     EXPECT_EQ(ListView_GetNextItem(control(kList), -1, LVNI_FOCUSED), -1);
     ::SetFocus(control(kList));
     EXPECT_EQ(ListView_GetNextItem(control(kList), -1, LVNI_FOCUSED), 0);
 }
 
-// Sort by in the list's menu, opened by a key with its first item active, acts as a click on the
-// column's title: sorted, the other way, then as collected.
-TEST_F(Form1Accessibility, SortsFromTheMenuAsAClickOnTheTitle) {
-    const TempDir folder;
-    writePages(folder);
-    open(folder);
-    run();
-    const HWND header = ListView_GetHeader(control(kList));
+// Sort by acts as clicks on the title (sorted, the other way, as collected); Fit column as a
+// double click on its edge, on the name column until a cell of another is clicked.
+TEST_F(Form1Accessibility, ActsOnColumnsFromTheMenuAsOnTheirTitles) {
+    openAfterRun(m_folder, &writePages);
+    const HWND list = control(kList);
     for (const int arrow : {HDF_SORTUP, HDF_SORTDOWN, 0}) {
-        // Copy, Copy with header, Details, Sort by; its first column.
-        chooseFromListMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN});
+        chooseFromListMenu(kSortBy, {VK_RIGHT, VK_RETURN});  // its first column
         HDITEMW item{};
         item.mask = HDI_FORMAT;
-        ASSERT_TRUE(Header_GetItem(header, 0, &item));
+        ASSERT_TRUE(Header_GetItem(ListView_GetHeader(list), 0, &item));
         EXPECT_EQ(item.fmt & (HDF_SORTUP | HDF_SORTDOWN), arrow);
     }
-}
-
-// Fit column in the list's menu fits the current column, the name column until a cell of another
-// is clicked, to its values, as a double click on the edge of its title does.
-TEST_F(Form1Accessibility, FitsTheNameColumnFromTheMenu) {
-    const TempDir folder;
-    writePages(folder);
-    open(folder);
-    run();
-    const HWND list = control(kList);
     const int name = static_cast<int>(window::kNameColumn);
     ListView_SetColumnWidth(list, name, 10);  // as a drag does
-    ASSERT_EQ(ListView_GetColumnWidth(list, name), 10);
-    // Copy, Copy with header, Details, Sort by, Fit column.
-    chooseFromListMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    chooseFromListMenu(kFitColumn);
     EXPECT_GT(ListView_GetColumnWidth(list, name), ListView_GetStringWidth(list, L"Green tea"));
 }
 
-// F2, or Details in the list's menu, shows the current row's fields, why one was not found and
-// its file, in a box named by its title; Ctrl+C there copies it all.
+// The current row's fields, why one was not found and its file, in a box named by its title,
+// keeping the list's focus; Ctrl+C there copies it all.
 TEST_F(Form1Accessibility, ShowsTheRowsDetailsByF2AndFromTheMenu) {
-    const TempDir folder;
-    writePages(folder);
-    open(folder);
-    run();
-    const std::vector<std::function<void()>> ways = {
-        [this] { ::SendMessageW(control(kList), WM_KEYDOWN, VK_F2, 1); },
-        [this] {
-            chooseFromListMenu({VK_DOWN, VK_DOWN, VK_RETURN});
-        }};
-    for (const auto& way : ways) {
+    openAfterRun(m_folder, &writePages);
+    for (const auto& show : std::vector<std::function<void()>>{
+             [this] { ::SendMessageW(control(kList), WM_KEYDOWN, VK_F2, 1); },
+             [this] { chooseFromListMenu(kDetails); }}) {
         ::SetFocus(control(kList));
-        readBoxOpenedBy<readIfDetails>(way);
-        EXPECT_EQ(::GetFocus(), control(kList)) << "the box took the list's focus with it";
-        EXPECT_NE(t_read.shown.find(L"Green tea"), std::wstring::npos) << t_read.shown;
-        EXPECT_NE(t_read.shown.find(L"record.html"), std::wstring::npos) << t_read.shown;
-        EXPECT_EQ(t_read.name, wideFromUtf8(window::kDetailsTitle));
-        EXPECT_EQ(t_read.copied, t_read.shown);
+        std::wstring shown, name, copied;
+        const std::wstring title = readBoxOpenedBy(show, [&](HWND box) {
+            const HWND text = ::FindWindowExW(box, nullptr, L"Edit", nullptr);
+            shown = textOf(text);
+            name = nameOf(*accessibleOf(text).Get());
+            ::SendMessageW(text, WM_COPY, 0, 0);  // what Ctrl+C sends
+            copied = clipboardText();
+        });
+        EXPECT_EQ(::GetFocus(), control(kList));
+        EXPECT_NE(shown.find(L"Green tea"), std::wstring::npos) << shown;
+        EXPECT_NE(shown.find(L"record.html"), std::wstring::npos) << shown;
+        EXPECT_EQ(title, wideFromUtf8(window::kDetailsTitle));
+        EXPECT_EQ(name, title);
+        EXPECT_EQ(copied, shown);
     }
 }
 
-// In the list of pages, the menu opened by a key has Copy active: Enter copies every line, and
-// the list says so beside its buttons, where screen readers hear it.
+// Its menu opened by a key has Copy active; the list says what Enter copied, for screen readers.
 TEST_F(Form1Accessibility, CopiesThePageListFromItsMenuByKey) {
-    const TempDir folder;
-    openAfterRun(folder);
-    readBoxOpenedBy<copyIfPageList>(
-        [this] { EXPECT_EQ(accessible(kShowPages)->accDoDefaultAction(kSelf), S_OK); });
-    EXPECT_EQ(t_read.shown, wideFromUtf8(window::linesCopiedAnnouncement(1)));
-    EXPECT_NE(t_read.copied.find(L"page.html"), std::wstring::npos) << t_read.copied;
+    openAfterRun(m_folder);
+    std::wstring said;
+    const auto copy = [&](HWND box) {
+        chooseFromMenu(box, ::GetDlgItem(box, 100), {VK_RETURN});
+        said = textOf(::GetDlgItem(box, 102));  // the line beside the buttons
+    };
+    EXPECT_EQ(readBoxOpenedBy([this] { accessible(kShowPages)->accDoDefaultAction(kSelf); }, copy),
+              wideFromUtf8(window::kPageListTitle));
+    EXPECT_EQ(said, wideFromUtf8(window::linesCopiedAnnouncement(1)));
+    EXPECT_NE(clipboardText().find(L"page.html"), std::wstring::npos) << clipboardText();
 }
 
-// A failure's box breaks its path into lines to fit; a screen reader reads it as Ctrl+C copies
-// it, without those breaks.
+// A screen reader reads a failure's box as Ctrl+C copies it, without the breaks made to fit.
 TEST_F(Form1Accessibility, ReadsAFailuresBoxWithoutItsInsertedLineBreaks) {
-    const TempDir folder;
-    open(folder);
+    open(m_folder);
     run();  // no data folder: the status offers to open it
-    writeFile(folder.path() / "data", "a file where the data folder would be");
-    readBoxOpenedBy<readIfMessageBox>(
-        [this] { EXPECT_EQ(accessible(kOpenDataFolder)->accDoDefaultAction(kSelf), S_OK); });
+    writeFile(m_folder.path() / "data", "a file where the data folder would be");
+    std::wstring shown, name;
+    const auto read = [&](HWND box) {
+        const HWND text = ::GetDlgItem(box, 0xFFFF);  // a message box's text
+        shown = textOf(text);
+        name = nameOf(*accessibleOf(text).Get());
+    };
+    EXPECT_EQ(
+        readBoxOpenedBy([this] { accessible(kOpenDataFolder)->accDoDefaultAction(kSelf); }, read),
+        L"Form1");
     const auto lines = [](const std::wstring& text) { return std::ranges::count(text, L'\n'); };
-    EXPECT_LT(lines(t_read.name), lines(t_read.shown)) << t_read.name;
-    EXPECT_EQ(withoutBlanks(t_read.name), withoutBlanks(t_read.shown));
+    const auto unbroken = [](std::wstring text) {
+        return std::erase_if(text, [](wchar_t c) { return std::iswspace(c) != 0; }), text;
+    };
+    EXPECT_LT(lines(name), lines(shown)) << name;
+    EXPECT_EQ(unbroken(name), unbroken(shown));
 }
 
 }  // namespace

@@ -79,7 +79,6 @@ check_first_click() {
     wait_until 30 rows_shown_are "$rows" || fail "after the first click the list is not the rows"
 }
 
-# Enter presses the button with the focus, as a click does.
 check_second_click() {
     rm "$app/output.txt"
     xdo windowfocus --sync "$window"
@@ -169,8 +168,7 @@ check_link_by_keyboard() {
     done
 }
 
-# Shift+F10 or the menu key opens the list's menu with its first item active, which copies the
-# selected rows.
+# Shift+F10 or the menu key opens the list's menu with its first item, Copy, active.
 check_menu_by_keyboard() {
     local key
     for key in shift+F10 Menu; do
