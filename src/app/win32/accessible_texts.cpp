@@ -63,25 +63,25 @@ public:
         return outcome;
     }
     STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override {
-        const HRESULT outcome = StandardAccessible::get_accRole(child, role);
-        if (FAILED(outcome) && role != nullptr && partName(child) != nullptr) {
-            role->vt = VT_I4;
-            role->lVal = textsOf(control())->partRole;
-            return S_OK;
-        }
-        return outcome;
+        return orPart(StandardAccessible::get_accRole(child, role), child, role,
+                      [this] { return textsOf(control())->partRole; });
     }
     STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override {
-        const HRESULT outcome = StandardAccessible::get_accState(child, state);
-        if (FAILED(outcome) && state != nullptr && partName(child) != nullptr) {
-            state->vt = VT_I4;
-            state->lVal = STATE_SYSTEM_READONLY;
-            return S_OK;
-        }
-        return outcome;
+        return orPart(StandardAccessible::get_accState(child, state), child, state,
+                      [] { return long{STATE_SYSTEM_READONLY}; });
     }
 
 private:
+    // What the system could not answer for one of the parts: `value()`, a number.
+    template <typename Value>
+    HRESULT orPart(HRESULT outcome, const VARIANT& child, VARIANT* answer, Value value) const {
+        if (FAILED(outcome) && answer != nullptr && partName(child) != nullptr) {
+            answer->vt = VT_I4;
+            answer->lVal = value();
+            return S_OK;
+        }
+        return outcome;
+    }
     const AccessibleTexts* ownTexts(const VARIANT& child) const {
         return mine(child) ? textsOf(control()) : nullptr;
     }
