@@ -52,7 +52,9 @@ void showInFolder(QObject* owner, const std::string& path, std::function<void()>
 
 // Run as a process of its own, not through QDesktopServices: that only says whether it started,
 // and takes the path as text, which loses a name that is not UTF-8. It is waited for in the
-// background: some file managers stay in the foreground until closed.
+// background: some file managers stay in the foreground until closed. The process is no child of
+// the window, as a QProcess ends its process when destroyed: the file manager outlives the
+// window, and the QProcess goes once it ends. Its failure is told only while `owner` lives.
 void openInFileManager(QObject* owner, const std::string& folder,
                        std::function<void(const window::FileManagerFailure&)> failed) {
     const QString program = QString::fromLatin1(kOpener);
@@ -64,22 +66,26 @@ void openInFileManager(QObject* owner, const std::string& folder,
         fail(missing, describeSystemError(missing));
         return;
     }
-    auto* opener = new QProcess(owner);
+    auto* opener = new QProcess;
+    QObject::connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
+    QObject::connect(opener, &QProcess::errorOccurred, opener,
+                     [opener](QProcess::ProcessError error) {
+                         if (error == QProcess::FailedToStart) {
+                             opener->deleteLater();  // no end follows
+                         }
+                     });
     QObject::connect(opener, &QProcess::finished, owner,
-                     [opener, fail](int status, QProcess::ExitStatus how) {
-                         opener->deleteLater();
+                     [fail](int status, QProcess::ExitStatus how) {
                          if (how != QProcess::NormalExit || status != 0) {
                              fail(0, endOf(status, how));
                          }
                      });
-    QObject::connect(opener, &QProcess::errorOccurred, owner,
-                     [opener, fail](QProcess::ProcessError error) {
-                         if (error != QProcess::FailedToStart) {
-                             return;  // the end is told by finished
-                         }
-                         opener->deleteLater();
-                         fail(0, "could not be started: " + opener->errorString().toStdString());
-                     });
+    QObject::connect(
+        opener, &QProcess::errorOccurred, owner, [opener, fail](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart) {
+                fail(0, "could not be started: " + opener->errorString().toStdString());
+            }
+        });
     opener->start(program,
                   {QString::fromLatin1(QByteArray::fromStdString(window::fileUrlOf(folder)))});
 }

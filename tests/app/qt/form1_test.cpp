@@ -124,20 +124,6 @@ protected:
         addPage("contact.html", "<p>Call us</p>");
         form.show();
     }
-    // A file manager the window started ends before the window does: one destroyed running
-    // takes Qt's process thread down mid-work, which ThreadSanitizer cannot follow into Qt.
-    ~Form1Test() override {
-        const auto allEnded = [this] {
-            const QList<QProcess*> openers = form.findChildren<QProcess*>();
-            return std::none_of(openers.begin(), openers.end(), [](const QProcess* opener) {
-                return opener->state() != QProcess::NotRunning;
-            });
-        };
-        if (!QTest::qWaitFor(allEnded, 60 * 1000)) {
-            ADD_FAILURE() << "a file manager the window started did not end";
-        }
-    }
-
     void addPage(const std::string& name, std::string_view bytes) {
         writeFile(m_dir / ("data/" + name), bytes);
     }
@@ -541,19 +527,28 @@ TEST_F(Form1Test, AFileThatIsNotAListingIsReplacedOnlyWhenTheUserSaysSo) {
 }
 
 // Stands in for the file manager: an xdg-open first in PATH that notes what it is given, as the
-// bytes it gets, and ends with `status`.
+// bytes it gets, stays while held, as some file managers do, and ends with `status`.
 class FakeFileManager {
 public:
     explicit FakeFileManager(int status) : m_path(qgetenv("PATH")) {
         const fs::path script = m_dir.path() / "xdg-open";
         writeFile(script,
-                  "#!/bin/sh\nprintf '%s' \"$1\" >\"$0.new\"\nmv \"$0.new\" \"$0.given\"\n"
+                  "#!/bin/sh\necho >>\"$0.started\"\nprintf '%s' \"$1\" >\"$0.new\"\n"
+                  "mv \"$0.new\" \"$0.given\"\nwhile [ -e \"$0.held\" ]; do sleep 0.05; done\n"
+                  "echo >>\"$0.ended\"\n"
                   "exit " +
                       std::to_string(status) + "\n");
         fs::permissions(script, fs::perms::owner_all);
         qputenv("PATH", QByteArray::fromStdString(m_dir.path().string()) + ":" + m_path);
     }
-    ~FakeFileManager() { qputenv("PATH", m_path); }
+    // Every run ends before the test does: one still running would outlive its folder.
+    ~FakeFileManager() {
+        release();
+        if (!QTest::qWaitFor([&] { return lines("started") == lines("ended"); }, 60 * 1000)) {
+            ADD_FAILURE() << "a file manager the window started did not end";
+        }
+        qputenv("PATH", m_path);
+    }
     FakeFileManager(const FakeFileManager&) = delete;
     FakeFileManager& operator=(const FakeFileManager&) = delete;
 
@@ -567,8 +562,18 @@ public:
         fs::remove(given);
         return text;
     }
+    void hold() { writeFile(m_dir.path() / "xdg-open.held", ""); }
+    void release() { fs::remove(m_dir.path() / "xdg-open.held"); }
+    // Whether it ended of itself, not killed.
+    bool awaitEnded() {
+        return QTest::qWaitFor([&] { return lines("ended") > 0; }, 20 * 1000);
+    }
 
 private:
+    std::size_t lines(const std::string& kind) const {
+        const fs::path file = m_dir.path() / ("xdg-open." + kind);
+        return fs::exists(file) ? readFile(file).size() : 0;
+    }
     TempDir m_dir;
     QByteArray m_path;
 };
@@ -685,6 +690,24 @@ TEST_F(Form1Test, AFolderNameThatIsNotUtf8ReachesTheFileManagerAndItsFailureIsTo
     EXPECT_TRUE(text.contains(fromUtf8(window::displayText(program + "/data/"))))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("ended with status 4")));
+}
+
+// A file manager that stays in the foreground is the user's: closing the window leaves it open.
+TEST_F(Form1Test, AFileManagerOutlivesTheWindowThatOpenedIt) {
+    FakeFileManager fileManager(0);
+    fileManager.hold();
+    {
+        Form1 other(path(""));
+        other.show();
+        other.findChild<QTableView*>(QStringLiteral("displaylist"))
+            ->actions()
+            .back()
+            ->trigger();  // Open data folder
+        EXPECT_NE(fileManager.awaitGiven(), "(not run)");
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    fileManager.release();
+    EXPECT_TRUE(fileManager.awaitEnded());
 }
 
 // A line for each page without a record and each record lacking a field, as --explain prints
