@@ -38,10 +38,12 @@ window=$here/catalog-collector.exe
 # Every line of the README ends in CR LF.
 ! grep -q -v $'\r$' "$here/README.txt" || fail "README.txt does not end all its lines in CR LF"
 
-# The DLLs every Windows has; anything else (libstdc++, libgcc, libwinpthread) would have to
-# travel with the program.
+# The DLLs every Windows has, and loads only from its own folder: its known DLLs, the C runtime,
+# and the common controls, which the manifest binds. Anything else would either have to travel
+# with the program (libstdc++, libgcc, libwinpthread) or be looked for beside it first, where a
+# file planted under its name (oleacc.dll in a downloads folder) would be loaded instead.
 system_dlls='^(kernel32|ntdll|msvcrt|ucrtbase|api-ms-win-.*|shell32|advapi32|user32|ole32'
-system_dlls+='|ws2_32|bcrypt|shlwapi|comctl32|gdi32|oleacc|oleaut32)\.dll$'
+system_dlls+='|ws2_32|shlwapi|comctl32|gdi32|oleaut32)\.dll$'
 for exe in "$program" "$window"; do
     name=$(basename "$exe")
     headers=$(x86_64-w64-mingw32-objdump -p "$exe")

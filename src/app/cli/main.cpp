@@ -10,6 +10,7 @@
 #include "app/cli/error_stream.h"
 #include "collect/failure_text.h"
 #include "platform/console.h"
+#include "platform/library_search.h"
 #include "platform/memory_reserve.h"
 #include "platform/output_file.h"
 #include "platform/write_limits.h"
@@ -55,6 +56,7 @@ void reportOutOfMemory(std::ostream& errors) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    catalog::loadLibrariesFromSystemOnly();
     // Every message goes through the platform, which writes a Windows console as characters.
     catalog::ErrorStreamBuffer errorBuffer;
     std::ostream errors(&errorBuffer);

@@ -9,6 +9,7 @@
 // clang-format on
 
 #include "app/win32/form1.h"
+#include "platform/library_search.h"
 #include "platform/memory_reserve.h"
 #include "platform/program_directory.h"
 #include "platform/write_limits.h"
@@ -90,6 +91,7 @@ int runWindow(HINSTANCE instance, int show) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    catalog::loadLibrariesFromSystemOnly();
     if (!catalog::keepMemoryForFailures()) {
         showFailure(L"catalog-collector: out of memory");
         return 1;

@@ -11,6 +11,8 @@
 #include <oleacc.h>
 // clang-format on
 
+#include "app/win32/accessibility_library.h"
+
 namespace catalog::win32_window {
 
 inline bool isSelf(const VARIANT& child) {
@@ -196,8 +198,8 @@ private:
 template <typename Object, typename... Arguments>
 LRESULT standardAccessibleResult(HWND control, WPARAM wParam, Arguments&&... arguments) {
     IAccessible* standard = nullptr;
-    if (FAILED(::CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible),
-                                           reinterpret_cast<void**>(&standard)))) {
+    if (FAILED(createStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                         reinterpret_cast<void**>(&standard)))) {
         return 0;
     }
     Object* object = nullptr;
@@ -208,7 +210,7 @@ LRESULT standardAccessibleResult(HWND control, WPARAM wParam, Arguments&&... arg
         return 0;
     }
     const LRESULT result =
-        ::LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(object));
+        lresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(object));
     object->Release();
     return result < 0 ? 0 : result;
 }
