@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace catalog {
@@ -21,5 +22,11 @@ bool liesIn(const std::string& path, const std::string& folder);
 // Whether a regular file is at `path`, links followed. Nothing is opened for reading, so a FIFO
 // or a device there is not disturbed.
 bool isRegularFile(const std::string& path);
+
+// A name that leads to the regular file standard output writes into, for looking at that file as
+// sameFile and liesIn look at any other ("/proc/self/fd/1" on Linux, where the system follows it
+// to the file, and the file's final path on Windows); nothing when standard output is no regular
+// file (a pipe, a terminal, a socket, a device, none at all), which no listing can replace.
+std::optional<std::string> standardOutputFile();
 
 }  // namespace catalog

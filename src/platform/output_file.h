@@ -32,19 +32,20 @@ inline PieceSource piecesOnce(std::span<const std::string_view> pieces) {
 // where there is none yet, is replaced: the text goes to a temporary file beside it, which is
 // flushed to disk and then moved over it, so that a failed or interrupted write (any signal that
 // ends the process but SIGKILL; Ctrl+C or a closed console on Windows) leaves the earlier file
-// whole and no temporary file. On POSIX the replacement keeps the access ACL, or without one the
-// permissions, and, where the process may, the owner; never an execute, set-user-ID,
-// set-group-ID or sticky bit, as the output is text. Until it is complete the temporary file
-// replacing a file is readable by its owner alone. A new file gets the permissions any new file
-// gets there. Symbolic links stay links, dangling ones included; a character device, a FIFO or
-// a socket is written into as it stands, and a folder or a block device (BlockDeviceRefused) is
-// refused; a name of one of the process's own descriptors (/dev/stdout, /dev/fd/N,
-// /proc/self/fd/N), or a link to one, is written into that descriptor as it stands, as standard
-// output is. On Windows a file held open by another program (a sharing violation) is retried
-// for about a second, and then fails with a detail that tells the user to close it (or make it
-// writable). A folder that lets the process make no new file in it, or (POSIX) a sticky folder
-// that lets it replace only its own files, fails with a detail naming the folder. Throws
-// FileError("write", filename, ...), running out of memory included.
+// whole and no temporary file. The temporary files that writers killed by SIGKILL left beside
+// it, and that no writer holds, are removed first. On POSIX the replacement keeps the access
+// ACL, or without one the permissions, the user's extended attributes, and, where the process
+// may, the owner; never an execute, set-user-ID, set-group-ID or sticky bit, as the output is
+// text. Until it is complete the temporary file replacing a file is readable by its owner alone.
+// A new file gets the permissions any new file gets there. Symbolic links stay links, dangling ones
+// included; a character device, a FIFO or a socket is written into as it stands, and a folder or a
+// block device (BlockDeviceRefused) is refused; a name of one of the process's own descriptors
+// (/dev/stdout, /dev/fd/N, /proc/self/fd/N), or a link to one, is written into that descriptor as
+// it stands, as standard output is. On Windows a file held open by another program (a sharing
+// violation) is retried for about a second, and then fails with a detail that tells the user to
+// close it (or make it writable). A folder that lets the process make no new file in it, or (POSIX)
+// a sticky folder that lets it replace only its own files, fails with a detail naming the folder.
+// Throws FileError("write", filename, ...), running out of memory included.
 //
 // `stopped`, when given, is asked before each part of at most kOutputPartBytes, and before the
 // flush and each move attempt that replace a file; once it says true the write ends with

@@ -1,19 +1,24 @@
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <grp.h>
 #include <iostream>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/output_file.h"
+#include "platform/posix/unique_fd.h"
 #include "support/test_files.h"
 
 namespace catalog {
@@ -105,6 +110,59 @@ TEST(writeOutputFile, KeepsTheAccessAclOrTheModeButNoExecuteBit) {
         EXPECT_EQ(modeOf(out), c.expectedMode) << std::oct << c.mode;
         EXPECT_EQ(aclAt(out), c.expectedAcl) << std::oct << c.mode;
     }
+}
+
+std::string attributeAt(const std::string& path, const char* name) {
+    std::string value(256, '\0');
+    const ssize_t size = ::getxattr(path.c_str(), name, value.data(), value.size());
+    return size < 0 ? "(none)" : value.substr(0, static_cast<std::size_t>(size));
+}
+
+// Tags and origins that users' tools put on a file are handed on; the system's own namespaces
+// are not (trusted.* takes root to set).
+TEST(writeOutputFile, KeepsTheUserAttributesAlone) {
+    TempDir dir;
+    const std::string out = dir / "out.txt";
+    writeFile(out, "earlier listing");
+    if (::setxattr(out.c_str(), "user.tag", "blue", 4, 0) != 0) {
+        GTEST_SKIP() << "the file system of " << dir.path()
+                     << " keeps no user attributes: " << std::strerror(errno);
+    }
+    ::setxattr(out.c_str(), "user.empty", "", 0, 0);
+    const bool trusted = ::setxattr(out.c_str(), "trusted.kept", "no", 2, 0) == 0;
+    const std::string_view text = "listing";
+    writeOutputFile(out, {&text, 1});
+    EXPECT_EQ(testing::readFile(out), "listing");
+    EXPECT_EQ(attributeAt(out, "user.tag"), "blue");
+    EXPECT_EQ(attributeAt(out, "user.empty"), "");
+    if (trusted) {
+        EXPECT_EQ(attributeAt(out, "trusted.kept"), "(none)");
+    }
+}
+
+// A temporary file held by a writer stays, whoever that writer is (here another open of it); a
+// link, a FIFO or a folder named as one is no writer's, and is neither followed, nor opened to
+// block on, nor removed.
+TEST(writeOutputFile, LeavesHeldTemporaryFilesAndWhatIsNoRegularFile) {
+    TempDir dir;
+    writeFile(dir / ".out.txt.tmp4242-1", "being written");
+    const UniqueFd held(::open((dir / ".out.txt.tmp4242-1").c_str(), O_RDONLY | O_CLOEXEC));
+    ASSERT_EQ(::flock(held.get(), LOCK_EX), 0);
+    writeFile(dir / "target", "what a link leads to");
+    fs::create_symlink("target", dir / ".out.txt.tmp1-1");
+    ASSERT_EQ(::mkfifo((dir / ".out.txt.tmp1-2").c_str(), 0600), 0);
+    fs::create_directory(dir / ".out.txt.tmp1-3");
+    const std::string_view text = "listing";
+    writeOutputFile(dir / "out.txt", {&text, 1});
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left,
+              (std::vector<std::string>{".out.txt.tmp1-1", ".out.txt.tmp1-2", ".out.txt.tmp1-3",
+                                        ".out.txt.tmp4242-1", "out.txt", "target"}));
+    EXPECT_EQ(testing::readFile(dir / "target"), "what a link leads to");
 }
 
 // In a child, as a user whose permissions are checked (root's are not): what writing

@@ -1,7 +1,9 @@
 #include "platform/output_file.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -48,6 +50,43 @@ TEST(writeOutputFile, AStopAtAnyQuestionLeavesTheEarlierFileWhole) {
         EXPECT_EQ(readFile(out), "earlier listing") << stopAt;
         EXPECT_EQ(entriesIn(dir.path()), 1u) << stopAt;
     }
+}
+
+// What a killed writer left beside the output goes with the next write there; a file merely
+// named alike, a folder, and the temporary file of a write still under way stay. The second
+// write here runs while the first is under way, and both complete, the later move last.
+TEST(writeOutputFile, RemovesOnlyTheTemporaryFilesNoWriterHolds) {
+    TempDir dir;
+    const std::string out = dir / "out.txt";
+    writeFile(dir / ".out.txt.tmp4242-0", "left by a killed writer");
+    const std::vector<std::string> alike = {
+        ".out.txt.tmp4242-01", ".out.txt.tmp-1",    ".out.txt.tmp4242", "out.txt.tmp4242-1",
+        ".out.txt.tmp1-2.bak", ".other.txt.tmp1-2", ".out.txt.tmp+1-2", ".out.txt.tmp4242-1x"};
+    for (const std::string& name : alike) {
+        writeFile(dir / name, "not a temporary file");
+    }
+    fs::create_directory(dir / ".out.txt.tmp1-3");
+    const std::string_view first = "first";
+    const std::string_view second = "second";
+    bool secondWritten = false;
+    writeOutputFile(out, {&first, 1}, [&] {
+        if (!std::exchange(secondWritten, true)) {
+            writeOutputFile(out, {&second, 1});
+            EXPECT_EQ(readFile(out), "second");
+        }
+        return false;
+    });
+    EXPECT_TRUE(secondWritten);
+    EXPECT_EQ(readFile(out), "first");
+    std::vector<std::string> expected = alike;
+    expected.insert(expected.end(), {".out.txt.tmp1-3", "out.txt"});
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, expected);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "collect/run_summary.h"
 #include "collect/text_files.h"
 #include "platform/console.h"
+#include "platform/file_identity.h"
 #include "platform/folder.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"
@@ -78,10 +79,18 @@ void refuseStreams(const std::string& output) {
     }
 }
 
+// The file a write to `output` lands in, as the refusals look at it. Standard output is the
+// file the shell opened for it, whatever the name it was given (`1<>NAME`, `>>NAME`), or none
+// when it is no file.
+std::optional<std::string> landingFile(const std::string& output) {
+    return toStandardOutput(output) ? standardOutputFile() : std::optional<std::string>(output);
+}
+
 // Checked before the run, so that nothing is read or written: the programs themselves and the
-// data folder's pages are never replaced by a listing.
+// data folder's pages are never replaced by a listing, not even through standard output.
 void refuseProtectedOutput(const std::string& output, const std::string& dataFolder) {
-    if (toStandardOutput(output)) {
+    const std::optional<std::string> file = landingFile(output);
+    if (!file) {
         return;
     }
     std::string directory;
@@ -90,8 +99,12 @@ void refuseProtectedOutput(const std::string& output, const std::string& dataFol
     } catch (const std::system_error&) {
         // Only the running program is then known, which is still looked for.
     }
-    if (const std::optional<std::string> reason =
-            protectedOutputReason(output, dataFolder, directory)) {
+    const std::optional<std::string> reason = protectedOutputReason(*file, dataFolder, directory);
+    if (reason && toStandardOutput(output)) {
+        throw std::runtime_error("cannot write standard output: " + printable(*reason) +
+                                 "; send standard output elsewhere, or name another output");
+    }
+    if (reason) {
         throw std::runtime_error("cannot write '" + printable(output) + "': " + printable(*reason) +
                                  "; name another output");
     }

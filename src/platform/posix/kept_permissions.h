@@ -3,10 +3,13 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "platform/posix/user_attributes.h"
+
 namespace catalog {
 
 // What a replaced file hands on to the file that replaces it: its owner and group, where the
-// process may give them, and its access ACL, or without one its permissions. An execute bit is
+// process may give them, its access ACL, or without one its permissions, and its extended
+// attributes of the user namespace, where they can be read and set. An execute bit is
 // never handed on, nor set-user-ID, set-group-ID or sticky: the replacement is text, and a file
 // once marked executable would otherwise stay one a shell runs.
 class KeptPermissions {
@@ -25,6 +28,7 @@ private:
     gid_t m_group;
     mode_t m_mode;
     std::string m_acl;  // the attribute's value, execute cleared; empty when there is none
+    UserAttributes m_userAttributes;
 };
 
 }  // namespace catalog

@@ -62,12 +62,16 @@ KeptPermissions::KeptPermissions(const std::string& path, const struct stat& rep
     : m_owner(replaced.st_uid),
       m_group(replaced.st_gid),
       m_mode(replaced.st_mode & kTextBits),
-      m_acl(accessAclOf(path, filename)) {}
+      m_acl(accessAclOf(path, filename)),
+      m_userAttributes(userAttributesOf(path)) {}
 
 // Only a process that may give files away (root) can keep another user's file theirs; any
 // other keeps the group if it belongs to it, and else makes the file its own, as a copy would.
-// The owner comes first, while the file is still the process's alone.
+// The owner comes first, while the file is still the process's alone; before it the user's
+// attributes, which only a process that may write the file sets, and a read-only listing given
+// away no longer lets it.
 void KeptPermissions::applyTo(int fd, const std::string& filename) const {
+    giveUserAttributes(fd, m_userAttributes);
     if ((m_owner != ::geteuid() || m_group != ::getegid()) && ::fchown(fd, m_owner, m_group) != 0 &&
         ::fchown(fd, static_cast<uid_t>(-1), m_group) != 0) {
         // Neither is allowed: the new file stays the process's own.

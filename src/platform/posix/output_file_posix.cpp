@@ -19,8 +19,10 @@
 #include "platform/posix/kept_permissions.h"
 #include "platform/posix/link_chain.h"
 #include "platform/posix/own_descriptor.h"
+#include "platform/posix/stale_temporaries.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/system_error.h"
+#include "platform/temporary_names.h"
 
 namespace catalog {
 
@@ -119,25 +121,26 @@ Target resolveTarget(const std::string& filename) {
     return {Target::Kind::Stream, filename, status};
 }
 
+// The target's name as its temporary files carry it: shortened so that a long name still leaves
+// room within the name length limit.
+std::string temporaryBase(const std::string& target) {
+    return target.substr(folderOf(target).size()).substr(0, kTemporaryBaseLength);
+}
+
 // A temporary file in the target's folder, so that the final rename stays within one file
 // system and is atomic. It is removed on every way out, a signal that ends the process included,
-// unless committed.
+// unless committed; until then it is held (holdTemporary), so that no other run takes it for one
+// a killed writer left.
 class TemporaryFile {
 public:
-    TemporaryFile(const std::string& target, mode_t mode, const std::string& filename) {
-        // Shortened so that a long target name still leaves room within the name length limit.
-        const std::string base = target.substr(folderOf(target).size()).substr(0, 200);
-        static std::atomic<unsigned> counter{0};
-        for (int attempt = 0; !m_fd; ++attempt) {
-            m_path = folderOf(target) + '.' + base + ".tmp" + std::to_string(::getpid()) + '-' +
-                     std::to_string(counter++);
-            m_removedOnInterrupt.emplace(m_path);
-            m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-            if (!m_fd && (errno == EACCES || errno == EPERM)) {
+    TemporaryFile(const std::string& target, mode_t mode, const std::string& filename)
+        : m_folder(folderOf(target)), m_base(temporaryBase(target)) {
+        for (int attempt = 0; !tryCreate(mode); ++attempt) {
+            if (errno == EACCES || errno == EPERM) {
                 const int error = errno;
                 throw FileError("write", filename, error, newFilesRefused(shownFolder(target)));
             }
-            if (!m_fd && (errno != EEXIST || attempt > 100)) {
+            if (errno != EEXIST || attempt > 100) {
                 throwLastError("write", filename);
             }
         }
@@ -160,6 +163,27 @@ public:
     }
 
 private:
+    // False, with errno set, when no file was made under the next name. One that a cleaner
+    // removed between its making and its holding is given up, as the name no longer leads to
+    // it, and counts as a name taken.
+    bool tryCreate(mode_t mode) {
+        static std::atomic<unsigned> counter{0};
+        m_path = m_folder + temporaryName(std::string_view(m_base),
+                                          static_cast<unsigned long>(::getpid()), counter++);
+        m_removedOnInterrupt.emplace(m_path);
+        m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        struct stat opened {};
+        struct stat named {};
+        if (m_fd && (!holdTemporary(m_fd.get()) || ::fstat(m_fd.get(), &opened) != 0 ||
+                     ::lstat(m_path.c_str(), &named) != 0 || !sameFile(opened, named))) {
+            m_fd.reset();
+            errno = EEXIST;
+        }
+        return static_cast<bool>(m_fd);
+    }
+
+    std::string m_folder;
+    std::string m_base;
     std::string m_path;
     std::optional<RemovedOnInterrupt> m_removedOnInterrupt;
     UniqueFd m_fd;
@@ -306,6 +330,7 @@ void replaceFile(const Target& target, const std::string& filename, const PieceS
     if (target.existing) {
         kept.emplace(target.path, *target.existing, filename);
     }
+    removeStaleTemporaries(folderOf(target.path), temporaryBase(target.path));
     TemporaryFile temporary(target.path, kept ? 0600 : 0666, filename);
     Writeback writeback(temporary.fd(), filename);
     writeAll(temporary.fd(), pieces, filename, stopped, &writeback);
@@ -314,16 +339,19 @@ void replaceFile(const Target& target, const std::string& filename, const PieceS
     }
     stopIfAsked(stopped);
     failIf(::fsync(temporary.fd()) != 0, filename);
-    failIf(temporary.close() != 0, filename);
     struct stat now {};
     if (::lstat(target.path.c_str(), &now) == 0 && !S_ISREG(now.st_mode)) {
         throw changedMeanwhile(filename);
     }
     stopIfAsked(stopped);
+    // Still open, and so held, until renamed: closed, it would be a stale file to a cleaner.
     if (::rename(temporary.path().c_str(), target.path.c_str()) != 0) {
         failRename(target.path, filename);
     }
     temporary.commit();
+    // The bytes are on the disk already, and the listing in place: a late failure to close
+    // changes neither.
+    temporary.close();
     syncFolder(folderOf(target.path));
 }
 

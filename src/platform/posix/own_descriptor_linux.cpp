@@ -3,9 +3,11 @@
 #include <cstdlib>
 #include <linux/magic.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include "platform/file_identity.h"
 #include "platform/posix/own_descriptor.h"
 
 namespace catalog {
@@ -59,6 +61,16 @@ std::optional<int> ownDescriptorNamed(const std::string& path) {
         return std::nullopt;
     }
     return number;
+}
+
+// The shell opened the file, so its name may be any: the descriptor's own name in /proc leads to
+// it, links and hard links resolved, even once the file is in no folder any more.
+std::optional<std::string> standardOutputFile() {
+    struct stat status {};
+    if (::fstat(STDOUT_FILENO, &status) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    return "/proc/self/fd/" + std::to_string(STDOUT_FILENO);
 }
 
 }  // namespace catalog

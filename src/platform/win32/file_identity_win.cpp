@@ -72,4 +72,21 @@ bool isRegularFile(const std::string& path) {
            (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// Only a file on a disk has a path that leads back to it; a console, a pipe or NUL has none.
+std::optional<std::string> standardOutputFile() {
+    const HANDLE handle = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr ||
+        ::GetFileType(handle) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(handle, &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::nullopt;
+    }
+    const std::wstring path = finalPathOf(handle);
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    return win32::utf8FromWide(path);
+}
+
 }  // namespace catalog

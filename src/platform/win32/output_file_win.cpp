@@ -9,7 +9,9 @@
 #include "platform/output_file.h"
 #include "platform/output_refusal.h"
 #include "platform/system_error.h"
+#include "platform/temporary_names.h"
 #include "platform/win32/console_win.h"
+#include "platform/win32/stale_temporaries_win.h"
 #include "platform/win32/wide_path_win.h"
 
 namespace catalog {
@@ -110,23 +112,36 @@ std::string shownFolder(const std::wstring& target) {
     return win32::utf8FromWide(folder);
 }
 
+// The target's name as its temporary files carry it: shortened so that a long name still leaves
+// room within the limit of 255 characters a name, and never between the two halves of a
+// surrogate pair.
+std::wstring_view temporaryBase(const std::wstring& target) {
+    const std::wstring_view name = std::wstring_view(target).substr(target.rfind(L'\\') + 1);
+    if (name.size() <= kTemporaryBaseLength) {
+        return name;
+    }
+    const wchar_t last = name[kTemporaryBaseLength - 1];
+    const bool cutsPair = last >= 0xD800 && last <= 0xDBFF;
+    return name.substr(0, cutsPair ? kTemporaryBaseLength - 1 : kTemporaryBaseLength);
+}
+
 // A temporary file in the target's folder, so that the final move stays within one volume and
 // is atomic. It is removed on every way out, Ctrl+C or a closed console included, unless
-// committed.
+// committed; until then it is held open, so that no other run takes it for one a killed writer
+// left (win32::removeStaleTemporaries).
 class TemporaryFile {
 public:
     // `attributes` are the replaced file's, of which the new one keeps those a user sets.
     TemporaryFile(const std::wstring& target, DWORD attributes, const std::string& filename) {
         const DWORD kept = attributes & kKeptAttributes;
-        const std::size_t nameStart = target.rfind(L'\\') + 1;
-        const std::wstring_view base = shortened(std::wstring_view(target).substr(nameStart));
+        const std::wstring folder = target.substr(0, target.rfind(L'\\') + 1);
         static std::atomic<unsigned> counter{0};
         for (int attempt = 0; !m_handle; ++attempt) {
-            m_path = target.substr(0, nameStart) + L'.' + std::wstring(base) + L".tmp" +
-                     std::to_wstring(::GetCurrentProcessId()) + L'-' + std::to_wstring(counter++);
+            m_path =
+                folder + temporaryName(temporaryBase(target), ::GetCurrentProcessId(), counter++);
             m_removedOnInterrupt.emplace(win32::utf8FromWide(m_path));
             // Shared for deleting only: the handler that removes the file on Ctrl+C runs while
-            // it is still open.
+            // it is still open, and so does the move into place.
             m_handle.reset(::CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
                                          CREATE_NEW, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL,
                                          nullptr));
@@ -160,17 +175,6 @@ public:
     }
 
 private:
-    // Shortened so that a long target name still leaves room within the limit of 255
-    // characters a name, and never between the two halves of a surrogate pair.
-    static std::wstring_view shortened(std::wstring_view name) {
-        constexpr std::size_t kMostBase = 200;
-        if (name.size() <= kMostBase) {
-            return name;
-        }
-        const bool cutsPair = name[kMostBase - 1] >= 0xD800 && name[kMostBase - 1] <= 0xDBFF;
-        return name.substr(0, cutsPair ? kMostBase - 1 : kMostBase);
-    }
-
     std::wstring m_path;
     std::optional<RemovedOnInterrupt> m_removedOnInterrupt;
     UniqueHandle m_handle;
@@ -213,13 +217,17 @@ void moveIntoPlace(const std::wstring& from, const std::wstring& to, const std::
 
 void replaceFile(const std::wstring& target, DWORD attributes, const std::string& filename,
                  const PieceSource& pieces, const StopQuery& stopped) {
+    win32::removeStaleTemporaries(target.substr(0, target.rfind(L'\\') + 1), temporaryBase(target));
     TemporaryFile temporary(target, attributes, filename);
     writeAll(temporary.handle(), pieces, filename, stopped);
     stopIfAsked(stopped);
     failIf(!::FlushFileBuffers(temporary.handle()), filename);
-    failIf(!temporary.close(), filename);
+    // Still open, and so held, until moved: closed, it would be a stale file to a cleaner.
     moveIntoPlace(temporary.path(), target, filename, stopped);
     temporary.commit();
+    // The bytes are on the disk already, and the listing in place: a late failure to close
+    // changes neither.
+    temporary.close();
 }
 
 // NUL, CON, COM1 or a named pipe: written into as any program writes there, as replacing them

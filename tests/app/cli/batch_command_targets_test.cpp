@@ -91,6 +91,47 @@ TEST_F(BatchCommandTest, PipesAndStandardOutputAreWrittenIntoAsTheyStand) {
     EXPECT_FALSE(fs::exists(path("gone (deleted)")));
 }
 
+// The shell opens standard output before the program starts, under any name: the file it leads
+// to is refused as the same file named as the output would be, and is left as the shell left it.
+TEST_F(BatchCommandTest, StandardOutputOntoAProgramOrAPageIsRefused) {
+    const std::string window = "prog/catalog-collector";
+    writeFile(path(window), "the window");
+    fs::create_hard_link(path(window), path("copy"));
+    const std::string inData =
+        "it lies in the data folder prog/data/, whose every file a run reads as a page";
+    const std::string page = readFile(path("prog/data/a.html"));
+    const struct {
+        const char* redirection;
+        std::string reason;
+    } cases[] = {
+        {"1<>prog/catalog-collector",
+         "it is the program catalog-collector, which the listing would replace"},
+        {">>copy", "it is the program catalog-collector, which the listing would replace"},
+        {"1<>prog/data/a.html", inData},
+        {">>prog/data/new.html", inData},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = runProgram(
+            "/bin/sh", {"-c", "\"$0\" prog/data - " + std::string(c.redirection), program()},
+            workingDir());
+        EXPECT_EQ(outcome.exitCode, 1) << c.redirection;
+        EXPECT_EQ(outcome.err, kProgram + "cannot write standard output: " + c.reason +
+                                   "; send standard output elsewhere, or name another output\n");
+    }
+    EXPECT_EQ(readFile(path(window)), "the window");
+    EXPECT_EQ(readFile(path("prog/data/a.html")), page);
+    EXPECT_EQ(readFile(path("prog/data/new.html")), "");
+    for (const char* redirection : {">/dev/null", "| cat >/dev/null", ">out.txt"}) {
+        EXPECT_EQ(runProgram("/bin/sh",
+                             {"-c", "\"$0\" prog/data - " + std::string(redirection), program()},
+                             workingDir())
+                      .exitCode,
+                  0)
+            << redirection;
+    }
+    EXPECT_EQ(readFile(path("out.txt")), kHeader + kRows);
+}
+
 TEST_F(BatchCommandTest, HelpAndVersionThatCannotBeWrittenFail) {
     const Outcome full =
         runProgram("/bin/sh", {"-c", "\"$0\" --help >/dev/full", program()}, workingDir());

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <thread>
+#include <utility>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -89,6 +90,39 @@ TEST_F(BatchCommandTest, AReplacedListingStaysHidden) {
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(readFile(listing), kHeader + kRows);
     EXPECT_NE(::GetFileAttributesW(listing.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+
+// The command interpreter, which only a full path starts.
+std::string commandInterpreter() {
+    wchar_t folder[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    return (fs::path(std::wstring(folder, length)) / "cmd.exe").string();
+}
+
+// Standard output that cmd opened onto a program or into the data folder is refused as the
+// same file named as the output would be; appended to, it is left as cmd left it.
+TEST_F(BatchCommandTest, StandardOutputOntoAProgramOrAPageIsRefused) {
+    writeFile(path("prog/catalog-collector.exe"), "the window");
+    const std::string command = std::string("prog\\") + CLI_PROGRAM_NAME + " prog\\data - >>";
+    const std::pair<std::string, std::string> cases[] = {
+        {"prog\\catalog-collector.exe",
+         "it is the program catalog-collector, which the listing would replace"},
+        {"prog\\data\\new.html",
+         "it lies in the data folder prog\\data\\, whose every file a run reads as a page"},
+    };
+    for (const auto& [target, reason] : cases) {
+        const Outcome outcome =
+            testing::runProgram(commandInterpreter(), {"/c", command + target}, workingDir());
+        EXPECT_EQ(outcome.exitCode, 1) << target;
+        EXPECT_EQ(outcome.err, kProgram + "cannot write standard output: " + reason +
+                                   "; send standard output elsewhere, or name another output\n");
+    }
+    EXPECT_EQ(readFile(path("prog/catalog-collector.exe")), "the window");
+    EXPECT_EQ(readFile(path("prog/data/new.html")), "");
+    const Outcome elsewhere =
+        testing::runProgram(commandInterpreter(), {"/c", command + "out.txt"}, workingDir());
+    EXPECT_EQ(elsewhere.exitCode, 0) << elsewhere.err;
+    EXPECT_EQ(readFile(path("out.txt")), kHeader + kRows);
 }
 
 // Refused before anything is written: Wine would replace it and drop the flag.
