@@ -323,7 +323,7 @@ private:
             if (wanted.empty()) {
                 return true;  // rows read through a wrapping, every field found
             }
-            NearFormSearch search(wanted);
+            NearFormSearch search(wanted, {note.records, note.missing});
             const auto feed = [&search](std::string_view block) {
                 search.feed(block);
                 return !search.done();
