@@ -61,8 +61,14 @@ std::string dashed(const std::string& argument) {
     if (longOptionLike(name) != name) {
         return argument;
     }
-    return "--" + std::string(name) +
-           (colon == std::string::npos ? "" : "=" + argument.substr(colon + 1));
+    // Appended piece by piece: GCC 12 at -O3 takes "--" + std::string(...) for an overlapping
+    // copy.
+    std::string option("--");
+    option.append(name);
+    if (colon != std::string::npos) {
+        option.append("=").append(argument, colon + 1);
+    }
+    return option;
 }
 
 // An option in the wrong case ("--HELP", on Windows "/Explain"): what was meant, or nothing.
