@@ -37,7 +37,8 @@ struct SearchedRecords {
 // and for each record of `records` that lacks a wanted text, the first its own piece holds.
 // `wanted` are texts of the record format (missingTexts); any other throws std::invalid_argument.
 // What it keeps does not grow with the records: a record's near form is only an index in the
-// near forms found, which differ from one another, and are a few dozen at most.
+// near forms found, which differ from one another, and are a few dozen at most; a record whose
+// own differs from all of those is told of the first the page holds, as found elsewhere.
 class NearFormSearch {
 public:
     explicit NearFormSearch(std::vector<std::string_view> wanted, SearchedRecords records = {});
