@@ -22,6 +22,7 @@
 #include "platform/file_batch.h"
 #include "platform/file_error.h"
 #include "platform/folder.h"
+#include "platform/held_file_wait.h"
 #include "platform/system_error.h"
 
 namespace catalog {
@@ -34,7 +35,8 @@ constexpr auto kLookInterval = std::chrono::milliseconds(100);
 
 // What one thread reads with, made once, on that thread: the system's batches belong to one.
 struct ThreadReader {
-    ThreadReader(PageWatch& pageWatch, bool unwrap) : page(pageWatch), record(unwrap) {}
+    ThreadReader(PageWatch& pageWatch, bool unwrap, HeldFileWait& held)
+        : page(pageWatch), record(unwrap, &held) {}
 
     PageWatch& page;  // told of each page read block by block
     RecordReader record;
@@ -88,17 +90,19 @@ public:
           m_folder(Folder::open(folderPath)),
           m_files(m_folder, [stop = options.stop] { return !(stop && stop->requested()); }),
           m_chunks((m_files.size() + kChunkFiles - 1) / kChunkFiles),
-          m_slow(options.slowPageAfter) {}
+          m_slow(options.slowPageAfter),
+          m_held([stop = options.stop] { return stop && stop->requested(); }) {}
 
     std::size_t chunkCount() const { return m_chunks.size(); }
     // The calling thread's pages are the first; helper `n` (from 1) has the n-th.
     SlowPages& slowPages() { return m_slow; }
+    HeldFileWait& heldPages() { return m_held; }
 
     // A helper's whole life. What it throws (no memory for its buffers, any failure outside a
     // file) stays in its future, unheard: it leaves its share to the others, and its chunk in
     // hand to the final pass, which meets any lasting failure on the calling thread.
     void help(std::size_t helper) {
-        ThreadReader reader(m_slow.of(helper), m_unwrap);
+        ThreadReader reader(m_slow.of(helper), m_unwrap, m_held);
         work(reader, nullptr);
     }
 
@@ -323,7 +327,7 @@ private:
             if (wanted.empty()) {
                 return true;  // rows read through a wrapping, every field found
             }
-            NearFormSearch search(wanted);
+            NearFormSearch search(wanted, {note.records, note.missing});
             const auto feed = [&search](std::string_view block) {
                 search.feed(block);
                 return !search.done();
@@ -366,6 +370,7 @@ private:
     std::atomic<std::size_t> m_filesRead{0};  // for the progress told while helpers read
     std::atomic<bool> m_quit{false};          // the calling thread failed, or goes on alone
     SlowPages m_slow;                         // the pages in hand, told of by the calling thread
+    HeldFileWait m_held;                      // how long pages held open are tried again
 
     // The calling thread's own.
     std::vector<std::uint32_t> m_nameOrder;
@@ -384,7 +389,7 @@ Collected collect(const std::string& folderPath, CollectionClient& client,
     collection.slowPages().expect(helperCount + 1);
     // Made before any helper starts, so that no helper takes what the run needs on one thread.
     CallerPage page(collection.slowPages(), client);
-    ThreadReader reader(page, options.unwrap);
+    ThreadReader reader(page, options.unwrap, collection.heldPages());
     {
         std::vector<std::future<void>> helpers;  // each waits for its thread as it goes
         try {

@@ -302,8 +302,18 @@ std::pair<std::string_view, std::string_view> escapeOf(const Spelling& spelling)
     return {arrow ? ">" : "'", spelling.written.substr(arrow ? 1 : 0)};
 }
 
-std::string escapesSaid(const Differences& differences) {
-    std::string said = "the page holds the record with ";
+// Where a near form lies, from the point of view of the record told of (or of a page without
+// a record, whose near forms are its own).
+enum class Place : std::uint8_t { Own, OtherRecord, OutsideRecords };
+
+std::string_view recordAt(Place place) {
+    static constexpr std::array<std::string_view, 3> kRecords{"the record", "another record",
+                                                              "a text outside its records"};
+    return kRecords[static_cast<std::size_t>(place)];
+}
+
+std::string escapesSaid(const Differences& differences, Place place) {
+    std::string said = "the page holds " + std::string(recordAt(place)) + " with ";
     std::vector<std::pair<std::string_view, std::string_view>> seen;
     for (std::size_t i = 0; i < differences.escapeCount; ++i) {
         const auto escape = escapeOf(*differences.escapes[i]);
@@ -325,7 +335,7 @@ std::string escapesSaid(const Differences& differences) {
 
 // Differences a user can mend by hand, each with the record format's own.
 std::string textDifferencesSaid(std::string_view found, std::span<const Unit> units,
-                                const Differences& differences) {
+                                const Differences& differences, Place place) {
     std::vector<std::string> parts;
     if (differences.doubleQuotes) {
         parts.emplace_back("double quotes where the record format has single ones");
@@ -343,7 +353,11 @@ std::string textDifferencesSaid(std::string_view found, std::span<const Unit> un
                             .append(i == 0 ? " where the record format has " : " where it has ")
                             .append(countWord(units[blanks.unit].text.size())));
     }
-    std::string said = quoted(found).append(" has ");
+    std::string said =
+        place == Place::Own ? quoted(found).append(" has ")
+        : place == Place::OtherRecord
+            ? "the page holds " + quoted(found).append(" in another record, with ")
+            : "the page holds " + quoted(found).append(" outside its records, with ");
     for (std::size_t i = 0; i < parts.size(); ++i) {
         said.append(i == 0 ? "" : ", and ").append(parts[i]);
     }
@@ -351,20 +365,20 @@ std::string textDifferencesSaid(std::string_view found, std::span<const Unit> un
 }
 
 std::string said(std::string_view found, std::span<const Unit> units,
-                 const Differences& differences) {
+                 const Differences& differences, Place place) {
     if (differences.utf16) {
         return "the page is UTF-16 text without a byte order mark (every other byte is zero): "
                "save it as UTF-8, or as UTF-16 with its mark (Notepad's \"Unicode\")";
     }
     if (differences.escapeCount > 0) {
-        return escapesSaid(differences);
+        return escapesSaid(differences, place);
     }
     if (differences.lineBreaks) {
-        return "the page holds the record one pair a line, as PHP's var_export writes it, where "
-               "the record format has a whole record on one line: ask for the page with each "
-               "record on one line";
+        return "the page holds " + std::string(recordAt(place)) +
+               " one pair a line, as PHP's var_export writes it, where the record format has a "
+               "whole record on one line: ask for the page with each record on one line";
     }
-    return textDifferencesSaid(found, units, differences);
+    return textDifferencesSaid(found, units, differences, place);
 }
 
 }  // namespace
@@ -378,9 +392,13 @@ struct NearFormSearch::Shape {
     std::size_t anchorUnit = 0;         // in units
     std::size_t anchorAt = 0;           // in text
     std::size_t mostBefore = 0;         // bytes a near form may hold before its anchor
+    bool leadsToMarker = false;         // it stands before its record's marker, not after it
 
-    explicit Shape(std::string_view formatText)
-        : text(formatText), units(unitsOf(text)), utf16{utf16Of(text, false), utf16Of(text, true)} {
+    Shape(std::string_view formatText, bool beforeMarker)
+        : text(formatText),
+          units(unitsOf(text)),
+          utf16{utf16Of(text, false), utf16Of(text, true)},
+          leadsToMarker(beforeMarker) {
         std::size_t before = 0;
         for (const Unit& unit : units) {
             if (unit.kind == UnitKind::Arrow || unit.text == "}") {
@@ -397,8 +415,9 @@ struct NearFormSearch::Shape {
 
 const NearFormSearch::Shape& NearFormSearch::shapeOf(std::string_view text) {
     static const std::array<Shape, 6> kShapes{
-        Shape(kReferenceRule.opener), Shape(kNameRule.opener),      Shape(kRecordMarker),
-        Shape(kPriceRule.closer),     Shape(kThumbnailRule.opener), Shape(kThumbnailRule.closer)};
+        Shape(kReferenceRule.opener, true),  Shape(kNameRule.opener, true),
+        Shape(kRecordMarker, false),         Shape(kPriceRule.closer, false),
+        Shape(kThumbnailRule.opener, false), Shape(kThumbnailRule.closer, false)};
     const auto shape = std::find_if(kShapes.begin(), kShapes.end(),
                                     [text](const Shape& known) { return known.text == text; });
     if (shape == kShapes.end()) {
@@ -430,12 +449,15 @@ std::vector<std::string_view> missingTexts(const PageNote& note) {
     return texts;
 }
 
-NearFormSearch::NearFormSearch(std::vector<std::string_view> wanted) {
+NearFormSearch::NearFormSearch(std::vector<std::string_view> wanted, SearchedRecords records)
+    : m_records(records) {
     for (const std::string_view text : wanted) {
         const Shape& shape = shapeOf(text);
         m_patterns.push_back({&shape, false});
         m_mostBefore = std::max(m_mostBefore, shape.mostBefore);
     }
+    // Record markers are counted at their arrows.
+    m_mostBefore = std::max(m_mostBefore, shapeOf(kRecordMarker).anchorAt);
     if (std::find(wanted.begin(), wanted.end(), kThumbnailRule.closer) != wanted.end()) {
         m_thumbnailOpener = &shapeOf(kThumbnailRule.opener);
         m_mostBefore = std::max(m_mostBefore, m_thumbnailOpener->anchorAt);
@@ -450,8 +472,71 @@ void NearFormSearch::feed(std::string_view block) {
 }
 
 bool NearFormSearch::done() const {
-    return std::all_of(m_patterns.begin(), m_patterns.end(),
-                       [](const Pattern& pattern) { return pattern.found; });
+    return settled(m_markers);
+}
+
+// Whether nothing is left to find past a place with `markersBefore` record markers before it.
+bool NearFormSearch::settled(std::uint64_t markersBefore) const {
+    const bool allFound = std::all_of(m_patterns.begin(), m_patterns.end(),
+                                      [](const Pattern& pattern) { return pattern.found; });
+    return allFound &&
+           (m_records.missing.empty() || markersBefore > m_records.missing.back().record + 1);
+}
+
+// The arrows are searched before the braces, so the record markers before a brace are those
+// before the stretch searched and those met in it before the brace.
+std::uint64_t NearFormSearch::markersBefore(std::size_t at, std::size_t kind) const {
+    if (kind == kArrow) {
+        return m_markers;
+    }
+    const auto here = std::lower_bound(m_markersHere.begin(), m_markersHere.end(), at);
+    return m_markers - static_cast<std::uint64_t>(m_markersHere.end() - here);
+}
+
+void NearFormSearch::countMarker(std::string_view page, std::size_t anchor) {
+    static const std::size_t arrowAt = shapeOf(kRecordMarker).anchorAt;
+    if (anchor >= arrowAt && page.substr(anchor - arrowAt, kRecordMarker.size()) == kRecordMarker) {
+        ++m_markers;
+        m_markersHere.push_back(anchor);
+    }
+}
+
+std::uint64_t NearFormSearch::recordOf(const Shape& shape, std::uint64_t markersBefore) const {
+    if (!shape.leadsToMarker) {
+        if (markersBefore == 0) {
+            return kNoRecord;
+        }
+        --markersBefore;  // the record of the marker before
+    }
+    return markersBefore < m_records.count ? markersBefore : kNoRecord;
+}
+
+// The record's note, if it lacks `text` and has no near form of it yet.
+RecordNote* NearFormSearch::lacking(std::uint64_t record, std::string_view text) {
+    const auto note = std::lower_bound(
+        m_records.missing.begin(), m_records.missing.end(), record,
+        [](const RecordNote& missing, std::uint64_t r) { return missing.record < r; });
+    if (note == m_records.missing.end() || note->record != record) {
+        return nullptr;
+    }
+    for (std::size_t column = 0; column < kFieldCount; ++column) {
+        if (note->misses[column] != FieldMiss::Found &&
+            note->nearForms[column] == RecordNote::kNoNearForm &&
+            missingText(column, note->misses[column]) == text) {
+            return &*note;
+        }
+    }
+    return nullptr;
+}
+
+// The near form of `text` found before as `found`, or kNone.
+std::size_t NearFormSearch::sameForm(std::string_view text, std::string_view found) const {
+    for (std::size_t i = 0; i < m_found.size(); ++i) {
+        if (m_found[i].text == text && m_foundBytes[i] == found) {
+            return i;
+        }
+    }
+    return kNone;
 }
 
 std::vector<NearForm> NearFormSearch::finish() {
@@ -465,10 +550,11 @@ std::vector<NearForm> NearFormSearch::finish() {
 // unless the page ends there. What no later anchor can reach is then let go.
 void NearFormSearch::search(std::size_t end) {
     const std::string_view page = m_window;
+    m_markersHere.clear();
     for (std::size_t anchor = 0; anchor < kAnchorCount; ++anchor) {
         std::size_t& from = m_anchorsFrom[anchor];
         std::array<std::size_t, 64> hits{};
-        while (from < end && !done()) {
+        while (from < end && !settled(markersBefore(from, anchor))) {
             const std::size_t count = kAnchors[anchor].find(page.substr(0, end + 1), from, hits);
             for (std::size_t i = 0; i < count; ++i) {
                 tryAt(page, hits[i], anchor);
@@ -497,15 +583,42 @@ void NearFormSearch::noteThumbnailOpener(std::string_view page, std::size_t anch
     }
 }
 
+// A near form found in `record`: kept when it is the first of its text, or when the record
+// lacks the text and no near form found before reads the same.
+template <typename Said>
+void NearFormSearch::keep(Pattern& pattern, std::uint64_t record, std::string_view found,
+                          const Said& said) {
+    const Shape& shape = *pattern.shape;
+    RecordNote* const note = lacking(record, shape.text);
+    if (pattern.found && note == nullptr) {
+        return;
+    }
+    std::size_t index = sameForm(shape.text, found);
+    if (index == kNone && (!pattern.found || m_found.size() < kMostNearForms)) {
+        index = m_found.size();
+        m_found.push_back({shape.text, said(true), pattern.found ? std::string() : said(false)});
+        m_foundBytes.emplace_back(found);
+        pattern.found = true;
+    }
+    for (std::size_t column = 0; note != nullptr && index != kNone && column < kFieldCount;
+         ++column) {
+        if (note->misses[column] != FieldMiss::Found &&
+            missingText(column, note->misses[column]) == shape.text) {
+            note->nearForms[column] = static_cast<std::uint8_t>(index);
+        }
+    }
+}
+
 void NearFormSearch::tryAt(std::string_view page, std::size_t anchor, std::size_t kind) {
     if (kind == kArrow) {
         noteThumbnailOpener(page, anchor);
+        countMarker(page, anchor);
     } else if (m_windowFrom + anchor < m_thumbnailOpenerAt) {
         return;
     }
     for (Pattern& pattern : m_patterns) {
         const Shape& shape = *pattern.shape;
-        if (pattern.found || shape.anchor != kind) {
+        if (shape.anchor != kind) {
             continue;
         }
         Differences differences;
@@ -517,10 +630,14 @@ void NearFormSearch::tryAt(std::string_view page, std::size_t anchor, std::size_
         if (differences.utf16 ||
             ((start = startBefore(page, anchor, std::span(shape.units).first(shape.anchorUnit))) &&
              matchAt(page, *start, shape.units, differences) && differences.any())) {
-            pattern.found = true;
             const std::size_t from = start.value_or(differences.end - shape.utf16[0].size());
+            const std::uint64_t record = recordOf(shape, markersBefore(anchor, kind));
             const std::string_view found = page.substr(from, differences.end - from);
-            m_found.push_back({shape.text, said(found, shape.units, differences)});
+            const Place elsewhere =
+                record == kNoRecord ? Place::OutsideRecords : Place::OtherRecord;
+            keep(pattern, record, found, [&](bool own) {
+                return said(found, shape.units, differences, own ? Place::Own : elsewhere);
+            });
         }
     }
 }

@@ -22,17 +22,39 @@ const NearForm* nearFormOf(std::string_view text, std::span<const NearForm> near
 }
 
 // Everything worth telling of one record on one line: the fields not found and why.
-std::string explanationOf(const FieldMisses& misses, std::span<const NearForm> near) {
+std::string explanationOf(const RecordNote& record, std::span<const NearForm> near) {
     std::string text;
     for (std::size_t column = 0; column < kFieldCount; ++column) {
-        if (misses[column] != FieldMiss::Found) {
+        if (record.misses[column] != FieldMiss::Found) {
             text.append(text.empty() ? "" : "; ")
                 .append(kFieldNames[column])
                 .append(" not found: ")
-                .append(missReason(column, misses[column], near));
+                .append(missReason(record, column, near));
         }
     }
     return text;
+}
+
+// The near form the record holds of what the field in `column` lacks, or none.
+const NearForm* ownNearForm(const RecordNote& record, std::size_t column,
+                            std::span<const NearForm> near) {
+    const std::size_t own = record.nearForms[column];
+    const bool held =
+        own < near.size() && near[own].text == missingText(column, record.misses[column]);
+    return held ? &near[own] : nullptr;
+}
+
+std::string plainMissReason(std::size_t column, FieldMiss miss) {
+    const FieldRule& rule = *kColumnRules.at(column);
+    switch (miss) {
+        case FieldMiss::NoOpener:
+            return "no " + quoted(rule.opener) + " in the record";
+        case FieldMiss::NoCloserAfter:
+            return quoted(rule.opener) + " found, but no " + quoted(rule.closer) + " after it";
+        case FieldMiss::Found:
+            break;
+    }
+    return {};
 }
 
 // What a file that gave no row is, and what to do with it.
@@ -133,20 +155,16 @@ std::string_view missingText(std::size_t column, FieldMiss miss) {
     return miss == FieldMiss::NoOpener ? rule.opener : rule.closer;
 }
 
-std::string missReason(std::size_t column, FieldMiss miss, std::span<const NearForm> near) {
-    if (const NearForm* form = nearFormOf(missingText(column, miss), near)) {
-        return form->explanation;
+std::string missReason(const RecordNote& record, std::size_t column,
+                       std::span<const NearForm> near) {
+    if (const NearForm* own = ownNearForm(record, column, near)) {
+        return own->explanation;
     }
-    const FieldRule& rule = *kColumnRules.at(column);
-    switch (miss) {
-        case FieldMiss::NoOpener:
-            return "no " + quoted(rule.opener) + " in the record";
-        case FieldMiss::NoCloserAfter:
-            return quoted(rule.opener) + " found, but no " + quoted(rule.closer) + " after it";
-        case FieldMiss::Found:
-            break;
+    std::string reason = plainMissReason(column, record.misses[column]);
+    if (const NearForm* elsewhere = nearFormOf(missingText(column, record.misses[column]), near)) {
+        reason.append(", though ").append(elsewhere->elsewhere);
     }
-    return {};
+    return reason;
 }
 
 std::string readingDescription(const TextReading& reading) {
@@ -189,7 +207,7 @@ std::string explanationLine(const PageNote& note, std::size_t line) {
     }
     const RecordNote& record = note.missing.at(line);
     return named(recordName(note.file, record.record, note.records),
-                 explanationOf(record.misses, note.nearForms));
+                 explanationOf(record, note.nearForms));
 }
 
 }  // namespace catalog

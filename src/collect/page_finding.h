@@ -53,17 +53,26 @@ struct PageCounts {
     PageCounts& operator+=(const PageCounts& other);
 };
 
-// A record of a page with a field not found: which record (from 0) and what it lacks.
+// A record of a page with a field not found: which record (from 0), what it lacks, and, for each
+// field not found, the near form of the missing text that the record itself holds: an index in
+// its page's nearForms, or kNoNearForm.
 struct RecordNote {
+    static constexpr std::uint8_t kNoNearForm = UINT8_MAX;
+
     std::uint64_t record = 0;
     FieldMisses misses{};
+    std::array<std::uint8_t, kFieldCount> nearForms{kNoNearForm, kNoNearForm, kNoNearForm,
+                                                    kNoNearForm};
 };
 
 // A text of the record format that a page lacks, and what the page holds in its place, said for
-// a user: "`'PRICE'  => ` has two blanks before `=>` where the record format has one".
+// a user: "`'PRICE'  => ` has two blanks before `=>` where the record format has one" of the
+// record that holds it (or of a page without a record), and "the page holds `'PRICE'  => ` in
+// another record, with two blanks ..." of a record that lacks the text and holds no near form.
 struct NearForm {
     std::string_view text;  // one of the record format's own texts, which live for ever
     std::string explanation;
+    std::string elsewhere;  // of the first near form of each text only
 };
 
 // A page worth telling of, by the name of its file, with the listing row of its first record,
@@ -93,9 +102,11 @@ std::string quoted(std::string_view text);
 std::string_view missingText(std::size_t column, FieldMiss miss);
 
 // "no `, 'THUMBNAIL' => '` in the record", or "`, 'THUMBNAIL' => '` found, but no `',  }, `
-// after it": the marker that was missing for the field in `column`, in the page's own words;
-// or, where the page holds a near form of it, what differs.
-std::string missReason(std::size_t column, FieldMiss miss, std::span<const NearForm> near = {});
+// after it": the marker that was missing for the field in `column` of `record`, in the page's
+// own words; or, where the record or else another part of the page holds a near form of it
+// (`near`, its page's), what differs.
+std::string missReason(const RecordNote& record, std::size_t column,
+                       std::span<const NearForm> near = {});
 // How a page read through a wrapping was read, for a user: "read as UTF-16 without a byte order
 // mark"; empty for a page read as it stands.
 std::string readingDescription(const TextReading& reading);

@@ -47,7 +47,8 @@ char* pageIn(char* storage) {
 // they are empty (those in /proc) are read to their end.
 class Reading {
 public:
-    Reading(const Folder& folder, const char* name) : m_file(folder, name) {}
+    Reading(const Folder& folder, const char* name, HeldFileWait* held)
+        : m_file(folder, name, held) {}
 
     std::size_t read(char* into, std::size_t most) {
         const std::uint64_t size = m_file.sizeHint();
@@ -475,10 +476,11 @@ PageFinding contentRows(std::string_view content, RowSink& sink, const StopFlag*
 
 }  // namespace
 
-RecordReader::RecordReader(bool unwrap)
+RecordReader::RecordReader(bool unwrap, HeldFileWait* held)
     : m_storage(new char[kBufferSize + kPageSize]),
       m_buffer(pageIn(m_storage.get())),
-      m_unwrap(unwrap) {}
+      m_unwrap(unwrap),
+      m_held(held) {}
 
 // A row mixing two versions of a file would be wrong in a way no one could see: a file changed
 // while it was read is read again from its start, and one that never holds still fails. The
@@ -487,7 +489,7 @@ PageFinding RecordReader::appendRows(const Folder& folder, const char* name, Row
                                      const StopFlag* stop, PageWatch* watch) {
     for (int reading = 0; reading < kMostReadings; ++reading) {
         try {
-            Reading file(folder, name);
+            Reading file(folder, name, m_held);
             if (watch != nullptr) {
                 watch->opened(name, file.size());
             }
@@ -508,7 +510,7 @@ PageFinding RecordReader::appendRows(const Folder& folder, const char* name, Row
 
 void RecordReader::readText(const Folder& folder, const char* name, const TextReading& reading,
                             std::uint64_t most, const TextBlock& text, const StopFlag* stop) {
-    Reading file(folder, name);
+    Reading file(folder, name, m_held);
     TextBlocks blocks(most, reading, text);
     for (std::size_t got = fill(file, m_buffer, kBufferSize, {stop, nullptr});
          got > 0 && blocks.add({m_buffer, got});

@@ -14,6 +14,7 @@
 namespace catalog {
 
 class Folder;
+class HeldFileWait;
 
 // Where the rows of a page go as they are made, one per record.
 class RowSink {
@@ -51,7 +52,8 @@ public:
 class RecordReader {
 public:
     // Without `unwrap`, a page is read as it stands only, as it was before wrappings were read.
-    explicit RecordReader(bool unwrap = true);
+    // A page another program holds open is opened again as `held` allows (may be null: never).
+    explicit RecordReader(bool unwrap = true, HeldFileWait* held = nullptr);
 
     // Gives `sink` the row of every record of the file `name` in the open folder `folder`, and
     // returns what the file holds. Between blocks it throws RunStopped once `stop` (may be null)
@@ -79,6 +81,7 @@ private:
     std::unique_ptr<char[]> m_storage;
     char* m_buffer;  // in m_storage, at the start of a page
     bool m_unwrap;
+    HeldFileWait* m_held;
 };
 
 }  // namespace catalog

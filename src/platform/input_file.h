@@ -8,15 +8,18 @@
 namespace catalog {
 
 class Folder;
+class HeldFileWait;
 
 // A regular file open for reading its bytes as stored. Anything else (a folder, a device, a
 // pipe, which may stream without end) is refused when opened.
 class InputFile {
 public:
     // The file `name` in `folder`; `folder.path()` and `name` make the path that errors name.
-    // Opening never waits, not even for a FIFO that took a listed file's place. Throws
-    // FileError("open" or "read", path, ...). Both must outlive the InputFile.
-    InputFile(const Folder& folder, const char* name);
+    // Opening never waits, not even for a FIFO that took a listed file's place; only a file that
+    // another program holds open without sharing it (Windows) is tried again as `held` allows,
+    // if given. Throws FileError("open" or "read", path, ...), for a file still held one that
+    // isHeldByAnotherProgram tells. Both must outlive the InputFile.
+    InputFile(const Folder& folder, const char* name, HeldFileWait* held = nullptr);
     // The file at `path`, relative to the working directory or absolute; it must outlive the
     // InputFile.
     explicit InputFile(const std::string& path);

@@ -21,6 +21,10 @@ int errorNumberOf(Condition condition);
 // the same work may not meet at another moment, with fewer threads taking their share.
 bool isShortage(int errorNumber);
 
+// Whether `errorNumber` says another program holds the file open without sharing it, or holds
+// a lock on it (Windows): a failure the user can end by closing the file there.
+bool isHeldByAnotherProgram(int errorNumber);
+
 // The error of the last system call that failed on this thread (errno, GetLastError). Read it
 // before anything else can run: an allocation or another call may change it.
 int lastSystemError();

@@ -29,11 +29,11 @@ std::string reasonFor(const RunRows& run, std::size_t row, std::size_t column) {
         const PageNote* note = run.noteOf(row);
         return note == nullptr ? std::string() : readingDescription(note->reading);
     }
-    const FieldMisses* misses = run.missesOf(row);
-    if (misses == nullptr) {
+    const RecordNote* record = run.recordOf(row);
+    if (record == nullptr) {
         return {};
     }
-    return missReason(column, (*misses)[column], run.noteOf(row)->nearForms);
+    return missReason(*record, column, run.noteOf(row)->nearForms);
 }
 
 }  // namespace
@@ -61,7 +61,7 @@ const PageNote* RunRows::noteOf(std::size_t row) const {
     return *std::prev(after);
 }
 
-const FieldMisses* RunRows::missesOf(std::size_t row) const {
+const RecordNote* RunRows::recordOf(std::size_t row) const {
     const PageNote* note = noteOf(row);
     if (note == nullptr) {
         return nullptr;
@@ -71,7 +71,12 @@ const FieldMisses* RunRows::missesOf(std::size_t row) const {
     const auto at =
         std::lower_bound(page.missing.begin(), page.missing.end(), record,
                          [](const RecordNote& note, std::uint64_t r) { return note.record < r; });
-    return at != page.missing.end() && at->record == record ? &at->misses : nullptr;
+    return at != page.missing.end() && at->record == record ? &*at : nullptr;
+}
+
+const FieldMisses* RunRows::missesOf(std::size_t row) const {
+    const RecordNote* record = recordOf(row);
+    return record == nullptr ? nullptr : &record->misses;
 }
 
 // The last run that starts at or before the row holds it.

@@ -43,6 +43,8 @@ struct RunRows {
     std::size_t rowCount() const { return listing.rowCount(); }
     // The note of the row's page, if it is worth telling of.
     const PageNote* noteOf(std::size_t row) const;
+    // The note of the row's record, if it lacks a field.
+    const RecordNote* recordOf(std::size_t row) const;
     // What the row's record lacks, if it lacks a field.
     const FieldMisses* missesOf(std::size_t row) const;
 

@@ -8,6 +8,7 @@
 
 #include "collect/collection_run.h"
 #include "collect/failure_text.h"
+#include "collect/held_page.h"
 #include "collect/program_paths.h"
 #include "collect/protected_output.h"
 #include "collect/text_files.h"
@@ -73,6 +74,9 @@ void collectInto(RunOutcome& outcome, const std::string& programDirectory,
         outcome.failure = failureOf(error);
         if (error.path() == listingPath) {
             outcome.failure->path = displayText(shownPath(listingPath));
+        }
+        if (const std::string advice = heldPageAdvice(error, "collect again"); !advice.empty()) {
+            outcome.failure->description.append(": ").append(displayText(advice));
         }
     } catch (const std::exception& error) {
         outcome.failure = RunFailure{{}, {}, 0, displayText(failureText(error))};

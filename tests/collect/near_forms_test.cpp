@@ -1,10 +1,14 @@
 #include "collect/near_forms.h"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "collect/collection_run.h"
 #include "collect/field_extraction.h"
+#include "platform/paths.h"
+#include "support/test_files.h"
 
 namespace catalog {
 namespace {
@@ -91,6 +95,59 @@ TEST(NearFormsTest, NamesEachNearFormOfAMissingTextAndNothingInAFinePage) {
                       c.explanation)
                 << padding << ": " << c.page;
         }
+    }
+}
+
+// A record's piece holds the near forms of the texts that lead up to its marker and of those that
+// follow it; a record that lacks a text whose near form only another part of the page holds is
+// told so, not told of that form as its own.
+TEST(NearFormsTest, TellsEachRecordOfTheNearFormItsOwnPieceHolds) {
+    const auto record = [](std::string_view reference) {
+        return testing::productRecord(reference, "Bolt", "7", "b.jpg");
+    };
+    const auto with = [](std::string text, std::string_view from, std::string_view to) {
+        return text.replace(text.find(from), from.size(), to);
+    };
+    const std::string lowerId =
+        "the page holds `'reference' => '` in another record, with its key "
+        "in lower case where the record format has it in capitals";
+    const struct {
+        std::string page;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {with(record("A1"), "',  }, ", "") + with(record("A2"), "',  }, ", "', }, "),
+         {"p.html (1 of 2): thumbnail not found: `, 'THUMBNAIL' => '` found, but no `',  }, ` "
+          "after it, though the page holds `', }, ` in another record, with one blank before `}` "
+          "where the record format has two",
+          "p.html (2 of 2): thumbnail not found: `', }, ` has one blank before `}` where the "
+          "record format has two"}},
+        {record("A1") + with(record("A2"), "'REFERENCE'", "'ID'") +
+             with(record("A3"), "REFERENCE", "reference"),
+         {"p.html (2 of 3): id not found: no `'REFERENCE' => '` in the record, though " + lowerId,
+          "p.html (3 of 3): id not found: `'reference' => '` has its key in lower case where the "
+          "record format has it in capitals"}},
+        {with(record("A1"), "REFERENCE", "Reference") +
+             with(record("A2"), "REFERENCE", "reference"),
+         {"p.html (1 of 2): id not found: `'Reference' => '` has its key in mixed case where the "
+          "record format has it in capitals",
+          "p.html (2 of 2): id not found: `'reference' => '` has its key in lower case where the "
+          "record format has it in capitals"}},
+        {with(record("A1"), "'REFERENCE'", "'ID'") + "<p>'reference' => 'A2'</p>",
+         {"p.html: id not found: no `'REFERENCE' => '` in the record, though the page holds "
+          "`'reference' => '` outside its records, with its "
+          "key in lower case where the record format has it in capitals"}},
+    };
+    for (const auto& c : cases) {
+        const testing::TempDir dir;
+        testing::writeFile(dir / "p.html", c.page);
+        CollectionClient client;
+        const Collected collected = runCollection(dir.path().string() + kPathSeparator, client);
+        ASSERT_EQ(collected.notes.size(), 1u) << c.page;
+        std::vector<std::string> lines;
+        for (std::size_t i = 0; i < explanationLineCount(collected.notes[0]); ++i) {
+            lines.push_back(explanationLine(collected.notes[0], i));
+        }
+        EXPECT_EQ(lines, c.lines) << c.page;
     }
 }
 

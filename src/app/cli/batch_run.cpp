@@ -10,6 +10,7 @@
 #include "app/cli/progress_line.h"
 #include "collect/collection_run.h"
 #include "collect/failure_text.h"
+#include "collect/held_page.h"
 #include "collect/program_paths.h"
 #include "collect/protected_output.h"
 #include "collect/run_summary.h"
@@ -212,6 +213,10 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
     } catch (const std::exception& failure) {
         progress.clear();
         errors << program << ": " << failureText(failure) << "\n";
+        if (const std::string advice = heldPageAdvice(failure, "run the command again");
+            !advice.empty()) {
+            errors << program << ": " << advice << "\n";
+        }
         return 1;
     }
 }

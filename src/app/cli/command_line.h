@@ -22,7 +22,16 @@ struct CommandLine {
     std::string error;                      // what was wrong, for UsageError
 };
 
-CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+// Whether the switches of Windows' own commands are taken as well: "/explain" for "--explain",
+// "/threads:4" for "--threads=4", "/h", "/?" and "-?" for the help.
+#ifdef _WIN32
+inline constexpr bool kWindowsSwitches = true;
+#else
+inline constexpr bool kWindowsSwitches = false;
+#endif
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments,
+                             bool windowsSwitches = kWindowsSwitches);
 
 std::string usageText(const std::string& program);
 

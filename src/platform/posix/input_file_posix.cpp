@@ -32,7 +32,8 @@ InputFile::State stateOf(const struct stat& status) {
 
 }  // namespace
 
-InputFile::InputFile(const Folder& folder, const char* name)
+// No file is ever held by another program here: a lock only binds those who ask for it.
+InputFile::InputFile(const Folder& folder, const char* name, HeldFileWait* /*held*/)
     : m_folderPath(folder.path()),
       m_name(name),
       m_handle(openForReading(folder.native().fd.get(), name)) {

@@ -23,6 +23,10 @@ bool isShortage(int errorNumber) {
     return errorNumber == ENOMEM || errorNumber == EMFILE || errorNumber == ENFILE;
 }
 
+bool isHeldByAnotherProgram(int /*errorNumber*/) {
+    return false;  // a lock binds only those who ask for it
+}
+
 int lastSystemError() {
     return errno;
 }

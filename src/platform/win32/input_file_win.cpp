@@ -2,6 +2,7 @@
 
 #include "platform/file_error.h"
 #include "platform/folder.h"
+#include "platform/held_file_wait.h"
 #include "platform/input_file.h"
 #include "platform/system_error.h"
 #include "platform/win32/wide_path_win.h"
@@ -30,12 +31,28 @@ bool isFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Opened as soon as the program that holds the file without sharing it lets go, if `held`
+// allows the wait.
+HANDLE openWhenLetGo(const std::wstring& path, HeldFileWait* held) {
+    const auto since = HeldFileWait::Clock::now();
+    for (;;) {
+        const HANDLE handle = openForReading(path);
+        const DWORD error = ::GetLastError();
+        if (handle != INVALID_HANDLE_VALUE || error != ERROR_SHARING_VIOLATION || held == nullptr ||
+            !held->pauseBeforeRetry(since)) {
+            ::SetLastError(error);  // the wait may have changed it
+            return handle;
+        }
+    }
+}
+
 // The open handle, as the InputFile keeps it. `shownPath` makes the path an error names, only
 // when there is an error. A folder cannot be opened as a file at all, and the system then says
 // only that access is denied: the message says why.
 template <typename ShownPath>
-std::intptr_t openOrThrow(const std::wstring& path, const ShownPath& shownPath) {
-    const HANDLE handle = openForReading(path);
+std::intptr_t openOrThrow(const std::wstring& path, const ShownPath& shownPath,
+                          HeldFileWait* held = nullptr) {
+    const HANDLE handle = openWhenLetGo(path, held);
     if (handle == INVALID_HANDLE_VALUE) {
         const int error = lastSystemError();
         if (error == ERROR_ACCESS_DENIED && isFolder(path)) {
@@ -48,10 +65,11 @@ std::intptr_t openOrThrow(const std::wstring& path, const ShownPath& shownPath) 
 
 }  // namespace
 
-InputFile::InputFile(const Folder& folder, const char* name)
+InputFile::InputFile(const Folder& folder, const char* name, HeldFileWait* held)
     : m_folderPath(folder.path()),
       m_name(name),
-      m_handle(openOrThrow(win32::widePathIn(folder, name), [this] { return path(); })) {
+      m_handle(openOrThrow(
+          win32::widePathIn(folder, name), [this] { return path(); }, held)) {
     checkRegular();
 }
 

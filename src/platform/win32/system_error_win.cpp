@@ -27,6 +27,10 @@ bool isShortage(int errorNumber) {
            errorNumber == ERROR_TOO_MANY_OPEN_FILES || errorNumber == ERROR_NO_SYSTEM_RESOURCES;
 }
 
+bool isHeldByAnotherProgram(int errorNumber) {
+    return errorNumber == ERROR_SHARING_VIOLATION || errorNumber == ERROR_LOCK_VIOLATION;
+}
+
 int lastSystemError() {
     return static_cast<int>(::GetLastError());
 }

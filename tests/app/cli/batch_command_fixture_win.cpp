@@ -115,8 +115,13 @@ void BatchCommandTest::makeUnreadable(const std::string& name) {
     m_held.emplace_back(held, ::CloseHandle);
 }
 
+// After a second's wait for the other program to let go, the page is named with its folder and
+// what to do.
 std::string BatchCommandTest::unreadableFailure(const std::string& shownPath) {
-    return "cannot open '" + shownPath + "': " + reasonFor(ERROR_SHARING_VIOLATION);
+    const std::size_t folder = shownPath.find_last_of("/\\", shownPath.find_last_of("/\\") - 1) + 1;
+    return "cannot open '" + shownPath + "': " + reasonFor(ERROR_SHARING_VIOLATION) +
+           "\ncatalog-collector-cli: " + shownPath.substr(folder) +
+           " is open in another program: close it there and run the command again";
 }
 
 // Windows denies access to a folder, as to any program that opens one to write it.
