@@ -28,6 +28,18 @@ int lastSystemError();
 // The system's own description of `errorNumber`, as strerror or FormatMessage give it.
 std::string describeSystemError(int errorNumber);
 
+// What an error number tells a user to do something about, as far as the system says.
+enum class ErrorKind {
+    Other,
+    NotFound,      // a file or folder on the way is not there
+    NoPermission,  // the user may not
+    HeldOpen,      // another program holds the file open without sharing it (Windows)
+    DiskFull,      // no room left on the disk, or in the user's quota
+    ReadOnlyDisk,  // the disk or file system takes no writes
+    IsFolder,      // a folder where a file was meant
+};
+ErrorKind kindOfError(int errorNumber);
+
 // The description of running out of memory, fixed text that takes no memory to produce.
 const char* outOfMemoryDescription();
 
