@@ -182,9 +182,11 @@ StatusText stoppedStatus() {
 
 FailureText failureTextFor(const RunFailure& failure) {
     FailureText text;
-    text.message = failure.nameRefused       ? "The listing cannot be saved under this name."
-                   : failure.folderNotOpened ? "The data folder could not be opened."
-                                             : "The collection run failed.";
+    text.message = failure.nameRefused        ? "The listing cannot be saved under this name."
+                   : failure.folderNotOpened  ? "The data folder could not be opened."
+                   : failure.outputUnreadable ? "The file to replace could not be read to tell "
+                                                "whether it is a listing; no page was read."
+                                              : "The collection run failed.";
     if (!failure.path.empty()) {
         text.details = "Could not " + failure.operation + " \"";
         text.pathStart = text.details.size();
