@@ -245,20 +245,22 @@ bool namesConsole(const std::string& filename, const std::wstring& target) {
            same(win32::wideFromUtf8(filename), L"CONOUT$");
 }
 
-void writeIntoConsole(const std::string& filename, const PieceSource& source) {
+// False, having written nothing, without a console to write to: the device is then written
+// into as any other.
+bool writtenIntoConsole(const std::string& filename, const PieceSource& source) {
     // Read access too, without which the console does not say it is one.
     const UniqueHandle console(::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    failIf(!console, filename);
-    const bool characters = win32::isConsole(console.get());
+    if (!console || !win32::isConsole(console.get())) {
+        return false;
+    }
     for (auto pieces = source(); !pieces.empty(); pieces = source()) {
-        if (!characters) {
-            writePieces(console.get(), pieces, filename, {});
-        } else if (!win32::writeConsoleText(console.get(), pieces)) {
+        if (!win32::writeConsoleText(console.get(), pieces)) {
             throwLastError("write", filename);
         }
     }
+    return true;
 }
 
 // Windows refuses the move over a read-only file only after the wait for another program to let
@@ -313,8 +315,7 @@ void writeOutputFile(const std::string& filename, const PieceSource& pieces,
             throw FileError("write", filename, errorNumberOf(Condition::NoSuchFile));
         }
         const std::wstring target = win32::widePath(filename);
-        if (namesConsole(filename, target)) {
-            writeIntoConsole(filename, pieces);
+        if (namesConsole(filename, target) && writtenIntoConsole(filename, pieces)) {
             return;
         }
         if (target.starts_with(L"\\\\.\\")) {
