@@ -1,11 +1,19 @@
 #include "window/window_texts.h"
 
 #include <algorithm>
+#include <tuple>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#endif
 
 #include <gtest/gtest.h>
 
 #include "platform/paths.h"
+#include "platform/system_error.h"
 #include "window/data_folder.h"
+#include "window/failure_status.h"
 #include "window/window_run.h"
 
 namespace catalog::window {
@@ -31,6 +39,38 @@ TEST(FailureText, APathBreaksAfterItsSeparatorsOnly) {
               "Could not write \"" + native("/home/\nshop-office/a-b/out.txt") + error);
     EXPECT_EQ(detailsInLines(text, 8),
               "Could not write \"\n" + native("/home/\nshop-off\nice/a-b/\nout.txt") + error);
+}
+
+// Each failure of the write names the path, which a narrow window shortens, and what to do.
+TEST(FailureStatus, EachWriteFailureNamesItsPathAndWhatToDo) {
+#ifdef _WIN32
+    const int full = ERROR_DISK_FULL, readOnly = ERROR_WRITE_PROTECT, denied = ERROR_ACCESS_DENIED,
+              other = ERROR_GEN_FAILURE;
+#else
+    const int full = ENOSPC, readOnly = EROFS, denied = EACCES, other = EIO;
+#endif
+    const std::string path = native("/lists/out.txt");
+    const auto words = [](int error) { return " (" + describeSystemError(error) + ")"; };
+    for (const auto& [error, detail, after] :
+         {std::tuple{
+              full, "",
+              path + " is full" + words(full) + ": free some space on it, or save to another disk"},
+          {readOnly, "", path + " lies on a disk that takes no writes: save to another disk"},
+          {denied, "",
+           path + " cannot be written" + words(denied) +
+               ": get permission to write it, or save to another folder"},
+          {denied, "out.txt is read-only: clear its read-only flag, or save to another name",
+           path + ": out.txt is read-only: clear its read-only flag, or save to another name"},
+          {other, "", path + words(other) + ": save to another name or folder"}}) {
+        std::string description = describeSystemError(error);
+        if (*detail != '\0') {
+            description.append(": ").append(detail);
+        }
+        const StatusText status = failureStatus({"write", path, error, description});
+        EXPECT_TRUE(status.text.starts_with("Failed; nothing written: ")) << status.text;
+        EXPECT_TRUE(status.text.ends_with(after)) << status.text;
+        EXPECT_EQ(status.text.substr(status.pathStart, status.pathLength), path);
+    }
 }
 
 // When no file manager can show a page, the box names the page, says why in the words of what
