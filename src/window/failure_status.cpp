@@ -79,13 +79,19 @@ Said saidOf(const RunFailure& failure) {
         return {"could not " + failure.operation + " ", path,
                 ": " + oneLine(detail) + (advises ? "" : ": save to another name")};
     }
+    const std::string failed = "could not " + failure.operation + " ";
+    if (isShortage(failure.errorNumber)) {
+        return {failed, path, words + ": close other programs to free memory, and collect again"};
+    }
     if (failure.operation == "write") {
         return writeFailure(failure, path, words);
     }
-    const bool permission = kindOfError(failure.errorNumber) == ErrorKind::NoPermission;
-    return {"could not " + failure.operation + " ", path,
-            words + (permission ? ": get permission to read it, and collect again"
-                                : ": check it, and collect again")};
+    // A page: the others are read, and the listing written, once it is out of the way.
+    if (failure.operation == "read" || failure.operation == "open") {
+        return {failed, path,
+                words + ": make it readable, or move it out of the data folder, and collect again"};
+    }
+    return {failed, path, words + ": check it, and collect again"};
 }
 
 StatusText withPathMarked(std::string text, std::string_view path, std::string_view after) {

@@ -1,7 +1,8 @@
 #include "window/window_texts.h"
 
 #include <algorithm>
-#include <tuple>
+#include <initializer_list>
+#include <string>
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -41,34 +42,46 @@ TEST(FailureText, APathBreaksAfterItsSeparatorsOnly) {
               "Could not write \"\n" + native("/home/\nshop-off\nice/a-b/\nout.txt") + error);
 }
 
-// Each failure of the write names the path, which a narrow window shortens, and what to do.
-TEST(FailureStatus, EachWriteFailureNamesItsPathAndWhatToDo) {
+// Each failure names the path, which a narrow window shortens, and what to do.
+TEST(FailureStatus, EachFailureNamesItsPathAndWhatToDo) {
 #ifdef _WIN32
     const int full = ERROR_DISK_FULL, readOnly = ERROR_WRITE_PROTECT, denied = ERROR_ACCESS_DENIED,
-              other = ERROR_GEN_FAILURE;
+              other = ERROR_GEN_FAILURE, memory = ERROR_NOT_ENOUGH_MEMORY;
 #else
-    const int full = ENOSPC, readOnly = EROFS, denied = EACCES, other = EIO;
+    const int full = ENOSPC, readOnly = EROFS, denied = EACCES, other = EIO, memory = ENOMEM;
 #endif
     const std::string path = native("/lists/out.txt");
     const auto words = [](int error) { return " (" + describeSystemError(error) + ")"; };
-    for (const auto& [error, detail, after] :
-         {std::tuple{
-              full, "",
+    const std::string readOnlyFlag =
+        "out.txt is read-only: clear its read-only flag, or save to another name";
+    struct Case {
+        const char* operation;
+        int error;
+        std::string detail;
+        std::string after;
+    };
+    for (const Case& each : std::initializer_list<Case>{
+             {"write", full, "",
               path + " is full" + words(full) + ": free some space on it, or save to another disk"},
-          {readOnly, "", path + " lies on a disk that takes no writes: save to another disk"},
-          {denied, "",
-           path + " cannot be written" + words(denied) +
-               ": get permission to write it, or save to another folder"},
-          {denied, "out.txt is read-only: clear its read-only flag, or save to another name",
-           path + ": out.txt is read-only: clear its read-only flag, or save to another name"},
-          {other, "", path + words(other) + ": save to another name or folder"}}) {
-        std::string description = describeSystemError(error);
-        if (*detail != '\0') {
-            description.append(": ").append(detail);
+             {"write", readOnly, "",
+              path + " lies on a disk that takes no writes: save to another disk"},
+             {"write", denied, "",
+              path + " cannot be written" + words(denied) +
+                  ": get permission to write it, or save to another folder"},
+             {"write", denied, readOnlyFlag, path + ": " + readOnlyFlag},
+             {"write", other, "", path + words(other) + ": save to another name or folder"},
+             {"write", memory, "",
+              path + words(memory) + ": close other programs to free memory, and collect again"},
+             {"read", other, "",
+              path + words(other) +
+                  ": make it readable, or move it out of the data folder, and collect again"}}) {
+        std::string description = describeSystemError(each.error);
+        if (!each.detail.empty()) {
+            description.append(": ").append(each.detail);
         }
-        const StatusText status = failureStatus({"write", path, error, description});
+        const StatusText status = failureStatus({each.operation, path, each.error, description});
         EXPECT_TRUE(status.text.starts_with("Failed; nothing written: ")) << status.text;
-        EXPECT_TRUE(status.text.ends_with(after)) << status.text;
+        EXPECT_TRUE(status.text.ends_with(each.after)) << status.text;
         EXPECT_EQ(status.text.substr(status.pathStart, status.pathLength), path);
     }
 }
