@@ -268,34 +268,38 @@ void WindowRun::tell(std::optional<RunOutcome> outcome) {
 }
 
 void WindowRun::answer(bool replace) {
-    std::optional<RunOutcome> waiting;
     {
         const std::lock_guard lock(m_mutex);
-        waiting = std::exchange(m_waiting, std::nullopt);
+        m_answered = std::exchange(m_waiting, std::nullopt);
     }
-    if (!waiting) {
+    if (!m_answered) {
         return;
     }
     if (m_thread.joinable()) {
         m_thread.join();  // the run's thread has told its question already
     }
-    waiting->question.reset();
-    m_thread = std::jthread(&WindowRun::finishWrite, this, std::move(*waiting), replace);
+    try {
+        m_thread = std::jthread(&WindowRun::finishWrite, this, replace);
+    } catch (const std::exception& error) {
+        // No thread for the write: the run ends here, having written nothing.
+        m_answered->failure = RunFailure{{}, {}, 0, displayText(failureText(error))};
+        tell(std::exchange(m_answered, std::nullopt));
+    }
 }
 
-void WindowRun::finishWrite(RunOutcome outcome, bool replace) {
-    std::optional<RunOutcome> told;
+void WindowRun::finishWrite(bool replace) {
+    std::optional<RunOutcome> outcome = std::exchange(m_answered, std::nullopt);
     try {
+        outcome->question.reset();
         if (replace) {
-            guarded(outcome, m_target, [&] { writeOut(outcome, m_target, m_stop); });
+            guarded(*outcome, m_target, [&] { writeOut(*outcome, m_target, m_stop); });
         } else {
-            outcome.keptListing = true;
+            outcome->keptListing = true;
         }
-        told = std::move(outcome);
     } catch (...) {
-        told.reset();
+        outcome.reset();
     }
-    tell(std::move(told));
+    tell(std::move(outcome));
 }
 
 }  // namespace catalog::window

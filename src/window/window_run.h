@@ -111,7 +111,7 @@ public:
 
 private:
     void run();
-    void finishWrite(RunOutcome outcome, bool replace);
+    void finishWrite(bool replace);
     void tell(std::optional<RunOutcome> outcome);
     void filesRead(std::size_t done, std::size_t total) override;
     void slowPage(std::string_view name, std::uint64_t read, std::uint64_t size) override;
@@ -125,8 +125,9 @@ private:
     std::optional<SlowPage> m_slowPage;  // under m_slowPageMutex
     std::atomic<bool> m_running{false};
     mutable std::mutex m_mutex;
-    std::optional<RunOutcome> m_outcome;  // under m_mutex
-    std::optional<RunOutcome> m_waiting;  // under m_mutex: the run that asks, until answered
+    std::optional<RunOutcome> m_outcome;   // under m_mutex
+    std::optional<RunOutcome> m_waiting;   // under m_mutex: the run that asks, until answered
+    std::optional<RunOutcome> m_answered;  // handed to the thread that ends it
     Target m_target;
     std::jthread m_thread;
 };
