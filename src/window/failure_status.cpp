@@ -62,23 +62,8 @@ Said writeFailure(const RunFailure& failure, const std::string& path, const std:
     return {"could not write ", path, words + ": save to another name or folder"};
 }
 
-Said saidOf(const RunFailure& failure) {
-    const std::string path = oneLine(failure.path);
-    const std::string words = " (" + oneLine(failure.description) + ")";
-    if (kindOfError(failure.errorNumber) == ErrorKind::HeldOpen) {
-        return {"", path, " is open in another program: close it there, or save to another name"};
-    }
-    if (failure.outputUnreadable) {
-        return {"", path,
-                " cannot be read to tell whether it is a listing" + words +
-                    ": make it readable, or save to another name"};
-    }
-    if (const std::string detail = programDetail(failure); !detail.empty()) {
-        // Its own words say what to do, but for a folder in the way.
-        const bool advises = detail.find_first_of(":;") != std::string::npos;
-        return {"could not " + failure.operation + " ", path,
-                ": " + oneLine(detail) + (advises ? "" : ": save to another name")};
-    }
+// A failure told by the system's words alone.
+Said systemFailure(const RunFailure& failure, const std::string& path, const std::string& words) {
     const std::string failed = "could not " + failure.operation + " ";
     if (isShortage(failure.errorNumber)) {
         return {failed, path, words + ": close other programs to free memory, and collect again"};
@@ -92,6 +77,29 @@ Said saidOf(const RunFailure& failure) {
                 words + ": make it readable, or move it out of the data folder, and collect again"};
     }
     return {failed, path, words + ": check it, and collect again"};
+}
+
+Said saidOf(const RunFailure& failure) {
+    const std::string path = oneLine(failure.path);
+    const std::string words = " (" + oneLine(failure.description) + ")";
+    if (kindOfError(failure.errorNumber) == ErrorKind::HeldOpen) {
+        const bool output = failure.outputUnreadable || failure.operation == "write";
+        return {"", path,
+                std::string(" is open in another program: close it there") +
+                    (output ? ", or save to another name" : ", and collect again")};
+    }
+    if (failure.outputUnreadable) {
+        return {"", path,
+                " cannot be read to tell whether it is a listing" + words +
+                    ": make it readable, or save to another name"};
+    }
+    if (const std::string detail = programDetail(failure); !detail.empty()) {
+        // Its own words say what to do, but for a folder in the way.
+        const bool advises = detail.find_first_of(":;") != std::string::npos;
+        return {"could not " + failure.operation + " ", path,
+                ": " + oneLine(detail) + (advises ? "" : ": save to another name")};
+    }
+    return systemFailure(failure, path, words);
 }
 
 StatusText withPathMarked(std::string text, std::string_view path, std::string_view after) {

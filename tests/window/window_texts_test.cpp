@@ -1,8 +1,8 @@
 #include "window/window_texts.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <string>
+#include <vector>
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -60,21 +60,30 @@ TEST(FailureStatus, EachFailureNamesItsPathAndWhatToDo) {
         std::string detail;
         std::string after;
     };
-    for (const Case& each : std::initializer_list<Case>{
-             {"write", full, "",
-              path + " is full" + words(full) + ": free some space on it, or save to another disk"},
-             {"write", readOnly, "",
-              path + " lies on a disk that takes no writes: save to another disk"},
-             {"write", denied, "",
-              path + " cannot be written" + words(denied) +
-                  ": get permission to write it, or save to another folder"},
-             {"write", denied, readOnlyFlag, path + ": " + readOnlyFlag},
-             {"write", other, "", path + words(other) + ": save to another name or folder"},
-             {"write", memory, "",
-              path + words(memory) + ": close other programs to free memory, and collect again"},
-             {"read", other, "",
-              path + words(other) +
-                  ": make it readable, or move it out of the data folder, and collect again"}}) {
+    std::vector<Case> cases{
+        {"write", full, "",
+         path + " is full" + words(full) + ": free some space on it, or save to another disk"},
+        {"write", readOnly, "",
+         path + " lies on a disk that takes no writes: save to another disk"},
+        {"write", denied, "",
+         path + " cannot be written" + words(denied) +
+             ": get permission to write it, or save to another folder"},
+        {"write", denied, readOnlyFlag, path + ": " + readOnlyFlag},
+        {"write", other, "", path + words(other) + ": save to another name or folder"},
+        {"write", memory, "",
+         path + words(memory) + ": close other programs to free memory, and collect again"},
+        {"read", other, "",
+         path + words(other) +
+             ": make it readable, or move it out of the data folder, and collect again"}};
+#ifdef _WIN32
+    // A page held open, where the output would be saved elsewhere.
+    cases.push_back({"read", ERROR_SHARING_VIOLATION, "",
+                     path + " is open in another program: close it there, and collect again"});
+    cases.push_back(
+        {"write", ERROR_LOCK_VIOLATION, "",
+         path + " is open in another program: close it there, or save to another name"});
+#endif
+    for (const Case& each : cases) {
         std::string description = describeSystemError(each.error);
         if (!each.detail.empty()) {
             description.append(": ").append(each.detail);
