@@ -45,6 +45,12 @@ bool startsWithHeaderLine(std::string_view start) {
     return line == header;
 }
 
+// What follows the header's line end, of a text or CSV listing.
+std::string_view afterHeaderLine(std::string_view start) {
+    const std::size_t end = start.find('\n');
+    return end == std::string_view::npos ? std::string_view() : start.substr(end + 1);
+}
+
 }  // namespace
 
 ListingFormat formatOfName(std::string_view name) {
@@ -122,6 +128,12 @@ bool startsLikeListing(std::string_view start) {
         return start.substr(kUtf8Mark.size()).starts_with(kCsvHeaderLine);
     }
     return startsWithHeaderLine(start) || startsLikeWorkbook(start);
+}
+
+bool startHoldsRows(std::string_view start) {
+    const bool csv =
+        start.starts_with(kUtf8Mark) && start.substr(kUtf8Mark.size()).starts_with(kCsvHeaderLine);
+    return (csv || startsWithHeaderLine(start)) && !afterHeaderLine(start).empty();
 }
 
 }  // namespace catalog

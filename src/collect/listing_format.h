@@ -35,6 +35,10 @@ inline constexpr std::size_t kMostDecimals = 30;
 // any of its forms: such a file is replaced without asking, whatever its name.
 bool startsLikeListing(std::string_view start);
 
+// Whether `start` is that of a text or CSV listing with a row after its header line. A workbook's
+// rows lie past any start, so it never says so.
+bool startHoldsRows(std::string_view start);
+
 // The most bytes of a file startsLikeListing looks at.
 inline constexpr std::size_t kListingStartBytes = 512;
 

@@ -89,6 +89,19 @@ bool isWindowsDeviceName(std::string_view path) {
            std::isdigit(static_cast<unsigned char>(name[3])) != 0;
 }
 
+std::string nameAsMade(std::string_view path) {
+    const std::string_view name = lastName(path);
+    if (!kWindowsNameRules || hasDevicePrefix(path) || name == "." || name == "..") {
+        return std::string(path);
+    }
+    const std::size_t kept = name.find_last_not_of(". ");
+    // A name of dots and blanks alone is left to the system, which makes no such file.
+    if (kept == std::string_view::npos) {
+        return std::string(path);
+    }
+    return std::string(path.substr(0, path.size() - name.size() + kept + 1));
+}
+
 bool namesFileStream(std::string_view path) {
     if (!kWindowsNameRules) {
         return false;

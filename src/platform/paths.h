@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace catalog {
@@ -48,8 +49,14 @@ std::string_view rootOf(std::string_view path);
 // or blanks. A file so named can be made on no Windows, so the rule is the same everywhere.
 bool isWindowsDeviceName(std::string_view path);
 
-// Whether `path` names a stream of a file on this system: on Windows a colon after the drive,
-// as in "output.txt:notes", which NTFS takes for a hidden part of output.txt. Never elsewhere.
+// `path` naming the file the system makes for it: on Windows without the dots and blanks that end
+// its last name, which Win32 drops ("liste.txt. " makes liste.txt), but after the "\\?\" prefix,
+// which keeps them, and for "." and "..". Unchanged elsewhere. For showing the name: a path
+// given to the system is given as typed, which leads to the same file.
+std::string nameAsMade(std::string_view path);
+
+// Whether `path` names a stream of a file on this system: on Windows a colon past the drive, as
+// in "output.txt:notes", which NTFS takes for a hidden part of output.txt. Never elsewhere.
 bool namesFileStream(std::string_view path);
 
 }  // namespace catalog

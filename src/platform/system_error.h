@@ -21,9 +21,6 @@ int errorNumberOf(Condition condition);
 // the same work may not meet at another moment, with fewer threads taking their share.
 bool isShortage(int errorNumber);
 
-// Whether `errorNumber` says another program holds the file open without sharing it, or holds
-// a lock on it (Windows): a failure the user can end by closing the file there.
-bool isHeldByAnotherProgram(int errorNumber);
 
 // The error of the last system call that failed on this thread (errno, GetLastError). Read it
 // before anything else can run: an allocation or another call may change it.
@@ -31,6 +28,24 @@ int lastSystemError();
 
 // The system's own description of `errorNumber`, as strerror or FormatMessage give it.
 std::string describeSystemError(int errorNumber);
+
+// What an error number tells a user to do something about, as far as the system says.
+enum class ErrorKind {
+    Other,
+    NotFound,      // a file or folder on the way is not there
+    NoPermission,  // the user may not
+    HeldOpen,      // another program holds the file open without sharing it (Windows)
+    DiskFull,      // no room left on the disk, or in the user's quota
+    ReadOnlyDisk,  // the disk or file system takes no writes
+    IsFolder,      // a folder where a file was meant
+};
+ErrorKind kindOfError(int errorNumber);
+
+// Whether `errorNumber` says another program holds the file open without sharing it, or holds
+// a lock on it (Windows): a failure the user can end by closing the file there.
+inline bool isHeldByAnotherProgram(int errorNumber) {
+    return kindOfError(errorNumber) == ErrorKind::HeldOpen;
+}
 
 // The description of running out of memory, fixed text that takes no memory to produce.
 const char* outOfMemoryDescription();

@@ -1,15 +1,13 @@
 #include "window/output_name.h"
 
-#include "collect/listing_format.h"
 #include "collect/program_paths.h"
 #include "collect/protected_output.h"
 #include "platform/file_error.h"
-#include "platform/file_identity.h"
-#include "platform/input_file.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"
 #include "platform/shown_path.h"
 #include "window/display_text.h"
+#include "window/existing_output.h"
 
 namespace catalog::window {
 
@@ -22,8 +20,8 @@ std::optional<std::string> outputNameRefusal(const std::string& outputName) {
     }
     if (namesFileStream(outputName)) {
         return quoted +
-               " holds a colon after the drive, which Windows takes for a stream hidden inside "
-               "a file. Please choose a name without a colon.";
+               " holds a colon, which names a stream hidden inside a file on Windows. Please "
+               "choose a name without a colon.";
     }
     return std::nullopt;
 }
@@ -35,22 +33,6 @@ std::string protectedNameText(const std::string& outputName, const std::string& 
 
 namespace {
 
-// Whether the file at `path` starts as a listing of any form does, reading no more than its
-// start. A file that cannot be read is not known to be a listing.
-bool startsLikeListingFile(const std::string& path) {
-    std::string start(kListingStartBytes, '\0');
-    std::size_t got = 0;
-    try {
-        InputFile file(path);
-        for (std::size_t read = 1; read > 0 && got < start.size(); got += read) {
-            read = file.read(start.data() + got, start.size() - got);
-        }
-    } catch (const FileError&) {
-        return false;
-    }
-    return startsLikeListing(std::string_view(start).substr(0, got));
-}
-
 // Refused before any question: the run then fails at once with the advice to clear the flag.
 bool readOnly(const std::string& path) {
     try {
@@ -61,6 +43,15 @@ bool readOnly(const std::string& path) {
     }
 }
 
+// A file that cannot be read is not asked about: the run refuses it before it starts, saying why.
+bool isOtherFile(const std::string& path) {
+    try {
+        return existingOutput(path) == ExistingOutput::Other;
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> replaceQuestion(const std::string& programDirectory,
@@ -68,7 +59,7 @@ std::optional<std::string> replaceQuestion(const std::string& programDirectory,
     const std::string path = outputPathIn(programDirectory, outputName);
     if (outputNameRefusal(outputName) ||
         protectedOutputReason(path, dataFolderIn(programDirectory), programDirectory) ||
-        !isRegularFile(path) || readOnly(path) || startsLikeListingFile(path)) {
+        readOnly(path) || !isOtherFile(path)) {
         return std::nullopt;
     }
     return displayText(shownPath(path)) + " exists and is not a listing: replace it?";

@@ -24,8 +24,8 @@ std::string protectedNameText(const std::string& outputName, const std::string& 
 // regular file at `outputName` (in `programDirectory`) that does not start as a listing of any
 // form does (see startsLikeListing), which may be the user's own. A listing is replaced without a
 // word, as it always was; what is not a regular file (a FIFO, a device) is written into, and is
-// not even opened to tell; a name the run refuses anyway is left to that refusal. UTF-8, for a
-// Yes/No box.
+// not even opened to tell; a name the run refuses anyway is left to that refusal, as is a file
+// that cannot be read to tell (held open by another program, say). UTF-8, for a Yes/No box.
 std::optional<std::string> replaceQuestion(const std::string& programDirectory,
                                            const std::string& outputName);
 

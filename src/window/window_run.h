@@ -29,6 +29,9 @@ struct RunFailure {
     std::string description;
     bool nameRefused = false;      // the Save-to name, refused before the run: no file was touched
     bool folderNotOpened = false;  // opening the data folder failed; no run was started
+    // The file to replace could not be read to tell whether it is a listing; no run was started.
+    bool outputUnreadable = false;
+    std::string name{};  // the refused name, quoted, as the description starts with it
 };
 
 // A failure of the system's, for the message box.
@@ -46,6 +49,10 @@ struct RunOutcome {
     FolderLeftovers leftovers;    // what it held instead of pages, when it gave none
     TroublePages troublePages;    // the pages that gave no row or lack a field, for a list
     std::optional<RunFailure> failure;
+    // Asked before the write, the run waiting for answer(): it found no page, and would replace a
+    // listing with rows with one of the header alone. Nothing else is set meanwhile.
+    std::optional<std::string> question;
+    bool keptListing = false;  // the answer was No: the listing with rows was left as it was
 };
 
 // A page that has taken longer than a second to read, as the run last told of it.
@@ -77,8 +84,8 @@ public:
     WindowRun& operator=(const WindowRun&) = delete;
 
     // Reads the data folder beside `programDirectory` and writes the listing there under
-    // `outputName` (as typed when the run starts). Does nothing and returns false while a run
-    // is under way.
+    // `outputName` (as typed when the run starts), unless it asks first (RunOutcome::question).
+    // Does nothing and returns false while a run is under way.
     bool start(const std::string& programDirectory, const std::string& outputName);
     // Asks the run to stop; it ends within a fraction of a second, writing nothing. Without a
     // run, or asked again, it does nothing.
@@ -87,12 +94,25 @@ public:
     // run is under way for it, and a click meant to stop it cannot start another.
     bool running() const;
     Progress progress() const;
+    // Goes on with the run that asks a question in its outcome: Yes writes the listing, No
+    // writes nothing, and either ends the run, telling `finished` again. Nothing without one.
+    void answer(bool replace);
     // The outcome of the run that ended, once, after `finished`. A run that could not even make
     // its outcome for want of memory gives a failure that says so.
     RunOutcome takeOutcome();
 
+    // Where a run reads and writes, and the name as typed.
+    struct Target {
+        std::string programDirectory;
+        std::string outputName;
+        std::string dataFolder;
+        std::string listingPath;
+    };
+
 private:
-    void run(std::string programDirectory, std::string outputName);
+    void run();
+    void finishWrite(bool replace);
+    void tell(std::optional<RunOutcome> outcome);
     void filesRead(std::size_t done, std::size_t total) override;
     void slowPage(std::string_view name, std::uint64_t read, std::uint64_t size) override;
     void slowPageOver() override;
@@ -105,7 +125,10 @@ private:
     std::optional<SlowPage> m_slowPage;  // under m_slowPageMutex
     std::atomic<bool> m_running{false};
     mutable std::mutex m_mutex;
-    std::optional<RunOutcome> m_outcome;  // under m_mutex
+    std::optional<RunOutcome> m_outcome;   // under m_mutex
+    std::optional<RunOutcome> m_waiting;   // under m_mutex: the run that asks, until answered
+    std::optional<RunOutcome> m_answered;  // handed to the thread that ends it
+    Target m_target;
     std::jthread m_thread;
 };
 

@@ -11,6 +11,7 @@
 #include "window/control_texts.h"
 #include "window/data_folder.h"
 #include "window/display_text.h"
+#include "window/failure_status.h"
 #include "window/row_cells.h"
 #include "window/window_run.h"
 
@@ -64,13 +65,16 @@ StatusText statusAfter(const RunOutcome& outcome) {
         return stoppedStatus();
     }
     if (outcome.failure) {
-        // What to do is in the failure's own words, which stay once its box is closed.
-        std::string text = outcome.failure->nameRefused ? "Name refused; nothing written"
-                                                        : "Failed; nothing written";
-        if (!outcome.failure->description.empty()) {
-            text.append(": ").append(oneLine(outcome.failure->description));
-        }
-        return {std::move(text), failureTextFor(*outcome.failure).details};
+        // What to do stays once the failure's box is closed.
+        return failureStatus(*outcome.failure);
+    }
+    if (outcome.keptListing) {
+        StatusText status = withPath(
+            "Nothing written: no pages were found in ", folderShown(outcome.dataFolder),
+            ", and " + oneLine(shownName(outcome.outputName)) + " keeps its rows as you chose");
+        status.details = status.text + ".";
+        status.offersDataFolder = true;
+        return status;
     }
     if (outcome.counts.pages == 0) {
         StatusText status =
@@ -89,6 +93,12 @@ StatusText statusAfter(const RunOutcome& outcome) {
     status.offersPageList = pages.withoutRecord > 0 || pages.withFieldNotFound > 0 ||
                             pages.readThroughWrapping > 0 || outcome.counts.subfoldersWithPages > 0;
     return status;
+}
+
+std::string emptyRunQuestion(const RunOutcome& outcome) {
+    return "No pages were found in " + folderShown(outcome.dataFolder) + ": replace " +
+           oneLine(shownName(outcome.outputName)) +
+           ", a listing with rows, with one of the header alone?";
 }
 
 StatusText copyRefusedStatus(CopyRefusal refusal, std::size_t rows,
@@ -172,9 +182,11 @@ StatusText stoppedStatus() {
 
 FailureText failureTextFor(const RunFailure& failure) {
     FailureText text;
-    text.message = failure.nameRefused       ? "The listing cannot be saved under this name."
-                   : failure.folderNotOpened ? "The data folder could not be opened."
-                                             : "The collection run failed.";
+    text.message = failure.nameRefused        ? "The listing cannot be saved under this name."
+                   : failure.folderNotOpened  ? "The data folder could not be opened."
+                   : failure.outputUnreadable ? "The file to replace could not be read to tell "
+                                                "whether it is a listing; no page was read."
+                                              : "The collection run failed.";
     if (!failure.path.empty()) {
         text.details = "Could not " + failure.operation + " \"";
         text.pathStart = text.details.size();

@@ -35,6 +35,9 @@ StatusText startStatus(const std::string& programDirectory);
 // a field not found or several records; or, when the data folder gave no page, what to do.
 StatusText statusAfter(const RunOutcome& outcome);
 StatusText stoppedStatus();
+// The question a run asks before it writes, when it found no page in its data folder and would
+// replace a listing with rows with one of the header alone; No is the answer to default to.
+std::string emptyRunQuestion(const RunOutcome& outcome);
 // When `rows` rows chosen for copying were refused: too large for the clipboard, or for the
 // memory left. `lastListing` is the listing the last run wrote, which holds them, or empty.
 StatusText copyRefusedStatus(CopyRefusal refusal, std::size_t rows, const std::string& lastListing);

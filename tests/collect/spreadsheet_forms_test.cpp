@@ -1,10 +1,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
 #include "collect/crc32.h"
+#include "collect/listing.h"
 #include "collect/listing_format.h"
 #include "collect/stored_zip.h"
 #include "platform/paths.h"
@@ -58,6 +60,16 @@ TEST(ListingFormat, KnowsEachOfItsOwnFormsByItsStart) {
          {std::string("id,price,thumbnail,name\r\n"), std::string("id   price\r\n"), zip + "Other",
           std::string("PK\x03\x04\x14\0\0\0\x08\0", 10) + zip.substr(10) + "Catalog Collector"}) {
         EXPECT_FALSE(startsLikeListing(start)) << start;
+    }
+    // A row after the header, which an empty run would replace with the header alone.
+    const std::string csvHeader = "\xEF\xBB\xBFid,price,thumbnail,name\r\n";
+    for (const auto& [start, rows] : {std::pair{std::string(kHeaderLine) + "A1\t", true},
+                                      {csvHeader + "A1,", true},
+                                      {std::string(kHeaderLine), false},
+                                      {csvHeader, false},
+                                      {"id,price,thumbnail,name\r\nA1,", false},
+                                      {"notes\nmore", false}}) {
+        EXPECT_EQ(startHoldsRows(start), rows) << start;
     }
 }
 

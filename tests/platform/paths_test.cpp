@@ -50,5 +50,19 @@ TEST(Paths, OnlyWindowsTakesAColonAfterTheDriveForAStream) {
     }
 }
 
+// Windows makes "liste.txt" for "liste.txt. ", and the messages name the file made.
+TEST(Paths, TheNameAsMadeLosesTheLastNamesTrailingDotsAndBlanksOnWindowsAlone) {
+    for (const auto& [typed, made] : {std::pair{"liste.txt.", "liste.txt"},
+                                      {"liste.txt . .", "liste.txt"},
+                                      {"a. b\\c.txt ", "a. b\\c.txt"},
+                                      {"sub/x.csv..", "sub/x.csv"},
+                                      {"C:o.txt.", "C:o.txt"}}) {
+        EXPECT_EQ(nameAsMade(typed), kWindowsNameRules ? made : typed) << typed;
+    }
+    for (const char* kept : {"out.txt", " out.txt", "..", "sub\\.", "...", "\\\\?\\C:\\o.txt."}) {
+        EXPECT_EQ(nameAsMade(kept), kept) << kept;
+    }
+}
+
 }  // namespace
 }  // namespace catalog

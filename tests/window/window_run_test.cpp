@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <iterator>
 #include <thread>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -132,9 +134,13 @@ TEST_F(WindowRunTest, AFailedWriteKeepsTheRowsAndAMissingFolderIsTold) {
     ASSERT_TRUE(outcome.failure);
     EXPECT_EQ(outcome.failure->operation, "write");
     EXPECT_EQ(outcome.rows->listing.rowCount(), 1u);
-    EXPECT_EQ(statusAfter(outcome).text,
-              "Failed; nothing written: " + outcome.failure->description);
-    EXPECT_FALSE(statusAfter(outcome).offersPageList);
+    // The folder that is missing, and what to do; the folder is what a narrow window shortens.
+    const std::string folder = (m_dir.path() / "missing").string();
+    const StatusText failed = statusAfter(outcome);
+    EXPECT_EQ(failed.text, "Failed; nothing written: the folder " + folder +
+                               " does not exist: make it, or save to another folder");
+    EXPECT_EQ(failed.text.substr(failed.pathStart, failed.pathLength), folder);
+    EXPECT_FALSE(failed.offersPageList);
     // Shown as Windows reads it, with its own separators.
     EXPECT_NE(failureTextFor(*outcome.failure)
                   .details.find((m_dir.path() / "missing" / "out.txt").string()),
@@ -261,12 +267,46 @@ TEST_F(WindowRunTest, ADeviceNameOrAStreamIsRefusedBeforeTheRun) {
         EXPECT_EQ(text.message, "The listing cannot be saved under this name.");
         EXPECT_TRUE(text.details.starts_with("\"" + name + "\"")) << text.details;
         EXPECT_NE(text.details.find("Please choose"), std::string::npos) << text.details;
-        EXPECT_TRUE(statusAfter(outcome).text.starts_with("Name refused; nothing written: \"" +
-                                                          name + "\""));
+        const StatusText status = statusAfter(outcome);
+        EXPECT_TRUE(status.text.starts_with("Name refused; nothing written: \"" + name + "\""));
+        EXPECT_EQ(status.text.substr(status.pathStart, status.pathLength), "\"" + name + "\"");
     }
+    EXPECT_EQ(*outputNameRefusal("out.txt:ads"),
+              "\"out.txt:ads\" holds a colon, which names a stream hidden inside a file on "
+              "Windows. Please choose a name without a colon.");
     EXPECT_EQ(m_run.progress().total, 0u);
     const auto entries = fs::directory_iterator(m_dir.path());
     EXPECT_EQ(std::distance(fs::begin(entries), fs::end(entries)), 1);  // the data folder
+}
+
+// Held open without sharing, by an editor say: no question, no run, and the user told what to do.
+TEST_F(WindowRunTest, AFileHeldOpenByAnotherProgramIsNamedAndNoRunStarts) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    writeFile(path("held.txt"), "mine");
+    const HANDLE held = ::CreateFileW(fs::path(path("held.txt")).wstring().c_str(), GENERIC_READ, 0,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(replaceQuestion(m_dir.path().string(), "held.txt"));
+    ASSERT_TRUE(start("held.txt"));
+    const RunOutcome outcome = waitForOutcome();
+    ::CloseHandle(held);
+    EXPECT_FALSE(outcome.rows);
+    EXPECT_EQ(statusAfter(outcome).text,
+              "Failed; nothing written: " + path("held.txt") +
+                  " is open in another program: close it there, or save to another name");
+    EXPECT_EQ(readFile(path("held.txt")), "mine");
+}
+
+// Windows drops the dots and blanks that end a name: the file it makes is the one named.
+TEST_F(WindowRunTest, ANameEndingInDotsOrBlanksIsNamedAsTheFileMade) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    ASSERT_TRUE(start("liste.txt. "));
+    const RunOutcome outcome = waitForOutcome();
+    EXPECT_EQ(statusAfter(outcome).text, "1 record written to liste.txt from 1 page");
+    EXPECT_EQ(statusAfter(outcome).details, path("liste.txt"));
+    writeFile(path("liste.txt"), "mine");
+    EXPECT_EQ(replaceQuestion(m_dir.path().string(), "liste.txt."),
+              path("liste.txt") + " exists and is not a listing: replace it?");
 }
 
 // A read-only file is neither asked about nor replaced: the run fails before it reads a page.
@@ -283,6 +323,77 @@ TEST_F(WindowRunTest, AReadOnlyFileIsRefusedWithoutAQuestionBeforeTheRun) {
               std::string::npos);
     EXPECT_EQ(readFile(path("notes.txt")), "mine");
     fs::permissions(path("notes.txt"), fs::perms::owner_write, fs::perm_options::add);
+}
+#endif
+
+// A run that found no page asks before it replaces a listing with rows with the header alone:
+// the data folder may be the wrong one. No writes nothing; a stop meanwhile (a closed window)
+// neither. A listing of the header alone is replaced without a word.
+TEST_F(WindowRunTest, AnEmptyRunAsksBeforeReplacingAListingWithRows) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    ASSERT_TRUE(start());
+    waitForOutcome();
+    const std::string withRows = readFile(path("output.txt"));
+    fs::remove(path("data/a.html"));
+    for (const std::string answer : {"no", "stopped", "yes"}) {
+        ASSERT_TRUE(start());
+        const RunOutcome asking = waitForOutcome();
+        ASSERT_TRUE(asking.question) << answer;
+        EXPECT_EQ(*asking.question, "No pages were found in " + path("data") +
+                                        ": replace output.txt, a listing with rows, with one of "
+                                        "the header alone?");
+        EXPECT_TRUE(m_run.running());
+        EXPECT_FALSE(start());
+        if (answer == "stopped") {
+            m_run.stop();
+        }
+        m_run.answer(answer != "no");
+        const RunOutcome outcome = waitForOutcome();
+        EXPECT_FALSE(m_run.running());
+        EXPECT_EQ(readFile(path("output.txt")), answer == "yes" ? kHeader : withRows) << answer;
+        EXPECT_EQ(outcome.stopped, answer == "stopped");
+        if (answer == "no") {
+            EXPECT_EQ(statusAfter(outcome).text,
+                      "Nothing written: no pages were found in " + path("data") +
+                          ", and output.txt keeps its rows as you chose");
+        }
+    }
+    ASSERT_TRUE(start());
+    EXPECT_FALSE(waitForOutcome().question);
+}
+
+// Every failure names its path and says after a colon what to do.
+TEST_F(WindowRunTest, AFolderAsTheOutputIsNamedWithWhatToDo) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    fs::create_directory(path("out.txt"));
+    ASSERT_TRUE(start("out.txt"));
+    const StatusText status = statusAfter(waitForOutcome());
+    const std::string said = kWindowsNameRules
+                                 ? "Failed; nothing written: could not write " + path("out.txt") +
+                                       ": it is a folder: save to another name"
+                                 : "Failed; nothing written: " + path("out.txt") +
+                                       " is a folder: type the name of a file to "
+                                       "save to";
+    EXPECT_EQ(status.text, said);
+    EXPECT_EQ(status.text.substr(status.pathStart, status.pathLength), path("out.txt"));
+}
+
+#ifndef _WIN32
+// Its start fails to read (as a file of the user's might), so it is not known to be a listing:
+// neither asked about nor replaced, and no page is read.
+TEST_F(WindowRunTest, AFileThatCannotBeReadToTellIsRefusedBeforeTheRun) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    const std::string unreadable = "/proc/self/mem";
+    EXPECT_FALSE(replaceQuestion(m_dir.path().string(), unreadable));
+    ASSERT_TRUE(start(unreadable));
+    const RunOutcome outcome = waitForOutcome();
+    ASSERT_TRUE(outcome.failure);
+    EXPECT_FALSE(outcome.rows);
+    EXPECT_EQ(m_run.progress().total, 0u);
+    EXPECT_EQ(statusAfter(outcome).text, "Failed; nothing written: " + outcome.failure->path +
+                                             " cannot be read to tell whether it is a listing (" +
+                                             outcome.failure->description +
+                                             "): make it readable, or save to another name");
 }
 #endif
 

@@ -75,8 +75,8 @@ bool toStandardOutput(const std::string& output) {
 void refuseStreams(const std::string& output) {
     if (namesFileStream(output)) {
         throw std::runtime_error("cannot write '" + printable(output) +
-                                 "': a colon after the drive names a stream hidden inside a "
-                                 "file; give a name without a colon");
+                                 "': a colon names a stream hidden inside a file; give a name "
+                                 "without a colon");
     }
 }
 
@@ -111,7 +111,8 @@ void refuseProtectedOutput(const std::string& output, const std::string& dataFol
     }
 }
 
-// Where the summary says the listing went: a device takes it, but keeps no file of it.
+// Where the summary says the listing went: a device takes it, but keeps no file of it; a file
+// by the name Windows made, which drops the dots and blanks that end it.
 std::string destinationOf(const std::string& output) {
     if (toStandardOutput(output)) {
         return "standard output";
@@ -119,7 +120,7 @@ std::string destinationOf(const std::string& output) {
     if (kWindowsNameRules && isWindowsDeviceName(output)) {
         return "the device " + printable(output) + " (no file)";
     }
-    return printable(output);
+    return printable(nameAsMade(output));
 }
 
 // The form asked for, else the one the output's name asks for; standard output takes the text.

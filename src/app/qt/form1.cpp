@@ -478,22 +478,35 @@ void Form1::askAndStartRun() {
     beginRun(name);
 }
 
-// Modal to the window, as the failure's box, and No unless the user says otherwise: the file may
-// be the user's own.
+// The file may be the user's own.
 void Form1::askBeforeReplacing(const std::string& question, const std::string& name) {
+    ask(question, "replaceQuestion", [this, name](bool yes) {
+        if (yes) {
+            keepingRows("start a run", 0, [&] { beginRun(name); });
+        }
+    });
+}
+
+// The run waits for the answer; the window closed meanwhile leaves the listing as it was.
+void Form1::askBeforeWriting(const std::string& question) {
+    ask(question, "writeQuestion", [this](bool yes) { m_run.answer(yes); });
+}
+
+// Modal to the window, as the failure's box, and No unless the user says otherwise.
+void Form1::ask(const std::string& question, const char* name,
+                std::function<void(bool yes)> answered) {
     auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), fromUtf8(question),
                                 QMessageBox::Yes | QMessageBox::No, this);
-    box->setObjectName(QStringLiteral("replaceQuestion"));
+    box->setObjectName(QString::fromLatin1(name));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setTextFormat(Qt::PlainText);
     box->setDefaultButton(QMessageBox::No);
     box->setEscapeButton(QMessageBox::No);
     box->setWindowModality(Qt::WindowModal);
-    connect(box, &QMessageBox::buttonClicked, this, [this, box, name](QAbstractButton* button) {
-        if (box->standardButton(button) == QMessageBox::Yes) {
-            keepingRows("start a run", 0, [&] { beginRun(name); });
-        }
-    });
+    connect(box, &QMessageBox::buttonClicked, this,
+            [box, answered = std::move(answered)](QAbstractButton* button) {
+                answered(box->standardButton(button) == QMessageBox::Yes);
+            });
     m_question = box;
     box->show();
 }
@@ -517,7 +530,12 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::showRunEnd() {
     m_progressTimer.stop();
     const window::Progress last = m_run.progress();
-    showRunStep(window::runEnded(m_run.takeOutcome(), last));
+    window::RunOutcome outcome = m_run.takeOutcome();
+    if (outcome.question) {
+        askBeforeWriting(*outcome.question);
+        return;
+    }
+    showRunStep(window::runEnded(std::move(outcome), last));
     emit runFinished();
 }
 

@@ -77,6 +77,8 @@ private:
     void startRun();
     void askAndStartRun();
     void askBeforeReplacing(const std::string& question, const std::string& name);
+    void askBeforeWriting(const std::string& question);
+    void ask(const std::string& question, const char* name, std::function<void(bool yes)> answered);
     void beginRun(const std::string& name);
     window::Form1Layout shownLayout() const;
     void placeControls();

@@ -378,12 +378,9 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 }
             }
             return 0;
-        case kRunEndMessage: {
-            ::KillTimer(m_window, kProgressTimer);
-            const window::Progress last = m_run.progress();
-            showRunStep(window::runEnded(m_run.takeOutcome(), last));
+        case kRunEndMessage:
+            showRunEnd();
             return 0;
-        }
         // Closing mid-run stops the run before its write: the earlier listing stays as it was.
         // The run is waited for when the window's object goes, after the message loop.
         case WM_CLOSE:
@@ -661,6 +658,20 @@ void Form1::startRun() {
             m_progressSpokenFrom = std::chrono::steady_clock::now() + std::chrono::seconds(1);
         }
     });
+}
+
+// A run that asks before its write waits for the answer, No by default; it then ends again.
+void Form1::showRunEnd() {
+    ::KillTimer(m_window, kProgressTimer);
+    const window::Progress last = m_run.progress();
+    window::RunOutcome outcome = m_run.takeOutcome();
+    if (outcome.question) {
+        const int answer = ::MessageBoxW(m_window, wideFromUtf8(*outcome.question).c_str(),
+                                         kCaption, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        m_run.answer(answer == IDYES);
+        return;
+    }
+    showRunStep(window::runEnded(std::move(outcome), last));
 }
 
 // Until the folder is listed the total is unknown and the bar only shows that work goes on.

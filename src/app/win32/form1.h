@@ -62,6 +62,7 @@ private:
     LRESULT onNotify(const NMHDR& header);
     void onListKey(WORD key);
     void startRun();
+    void showRunEnd();
 
     void showRunStep(window::RunStep step);
     void showProgress(const window::ShownProgress& shown);

@@ -23,8 +23,24 @@ bool isShortage(int errorNumber) {
     return errorNumber == ENOMEM || errorNumber == EMFILE || errorNumber == ENFILE;
 }
 
-bool isHeldByAnotherProgram(int /*errorNumber*/) {
-    return false;  // a lock binds only those who ask for it
+ErrorKind kindOfError(int errorNumber) {
+    switch (errorNumber) {
+        case ENOENT:
+        case ENOTDIR:
+            return ErrorKind::NotFound;
+        case EACCES:
+        case EPERM:
+            return ErrorKind::NoPermission;
+        case ENOSPC:
+        case EDQUOT:
+            return ErrorKind::DiskFull;
+        case EROFS:
+            return ErrorKind::ReadOnlyDisk;
+        case EISDIR:
+            return ErrorKind::IsFolder;
+        default:
+            return ErrorKind::Other;
+    }
 }
 
 int lastSystemError() {

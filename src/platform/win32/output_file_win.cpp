@@ -242,6 +242,35 @@ void writeIntoDevice(const std::wstring& device, const std::string& filename,
     failIf(!handle.close(), filename);
 }
 
+// CON and CONOUT$ are the console, which reads bytes in its own code page: it is given the
+// text as characters, as standard output is when it is the console.
+bool namesConsole(const std::string& filename, const std::wstring& target) {
+    const auto same = [](std::wstring_view one, std::wstring_view other) {
+        return ::CompareStringOrdinal(one.data(), static_cast<int>(one.size()), other.data(),
+                                      static_cast<int>(other.size()), TRUE) == CSTR_EQUAL;
+    };
+    return same(target, L"\\\\.\\CON") || same(target, L"\\\\.\\CONOUT$") ||
+           same(win32::wideFromUtf8(filename), L"CONOUT$");
+}
+
+// False, having written nothing, without a console to write to: the device is then written
+// into as any other.
+bool writtenIntoConsole(const std::string& filename, const PieceSource& source) {
+    // Read access too, without which the console does not say it is one.
+    const UniqueHandle console(::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!console || !win32::isConsole(console.get())) {
+        return false;
+    }
+    for (auto pieces = source(); !pieces.empty(); pieces = source()) {
+        if (!win32::writeConsoleText(console.get(), pieces)) {
+            throwLastError("write", filename);
+        }
+    }
+    return true;
+}
+
 // Windows refuses the move over a read-only file only after the wait for another program to let
 // go; Wine's replaces it and drops the flag the user set. So before anything is written.
 void refuseReadOnly(const std::wstring& target, DWORD attributes, const std::string& filename) {
@@ -294,6 +323,9 @@ void writeOutputFile(const std::string& filename, const PieceSource& pieces,
             throw FileError("write", filename, errorNumberOf(Condition::NoSuchFile));
         }
         const std::wstring target = win32::widePath(filename);
+        if (namesConsole(filename, target) && writtenIntoConsole(filename, pieces)) {
+            return;
+        }
         if (target.starts_with(L"\\\\.\\")) {
             writeIntoDevice(target, filename, pieces, stopped);
             return;

@@ -27,8 +27,26 @@ bool isShortage(int errorNumber) {
            errorNumber == ERROR_TOO_MANY_OPEN_FILES || errorNumber == ERROR_NO_SYSTEM_RESOURCES;
 }
 
-bool isHeldByAnotherProgram(int errorNumber) {
-    return errorNumber == ERROR_SHARING_VIOLATION || errorNumber == ERROR_LOCK_VIOLATION;
+ErrorKind kindOfError(int errorNumber) {
+    switch (errorNumber) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+            return ErrorKind::NotFound;
+        case ERROR_ACCESS_DENIED:
+            return ErrorKind::NoPermission;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return ErrorKind::HeldOpen;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ErrorKind::DiskFull;
+        case ERROR_WRITE_PROTECT:
+            return ErrorKind::ReadOnlyDisk;
+        default:
+            return ErrorKind::Other;
+    }
 }
 
 int lastSystemError() {

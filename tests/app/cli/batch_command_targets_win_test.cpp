@@ -71,9 +71,18 @@ TEST_F(BatchCommandTest, AStreamIsRefusedAndNothingIsCreated) {
     const Outcome outcome = run({"prog/data", "listing.txt:ads"});
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(outcome.err, kProgram +
-                               "cannot write 'listing.txt:ads': a colon after the drive names a "
-                               "stream hidden inside a file; give a name without a colon\n");
+                               "cannot write 'listing.txt:ads': a colon names a stream hidden "
+                               "inside a file; give a name without a colon\n");
     EXPECT_EQ(entriesOf(workingDir()), before);
+}
+
+// Windows drops the dots and blanks that end a name: the summary names the file it made.
+TEST_F(BatchCommandTest, ANameEndingInDotsOrBlanksIsNamedAsTheFileMade) {
+    const Outcome outcome = run({"prog/data", "liste.txt. "});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.err,
+              kProgram + "2 records written to liste.txt from 3 pages (1 without a record)\n");
+    EXPECT_EQ(readFile(path("liste.txt")), kHeader + kRows);
 }
 
 TEST_F(BatchCommandTest, SlashQuestionMarkShowsTheHelp) {

@@ -196,9 +196,8 @@ protected:
         return QGuiApplication::clipboard()->text();
     }
     // The question open now, not one closed and not yet deleted.
-    QMessageBox* question() {
-        for (QMessageBox* box :
-             form.findChildren<QMessageBox*>(QStringLiteral("replaceQuestion"))) {
+    QMessageBox* question(const char* name = "replaceQuestion") {
+        for (QMessageBox* box : form.findChildren<QMessageBox*>(QString::fromLatin1(name))) {
             if (box->isVisible()) {
                 return box;
             }
@@ -577,6 +576,31 @@ private:
     TempDir m_dir;
     QByteArray m_path;
 };
+
+// The run waits for the answer before its write: No, the default, leaves the listing's rows.
+TEST_F(Form1Test, AnEmptyRunReplacesAListingWithRowsOnlyWhenTheUserSaysSo) {
+    ASSERT_TRUE(clickAndWait());
+    for (const fs::directory_entry& page : fs::directory_iterator(path("data"))) {
+        fs::remove(page.path());
+    }
+    for (const bool yes : {false, true}) {
+        QSignalSpy finished(&form, &Form1::runFinished);
+        click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return question("writeQuestion") != nullptr; }));
+        QMessageBox* asked = question("writeQuestion");
+        EXPECT_EQ(asked->text(), QString::fromStdString("No pages were found in " + path("data") +
+                                                        ": replace output.txt, a listing with "
+                                                        "rows, with one of the header alone?"));
+        if (yes) {
+            asked->button(QMessageBox::Yes)->click();
+        } else {
+            QTest::keyClick(asked, Qt::Key_Return);
+        }
+        ASSERT_TRUE(waitForRunEnd(finished));
+        EXPECT_EQ(listing(), yes ? kHeader : kListing);
+        EXPECT_EQ(status()->toolTip().contains(QStringLiteral("keeps its rows")), !yes);
+    }
+}
 
 TEST_F(Form1Test, AnEmptyOrMissingDataFolderIsNamedAndOffersToBeOpened) {
     FakeFileManager fileManager(0);

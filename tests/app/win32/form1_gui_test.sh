@@ -8,7 +8,9 @@
 # same file; Shift+F10 or the menu key opens the list's menu with Copy active, which Enter
 # chooses. The id column, dragged wider before the first click, keeps its width through the
 # runs: a click on its title there sorts the rows; Ctrl+A and Delete empty the list, and the next
-# run's rows come sorted. Esc while a run reads a large page stops it, and nothing is written. A
+# run's rows come sorted. A run that finds no page asks before it writes the header alone over the
+# listing's rows; Enter answers No, and the listing stays. Esc while a run reads a large page
+# stops it, and nothing is written. A
 # file that cannot be read brings the failure message, writes nothing and leaves the window open;
 # Alt+F4 then ends the program with status 0. After the first click the status's Show pages link
 # opens the list of the pages without a record or lacking a field, whose lines, copied with
@@ -18,7 +20,7 @@
 # Wine runs in WORK_DIR/wineprefix (scripts/wine-window-common.sh starts it, and the display).
 set -euo pipefail
 
-[ $# -eq 4 ] || { sed -n '2,18p' "$0" >&2; exit 2; }
+[ $# -eq 4 ] || { sed -n '2,20p' "$0" >&2; exit 2; }
 me=form1_gui_test
 window_exe=$(realpath "$1")
 cli_exe=$(realpath "$2")
@@ -183,6 +185,19 @@ check_menu_by_keyboard() {
     done
 }
 
+check_empty_run() {
+    mv "$app/data" "$app/data-away"
+    click_collect
+    wait_until 60 failure_box_shown || fail "an empty run over a listing with rows asked nothing"
+    local question
+    question=$(visible_windows | grep -vx "$window" | head -n 1)
+    xdo windowfocus --sync "$question"
+    xdo key Return
+    wait_until 10 failure_box_gone || fail "the question did not close"
+    mv "$app/data-away" "$app/data"
+    listing_written || fail "No, the default, still replaced the listing"
+}
+
 check_failure() {
     show_failure_box
     [ ! -e "$app/output.txt" ] || fail "a failed run wrote output.txt"
@@ -203,6 +218,7 @@ check_first_click
 check_show_pages
 check_link_by_keyboard
 check_second_click
+check_empty_run
 check_menu_by_keyboard
 check_sort_and_clear
 check_stop

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace catalog::window {
+
+// What a run would replace at the output's place, told by the file's start alone.
+enum class ExistingOutput {
+    None,             // no regular file: nothing yet, or a FIFO or device, never opened to tell
+    Other,            // a file that is not a listing, which may be the user's own
+    Listing,          // a listing of the header alone, or a workbook
+    ListingWithRows,  // a text or CSV listing with a row after its header
+};
+
+// Reads no more than the file's start at `path`. Throws FileError when it cannot be read: the
+// file held open by another program, or not readable by this user, is not known to be anything.
+ExistingOutput existingOutput(const std::string& path);
+
+}  // namespace catalog::window
