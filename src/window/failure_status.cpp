@@ -86,7 +86,7 @@ Said saidOf(const RunFailure& failure) {
         const bool output = failure.outputUnreadable || failure.operation == "write";
         return {"", path,
                 std::string(" is open in another program: close it there") +
-                    (output ? ", or save to another name" : ", and collect again")};
+                    (output ? ", or save to another name" : " and collect again")};
     }
     if (failure.outputUnreadable) {
         return {"", path,

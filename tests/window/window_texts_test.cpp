@@ -78,7 +78,7 @@ TEST(FailureStatus, EachFailureNamesItsPathAndWhatToDo) {
 #ifdef _WIN32
     // A page held open, where the output would be saved elsewhere.
     cases.push_back({"read", ERROR_SHARING_VIOLATION, "",
-                     path + " is open in another program: close it there, and collect again"});
+                     path + " is open in another program: close it there and collect again"});
     cases.push_back(
         {"write", ERROR_LOCK_VIOLATION, "",
          path + " is open in another program: close it there, or save to another name"});
