@@ -21,7 +21,6 @@ int errorNumberOf(Condition condition);
 // the same work may not meet at another moment, with fewer threads taking their share.
 bool isShortage(int errorNumber);
 
-
 // The error of the last system call that failed on this thread (errno, GetLastError). Read it
 // before anything else can run: an allocation or another call may change it.
 int lastSystemError();
