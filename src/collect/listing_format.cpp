@@ -24,6 +24,8 @@ std::uint16_t littleEndian16(std::string_view bytes, std::size_t at) {
                                       static_cast<unsigned char>(bytes[at + 1]) << 8);
 }
 
+}  // namespace
+
 // A zip whose first entry is the workbook's, stored, and that names this program early on.
 bool startsLikeWorkbook(std::string_view start) {
     constexpr std::size_t kNameAt = 30;  // past the local header's fixed fields
@@ -34,6 +36,8 @@ bool startsLikeWorkbook(std::string_view start) {
     return start.substr(kNameAt).starts_with(kWorkbookFirstEntry) &&
            start.find(kWorkbookApplication) != std::string_view::npos;
 }
+
+namespace {
 
 // The text listing's header line, its line end as any editor may have left it.
 bool startsWithHeaderLine(std::string_view start) {

@@ -39,6 +39,9 @@ bool startsLikeListing(std::string_view start);
 // rows lie past any start, so it never says so.
 bool startHoldsRows(std::string_view start);
 
+// Whether `start` is that of a workbook this program wrote, which startsLikeListing takes too.
+bool startsLikeWorkbook(std::string_view start);
+
 // The most bytes of a file startsLikeListing looks at.
 inline constexpr std::size_t kListingStartBytes = 512;
 
@@ -48,5 +51,8 @@ inline constexpr std::string_view kCsvHeaderLine = "id,price,thumbnail,name\r\n"
 // The first entry of a workbook, and the words in it that name this program.
 inline constexpr std::string_view kWorkbookFirstEntry = "docProps/app.xml";
 inline constexpr std::string_view kWorkbookApplication = "Catalog Collector";
+// The first row after the header in a workbook's sheet, as its stored entry holds it: a value's
+// `<` is written escaped, so no value holds this text.
+inline constexpr std::string_view kWorkbookSecondRow = "<row r=\"2\">";
 
 }  // namespace catalog

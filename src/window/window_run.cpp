@@ -72,9 +72,10 @@ bool refusedAsProtected(RunOutcome& outcome, const Target& target) {
 // What the run would replace, or nothing when it cannot be read to tell, which is the failure:
 // held open by another program, the write would fail too; unreadable, it may be a listing of
 // the user's that a question would not have been asked about.
-std::optional<ExistingOutput> lookedAt(RunOutcome& outcome, const Target& target) {
+std::optional<ExistingOutput> lookedAt(RunOutcome& outcome, const Target& target,
+                                       bool readWorkbooks = false) {
     try {
-        return existingOutput(target.listingPath);
+        return existingOutput(target.listingPath, readWorkbooks);
     } catch (const FileError& error) {
         outcome.failure = failureOf(error);
         outcome.failure->path = displayText(shownPath(target.listingPath));
@@ -112,7 +113,8 @@ void collectRows(RunOutcome& outcome, const Target& target, CollectionClient& cl
 // A run that found no page replaces a listing with rows only when the user says so: the data
 // folder may only be missing for now, or be the wrong one.
 std::optional<std::string> questionBeforeWrite(RunOutcome& outcome, const Target& target) {
-    if (outcome.counts.pages > 0 || lookedAt(outcome, target) != ExistingOutput::ListingWithRows) {
+    if (outcome.counts.pages > 0 ||
+        lookedAt(outcome, target, true) != ExistingOutput::ListingWithRows) {
         return std::nullopt;
     }
     return emptyRunQuestion(outcome);

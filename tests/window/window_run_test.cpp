@@ -362,6 +362,23 @@ TEST_F(WindowRunTest, AnEmptyRunAsksBeforeReplacingAListingWithRows) {
     EXPECT_FALSE(waitForOutcome().question);
 }
 
+// A workbook's rows lie past its start: it is read through to tell, once its own run found none.
+TEST_F(WindowRunTest, AnEmptyRunAsksBeforeReplacingAWorkbookWithRows) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    ASSERT_TRUE(start("products.xlsx"));
+    waitForOutcome();
+    fs::remove(path("data/a.html"));
+    for (const bool rows : {true, false}) {
+        ASSERT_TRUE(start("products.xlsx"));
+        const RunOutcome outcome = waitForOutcome();
+        EXPECT_EQ(outcome.question.has_value(), rows);
+        if (outcome.question) {
+            m_run.answer(true);
+            waitForOutcome();
+        }
+    }
+}
+
 // Every failure names its path and says after a colon what to do.
 TEST_F(WindowRunTest, AFolderAsTheOutputIsNamedWithWhatToDo) {
     page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
