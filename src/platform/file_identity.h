@@ -23,6 +23,11 @@ bool liesIn(const std::string& path, const std::string& folder);
 // or a device there is not disturbed.
 bool isRegularFile(const std::string& path);
 
+// Whether the file at `path` (links followed) has a name of its own in `folder` itself as well: a
+// hard link. A write into the file, as standard output's is, changes that name's file too; a
+// replace, as a named output's is, does not. Looked for only when the file has several names.
+bool hasNameIn(const std::string& path, const std::string& folder);
+
 // A name that leads to the regular file standard output writes into, for looking at that file as
 // sameFile and liesIn look at any other ("/proc/self/fd/1" on Linux, where the system follows it
 // to the file, and the file's final path on Windows); nothing when standard output is no regular

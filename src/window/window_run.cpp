@@ -84,7 +84,7 @@ std::optional<ExistingOutput> lookedAt(RunOutcome& outcome, const Target& target
     }
 }
 
-bool refusedBeforeRun(RunOutcome& outcome, const Target& target) {
+bool refusedBeforeRun(RunOutcome& outcome, Target& target) {
     if (const std::optional<std::string> refusal = outputNameRefusal(target.outputName)) {
         outcome.failure = nameRefusal(target.outputName, *refusal);
         return true;
@@ -93,7 +93,25 @@ bool refusedBeforeRun(RunOutcome& outcome, const Target& target) {
         return true;
     }
     refuseReadOnlyOutput(target.listingPath);
-    return !lookedAt(outcome, target);
+    const std::optional<ExistingOutput> found = lookedAt(outcome, target);
+    target.found = found.value_or(ExistingOutput::None);
+    return !found;
+}
+
+// A file put at the listing's place during the run, or while the user was asked, is not
+// replaced unasked: the question about a file that is not a listing came before the run.
+bool refusedAsChanged(RunOutcome& outcome, const Target& target) {
+    const std::optional<ExistingOutput> now = lookedAt(outcome, target);
+    if (now == ExistingOutput::Other && target.found != ExistingOutput::Other) {
+        outcome.failure = RunFailure{{},
+                                     {},
+                                     0,
+                                     displayText(shownPath(target.listingPath)) +
+                                         " was put in the listing's place during the run, and "
+                                         "is not a listing: collect again to be asked whether "
+                                         "to replace it"};
+    }
+    return !now || outcome.failure.has_value();
 }
 
 void collectRows(RunOutcome& outcome, const Target& target, CollectionClient& client,
@@ -122,7 +140,7 @@ std::optional<std::string> questionBeforeWrite(RunOutcome& outcome, const Target
 
 void writeOut(RunOutcome& outcome, const Target& target, const StopFlag& stop) {
     stopIfRequested(&stop);  // closed before the write: the earlier listing stays
-    if (refusedAsProtected(outcome, target)) {
+    if (refusedAsProtected(outcome, target) || refusedAsChanged(outcome, target)) {
         return;
     }
     outcome.counts.cutValues =
@@ -131,7 +149,7 @@ void writeOut(RunOutcome& outcome, const Target& target, const StopFlag& stop) {
 }
 
 // Everything the run does up to the write, which waits when the run asks first.
-void collectInto(RunOutcome& outcome, const Target& target, CollectionClient& client,
+void collectInto(RunOutcome& outcome, Target& target, CollectionClient& client,
                  const StopFlag& stop) {
     guarded(outcome, target, [&] {
         if (refusedBeforeRun(outcome, target)) {

@@ -12,6 +12,7 @@
 #include "collect/collection_run.h"
 #include "collect/run_summary.h"
 #include "collect/stop_flag.h"
+#include "window/existing_output.h"
 #include "window/row_table.h"
 #include "window/trouble_pages.h"
 
@@ -107,6 +108,7 @@ public:
         std::string outputName;
         std::string dataFolder;
         std::string listingPath;
+        ExistingOutput found = ExistingOutput::None;  // at the listing's place before the run
     };
 
 private:

@@ -362,6 +362,24 @@ TEST_F(WindowRunTest, AnEmptyRunAsksBeforeReplacingAListingWithRows) {
     EXPECT_FALSE(waitForOutcome().question);
 }
 
+// A file put in the listing's place while the user is asked is not replaced on a Yes meant for
+// the listing: it was never asked about.
+TEST_F(WindowRunTest, AFileThatTakesTheListingsPlaceDuringTheQuestionIsKept) {
+    page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
+    ASSERT_TRUE(start());
+    waitForOutcome();
+    fs::remove(path("data/a.html"));
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(waitForOutcome().question);
+    writeFile(path("output.txt"), "my notes");
+    m_run.answer(true);
+    const RunOutcome outcome = waitForOutcome();
+    EXPECT_EQ(readFile(path("output.txt")), "my notes");
+    EXPECT_NE(statusAfter(outcome).text.find("is not a listing: collect again to be asked"),
+              std::string::npos)
+        << statusAfter(outcome).text;
+}
+
 // A workbook's rows lie past its start: it is read through to tell, once its own run found none.
 TEST_F(WindowRunTest, AnEmptyRunAsksBeforeReplacingAWorkbookWithRows) {
     page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));

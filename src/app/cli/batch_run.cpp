@@ -100,7 +100,11 @@ void refuseProtectedOutput(const std::string& output, const std::string& dataFol
     } catch (const std::system_error&) {
         // Only the running program is then known, which is still looked for.
     }
-    const std::optional<std::string> reason = protectedOutputReason(*file, dataFolder, directory);
+    std::optional<std::string> reason = protectedOutputReason(*file, dataFolder, directory);
+    // Written into, not replaced: a page's other name is the page.
+    if (!reason && toStandardOutput(output) && hasNameIn(*file, dataFolder)) {
+        reason = "it is a page of the data folder " + dataFolder + " under another name";
+    }
     if (reason && toStandardOutput(output)) {
         throw std::runtime_error("cannot write standard output: " + printable(*reason) +
                                  "; send standard output elsewhere, or name another output");

@@ -52,9 +52,8 @@ void showInFolder(QObject* owner, const std::string& path, std::function<void()>
 
 // Run as a process of its own, not through QDesktopServices: that only says whether it started,
 // and takes the path as text, which loses a name that is not UTF-8. It is waited for in the
-// background: some file managers stay in the foreground until closed. The process is no child of
-// the window, as a QProcess ends its process when destroyed: the file manager outlives the
-// window, and the QProcess goes once it ends. Its failure is told only while `owner` lives.
+// background: some file managers stay in the foreground until closed. The QProcess goes once its
+// process ends; one still running when the window goes is let go of (letFileManagersRunOn).
 void openInFileManager(QObject* owner, const std::string& folder,
                        std::function<void(const window::FileManagerFailure&)> failed) {
     const QString program = QString::fromLatin1(kOpener);
@@ -66,7 +65,7 @@ void openInFileManager(QObject* owner, const std::string& folder,
         fail(missing, describeSystemError(missing));
         return;
     }
-    auto* opener = new QProcess;
+    auto* opener = new QProcess(owner);
     QObject::connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
     QObject::connect(opener, &QProcess::errorOccurred, opener,
                      [opener](QProcess::ProcessError error) {
@@ -88,6 +87,16 @@ void openInFileManager(QObject* owner, const std::string& folder,
         });
     opener->start(program,
                   {QString::fromLatin1(QByteArray::fromStdString(window::fileUrlOf(folder)))});
+}
+
+// A QProcess ends its process when destroyed, as a child is with its parent: the file manager
+// is the user's, and runs on.
+void letFileManagersRunOn(QObject* owner) {
+    for (QProcess* opener : owner->findChildren<QProcess*>(Qt::FindDirectChildrenOnly)) {
+        if (opener->state() != QProcess::NotRunning) {
+            opener->setParent(nullptr);
+        }
+    }
 }
 
 }  // namespace catalog::qt_window

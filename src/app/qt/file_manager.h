@@ -21,4 +21,8 @@ void showInFolder(QObject* owner, const std::string& path, std::function<void()>
 void openInFileManager(QObject* owner, const std::string& folder,
                        std::function<void(const window::FileManagerFailure&)> failed);
 
+// Lets the file managers opened for `owner` run on without it; call as `owner` goes, before its
+// children do.
+void letFileManagersRunOn(QObject* owner);
+
 }  // namespace catalog::qt_window

@@ -142,7 +142,9 @@ Form1::Form1(std::string programDirectory, QWidget* parent)
 }
 
 // A run still going is stopped and waited for here, before the controls it reports to go.
-Form1::~Form1() = default;
+Form1::~Form1() {
+    letFileManagersRunOn(this);
+}
 
 void Form1::createControls() {
     createList();

@@ -1,3 +1,6 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,6 +40,26 @@ bool liesIn(const std::string& path, const std::string& folder) {
     } catch (const FileError&) {
         return false;  // a link that cannot be read, or a loop: the write fails on it anyway
     }
+}
+
+bool hasNameIn(const std::string& path, const std::string& folder) {
+    const std::optional<struct stat> file = statusOf(path);
+    if (!file || file->st_nlink < 2) {
+        return false;
+    }
+    const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(folder.c_str()), ::closedir);
+    if (!listing) {
+        return false;
+    }
+    while (const dirent* entry = ::readdir(listing.get())) {
+        struct stat named {};
+        if (entry->d_ino == file->st_ino &&
+            ::fstatat(::dirfd(listing.get()), entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            sameFile(named, *file)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool isRegularFile(const std::string& path) {

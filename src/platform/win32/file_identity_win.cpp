@@ -64,6 +64,34 @@ bool liesIn(const std::string& path, const std::string& folder) {
     return wanted && !holder.empty() && identityOf(holder) == wanted;
 }
 
+bool hasNameIn(const std::string& path, const std::string& folder) {
+    const win32::UniqueHandle file = win32::openToLookAt(win32::widePath(path));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file || !::GetFileInformationByHandle(file.get(), &information) ||
+        information.nNumberOfLinks < 2) {
+        return false;
+    }
+    const Identity wanted{information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                          information.nFileIndexLow};
+    std::wstring pattern = win32::widePath(folder);
+    const std::wstring holder = pattern.ends_with(L'\\') ? pattern : pattern + L'\\';
+    pattern = holder + L'*';
+    WIN32_FIND_DATAW found{};
+    const HANDLE search =
+        ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                           FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    bool named = false;
+    do {
+        named = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                identityOf(holder + found.cFileName) == wanted;
+    } while (!named && ::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return named;
+}
+
 bool isRegularFile(const std::string& path) {
     const win32::UniqueHandle handle = win32::openToLookAt(win32::widePath(path));
     BY_HANDLE_FILE_INFORMATION information{};

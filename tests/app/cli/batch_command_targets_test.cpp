@@ -97,6 +97,7 @@ TEST_F(BatchCommandTest, StandardOutputOntoAProgramOrAPageIsRefused) {
     const std::string window = "prog/catalog-collector";
     writeFile(path(window), "the window");
     fs::create_hard_link(path(window), path("copy"));
+    fs::create_hard_link(path("prog/data/a.html"), path("page"));
     const std::string inData =
         "it lies in the data folder prog/data/, whose every file a run reads as a page";
     const std::string page = readFile(path("prog/data/a.html"));
@@ -109,6 +110,7 @@ TEST_F(BatchCommandTest, StandardOutputOntoAProgramOrAPageIsRefused) {
         {">>copy", "it is the program catalog-collector, which the listing would replace"},
         {"1<>prog/data/a.html", inData},
         {">>prog/data/new.html", inData},
+        {">>page", "it is a page of the data folder prog/data/ under another name"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = runProgram(
