@@ -14,14 +14,33 @@ struct Identity {
     bool operator==(const Identity&) const = default;
 };
 
-std::optional<Identity> identityOf(const std::wstring& path) {
-    const win32::UniqueHandle handle = win32::openToLookAt(path);
+std::optional<BY_HANDLE_FILE_INFORMATION> informationOf(HANDLE handle) {
     BY_HANDLE_FILE_INFORMATION information{};
-    if (!handle || !::GetFileInformationByHandle(handle.get(), &information)) {
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr ||
+        !::GetFileInformationByHandle(handle, &information)) {
         return std::nullopt;
     }
+    return information;
+}
+
+Identity identityIn(const BY_HANDLE_FILE_INFORMATION& information) {
     return Identity{information.dwVolumeSerialNumber, information.nFileIndexHigh,
                     information.nFileIndexLow};
+}
+
+std::optional<Identity> identityOf(const std::wstring& path) {
+    const win32::UniqueHandle handle = win32::openToLookAt(path);
+    const std::optional<BY_HANDLE_FILE_INFORMATION> information = informationOf(handle.get());
+    return information ? std::optional(identityIn(*information)) : std::nullopt;
+}
+
+// A file on a disk that is no folder: a console, a pipe or NUL is not.
+bool isDiskFile(HANDLE handle) {
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        return false;
+    }
+    const std::optional<BY_HANDLE_FILE_INFORMATION> information = informationOf(handle);
+    return information && (information->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 // Where the open file or folder really is, links resolved ("\\?\C:\lists\x"); empty when the
@@ -66,13 +85,11 @@ bool liesIn(const std::string& path, const std::string& folder) {
 
 bool hasNameIn(const std::string& path, const std::string& folder) {
     const win32::UniqueHandle file = win32::openToLookAt(win32::widePath(path));
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!file || !::GetFileInformationByHandle(file.get(), &information) ||
-        information.nNumberOfLinks < 2) {
+    const std::optional<BY_HANDLE_FILE_INFORMATION> information = informationOf(file.get());
+    if (!information || information->nNumberOfLinks < 2) {
         return false;
     }
-    const Identity wanted{information.dwVolumeSerialNumber, information.nFileIndexHigh,
-                          information.nFileIndexLow};
+    const Identity wanted = identityIn(*information);
     std::wstring pattern = win32::widePath(folder);
     const std::wstring holder = pattern.ends_with(L'\\') ? pattern : pattern + L'\\';
     pattern = holder + L'*';
@@ -93,21 +110,13 @@ bool hasNameIn(const std::string& path, const std::string& folder) {
 }
 
 bool isRegularFile(const std::string& path) {
-    const win32::UniqueHandle handle = win32::openToLookAt(win32::widePath(path));
-    BY_HANDLE_FILE_INFORMATION information{};
-    return handle && ::GetFileType(handle.get()) == FILE_TYPE_DISK &&
-           ::GetFileInformationByHandle(handle.get(), &information) &&
-           (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    return isDiskFile(win32::openToLookAt(win32::widePath(path)).get());
 }
 
 // Only a file on a disk has a path that leads back to it; a console, a pipe or NUL has none.
 std::optional<std::string> standardOutputFile() {
     const HANDLE handle = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (handle == INVALID_HANDLE_VALUE || handle == nullptr ||
-        ::GetFileType(handle) != FILE_TYPE_DISK ||
-        !::GetFileInformationByHandle(handle, &information) ||
-        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if (!isDiskFile(handle)) {
         return std::nullopt;
     }
     const std::wstring path = finalPathOf(handle);
