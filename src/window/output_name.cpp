@@ -1,7 +1,6 @@
 #include "window/output_name.h"
 
 #include "collect/program_paths.h"
-#include "collect/protected_output.h"
 #include "platform/file_error.h"
 #include "platform/output_file.h"
 #include "platform/paths.h"
@@ -11,23 +10,29 @@
 
 namespace catalog::window {
 
-std::optional<std::string> outputNameRefusal(const std::string& outputName) {
-    const std::string quoted = "\"" + outputName + "\"";
-    if (kWindowsNameRules && isWindowsDeviceName(outputName)) {
-        return quoted +
-               " is the name of a device on Windows, not of a file: the listing would be "
-               "written nowhere. Please choose another name to save to.";
-    }
-    if (namesFileStream(outputName)) {
-        return quoted +
-               " holds a colon, which names a stream hidden inside a file on Windows. Please "
-               "choose a name without a colon.";
-    }
-    return std::nullopt;
+ListingTarget listingTarget(const std::string& programDirectory, const std::string& outputName) {
+    return ListingTarget{.path = outputPathIn(programDirectory, outputName),
+                         .devicesRefused = true,
+                         .dataFolder = dataFolderIn(programDirectory),
+                         .programDirectory = programDirectory,
+                         .format = formatOfName(outputName)};
 }
 
-std::string protectedNameText(const std::string& outputName, const std::string& reason) {
-    return "\"" + outputName + "\" cannot be used: " + reason +
+std::string refusalText(const OutputRefusal& refusal, const std::string& outputName) {
+    const std::string quoted = "\"" + outputName + "\"";
+    switch (refusal.kind) {
+        case OutputRefusal::Kind::Device:
+            return quoted +
+                   " is the name of a device on Windows, not of a file: the listing would be "
+                   "written nowhere. Please choose another name to save to.";
+        case OutputRefusal::Kind::Stream:
+            return quoted +
+                   " holds a colon, which names a stream hidden inside a file on Windows. Please "
+                   "choose a name without a colon.";
+        case OutputRefusal::Kind::Protected:
+            break;
+    }
+    return quoted + " cannot be used: " + refusal.reason +
            ". Please choose another name to save to.";
 }
 
@@ -56,10 +61,9 @@ bool isOtherFile(const std::string& path) {
 
 std::optional<std::string> replaceQuestion(const std::string& programDirectory,
                                            const std::string& outputName) {
-    const std::string path = outputPathIn(programDirectory, outputName);
-    if (outputNameRefusal(outputName) ||
-        protectedOutputReason(path, dataFolderIn(programDirectory), programDirectory) ||
-        readOnly(path) || !isOtherFile(path)) {
+    const ListingTarget target = listingTarget(programDirectory, outputName);
+    const std::string& path = target.path;
+    if (refusalOf(target) || readOnly(path) || !isOtherFile(path)) {
         return std::nullopt;
     }
     return displayText(shownPath(path)) + " exists and is not a listing: replace it?";

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "collect/listing_run.h"
 #include "collect/program_paths.h"
 
 namespace catalog::window {
@@ -11,14 +12,14 @@ namespace catalog::window {
 // The Save-to box's text until the user types another, the batch command's default too.
 inline constexpr std::string_view kDefaultOutputText = kDefaultOutputName;
 
-// Why the window will not save to `outputName` (as typed, UTF-8), or nothing when it will.
-// Refused before the run, as no file would ever hold the listing: a name Windows takes for a
-// device (NUL.txt), where the listing would vanish while the window told of it as written, and
-// a stream of a file (out.txt:notes), which hides the listing inside another file.
-std::optional<std::string> outputNameRefusal(const std::string& outputName);
+// Where the window's run reads and writes: the data folder beside the programs in
+// `programDirectory`, and `outputName` (as typed, UTF-8) there, in the form its name asks for.
+// A name that Windows takes for a device (NUL.txt) is refused, as the listing would vanish
+// while the window told of it as written.
+ListingTarget listingTarget(const std::string& programDirectory, const std::string& outputName);
 
-// The refusal of `outputName` for `reason` (see protectedOutputReason), as the window says it.
-std::string protectedNameText(const std::string& outputName, const std::string& reason);
+// The refusal of `outputName`, as the window says it.
+std::string refusalText(const OutputRefusal& refusal, const std::string& outputName);
 
 // The question to ask when Collect is clicked, before the run, or nothing: a run would replace a
 // regular file at `outputName` (in `programDirectory`) that does not start as a listing of any

@@ -10,12 +10,10 @@
 #include "collect/collection_run.h"
 #include "collect/failure_text.h"
 #include "collect/held_page.h"
+#include "collect/listing_run.h"
 #include "collect/program_paths.h"
-#include "collect/protected_output.h"
-#include "collect/text_files.h"
 #include "platform/file_error.h"
 #include "platform/memory_reserve.h"
-#include "platform/output_file.h"
 #include "platform/paths.h"
 #include "platform/shown_path.h"
 #include "window/display_text.h"
@@ -29,6 +27,12 @@ namespace {
 
 using Target = WindowRun::Target;
 
+RunFailure nameRefusal(const std::string& outputName, const std::string& text) {
+    RunFailure failure{{}, {}, 0, displayText(text), true};
+    failure.name = displayText("\"" + outputName + "\"");
+    return failure;
+}
+
 // A failure of the run is its outcome, never an exception: the rows found stay, as they were all
 // found before the write.
 void guarded(RunOutcome& outcome, const Target& target, const std::function<void()>& step) {
@@ -36,12 +40,13 @@ void guarded(RunOutcome& outcome, const Target& target, const std::function<void
         step();
     } catch (const RunStopped&) {
         outcome.stopped = true;
-        outcome.rows.reset();
-        outcome.troublePages = {};
+    } catch (const OutputRefused& refused) {
+        outcome.failure =
+            nameRefusal(target.outputName, refusalText(refused.refusal(), target.outputName));
     } catch (const FileError& error) {
         outcome.failure = failureOf(error);
-        if (error.path() == target.listingPath) {
-            outcome.failure->path = displayText(shownPath(target.listingPath));
+        if (error.path() == target.listing.path) {
+            outcome.failure->path = displayText(shownPath(target.listing.path));
         }
         if (const std::string advice = heldPageAdvice(error, "collect again"); !advice.empty()) {
             outcome.failure->description.append(": ").append(displayText(advice));
@@ -51,117 +56,100 @@ void guarded(RunOutcome& outcome, const Target& target, const std::function<void
     }
 }
 
-RunFailure nameRefusal(const std::string& outputName, const std::string& text) {
-    RunFailure failure{{}, {}, 0, displayText(text), true};
-    failure.name = displayText("\"" + outputName + "\"");
-    return failure;
-}
-
-// Asked before the run and again before the write: a link swapped in meanwhile could lead the
-// listing onto a program or among the pages.
-bool refusedAsProtected(RunOutcome& outcome, const Target& target) {
-    const std::optional<std::string> reason =
-        protectedOutputReason(target.listingPath, target.dataFolder, target.programDirectory);
-    if (reason) {
-        outcome.failure =
-            nameRefusal(target.outputName, protectedNameText(target.outputName, *reason));
-    }
-    return reason.has_value();
-}
-
 // What the run would replace, or nothing when it cannot be read to tell, which is the failure:
 // held open by another program, the write would fail too; unreadable, it may be a listing of
 // the user's that a question would not have been asked about.
 std::optional<ExistingOutput> lookedAt(RunOutcome& outcome, const Target& target,
                                        bool readWorkbooks = false) {
     try {
-        return existingOutput(target.listingPath, readWorkbooks);
+        return existingOutput(target.listing.path, readWorkbooks);
     } catch (const FileError& error) {
         outcome.failure = failureOf(error);
-        outcome.failure->path = displayText(shownPath(target.listingPath));
+        outcome.failure->path = displayText(shownPath(target.listing.path));
         outcome.failure->outputUnreadable = true;
         return std::nullopt;
     }
 }
 
-bool refusedBeforeRun(RunOutcome& outcome, Target& target) {
-    if (const std::optional<std::string> refusal = outputNameRefusal(target.outputName)) {
-        outcome.failure = nameRefusal(target.outputName, *refusal);
-        return true;
-    }
-    if (refusedAsProtected(outcome, target)) {
-        return true;
-    }
-    refuseReadOnlyOutput(target.listingPath);
-    const std::optional<ExistingOutput> found = lookedAt(outcome, target);
-    target.found = found.value_or(ExistingOutput::None);
-    return !found;
-}
+// The window's say on the way to the listing: what stood at its place before the run, the
+// question before an empty run's write, and a file put in that place meanwhile.
+class WindowSteps : public ListingSteps {
+public:
+    WindowSteps(RunOutcome& outcome, Target& target,
+                const std::function<bool(const std::string&)>& ask)
+        : m_outcome(outcome), m_target(target), m_ask(ask) {}
 
-// A file put at the listing's place during the run, or while the user was asked, is not
-// replaced unasked: the question about a file that is not a listing came before the run.
-bool refusedAsChanged(RunOutcome& outcome, const Target& target) {
-    const std::optional<ExistingOutput> now = lookedAt(outcome, target);
-    if (now == ExistingOutput::Other && target.found != ExistingOutput::Other) {
-        outcome.failure = RunFailure{{},
-                                     {},
-                                     0,
-                                     displayText(shownPath(target.listingPath)) +
-                                         " was put in the listing's place during the run, and "
-                                         "is not a listing: collect again to be asked whether "
-                                         "to replace it"};
+    bool checked() override {
+        const std::optional<ExistingOutput> found = lookedAt(m_outcome, m_target);
+        m_target.found = found.value_or(ExistingOutput::None);
+        return found.has_value();
     }
-    return !now || outcome.failure.has_value();
-}
 
-void collectRows(RunOutcome& outcome, const Target& target, CollectionClient& client,
-                 const StopFlag& stop) {
-    Collected collected = runCollection(target.dataFolder, client, RunOptions{.stop = &stop});
-    outcome.counts = countsOf(collected);
-    outcome.counts.format = formatOfName(target.outputName);
-    auto notes = std::make_shared<const std::vector<PageNote>>(std::move(collected.notes));
-    outcome.rows.emplace(std::move(collected.listing), notes);
-    outcome.troublePages = TroublePages(std::move(notes), target.dataFolder);
-    outcome.outputName = displayText(nameAsMade(target.outputName));
-    outcome.dataFolder = displayText(target.dataFolder);
+    // A run that found no page replaces a listing with rows only when the user says so: the
+    // data folder may only be missing for now, or be the wrong one.
+    bool mayWrite(const Collected& collected) override {
+        m_collected = true;
+        m_outcome.counts = countsOf(collected);
+        m_outcome.counts.format = m_target.listing.format;
+        m_outcome.outputName = displayText(nameAsMade(m_target.outputName));
+        m_outcome.dataFolder = displayText(m_target.listing.dataFolder);
+        if (m_outcome.counts.pages > 0 ||
+            lookedAt(m_outcome, m_target, true) != ExistingOutput::ListingWithRows) {
+            return !m_outcome.failure;
+        }
+        m_outcome.keptListing = !m_ask(emptyRunQuestion(m_outcome));
+        return !m_outcome.keptListing;
+    }
+
+    // A file put at the listing's place during the run, or while the user was asked, is not
+    // replaced unasked: the question about a file that is not a listing came before the run.
+    bool writing() override {
+        const std::optional<ExistingOutput> now = lookedAt(m_outcome, m_target);
+        if (now == ExistingOutput::Other && m_target.found != ExistingOutput::Other) {
+            m_outcome.failure =
+                RunFailure{{},
+                           {},
+                           0,
+                           displayText(shownPath(m_target.listing.path)) +
+                               " was put in the listing's place during the run, and is not a "
+                               "listing: collect again to be asked whether to replace it"};
+        }
+        return now && !m_outcome.failure;
+    }
+
+    bool collected() const { return m_collected; }
+
+private:
+    RunOutcome& m_outcome;
+    Target& m_target;
+    const std::function<bool(const std::string&)>& m_ask;
+    bool m_collected = false;
+};
+
+// The rows are the window's once the run has found them all, even when the write then failed.
+void keepRows(RunOutcome& outcome, const Target& target, Collected& collected) {
     outcome.folderMissing = collected.folderMissing;
     outcome.leftovers = collected.leftovers;
+    auto notes = std::make_shared<const std::vector<PageNote>>(std::move(collected.notes));
+    outcome.rows.emplace(std::move(collected.listing), notes);
+    outcome.troublePages = TroublePages(std::move(notes), target.listing.dataFolder);
 }
 
-// A run that found no page replaces a listing with rows only when the user says so: the data
-// folder may only be missing for now, or be the wrong one.
-std::optional<std::string> questionBeforeWrite(RunOutcome& outcome, const Target& target) {
-    if (outcome.counts.pages > 0 ||
-        lookedAt(outcome, target, true) != ExistingOutput::ListingWithRows) {
-        return std::nullopt;
-    }
-    return emptyRunQuestion(outcome);
-}
-
-void writeOut(RunOutcome& outcome, const Target& target, const StopFlag& stop) {
-    stopIfRequested(&stop);  // closed before the write: the earlier listing stays
-    if (refusedAsProtected(outcome, target) || refusedAsChanged(outcome, target)) {
-        return;
-    }
-    outcome.counts.cutValues =
-        writeListing(target.listingPath, outcome.rows->listing, outcome.counts.format, &stop);
-    outcome.listingPath = displayText(shownPath(target.listingPath));
-}
-
-// Everything the run does up to the write, which waits when the run asks first.
 void collectInto(RunOutcome& outcome, Target& target, CollectionClient& client,
-                 const StopFlag& stop) {
+                 const StopFlag& stop, const std::function<bool(const std::string&)>& ask) {
+    WindowSteps steps(outcome, target, ask);
+    Collected collected;
     guarded(outcome, target, [&] {
-        if (refusedBeforeRun(outcome, target)) {
-            return;
-        }
-        collectRows(outcome, target, client, stop);
-        stopIfRequested(&stop);
-        outcome.question = questionBeforeWrite(outcome, target);
-        if (!outcome.question && !outcome.failure) {
-            writeOut(outcome, target, stop);
+        const std::optional<std::size_t> cutValues =
+            collectAndWrite(target.listing, client, RunOptions{.stop = &stop}, steps, collected);
+        if (cutValues) {
+            outcome.counts.cutValues = *cutValues;
+            outcome.listingPath = displayText(shownPath(target.listing.path));
         }
     });
+    if (steps.collected() && !outcome.stopped) {
+        keepRows(outcome, target, collected);
+    }
 }
 
 }  // namespace
@@ -197,8 +185,7 @@ bool WindowRun::start(const std::string& programDirectory, const std::string& ou
         m_slowPage.reset();
     }
     try {
-        m_target = Target{programDirectory, outputName, dataFolderIn(programDirectory),
-                          outputPathIn(programDirectory, outputName)};
+        m_target = Target{outputName, listingTarget(programDirectory, outputName)};
         m_thread = std::jthread(&WindowRun::run, this);
     } catch (...) {
         m_running.store(false);
@@ -209,6 +196,9 @@ bool WindowRun::start(const std::string& programDirectory, const std::string& ou
 
 void WindowRun::stop() {
     m_stop.request();
+    // Taken, so that a run about to wait for an answer sees the stop or is woken by it.
+    { const std::lock_guard lock(m_mutex); }
+    m_answered.notify_all();
 }
 
 bool WindowRun::running() const {
@@ -266,17 +256,8 @@ void WindowRun::run() {
     std::optional<RunOutcome> outcome;
     try {
         outcome.emplace();
-        collectInto(*outcome, m_target, *this, m_stop);
-        if (outcome->question) {
-            // The window is told the question alone; the rest waits for the answer.
-            RunOutcome asking;
-            asking.question = outcome->question;
-            {
-                const std::lock_guard lock(m_mutex);
-                m_waiting = std::move(outcome);
-            }
-            outcome = std::move(asking);
-        }
+        collectInto(*outcome, m_target, *this, m_stop,
+                    [this](const std::string& question) { return ask(question); });
     } catch (...) {
         outcome.reset();
     }
@@ -291,39 +272,31 @@ void WindowRun::tell(std::optional<RunOutcome> outcome) {
     m_finished();
 }
 
+// The window is told the question alone, and the run waits on its thread for the answer; a
+// stop (a closed window) ends the wait, and the run with it.
+bool WindowRun::ask(const std::string& question) {
+    RunOutcome asking;
+    asking.question = question;
+    std::unique_lock lock(m_mutex);
+    m_answer.reset();
+    m_asking = true;
+    lock.unlock();
+    tell(std::move(asking));
+    lock.lock();
+    m_answered.wait(lock, [this] { return m_answer || m_stop.requested(); });
+    m_asking = false;
+    return m_answer.value_or(true);
+}
+
 void WindowRun::answer(bool replace) {
     {
         const std::lock_guard lock(m_mutex);
-        m_answered = std::exchange(m_waiting, std::nullopt);
-    }
-    if (!m_answered) {
-        return;
-    }
-    if (m_thread.joinable()) {
-        m_thread.join();  // the run's thread has told its question already
-    }
-    try {
-        m_thread = std::jthread(&WindowRun::finishWrite, this, replace);
-    } catch (const std::exception& error) {
-        // No thread for the write: the run ends here, having written nothing.
-        m_answered->failure = RunFailure{{}, {}, 0, displayText(failureText(error))};
-        tell(std::exchange(m_answered, std::nullopt));
-    }
-}
-
-void WindowRun::finishWrite(bool replace) {
-    std::optional<RunOutcome> outcome = std::exchange(m_answered, std::nullopt);
-    try {
-        outcome->question.reset();
-        if (replace) {
-            guarded(*outcome, m_target, [&] { writeOut(*outcome, m_target, m_stop); });
-        } else {
-            outcome->keptListing = true;
+        if (!m_asking) {
+            return;
         }
-    } catch (...) {
-        outcome.reset();
+        m_answer = replace;
     }
-    tell(std::move(outcome));
+    m_answered.notify_all();
 }
 
 }  // namespace catalog::window

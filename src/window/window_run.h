@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "collect/collection_run.h"
+#include "collect/listing_run.h"
 #include "collect/run_summary.h"
 #include "collect/stop_flag.h"
 #include "window/existing_output.h"
@@ -104,16 +106,14 @@ public:
 
     // Where a run reads and writes, and the name as typed.
     struct Target {
-        std::string programDirectory;
         std::string outputName;
-        std::string dataFolder;
-        std::string listingPath;
+        ListingTarget listing;
         ExistingOutput found = ExistingOutput::None;  // at the listing's place before the run
     };
 
 private:
     void run();
-    void finishWrite(bool replace);
+    bool ask(const std::string& question);
     void tell(std::optional<RunOutcome> outcome);
     void filesRead(std::size_t done, std::size_t total) override;
     void slowPage(std::string_view name, std::uint64_t read, std::uint64_t size) override;
@@ -127,9 +127,10 @@ private:
     std::optional<SlowPage> m_slowPage;  // under m_slowPageMutex
     std::atomic<bool> m_running{false};
     mutable std::mutex m_mutex;
-    std::optional<RunOutcome> m_outcome;   // under m_mutex
-    std::optional<RunOutcome> m_waiting;   // under m_mutex: the run that asks, until answered
-    std::optional<RunOutcome> m_answered;  // handed to the thread that ends it
+    std::optional<RunOutcome> m_outcome;  // under m_mutex
+    bool m_asking = false;                // under m_mutex: the run waits for answer()
+    std::optional<bool> m_answer;         // under m_mutex
+    std::condition_variable m_answered;
     Target m_target;
     std::jthread m_thread;
 };

@@ -271,7 +271,7 @@ TEST_F(WindowRunTest, ADeviceNameOrAStreamIsRefusedBeforeTheRun) {
         EXPECT_TRUE(status.text.starts_with("Name refused; nothing written: \"" + name + "\""));
         EXPECT_EQ(status.text.substr(status.pathStart, status.pathLength), "\"" + name + "\"");
     }
-    EXPECT_EQ(*outputNameRefusal("out.txt:ads"),
+    EXPECT_EQ(refusalText({OutputRefusal::Kind::Stream}, "out.txt:ads"),
               "\"out.txt:ads\" holds a colon, which names a stream hidden inside a file on "
               "Windows. Please choose a name without a colon.");
     EXPECT_EQ(m_run.progress().total, 0u);

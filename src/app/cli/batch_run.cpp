@@ -11,14 +11,11 @@
 #include "collect/collection_run.h"
 #include "collect/failure_text.h"
 #include "collect/held_page.h"
+#include "collect/listing_run.h"
 #include "collect/program_paths.h"
-#include "collect/protected_output.h"
 #include "collect/run_summary.h"
-#include "collect/text_files.h"
 #include "platform/console.h"
-#include "platform/file_identity.h"
 #include "platform/folder.h"
-#include "platform/output_file.h"
 #include "platform/paths.h"
 #include "platform/program_directory.h"
 
@@ -26,8 +23,9 @@ namespace catalog {
 
 namespace {
 
-// The batch command shows no rows, the listing holds them; only its progress.
-class BatchClient : public CollectionClient {
+// The batch command shows no rows, the listing holds them; only its progress, which is cleared
+// before the listing, as that may go to the same terminal.
+class BatchClient : public CollectionClient, public ListingSteps {
 public:
     explicit BatchClient(ProgressLine& progress) : m_progress(progress) {}
 
@@ -42,6 +40,10 @@ public:
         }
     }
     void slowPageOver() override { m_progress.slowPageOver(); }
+    bool mayWrite(const Collected&) override {
+        m_progress.clear();
+        return true;
+    }
 
 private:
     ProgressLine& m_progress;
@@ -70,49 +72,26 @@ bool toStandardOutput(const std::string& output) {
     return output == "-";
 }
 
-// Checked before the run, so that nothing is created: the temporary file beside a stream would
-// itself become a stream of a new file.
-void refuseStreams(const std::string& output) {
-    if (namesFileStream(output)) {
-        throw std::runtime_error("cannot write '" + printable(output) +
-                                 "': a colon names a stream hidden inside a file; give a name "
-                                 "without a colon");
-    }
-}
-
-// The file a write to `output` lands in, as the refusals look at it. Standard output is the
-// file the shell opened for it, whatever the name it was given (`1<>NAME`, `>>NAME`), or none
-// when it is no file.
-std::optional<std::string> landingFile(const std::string& output) {
-    return toStandardOutput(output) ? standardOutputFile() : std::optional<std::string>(output);
-}
-
-// Checked before the run, so that nothing is read or written: the programs themselves and the
-// data folder's pages are never replaced by a listing, not even through standard output.
-void refuseProtectedOutput(const std::string& output, const std::string& dataFolder) {
-    const std::optional<std::string> file = landingFile(output);
-    if (!file) {
-        return;
-    }
-    std::string directory;
+// The running program is still guarded where the system cannot say where it lies.
+std::string knownProgramDirectory() {
     try {
-        directory = programDirectory();
+        return programDirectory();
     } catch (const std::system_error&) {
-        // Only the running program is then known, which is still looked for.
+        return {};
     }
-    std::optional<std::string> reason = protectedOutputReason(*file, dataFolder, directory);
-    // Written into, not replaced: a page's other name is the page.
-    if (!reason && toStandardOutput(output) && hasNameIn(*file, dataFolder)) {
-        reason = "it is a page of the data folder " + dataFolder + " under another name";
+}
+
+std::string refusalText(const OutputRefusal& refusal, const std::string& output) {
+    if (refusal.kind != OutputRefusal::Kind::Protected) {
+        return "cannot write '" + printable(output) +
+               "': a colon names a stream hidden inside a file; give a name without a colon";
     }
-    if (reason && toStandardOutput(output)) {
-        throw std::runtime_error("cannot write standard output: " + printable(*reason) +
-                                 "; send standard output elsewhere, or name another output");
+    if (toStandardOutput(output)) {
+        return "cannot write standard output: " + printable(refusal.reason) +
+               "; send standard output elsewhere, or name another output";
     }
-    if (reason) {
-        throw std::runtime_error("cannot write '" + printable(output) + "': " + printable(*reason) +
-                                 "; name another output");
-    }
+    return "cannot write '" + printable(output) + "': " + printable(refusal.reason) +
+           "; name another output";
 }
 
 // Where the summary says the listing went: a device takes it, but keeps no file of it; a file
@@ -166,48 +145,38 @@ void explain(std::ostream& errors, const Collected& collected) {
     errors << piece;
 }
 
-// Returns the values cut to what a workbook's cell holds.
-std::size_t writeListingTo(const std::string& output, const Listing& listing,
-                           ListingFormat format) {
-    if (toStandardOutput(output)) {
-        return writeListingToStandardOutput(listing, format);
-    }
-    return writeListing(output, listing, format);
-}
-
 }  // namespace
 
 int runBatch(const CommandLine& line, const std::string& program, std::ostream& errors,
              bool showProgress) {
     ProgressLine progress(errors, program, showProgress, ProgressLine::Clock::now(),
                           standardErrorColumns, kConsoleTakesEscapes);
+    std::string output;
     try {
         const std::string dataFolder = dataFolderFor(line);
-        const std::string output = outputFor(line);
-        refuseStreams(output);
-        refuseProtectedOutput(output, dataFolder);
-        if (!toStandardOutput(output)) {
-            refuseReadOnlyOutput(output);
-        }
+        output = outputFor(line);
         const ListingFormat format = formatFor(line, output);
+        const ListingTarget target{.path = output,
+                                   .standardOutput = toStandardOutput(output),
+                                   .dataFolder = dataFolder,
+                                   .programDirectory = knownProgramDirectory(),
+                                   .format = format};
         BatchClient client(progress);
         // The text is written as its lines lie; the other forms need each row's fields.
         const RowDetails details =
             format == ListingFormat::Text ? RowDetails::None : RowDetails::Fields;
-        const Collected collected =
-            runCollection(dataFolder, client,
-                          RunOptions{.threads = line.threads,
-                                     .requireDataFolder = line.dataFolder.has_value(),
-                                     .rowDetails = details,
-                                     .pageNotes = line.explain,
-                                     .unwrap = line.unwrap});
-        // Before the listing, which may go to the same terminal.
-        progress.clear();
-        // Again: a link swapped in during the run could lead the listing onto what was refused.
-        refuseProtectedOutput(output, dataFolder);
+        Collected collected;
+        const std::optional<std::size_t> cutValues =
+            collectAndWrite(target, client,
+                            RunOptions{.threads = line.threads,
+                                       .requireDataFolder = line.dataFolder.has_value(),
+                                       .rowDetails = details,
+                                       .pageNotes = line.explain,
+                                       .unwrap = line.unwrap},
+                            client, collected);
         RunCounts counts = countsOf(collected);
         counts.format = format;
-        counts.cutValues = writeListingTo(output, collected.listing, format);
+        counts.cutValues = cutValues.value_or(0);
         summarize(errors, program, collected, counts, dataFolder, destinationOf(output));
         if (line.explain) {
             explain(errors, collected);
@@ -215,6 +184,9 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
         // These lines are the run's only report: when they cannot be written (a full disk, a
         // closed descriptor) the run fails, though nothing is left to say so on.
         return errors.flush() ? 0 : 1;
+    } catch (const OutputRefused& refused) {
+        errors << program << ": " << refusalText(refused.refusal(), output) << "\n";
+        return 1;
     } catch (const std::exception& failure) {
         progress.clear();
         errors << program << ": " << failureText(failure) << "\n";

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <exception>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "collect/collection_run.h"
+#include "collect/listing_format.h"
+
+namespace catalog {
+
+// Where a run's listing goes, as its front end was asked.
+struct ListingTarget {
+    std::string path;             // the file to replace; not looked at for standard output
+    bool standardOutput = false;  // into whatever standard output is, left open
+    // A name Windows takes for a device is refused: a window would tell of a listing that went
+    // nowhere, where a command line may mean it.
+    bool devicesRefused = false;
+    std::string dataFolder;
+    std::string programDirectory;  // empty when the system cannot say: the running program stays
+    ListingFormat format = ListingFormat::Text;
+};
+
+// Why a listing may not go to its target; the front end words it for its medium.
+struct OutputRefusal {
+    enum class Kind { Device, Stream, Protected };
+    Kind kind;
+    // What the target is, for Protected (see protectedOutputReason): "it is the program ..."
+    std::string reason{};
+};
+
+class OutputRefused : public std::exception {
+public:
+    explicit OutputRefused(OutputRefusal refusal) : m_refusal(std::move(refusal)) {}
+    const OutputRefusal& refusal() const { return m_refusal; }
+    const char* what() const noexcept override { return "the listing's target is refused"; }
+
+private:
+    OutputRefusal m_refusal;
+};
+
+// The refusal that collectAndWrite would throw before the run, or nothing.
+std::optional<OutputRefusal> refusalOf(const ListingTarget& target);
+
+// A front end's say on the way, each step by default going on; false ends the run there, having
+// written nothing, with the front end knowing why.
+class ListingSteps {
+public:
+    virtual ~ListingSteps() = default;
+    // The target passed its checks; nothing was read yet.
+    virtual bool checked() { return true; }
+    // Between the run and the write: may wait, for a user's answer say.
+    virtual bool mayWrite(const Collected&) { return true; }
+    // The target was checked again; the write comes next.
+    virtual bool writing() { return true; }
+};
+
+// The one way from an output's name to the written listing: checks the target (OutputRefused,
+// or the read-only mark's FileError), collects from its data folder into `collected`, checks
+// the target again (a link swapped in during the run could lead the listing onto what was
+// refused) and writes the listing in the target's format. `collected` is the caller's, so that
+// the rows found outlive a failed write. Returns the values cut to what a workbook's cell
+// holds, or nothing when a step said no.
+std::optional<std::size_t> collectAndWrite(const ListingTarget& target, CollectionClient& client,
+                                           const RunOptions& options, ListingSteps& steps,
+                                           Collected& collected);
+
+}  // namespace catalog
