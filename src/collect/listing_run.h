@@ -23,25 +23,24 @@ struct ListingTarget {
     ListingFormat format = ListingFormat::Text;
 };
 
-// Why a listing may not go to its target; the front end words it for its medium.
-struct OutputRefusal {
+// Why a listing may not go to its target, thrown before anything is read or written; the
+// front end words it for its medium.
+struct OutputRefusal : std::exception {
     enum class Kind { Device, Stream, Protected };
-    Kind kind;
-    // What the target is, for Protected (see protectedOutputReason): "it is the program ..."
-    std::string reason{};
-};
-
-class OutputRefused : public std::exception {
-public:
-    explicit OutputRefused(OutputRefusal refusal) : m_refusal(std::move(refusal)) {}
-    const OutputRefusal& refusal() const { return m_refusal; }
+    OutputRefusal(Kind kind, std::string reason = {}) : kind(kind), reason(std::move(reason)) {}
     const char* what() const noexcept override { return "the listing's target is refused"; }
 
-private:
-    OutputRefusal m_refusal;
+    Kind kind;
+    // For Protected, what the target is: "it is the program catalog-collector-cli, which the
+    // listing would replace", "it lies in the data folder ...". Raw bytes, as the paths are.
+    std::string reason;
 };
 
-// The refusal that collectAndWrite would throw before the run, or nothing.
+// The refusal that collectAndWrite would throw before the run, or nothing. The programs
+// themselves (the running one, and both in the program directory) are never replaced: a shell
+// would run a listing's rows as commands. Nor is a file of the data folder, which the next run
+// would read as a page. Files and folders are compared by what they are, not by name, so that
+// no link, hard link or ".." gets past.
 std::optional<OutputRefusal> refusalOf(const ListingTarget& target);
 
 // A front end's say on the way, each step by default going on; false ends the run there, having
@@ -57,7 +56,7 @@ public:
     virtual bool writing() { return true; }
 };
 
-// The one way from an output's name to the written listing: checks the target (OutputRefused,
+// The one way from an output's name to the written listing: checks the target (OutputRefusal,
 // or the read-only mark's FileError), collects from its data folder into `collected`, checks
 // the target again (a link swapped in during the run could lead the listing onto what was
 // refused) and writes the listing in the target's format. `collected` is the caller's, so that

@@ -40,9 +40,8 @@ void guarded(RunOutcome& outcome, const Target& target, const std::function<void
         step();
     } catch (const RunStopped&) {
         outcome.stopped = true;
-    } catch (const OutputRefused& refused) {
-        outcome.failure =
-            nameRefusal(target.outputName, refusalText(refused.refusal(), target.outputName));
+    } catch (const OutputRefusal& refusal) {
+        outcome.failure = nameRefusal(target.outputName, refusalText(refusal, target.outputName));
     } catch (const FileError& error) {
         outcome.failure = failureOf(error);
         if (error.path() == target.listing.path) {

@@ -184,8 +184,8 @@ int runBatch(const CommandLine& line, const std::string& program, std::ostream& 
         // These lines are the run's only report: when they cannot be written (a full disk, a
         // closed descriptor) the run fails, though nothing is left to say so on.
         return errors.flush() ? 0 : 1;
-    } catch (const OutputRefused& refused) {
-        errors << program << ": " << refusalText(refused.refusal(), output) << "\n";
+    } catch (const OutputRefusal& refusal) {
+        errors << program << ": " << refusalText(refusal, output) << "\n";
         return 1;
     } catch (const std::exception& failure) {
         progress.clear();
