@@ -169,5 +169,9 @@ icons:
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
+# Every build folder goes but for what the user keeps beside the programs: their pages in
+# bin/data, their listings and whatever else the build did not make there.
+BUILD_DIRS = $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(NO_URING_DIR) $(FUZZ_DIR) $(BENCH_DIR) \
+    $(PACKAGE_DIR) $(WINDOWS_DIR) $(PACKAGE_WINDOWS_DIR) $(wildcard build-*)
 clean:
-	rm -rf $(BUILD_DIR) build-*/
+	./scripts/clean-build.sh $(sort $(BUILD_DIRS))
