@@ -455,8 +455,12 @@ TEST_F(Form1Test, TheButtonAndTheProgressBarFollowTheRun) {
     EXPECT_EQ(progress()->value(), 300);
     EXPECT_EQ(rowCount(), 299);
     // A second end of this run, or a run that Enter left to start, would be told before the end
-    // of the next run: a click starts it only once this run's thread is done.
+    // of the next run: a click starts it only once this run's thread is done. The last run's
+    // figures, status and link go as it starts.
     click();
+    EXPECT_EQ(progress()->maximum(), 0);
+    EXPECT_EQ(status()->text(), QString());
+    EXPECT_FALSE(control<QLabel>("showPages")->isVisible());
     ASSERT_TRUE(QTest::qWaitFor([this] { return rowCount() == 2 * 299; }, 60 * 1000));
     EXPECT_EQ(finished.size(), 2);
 }
