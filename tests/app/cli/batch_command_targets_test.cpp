@@ -15,26 +15,10 @@
 
 #include "app/cli/batch_command_fixture.h"
 
-namespace catalog {
+namespace catalog::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::BatchCommandTest;
-using testing::entriesOf;
-using testing::kHeader;
-using testing::kRows;
-using testing::Outcome;
-using testing::productRecord;
-using testing::readFile;
-using testing::runProgram;
-using testing::StartedProgram;
-using testing::writeFile;
-
-const std::string kProgram = "catalog-collector-cli: ";
-
-std::string summaryFor(const std::string& output) {
-    return kProgram + "2 records written to " + output + " from 3 pages (1 without a record)\n";
-}
 
 TEST_F(BatchCommandTest, PipesAndStandardOutputAreWrittenIntoAsTheyStand) {
     ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
@@ -216,4 +200,4 @@ TEST_F(BatchCommandTest, ALinkStaysALinkAndAReplacedFileKeepsItsOwner) {
 }
 
 }  // namespace
-}  // namespace catalog
+}  // namespace catalog::testing
