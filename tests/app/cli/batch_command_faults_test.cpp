@@ -268,19 +268,33 @@ TEST_F(BatchCommandTest, NoLimitOnMemoryMakesTheProgramAbort) {
     if (kSanitized) {
         GTEST_SKIP() << "the sanitizers reserve more address space than the limits leave";
     }
-    for (int kib = 4096; kib <= 16384; kib += 64) {
+    // How the run ends under `kib` KiB: the exit status and message, or "loader".
+    const auto endUnder = [this](int kib) {
         const Outcome outcome =
             runLimited("-v " + std::to_string(kib), {"prog/data", "listing.txt"});
         // Too little even to start: the system's loader says so, before the program runs, when
         // it cannot map a library or make the first thread's storage.
         if (outcome.err.find("error while loading shared libraries") != std::string::npos ||
             outcome.err.find("cannot allocate TLS data structures") != std::string::npos) {
-            continue;
+            return std::string("loader");
         }
         EXPECT_TRUE(outcome.exitCode == 0 || outcome.exitCode == 1)
             << kib << " KiB: " << outcome.err;
         EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1)
             << kib << " KiB: " << outcome.err;
+        return std::to_string(outcome.exitCode) + " " + outcome.err;
+    };
+    // A limit at which the program would crash lies beside those at which it fails, or where
+    // the way it ends changes: there every 64 KiB is tried, elsewhere every 256.
+    constexpr int kStep = 256;
+    std::string below = endUnder(4096);
+    for (int kib = 4096 + kStep; kib <= 16384; kib += kStep) {
+        const std::string here = endUnder(kib);
+        const bool same = here == below && (here == "loader" || here.starts_with("0 "));
+        for (int between = kib - kStep + 64; !same && between < kib; between += 64) {
+            endUnder(between);
+        }
+        below = here;
     }
 #endif
 }
