@@ -106,6 +106,8 @@ protected:
 
     Outcome run(std::vector<std::string> arguments) const;
 #ifndef _WIN32
+    // The program run from sh's `script`, in which "$0" names it and "$1" on are `arguments`.
+    Outcome runInShell(const std::string& script, std::vector<std::string> arguments = {}) const;
     // The same under a limit the shell's ulimit sets before the program starts, such as "-n 4".
     Outcome runLimited(const std::string& limit, std::vector<std::string> arguments) const;
 #endif
