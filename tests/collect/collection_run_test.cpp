@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include "collect/program_paths.h"
-#include "collect/readable_numbers.h"
 #include "collect/text_files.h"
 #include "platform/file_error.h"
 #include "platform/paths.h"
@@ -96,7 +95,8 @@ protected:
         RecordingClient client(shown, stop);
         options.stop = &stop;
         const Collected collected = runCollection(dataFolderIn(programDir()), client, options);
-        for (std::size_t i = 0; options.rowDetails == RowDetails::All && i < collected.listing.rowCount(); ++i) {
+        for (std::size_t i = 0;
+             options.rowDetails == RowDetails::All && i < collected.listing.rowCount(); ++i) {
             shown.rows.emplace_back(collected.listing.row(i));
             const Listing::RecordPlace place = collected.listing.recordOf(i);
             shown.files.push_back(
@@ -118,26 +118,6 @@ protected:
 private:
     TempDir m_dir;
 };
-
-TEST(counted, GroupsTheDigitsInThreesAndMakesTheNounPluralUnlessOne) {
-    EXPECT_EQ(counted(0, "record"), "0 records");
-    EXPECT_EQ(counted(1, "file"), "1 file");
-    EXPECT_EQ(counted(999, "file"), "999 files");
-    EXPECT_EQ(counted(1000, "file"), "1,000 files");
-    EXPECT_EQ(counted(1234567, "record"), "1,234,567 records");
-}
-
-TEST(readableBytes, GivesOneDecimalAtMostInTheUnitTheFigureRoundsTo) {
-    const std::pair<std::uint64_t, const char*> cases[] = {
-        {0, "0 bytes"},          {1, "1 byte"},     {999, "999 bytes"},
-        {1000, "1 KB"},          {1249, "1.2 KB"},  {1250, "1.3 KB"},
-        {999'949, "999.9 KB"},   {999'950, "1 MB"}, {60'000'000'000, "60 GB"},
-        {UINT64_MAX, "18.4 EB"},
-    };
-    for (const auto& [bytes, text] : cases) {
-        EXPECT_EQ(readableBytes(bytes), text) << bytes;
-    }
-}
 
 TEST_F(CollectionRunTest, MissingOrEmptyDataFolderWritesTheHeaderAlone) {
     EXPECT_TRUE(run().dataFolderMissing);

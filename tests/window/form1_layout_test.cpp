@@ -15,6 +15,7 @@ TEST(Form1Layout, FirstSizeHasTheDrawnGeometryWithTheStatusBelow) {
     EXPECT_EQ(layout.outputName, (Rect{272, 320, 193, 19}));
     EXPECT_EQ(layout.label, (Rect{200, 320, 65, 17}));
     EXPECT_EQ(layout.statusStrip, (Rect{8, 351, 577, 34}));
+    EXPECT_EQ(layout.progress, (Rect{8, 351, 577, 17}));
     EXPECT_EQ(layout.progressNote, (Rect{8, 368, 577, 17}));
 }
 

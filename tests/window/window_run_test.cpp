@@ -20,6 +20,7 @@
 #include "platform/system_error.h"
 #include "support/test_files.h"
 #include "window/output_name.h"
+#include "window/run_steps.h"
 #include "window/window_texts.h"
 
 namespace catalog::window {
@@ -66,23 +67,30 @@ protected:
     }};
 };
 
-TEST_F(WindowRunTest, WritesTheListingAndTellsWhatItFound) {
+// What the window shows at the end: the status in the bar's place, the bar's last figures
+// without the note of a page that was slow to read, the rows, and the listing a copy names.
+TEST_F(WindowRunTest, WritesTheListingAndItsEndShowsWhatItFound) {
     page("a.html", productRecord("A1", "Anchor", "125", "a.jpg"));
     page("b.html", "'REFERENCE' => 'B2', 'NAME' => 'Bolt', 'PRICE' => 7, ");
     ASSERT_TRUE(start());
-    const RunOutcome outcome = waitForOutcome();
-    ASSERT_TRUE(outcome.rows);
-    EXPECT_EQ(outcome.rows->listing.rowCount(), 2u);
+    waitForEnd();
+    Progress last = m_run.progress();
+    EXPECT_EQ(last.done, 2u);
+    last.slowPage = SlowPage{"big.html", 1'000, 60'000};
+    const RunStep ended = runEnded(m_run.takeOutcome(), last);
+    EXPECT_FALSE(m_run.running());
+    EXPECT_EQ(ended.progress, (ShownProgress{1'000, 60'000, ""}));
+    ASSERT_TRUE(ended.rows);
+    EXPECT_EQ(ended.rows->listing.rowCount(), 2u);
     EXPECT_EQ(readFile(path("output.txt")),
               kHeader +
                   "A1\t125\ta.jpg\tAnchor\r\nB2\tString Matching Failed\tString "
                   "Matching Failed\tBolt\r\n");
-    const StatusText status = statusAfter(outcome);
-    EXPECT_EQ(status.text,
+    EXPECT_EQ(ended.status.text,
               "2 records written to output.txt from 2 pages (1 with a field not found)");
-    EXPECT_EQ(status.details, path("output.txt"));
-    EXPECT_EQ(m_run.progress().done, 2u);
-    EXPECT_FALSE(m_run.running());
+    EXPECT_EQ(ended.status.details, path("output.txt"));
+    EXPECT_EQ(ended.lastListing, path("output.txt"));
+    EXPECT_TRUE(ended.announce);
 }
 
 // The rows say why: a dimmed cell names the marker its record lacks, or what its page holds in

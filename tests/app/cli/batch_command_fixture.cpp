@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/paths.h"
 #include "platform/program_directory.h"
 #include "platform/system_error.h"
 
@@ -15,6 +16,10 @@ std::string reasonFor(int errorNumber, std::string_view detail) {
         reason.append(": ").append(detail);
     }
     return reason + " (error " + std::to_string(errorNumber) + ")";
+}
+
+std::string inFolder(const std::string& folder, const std::string& name) {
+    return folder + kPathSeparator + name;
 }
 
 fs::path utf8Path(std::string_view name) {

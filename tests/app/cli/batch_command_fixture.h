@@ -36,6 +36,18 @@ inline constexpr std::string_view kNewline = "\r\n";
 inline constexpr std::string_view kNewline = "\n";
 #endif
 
+// How each of the program's messages starts.
+inline const std::string kProgram = "catalog-collector-cli: ";
+
+// What a run over the fixture's data folder says as it ends, writing to `output` as named.
+inline std::string summaryFor(const std::string& output) {
+    return kProgram + "2 records written to " + output + " from 3 pages (1 without a record)\n";
+}
+
+// `name` in the folder `folder` as the program names it, which joins the two with the system's
+// separator.
+std::string inFolder(const std::string& folder, const std::string& name);
+
 struct Outcome {
     int exitCode = -1;
     std::string out;  // byte for byte
@@ -94,6 +106,8 @@ protected:
 
     Outcome run(std::vector<std::string> arguments) const;
 #ifndef _WIN32
+    // The program run from sh's `script`, in which "$0" names it and "$1" on are `arguments`.
+    Outcome runInShell(const std::string& script, std::vector<std::string> arguments = {}) const;
     // The same under a limit the shell's ulimit sets before the program starts, such as "-n 4".
     Outcome runLimited(const std::string& limit, std::vector<std::string> arguments) const;
 #endif

@@ -73,11 +73,15 @@ Outcome StartedProgram::wait() {
     return outcome;
 }
 
+Outcome BatchCommandTest::runInShell(const std::string& script,
+                                     std::vector<std::string> arguments) const {
+    arguments.insert(arguments.begin(), {"-c", script, program()});
+    return runProgram("/bin/sh", std::move(arguments), workingDir());
+}
+
 Outcome BatchCommandTest::runLimited(const std::string& limit,
                                      std::vector<std::string> arguments) const {
-    arguments.insert(arguments.begin(),
-                     {"-c", "ulimit " + limit + " && exec \"$0\" \"$@\"", program()});
-    return runProgram("/bin/sh", std::move(arguments), workingDir());
+    return runInShell("ulimit " + limit + " && exec \"$0\" \"$@\"", std::move(arguments));
 }
 
 // Reading it fails even for root.

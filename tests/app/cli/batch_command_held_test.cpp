@@ -20,22 +20,10 @@
 #include "app/cli/batch_command_fixture.h"
 #include "support/access_gate.h"
 
-namespace catalog {
+namespace catalog::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::AccessGate;
-using testing::BatchCommandTest;
-using testing::entriesOf;
-using testing::kHeader;
-using testing::kRows;
-using testing::numbered;
-using testing::Outcome;
-using testing::productRecord;
-using testing::readFile;
-using testing::reasonFor;
-using testing::StartedProgram;
-using testing::writeFile;
 
 constexpr const char* kNoGate =
     "holding a program's reads takes the privilege to watch files "
@@ -173,4 +161,4 @@ TEST_F(BatchCommandTest, OnATerminalTheProgressLineIsGoneBeforeTheListing) {
 }
 
 }  // namespace
-}  // namespace catalog
+}  // namespace catalog::testing

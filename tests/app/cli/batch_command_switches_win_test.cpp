@@ -4,11 +4,8 @@
 
 #include "app/cli/batch_command_fixture.h"
 
-namespace catalog {
+namespace catalog::testing {
 namespace {
-
-using testing::BatchCommandTest;
-using testing::Outcome;
 
 TEST_F(BatchCommandTest, SwitchesStandForTheirOptions) {
     const Outcome explained = run({"/explain", "/threads:1", "prog/data", "listing.txt"});
@@ -21,4 +18,4 @@ TEST_F(BatchCommandTest, SwitchesStandForTheirOptions) {
 }
 
 }  // namespace
-}  // namespace catalog
+}  // namespace catalog::testing

@@ -15,26 +15,10 @@
 
 #include "app/cli/batch_command_fixture.h"
 
-namespace catalog {
+namespace catalog::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::BatchCommandTest;
-using testing::entriesOf;
-using testing::kHeader;
-using testing::kRows;
-using testing::Outcome;
-using testing::productRecord;
-using testing::readFile;
-using testing::runProgram;
-using testing::StartedProgram;
-using testing::writeFile;
-
-const std::string kProgram = "catalog-collector-cli: ";
-
-std::string summaryFor(const std::string& output) {
-    return kProgram + "2 records written to " + output + " from 3 pages (1 without a record)\n";
-}
 
 TEST_F(BatchCommandTest, PipesAndStandardOutputAreWrittenIntoAsTheyStand) {
     ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
@@ -48,8 +32,7 @@ TEST_F(BatchCommandTest, PipesAndStandardOutputAreWrittenIntoAsTheyStand) {
     EXPECT_TRUE(fs::is_fifo(path("fifo")));
 
     // Standard output as a pipe, as in a shell pipeline.
-    const Outcome piped = runProgram(
-        "/bin/sh", {"-c", "\"$0\" prog/data /dev/stdout | cat", program()}, workingDir());
+    const Outcome piped = runInShell("\"$0\" prog/data /dev/stdout | cat");
     EXPECT_EQ(piped.out, kHeader + kRows);
     EXPECT_EQ(piped.err, summaryFor("/dev/stdout"));
 
@@ -61,31 +44,24 @@ TEST_F(BatchCommandTest, PipesAndStandardOutputAreWrittenIntoAsTheyStand) {
     fs::create_symlink("/proc/self", path("me"));
     for (const char* name : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1", "//dev/./stdout",
                              "/dev/fd/../fd/1", "to-stdout", "me/fd/1"}) {
-        const Outcome appended = runProgram(
-            "/bin/sh", {"-c", "\"$0\" prog/data \"$1\" >>log.txt", program(), name}, workingDir());
+        const Outcome appended = runInShell("\"$0\" prog/data \"$1\" >>log.txt", {name});
         EXPECT_EQ(appended.err, summaryFor(name));
         log += kHeader + kRows;
     }
     EXPECT_EQ(readFile(path("log.txt")), log);
-    const Outcome headed = runProgram(
-        "/bin/sh", {"-c", "{ echo HEADER; \"$0\" prog/data /dev/stdout; } >headed.txt", program()},
-        workingDir());
+    const Outcome headed = runInShell("{ echo HEADER; \"$0\" prog/data /dev/stdout; } >headed.txt");
     EXPECT_EQ(headed.err, summaryFor("/dev/stdout"));
     EXPECT_EQ(readFile(path("headed.txt")), "HEADER\n" + kHeader + kRows);
     // A closed one stays closed, even the one the program never writes to.
     EXPECT_EQ(run({"prog/data", "/dev/fd/9"}).err,
               kProgram + "cannot write '/dev/fd/9': " + std::strerror(EBADF) + " (error 9)\n");
-    const Outcome noInput =
-        runProgram("/bin/sh", {"-c", "\"$0\" prog/data /dev/stdin <&-", program()}, workingDir());
+    const Outcome noInput = runInShell("\"$0\" prog/data /dev/stdin <&-");
     EXPECT_EQ(noInput.err,
               kProgram + "cannot write '/dev/stdin': " + std::strerror(EBADF) + " (error 9)\n");
 
     // Standard output as a file in no folder, which /proc names "NAME (deleted)".
-    const Outcome unlinked = runProgram(
-        "/bin/sh",
-        {"-c", "exec 3<>gone && rm gone && \"$0\" prog/data /dev/stdout >&3 && cat /dev/fd/3",
-         program()},
-        workingDir());
+    const Outcome unlinked =
+        runInShell("exec 3<>gone && rm gone && \"$0\" prog/data /dev/stdout >&3 && cat /dev/fd/3");
     EXPECT_EQ(unlinked.out, kHeader + kRows);
     EXPECT_EQ(unlinked.err, summaryFor("/dev/stdout"));
     EXPECT_FALSE(fs::exists(path("gone (deleted)")));
@@ -113,9 +89,7 @@ TEST_F(BatchCommandTest, StandardOutputOntoAProgramOrAPageIsRefused) {
         {">>page", "it is a page of the data folder prog/data/ under another name"},
     };
     for (const auto& c : cases) {
-        const Outcome outcome = runProgram(
-            "/bin/sh", {"-c", "\"$0\" prog/data - " + std::string(c.redirection), program()},
-            workingDir());
+        const Outcome outcome = runInShell("\"$0\" prog/data - " + std::string(c.redirection));
         EXPECT_EQ(outcome.exitCode, 1) << c.redirection;
         EXPECT_EQ(outcome.err, kProgram + "cannot write standard output: " + c.reason +
                                    "; send standard output elsewhere, or name another output\n");
@@ -124,24 +98,18 @@ TEST_F(BatchCommandTest, StandardOutputOntoAProgramOrAPageIsRefused) {
     EXPECT_EQ(readFile(path("prog/data/a.html")), page);
     EXPECT_EQ(readFile(path("prog/data/new.html")), "");
     for (const char* redirection : {">/dev/null", "| cat >/dev/null", ">out.txt"}) {
-        EXPECT_EQ(runProgram("/bin/sh",
-                             {"-c", "\"$0\" prog/data - " + std::string(redirection), program()},
-                             workingDir())
-                      .exitCode,
-                  0)
+        EXPECT_EQ(runInShell("\"$0\" prog/data - " + std::string(redirection)).exitCode, 0)
             << redirection;
     }
     EXPECT_EQ(readFile(path("out.txt")), kHeader + kRows);
 }
 
 TEST_F(BatchCommandTest, HelpAndVersionThatCannotBeWrittenFail) {
-    const Outcome full =
-        runProgram("/bin/sh", {"-c", "\"$0\" --help >/dev/full", program()}, workingDir());
+    const Outcome full = runInShell("\"$0\" --help >/dev/full");
     EXPECT_EQ(full.exitCode, 1);
     EXPECT_EQ(full.err, kProgram + "cannot write 'standard output': " + std::strerror(ENOSPC) +
                             " (error 28)\n");
-    const Outcome closed =
-        runProgram("/bin/sh", {"-c", "\"$0\" --version >&-", program()}, workingDir());
+    const Outcome closed = runInShell("\"$0\" --version >&-");
     EXPECT_EQ(closed.exitCode, 1);
     EXPECT_EQ(closed.err, kProgram + "cannot write 'standard output': " + std::strerror(EBADF) +
                               " (error 9)\n");
@@ -155,10 +123,7 @@ TEST_F(BatchCommandTest, ASummaryOrExplanationsThatCannotBeWrittenFail) {
     for (const auto& c : cases) {
         for (const char* explain : {"", "--explain"}) {
             const Outcome outcome =
-                runProgram("/bin/sh",
-                           {"-c", std::string("\"$0\" $1 prog/data listing.txt ") + c.redirect,
-                            program(), explain},
-                           workingDir());
+                runInShell(std::string("\"$0\" $1 prog/data listing.txt ") + c.redirect, {explain});
             EXPECT_EQ(outcome.exitCode, c.exitCode) << explain << " " << c.redirect;
         }
     }
@@ -216,4 +181,4 @@ TEST_F(BatchCommandTest, ALinkStaysALinkAndAReplacedFileKeepsItsOwner) {
 }
 
 }  // namespace
-}  // namespace catalog
+}  // namespace catalog::testing

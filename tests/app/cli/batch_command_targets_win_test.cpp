@@ -12,22 +12,10 @@
 
 #include "app/cli/batch_command_fixture.h"
 
-namespace catalog {
+namespace catalog::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::BatchCommandTest;
-using testing::entriesOf;
-using testing::kHeader;
-using testing::kRows;
-using testing::Outcome;
-using testing::readFile;
-using testing::reasonFor;
-using testing::StartedProgram;
-using testing::utf8Path;
-using testing::writeFile;
-
-const std::string kProgram = "catalog-collector-cli: ";
 
 // Opens `path` as a viewer would: reading it and letting others read, nothing more.
 HANDLE holdOpen(const std::string& path) {
@@ -53,9 +41,7 @@ TEST_F(BatchCommandTest, ADeviceIsWrittenIntoAndNeverReplaced) {
     const std::vector<std::string> before = entriesOf(workingDir());
     const Outcome outcome = run({"prog/data", "NUL"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-    EXPECT_EQ(outcome.err, kProgram +
-                               "2 records written to the device NUL (no file) from 3 pages " +
-                               "(1 without a record)\n");
+    EXPECT_EQ(outcome.err, summaryFor("the device NUL (no file)"));
     EXPECT_EQ(entriesOf(workingDir()), before);
 }
 
@@ -80,8 +66,7 @@ TEST_F(BatchCommandTest, AStreamIsRefusedAndNothingIsCreated) {
 TEST_F(BatchCommandTest, ANameEndingInDotsOrBlanksIsNamedAsTheFileMade) {
     const Outcome outcome = run({"prog/data", "liste.txt. "});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-    EXPECT_EQ(outcome.err,
-              kProgram + "2 records written to liste.txt from 3 pages (1 without a record)\n");
+    EXPECT_EQ(outcome.err, summaryFor("liste.txt"));
     EXPECT_EQ(readFile(path("liste.txt")), kHeader + kRows);
 }
 
@@ -121,7 +106,7 @@ TEST_F(BatchCommandTest, StandardOutputOntoAProgramOrAPageIsRefused) {
     };
     for (const auto& [target, reason] : cases) {
         const Outcome outcome =
-            testing::runProgram(commandInterpreter(), {"/c", command + target}, workingDir());
+            runProgram(commandInterpreter(), {"/c", command + target}, workingDir());
         EXPECT_EQ(outcome.exitCode, 1) << target;
         EXPECT_EQ(outcome.err, kProgram + "cannot write standard output: " + reason +
                                    "; send standard output elsewhere, or name another output\n");
@@ -129,7 +114,7 @@ TEST_F(BatchCommandTest, StandardOutputOntoAProgramOrAPageIsRefused) {
     EXPECT_EQ(readFile(path("prog/catalog-collector.exe")), "the window");
     EXPECT_EQ(readFile(path("prog/data/new.html")), "");
     const Outcome elsewhere =
-        testing::runProgram(commandInterpreter(), {"/c", command + "out.txt"}, workingDir());
+        runProgram(commandInterpreter(), {"/c", command + "out.txt"}, workingDir());
     EXPECT_EQ(elsewhere.exitCode, 0) << elsewhere.err;
     EXPECT_EQ(readFile(path("out.txt")), kHeader + kRows);
 }
@@ -188,4 +173,4 @@ TEST_F(BatchCommandTest, AListingHeldOpenElsewhereIsReplacedOnceLetGoOrElseKeptW
 }
 
 }  // namespace
-}  // namespace catalog
+}  // namespace catalog::testing

@@ -7,34 +7,16 @@
 #include "platform/paths.h"
 #include "platform/system_error.h"
 
-namespace catalog {
+namespace catalog::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::BatchCommandTest;
-using testing::entriesOf;
-using testing::kHeader;
-using testing::kNewline;
-using testing::kRows;
-using testing::numbered;
-using testing::Outcome;
-using testing::productRecord;
-using testing::readFile;
-using testing::reasonFor;
-using testing::writeFile;
-
-// `name` in the folder `folder` as the program names it, which joins the two with the system's
-// separator.
-std::string inFolder(const std::string& folder, const std::string& name) {
-    return folder + kPathSeparator + name;
-}
 
 TEST_F(BatchCommandTest, WithoutArgumentsCollectsTheDataFolderBesideTheProgram) {
     const Outcome outcome = run({});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(readFile(path("prog/output.txt")), kHeader + kRows);
-    EXPECT_EQ(outcome.err, "catalog-collector-cli: 2 records written to " +
-                               path("prog/output.txt") + " from 3 pages (1 without a record)\n");
+    EXPECT_EQ(outcome.err, summaryFor(path("prog/output.txt")));
     EXPECT_EQ(outcome.out, "");
 
     // An empty data folder, then none at all: the header alone, and what to do.
@@ -288,4 +270,4 @@ TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {
 }
 
 }  // namespace
-}  // namespace catalog
+}  // namespace catalog::testing

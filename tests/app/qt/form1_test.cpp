@@ -48,7 +48,9 @@
 #include "collect/listing.h"
 #include "support/test_files.h"
 #include "window/contrast.h"
+#include "window/control_texts.h"
 #include "window/display_text.h"
+#include "window/form1_layout.h"
 #include "window/output_name.h"
 #include "window/row_cells.h"
 #include "window/window_texts.h"
@@ -250,18 +252,21 @@ TEST_F(Form1Test, OpensEmptyWithTheDrawnLayoutAndTheStatusBelowIt) {
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Form1"));
     EXPECT_EQ(form.windowIcon().availableSizes(),
               (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {256, 256}}));
-    EXPECT_EQ(form.width(), 598);
-    EXPECT_EQ(list()->geometry(), QRect(8, 8, 577, 303));
-    EXPECT_EQ(button()->geometry(), QRect(472, 320, 113, 25));
-    EXPECT_EQ(box()->geometry(), QRect(272, 320, 193, 19));
-    EXPECT_EQ(label()->geometry(), QRect(200, 320, 65, 17));
-    // The status strip lies below the drawn 351 pixels and inside the window.
-    EXPECT_GE(status()->y(), 351);
-    EXPECT_LT(status()->geometry().bottom(), form.height());
-    EXPECT_EQ(status()->geometry(), QRect(8, 351, 577, 34));
-    EXPECT_EQ(progress()->geometry(), QRect(8, 351, 577, 17));
+    // Each control where the window layer places it at the first size (form1_layout_test).
+    const window::Size first = window::firstClientSize(window::kBaseDpi);
+    const window::Form1Layout drawn = window::layoutFor(first, window::kBaseDpi);
+    const auto at = [](const window::Rect& r) { return QRect(r.left, r.top, r.width, r.height); };
+    EXPECT_EQ(form.size(), QSize(first.width, first.height));
+    EXPECT_EQ(list()->geometry(), at(drawn.list));
+    EXPECT_EQ(button()->geometry(), at(drawn.collect));
+    EXPECT_EQ(box()->geometry(), at(drawn.outputName));
+    EXPECT_EQ(label()->geometry(), at(drawn.label));
+    EXPECT_EQ(status()->geometry(), at(drawn.statusStrip));
+    EXPECT_EQ(progress()->geometry(), at(drawn.progress));
 
     EXPECT_EQ(button()->text(), QStringLiteral("Collect"));
+    EXPECT_EQ(button()->toolTip(), fromUtf8(window::kCollectTooltip));
+    EXPECT_EQ(box()->toolTip(), fromUtf8(window::kOutputNameTooltip));
     EXPECT_EQ(label()->text(), QStringLiteral("Save to:"));
     EXPECT_EQ(box()->text(), QStringLiteral("output.txt"));
     EXPECT_EQ(rowCount(), 0);
@@ -285,11 +290,6 @@ TEST_F(Form1Test, OpensEmptyWithTheDrawnLayoutAndTheStatusBelowIt) {
     // The status's links follow, when shown.
     EXPECT_EQ(tabOrder, (QWidgetList{list(), button(), box(), control<QLabel>("openDataFolder"),
                                      control<QLabel>("showPages")}));
-}
-
-TEST_F(Form1Test, TheButtonAndTheBoxSayWhatTheyAreForInTooltips) {
-    EXPECT_TRUE(button()->toolTip().contains(QStringLiteral("data folder")));
-    EXPECT_TRUE(box()->toolTip().contains(QStringLiteral("Enter starts a run")));
 }
 
 TEST_F(Form1Test, TabLeavesTheListForTheButton) {
@@ -455,8 +455,12 @@ TEST_F(Form1Test, TheButtonAndTheProgressBarFollowTheRun) {
     EXPECT_EQ(progress()->value(), 300);
     EXPECT_EQ(rowCount(), 299);
     // A second end of this run, or a run that Enter left to start, would be told before the end
-    // of the next run: a click starts it only once this run's thread is done.
+    // of the next run: a click starts it only once this run's thread is done. The last run's
+    // figures, status and link go as it starts.
     click();
+    EXPECT_EQ(progress()->maximum(), 0);
+    EXPECT_EQ(status()->text(), QString());
+    EXPECT_FALSE(control<QLabel>("showPages")->isVisible());
     ASSERT_TRUE(QTest::qWaitFor([this] { return rowCount() == 2 * 299; }, 60 * 1000));
     EXPECT_EQ(finished.size(), 2);
 }
