@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "collect/listing.h"
+
 namespace catalog {
 
 // The value of a field whose pattern finds nothing in a record.
@@ -32,8 +34,8 @@ inline constexpr FieldRule kThumbnailRule{", 'THUMBNAIL' => '[\\s\\S]*',  }, ",
                                           ", 'THUMBNAIL' => '", "',  }, "};
 
 // The rule of each field, in the listing's column order.
-inline constexpr std::array<const FieldRule*, 4> kColumnRules{&kReferenceRule, &kPriceRule,
-                                                              &kThumbnailRule, &kNameRule};
+inline constexpr std::array<const FieldRule*, kFieldCount> kColumnRules{
+    &kReferenceRule, &kPriceRule, &kThumbnailRule, &kNameRule};
 
 // Removes every non-overlapping occurrence of `marker` from `value` at or after `from`, scanning
 // left to right. In time linear in the value, since a marker is a few dozen bytes at most.

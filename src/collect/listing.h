@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -11,17 +12,37 @@
 
 namespace catalog {
 
-// The listing's first line; blanks between the words, unlike the tabs of the data lines.
-inline constexpr std::string_view kHeaderLine = "id   price   thumbnail   name\r\n";
+// The fields' names, in the listing's column order, as every header and the users' explanations
+// give them. A new column needs its name here and its rule in kColumnRules, any new marker text
+// of which goes in the marker tables of record_scan.cpp and near_forms.cpp.
+inline constexpr auto kFieldNames =
+    std::to_array<std::string_view>({"id", "price", "thumbnail", "name"});
+inline constexpr std::size_t kFieldCount = kFieldNames.size();
 inline constexpr std::string_view kLineEnd = "\r\n";
 
-// The four fields of a row, in the listing's column order.
-inline constexpr std::size_t kFieldCount = 4;
-// The fields' names, as the window's header and the users' explanations give them.
-inline constexpr std::array<std::string_view, kFieldCount> kFieldNames{"id", "price", "thumbnail",
-                                                                       "name"};
-// Where a row's fields end: the lengths of the first three (reference, price, thumbnail); the
-// name is the rest. Values may hold tabs themselves, so the row's tabs cannot tell.
+// A header line: the fields' names with `separator` between them, then kLineEnd.
+constexpr std::string joinedFieldNames(std::string_view separator) {
+    std::string line;
+    for (const std::string_view name : kFieldNames) {
+        line.append(line.empty() ? "" : separator).append(name);
+    }
+    return line.append(kLineEnd);
+}
+
+// The same as bytes made while compiling, which views may keep; the separator's length sizes it.
+template <std::size_t SeparatorSize>
+constexpr auto headerLineOf(const char (&separator)[SeparatorSize]) {
+    std::array<char, joinedFieldNames(std::string(SeparatorSize - 1, ' ')).size()> line{};
+    std::ranges::copy(joinedFieldNames(separator), line.begin());
+    return line;
+}
+
+// The listing's first line: blanks between the words, unlike the tabs of the data lines.
+inline constexpr auto kHeaderBytes = headerLineOf("   ");
+inline constexpr std::string_view kHeaderLine = {kHeaderBytes.begin(), kHeaderBytes.end()};
+
+// Where a row's fields end: the lengths of all but the last, which is the rest. Values may hold
+// tabs themselves, so the row's tabs cannot tell.
 using FieldLengths = std::array<std::size_t, kFieldCount - 1>;
 
 // What a listing keeps of each row besides its text: nothing, for a program that only writes

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "collect/listing.h"
+
 namespace catalog {
 
 // The tab-separated text files, scripts and peers read; comma-separated values; a workbook.
@@ -47,7 +49,8 @@ inline constexpr std::size_t kListingStartBytes = 512;
 
 // The UTF-8 byte order mark that tells a spreadsheet the CSV's encoding, and the CSV's header.
 inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-inline constexpr std::string_view kCsvHeaderLine = "id,price,thumbnail,name\r\n";
+inline constexpr auto kCsvHeaderBytes = headerLineOf(",");
+inline constexpr std::string_view kCsvHeaderLine = {kCsvHeaderBytes.begin(), kCsvHeaderBytes.end()};
 // The first entry of a workbook, and the words in it that name this program.
 inline constexpr std::string_view kWorkbookFirstEntry = "docProps/app.xml";
 inline constexpr std::string_view kWorkbookApplication = "Catalog Collector";

@@ -61,8 +61,11 @@ struct RecordNote {
 
     std::uint64_t record = 0;
     FieldMisses misses{};
-    std::array<std::uint8_t, kFieldCount> nearForms{kNoNearForm, kNoNearForm, kNoNearForm,
-                                                    kNoNearForm};
+    std::array<std::uint8_t, kFieldCount> nearForms = [] {
+        std::array<std::uint8_t, kFieldCount> none{};
+        none.fill(kNoNearForm);
+        return none;
+    }();
 };
 
 // A text of the record format that a page lacks, and what the page holds in its place, said for

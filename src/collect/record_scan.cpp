@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <tuple>
 
 #include "collect/byte_pair_search.h"
 
@@ -33,7 +34,7 @@ constexpr Marker markerOf(std::string_view text) {
     return {text, quote, quote + 5 <= text.size() ? fourBytes(text.data() + quote + 1) : 0};
 }
 
-// Every opener and closer of the four rules, once each; the record marker is among them.
+// Every opener and closer of the rules, once each; the record marker is among them.
 constexpr std::array<Marker, 6> kMarkerTable = {
     markerOf(kNameRule.opener),      markerOf(kPriceRule.opener), markerOf(kReferenceRule.opener),
     markerOf(kThumbnailRule.opener), markerOf(kPriceRule.closer), markerOf(kThumbnailRule.closer),
@@ -45,9 +46,9 @@ constexpr std::size_t indexOf(std::string_view text) {
 }
 
 constexpr bool tableIsComplete() {
-    for (const FieldRule& rule : {kNameRule, kPriceRule, kReferenceRule, kThumbnailRule}) {
-        if (indexOf(rule.opener) == kMarkerTable.size() ||
-            indexOf(rule.closer) == kMarkerTable.size()) {
+    for (const FieldRule* rule : kColumnRules) {
+        if (indexOf(rule->opener) == kMarkerTable.size() ||
+            indexOf(rule->closer) == kMarkerTable.size()) {
             return false;
         }
     }
@@ -77,9 +78,8 @@ constexpr ScannedRule scannedRule(const FieldRule& rule) {
 }
 
 // In the listing's column order, as a page's finding lists them.
-constexpr std::array<ScannedRule, kColumnRules.size()> kScannedRules = {
-    scannedRule(*kColumnRules[0]), scannedRule(*kColumnRules[1]), scannedRule(*kColumnRules[2]),
-    scannedRule(*kColumnRules[3])};
+constexpr auto kScannedRules = std::apply(
+    [](const auto*... rules) { return std::array{scannedRule(*rules)...}; }, kColumnRules);
 
 // For each byte, the markers whose first quote it can follow, one bit each.
 constexpr std::array<unsigned char, 256> kAfterQuote = [] {

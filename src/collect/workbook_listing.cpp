@@ -19,7 +19,6 @@ constexpr std::string_view kMainNamespace =
     "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 constexpr std::string_view kRelationships =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-constexpr std::array<char, kFieldCount> kColumnLetters{'A', 'B', 'C', 'D'};
 constexpr std::size_t kPriceColumn = 1;
 // The cell styles: the default, the header's, then a price's with 0 to kMostDecimals decimals.
 constexpr std::size_t kHeaderStyle = 1;
@@ -219,7 +218,7 @@ private:
         }
         out.append("</cols><sheetData><row r=\"1\">");
         for (std::size_t column = 0; column < kFieldCount; ++column) {
-            out.append("<c r=\"").append(1, kColumnLetters[column]).append("1\" s=\"");
+            out.append("<c r=\"").append(1, static_cast<char>('A' + column)).append("1\" s=\"");
             out.append(std::to_string(kHeaderStyle)).append("\" t=\"inlineStr\"><is><t>");
             out.append(kFieldNames[column]).append("</t></is></c>");
         }
@@ -258,7 +257,7 @@ private:
             if (value.empty()) {
                 continue;  // an empty cell is no cell
             }
-            out.append("<c r=\"").append(1, kColumnLetters[column]).append(number);
+            out.append("<c r=\"").append(1, static_cast<char>('A' + column)).append(number);
             const std::optional<std::size_t> decimals =
                 column == kPriceColumn ? numberDecimals(value) : std::nullopt;
             if (decimals) {

@@ -4,17 +4,22 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <tuple>
+
+#include "collect/listing.h"
 
 namespace catalog::window {
 
-inline constexpr std::size_t kColumnCount = 5;
-
 // The table's header: the listing's own words in its column order, then the file each row came
 // from, so that a user who sees "String Matching Failed" knows which page to open.
-inline constexpr std::array<std::string_view, kColumnCount> kColumnTitles{
-    "id", "price", "thumbnail", "name", "file"};
+inline constexpr auto kColumnTitles = std::apply(
+    [](auto... names) {
+        return std::array{names..., std::string_view("file")};
+    },
+    kFieldNames);
+inline constexpr std::size_t kColumnCount = kColumnTitles.size();
 inline constexpr std::size_t kNameColumn = 3;
-inline constexpr std::size_t kFileColumn = 4;
+inline constexpr std::size_t kFileColumn = kColumnCount - 1;
 
 // A value of many megabytes must paint as fast as a short one: a cell shows the start of it.
 inline constexpr std::size_t kMostCellCharacters = 200;

@@ -8,19 +8,9 @@
 
 namespace catalog::window {
 
-namespace {
-
-// The listing's own columns: the file a row came from is the window's, not the listing's.
-constexpr std::size_t kListingColumns = kFileColumn;
-
-}  // namespace
-
+// The listing's own header: the file a row came from is the window's column, not the listing's.
 std::string copyHeaderLine() {
-    std::string line;
-    for (std::size_t column = 0; column < kListingColumns; ++column) {
-        line.append(column == 0 ? "" : "\t").append(kColumnTitles[column]);
-    }
-    return line.append(kLineEnd);
+    return joinedFieldNames("\t");
 }
 
 Cell ShownRows::cell(std::size_t row, std::size_t column) const {
