@@ -15,7 +15,6 @@
 #include "platform/file_error.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/output_file.h"
-#include "platform/output_refusal.h"
 #include "platform/posix/kept_permissions.h"
 #include "platform/posix/link_chain.h"
 #include "platform/posix/own_descriptor.h"
@@ -107,7 +106,7 @@ Target resolveTarget(const std::string& filename) {
         throw FileError("write", filename, EISDIR);
     }
     if (S_ISBLK(status.st_mode)) {
-        throw BlockDeviceRefused("write", filename, ENOTSUP);
+        throw FileError("write", filename, ENOTSUP, Refusal::BlockDevice);
     }
     if (S_ISREG(status.st_mode)) {
         struct stat atEnd {};
@@ -138,7 +137,7 @@ public:
         for (int attempt = 0; !tryCreate(mode); ++attempt) {
             if (errno == EACCES || errno == EPERM) {
                 const int error = errno;
-                throw FileError("write", filename, error, newFilesRefused(shownFolder(target)));
+                throw FileError("write", filename, error, Refusal::NoNewFiles, shownFolder(target));
             }
             if (errno != EEXIST || attempt > 100) {
                 throwLastError("write", filename);
@@ -305,17 +304,14 @@ void writeAll(int fd, const PieceSource& source, const std::string& name,
 }
 
 // A sticky folder (/tmp, a shared drop folder) lets a user replace only the files they own:
-// the listing, writable as it may be, is another user's.
+// the output, writable as it may be, is another user's.
 void failRename(const std::string& target, const std::string& filename) {
     const int error = errno;
     struct stat folder {};
     const std::string shown = shownFolder(target);
     if ((error == EPERM || error == EACCES) && ::stat(shown.c_str(), &folder) == 0 &&
         (folder.st_mode & S_ISVTX) != 0) {
-        throw FileError("write", filename, error,
-                        "the folder '" + shown +
-                            "' is sticky, so only the listing's owner may replace it there; "
-                            "save the listing in another folder, or ask its owner to remove it");
+        throw FileError("write", filename, error, Refusal::StickyFolder, shown);
     }
     throw FileError("write", filename, error);
 }

@@ -7,7 +7,6 @@
 #include "platform/file_error.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/output_file.h"
-#include "platform/output_refusal.h"
 #include "platform/system_error.h"
 #include "platform/temporary_names.h"
 #include "platform/win32/console_win.h"
@@ -148,7 +147,8 @@ public:
             if (!m_handle) {
                 const int error = lastSystemError();
                 if (error == ERROR_ACCESS_DENIED) {
-                    throw FileError("write", filename, error, newFilesRefused(shownFolder(target)));
+                    throw FileError("write", filename, error, Refusal::NoNewFiles,
+                                    shownFolder(target));
                 }
                 if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) ||
                     attempt > 100) {
@@ -207,9 +207,7 @@ void moveIntoPlace(const std::wstring& from, const std::wstring& to, const std::
         }
         if (attempt == kMoveAttempts) {
             // The system's words alone leave the user guessing what to do about it.
-            throw FileError("write", filename, error,
-                            "the file is open in another program or read-only; close it (or "
-                            "make it writable) and collect again");
+            throw FileError("write", filename, error, Refusal::HeldOpen);
         }
         ::Sleep(kPauseMilliseconds);
     }
@@ -276,7 +274,7 @@ bool writtenIntoConsole(const std::string& filename, const PieceSource& source) 
 void refuseReadOnly(const std::wstring& target, DWORD attributes, const std::string& filename) {
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         const std::string name = win32::utf8FromWide(target.substr(target.rfind(L'\\') + 1));
-        throw FileError("write", filename, ERROR_ACCESS_DENIED, readOnlyRefused(name));
+        throw FileError("write", filename, ERROR_ACCESS_DENIED, Refusal::ReadOnly, name);
     }
 }
 
