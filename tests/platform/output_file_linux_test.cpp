@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -154,12 +153,7 @@ TEST(writeOutputFile, LeavesHeldTemporaryFilesAndWhatIsNoRegularFile) {
     fs::create_directory(dir / ".out.txt.tmp1-3");
     const std::string_view text = "listing";
     writeOutputFile(dir / "out.txt", {&text, 1});
-    std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(dir.path())) {
-        left.push_back(entry.path().filename().string());
-    }
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left,
+    EXPECT_EQ(testing::entriesOf(dir.path()),
               (std::vector<std::string>{".out.txt.tmp1-1", ".out.txt.tmp1-2", ".out.txt.tmp1-3",
                                         ".out.txt.tmp4242-1", "out.txt", "target"}));
     EXPECT_EQ(testing::readFile(dir / "target"), "what a link leads to");
