@@ -1,11 +1,13 @@
 #include "collect/failure_text.h"
 
 #include <cstddef>
+#include <iterator>
 #include <new>
 #include <ostream>
 #include <sstream>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "platform/file_error.h"
 #include "platform/system_error.h"
@@ -58,7 +60,35 @@ void appendByte(std::string& shown, char c) {
     }
 }
 
+// What the program refused, said around its subject with what to do about it, in the order of
+// Refusal; the output is the listing, as nothing else is written to a file.
+constexpr std::pair<std::string_view, std::string_view> kRefusalWords[] = {
+    {},
+    {"the folder '",
+     "' does not let this user make new files in it, which writing the listing needs (it is made "
+     "anew, never written into the earlier file); save the listing in another folder, or get "
+     "write permission on this one"},
+    {"the folder '",
+     "' is sticky, so only the listing's owner may replace it there; save the listing in another "
+     "folder, or ask its owner to remove it"},
+    {"", " is read-only: clear its read-only flag, or save to another name"},
+    {"the file is open in another program or read-only; close it (or make it writable) and "
+     "collect again",
+     ""},
+    {"a listing never overwrites a block device", ""},
+};
+static_assert(std::size(kRefusalWords) == static_cast<std::size_t>(Refusal::BlockDevice) + 1);
+
 }  // namespace
+
+std::string failureDescription(const FileError& failure) {
+    if (failure.refusal() == Refusal::None) {
+        return failure.description();
+    }
+    const auto& [before, after] = kRefusalWords[static_cast<std::size_t>(failure.refusal())];
+    return failure.description() + ": " + std::string(before) + failure.subject() +
+           std::string(after);
+}
 
 // path() keeps the name's bytes as they are; only the message spells them out.
 std::string printable(const std::string& path) {
@@ -96,7 +126,7 @@ std::string failureText(const std::exception& failure) {
     // A description may name another path, the folder of the file among others.
     if (const auto* file = dynamic_cast<const FileError*>(&failure)) {
         return "cannot " + file->operation() + " '" + printable(file->path()) +
-               "': " + printable(file->description()) + " (error " +
+               "': " + printable(failureDescription(*file)) + " (error " +
                std::to_string(file->errorNumber()) + ")";
     }
     if (const auto* system = dynamic_cast<const std::system_error*>(&failure)) {

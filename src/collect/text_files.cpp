@@ -43,9 +43,6 @@ void WriteTextFile(const std::string& filename, const PieceSource& pieces, const
         writeOutputFile(filename, pieces, [stop] { return stop != nullptr && stop->requested(); });
     } catch (const WriteStopped&) {
         throw RunStopped();
-    } catch (const BlockDeviceRefused& refused) {
-        throw FileError(refused.operation(), refused.path(), refused.errorNumber(),
-                        "a listing never overwrites a block device");
     }
 }
 

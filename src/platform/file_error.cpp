@@ -27,4 +27,11 @@ FileError::FileError(std::string operation, std::string path, int errorNumber, s
       m_path(std::move(path)),
       m_errorNumber(errorNumber) {}
 
+FileError::FileError(std::string operation, std::string path, int errorNumber, Refusal refusal,
+                     std::string subject)
+    : FileError(std::move(operation), std::move(path), errorNumber) {
+    m_refusal = refusal;
+    m_subject = std::move(subject);
+}
+
 }  // namespace catalog

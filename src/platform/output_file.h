@@ -39,12 +39,12 @@ inline PieceSource piecesOnce(std::span<const std::string_view> pieces) {
 // text. Until it is complete the temporary file replacing a file is readable by its owner alone.
 // A new file gets the permissions any new file gets there. Symbolic links stay links, dangling ones
 // included; a character device, a FIFO or a socket is written into as it stands, and a folder or a
-// block device (BlockDeviceRefused) is refused; a name of one of the process's own descriptors
+// block device (Refusal::BlockDevice) is refused; a name of one of the process's own descriptors
 // (/dev/stdout, /dev/fd/N, /proc/self/fd/N), or a link to one, is written into that descriptor as
 // it stands, as standard output is. On Windows a file held open by another program (a sharing
-// violation) is retried for about a second, and then fails with a detail that tells the user to
-// close it (or make it writable). A folder that lets the process make no new file in it, or (POSIX)
-// a sticky folder that lets it replace only its own files, fails with a detail naming the folder.
+// violation) is retried for about a second, and then fails as Refusal::HeldOpen. A folder that
+// lets the process make no new file in it (Refusal::NoNewFiles), or (POSIX) a sticky folder that
+// lets it replace only its own files (Refusal::StickyFolder), fails with the folder as subject.
 // Throws FileError("write", filename, ...), running out of memory included.
 //
 // `stopped`, when given, is asked before each part of at most kOutputPartBytes, and before the
@@ -61,17 +61,10 @@ inline void writeOutputFile(const std::string& filename, std::span<const std::st
 }
 
 // On Windows, throws the FileError a write of `filename` would end in when the file's read-only
-// flag is set, which the user set to keep it: told before a run reads any page, and before the
-// window asks whether to replace it. Nothing on POSIX, where a read-only file in a writable
-// folder is replaced, as other tools replace files by renaming.
+// flag is set (Refusal::ReadOnly), which the user set to keep it: told before a run reads any
+// page, and before the window asks whether to replace it. Nothing on POSIX, where a read-only
+// file in a writable folder is replaced, as other tools replace files by renaming.
 void refuseReadOnlyOutput(const std::string& filename);
-
-// A block device named as the output, refused: it holds a disk's or a file system's bytes,
-// which no output of a program should overwrite.
-class BlockDeviceRefused : public FileError {
-public:
-    using FileError::FileError;
-};
 
 // A write given up because its caller asked.
 class WriteStopped : public std::runtime_error {

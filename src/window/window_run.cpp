@@ -155,7 +155,7 @@ void collectInto(RunOutcome& outcome, Target& target, CollectionClient& client,
 
 RunFailure failureOf(const FileError& error) {
     return {error.operation(), displayText(error.path()), error.errorNumber(),
-            displayText(error.description())};
+            displayText(failureDescription(error))};
 }
 
 WindowRun::WindowRun(std::function<void()> finished) : m_finished(std::move(finished)) {}

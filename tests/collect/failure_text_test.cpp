@@ -41,11 +41,22 @@ TEST(PrintableTest, SpellsOutTheCharactersThatReorderOrHideText) {
     }
 }
 
-// A detail may name a path of its own, the folder of the file among others.
-TEST(PrintableTest, SpellsOutControlBytesInAFailuresDetailToo) {
-    const FileError error("write", "a\nb/out.txt", 13, "the folder 'a\nb\x1b[2J' refuses");
-    EXPECT_EQ(failureText(error), "cannot write 'a\\nb/out.txt': " + describeSystemError(13) +
-                                      ": the folder 'a\\nb\\x1b[2J' refuses (error 13)");
+// A refusal is told with what to do; the folder it names has its control bytes spelled out too.
+TEST(PrintableTest, SaysEachRefusalSpellingOutControlBytes) {
+    const auto said = [](Refusal refusal) {
+        return failureText(FileError("write", "a\nb/out.txt", 13, refusal, "a\nb\x1b[2J"));
+    };
+    const std::string folder =
+        "cannot write 'a\\nb/out.txt': " + describeSystemError(13) + ": the folder 'a\\nb\\x1b[2J";
+    EXPECT_EQ(said(Refusal::NoNewFiles),
+              folder +
+                  "' does not let this user make new files in it, which writing the listing "
+                  "needs (it is made anew, never written into the earlier file); save the "
+                  "listing in another folder, or get write permission on this one (error 13)");
+    EXPECT_EQ(said(Refusal::StickyFolder),
+              folder +
+                  "' is sticky, so only the listing's owner may replace it there; save the "
+                  "listing in another folder, or ask its owner to remove it (error 13)");
 }
 
 }  // namespace

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -154,19 +153,14 @@ TEST(writeOutputFile, LeavesHeldTemporaryFilesAndWhatIsNoRegularFile) {
     fs::create_directory(dir / ".out.txt.tmp1-3");
     const std::string_view text = "listing";
     writeOutputFile(dir / "out.txt", {&text, 1});
-    std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(dir.path())) {
-        left.push_back(entry.path().filename().string());
-    }
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left,
+    EXPECT_EQ(testing::entriesOf(dir.path()),
               (std::vector<std::string>{".out.txt.tmp1-1", ".out.txt.tmp1-2", ".out.txt.tmp1-3",
                                         ".out.txt.tmp4242-1", "out.txt", "target"}));
     EXPECT_EQ(testing::readFile(dir / "target"), "what a link leads to");
 }
 
 // In a child, as a user whose permissions are checked (root's are not): what writing
-// `out` throws, as "error: description".
+// `out` throws, as "error: refusal: subject".
 std::string failureAsNobody(const std::string& out) {
     int pipe[2];
     if (::pipe(pipe) != 0) {
@@ -181,7 +175,9 @@ std::string failureAsNobody(const std::string& out) {
                 const std::string_view text = "listing";
                 writeOutputFile(out, {&text, 1});
             } catch (const FileError& error) {
-                failure = std::to_string(error.errorNumber()) + ": " + error.description();
+                const auto refusal = static_cast<int>(error.refusal());
+                failure = std::to_string(error.errorNumber()) + ": " + std::to_string(refusal) +
+                          ": " + error.subject();
             }
         }
         [[maybe_unused]] const ssize_t written = ::write(pipe[1], failure.data(), failure.size());
@@ -197,7 +193,7 @@ std::string failureAsNobody(const std::string& out) {
 }
 
 // The listing is writable, but replacing it takes a new file in its folder, and a sticky folder
-// lets only a file's owner replace it: the message names the folder, not the listing.
+// lets only a file's owner replace it: the refusal names the folder, not the listing.
 TEST(writeOutputFile, NamesTheFolderThatRefusesTheReplacement) {
     TempDir dir;
     const bool root = ::geteuid() == 0;
@@ -207,15 +203,10 @@ TEST(writeOutputFile, NamesTheFolderThatRefusesTheReplacement) {
         mode_t mode;
         uid_t owner;
         int error;
-        const char* detail;
+        Refusal refusal;
     } cases[] = {
-        {"closed", 0555, listingOwner, EACCES,
-         "' does not let this user make new files in it, which writing the listing needs (it is "
-         "made anew, never written into the earlier file); save the listing in another folder, "
-         "or get write permission on this one"},
-        {"sticky", 01777, 0, EPERM,
-         "' is sticky, so only the listing's owner may replace it there; save the listing in "
-         "another folder, or ask its owner to remove it"},
+        {"closed", 0555, listingOwner, EACCES, Refusal::NoNewFiles},
+        {"sticky", 01777, 0, EPERM, Refusal::StickyFolder},
     };
     ::chmod(dir.path().c_str(), 0755);
     for (const auto& c : cases) {
@@ -229,9 +220,9 @@ TEST(writeOutputFile, NamesTheFolderThatRefusesTheReplacement) {
         ::chmod((folder + "/out.txt").c_str(), 0666);
         ::chown((folder + "/out.txt").c_str(), c.owner, static_cast<gid_t>(-1));
         ::chmod(folder.c_str(), c.mode);
-        EXPECT_EQ(failureAsNobody(folder + "/out.txt"), std::to_string(c.error) + ": " +
-                                                            std::strerror(c.error) +
-                                                            ": the folder '" + folder + c.detail);
+        EXPECT_EQ(failureAsNobody(folder + "/out.txt"),
+                  std::to_string(c.error) + ": " + std::to_string(static_cast<int>(c.refusal)) +
+                      ": " + folder);
         EXPECT_EQ(testing::readFile(folder + "/out.txt"), "earlier listing");
         ::chmod(folder.c_str(), 0755);
     }

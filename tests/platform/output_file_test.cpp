@@ -14,13 +14,10 @@ namespace catalog {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::entriesOf;
 using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
-
-std::size_t entriesIn(const fs::path& dir) {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {}));
-}
 
 // A stop the writer sees at its Nth question, for each N it asks: between the parts, before the
 // flush, before the move. Counted, not timed, so nothing depends on how fast the disk is.
@@ -48,7 +45,7 @@ TEST(writeOutputFile, AStopAtAnyQuestionLeavesTheEarlierFileWhole) {
             << stopAt;
         EXPECT_EQ(asked, stopAt);
         EXPECT_EQ(readFile(out), "earlier listing") << stopAt;
-        EXPECT_EQ(entriesIn(dir.path()), 1u) << stopAt;
+        EXPECT_EQ(entriesOf(dir.path()).size(), 1u) << stopAt;
     }
 }
 
@@ -81,12 +78,7 @@ TEST(writeOutputFile, RemovesOnlyTheTemporaryFilesNoWriterHolds) {
     std::vector<std::string> expected = alike;
     expected.insert(expected.end(), {".out.txt.tmp1-3", "out.txt"});
     std::sort(expected.begin(), expected.end());
-    std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(dir.path())) {
-        left.push_back(entry.path().filename().string());
-    }
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, expected);
+    EXPECT_EQ(entriesOf(dir.path()), expected);
 }
 
 }  // namespace

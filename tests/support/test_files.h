@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace catalog::testing {
 
@@ -26,6 +27,8 @@ void writeFile(const std::filesystem::path& path, std::string_view bytes);
 // takes no room on disk. A run over it ends within a test's time only if it is stopped.
 void writeEndlessFile(const std::filesystem::path& path, std::string_view head = {});
 std::string readFile(const std::filesystem::path& path);
+// The names in `folder`, in UTF-8 and sorted: what a failed write must leave as it found it.
+std::vector<std::string> entriesOf(const std::filesystem::path& folder);
 
 // The listing's header line, the whole listing of a run that found no record.
 inline const std::string kHeader = "id   price   thumbnail   name\r\n";

@@ -1,4 +1,3 @@
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
@@ -13,31 +12,20 @@
 #include <vector>
 
 #include "platform/file_error.h"
-#include "platform/interrupt_cleanup.h"
 #include "platform/output_file.h"
-#include "platform/output_refusal.h"
 #include "platform/posix/kept_permissions.h"
 #include "platform/posix/link_chain.h"
 #include "platform/posix/own_descriptor.h"
 #include "platform/posix/stale_temporaries.h"
 #include "platform/posix/unique_fd.h"
-#include "platform/system_error.h"
-#include "platform/temporary_names.h"
+#include "platform/temporary_file.h"
 
 namespace catalog {
 
 namespace {
 
-using StopQuery = std::function<bool()>;
-
 // How long a write into a pipe waits before it asks again whether to stop.
 constexpr int kPollMilliseconds = 50;
-
-void stopIfAsked(const StopQuery& stopped) {
-    if (stopped && stopped()) {
-        throw WriteStopped();
-    }
-}
 
 // Waits a moment for `fd` to take more bytes, or just a moment when there is no descriptor yet
 // (a FIFO without a reader); throws WriteStopped once the caller asks.
@@ -45,12 +33,6 @@ void waitForPipe(int fd, const StopQuery& stopped) {
     stopIfAsked(stopped);
     pollfd ready{fd, POLLOUT, 0};
     ::poll(fd >= 0 ? &ready : nullptr, fd >= 0 ? 1 : 0, kPollMilliseconds);
-}
-
-void failIf(bool failed, const std::string& filename) {
-    if (failed) {
-        throwLastError("write", filename);
-    }
 }
 
 // The folder as a message names it: "." for the working one.
@@ -107,7 +89,7 @@ Target resolveTarget(const std::string& filename) {
         throw FileError("write", filename, EISDIR);
     }
     if (S_ISBLK(status.st_mode)) {
-        throw BlockDeviceRefused("write", filename, ENOTSUP);
+        throw FileError("write", filename, ENOTSUP, Refusal::BlockDevice);
     }
     if (S_ISREG(status.st_mode)) {
         struct stat atEnd {};
@@ -121,73 +103,31 @@ Target resolveTarget(const std::string& filename) {
     return {Target::Kind::Stream, filename, status};
 }
 
-// The target's name as its temporary files carry it: shortened so that a long name still leaves
-// room within the name length limit.
-std::string temporaryBase(const std::string& target) {
-    return target.substr(folderOf(target).size()).substr(0, kTemporaryBaseLength);
-}
+// The temporary file's calls on POSIX, where it is held by a lock (holdTemporary).
+struct PosixTemporary {
+    using Path = std::string;
+    using Handle = UniqueFd;
 
-// A temporary file in the target's folder, so that the final rename stays within one file
-// system and is atomic. It is removed on every way out, a signal that ends the process included,
-// unless committed; until then it is held (holdTemporary), so that no other run takes it for one
-// a killed writer left.
-class TemporaryFile {
-public:
-    TemporaryFile(const std::string& target, mode_t mode, const std::string& filename)
-        : m_folder(folderOf(target)), m_base(temporaryBase(target)) {
-        for (int attempt = 0; !tryCreate(mode); ++attempt) {
-            if (errno == EACCES || errno == EPERM) {
-                const int error = errno;
-                throw FileError("write", filename, error, newFilesRefused(shownFolder(target)));
-            }
-            if (errno != EEXIST || attempt > 100) {
-                throwLastError("write", filename);
-            }
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (!m_committed) {
-            m_fd.reset();
-            ::unlink(m_path.c_str());
-        }
-    }
+    mode_t mode;
 
-    int fd() const { return m_fd.get(); }
-    const std::string& path() const { return m_path; }
-    int close() { return m_fd.close(); }
-    void commit() {
-        m_committed = true;
-        m_removedOnInterrupt.reset();
-    }
-
-private:
-    // False, with errno set, when no file was made under the next name. One that a cleaner
-    // removed between its making and its holding is given up, as the name no longer leads to
-    // it, and counts as a name taken.
-    bool tryCreate(mode_t mode) {
-        static std::atomic<unsigned> counter{0};
-        m_path = m_folder + temporaryName(std::string_view(m_base),
-                                          static_cast<unsigned long>(::getpid()), counter++);
-        m_removedOnInterrupt.emplace(m_path);
-        m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+    // One that a cleaner removed between its making and its holding is given up, as the name no
+    // longer leads to it, and counts as a name taken.
+    UniqueFd create(const std::string& path) const {
+        UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
         struct stat opened {};
         struct stat named {};
-        if (m_fd && (!holdTemporary(m_fd.get()) || ::fstat(m_fd.get(), &opened) != 0 ||
-                     ::lstat(m_path.c_str(), &named) != 0 || !sameFile(opened, named))) {
-            m_fd.reset();
+        if (fd && (!holdTemporary(fd.get()) || ::fstat(fd.get(), &opened) != 0 ||
+                   ::lstat(path.c_str(), &named) != 0 || !sameFile(opened, named))) {
+            fd.reset();
             errno = EEXIST;
         }
-        return static_cast<bool>(m_fd);
+        return fd;
     }
-
-    std::string m_folder;
-    std::string m_base;
-    std::string m_path;
-    std::optional<RemovedOnInterrupt> m_removedOnInterrupt;
-    UniqueFd m_fd;
-    bool m_committed = false;
+    static bool nameTaken(int error) { return error == EEXIST; }
+    static void remove(const std::string& path) { ::unlink(path.c_str()); }
+    static const std::string& utf8(const std::string& path) { return path; }
+    static unsigned long process() { return static_cast<unsigned long>(::getpid()); }
+    static constexpr auto removeStale = &removeStaleTemporaries;
 };
 
 // The new name lives in the folder: until the folder reaches the disk, a power cut may bring
@@ -305,17 +245,14 @@ void writeAll(int fd, const PieceSource& source, const std::string& name,
 }
 
 // A sticky folder (/tmp, a shared drop folder) lets a user replace only the files they own:
-// the listing, writable as it may be, is another user's.
+// the output, writable as it may be, is another user's.
 void failRename(const std::string& target, const std::string& filename) {
     const int error = errno;
     struct stat folder {};
     const std::string shown = shownFolder(target);
     if ((error == EPERM || error == EACCES) && ::stat(shown.c_str(), &folder) == 0 &&
         (folder.st_mode & S_ISVTX) != 0) {
-        throw FileError("write", filename, error,
-                        "the folder '" + shown +
-                            "' is sticky, so only the listing's owner may replace it there; "
-                            "save the listing in another folder, or ask its owner to remove it");
+        throw FileError("write", filename, error, Refusal::StickyFolder, shown);
     }
     throw FileError("write", filename, error);
 }
@@ -330,15 +267,15 @@ void replaceFile(const Target& target, const std::string& filename, const PieceS
     if (target.existing) {
         kept.emplace(target.path, *target.existing, filename);
     }
-    removeStaleTemporaries(folderOf(target.path), temporaryBase(target.path));
-    TemporaryFile temporary(target.path, kept ? 0600 : 0666, filename);
-    Writeback writeback(temporary.fd(), filename);
-    writeAll(temporary.fd(), pieces, filename, stopped, &writeback);
+    TemporaryFile temporary(PosixTemporary{kept ? mode_t{0600} : mode_t{0666}}, target.path,
+                            filename, shownFolder(target.path));
+    Writeback writeback(temporary.handle(), filename);
+    writeAll(temporary.handle(), pieces, filename, stopped, &writeback);
     if (kept) {
-        kept->applyTo(temporary.fd(), filename);
+        kept->applyTo(temporary.handle(), filename);
     }
     stopIfAsked(stopped);
-    failIf(::fsync(temporary.fd()) != 0, filename);
+    failIf(::fsync(temporary.handle()) != 0, filename);
     struct stat now {};
     if (::lstat(target.path.c_str(), &now) == 0 && !S_ISREG(now.st_mode)) {
         throw changedMeanwhile(filename);

@@ -1,15 +1,11 @@
 #include <algorithm>
-#include <atomic>
 #include <new>
-#include <optional>
 #include <string>
 
 #include "platform/file_error.h"
-#include "platform/interrupt_cleanup.h"
 #include "platform/output_file.h"
-#include "platform/output_refusal.h"
 #include "platform/system_error.h"
-#include "platform/temporary_names.h"
+#include "platform/temporary_file.h"
 #include "platform/win32/console_win.h"
 #include "platform/win32/stale_temporaries_win.h"
 #include "platform/win32/wide_path_win.h"
@@ -19,8 +15,6 @@ namespace catalog {
 namespace {
 
 using win32::UniqueHandle;
-
-using StopQuery = std::function<bool()>;
 
 // Another program that holds the output open (a viewer, a virus scanner, an indexer) usually
 // lets go within a second.
@@ -35,18 +29,6 @@ constexpr DWORD kKeptAttributes =
 // A string already, for errors that read the system's error before anything can change it.
 const std::string kStandardOutput = "standard output";
 const std::string kStandardError = "standard error";
-
-void stopIfAsked(const StopQuery& stopped) {
-    if (stopped && stopped()) {
-        throw WriteStopped();
-    }
-}
-
-void failIf(bool failed, const std::string& name) {
-    if (failed) {
-        throwLastError("write", name);
-    }
-}
 
 // At most kOutputPartBytes, well within the DWORD that WriteFile takes.
 void writeBytes(HANDLE handle, std::string_view bytes, const std::string& name) {
@@ -112,73 +94,27 @@ std::string shownFolder(const std::wstring& target) {
     return win32::utf8FromWide(folder);
 }
 
-// The target's name as its temporary files carry it: shortened so that a long name still leaves
-// room within the limit of 255 characters a name, and never between the two halves of a
-// surrogate pair.
-std::wstring_view temporaryBase(const std::wstring& target) {
-    const std::wstring_view name = std::wstring_view(target).substr(target.rfind(L'\\') + 1);
-    if (name.size() <= kTemporaryBaseLength) {
-        return name;
-    }
-    const wchar_t last = name[kTemporaryBaseLength - 1];
-    const bool cutsPair = last >= 0xD800 && last <= 0xDBFF;
-    return name.substr(0, cutsPair ? kTemporaryBaseLength - 1 : kTemporaryBaseLength);
-}
+// The temporary file's calls on Windows, where it is held by a handle that shares nothing but
+// deletion: the handler that removes the file on Ctrl+C runs while it is still open, and so
+// does the move into place. It keeps the `attributes` of the replaced file that a user sets.
+struct WindowsTemporary {
+    using Path = std::wstring;
+    using Handle = UniqueHandle;
 
-// A temporary file in the target's folder, so that the final move stays within one volume and
-// is atomic. It is removed on every way out, Ctrl+C or a closed console included, unless
-// committed; until then it is held open, so that no other run takes it for one a killed writer
-// left (win32::removeStaleTemporaries).
-class TemporaryFile {
-public:
-    // `attributes` are the replaced file's, of which the new one keeps those a user sets.
-    TemporaryFile(const std::wstring& target, DWORD attributes, const std::string& filename) {
-        const DWORD kept = attributes & kKeptAttributes;
-        const std::wstring folder = target.substr(0, target.rfind(L'\\') + 1);
-        static std::atomic<unsigned> counter{0};
-        for (int attempt = 0; !m_handle; ++attempt) {
-            m_path =
-                folder + temporaryName(temporaryBase(target), ::GetCurrentProcessId(), counter++);
-            m_removedOnInterrupt.emplace(win32::utf8FromWide(m_path));
-            // Shared for deleting only: the handler that removes the file on Ctrl+C runs while
-            // it is still open, and so does the move into place.
-            m_handle.reset(::CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                                         CREATE_NEW, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL,
-                                         nullptr));
-            if (!m_handle) {
-                const int error = lastSystemError();
-                if (error == ERROR_ACCESS_DENIED) {
-                    throw FileError("write", filename, error, newFilesRefused(shownFolder(target)));
-                }
-                if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) ||
-                    attempt > 100) {
-                    throw FileError("write", filename, error);
-                }
-            }
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (!m_committed) {
-            m_handle.reset();
-            ::DeleteFileW(m_path.c_str());
-        }
-    }
+    DWORD attributes;
 
-    HANDLE handle() const { return m_handle.get(); }
-    const std::wstring& path() const { return m_path; }
-    bool close() { return m_handle.close(); }
-    void commit() {
-        m_committed = true;
-        m_removedOnInterrupt.reset();
+    UniqueHandle create(const std::wstring& path) const {
+        return UniqueHandle(
+            ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                          attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
     }
-
-private:
-    std::wstring m_path;
-    std::optional<RemovedOnInterrupt> m_removedOnInterrupt;
-    UniqueHandle m_handle;
-    bool m_committed = false;
+    static bool nameTaken(int error) {
+        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    }
+    static void remove(const std::wstring& path) { ::DeleteFileW(path.c_str()); }
+    static std::string utf8(const std::wstring& path) { return win32::utf8FromWide(path); }
+    static unsigned long process() { return ::GetCurrentProcessId(); }
+    static constexpr auto removeStale = &win32::removeStaleTemporaries;
 };
 
 // What another program holding the output open causes; it goes when that program lets go. A
@@ -207,9 +143,7 @@ void moveIntoPlace(const std::wstring& from, const std::wstring& to, const std::
         }
         if (attempt == kMoveAttempts) {
             // The system's words alone leave the user guessing what to do about it.
-            throw FileError("write", filename, error,
-                            "the file is open in another program or read-only; close it (or "
-                            "make it writable) and collect again");
+            throw FileError("write", filename, error, Refusal::HeldOpen);
         }
         ::Sleep(kPauseMilliseconds);
     }
@@ -217,8 +151,8 @@ void moveIntoPlace(const std::wstring& from, const std::wstring& to, const std::
 
 void replaceFile(const std::wstring& target, DWORD attributes, const std::string& filename,
                  const PieceSource& pieces, const StopQuery& stopped) {
-    win32::removeStaleTemporaries(target.substr(0, target.rfind(L'\\') + 1), temporaryBase(target));
-    TemporaryFile temporary(target, attributes, filename);
+    TemporaryFile temporary(WindowsTemporary{attributes & kKeptAttributes}, target, filename,
+                            shownFolder(target));
     writeAll(temporary.handle(), pieces, filename, stopped);
     stopIfAsked(stopped);
     failIf(!::FlushFileBuffers(temporary.handle()), filename);
@@ -276,7 +210,7 @@ bool writtenIntoConsole(const std::string& filename, const PieceSource& source) 
 void refuseReadOnly(const std::wstring& target, DWORD attributes, const std::string& filename) {
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         const std::string name = win32::utf8FromWide(target.substr(target.rfind(L'\\') + 1));
-        throw FileError("write", filename, ERROR_ACCESS_DENIED, readOnlyRefused(name));
+        throw FileError("write", filename, ERROR_ACCESS_DENIED, Refusal::ReadOnly, name);
     }
 }
 

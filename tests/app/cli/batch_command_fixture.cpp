@@ -1,7 +1,5 @@
 #include "app/cli/batch_command_fixture.h"
 
-#include <algorithm>
-
 #include "platform/paths.h"
 #include "platform/program_directory.h"
 #include "platform/system_error.h"
@@ -34,15 +32,6 @@ std::string utf8Of(const fs::path& path) {
 }
 
 }  // namespace
-
-std::vector<std::string> entriesOf(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(utf8Of(entry.path().filename()));
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // The batch command is built into the folder of the test programs.
 BatchCommandTest::BatchCommandTest() {

@@ -94,9 +94,6 @@ inline Outcome runProgram(const std::string& program, std::vector<std::string> a
     return StartedProgram(program, std::move(arguments), workingDir).wait();
 }
 
-// The names in `folder`, sorted: what a failed run must leave as it found it.
-std::vector<std::string> entriesOf(const std::filesystem::path& folder);
-
 // Each test gets its own copy of the batch command, so that the data folder and the listing
 // beside it are the test's own. The data folder holds a.html and b.html with a record each and
 // c.html without; the test runs in the folder above the program's.
