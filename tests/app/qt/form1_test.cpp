@@ -738,7 +738,8 @@ TEST_F(Form1Test, AFileManagerOutlivesTheWindowThatOpenedIt) {
         opener = other.findChild<QProcess*>();
     }
     ASSERT_FALSE(opener.isNull());
-    EXPECT_EQ(opener->state(), QProcess::Running);
+    // Qt tells the process as running once its event loop has heard so.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return opener->state() == QProcess::Running; }, 20 * 1000));
     fileManager.release();
     // It ends of itself, and its QProcess goes then.
     EXPECT_TRUE(QTest::qWaitFor([&] { return opener.isNull(); }, 20 * 1000));
