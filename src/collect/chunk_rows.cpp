@@ -44,18 +44,20 @@ void listInNameOrder(std::vector<Chunk>& chunks, std::span<const std::uint32_t> 
         if (!chunk.failures.empty() && chunk.failures[slot]) {
             std::rethrow_exception(chunk.failures[slot]);
         }
-        const FileLines& lines = chunk.filesLines[slot];
-        if (lines.noted) {
-            addNote(collected, chunk, slot, files.nameView(file), lines.runs > 0);
+        const std::uint32_t firstRun = chunk.firstRuns[slot];
+        const std::uint32_t endRun = chunk.firstRuns[slot + 1];
+        if ((chunk.noted >> slot & 1U) != 0) {
+            addNote(collected, chunk, slot, files.nameView(file), endRun > firstRun);
         }
-        if (lines.runs > 0 && rowDetails == RowDetails::All) {
+        if (endRun > firstRun && rowDetails == RowDetails::All) {
             collected.listing.addPage(files.nameView(file));
         }
         const std::span<const std::string_view> chunkBlocks =
             std::span(blocks).subspan(firstBlock[file / kChunkFiles]);
-        for (std::size_t run = lines.firstRun; run < lines.firstRun + lines.runs; ++run) {
+        for (std::size_t run = firstRun; run < endRun; ++run) {
             const LineRun& line = chunk.runs[run];
-            const std::string_view text = chunkBlocks[line.block].substr(line.offset, line.length);
+            const std::size_t start = chunk.runStart(run);
+            const std::string_view text = chunkBlocks[line.block].substr(start, line.end - start);
             if (rowDetails != RowDetails::None) {
                 collected.listing.addLine(text, fields[file / kChunkFiles][run]);
             } else {

@@ -234,7 +234,7 @@ private:
                    bool mayDefer) {
         const std::size_t first = index * kChunkFiles;
         const std::size_t count = std::min(kChunkFiles, m_files.size() - first);
-        chunk.filesLines.resize(count);
+        chunk.runs.reserve(count);  // a run a page, without row details
         const bool batched = readTogether(reader.batch, first, count);
         ChunkRows rows(chunk, m_rowDetails, m_pageNotes);
         chunk.blocks.back().reserve(roomFor(reader.lastRows));
@@ -259,8 +259,9 @@ private:
             }
         }
         reader.lastRows = 0;
-        for (const std::string& block : chunk.blocks) {
+        for (std::string& block : chunk.blocks) {
             reader.lastRows += block.size();
+            block.shrink_to_fit();  // the room left would stay for the whole run
         }
         return true;
     }
