@@ -255,7 +255,8 @@ struct AsItStands {
     FileKind headKind = FileKind::Text;   // likewise
 };
 
-AsItStands readPage(Reading& file, char* buffer, RowSink& sink, Watched watched, bool unwrap) {
+AsItStands readPage(Reading& file, char* buffer, RowSink& sink, Watched watched, bool unwrap,
+                    bool kinds) {
     ClueSearch clues;
     RecordScan scan(unwrap ? &clues : nullptr);
     PageRows rows(sink, watched.stop, [&file](std::uint64_t offset, char* into, std::size_t most) {
@@ -281,7 +282,7 @@ AsItStands readPage(Reading& file, char* buffer, RowSink& sink, Watched watched,
     }
     scan.finish(rows.onRecord());
     AsItStands page{rows.finding(scan), clues.clues(), std::nullopt};
-    if (!page.finding.holdsRecord()) {
+    if (kinds && !page.finding.holdsRecord()) {
         page.headKind = headKindOf(file, text.start());
     }
     if (unwrap && !page.finding.holdsRecord()) {
@@ -422,13 +423,14 @@ PageFinding readWrapped(Reading& file, char* buffer, RowSink& sink, Watched watc
     return readDecodedPage(file, buffer, {}, text, sink, watched);
 }
 
-PageFinding readAllWays(Reading& file, char* buffer, RowSink& sink, Watched watched, bool unwrap) {
-    const AsItStands page = readPage(file, buffer, sink, watched, unwrap);
+PageFinding readAllWays(Reading& file, char* buffer, RowSink& sink, Watched watched, bool unwrap,
+                        bool kinds) {
+    const AsItStands page = readPage(file, buffer, sink, watched, unwrap, kinds);
     if (page.finding.holdsRecord()) {
         return page.finding;
     }
     PageFinding finding = unwrap ? readWrapped(file, buffer, sink, watched, page) : page.finding;
-    if (!finding.holdsRecord()) {
+    if (kinds && !finding.holdsRecord()) {
         finding.kind = kindWithoutRecord(page.headKind, finding.reading, page.clues.priceUtf32,
                                          [&] { return holdsUtf32Marker(file, buffer, watched); });
     }
@@ -476,10 +478,11 @@ PageFinding contentRows(std::string_view content, RowSink& sink, const StopFlag*
 
 }  // namespace
 
-RecordReader::RecordReader(bool unwrap, HeldFileWait* held)
+RecordReader::RecordReader(bool unwrap, HeldFileWait* held, bool kinds)
     : m_storage(new char[kBufferSize + kPageSize]),
       m_buffer(pageIn(m_storage.get())),
       m_unwrap(unwrap),
+      m_kinds(kinds),
       m_held(held) {}
 
 // A row mixing two versions of a file would be wrong in a way no one could see: a file changed
@@ -496,7 +499,8 @@ PageFinding RecordReader::appendRows(const Folder& folder, const char* name, Row
             // The watch hears that the page is closed whatever ends the reading.
             const std::unique_ptr<PageWatch, void (*)(PageWatch*)> open(
                 watch, [](PageWatch* opened) { opened->closed(); });
-            const PageFinding finding = readAllWays(file, m_buffer, sink, {stop, watch}, m_unwrap);
+            const PageFinding finding =
+                readAllWays(file, m_buffer, sink, {stop, watch}, m_unwrap, m_kinds);
             if (file.gaveOneVersion()) {
                 return finding;
             }
@@ -527,7 +531,7 @@ PageFinding RecordReader::appendRows(std::string_view content, RowSink& sink,
                                      const StopFlag* stop) {
     WrapClues clues;
     PageFinding finding = contentRows(content, sink, stop, m_unwrap, clues);
-    if (!finding.holdsRecord()) {
+    if (m_kinds && !finding.holdsRecord()) {
         finding.kind =
             kindWithoutRecord(kindOfHead(content), finding.reading, clues.priceUtf32, [content] {
                 Utf32MarkerSearch search;

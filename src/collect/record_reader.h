@@ -53,7 +53,9 @@ class RecordReader {
 public:
     // Without `unwrap`, a page is read as it stands only, as it was before wrappings were read.
     // A page another program holds open is opened again as `held` allows (may be null: never).
-    explicit RecordReader(bool unwrap = true, HeldFileWait* held = nullptr);
+    // Without `kinds`, a page without a record is not looked at again for what it is
+    // (PageFinding::kind), which only an explanation tells.
+    explicit RecordReader(bool unwrap = true, HeldFileWait* held = nullptr, bool kinds = true);
 
     // Gives `sink` the row of every record of the file `name` in the open folder `folder`, and
     // returns what the file holds. Between blocks it throws RunStopped once `stop` (may be null)
@@ -81,6 +83,7 @@ private:
     std::unique_ptr<char[]> m_storage;
     char* m_buffer;  // in m_storage, at the start of a page
     bool m_unwrap;
+    bool m_kinds;
     HeldFileWait* m_held;
 };
 

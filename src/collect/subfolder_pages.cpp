@@ -63,7 +63,7 @@ std::vector<SubfolderPages> subfoldersWithPages(const Folder& folder,
         return {};  // most data folders: no reader, and its buffer, is made for them
     }
     std::sort(names.begin(), names.end());
-    RecordReader reader(unwrap);
+    RecordReader reader(unwrap, nullptr, false);  // pages only counted: no kind is told
     std::vector<SubfolderPages> found;
     for (std::string& name : names) {
         const std::size_t pages =
