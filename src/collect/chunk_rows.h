@@ -81,7 +81,7 @@ public:
     }
 
     // The row starts where the last run of its block ends.
-    void rowAdded(std::size_t, const FieldLengths& fields, const FieldMisses& misses) override {
+    void rowAdded(const FieldLengths& fields, const FieldMisses& misses) override {
         std::string& text = m_chunk.blocks.back();
         text.append(kLineEnd);
         const auto block = static_cast<std::uint32_t>(m_chunk.blocks.size() - 1);

@@ -136,11 +136,9 @@ public:
 
 private:
     void add(const RecordMatches& matches) {
-        std::string& out = m_sink.rowText();
-        const std::size_t start = out.size();
-        const FieldLengths fields = appendMatchedRow(matches, m_bytes, out, m_stop);
+        const FieldLengths fields = appendMatchedRow(matches, m_bytes, m_sink.rowText(), m_stop);
         m_withMiss += anyMissing(matches.misses) ? 1 : 0;
-        m_sink.rowAdded(start, fields, matches.misses);
+        m_sink.rowAdded(fields, matches.misses);
     }
 
     RowSink& m_sink;

@@ -23,10 +23,8 @@ public:
 
     // The text the next row is appended to; it may change between rows, never within one.
     virtual std::string& rowText() = 0;
-    // The row appended to rowText() from `start` on, without its line end, and what its record
-    // lacks.
-    virtual void rowAdded(std::size_t start, const FieldLengths& fields,
-                          const FieldMisses& misses) = 0;
+    // A row, without its line end, was appended to rowText(); what its record lacks.
+    virtual void rowAdded(const FieldLengths& fields, const FieldMisses& misses) = 0;
     // Forgets every row added since the page began: it is read again from its start.
     virtual void restartPage() = 0;
 };

@@ -19,7 +19,7 @@ public:
         m_text.clear();
         return m_text;
     }
-    void rowAdded(std::size_t, const FieldLengths&, const FieldMisses&) override {}
+    void rowAdded(const FieldLengths&, const FieldMisses&) override {}
     void restartPage() override {}
 
 private:
