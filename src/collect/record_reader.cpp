@@ -225,24 +225,16 @@ PageFinding readDecodedPage(Reading& file, char* buffer, std::string_view first,
     return finding;
 }
 
-// The first bytes of the page, where a single-file save has its header block.
-std::optional<MhtmlMessage> messageOf(Reading& file, std::optional<std::string_view> held) {
-    if (held && held->size() >= std::min<std::uint64_t>(kMhtmlHeadBytes, file.size())) {
-        return mhtmlMessage(*held);
+// What `look` finds in the page's first `bytes` (where a single-file save has its header block,
+// and a file's first bytes say what it is), from the buffer while it holds them.
+template <typename Look>
+auto ofHead(Reading& file, std::optional<std::string_view> held, std::size_t bytes, Look look) {
+    if (held && held->size() >= std::min<std::uint64_t>(bytes, file.size())) {
+        return look(*held);
     }
-    std::string head(kMhtmlHeadBytes, '\0');
+    std::string head(bytes, '\0');
     head.resize(file.readAt(0, head.data(), head.size()));
-    return mhtmlMessage(head);
-}
-
-// What a page's first bytes say it is, from the buffer while it holds them.
-FileKind headKindOf(Reading& file, std::optional<std::string_view> held) {
-    if (held && held->size() >= std::min<std::uint64_t>(kKindHeadBytes, file.size())) {
-        return kindOfHead(*held);
-    }
-    std::string head(kKindHeadBytes, '\0');
-    head.resize(file.readAt(0, head.data(), head.size()));
-    return kindOfHead(head);
+    return look(head);
 }
 
 // A page read as it stands: its rows, and what tells whether a wrapping may hold its records.
@@ -281,10 +273,10 @@ AsItStands readPage(Reading& file, char* buffer, RowSink& sink, Watched watched,
     scan.finish(rows.onRecord());
     AsItStands page{rows.finding(scan), clues.clues(), std::nullopt};
     if (kinds && !page.finding.holdsRecord()) {
-        page.headKind = headKindOf(file, text.start());
+        page.headKind = ofHead(file, text.start(), kKindHeadBytes, kindOfHead);
     }
     if (unwrap && !page.finding.holdsRecord()) {
-        page.message = messageOf(file, text.start());
+        page.message = ofHead(file, text.start(), kMhtmlHeadBytes, mhtmlMessage);
     }
     return page;
 }
