@@ -20,11 +20,9 @@ namespace catalog {
 // Files are handed to the reading threads in runs: few enough hand-outs to cost nothing, small
 // enough that the threads finish close together; as many as a FileBatch reads together.
 inline constexpr std::size_t kChunkFiles = 32;
-static_assert(kChunkFiles <= 32, "Chunk::noted holds a bit for each file");
 
-// A run of whole lines lying back to back in one of a chunk's blocks. The runs of a block lie
-// back to back too, from its start: a run starts where the one before it ends, if that one is
-// in the same block, else at the block's start.
+// A run of whole lines lying back to back in one of a chunk's blocks, which its runs fill in
+// turn: a run starts where the one before it in the block ends.
 struct LineRun {
     std::uint32_t block = 0;  // in Chunk::blocks
     std::uint32_t lines = 1;  // counted as they are added: values may hold line ends of their own
@@ -46,17 +44,11 @@ struct Chunk {
     // the next one's start. Held in the chunk (which holds at most a few gigabytes of lines), so
     // that a page costs no allocation of its own.
     std::array<std::uint32_t, kChunkFiles + 1> firstRuns{};
-    std::uint32_t noted = 0;                              // a bit for each file with a note
     std::vector<std::pair<std::size_t, PageNote>> notes;  // by slot, of pages worth telling
     PageCounts pageCounts;
     std::vector<std::exception_ptr> failures;  // per file, made once one fails
     std::size_t filesRead = 0;                 // as told in the progress
     bool complete = false;                     // every file read, failed or not, or the run stopped
-
-    // Where the run `run` starts in its block.
-    std::size_t runStart(std::size_t run) const {
-        return run > 0 && runs[run - 1].block == runs[run].block ? runs[run - 1].end : 0;
-    }
 };
 
 // Takes the rows of one file after the other into a chunk.
@@ -119,7 +111,6 @@ public:
         if (!m_pageNotes || !finding.worthTelling()) {
             return nullptr;
         }
-        m_chunk.noted |= 1U << slot;
         PageNote& note = m_chunk.notes.emplace_back(slot, PageNote{}).second;
         note.records = finding.records;
         note.reading = finding.reading;
