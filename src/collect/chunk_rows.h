@@ -40,9 +40,8 @@ struct Chunk {
     // that lie together in one run.
     std::vector<LineRun> runs;
     std::vector<FieldLengths> fields;  // per run, with row details only
-    // Where each file's runs start, and where one file more's would: a file's runs end where
-    // the next one's start. Held in the chunk (which holds at most a few gigabytes of lines), so
-    // that a page costs no allocation of its own.
+    // Where each file's runs start (a chunk holds at most a few gigabytes of lines), and one
+    // file more's: a file's runs end where the next one's start. Not an allocation a chunk more.
     std::array<std::uint32_t, kChunkFiles + 1> firstRuns{};
     std::vector<std::pair<std::size_t, PageNote>> notes;  // by slot, of pages worth telling
     PageCounts pageCounts;
@@ -72,7 +71,6 @@ public:
         return m_chunk.blocks.back();
     }
 
-    // The row starts where the last run of its block ends.
     void rowAdded(const FieldLengths& fields, const FieldMisses& misses) override {
         std::string& text = m_chunk.blocks.back();
         text.append(kLineEnd);
