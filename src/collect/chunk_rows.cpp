@@ -7,11 +7,15 @@ namespace catalog {
 
 namespace {
 
-// Taken from the chunk, as a page's notes may be many.
+// The note of the page in `slot`, if it has one (none without page notes), taken from the chunk,
+// as a page's notes may be many.
 void addNote(Collected& collected, Chunk& chunk, std::size_t slot, std::string_view file,
              bool hasRows) {
-    const auto note = std::find_if(chunk.notes.begin(), chunk.notes.end(),
-                                   [slot](const auto& noted) { return noted.first == slot; });
+    const auto note =
+        std::ranges::find(chunk.notes, slot, &std::pair<std::size_t, PageNote>::first);
+    if (note == chunk.notes.end()) {
+        return;
+    }
     PageNote& added = collected.notes.emplace_back(std::move(note->second));
     added.file = file;
     added.firstRow = hasRows ? collected.listing.rowCount() : PageNote::kNoRow;
@@ -44,18 +48,19 @@ void listInNameOrder(std::vector<Chunk>& chunks, std::span<const std::uint32_t> 
         if (!chunk.failures.empty() && chunk.failures[slot]) {
             std::rethrow_exception(chunk.failures[slot]);
         }
-        const FileLines& lines = chunk.filesLines[slot];
-        if (lines.noted) {
-            addNote(collected, chunk, slot, files.nameView(file), lines.runs > 0);
-        }
-        if (lines.runs > 0 && rowDetails == RowDetails::All) {
+        const std::uint32_t firstRun = chunk.firstRuns[slot];
+        const std::uint32_t endRun = chunk.firstRuns[slot + 1];
+        addNote(collected, chunk, slot, files.nameView(file), endRun > firstRun);
+        if (endRun > firstRun && rowDetails == RowDetails::All) {
             collected.listing.addPage(files.nameView(file));
         }
         const std::span<const std::string_view> chunkBlocks =
             std::span(blocks).subspan(firstBlock[file / kChunkFiles]);
-        for (std::size_t run = lines.firstRun; run < lines.firstRun + lines.runs; ++run) {
+        for (std::size_t run = firstRun; run < endRun; ++run) {
             const LineRun& line = chunk.runs[run];
-            const std::string_view text = chunkBlocks[line.block].substr(line.offset, line.length);
+            const LineRun* before = run > 0 ? &chunk.runs[run - 1] : nullptr;
+            const std::size_t start = before && before->block == line.block ? before->end : 0;
+            const std::string_view text = chunkBlocks[line.block].substr(start, line.end - start);
             if (rowDetails != RowDetails::None) {
                 collected.listing.addLine(text, fields[file / kChunkFiles][run]);
             } else {

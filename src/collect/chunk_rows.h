@@ -2,6 +2,7 @@
 // their putting together into one listing in the order of the names.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -20,21 +21,12 @@ namespace catalog {
 // enough that the threads finish close together; as many as a FileBatch reads together.
 inline constexpr std::size_t kChunkFiles = 32;
 
-// A run of whole lines lying back to back in one of a chunk's blocks.
+// A run of whole lines lying back to back in one of a chunk's blocks, which its runs fill in
+// turn: a run starts where the one before it in the block ends.
 struct LineRun {
     std::uint32_t block = 0;  // in Chunk::blocks
     std::uint32_t lines = 1;  // counted as they are added: values may hold line ends of their own
-    std::size_t offset = 0;
-    std::size_t length = 0;
-};
-
-// Where a file's lines are among its chunk's runs. Kept beside what the listing's order reads
-// anyway, rather than in an array of its own to look up for every file, is whether the page has
-// a note in Chunk::notes.
-struct FileLines {
-    std::uint32_t firstRun = 0;  // a chunk holds at most a few gigabytes of lines
-    std::uint32_t runs = 0;
-    bool noted = false;
+    std::size_t end = 0;
 };
 
 // What reading a run of files gave. Written by the one thread that takes it; the calling thread
@@ -47,8 +39,10 @@ struct Chunk {
     // Every line on a run of its own when rows keep their details, else the lines of a page
     // that lie together in one run.
     std::vector<LineRun> runs;
-    std::vector<FieldLengths> fields;                     // per run, with row details only
-    std::vector<FileLines> filesLines;                    // per file
+    std::vector<FieldLengths> fields;  // per run, with row details only
+    // Where each file's runs start (a chunk holds at most a few gigabytes of lines), and one
+    // file more's: a file's runs end where the next one's start. Not an allocation a chunk more.
+    std::array<std::uint32_t, kChunkFiles + 1> firstRuns{};
     std::vector<std::pair<std::size_t, PageNote>> notes;  // by slot, of pages worth telling
     PageCounts pageCounts;
     std::vector<std::exception_ptr> failures;  // per file, made once one fails
@@ -77,18 +71,16 @@ public:
         return m_chunk.blocks.back();
     }
 
-    void rowAdded(std::size_t start, const FieldLengths& fields,
-                  const FieldMisses& misses) override {
+    void rowAdded(const FieldLengths& fields, const FieldMisses& misses) override {
         std::string& text = m_chunk.blocks.back();
         text.append(kLineEnd);
         const auto block = static_cast<std::uint32_t>(m_chunk.blocks.size() - 1);
         LineRun* last = m_chunk.runs.size() > m_start.runs ? &m_chunk.runs.back() : nullptr;
-        if (m_rowDetails == RowDetails::None && last != nullptr && last->block == block &&
-            last->offset + last->length == start) {
-            last->length = text.size() - last->offset;
+        if (m_rowDetails == RowDetails::None && last != nullptr && last->block == block) {
+            last->end = text.size();
             ++last->lines;
         } else {
-            m_chunk.runs.push_back({block, 1, start, text.size() - start});
+            m_chunk.runs.push_back({block, 1, text.size()});
             if (m_rowDetails != RowDetails::None) {
                 m_chunk.fields.push_back(fields);
             }
@@ -111,11 +103,10 @@ public:
     // The file in `slot` is read, and held `finding`. Returns the page's note, if it is one to
     // tell of and notes are kept.
     PageNote* endFile(std::size_t slot, const PageFinding& finding) {
-        m_chunk.filesLines[slot] = {static_cast<std::uint32_t>(m_start.runs),
-                                    static_cast<std::uint32_t>(m_chunk.runs.size() - m_start.runs),
-                                    m_pageNotes && finding.worthTelling()};
+        m_chunk.firstRuns[slot] = static_cast<std::uint32_t>(m_start.runs);
+        m_chunk.firstRuns[slot + 1] = static_cast<std::uint32_t>(m_chunk.runs.size());
         m_chunk.pageCounts.add(finding);
-        if (!m_chunk.filesLines[slot].noted) {
+        if (!m_pageNotes || !finding.worthTelling()) {
             return nullptr;
         }
         PageNote& note = m_chunk.notes.emplace_back(slot, PageNote{}).second;

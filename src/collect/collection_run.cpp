@@ -35,8 +35,9 @@ constexpr auto kLookInterval = std::chrono::milliseconds(100);
 
 // What one thread reads with, made once, on that thread: the system's batches belong to one.
 struct ThreadReader {
-    ThreadReader(PageWatch& pageWatch, bool unwrap, HeldFileWait& held)
-        : page(pageWatch), record(unwrap, &held) {}
+    // What a page is (RecordReader's `kinds`) is only ever told with the page notes.
+    ThreadReader(PageWatch& pageWatch, bool unwrap, bool pageNotes, HeldFileWait& held)
+        : page(pageWatch), record(unwrap, &held, pageNotes) {}
 
     PageWatch& page;  // told of each page read block by block
     RecordReader record;
@@ -102,7 +103,7 @@ public:
     // file) stays in its future, unheard: it leaves its share to the others, and its chunk in
     // hand to the final pass, which meets any lasting failure on the calling thread.
     void help(std::size_t helper) {
-        ThreadReader reader(m_slow.of(helper), m_unwrap, m_held);
+        ThreadReader reader(m_slow.of(helper), m_unwrap, m_pageNotes, m_held);
         work(reader, nullptr);
     }
 
@@ -234,7 +235,7 @@ private:
                    bool mayDefer) {
         const std::size_t first = index * kChunkFiles;
         const std::size_t count = std::min(kChunkFiles, m_files.size() - first);
-        chunk.filesLines.resize(count);
+        chunk.runs.reserve(count);  // a run a page, without row details
         const bool batched = readTogether(reader.batch, first, count);
         ChunkRows rows(chunk, m_rowDetails, m_pageNotes);
         chunk.blocks.back().reserve(roomFor(reader.lastRows));
@@ -259,8 +260,9 @@ private:
             }
         }
         reader.lastRows = 0;
-        for (const std::string& block : chunk.blocks) {
+        for (std::string& block : chunk.blocks) {
             reader.lastRows += block.size();
+            block.shrink_to_fit();  // the room left would stay for the whole run
         }
         return true;
     }
@@ -389,7 +391,7 @@ Collected collect(const std::string& folderPath, CollectionClient& client,
     collection.slowPages().expect(helperCount + 1);
     // Made before any helper starts, so that no helper takes what the run needs on one thread.
     CallerPage page(collection.slowPages(), client);
-    ThreadReader reader(page, options.unwrap, collection.heldPages());
+    ThreadReader reader(page, options.unwrap, options.pageNotes, collection.heldPages());
     {
         std::vector<std::future<void>> helpers;  // each waits for its thread as it goes
         try {

@@ -11,35 +11,42 @@ namespace catalog {
 namespace {
 
 constexpr std::size_t kFilesBetweenQuestions = 4096;
+constexpr std::size_t kPieceBytes = std::size_t{1} << 20;  // far more than a name takes
 
 }  // namespace
 
 FolderIndex::FolderIndex(const Folder& folder, const std::function<bool()>& keepGoing) {
+    struct Listed {
+        std::uint64_t order;
+        const char* name;  // in `pieces`
+    };
+    std::vector<Listed> listed;
+    // The names as listed, in pieces that stay put: one growing string copies them again and again.
+    std::vector<std::string> pieces;
+    std::size_t bytes = 0;
     folder.forEachRegularFile(
         [&](const FolderEntry& entry) {
-            const std::size_t length = std::strlen(entry.name);
-            m_entries.push_back({entry.order, m_names.size(), length});
-            m_names.append(entry.name, length + 1);
-            return m_entries.size() % kFilesBetweenQuestions != 0 || keepGoing();
+            const std::size_t size = std::strlen(entry.name) + 1;
+            if (pieces.empty() || pieces.back().capacity() - pieces.back().size() < size) {
+                pieces.emplace_back().reserve(kPieceBytes);
+            }
+            listed.push_back({entry.order, pieces.back().data() + pieces.back().size()});
+            pieces.back().append(entry.name, size);
+            bytes += size;
+            return listed.size() % kFilesBetweenQuestions != 0 || keepGoing();
         },
         [this](const char* name) { m_subfolders.emplace_back(name); });
-    std::sort(m_entries.begin(), m_entries.end(),
-              [](const Entry& a, const Entry& b) { return a.order < b.order; });
-    gatherNamesInReadingOrder();
-}
-
-// The folder lists its names in its own order (a hash, on most file systems), unrelated to the
-// reading order: every use of the names after this (opening the files, putting them in byte
-// order) would otherwise fetch each from a different place in memory.
-void FolderIndex::gatherNamesInReadingOrder() {
-    std::string gathered;
-    gathered.reserve(m_names.size());
-    for (Entry& entry : m_entries) {
-        const std::size_t offset = gathered.size();
-        gathered.append(m_names, entry.nameOffset, entry.nameLength + 1);
-        entry.nameOffset = offset;
+    std::sort(listed.begin(), listed.end(),
+              [](const Listed& a, const Listed& b) { return a.order < b.order; });
+    // The folder lists its names in its own order (a hash, on most file systems), unrelated to
+    // the reading order: every use of the names after this (opening the files, putting them in
+    // byte order) would otherwise fetch each from a different place in memory.
+    m_names.reserve(bytes);
+    m_starts.reserve(listed.size() + 1);
+    for (const Listed& entry : listed) {
+        m_names.append(entry.name).push_back('\0');
+        m_starts.push_back(m_names.size());
     }
-    m_names.swap(gathered);
 }
 
 std::vector<std::uint32_t> FolderIndex::nameOrder() const {
@@ -49,9 +56,9 @@ std::vector<std::uint32_t> FolderIndex::nameOrder() const {
         std::uint32_t index;
     };
     std::vector<Ref> refs;
-    refs.reserve(m_entries.size());
-    for (std::uint32_t i = 0; i < m_entries.size(); ++i) {
-        refs.push_back({nameView(m_entries[i]), i});
+    refs.reserve(size());
+    for (std::uint32_t i = 0; i < size(); ++i) {
+        refs.push_back({nameView(i), i});
     }
     std::sort(refs.begin(), refs.end(), [](const Ref& a, const Ref& b) { return a.name < b.name; });
     std::vector<std::uint32_t> order(refs.size());

@@ -20,32 +20,24 @@ public:
     // Throws FileError.
     FolderIndex(const Folder& folder, const std::function<bool()>& keepGoing);
 
-    std::size_t size() const { return m_entries.size(); }
+    std::size_t size() const { return m_starts.size() - 1; }
     // The i-th name in reading order, NUL-terminated.
-    const char* name(std::size_t i) const { return m_names.data() + m_entries[i].nameOffset; }
-    std::string_view nameView(std::size_t i) const { return nameView(m_entries[i]); }
+    const char* name(std::size_t i) const { return m_names.data() + m_starts[i]; }
+    std::string_view nameView(std::size_t i) const {
+        return {name(i), m_starts[i + 1] - m_starts[i] - 1};
+    }
     // The bytes of all names together, terminators left out.
-    std::size_t nameBytes() const { return m_names.size() - m_entries.size(); }
+    std::size_t nameBytes() const { return m_names.size() - size(); }
     // Indexes of the names in their byte order, the order of the rows.
     std::vector<std::uint32_t> nameOrder() const;
     // The folder's subfolders, met on the way, whose pages a run does not read.
     const std::vector<std::string>& subfolders() const { return m_subfolders; }
 
 private:
-    struct Entry {
-        std::uint64_t order;
-        std::size_t nameOffset;
-        std::size_t nameLength;
-    };
-
-    void gatherNamesInReadingOrder();
-
-    std::string_view nameView(const Entry& entry) const {
-        return {m_names.data() + entry.nameOffset, entry.nameLength};
-    }
-
-    std::string m_names;
-    std::vector<Entry> m_entries;
+    std::string m_names;  // each ended by its NUL, in reading order
+    // Where each name starts in m_names, and where one after the last would: a name ends where
+    // the next starts. Kept for the whole run, so no more than that per file.
+    std::vector<std::size_t> m_starts{0};
     std::vector<std::string> m_subfolders;
 };
 

@@ -32,7 +32,13 @@ void Listing::addLine(std::string_view line, const FieldLengths& fields) {
 }
 
 void Listing::addLines(std::string_view lines, std::size_t rows) {
-    m_lines.push_back(lines);
+    // Pages read in the order of their names lie back to back: one piece holds them all.
+    std::string_view& last = m_lines.back();
+    if (last.data() + last.size() == lines.data()) {
+        last = {last.data(), last.size() + lines.size()};
+    } else {
+        m_lines.push_back(lines);
+    }
     m_rowCount += rows;
 }
 

@@ -136,11 +136,9 @@ public:
 
 private:
     void add(const RecordMatches& matches) {
-        std::string& out = m_sink.rowText();
-        const std::size_t start = out.size();
-        const FieldLengths fields = appendMatchedRow(matches, m_bytes, out, m_stop);
+        const FieldLengths fields = appendMatchedRow(matches, m_bytes, m_sink.rowText(), m_stop);
         m_withMiss += anyMissing(matches.misses) ? 1 : 0;
-        m_sink.rowAdded(start, fields, matches.misses);
+        m_sink.rowAdded(fields, matches.misses);
     }
 
     RowSink& m_sink;
@@ -227,24 +225,16 @@ PageFinding readDecodedPage(Reading& file, char* buffer, std::string_view first,
     return finding;
 }
 
-// The first bytes of the page, where a single-file save has its header block.
-std::optional<MhtmlMessage> messageOf(Reading& file, std::optional<std::string_view> held) {
-    if (held && held->size() >= std::min<std::uint64_t>(kMhtmlHeadBytes, file.size())) {
-        return mhtmlMessage(*held);
+// What `look` finds in the page's first `bytes` (where a single-file save has its header block,
+// and a file's first bytes say what it is), from the buffer while it holds them.
+template <typename Look>
+auto ofHead(Reading& file, std::optional<std::string_view> held, std::size_t bytes, Look look) {
+    if (held && held->size() >= std::min<std::uint64_t>(bytes, file.size())) {
+        return look(*held);
     }
-    std::string head(kMhtmlHeadBytes, '\0');
+    std::string head(bytes, '\0');
     head.resize(file.readAt(0, head.data(), head.size()));
-    return mhtmlMessage(head);
-}
-
-// What a page's first bytes say it is, from the buffer while it holds them.
-FileKind headKindOf(Reading& file, std::optional<std::string_view> held) {
-    if (held && held->size() >= std::min<std::uint64_t>(kKindHeadBytes, file.size())) {
-        return kindOfHead(*held);
-    }
-    std::string head(kKindHeadBytes, '\0');
-    head.resize(file.readAt(0, head.data(), head.size()));
-    return kindOfHead(head);
+    return look(head);
 }
 
 // A page read as it stands: its rows, and what tells whether a wrapping may hold its records.
@@ -255,7 +245,8 @@ struct AsItStands {
     FileKind headKind = FileKind::Text;   // likewise
 };
 
-AsItStands readPage(Reading& file, char* buffer, RowSink& sink, Watched watched, bool unwrap) {
+AsItStands readPage(Reading& file, char* buffer, RowSink& sink, Watched watched, bool unwrap,
+                    bool kinds) {
     ClueSearch clues;
     RecordScan scan(unwrap ? &clues : nullptr);
     PageRows rows(sink, watched.stop, [&file](std::uint64_t offset, char* into, std::size_t most) {
@@ -281,11 +272,11 @@ AsItStands readPage(Reading& file, char* buffer, RowSink& sink, Watched watched,
     }
     scan.finish(rows.onRecord());
     AsItStands page{rows.finding(scan), clues.clues(), std::nullopt};
-    if (!page.finding.holdsRecord()) {
-        page.headKind = headKindOf(file, text.start());
+    if (kinds && !page.finding.holdsRecord()) {
+        page.headKind = ofHead(file, text.start(), kKindHeadBytes, kindOfHead);
     }
     if (unwrap && !page.finding.holdsRecord()) {
-        page.message = messageOf(file, text.start());
+        page.message = ofHead(file, text.start(), kMhtmlHeadBytes, mhtmlMessage);
     }
     return page;
 }
@@ -422,13 +413,14 @@ PageFinding readWrapped(Reading& file, char* buffer, RowSink& sink, Watched watc
     return readDecodedPage(file, buffer, {}, text, sink, watched);
 }
 
-PageFinding readAllWays(Reading& file, char* buffer, RowSink& sink, Watched watched, bool unwrap) {
-    const AsItStands page = readPage(file, buffer, sink, watched, unwrap);
+PageFinding readAllWays(Reading& file, char* buffer, RowSink& sink, Watched watched, bool unwrap,
+                        bool kinds) {
+    const AsItStands page = readPage(file, buffer, sink, watched, unwrap, kinds);
     if (page.finding.holdsRecord()) {
         return page.finding;
     }
     PageFinding finding = unwrap ? readWrapped(file, buffer, sink, watched, page) : page.finding;
-    if (!finding.holdsRecord()) {
+    if (kinds && !finding.holdsRecord()) {
         finding.kind = kindWithoutRecord(page.headKind, finding.reading, page.clues.priceUtf32,
                                          [&] { return holdsUtf32Marker(file, buffer, watched); });
     }
@@ -476,10 +468,11 @@ PageFinding contentRows(std::string_view content, RowSink& sink, const StopFlag*
 
 }  // namespace
 
-RecordReader::RecordReader(bool unwrap, HeldFileWait* held)
+RecordReader::RecordReader(bool unwrap, HeldFileWait* held, bool kinds)
     : m_storage(new char[kBufferSize + kPageSize]),
       m_buffer(pageIn(m_storage.get())),
       m_unwrap(unwrap),
+      m_kinds(kinds),
       m_held(held) {}
 
 // A row mixing two versions of a file would be wrong in a way no one could see: a file changed
@@ -496,7 +489,8 @@ PageFinding RecordReader::appendRows(const Folder& folder, const char* name, Row
             // The watch hears that the page is closed whatever ends the reading.
             const std::unique_ptr<PageWatch, void (*)(PageWatch*)> open(
                 watch, [](PageWatch* opened) { opened->closed(); });
-            const PageFinding finding = readAllWays(file, m_buffer, sink, {stop, watch}, m_unwrap);
+            const PageFinding finding =
+                readAllWays(file, m_buffer, sink, {stop, watch}, m_unwrap, m_kinds);
             if (file.gaveOneVersion()) {
                 return finding;
             }
@@ -527,7 +521,7 @@ PageFinding RecordReader::appendRows(std::string_view content, RowSink& sink,
                                      const StopFlag* stop) {
     WrapClues clues;
     PageFinding finding = contentRows(content, sink, stop, m_unwrap, clues);
-    if (!finding.holdsRecord()) {
+    if (m_kinds && !finding.holdsRecord()) {
         finding.kind =
             kindWithoutRecord(kindOfHead(content), finding.reading, clues.priceUtf32, [content] {
                 Utf32MarkerSearch search;

@@ -23,10 +23,8 @@ public:
 
     // The text the next row is appended to; it may change between rows, never within one.
     virtual std::string& rowText() = 0;
-    // The row appended to rowText() from `start` on, without its line end, and what its record
-    // lacks.
-    virtual void rowAdded(std::size_t start, const FieldLengths& fields,
-                          const FieldMisses& misses) = 0;
+    // A row, without its line end, was appended to rowText(); what its record lacks.
+    virtual void rowAdded(const FieldLengths& fields, const FieldMisses& misses) = 0;
     // Forgets every row added since the page began: it is read again from its start.
     virtual void restartPage() = 0;
 };
@@ -53,7 +51,9 @@ class RecordReader {
 public:
     // Without `unwrap`, a page is read as it stands only, as it was before wrappings were read.
     // A page another program holds open is opened again as `held` allows (may be null: never).
-    explicit RecordReader(bool unwrap = true, HeldFileWait* held = nullptr);
+    // Without `kinds`, a page without a record is not looked at again for what it is
+    // (PageFinding::kind), which only an explanation tells.
+    explicit RecordReader(bool unwrap = true, HeldFileWait* held = nullptr, bool kinds = true);
 
     // Gives `sink` the row of every record of the file `name` in the open folder `folder`, and
     // returns what the file holds. Between blocks it throws RunStopped once `stop` (may be null)
@@ -81,6 +81,7 @@ private:
     std::unique_ptr<char[]> m_storage;
     char* m_buffer;  // in m_storage, at the start of a page
     bool m_unwrap;
+    bool m_kinds;
     HeldFileWait* m_held;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "collect/folder_index.h"
 #include "collect/record_reader.h"
 #include "platform/file_error.h"
 #include "platform/folder.h"
@@ -19,31 +20,24 @@ public:
         m_text.clear();
         return m_text;
     }
-    void rowAdded(std::size_t, const FieldLengths&, const FieldMisses&) override {}
+    void rowAdded(const FieldLengths&, const FieldMisses&) override {}
     void restartPage() override {}
 
 private:
     std::string m_text;
 };
 
-std::vector<std::string> fileNamesOf(const Folder& folder) {
-    std::vector<std::string> names;
-    folder.forEachRegularFile([&names](const FolderEntry& entry) {
-        names.emplace_back(entry.name);
-        return true;
-    });
-    return names;
-}
-
 // The regular files of the subfolder at `path` that give a row; 0 when it cannot be read.
 std::size_t pagesWithRecords(const std::string& path, RecordReader& reader, const StopFlag* stop) {
     std::size_t pages = 0;
     try {
         const Folder folder = Folder::open(path);
+        const FolderIndex files(folder, [] { return true; });
         DroppedRows rows;
-        for (const std::string& name : fileNamesOf(folder)) {
+        for (std::size_t file = 0; file < files.size(); ++file) {
             try {
-                pages += reader.appendRows(folder, name.c_str(), rows, stop, nullptr).holdsRecord();
+                pages +=
+                    reader.appendRows(folder, files.name(file), rows, stop, nullptr).holdsRecord();
             } catch (const FileError&) {
             } catch (const std::bad_alloc&) {
             }
@@ -63,7 +57,7 @@ std::vector<SubfolderPages> subfoldersWithPages(const Folder& folder,
         return {};  // most data folders: no reader, and its buffer, is made for them
     }
     std::sort(names.begin(), names.end());
-    RecordReader reader(unwrap);
+    RecordReader reader(unwrap, nullptr, false);  // pages only counted: no kind is told
     std::vector<SubfolderPages> found;
     for (std::string& name : names) {
         const std::size_t pages =

@@ -6,7 +6,7 @@
 
 namespace catalog {
 
-void StringSink::rowAdded(std::size_t, const FieldLengths&, const FieldMisses& missed) {
+void StringSink::rowAdded(const FieldLengths&, const FieldMisses& missed) {
     rows.append(kLineEnd);
     misses.push_back(missed);
 }
@@ -28,7 +28,7 @@ StreamedRows streamedRows(std::string_view text, std::size_t blockSize, std::siz
     StringSink sink;
     const OnRecord onRecord = [&](const RecordMatches& matches) {
         appendMatchedRow(matches, bytes, sink.rows);
-        sink.rowAdded(0, {}, matches.misses);
+        sink.rowAdded({}, matches.misses);
     };
     ClueSearch clues;
     RecordScan scan(&clues);

@@ -19,7 +19,7 @@ public:
     std::vector<FieldMisses> misses;  // per row
 
     std::string& rowText() override { return rows; }
-    void rowAdded(std::size_t, const FieldLengths&, const FieldMisses& missed) override;
+    void rowAdded(const FieldLengths&, const FieldMisses& missed) override;
     void restartPage() override;
 };
 
