@@ -36,37 +36,23 @@ std::string refusalText(const OutputRefusal& refusal, const std::string& outputN
            ". Please choose another name to save to.";
 }
 
-namespace {
-
-// Refused before any question: the run then fails at once with the advice to clear the flag.
-bool readOnly(const std::string& path) {
-    try {
-        refuseReadOnlyOutput(path);
-        return false;
-    } catch (const FileError&) {
-        return true;
-    }
-}
-
-// A file that cannot be read is not asked about: the run refuses it before it starts, saying why.
-bool isOtherFile(const std::string& path) {
-    try {
-        return existingOutput(path) == ExistingOutput::Other;
-    } catch (const FileError&) {
-        return false;
-    }
-}
-
-}  // namespace
-
 std::optional<std::string> replaceQuestion(const std::string& programDirectory,
                                            const std::string& outputName) {
     const ListingTarget target = listingTarget(programDirectory, outputName);
-    const std::string& path = target.path;
-    if (refusalOf(target) || readOnly(path) || !isOtherFile(path)) {
+    if (refusalOf(target)) {
         return std::nullopt;
     }
-    return displayText(shownPath(path)) + " exists and is not a listing: replace it?";
+    // A read-only file, or one that cannot be read to tell, is not asked about: the run refuses
+    // it before it starts, saying why.
+    try {
+        refuseReadOnlyOutput(target.path);
+        if (existingOutput(target.path) != ExistingOutput::Other) {
+            return std::nullopt;
+        }
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+    return displayText(shownPath(target.path)) + " exists and is not a listing: replace it?";
 }
 
 }  // namespace catalog::window

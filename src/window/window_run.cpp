@@ -27,12 +27,6 @@ namespace {
 
 using Target = WindowRun::Target;
 
-RunFailure nameRefusal(const std::string& outputName, const std::string& text) {
-    RunFailure failure{{}, {}, 0, displayText(text), true};
-    failure.name = displayText("\"" + outputName + "\"");
-    return failure;
-}
-
 // A failure of the run is its outcome, never an exception: the rows found stay, as they were all
 // found before the write.
 void guarded(RunOutcome& outcome, const Target& target, const std::function<void()>& step) {
@@ -41,7 +35,9 @@ void guarded(RunOutcome& outcome, const Target& target, const std::function<void
     } catch (const RunStopped&) {
         outcome.stopped = true;
     } catch (const OutputRefusal& refusal) {
-        outcome.failure = nameRefusal(target.outputName, refusalText(refusal, target.outputName));
+        const std::string text = refusalText(refusal, target.outputName);
+        outcome.failure = RunFailure{{}, {}, 0, displayText(text), true};
+        outcome.failure->name = displayText("\"" + target.outputName + "\"");
     } catch (const FileError& error) {
         outcome.failure = failureOf(error);
         if (error.path() == target.listing.path) {
@@ -74,13 +70,13 @@ std::optional<ExistingOutput> lookedAt(RunOutcome& outcome, const Target& target
 // question before an empty run's write, and a file put in that place meanwhile.
 class WindowSteps : public ListingSteps {
 public:
-    WindowSteps(RunOutcome& outcome, Target& target,
+    WindowSteps(RunOutcome& outcome, const Target& target,
                 const std::function<bool(const std::string&)>& ask)
         : m_outcome(outcome), m_target(target), m_ask(ask) {}
 
     bool checked() override {
         const std::optional<ExistingOutput> found = lookedAt(m_outcome, m_target);
-        m_target.found = found.value_or(ExistingOutput::None);
+        m_found = found.value_or(ExistingOutput::None);
         return found.has_value();
     }
 
@@ -104,7 +100,7 @@ public:
     // replaced unasked: the question about a file that is not a listing came before the run.
     bool writing() override {
         const std::optional<ExistingOutput> now = lookedAt(m_outcome, m_target);
-        if (now == ExistingOutput::Other && m_target.found != ExistingOutput::Other) {
+        if (now == ExistingOutput::Other && m_found != ExistingOutput::Other) {
             m_outcome.failure =
                 RunFailure{{},
                            {},
@@ -120,8 +116,9 @@ public:
 
 private:
     RunOutcome& m_outcome;
-    Target& m_target;
+    const Target& m_target;
     const std::function<bool(const std::string&)>& m_ask;
+    ExistingOutput m_found = ExistingOutput::None;  // at the listing's place before the run
     bool m_collected = false;
 };
 
@@ -134,7 +131,7 @@ void keepRows(RunOutcome& outcome, const Target& target, Collected& collected) {
     outcome.troublePages = TroublePages(std::move(notes), target.listing.dataFolder);
 }
 
-void collectInto(RunOutcome& outcome, Target& target, CollectionClient& client,
+void collectInto(RunOutcome& outcome, const Target& target, CollectionClient& client,
                  const StopFlag& stop, const std::function<bool(const std::string&)>& ask) {
     WindowSteps steps(outcome, target, ask);
     Collected collected;

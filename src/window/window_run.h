@@ -14,7 +14,6 @@
 #include "collect/listing_run.h"
 #include "collect/run_summary.h"
 #include "collect/stop_flag.h"
-#include "window/existing_output.h"
 #include "window/row_table.h"
 #include "window/trouble_pages.h"
 
@@ -108,7 +107,6 @@ public:
     struct Target {
         std::string outputName;
         ListingTarget listing;
-        ExistingOutput found = ExistingOutput::None;  // at the listing's place before the run
     };
 
 private:
