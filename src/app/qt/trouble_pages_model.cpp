@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <vector>
 
 #include "app/qt/qt_text.h"
 
@@ -30,25 +29,6 @@ QVariant TroublePagesModel::data(const QModelIndex& index, int role) const {
         return m_lineSize;
     }
     return {};
-}
-
-std::variant<QString, window::CopyRefusal> TroublePagesModel::copyText(
-    const QItemSelection& selection) const {
-    std::vector<window::LineRange> ranges;
-    for (const QItemSelectionRange& range : selection) {
-        ranges.push_back(
-            {static_cast<std::size_t>(range.top()), static_cast<std::size_t>(range.bottom()) + 1});
-    }
-    std::sort(ranges.begin(), ranges.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    if (ranges.empty()) {
-        ranges.push_back({0, m_pages.lineCount()});
-    }
-    std::variant<std::string, window::CopyRefusal> text = m_pages.copyText(ranges);
-    if (const auto* refusal = std::get_if<window::CopyRefusal>(&text)) {
-        return *refusal;
-    }
-    return fromUtf8(std::get<std::string>(text));
 }
 
 }  // namespace catalog::qt_window
