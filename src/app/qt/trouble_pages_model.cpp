@@ -12,10 +12,8 @@ TroublePagesModel::TroublePagesModel(window::TroublePages pages, QObject* parent
 
 // A view counts its rows in an int: beyond that the list ends, and copying takes them all.
 int TroublePagesModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid()) {
-        return 0;
-    }
-    return static_cast<int>(std::min<std::size_t>(m_pages.lineCount(), INT_MAX));
+    return parent.isValid() ? 0
+                            : static_cast<int>(std::min<std::size_t>(m_pages.lineCount(), INT_MAX));
 }
 
 QVariant TroublePagesModel::data(const QModelIndex& index, int role) const {
