@@ -12,8 +12,19 @@ constexpr char asciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c;
 }
 
+constexpr bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The value of a hexadecimal digit, or -1 for any other byte.
+constexpr int hexValue(char c) {
+    return isDigit(c)                                     ? c - '0'
+           : asciiLower(c) >= 'a' && asciiLower(c) <= 'f' ? asciiLower(c) - 'a' + 10
+                                                          : -1;
+}
+
 constexpr bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (asciiLower(c) >= 'a' && asciiLower(c) <= 'f');
+    return hexValue(c) >= 0;
 }
 
 inline bool startsWithNoCase(std::string_view text, std::string_view prefix) {

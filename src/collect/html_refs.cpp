@@ -15,10 +15,6 @@ enum class Held { Begun, Complete, Failed };
 constexpr std::array<std::string_view, 5> kNamed = {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"};
 constexpr std::array<char, 5> kNamedAs = {'&', '<', '>', '"', '\''};
 
-unsigned hexValue(char c) {
-    return c <= '9' ? static_cast<unsigned>(c - '0') : static_cast<unsigned>((c | 0x20) - 'a' + 10);
-}
-
 // A numeric reference `text` (from `&#`), begun, complete with its value, or not one at all.
 Held numeric(std::string_view text, std::uint32_t& value) {
     const bool hex = text.size() > 2 && (text[2] == 'x' || text[2] == 'X');
@@ -33,11 +29,11 @@ Held numeric(std::string_view text, std::uint32_t& value) {
                                value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
             return valid ? Held::Complete : Held::Failed;
         }
-        const bool digit = hex ? isHexDigit(c) : (c >= '0' && c <= '9');
-        if (!digit || digits == mostDigits) {
+        const int digit = hex ? hexValue(c) : isDigit(c) ? c - '0' : -1;
+        if (digit < 0 || digits == mostDigits) {
             return Held::Failed;
         }
-        value = value * (hex ? 16 : 10) + (hex ? hexValue(c) : static_cast<unsigned>(c - '0'));
+        value = value * (hex ? 16 : 10) + static_cast<unsigned>(digit);
     }
     return Held::Begun;
 }

@@ -10,10 +10,6 @@ namespace catalog {
 
 namespace {
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 std::size_t leadingDigits(std::string_view text) {
     return static_cast<std::size_t>(std::find_if_not(text.begin(), text.end(), isDigit) -
                                     text.begin());

@@ -99,14 +99,6 @@ int base64Value(char c) {
     return c == '+' ? 62 : c == '/' ? 63 : -1;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    const char folded = asciiLower(c);
-    return folded >= 'a' && folded <= 'f' ? folded - 'a' + 10 : -1;
-}
-
 }  // namespace
 
 std::optional<MhtmlMessage> mhtmlMessage(std::string_view head) {

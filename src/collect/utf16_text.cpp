@@ -18,35 +18,9 @@ PageEncoding encodingOf(std::string_view head) {
     return PageEncoding::Utf16LittleEndian;
 }
 
-char* putCodePoint(std::uint32_t point, char* out) {
-    if (point < 0x80) {
-        *out++ = static_cast<char>(point);
-    } else if (point < 0x800) {
-        *out++ = static_cast<char>(0xC0 | point >> 6);
-        *out++ = static_cast<char>(0x80 | (point & 0x3F));
-    } else if (point < 0x10000) {
-        *out++ = static_cast<char>(0xE0 | point >> 12);
-        *out++ = static_cast<char>(0x80 | (point >> 6 & 0x3F));
-        *out++ = static_cast<char>(0x80 | (point & 0x3F));
-    } else {
-        *out++ = static_cast<char>(0xF0 | point >> 18);
-        *out++ = static_cast<char>(0x80 | (point >> 12 & 0x3F));
-        *out++ = static_cast<char>(0x80 | (point >> 6 & 0x3F));
-        *out++ = static_cast<char>(0x80 | (point & 0x3F));
-    }
-    return out;
-}
-
 namespace {
 
 constexpr std::uint16_t kReplacement = 0xFFFD;
-
-bool isHighSurrogate(std::uint16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool isLowSurrogate(std::uint16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 template <bool kBigEndian>
 std::uint16_t unitAt(const char* at) {

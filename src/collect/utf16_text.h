@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/wtf8.h"
+
 namespace catalog {
 
 // How a page's bytes are read. Pages saved as "Unicode" by Windows Notepad are UTF-16 behind a
@@ -18,10 +20,6 @@ inline constexpr std::size_t kByteOrderMarkBytes = 2;
 // FF FE 00 00 is the UTF-32 little-endian mark, which is not taken for UTF-16: such a page stays
 // bytes.
 PageEncoding encodingOf(std::string_view head);
-
-// Writes the UTF-8 of the code point `point` (no surrogate, at most U+10FFFF) at `out`, 1 to 4
-// bytes, and returns where it ended.
-char* putCodePoint(std::uint32_t point, char* out);
 
 // Turns a UTF-16 page, given block after block, into UTF-8. A code unit or a surrogate pair cut
 // by the end of a block waits inside for the next one, so blocks may be cut anywhere. It is a

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -19,6 +20,45 @@ struct Utf8Character {
     std::size_t length = 0;
 };
 Utf8Character decodeUtf8(std::string_view bytes, Surrogates surrogates);
+
+// Whether `byte` starts a character of UTF-8 (or WTF-8), rather than going on with one.
+constexpr bool startsCharacter(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+}
+
+// The characters `text` holds, each sequence counted once.
+inline std::size_t characterCount(std::string_view text) {
+    return static_cast<std::size_t>(std::ranges::count_if(text, startsCharacter));
+}
+
+constexpr bool isHighSurrogate(char32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+constexpr bool isLowSurrogate(char32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// Writes the UTF-8 of the code point `point`, at most U+10FFFF (a surrogate as WTF-8 spells it),
+// at `out`, 1 to 4 bytes, and returns where it ended.
+inline char* putCodePoint(char32_t point, char* out) {
+    if (point < 0x80) {
+        *out++ = static_cast<char>(point);
+    } else if (point < 0x800) {
+        *out++ = static_cast<char>(0xC0 | point >> 6);
+        *out++ = static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | point >> 12);
+        *out++ = static_cast<char>(0x80 | (point >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | point >> 18);
+        *out++ = static_cast<char>(0x80 | (point >> 12 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (point >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (point & 0x3F));
+    }
+    return out;
+}
 
 // Windows names are UTF-16 that need not be valid: a lone surrogate is a legal name. Inside the
 // program names are UTF-8, extended as WTF-8 so that such a name survives the round trip, and

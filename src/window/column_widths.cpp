@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <ranges>
 #include <span>
 
 namespace catalog::window {
@@ -18,11 +19,10 @@ constexpr double kMostOverTypical = 1.5;
 // What the values of `column` in `rows` need: the widest, unless it is an odd one.
 int valuesWidth(const ValueWidth& valueWidth, std::size_t column,
                 std::span<const std::size_t> rows) {
-    std::vector<int> widths;
-    for (const std::size_t row : rows) {
-        widths.push_back(valueWidth(row, column));
-    }
-    std::sort(widths.begin(), widths.end());
+    std::vector<int> widths(rows.size());
+    std::ranges::transform(rows, widths.begin(),
+                           [&](std::size_t row) { return valueWidth(row, column); });
+    std::ranges::sort(widths);
     const int typical = widths[static_cast<std::size_t>(static_cast<double>(widths.size() - 1) *
                                                         kShareOfRowsTypical)];
     const int widest = widths.back();
@@ -71,17 +71,10 @@ std::vector<int> sharedWidths(std::vector<int> widths, const std::vector<int>& l
     }
     // The widest cap under which the columns fit, found by halving; none fitting, each column
     // keeps what it keeps.
-    int fits = 0;
-    int tooWide = *std::max_element(widths.begin(), widths.end());
-    while (tooWide - fits > 1) {
-        const int cap = fits + (tooWide - fits) / 2;
-        if (total(capped(widths, kept, cap)) <= room) {
-            fits = cap;
-        } else {
-            tooWide = cap;
-        }
-    }
-    return capped(widths, kept, fits);
+    const auto tooWide = std::ranges::partition_point(
+        std::views::iota(1, std::max(1, *std::ranges::max_element(widths))),
+        [&](int cap) { return total(capped(widths, kept, cap)) <= room; });
+    return capped(widths, kept, *tooWide - 1);
 }
 
 }  // namespace catalog::window

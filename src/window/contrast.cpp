@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ranges>
 
 namespace catalog::window {
 
@@ -26,17 +27,9 @@ Rgb blend(Rgb from, Rgb to, int step) {
 // The furthest step toward `to` at which the colour still reads on `background`. Contrast
 // changes one way along the blend as long as `to` is on the background's side, so halving finds it.
 int furthestReadable(Rgb from, Rgb to, Rgb background) {
-    int low = 0;
-    int high = 256;
-    while (low < high) {
-        const int middle = (low + high + 1) / 2;
-        if (contrastRatio(blend(from, to, middle), background) >= kLeastContrast) {
-            low = middle;
-        } else {
-            high = middle - 1;
-        }
-    }
-    return low;
+    return 256 - *std::ranges::partition_point(std::views::iota(0, 256), [&](int back) {
+               return contrastRatio(blend(from, to, 256 - back), background) < kLeastContrast;
+           });
 }
 
 }  // namespace
@@ -63,17 +56,10 @@ Rgb readableColour(Rgb colour, Rgb background) {
     const Rgb away =
         contrastRatio(white, background) > contrastRatio(black, background) ? white : black;
     // The fewest steps from `colour` toward `away` that read: halving from the far end.
-    int low = 0;
-    int high = 256;
-    while (low < high) {
-        const int middle = (low + high) / 2;
-        if (contrastRatio(blend(colour, away, middle), background) >= kLeastContrast) {
-            high = middle;
-        } else {
-            low = middle + 1;
-        }
-    }
-    return blend(colour, away, low);
+    const int steps = *std::ranges::partition_point(std::views::iota(0, 256), [&](int step) {
+        return contrastRatio(blend(colour, away, step), background) < kLeastContrast;
+    });
+    return blend(colour, away, steps);
 }
 
 }  // namespace catalog::window

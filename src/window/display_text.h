@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "collect/legible_text.h"
 
@@ -15,5 +16,9 @@ inline std::string displayText(std::string_view bytes) {
 
 // `text` with its first letter a capital: for a text that also stands inside a sentence.
 std::string capitalized(std::string text);
+
+// `text` added to `pieces` piece by piece, each ending where a line may break: after a blank
+// among words, after a separator in a `path`.
+void addPieces(std::vector<std::string_view>& pieces, std::string_view text, bool path);
 
 }  // namespace catalog::window

@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <iterator>
 
+#include "collect/ascii_text.h"
+
 namespace catalog::window {
 
 namespace {
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 unsigned char folded(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
+    return static_cast<unsigned char>(asciiLower(c));
 }
 
 std::size_t digitsEnd(std::string_view text, std::size_t at) {

@@ -74,11 +74,6 @@ const RecordNote* RunRows::recordOf(std::size_t row) const {
     return at != page.missing.end() && at->record == record ? &*at : nullptr;
 }
 
-const FieldMisses* RunRows::missesOf(std::size_t row) const {
-    const RecordNote* record = recordOf(row);
-    return record == nullptr ? nullptr : &record->misses;
-}
-
 // The last run that starts at or before the row holds it.
 std::size_t RowTable::runOf(std::size_t row) const {
     const auto after = std::upper_bound(m_firstRows.begin(), m_firstRows.end(), row);

@@ -45,8 +45,6 @@ struct RunRows {
     const PageNote* noteOf(std::size_t row) const;
     // The note of the row's record, if it lacks a field.
     const RecordNote* recordOf(std::size_t row) const;
-    // What the row's record lacks, if it lacks a field.
-    const FieldMisses* missesOf(std::size_t row) const;
 
 private:
     std::vector<const PageNote*> m_notesWithRows;  // in row order, for looking a row's note up

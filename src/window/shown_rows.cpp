@@ -1,8 +1,10 @@
 #include "window/shown_rows.h"
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 #include <numeric>
+#include <ranges>
 
 #include "collect/listing.h"
 
@@ -41,11 +43,9 @@ std::size_t ShownRows::runCount() const {
 std::variant<std::string, CopyRefusal> ShownRows::copyText(std::span<const std::size_t> rows,
                                                            bool withHeader) const {
     try {
-        std::vector<std::size_t> tableRows;
-        tableRows.reserve(rows.size());
-        for (const std::size_t row : rows) {
-            tableRows.push_back(m_order[row]);
-        }
+        std::vector<std::size_t> tableRows(rows.size());
+        std::ranges::transform(rows, tableRows.begin(),
+                               [&](std::size_t row) { return m_order[row]; });
         return m_table.copyText(tableRows, withHeader ? copyHeaderLine() : std::string());
     } catch (const std::bad_alloc&) {
         return CopyRefusal::NoMemory;
@@ -67,9 +67,7 @@ std::vector<std::size_t> ShownRows::append(RunRows rows) {
         m_table.append(std::move(rows));
         m_shownOfRun.push_back(count);
         std::iota(added.begin(), added.end(), m_order.size());
-        for (std::size_t row = first; row < m_table.rowCount(); ++row) {
-            m_order.push_back(row);
-        }
+        std::ranges::copy(std::views::iota(first, m_table.rowCount()), std::back_inserter(m_order));
         return added;
     }
     m_table.append(std::move(rows));
@@ -79,11 +77,8 @@ std::vector<std::size_t> ShownRows::append(RunRows rows) {
         std::vector<SortKey> addedKeys = keysOf(added, m_sort.column);
         sortKeys(addedKeys, m_sort.direction);
         mergeKeys(shown, std::move(addedKeys), m_sort.direction);
-        std::vector<std::size_t> order;
-        order.reserve(shown.size());
-        for (const SortKey& key : shown) {
-            order.push_back(key.row);
-        }
+        std::vector<std::size_t> order(shown.size());
+        std::ranges::transform(shown, order.begin(), &SortKey::row);
         for (std::size_t place = 0; place < order.size(); ++place) {
             if (order[place] >= first) {
                 added[order[place] - first] = place;
@@ -157,8 +152,7 @@ std::vector<std::size_t> ShownRows::inOrder(std::vector<std::size_t> tableRows,
     }
     std::vector<SortKey> keys = keysOf(tableRows, sort.column);
     sortKeys(keys, sort.direction);
-    std::transform(keys.begin(), keys.end(), tableRows.begin(),
-                   [](const SortKey& key) { return key.row; });
+    std::ranges::transform(keys, tableRows.begin(), &SortKey::row);
     return tableRows;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <optional>
+#include <ranges>
 #include <vector>
 
 #include "platform/paths.h"
@@ -17,32 +18,8 @@ constexpr std::string_view kEllipsis = "\u2026";
 // The first of `count` candidates, each shorter than the one before, that fits; `count` when none
 // does. Halving: a strip is laid out a few dozen times at most, whatever the path's length.
 std::size_t firstFitting(std::size_t count, const std::function<bool(std::size_t)>& fitsAt) {
-    std::size_t low = 0;
-    std::size_t high = count;
-    while (low < high) {
-        const std::size_t middle = low + (high - low) / 2;
-        if (fitsAt(middle)) {
-            high = middle;
-        } else {
-            low = middle + 1;
-        }
-    }
-    return low;
-}
-
-// A status as words, a path and words again, each piece ending where a line may break: after a
-// blank among the words, after a separator in the path.
-void addPieces(std::vector<std::string_view>& pieces, std::string_view text, bool path) {
-    std::size_t start = 0;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (path ? isPathSeparator(text[at]) : text[at] == ' ') {
-            pieces.push_back(text.substr(start, at + 1 - start));
-            start = at + 1;
-        }
-    }
-    if (start < text.size()) {
-        pieces.push_back(text.substr(start));
-    }
+    return *std::ranges::partition_point(std::views::iota(std::size_t{0}, count),
+                                         [&](std::size_t cut) { return !fitsAt(cut); });
 }
 
 std::string_view withoutEndBlank(std::string_view line) {

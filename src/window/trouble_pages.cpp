@@ -1,10 +1,13 @@
 #include "window/trouble_pages.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "collect/failure_text.h"
 #include "collect/listing.h"
+#include "window/keeping_rows.h"
 #include "window/row_cells.h"
+#include "window/window_texts.h"
 
 namespace catalog::window {
 
@@ -73,6 +76,30 @@ std::variant<std::string, CopyRefusal> TroublePages::copyText(
             return true;
         });
     });
+}
+
+LinesCopy copyLines(const TroublePages& pages, std::vector<LineRange> ranges,
+                    const std::function<bool(const std::string&)>& toClipboard) {
+    if (ranges.empty()) {
+        ranges.push_back({0, pages.lineCount()});
+    }
+    std::ranges::sort(ranges, {}, &LineRange::first);
+    const std::size_t lines =
+        std::transform_reduce(ranges.begin(), ranges.end(), std::size_t{0}, std::plus<>(),
+                              [](const LineRange& range) { return range.last - range.first; });
+    LinesCopy done;
+    const auto copy = [&] {
+        const std::variant<std::string, CopyRefusal> text = pages.copyText(ranges);
+        if (const auto* refusal = std::get_if<CopyRefusal>(&text)) {
+            done.message = linesCopyRefusedText(*refusal, lines);
+        } else if (toClipboard(std::get<std::string>(text))) {
+            done = {linesCopiedAnnouncement(lines), true};
+        }
+    };
+    keepingRows("copy", lines, copy, [&](const StatusText&) {
+        done = {linesCopyRefusedText(CopyRefusal::NoMemory, lines), false};
+    });
+    return done;
 }
 
 }  // namespace catalog::window

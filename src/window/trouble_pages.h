@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -52,5 +53,15 @@ private:
     std::vector<std::size_t> m_lineEnds;  // for each note, the lines up to its last: prefix sums
     std::string m_dataFolder;
 };
+
+// What the list's Copy did, for the line under the list: the lines copied, or why they were not.
+struct LinesCopy {
+    std::string message;
+    bool copied = false;
+};
+// Copies the lines of `ranges`, every line when there are none, through `toClipboard` (false
+// when the clipboard took nothing), in order; running out of memory is told, never thrown.
+LinesCopy copyLines(const TroublePages& pages, std::vector<LineRange> ranges,
+                    const std::function<bool(const std::string&)>& toClipboard);
 
 }  // namespace catalog::window

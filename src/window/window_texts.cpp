@@ -1,13 +1,14 @@
 #include "window/window_texts.h"
 
 #include <algorithm>
-#include <functional>
+#include <vector>
 
 #include "collect/failure_text.h"
 #include "collect/program_paths.h"
 #include "collect/readable_numbers.h"
 #include "collect/run_summary.h"
 #include "platform/paths.h"
+#include "platform/wtf8.h"
 #include "window/control_texts.h"
 #include "window/data_folder.h"
 #include "window/display_text.h"
@@ -31,26 +32,6 @@ StatusText withPath(std::string text, std::string_view path, std::string_view re
 // The data folder as the status names it: on one line, without the separator that ends it.
 std::string folderShown(const std::string& folder) {
     return std::string(withoutEndSeparator(oneLine(folder)));
-}
-
-std::size_t characterCount(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
-// Calls `take` with each of the path's names, its separator after it.
-void forEachName(std::string_view path, const std::function<void(std::string_view)>& take) {
-    std::size_t start = 0;
-    for (std::size_t at = 0; at < path.size(); ++at) {
-        if (isPathSeparator(path[at])) {
-            take(path.substr(start, at + 1 - start));
-            start = at + 1;
-        }
-    }
-    if (start < path.size()) {
-        take(path.substr(start));
-    }
 }
 
 }  // namespace
@@ -238,20 +219,21 @@ std::string detailsInLines(const FailureText& text, std::size_t mostCharacters) 
         shown.append("\n");
         column = 0;
     };
-    forEachName(std::string_view(text.details).substr(text.pathStart, text.pathLength),
-                [&](std::string_view name) {
-                    if (column > 0 && column + characterCount(name) > mostCharacters) {
-                        breakLine();
-                    }
-                    forEachCharacter(name, [&](std::string_view character) {
-                        if (column == mostCharacters) {
-                            breakLine();
-                        }
-                        shown.append(character);
-                        ++column;
-                        return true;
-                    });
-                });
+    std::vector<std::string_view> names;
+    addPieces(names, std::string_view(text.details).substr(text.pathStart, text.pathLength), true);
+    for (const std::string_view name : names) {
+        if (column > 0 && column + characterCount(name) > mostCharacters) {
+            breakLine();
+        }
+        forEachCharacter(name, [&](std::string_view character) {
+            if (column == mostCharacters) {
+                breakLine();
+            }
+            shown.append(character);
+            ++column;
+            return true;
+        });
+    }
     return shown.append(text.details.substr(text.pathStart + text.pathLength));
 }
 
@@ -261,11 +243,9 @@ std::string noDisplayMessage(const std::string& reason) {
         line += " (" + reason + ")";
     }
     line += "; catalog-collector-cli collects the data folder without a display";
-    for (char& c : line) {
-        if (c == '\n' || c == '\r') {
-            c = ' ';  // one line, whatever the toolkit said
-        }
-    }
+    // One line, whatever the toolkit said.
+    std::ranges::replace_if(
+        line, [](char c) { return c == '\n' || c == '\r'; }, ' ');
     return line;
 }
 

@@ -64,10 +64,10 @@ TEST(TroublePages, ListsALinePerPageWithoutARecordAndPerRecordLackingAField) {
 
     // The rows still find what their records lack past the pages without a row.
     const RunRows rows(Listing{}, runNotes());
-    ASSERT_NE(rows.missesOf(2), nullptr);
-    EXPECT_EQ((*rows.missesOf(2))[2], NoOpener);
-    EXPECT_EQ(rows.missesOf(1), nullptr);
-    EXPECT_EQ(rows.missesOf(3), nullptr);
+    ASSERT_NE(rows.recordOf(2), nullptr);
+    EXPECT_EQ(rows.recordOf(2)->misses[2], NoOpener);
+    EXPECT_EQ(rows.recordOf(1), nullptr);
+    EXPECT_EQ(rows.recordOf(3), nullptr);
 }
 
 TEST(TroublePages, RefusesToCopyMoreThanTheTable) {

@@ -12,10 +12,6 @@ namespace catalog {
 
 namespace {
 
-bool isOption(const std::string& argument) {
-    return argument.size() > 1 && argument.front() == '-';
-}
-
 CommandLine usageError(std::string message) {
     CommandLine line;
     line.action = CommandLine::Action::UsageError;
@@ -148,7 +144,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments, bool win
         if (!optionsEnded && argument.starts_with('/') && meantOption(argument, windowsSwitches)) {
             return unknownOption(typed, true);
         }
-        if (optionsEnded || !isOption(argument)) {
+        if (optionsEnded || argument.size() < 2 || !argument.starts_with('-')) {
             positional.push_back(argument);
         } else if (argument == "--") {
             optionsEnded = true;

@@ -11,12 +11,8 @@ namespace catalog {
 
 std::string withTextLineEnds(std::string_view text) {
     std::string lines;
-    for (const char c : text) {
-        if (c == '\n') {
-            lines.append(kTextLineEnd);
-        } else {
-            lines.push_back(c);
-        }
+    for (const char& c : text) {
+        lines.append(c == '\n' ? kTextLineEnd : std::string_view(&c, 1));
     }
     return lines;
 }

@@ -5,6 +5,7 @@
 
 #include "collect/failure_text.h"
 #include "collect/readable_numbers.h"
+#include "platform/wtf8.h"
 
 namespace catalog {
 
@@ -13,19 +14,6 @@ namespace {
 constexpr auto kQuietStart = std::chrono::seconds(1);
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 constexpr std::string_view kLeftOut = "...";
-
-bool startsCharacter(char byte) {
-    return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
-}
-
-// Each UTF-8 sequence counts as a column, as the program's name and the figures do.
-std::size_t characters(std::string_view text) {
-    std::size_t count = 0;
-    for (const char byte : text) {
-        count += startsCharacter(byte) ? 1 : 0;
-    }
-    return count;
-}
 
 // The first `count` characters of `text`, never cut inside a UTF-8 sequence.
 std::string_view firstCharacters(std::string_view text, std::size_t count) {
@@ -49,7 +37,7 @@ std::string_view lastCharacters(std::string_view text, std::size_t count) {
 // `text` in `count` characters at most, its middle left out: a page's name keeps its start and
 // its end, which tell most pages apart.
 std::string middleCut(std::string_view text, std::size_t count) {
-    if (characters(text) <= count) {
+    if (characterCount(text) <= count) {
         return std::string(text);
     }
     const std::size_t kept = count - kLeftOut.size();
@@ -103,7 +91,7 @@ void ProgressLine::draw(Clock::time_point now) {
     const std::size_t room = columns > 0 ? columns - 1 : 0;
     const std::string shown(firstCharacters(line(room), room));
     // A line shorter than the last, as the count after a page's name, rubs out what is left.
-    const std::size_t width = characters(shown);
+    const std::size_t width = characterCount(shown);
     m_out << '\r' << shown << (width < m_width ? rubOut(m_width - width) : "") << std::flush;
     m_width = width;
     m_lastDrawn = now;
@@ -121,7 +109,7 @@ std::string ProgressLine::line(std::size_t room) const {
     const std::string figures =
         ": " + readableBytes(m_slowPage->read) +
         (m_slowPage->size > 0 ? " of " + readableBytes(m_slowPage->size) : " read");
-    const std::size_t taken = characters(head) + characters(figures);
+    const std::size_t taken = characterCount(head) + characterCount(figures);
     const bool cut = room >= taken + kLeftOut.size() + 2;
     return head + (cut ? middleCut(m_slowPage->name, room - taken) : m_slowPage->name) + figures;
 }

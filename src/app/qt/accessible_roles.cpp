@@ -70,11 +70,8 @@ QAccessibleInterface* roleLabelFactory(const QString&, QObject* object) {
 // The role is set before the label's interface is first asked for, which the factory then
 // makes; Qt keeps it for the label's life.
 void giveRole(QLabel& label, QAccessible::Role role) {
-    static const bool installed = [] {
-        QAccessible::installFactory(roleLabelFactory);
-        return true;
-    }();
-    (void)installed;
+    [[maybe_unused]] static const bool installed =
+        (QAccessible::installFactory(roleLabelFactory), true);
     label.setProperty(kRoleProperty, static_cast<int>(role));
 }
 

@@ -18,19 +18,17 @@ namespace {
 
 constexpr QSize kFirstSize(640, 360);
 
-// Ctrl+C takes the text as given, line ends and all, when nothing is selected: a caret alone
-// would copy nothing.
-class WholeCopy : public QObject {
+class ExactCopy : public QObject {
 public:
-    WholeCopy(QPlainTextEdit& view, QString text)
-        : QObject(&view), m_view(view), m_text(std::move(text)) {
-        view.installEventFilter(this);
+    ExactCopy(QWidget& widget, QString text, std::function<bool()> ownCopy)
+        : QObject(&widget), m_text(std::move(text)), m_ownCopy(std::move(ownCopy)) {
+        widget.installEventFilter(this);
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::KeyPress &&
             static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) &&
-            !m_view.textCursor().hasSelection()) {
+            !(m_ownCopy && m_ownCopy())) {
             QGuiApplication::clipboard()->setText(m_text);
             return true;
         }
@@ -38,8 +36,8 @@ public:
     }
 
 private:
-    QPlainTextEdit& m_view;
     QString m_text;
+    std::function<bool()> m_ownCopy;
 };
 
 }  // namespace
@@ -60,7 +58,8 @@ void showDetailsBox(QWidget& parent, const QString& title, const QString& text) 
     view->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     view->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     view->setPlainText(text);
-    new WholeCopy(*view, text);
+    // With nothing selected, the text as given, line ends and all: a caret alone copies nothing.
+    copyOnCtrlC(*view, text, [view] { return view->textCursor().hasSelection(); });
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, box);
     buttons->button(QDialogButtonBox::Close)->setText(fromUtf8(window::kCloseButton));
     QObject::connect(buttons, &QDialogButtonBox::rejected, box, &QDialog::reject);
@@ -70,6 +69,10 @@ void showDetailsBox(QWidget& parent, const QString& title, const QString& text) 
     box->resize(kFirstSize);
     box->show();
     view->setFocus();
+}
+
+void copyOnCtrlC(QWidget& widget, QString text, std::function<bool()> ownCopy) {
+    new ExactCopy(widget, std::move(text), std::move(ownCopy));
 }
 
 }  // namespace catalog::qt_window

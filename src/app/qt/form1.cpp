@@ -63,10 +63,6 @@ QSize toQt(const window::Size& size) {
     return {size.width, size.height};
 }
 
-window::Form1Layout layoutFor(const QSize& client) {
-    return window::layoutFor({client.width(), client.height()}, window::kBaseDpi);
-}
-
 // The sizes drawn for small places (title bar, task switcher) and the large one for the rest.
 QIcon programIcon() {
     QIcon icon;
@@ -96,25 +92,6 @@ int titleWidth(const QHeaderView& header, int column) {
     return width + header.sizeHint().height() +
            header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
 }
-
-// Ctrl+C in a failure's box copies its message and details as they are: the path without the
-// marks that let the box break it, which QMessageBox would copy along with its markup.
-class ExactCopy : public QObject {
-public:
-    ExactCopy(QString text, QObject* parent) : QObject(parent), m_text(std::move(text)) {}
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
-            QGuiApplication::clipboard()->setText(m_text);
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QString m_text;
-};
 
 }  // namespace
 
@@ -223,7 +200,8 @@ void Form1::createList() {
     // coming or going included.
     m_displaylist->viewport()->installEventFilter(this);
     addListCommands();
-    addKeyboardAccess(*m_displaylist, [this](QMenu& menu) { fillListMenu(menu); });
+    addKeyboardAccess(*m_displaylist,
+                      [this](QMenu& menu) { menu.addActions(m_displaylist->actions()); });
 }
 
 // The menu's items with their keys, and Delete, which the menu leaves out.
@@ -250,10 +228,8 @@ void Form1::addListCommands() {
     auto* remove = new QShortcut(QKeySequence::Delete, m_displaylist);
     remove->setContext(Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, &Form1::removeSelectedRows);
-    for (const auto changed :
-         {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
-        connect(m_rows, changed, this, &Form1::rowCountChanged);
-    }
+    connect(m_rows, &QAbstractItemModel::rowsInserted, this, &Form1::rowCountChanged);
+    connect(m_rows, &QAbstractItemModel::rowsRemoved, this, &Form1::rowCountChanged);
     connect(m_rows, &QAbstractItemModel::modelReset, this, &Form1::rowCountChanged);
     rowCountChanged();
 }
@@ -274,10 +250,6 @@ QAction* Form1::addSortMenu() {
     QAction* sortBy = menu->menuAction();
     m_displaylist->addAction(sortBy);
     return sortBy;
-}
-
-void Form1::fillListMenu(QMenu& menu) {
-    menu.addActions(m_displaylist->actions());
 }
 
 // An empty table has nothing to copy or clear. A screen reader tells how many rows it holds.
@@ -421,7 +393,7 @@ void Form1::connectControls() {
 
 // Right to left, the layout is the mirror image of the drawn one; the tab order stays.
 window::Form1Layout Form1::shownLayout() const {
-    const window::Form1Layout layout = layoutFor(size());
+    const window::Form1Layout layout = window::layoutFor({width(), height()}, window::kBaseDpi);
     return layoutDirection() == Qt::RightToLeft ? window::mirrored(layout, width()) : layout;
 }
 
@@ -459,39 +431,28 @@ void Form1::collect_Click() {
     startRun();
 }
 
-void Form1::startRun() {
-    keepingRows("start a run", 0, [this] { askAndStartRun(); });
-}
-
 // Not while a message is still open: one at a time. The name as it stands now: what is typed
 // during the run is for the next one.
-void Form1::askAndStartRun() {
-    const bool boxOpen = (m_failure != nullptr && m_failure->isVisible()) ||
-                         (m_question != nullptr && m_question->isVisible());
-    if (boxOpen || m_run.running()) {
-        return;
-    }
-    const std::string name = m_outputfilename->text().toUtf8().toStdString();
-    if (const std::optional<std::string> question =
-            window::replaceQuestion(m_programDirectory, name)) {
-        askBeforeReplacing(*question, name);
-        return;
-    }
-    beginRun(name);
-}
-
-// The file may be the user's own.
-void Form1::askBeforeReplacing(const std::string& question, const std::string& name) {
-    ask(question, "replaceQuestion", [this, name](bool yes) {
-        if (yes) {
-            keepingRows("start a run", 0, [&] { beginRun(name); });
+void Form1::startRun() {
+    keepingRows("start a run", 0, [this] {
+        const bool boxOpen = (m_failure != nullptr && m_failure->isVisible()) ||
+                             (m_question != nullptr && m_question->isVisible());
+        if (boxOpen || m_run.running()) {
+            return;
         }
+        const std::string name = m_outputfilename->text().toUtf8().toStdString();
+        if (const std::optional<std::string> question =
+                window::replaceQuestion(m_programDirectory, name)) {
+            // The file may be the user's own.
+            ask(*question, "replaceQuestion", [this, name](bool yes) {
+                if (yes) {
+                    keepingRows("start a run", 0, [&] { beginRun(name); });
+                }
+            });
+            return;
+        }
+        beginRun(name);
     });
-}
-
-// The run waits for the answer; the window closed meanwhile leaves the listing as it was.
-void Form1::askBeforeWriting(const std::string& question) {
-    ask(question, "writeQuestion", [this](bool yes) { m_run.answer(yes); });
 }
 
 // Modal to the window, as the failure's box, and No unless the user says otherwise.
@@ -534,7 +495,8 @@ void Form1::showRunEnd() {
     const window::Progress last = m_run.progress();
     window::RunOutcome outcome = m_run.takeOutcome();
     if (outcome.question) {
-        askBeforeWriting(*outcome.question);
+        // The run waits for the answer; the window closed meanwhile leaves the listing as it was.
+        ask(*outcome.question, "writeQuestion", [this](bool yes) { m_run.answer(yes); });
         return;
     }
     showRunStep(window::runEnded(std::move(outcome), last));
@@ -688,25 +650,23 @@ bool Form1::linkEvent(QLabel& link, QEvent& event) {
     return false;
 }
 
-void Form1::sortByColumn(int column) {
-    keepingRows("sort", m_rows->rowCount(), [&] { sortRows(column); });
-}
-
 // The rows take their new places; the header shows by which column and which way.
-void Form1::sortRows(int column) {
-    const window::SortState sort = m_rows->sortByColumn(column);
-    QHeaderView& header = *m_displaylist->horizontalHeader();
-    const bool sorted = sort.direction != window::SortDirection::None;
-    header.setSortIndicatorShown(sorted);
-    for (std::size_t column = 0; column < m_sortItems.size(); ++column) {
-        m_sortItems[column]->setChecked(sorted && sort.column == column);
-    }
-    if (sorted) {
-        header.setSortIndicator(static_cast<int>(sort.column),
-                                sort.direction == window::SortDirection::Ascending
-                                    ? Qt::AscendingOrder
-                                    : Qt::DescendingOrder);
-    }
+void Form1::sortByColumn(int column) {
+    keepingRows("sort", m_rows->rowCount(), [&] {
+        const window::SortState sort = m_rows->sortByColumn(column);
+        QHeaderView& header = *m_displaylist->horizontalHeader();
+        const bool sorted = sort.direction != window::SortDirection::None;
+        header.setSortIndicatorShown(sorted);
+        for (std::size_t item = 0; item < m_sortItems.size(); ++item) {
+            m_sortItems[item]->setChecked(sorted && sort.column == item);
+        }
+        if (sorted) {
+            header.setSortIndicator(static_cast<int>(sort.column),
+                                    sort.direction == window::SortDirection::Ascending
+                                        ? Qt::AscendingOrder
+                                        : Qt::DescendingOrder);
+        }
+    });
 }
 
 void Form1::showStatus(const window::StatusText& status) {
@@ -736,18 +696,14 @@ void Form1::refreshStatus() {
     placeStatus(toQt(shownLayout().statusStrip));
 }
 
-// A status offers one link at most.
-QLabel* Form1::shownLink() const {
-    return m_openDataFolder->isVisible() ? m_openDataFolder
-           : m_showPages->isVisible()    ? m_showPages
-                                         : nullptr;
-}
-
 // The link, when shown, takes the strip's end (its right, or its left right to left); the
 // status the rest.
 void Form1::placeStatus(const QRect& strip) {
     QRect text = strip;
-    if (QLabel* link = shownLink()) {
+    // A status offers one link at most.
+    if (QLabel* link = m_openDataFolder->isVisible() ? m_openDataFolder
+                       : m_showPages->isVisible()    ? m_showPages
+                                                     : nullptr) {
         const int linkWidth = link->sizeHint().width();
         const int gap = link->fontMetrics().averageCharWidth();
         if (layoutDirection() == Qt::RightToLeft) {
@@ -778,11 +734,7 @@ void Form1::elideStatus() {
 // Modal to the window but not waited on: the window can still be closed, and it takes no
 // other click until the box is closed.
 void Form1::showFailure(const window::RunFailure& failure) {
-    showFailure(window::failureTextFor(failure));
-}
-
-void Form1::showFailure(const window::FailureText& text) {
-    showFailure(text, *this);
+    showFailure(window::failureTextFor(failure), *this);
 }
 
 // Over `over`, the window or a list open over it, modal to that, so that Esc and every other
@@ -798,7 +750,9 @@ void Form1::showFailure(const window::FailureText& text, QWidget& over) {
     if (auto* details = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
         details->setAccessibleName(fromUtf8(text.details));
     }
-    box->installEventFilter(new ExactCopy(fromUtf8(text.message + "\n\n" + text.details), box));
+    // Ctrl+C copies the path without the marks that let the box break it, which QMessageBox
+    // would copy along with its markup.
+    copyOnCtrlC(*box, fromUtf8(text.message + "\n\n" + text.details));
     box->setWindowModality(Qt::WindowModal);
     m_failure = box;
     box->show();
@@ -811,13 +765,13 @@ void Form1::copySelectedRows(bool withHeader) {
     }
     const std::size_t rows = rowsIn(selection);
     keepingRows("copy", rows, [&] {
-        const std::variant<QString, window::CopyRefusal> text =
+        const std::variant<std::string, window::CopyRefusal> text =
             m_rows->copyText(selection, withHeader);
         if (const auto* refusal = std::get_if<window::CopyRefusal>(&text)) {
             showStatus(window::copyRefusedStatus(*refusal, rows, m_lastListing));
             return;
         }
-        QGuiApplication::clipboard()->setText(std::get<QString>(text));
+        QGuiApplication::clipboard()->setText(fromUtf8(std::get<std::string>(text)));
         announce(*m_status, fromUtf8(window::copiedAnnouncement(rows, withHeader)));
     });
 }

@@ -60,7 +60,6 @@ private:
     QLabel* createLink(std::string_view text, const char* name);
     void addListCommands();
     QAction* addSortMenu();
-    void fillListMenu(QMenu& menu);
     void rowCountChanged();
     bool linkEvent(QLabel& link, QEvent& event);
     void colourLinks();
@@ -75,9 +74,6 @@ private:
     void fitCurrentColumn();
     void connectControls();
     void startRun();
-    void askAndStartRun();
-    void askBeforeReplacing(const std::string& question, const std::string& name);
-    void askBeforeWriting(const std::string& question);
     void ask(const std::string& question, const char* name, std::function<void(bool yes)> answered);
     void beginRun(const std::string& name);
     window::Form1Layout shownLayout() const;
@@ -92,14 +88,11 @@ private:
     void showColumnWidths();
     void columnResized(int column, int width);
     void sortByColumn(int column);
-    void sortRows(int column);
     void showStatus(const window::StatusText& status);
     void refreshStatus();
     void placeStatus(const QRect& strip);
-    QLabel* shownLink() const;
     void elideStatus();
     void showFailure(const window::RunFailure& failure);
-    void showFailure(const window::FailureText& text);
     void showFailure(const window::FailureText& text, QWidget& over);
     void copySelectedRows(bool withHeader);
     void removeSelectedRows();

@@ -29,16 +29,12 @@ struct HeldMessage {
 std::mutex g_mutex;
 std::vector<HeldMessage> g_held;
 
-bool fromPlatformPlugin(const HeldMessage& message) {
-    return message.category.startsWith("qt.qpa");
-}
-
 // The platform plugin says why it failed ("could not connect to display :99") before Qt's
 // closing advice does; the first of its lines is the reason worth a line.
 std::string reasonFor(const QString& fatal) {
     QString reason = fatal;
     for (const HeldMessage& message : g_held) {
-        if (fromPlatformPlugin(message)) {
+        if (message.category.startsWith("qt.qpa")) {
             reason = message.text;
             break;
         }

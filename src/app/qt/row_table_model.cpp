@@ -137,14 +137,9 @@ window::SortState RowTableModel::sortByColumn(int column) {
     return m_rows.sortByColumn(static_cast<std::size_t>(column));
 }
 
-std::variant<QString, window::CopyRefusal> RowTableModel::copyText(const QItemSelection& selection,
-                                                                   bool withHeader) const {
-    std::variant<std::string, window::CopyRefusal> text =
-        m_rows.copyText(selectedRows(selection), withHeader);
-    if (const auto* refusal = std::get_if<window::CopyRefusal>(&text)) {
-        return *refusal;
-    }
-    return fromUtf8(std::get<std::string>(text));
+std::variant<std::string, window::CopyRefusal> RowTableModel::copyText(
+    const QItemSelection& selection, bool withHeader) const {
+    return m_rows.copyText(selectedRows(selection), withHeader);
 }
 
 }  // namespace catalog::qt_window

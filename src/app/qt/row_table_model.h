@@ -48,8 +48,8 @@ public:
     // first when `withHeader`. Taken from the selection's ranges, so that copying every row
     // never makes an index per cell. Refused when the rows are too large for the clipboard or
     // for the memory left.
-    std::variant<QString, window::CopyRefusal> copyText(const QItemSelection& selection,
-                                                        bool withHeader) const;
+    std::variant<std::string, window::CopyRefusal> copyText(const QItemSelection& selection,
+                                                            bool withHeader) const;
 
 private:
     class Reset;

@@ -1,7 +1,7 @@
 #include "app/qt/trouble_pages_dialog.h"
 
 #include <algorithm>
-#include <variant>
+#include <vector>
 
 #include <QAction>
 #include <QClipboard>
@@ -19,8 +19,6 @@
 #include "app/qt/qt_text.h"
 #include "app/qt/trouble_pages_model.h"
 #include "window/control_texts.h"
-#include "window/keeping_rows.h"
-#include "window/window_texts.h"
 
 namespace catalog::qt_window {
 
@@ -154,28 +152,20 @@ void TroublePagesDialog::fitLineWidth() {
 }
 
 void TroublePagesDialog::copyLines() {
-    const QItemSelection selection = m_lines->selectionModel()->selection();
-    std::size_t lines = 0;
-    for (const QItemSelectionRange& range : selection) {
-        lines += static_cast<std::size_t>(range.height());
+    std::vector<window::LineRange> ranges;
+    for (const QItemSelectionRange& range : m_lines->selectionModel()->selection()) {
+        ranges.push_back(
+            {static_cast<std::size_t>(range.top()), static_cast<std::size_t>(range.bottom()) + 1});
     }
-    lines = lines == 0 ? m_model->pages().lineCount() : lines;
-    const auto tell = [this](const std::string& text) { m_message->setText(fromUtf8(text)); };
-    const auto refused = [&](window::CopyRefusal refusal) {
-        tell(window::linesCopyRefusedText(refusal, lines));
-    };
-    tell({});
-    const auto copy = [&] {
-        const std::variant<QString, window::CopyRefusal> text = m_model->copyText(selection);
-        if (const auto* refusal = std::get_if<window::CopyRefusal>(&text)) {
-            refused(*refusal);
-            return;
-        }
-        QGuiApplication::clipboard()->setText(std::get<QString>(text));
-        m_announce(window::linesCopiedAnnouncement(lines));
-    };
-    window::keepingRows("copy", lines, copy,
-                        [&](const window::StatusText&) { refused(window::CopyRefusal::NoMemory); });
+    const window::LinesCopy copy =
+        window::copyLines(m_model->pages(), std::move(ranges), [](const std::string& text) {
+            QGuiApplication::clipboard()->setText(fromUtf8(text));
+            return true;
+        });
+    m_message->setText(copy.copied ? QString() : fromUtf8(copy.message));
+    if (copy.copied) {
+        m_announce(copy.message);
+    }
 }
 
 void TroublePagesDialog::showPageOf(const QModelIndex& line) {

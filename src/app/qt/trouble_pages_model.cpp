@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <vector>
 
 #include "app/qt/qt_text.h"
 
@@ -13,10 +12,8 @@ TroublePagesModel::TroublePagesModel(window::TroublePages pages, QObject* parent
 
 // A view counts its rows in an int: beyond that the list ends, and copying takes them all.
 int TroublePagesModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid()) {
-        return 0;
-    }
-    return static_cast<int>(std::min<std::size_t>(m_pages.lineCount(), INT_MAX));
+    return parent.isValid() ? 0
+                            : static_cast<int>(std::min<std::size_t>(m_pages.lineCount(), INT_MAX));
 }
 
 QVariant TroublePagesModel::data(const QModelIndex& index, int role) const {
@@ -30,25 +27,6 @@ QVariant TroublePagesModel::data(const QModelIndex& index, int role) const {
         return m_lineSize;
     }
     return {};
-}
-
-std::variant<QString, window::CopyRefusal> TroublePagesModel::copyText(
-    const QItemSelection& selection) const {
-    std::vector<window::LineRange> ranges;
-    for (const QItemSelectionRange& range : selection) {
-        ranges.push_back(
-            {static_cast<std::size_t>(range.top()), static_cast<std::size_t>(range.bottom()) + 1});
-    }
-    std::sort(ranges.begin(), ranges.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    if (ranges.empty()) {
-        ranges.push_back({0, m_pages.lineCount()});
-    }
-    std::variant<std::string, window::CopyRefusal> text = m_pages.copyText(ranges);
-    if (const auto* refusal = std::get_if<window::CopyRefusal>(&text)) {
-        return *refusal;
-    }
-    return fromUtf8(std::get<std::string>(text));
 }
 
 }  // namespace catalog::qt_window

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QAbstractListModel>
-#include <QItemSelection>
 #include <QSize>
 
 #include "window/trouble_pages.h"
@@ -22,10 +21,6 @@ public:
     const window::TroublePages& pages() const { return m_pages; }
     // The size of every line, so that a view of uniform lines scrolls as far as the widest.
     void setLineSize(QSize size) { m_lineSize = size; }
-
-    // The lines `selection` touches, in order, or every line when it is empty, as the window
-    // layer copies them.
-    std::variant<QString, window::CopyRefusal> copyText(const QItemSelection& selection) const;
 
 private:
     window::TroublePages m_pages;

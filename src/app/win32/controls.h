@@ -17,6 +17,17 @@ namespace catalog::win32_window {
 HWND createChild(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style,
                  int id, DWORD extendedStyle = 0);
 
+// The text `control` shows.
+std::wstring windowText(HWND control);
+
+// Runs a modal dialog of `style` over `owner` whose controls `procedure` makes in code, in the
+// window's font, as the window's are; `parameter` comes with WM_INITDIALOG. False when it could
+// not be shown.
+bool runDialog(HINSTANCE instance, DWORD style, HWND owner, DLGPROC procedure, LPARAM parameter);
+
+// Gives `dialog` its first size, `frame` with its frame, centred on its owner.
+void centreOnOwner(HWND dialog, POINT frame);
+
 // The size of `window`'s client area.
 window::Size clientSize(HWND window);
 
@@ -37,14 +48,16 @@ Notification& notification(const NMHDR& header) {
     return *reinterpret_cast<Notification*>(const_cast<NMHDR*>(&header));
 }
 
-// Where a menu opened by a key (Shift+F10, the menu key) goes, on the screen: below the focused
-// item of the report-mode `list` when the list shows it, else at the list's corner.
-POINT keyMenuPoint(HWND list);
+// A report-mode `list` entered without a current item starts at its first, which a screen
+// reader then reads: the first Down goes to the second.
+void focusFirstItem(HWND list);
 
-// Shows the popup `menu` at `at`, on the screen, for `owner`, until the user chooses or leaves it:
-// the command chosen, or 0. A menu opened by a key has its first item active, as Windows' own
-// do, so that Enter chooses it and the screen reader reads it.
-UINT trackMenu(HMENU menu, HWND owner, POINT at, bool byKey);
+// Shows the popup `menu` for `owner`, on the report-mode `list`, at `at` as WM_CONTEXTMENU gives
+// it, until the user chooses or leaves it, then destroys it: the command chosen, or 0. A menu
+// opened by a key (Shift+F10, the menu key: -1, -1) goes below the list's focused item when the
+// list shows it, else at its corner, and has its first item active, as Windows' own do, so that
+// Enter chooses it and the screen reader reads it.
+UINT showContextMenu(HMENU menu, HWND owner, HWND list, LPARAM at);
 
 // Copies `text` into a buffer a list view gives, cut to fit, never through the middle of a
 // surrogate pair.

@@ -1,7 +1,5 @@
 #include "app/win32/details_box.h"
 
-#include <algorithm>
-
 // clang-format off
 #include <windows.h>  // before <commctrl.h>, which takes its types
 #include <commctrl.h>
@@ -37,14 +35,6 @@ struct Box {
     std::wstring text;
 };
 
-// A dialog without controls: they are made in code, in the window's font, as the window's are.
-struct alignas(DWORD) EmptyDialog {
-    DLGTEMPLATE dialog;
-    WORD menu;
-    WORD windowClass;
-    WORD title;
-};
-
 // With nothing selected the box's whole text is copied: the user asked for the details.
 LRESULT CALLBACK textProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                DWORD_PTR) {
@@ -54,10 +44,7 @@ LRESULT CALLBACK textProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lP
         ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&first),
                        reinterpret_cast<LPARAM>(&last));
         if (first == last) {
-            std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(edit)) + 1, L'\0');
-            text.resize(static_cast<std::size_t>(
-                ::GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
-            copyToClipboard(edit, text);
+            copyToClipboard(edit, windowText(edit));
             return 0;
         }
     } else if (message == WM_NCDESTROY) {
@@ -71,11 +58,7 @@ void createControls(HWND dialog, const Box& box) {
     const int dpi = dpiOf(dialog);
     const POINT frame = frameSize({scaled(kClientSize.width, dpi), scaled(kClientSize.height, dpi)},
                                   kStyle, 0, dpi);
-    RECT owner{};
-    ::GetWindowRect(::GetWindow(dialog, GW_OWNER), &owner);
-    ::SetWindowPos(dialog, nullptr, std::max(0L, (owner.left + owner.right - frame.x) / 2),
-                   std::max(0L, (owner.top + owner.bottom - frame.y) / 2), frame.x, frame.y,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    centreOnOwner(dialog, frame);
     const window::Size client = clientSize(dialog);
     const int margin = scaled(kMargin, dpi);
     const int buttonWidth = scaled(kButtonWidth, dpi);
@@ -123,10 +106,7 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 bool showDetailsBox(HWND owner, HINSTANCE instance, HFONT font, const std::wstring& title,
                     const std::wstring& text) {
     const Box box{font, title, text};
-    EmptyDialog form{};
-    form.dialog.style = kStyle;
-    return ::DialogBoxIndirectParamW(instance, &form.dialog, owner, &procedure,
-                                     reinterpret_cast<LPARAM>(&box)) != -1;
+    return runDialog(instance, kStyle, owner, &procedure, reinterpret_cast<LPARAM>(&box));
 }
 
 }  // namespace catalog::win32_window

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <exception>
 #include <new>
+#include <ranges>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <variant>
@@ -73,13 +74,6 @@ constexpr UINT kAnnouncedMs = 3000;
 constexpr UINT kProgressIntervalMs = 100;
 constexpr int kMostTooltipWidth = 600;
 
-std::wstring windowText(HWND control) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
-    const int length = ::GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
-    text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    return text;
-}
-
 // A device context holding `control`'s font, for measuring text in it.
 struct MeasuringContext {
     explicit MeasuringContext(HWND control) : control(control), dc(::GetDC(control)) {
@@ -123,16 +117,13 @@ std::wstring middleElided(HWND control, const std::wstring& text, int width) {
     if (textWidth(control, text) <= width) {
         return text;
     }
-    std::size_t fitting = 0;  // the most characters kept that fit
-    for (std::size_t tooMany = text.size(); tooMany - fitting > 1;) {
-        const std::size_t kept = fitting + (tooMany - fitting) / 2;
-        if (textWidth(control, cut(kept)) <= width) {
-            fitting = kept;
-        } else {
-            tooMany = kept;
-        }
-    }
-    return cut(fitting);
+    // The fewest characters given up that fit; the ellipsis alone does.
+    const auto dropped = std::ranges::partition_point(
+        std::views::iota(std::min<std::size_t>(1, text.size()), text.size()),
+        [&](std::size_t dropped) {
+            return textWidth(control, cut(text.size() - dropped)) > width;
+        });
+    return cut(text.size() - *dropped);
 }
 
 // A failure's path fits a message box on any screen in lines of this many characters: Wine's box
@@ -150,6 +141,13 @@ std::wstring withCarriageReturns(const std::string& text) {
 
 void showError(HWND owner, const std::wstring& text) {
     ::MessageBoxW(owner, text.c_str(), kCaption, MB_OK | MB_ICONERROR);
+}
+
+// That `what` could not be shown, with the system's error, read before anything allocates.
+void showNotShown(HWND owner, const char* what) {
+    const int error = lastSystemError();
+    showError(owner, wideFromUtf8(std::string(what) + " could not be shown.\n\nError " +
+                                  std::to_string(error) + ": " + describeSystemError(error)));
 }
 
 // The box open on this thread, what it shows and what Ctrl+C copies from it.
@@ -218,6 +216,11 @@ void registerClass(HINSTANCE instance, WNDPROC procedure) {
     windowClass.lpszClassName = kClassName;
     // A second window of the program finds the class there already, which is as good.
     ::RegisterClassExW(&windowClass);
+}
+
+// `font`, or where there is none the system's default.
+HFONT orDefault(HFONT font) {
+    return font != nullptr ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
 // The system's font for text in windows, at the monitor's dots per inch.
@@ -470,8 +473,7 @@ void Form1::createTooltips() {
 void Form1::applyDpi(int dpi) {
     m_dpi = dpi > 0 ? dpi : kBaseDpi;
     HFONT font = messageFont(m_dpi);
-    const HFONT shown =
-        font != nullptr ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    const HFONT shown = orDefault(font);
     for (HWND control : {m_displaylist->handle(), m_collect, m_outputfilename, m_label1, m_status,
                          m_openDataFolder, m_showPages, m_progressNote}) {
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
@@ -798,13 +800,8 @@ void Form1::showPages() {
     keepingRows("list the pages", 0, [this] {
         TroublePagesDialog list(
             m_troublePages, [this](HWND owner, const std::string& path) { showPage(owner, path); });
-        const HFONT font =
-            m_font != nullptr ? m_font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-        if (!list.run(m_window, m_instance, font)) {
-            const int error = lastSystemError();
-            showError(m_window,
-                      wideFromUtf8("The list of pages could not be shown.\n\nError " +
-                                   std::to_string(error) + ": " + describeSystemError(error)));
+        if (!list.run(m_window, m_instance, orDefault(m_font))) {
+            showNotShown(m_window, "The list of pages");
         }
     });
 }
@@ -932,14 +929,9 @@ void Form1::showDetails() {
     keepingRows("show the details of", 1, [&] {
         const std::wstring text =
             withCarriageReturns(window::rowDetails(m_displaylist->rows(), *row));
-        const HFONT font =
-            m_font != nullptr ? m_font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-        if (!showDetailsBox(m_window, m_instance, font, wideFromUtf8(window::kDetailsTitle),
-                            text)) {
-            const int error = lastSystemError();
-            showError(m_window,
-                      wideFromUtf8("The details could not be shown.\n\nError " +
-                                   std::to_string(error) + ": " + describeSystemError(error)));
+        if (!showDetailsBox(m_window, m_instance, orDefault(m_font),
+                            wideFromUtf8(window::kDetailsTitle), text)) {
+            showNotShown(m_window, "The details");
         }
     });
 }
@@ -964,14 +956,8 @@ HMENU Form1::makeSortMenu() const {
     return menu;
 }
 
-// Right click, or Shift+F10 or the menu key, for which the position is -1, -1: the menu then
-// opens below the current row, its first item active.
+// Right click, or Shift+F10 or the menu key.
 void Form1::showListMenu(LPARAM at) {
-    POINT where{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-    const bool byKey = where.x == -1 && where.y == -1;
-    if (byKey) {
-        where = keyMenuPoint(m_displaylist->handle());
-    }
     HMENU menu = ::CreatePopupMenu();
     if (menu == nullptr) {
         return;
@@ -994,9 +980,7 @@ void Form1::showListMenu(LPARAM at) {
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     item(kClearListCommand, window::kClearListItem, L"", needsRows);
     item(kOpenDataFolderCommand, window::kOpenDataFolderItem, L"", MF_ENABLED);
-    const UINT chosen = trackMenu(menu, m_window, where, byKey);
-    ::DestroyMenu(menu);
-    onListCommand(chosen);
+    onListCommand(showContextMenu(menu, m_window, m_displaylist->handle(), at));
 }
 
 void Form1::onListCommand(UINT command) {

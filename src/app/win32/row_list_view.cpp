@@ -98,7 +98,10 @@ void RowListView::append(window::RunRows rows) {
     }
     showRowCount();
     fitColumns(places);
-    scrollToTop(*std::min_element(places.begin(), places.end()));
+    // The last row, then the first new one: the first new row ends at the top, unless too few
+    // rows follow it to fill the list.
+    ListView_EnsureVisible(m_list, clampedToInt(m_rows.rowCount() - 1), FALSE);
+    ListView_EnsureVisible(m_list, clampedToInt(*std::ranges::min_element(places)), FALSE);
 }
 
 // Neither the selection nor the rows below it are of use once rows have gone from between them.
@@ -124,13 +127,6 @@ void RowListView::showRowCount() {
     setAccessibleDescription(m_list, wideFromUtf8(window::tableDescription(m_rows.rowCount())));
     ::InvalidateRect(m_list, nullptr, TRUE);
     showColumnWidths();
-}
-
-// The last row, then the first new one: the first new row ends at the top, unless too few
-// rows follow it to fill the list.
-void RowListView::scrollToTop(std::size_t row) {
-    ListView_EnsureVisible(m_list, clampedToInt(m_rows.rowCount() - 1), FALSE);
-    ListView_EnsureVisible(m_list, clampedToInt(row), FALSE);
 }
 
 void RowListView::fitColumns(const std::vector<std::size_t>& newRows) {
@@ -174,15 +170,11 @@ LRESULT RowListView::columnResized(const NMHEADERW& change) {
     return 0;
 }
 
+// The list fits it to its values, as the user asked, and it keeps that width. After a double
+// click on its edge it is fitted here again, as the list may do so only after telling.
 void RowListView::fitColumn(int column) {
-    columnFittedByUser(column);
-}
-
-// A double click on the edge of `column`: the list fits it to its values, as the user asked, and
-// it keeps that width. It is fitted here again, as the list may do so only after telling.
-LRESULT RowListView::columnFittedByUser(int column) {
     if (column < 0 || static_cast<std::size_t>(column) >= window::kColumnCount) {
-        return 0;
+        return;
     }
     m_showingColumnWidths = true;
     ListView_SetColumnWidth(m_list, column, LVSCW_AUTOSIZE);
@@ -190,35 +182,30 @@ LRESULT RowListView::columnFittedByUser(int column) {
     m_columns.sizedByUser(static_cast<std::size_t>(column),
                           ListView_GetColumnWidth(m_list, column));
     showColumnWidths();
-    return 0;
 }
 
-// The rows take their new places, and the selection, kept by place, goes.
+// The rows take their new places, and the selection, kept by place, goes; the header's arrow
+// shows by which column and which way.
 void RowListView::sortByColumn(int column) {
     if (column < 0) {
         return;
     }
-    m_rows.sortByColumn(static_cast<std::size_t>(column));
+    const window::SortState sort = m_rows.sortByColumn(static_cast<std::size_t>(column));
     ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED);
-    showSortArrows();
-    ::InvalidateRect(m_list, nullptr, TRUE);
-}
-
-void RowListView::showSortArrows() {
     HWND header = ListView_GetHeader(m_list);
-    const window::SortState sort = m_rows.sort();
-    for (std::size_t column = 0; column < window::kColumnCount; ++column) {
+    for (std::size_t title = 0; title < window::kColumnCount; ++title) {
         HDITEMW item{};
         item.mask = HDI_FORMAT;
-        Header_GetItem(header, static_cast<int>(column), &item);
+        Header_GetItem(header, static_cast<int>(title), &item);
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (column == sort.column && sort.direction == window::SortDirection::Ascending) {
+        if (title == sort.column && sort.direction == window::SortDirection::Ascending) {
             item.fmt |= HDF_SORTUP;
-        } else if (column == sort.column && sort.direction == window::SortDirection::Descending) {
+        } else if (title == sort.column && sort.direction == window::SortDirection::Descending) {
             item.fmt |= HDF_SORTDOWN;
         }
-        Header_SetItem(header, static_cast<int>(column), &item);
+        Header_SetItem(header, static_cast<int>(title), &item);
     }
+    ::InvalidateRect(m_list, nullptr, TRUE);
 }
 
 int RowListView::textWidth(std::string_view text) const {
@@ -238,7 +225,8 @@ std::optional<LRESULT> RowListView::headerNotify(const NMHEADERW& change) {
         return columnResized(change);
     }
     if (code == HDN_DIVIDERDBLCLICKW) {
-        return columnFittedByUser(change.iItem);
+        fitColumn(change.iItem);
+        return 0;
     }
     return std::nullopt;
 }
@@ -261,7 +249,7 @@ std::optional<LRESULT> RowListView::notify(const NMHDR& header) {
         case LVN_GETINFOTIPW:
             return tooltip(notification<NMLVGETINFOTIPW>(header));
         case NM_SETFOCUS:
-            focusFirstRow();
+            focusFirstItem(m_list);
             ::InvalidateRect(m_list, nullptr, FALSE);  // the focus is drawn (drawFocus)
             return 0;
         case NM_KILLFOCUS:
@@ -404,14 +392,6 @@ std::vector<std::size_t> RowListView::selectedRows() const {
 
 void RowListView::selectAll() {
     ListView_SetItemState(m_list, -1, LVIS_SELECTED, LVIS_SELECTED);
-}
-
-// A list entered without a current row starts at its first, which a screen reader then reads:
-// the first Down goes to the second.
-void RowListView::focusFirstRow() {
-    if (m_rows.rowCount() > 0 && ListView_GetNextItem(m_list, -1, LVNI_FOCUSED) < 0) {
-        ListView_SetItemState(m_list, 0, LVIS_FOCUSED, LVIS_FOCUSED);
-    }
 }
 
 // A menu opened on a row with the mouse has focused it; else the first selected, else the first.

@@ -64,13 +64,9 @@ private:
     void addColumns();
     void fitColumns(const std::vector<std::size_t>& newRows);
     int textWidth(std::string_view text) const;
-    void scrollToTop(std::size_t row);
     void showRowCount();
-    void showSortArrows();
-    void focusFirstRow();
     std::optional<LRESULT> headerNotify(const NMHEADERW& change);
     LRESULT columnResized(const NMHEADERW& change);
-    LRESULT columnFittedByUser(int column);
     LRESULT cellText(NMLVDISPINFOW& info) const;
     LRESULT customDraw(NMLVCUSTOMDRAW& draw) const;
     LRESULT cellDraw(NMLVCUSTOMDRAW& draw) const;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <variant>
 
 #include "app/win32/clipboard.h"
 #include "app/win32/controls.h"
@@ -10,7 +9,6 @@
 #include "platform/wtf8.h"
 #include "window/control_texts.h"
 #include "window/form1_layout.h"
-#include "window/keeping_rows.h"
 #include "window/window_texts.h"
 
 namespace catalog::win32_window {
@@ -47,14 +45,6 @@ constexpr int kLineMargins = 12;
 // open at once whatever their number.
 constexpr int kMeasuredLines = 1000;
 
-// A dialog without controls: they are made in code, in the window's font, as the window's are.
-struct alignas(DWORD) EmptyDialog {
-    DLGTEMPLATE dialog;
-    WORD menu;
-    WORD windowClass;
-    WORD title;
-};
-
 // The dialog's size, frame included, for a client area of `client` at the base dots per inch.
 POINT frameFor(HWND dialog, window::Size client) {
     const int dpi = dpiOf(dialog);
@@ -80,17 +70,14 @@ TroublePagesDialog::TroublePagesDialog(window::TroublePages pages, ShowPage show
 
 bool TroublePagesDialog::run(HWND owner, HINSTANCE instance, HFONT font) {
     m_font = font;
-    EmptyDialog form{};
-    form.dialog.style = kStyle;
     HHOOK once =
         ::SetWindowsHookExW(WH_MSGFILTER, &oncePerHeldEnter, nullptr, ::GetCurrentThreadId());
-    const INT_PTR shown =
-        ::DialogBoxIndirectParamW(instance, &form.dialog, owner, &TroublePagesDialog::procedure,
-                                  reinterpret_cast<LPARAM>(this));
+    const bool shown = runDialog(instance, kStyle, owner, &TroublePagesDialog::procedure,
+                                 reinterpret_cast<LPARAM>(this));
     if (once != nullptr) {
         ::UnhookWindowsHookEx(once);
     }
-    return shown != -1;
+    return shown;
 }
 
 // A C++ exception must not cross the system's code that calls the procedure: one that reaches
@@ -189,13 +176,7 @@ void TroublePagesDialog::createControls() {
                       IDCANCEL);
     fitLineWidth();
 
-    // The first size, centred on the window.
-    const POINT size = frameFor(m_dialog, kFirstClientSize);
-    RECT owner{};
-    ::GetWindowRect(::GetParent(m_dialog), &owner);
-    ::SetWindowPos(m_dialog, nullptr, std::max(0L, (owner.left + owner.right - size.x) / 2),
-                   std::max(0L, (owner.top + owner.bottom - size.y) / 2), size.x, size.y,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    centreOnOwner(m_dialog, frameFor(m_dialog, kFirstClientSize));
     // No button is the default: Enter on the list shows the line's page, and never copies.
     ::SendMessageW(m_dialog, DM_SETDEFID, IDOK, 0);
     ::SetFocus(m_lines);
@@ -244,11 +225,7 @@ void TroublePagesDialog::onNotify(const NMHDR& header) {
     } else if (header.code == LVN_ITEMCHANGED || header.code == LVN_ODSTATECHANGED) {
         showSelectedLine();
     } else if (header.code == NM_SETFOCUS) {
-        // Entered without a current line, the list starts at its first, which a screen reader
-        // then reads: the first Down goes to the second.
-        if (m_pages.lineCount() > 0 && ListView_GetNextItem(m_lines, -1, LVNI_FOCUSED) < 0) {
-            ListView_SetItemState(m_lines, 0, LVIS_FOCUSED, LVIS_FOCUSED);
-        }
+        focusFirstItem(m_lines);
     } else if (header.code == LVN_ITEMACTIVATE) {  // a double click
         showPageOf(notification<NMITEMACTIVATE>(header).iItem);
     } else if (header.code == LVN_KEYDOWN) {
@@ -274,23 +251,15 @@ void TroublePagesDialog::onCommand(int id) {
     }
 }
 
-// Right click, or Shift+F10 or the menu key, for which the position is -1, -1: the menu then
-// opens below the current line, its first item active.
+// Right click, or Shift+F10 or the menu key.
 void TroublePagesDialog::showMenu(LPARAM at) {
-    POINT where{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-    const bool byKey = where.x == -1 && where.y == -1;
-    if (byKey) {
-        where = keyMenuPoint(m_lines);
-    }
     HMENU menu = ::CreatePopupMenu();
     if (menu == nullptr) {
         return;
     }
     ::AppendMenuW(menu, MF_STRING, kCopyCommand,
                   (wideFromUtf8(window::kCopyItem) + L"\tCtrl+C").c_str());
-    const UINT chosen = trackMenu(menu, m_dialog, where, byKey);
-    ::DestroyMenu(menu);
-    onCommand(static_cast<int>(chosen));
+    onCommand(static_cast<int>(showContextMenu(menu, m_dialog, m_lines, at)));
 }
 
 void TroublePagesDialog::lineText(NMLVDISPINFOW& info) const {
@@ -314,7 +283,7 @@ void TroublePagesDialog::showSelectedLine() {
     ::SetWindowTextW(m_selectedLine, wideFromUtf8(line).c_str());
 }
 
-// The lines selected, in order, each run of them as one range; all of them when none is.
+// The lines selected, in order, each run of them as one range.
 std::vector<window::LineRange> TroublePagesDialog::selectedRanges() const {
     std::vector<window::LineRange> ranges;
     for (int line = ListView_GetNextItem(m_lines, -1, LVNI_SELECTED); line >= 0;
@@ -326,37 +295,18 @@ std::vector<window::LineRange> TroublePagesDialog::selectedRanges() const {
             ranges.push_back({at, at + 1});
         }
     }
-    if (ranges.empty()) {
-        ranges.push_back({0, m_pages.lineCount()});
-    }
     return ranges;
 }
 
 void TroublePagesDialog::copyLines() {
-    std::size_t lines = 0;
-    const auto refused = [&](window::CopyRefusal refusal) {
-        ::SetWindowTextW(m_message,
-                         wideFromUtf8(window::linesCopyRefusedText(refusal, lines)).c_str());
-    };
     ::SetWindowTextW(m_message, L"");
-    const auto copy = [&] {
-        const std::vector<window::LineRange> ranges = selectedRanges();
-        for (const window::LineRange& range : ranges) {
-            lines += range.last - range.first;
-        }
-        const std::variant<std::string, window::CopyRefusal> text = m_pages.copyText(ranges);
-        if (const auto* refusal = std::get_if<window::CopyRefusal>(&text)) {
-            refused(*refusal);
-            return;
-        }
-        if (copyToClipboard(m_dialog, wideFromUtf8(std::get<std::string>(text)))) {
-            ::SetWindowTextW(m_message,
-                             wideFromUtf8(window::linesCopiedAnnouncement(lines)).c_str());
-            announceLiveRegion(m_message);
-        }
-    };
-    window::keepingRows("copy", lines, copy,
-                        [&](const window::StatusText&) { refused(window::CopyRefusal::NoMemory); });
+    const window::LinesCopy copy = window::copyLines(
+        m_pages, selectedRanges(),
+        [this](const std::string& text) { return copyToClipboard(m_dialog, wideFromUtf8(text)); });
+    ::SetWindowTextW(m_message, wideFromUtf8(copy.message).c_str());
+    if (copy.copied) {
+        announceLiveRegion(m_message);
+    }
 }
 
 void TroublePagesDialog::showPageOf(int line) {

@@ -16,10 +16,9 @@ namespace catalog::win32_window {
 // The list "Show pages" opens, modal to the window: a line for each page of the last run
 // without a record and for each record lacking a field, with why, in a virtual list view
 // (LVS_OWNERDATA) that makes a line only when it paints it, and below it the selected line whole,
-// wrapped. Double click or Enter on a line
-// hands its page's path to `showPage`, which shows it in its folder and never opens it, and says
-// why not in a box over the list, the owner it is given; Ctrl+C or Copy (the button, or the
-// list's menu) copies the lines selected, or all of them.
+// wrapped. Double click or Enter on a line hands its page's path to `showPage`, which shows it in
+// its folder and never opens it, and says why not in a box over the list, the owner it is given;
+// Ctrl+C or Copy (the button, or the list's menu) copies the lines selected, or all of them.
 class TroublePagesDialog {
 public:
     using ShowPage = std::function<void(HWND owner, const std::string& path)>;
