@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -20,23 +21,14 @@ inline constexpr std::string_view kMarker = ".tmp";
 
 template <typename Char>
 void appendAscii(std::basic_string<Char>& name, std::string_view text) {
-    for (const char c : text) {
-        name.push_back(static_cast<Char>(c));
-    }
+    name.append(text.begin(), text.end());
 }
 
 // Digits as std::to_string spells a number: no sign, no leading zero but in "0" itself.
 template <typename Char>
 bool isNumber(std::basic_string_view<Char> text) {
-    if (text.empty() || (text.size() > 1 && text.front() == Char('0'))) {
-        return false;
-    }
-    for (const Char c : text) {
-        if (c < Char('0') || c > Char('9')) {
-            return false;
-        }
-    }
-    return true;
+    return !text.empty() && (text.size() == 1 || text.front() != Char('0')) &&
+           std::ranges::all_of(text, [](Char c) { return c >= Char('0') && c <= Char('9'); });
 }
 
 }  // namespace temporary_names
