@@ -317,7 +317,7 @@ std::string escapesSaid(const Differences& differences, Place place) {
     std::vector<std::pair<std::string_view, std::string_view>> seen;
     for (std::size_t i = 0; i < differences.escapeCount; ++i) {
         const auto escape = escapeOf(*differences.escapes[i]);
-        if (std::find(seen.begin(), seen.end(), escape) == seen.end()) {
+        if (std::ranges::find(seen, escape) == seen.end()) {
             seen.push_back(escape);
             said.append(seen.size() > 1 ? " and " : "")
                 .append(quoted(escape.first))
@@ -325,8 +325,8 @@ std::string escapesSaid(const Differences& differences, Place place) {
                 .append(quoted(escape.second));
         }
     }
-    const bool onlyArrows = std::all_of(seen.begin(), seen.end(),
-                                        [](const auto& escape) { return escape.first == ">"; });
+    const bool onlyArrows =
+        std::ranges::all_of(seen, [](const auto& escape) { return escape.first == ">"; });
     return said.append(onlyArrows ? ", as a browser saves a page's text: save the page as 'HTML "
                                     "only' or its source"
                                   : ", as HTML escapes them: save the page's source, or ask for "
@@ -418,8 +418,7 @@ const NearFormSearch::Shape& NearFormSearch::shapeOf(std::string_view text) {
         Shape(kReferenceRule.opener, true),  Shape(kNameRule.opener, true),
         Shape(kRecordMarker, false),         Shape(kPriceRule.closer, false),
         Shape(kThumbnailRule.opener, false), Shape(kThumbnailRule.closer, false)};
-    const auto shape = std::find_if(kShapes.begin(), kShapes.end(),
-                                    [text](const Shape& known) { return known.text == text; });
+    const auto* const shape = std::ranges::find(kShapes, text, &Shape::text);
     if (shape == kShapes.end()) {
         throw std::invalid_argument("not a text of the record format");
     }
@@ -429,7 +428,7 @@ const NearFormSearch::Shape& NearFormSearch::shapeOf(std::string_view text) {
 std::vector<std::string_view> missingTexts(const PageNote& note) {
     std::vector<std::string_view> texts;
     const auto add = [&texts](std::string_view text) {
-        if (std::find(texts.begin(), texts.end(), text) == texts.end()) {
+        if (std::ranges::find(texts, text) == texts.end()) {
             texts.push_back(text);
         }
     };
@@ -458,7 +457,7 @@ NearFormSearch::NearFormSearch(std::vector<std::string_view> wanted, SearchedRec
     }
     // Record markers are counted at their arrows.
     m_mostBefore = std::max(m_mostBefore, shapeOf(kRecordMarker).anchorAt);
-    if (std::find(wanted.begin(), wanted.end(), kThumbnailRule.closer) != wanted.end()) {
+    if (std::ranges::find(wanted, kThumbnailRule.closer) != wanted.end()) {
         m_thumbnailOpener = &shapeOf(kThumbnailRule.opener);
         m_mostBefore = std::max(m_mostBefore, m_thumbnailOpener->anchorAt);
     }
@@ -477,9 +476,7 @@ bool NearFormSearch::done() const {
 
 // Whether nothing is left to find past a place with `markersBefore` record markers before it.
 bool NearFormSearch::settled(std::uint64_t markersBefore) const {
-    const bool allFound = std::all_of(m_patterns.begin(), m_patterns.end(),
-                                      [](const Pattern& pattern) { return pattern.found; });
-    return allFound &&
+    return std::ranges::all_of(m_patterns, &Pattern::found) &&
            (m_records.missing.empty() || markersBefore > m_records.missing.back().record + 1);
 }
 

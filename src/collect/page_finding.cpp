@@ -16,8 +16,7 @@ std::string named(std::string name, const std::string& explanation) {
 }
 
 const NearForm* nearFormOf(std::string_view text, std::span<const NearForm> near) {
-    const auto found = std::find_if(near.begin(), near.end(),
-                                    [text](const NearForm& form) { return form.text == text; });
+    const auto found = std::ranges::find(near, text, &NearForm::text);
     return found == near.end() ? nullptr : &*found;
 }
 
@@ -119,8 +118,7 @@ std::string quoted(std::string_view marker) {
 }
 
 bool anyMissing(const FieldMisses& misses) {
-    return std::any_of(misses.begin(), misses.end(),
-                       [](FieldMiss miss) { return miss != FieldMiss::Found; });
+    return std::ranges::any_of(misses, [](FieldMiss miss) { return miss != FieldMiss::Found; });
 }
 
 void PageCounts::add(const PageFinding& finding) {
