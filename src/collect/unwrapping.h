@@ -58,7 +58,6 @@ private:
     };
 
     void search(Tried& tried, std::size_t from);
-    bool counts(const Tried& tried) const;
 
     std::vector<Tried> m_tried;
     // Of the first candidate's text, a single-file save's text parts, until it holds a record:

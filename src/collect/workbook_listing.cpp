@@ -226,9 +226,8 @@ private:
 
     std::array<std::size_t, kFieldCount> columnWidths() const {
         std::array<std::size_t, kFieldCount> widths{};
-        for (std::size_t column = 0; column < kFieldCount; ++column) {
-            widths[column] = kFieldNames[column].size();
-        }
+        std::ranges::transform(kFieldNames, widths.begin(),
+                               [](std::string_view name) { return name.size(); });
         for (std::size_t row = m_first; row < std::min(m_end, m_first + kRowsForWidths); ++row) {
             for (std::size_t column = 0; column < kFieldCount; ++column) {
                 widths[column] = std::max(widths[column],
