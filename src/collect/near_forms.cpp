@@ -319,10 +319,8 @@ std::string escapesSaid(const Differences& differences, Place place) {
         const auto escape = escapeOf(*differences.escapes[i]);
         if (std::ranges::find(seen, escape) == seen.end()) {
             seen.push_back(escape);
-            said.append(seen.size() > 1 ? " and " : "")
-                .append(quoted(escape.first))
-                .append(" written as ")
-                .append(quoted(escape.second));
+            said += (seen.size() > 1 ? " and " : "") + quoted(escape.first) + " written as " +
+                    quoted(escape.second);
         }
     }
     const bool onlyArrows =
@@ -347,11 +345,9 @@ std::string textDifferencesSaid(std::string_view found, std::span<const Unit> un
     }
     for (std::size_t i = 0; i < differences.blankCount; ++i) {
         const auto& blanks = differences.blanks[i];
-        parts.push_back(blanksCounted(blanks.found)
-                            .append(" ")
-                            .append(blanksWhere(units, blanks.unit))
-                            .append(i == 0 ? " where the record format has " : " where it has ")
-                            .append(countWord(units[blanks.unit].text.size())));
+        parts.push_back(blanksCounted(blanks.found) + " " + blanksWhere(units, blanks.unit) +
+                        (i == 0 ? " where the record format has " : " where it has ") +
+                        countWord(units[blanks.unit].text.size()));
     }
     std::string said =
         place == Place::Own ? quoted(found).append(" has ")

@@ -45,15 +45,12 @@ const NearForm* ownNearForm(const RecordNote& record, std::size_t column,
 
 std::string plainMissReason(std::size_t column, FieldMiss miss) {
     const FieldRule& rule = *kColumnRules.at(column);
-    switch (miss) {
-        case FieldMiss::NoOpener:
-            return "no " + quoted(rule.opener) + " in the record";
-        case FieldMiss::NoCloserAfter:
-            return quoted(rule.opener) + " found, but no " + quoted(rule.closer) + " after it";
-        case FieldMiss::Found:
-            break;
+    if (miss == FieldMiss::NoOpener) {
+        return "no " + quoted(rule.opener) + " in the record";
     }
-    return {};
+    return miss == FieldMiss::NoCloserAfter
+               ? quoted(rule.opener) + " found, but no " + quoted(rule.closer) + " after it"
+               : std::string();
 }
 
 // What a file that gave no row is, and what to do with it.
@@ -139,11 +136,7 @@ PageCounts& PageCounts::operator+=(const PageCounts& other) {
 std::string recordName(std::string_view file, std::uint64_t record, std::uint64_t records) {
     std::string name(file);
     if (records > 1) {
-        name.append(" (")
-            .append(grouped(record + 1))
-            .append(" of ")
-            .append(grouped(records))
-            .append(")");
+        name += " (" + grouped(record + 1) + " of " + grouped(records) + ")";
     }
     return name;
 }
