@@ -506,9 +506,7 @@ std::uint64_t NearFormSearch::recordOf(const Shape& shape, std::uint64_t markers
 
 // The record's note, if it lacks `text` and has no near form of it yet.
 RecordNote* NearFormSearch::lacking(std::uint64_t record, std::string_view text) {
-    const auto note = std::lower_bound(
-        m_records.missing.begin(), m_records.missing.end(), record,
-        [](const RecordNote& missing, std::uint64_t r) { return missing.record < r; });
+    const auto note = std::ranges::lower_bound(m_records.missing, record, {}, &RecordNote::record);
     if (note == m_records.missing.end() || note->record != record) {
         return nullptr;
     }
