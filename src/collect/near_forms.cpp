@@ -258,18 +258,10 @@ constexpr std::array kAnchors{BytePairSearch("=", std::string_view(">&\0", 3)),
                               BytePairSearch("}", std::string_view(",\0", 2))};
 
 std::size_t mostBytesOf(const Unit& unit) {
-    switch (unit.kind) {
-        case UnitKind::Quote:
-            return 6;  // "&#039;"
-        case UnitKind::Arrow:
-            return 7;  // "=&#x3e;"
-        case UnitKind::Blanks:
-            return kMostBlanks;
-        case UnitKind::Word:
-        case UnitKind::Mark:
-            break;
-    }
-    return unit.text.size();
+    return unit.kind == UnitKind::Quote    ? 6  // "&#039;"
+           : unit.kind == UnitKind::Arrow  ? 7  // "=&#x3e;"
+           : unit.kind == UnitKind::Blanks ? kMostBlanks
+                                           : unit.text.size();
 }
 
 // The text as UTF-16 without its mark: each byte beside a zero.
