@@ -105,9 +105,8 @@ constexpr std::uint64_t bitsFrom(std::size_t skip) {
     return skip >= 64 ? 0 : ~std::uint64_t{0} << skip;
 }
 
-// Looks at the 128 positions at `base` (reading the byte after them too) for the pair, but for
-// the first `skip` of them; false once `found` is full, with `from` just past the last position
-// put.
+// Looks at the 128 positions at `base` (reading the byte after them too) for the pair, but for the
+// first `skip` of them; false once `found` is full, with `from` just past the last position put.
 template <bool kOneFirst>
 __attribute__((target("avx2"), always_inline)) inline bool takeStep(
     const PairMask<kOneFirst>& mask, const char* begin, std::size_t base, std::size_t skip,

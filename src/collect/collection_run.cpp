@@ -314,11 +314,10 @@ private:
     }
 
     // What the page holds in place of the texts it lacks, read once more, only as far as
-    // kMostNearFormBytes. It only adds to what the user is told: a page that can no longer be
-    // read, or no memory for it, leaves the plain explanation. But short of memory or
-    // descriptors while other threads may hold them, the answer is false, as when reading rows:
-    // one thread alone would have had them, and the explanations must not depend on the number
-    // of threads.
+    // kMostNearFormBytes. It only adds to what the user is told: a page that can no longer be read,
+    // or no memory for it, leaves the plain explanation. But short of memory or descriptors while
+    // other threads may hold them, the answer is false, as when reading rows: one thread alone
+    // would have had them, and the explanations must not depend on the number of threads.
     bool lookForNearForms(PageNote& note, const char* name, RecordReader& reader,
                           std::optional<std::string_view> whole, bool mayDefer) {
         if (isBinaryFormat(note.kind) || note.kind == FileKind::Utf32) {
@@ -401,8 +400,7 @@ Collected collect(const std::string& folderPath, CollectionClient& client,
                                              helpers.size() + 1));
             }
         } catch (const std::exception&) {
-            // Fewer threads than asked for (no memory or no thread left) only make the run
-            // slower.
+            // Fewer threads than asked for (no memory or no thread left) only make the run slower.
         }
         try {
             if (!helpers.empty()) {

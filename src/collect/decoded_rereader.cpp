@@ -50,10 +50,7 @@ void DecodedRereader::keepOrDropOldestRecent() {
 
 const DecodedRereader::Place& DecodedRereader::nearestNote(std::uint64_t offset) const {
     // The first note, at 0, is at or before any offset.
-    const auto after = std::upper_bound(
-        m_notes.begin(), m_notes.end(), offset,
-        [](std::uint64_t wanted, const Place& place) { return wanted < place.decoded; });
-    return *(after - 1);
+    return *(std::ranges::upper_bound(m_notes, offset, {}, &Place::decoded) - 1);
 }
 
 void DecodedRereader::restartAt(const Place& place) {

@@ -41,8 +41,7 @@ inline constexpr std::size_t kKindHeadBytes = std::size_t{64} * 1024;
 // found by Utf32MarkerSearch, and whether a UTF-16 reading was chosen is the caller's to weigh.
 FileKind kindOfHead(std::string_view head);
 
-// A format that no reading of its bytes may give a record from: an image, a document or an
-// archive.
+// A format that no reading of its bytes may give a record from: an image, a document or an archive.
 bool isBinaryFormat(FileKind kind);
 
 // Looks for the record marker as UTF-32 of either byte order, in a page given block after block

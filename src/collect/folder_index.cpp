@@ -36,8 +36,7 @@ FolderIndex::FolderIndex(const Folder& folder, const std::function<bool()>& keep
             return listed.size() % kFilesBetweenQuestions != 0 || keepGoing();
         },
         [this](const char* name) { m_subfolders.emplace_back(name); });
-    std::sort(listed.begin(), listed.end(),
-              [](const Listed& a, const Listed& b) { return a.order < b.order; });
+    std::ranges::sort(listed, {}, &Listed::order);
     // The folder lists its names in its own order (a hash, on most file systems), unrelated to
     // the reading order: every use of the names after this (opening the files, putting them in
     // byte order) would otherwise fetch each from a different place in memory.

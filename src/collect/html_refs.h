@@ -10,10 +10,9 @@ namespace catalog {
 // Decodes the character references a shop's escaping function writes into its dump, given block
 // after block: `&#039;` and `&#x27;` (1 to 7 decimal or 1 to 6 hex digits, a value from 1 to
 // U+10FFFF that is no surrogate) as UTF-8, and `&amp;` `&lt;` `&gt;` `&quot;` `&apos;` in lower
-// case. Anything else stays as it stands (`&nbsp;`, `&AMP;`, `&gt` without `;`, `&#0;`), and
-// what a reference gives is not looked at again: `&amp;gt;` gives `&gt;`. A reference cut by
-// the end of a block waits inside for the next one. A small value, copied to note where a
-// reading stood.
+// case. Anything else stays as it stands (`&nbsp;`, `&AMP;`, `&gt` without `;`, `&#0;`), and what a
+// reference gives is not looked at again: `&amp;gt;` gives `&gt;`. A reference cut by the end of a
+// block waits inside for the next one. A small value, copied to note where a reading stood.
 class HtmlRefDecoder {
 public:
     // A reference begun is held for at most this many bytes: `&#x10FFFF` before its `;`.

@@ -45,6 +45,11 @@ bool startsWithHeaderLine(std::string_view start) {
     return line == header;
 }
 
+bool startsWithCsvHeader(std::string_view start) {
+    return start.starts_with(kUtf8Mark) &&
+           start.substr(kUtf8Mark.size()).starts_with(kCsvHeaderLine);
+}
+
 // What follows the header's line end, of a text or CSV listing.
 std::string_view afterHeaderLine(std::string_view start) {
     const std::size_t end = start.find('\n');
@@ -59,41 +64,26 @@ ListingFormat formatOfName(std::string_view name) {
     while (kWindowsNameRules && (name.ends_with('.') || name.ends_with(' '))) {
         name.remove_suffix(1);
     }
-    if (endsWithNoCase(name, ".csv")) {
-        return ListingFormat::Csv;
-    }
-    return endsWithNoCase(name, ".xlsx") ? ListingFormat::Workbook : ListingFormat::Text;
+    return endsWithNoCase(name, ".csv")    ? ListingFormat::Csv
+           : endsWithNoCase(name, ".xlsx") ? ListingFormat::Workbook
+                                           : ListingFormat::Text;
 }
 
 std::optional<ListingFormat> formatNamed(std::string_view word) {
-    if (word == "txt") {
-        return ListingFormat::Text;
-    }
-    if (word == "csv") {
-        return ListingFormat::Csv;
-    }
-    if (word == "xlsx") {
-        return ListingFormat::Workbook;
-    }
-    return std::nullopt;
+    return word == "txt"    ? std::optional(ListingFormat::Text)
+           : word == "csv"  ? std::optional(ListingFormat::Csv)
+           : word == "xlsx" ? std::optional(ListingFormat::Workbook)
+                            : std::nullopt;
 }
 
 std::string_view formatWords(ListingFormat format) {
-    switch (format) {
-        case ListingFormat::Csv:
-            return ", a CSV file,";
-        case ListingFormat::Workbook:
-            return ", a workbook,";
-        case ListingFormat::Text:
-            break;
-    }
-    return "";
+    return format == ListingFormat::Csv        ? ", a CSV file,"
+           : format == ListingFormat::Workbook ? ", a workbook,"
+                                               : "";
 }
 
 bool isPlainNumber(std::string_view text) {
-    if (text.starts_with('+') || text.starts_with('-')) {
-        text.remove_prefix(1);
-    }
+    text.remove_prefix(text.starts_with('+') || text.starts_with('-') ? 1 : 0);
     const std::size_t whole = leadingDigits(text);
     if (whole == 0) {
         return false;
@@ -112,10 +102,10 @@ std::optional<std::size_t> numberDecimals(std::string_view text) {
     const std::size_t decimals = point == std::string_view::npos ? 0 : text.size() - point - 1;
     // Leading zeros, before the point or after it, only place the digits that count.
     const std::size_t first = text.find_first_of("123456789");
-    std::size_t significant = 1;  // a zero
-    if (first != std::string_view::npos) {
-        significant = text.size() - first - (point != std::string_view::npos && point > first);
-    }
+    const std::size_t significant =
+        first == std::string_view::npos
+            ? 1  // a zero
+            : text.size() - first - (point != std::string_view::npos && point > first);
     if (significant > kMostSignificantDigits || decimals > kMostDecimals) {
         return std::nullopt;
     }
@@ -124,16 +114,12 @@ std::optional<std::size_t> numberDecimals(std::string_view text) {
 
 bool startsLikeListing(std::string_view start) {
     start = start.substr(0, kListingStartBytes);
-    if (start.starts_with(kUtf8Mark)) {
-        return start.substr(kUtf8Mark.size()).starts_with(kCsvHeaderLine);
-    }
-    return startsWithHeaderLine(start) || startsLikeWorkbook(start);
+    return startsWithCsvHeader(start) || startsWithHeaderLine(start) || startsLikeWorkbook(start);
 }
 
 bool startHoldsRows(std::string_view start) {
-    const bool csv =
-        start.starts_with(kUtf8Mark) && start.substr(kUtf8Mark.size()).starts_with(kCsvHeaderLine);
-    return (csv || startsWithHeaderLine(start)) && !afterHeaderLine(start).empty();
+    return (startsWithCsvHeader(start) || startsWithHeaderLine(start)) &&
+           !afterHeaderLine(start).empty();
 }
 
 }  // namespace catalog

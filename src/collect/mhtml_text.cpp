@@ -15,13 +15,8 @@ bool isBlank(char c) {
 }
 
 std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
+    text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
+    return text.substr(0, text.find_last_not_of(" \t") + 1);
 }
 
 // A header `Name: value` split at its colon; the name as written, the value without the blanks

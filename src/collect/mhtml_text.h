@@ -30,9 +30,8 @@ inline constexpr std::size_t kMhtmlHeadBytes = std::size_t{64} * 1024;
 
 // The message a page starting with `head` (its first kMhtmlHeadBytes, or all of it) is, if it is
 // one: a header block from its start (after a UTF-8 mark) to an empty line, each of its lines a
-// header (with a colon) or the continuation of one (starting with a blank), holding
-// `MIME-Version:` and a `Content-Type:` of `multipart/` with a `boundary=` of 1 to 70
-// characters.
+// header (with a colon) or the continuation of one (starting with a blank), holding `MIME-Version:`
+// and a `Content-Type:` of `multipart/` with a `boundary=` of 1 to 70 characters.
 std::optional<MhtmlMessage> mhtmlMessage(std::string_view head);
 
 // Turns a message's bytes, from its preamble on (MhtmlMessage::bodyFrom), given block after

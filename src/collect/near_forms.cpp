@@ -258,18 +258,10 @@ constexpr std::array kAnchors{BytePairSearch("=", std::string_view(">&\0", 3)),
                               BytePairSearch("}", std::string_view(",\0", 2))};
 
 std::size_t mostBytesOf(const Unit& unit) {
-    switch (unit.kind) {
-        case UnitKind::Quote:
-            return 6;  // "&#039;"
-        case UnitKind::Arrow:
-            return 7;  // "=&#x3e;"
-        case UnitKind::Blanks:
-            return kMostBlanks;
-        case UnitKind::Word:
-        case UnitKind::Mark:
-            break;
-    }
-    return unit.text.size();
+    return unit.kind == UnitKind::Quote    ? 6  // "&#039;"
+           : unit.kind == UnitKind::Arrow  ? 7  // "=&#x3e;"
+           : unit.kind == UnitKind::Blanks ? kMostBlanks
+                                           : unit.text.size();
 }
 
 // The text as UTF-16 without its mark: each byte beside a zero.
@@ -317,16 +309,14 @@ std::string escapesSaid(const Differences& differences, Place place) {
     std::vector<std::pair<std::string_view, std::string_view>> seen;
     for (std::size_t i = 0; i < differences.escapeCount; ++i) {
         const auto escape = escapeOf(*differences.escapes[i]);
-        if (std::find(seen.begin(), seen.end(), escape) == seen.end()) {
+        if (std::ranges::find(seen, escape) == seen.end()) {
             seen.push_back(escape);
-            said.append(seen.size() > 1 ? " and " : "")
-                .append(quoted(escape.first))
-                .append(" written as ")
-                .append(quoted(escape.second));
+            said += (seen.size() > 1 ? " and " : "") + quoted(escape.first) + " written as " +
+                    quoted(escape.second);
         }
     }
-    const bool onlyArrows = std::all_of(seen.begin(), seen.end(),
-                                        [](const auto& escape) { return escape.first == ">"; });
+    const bool onlyArrows =
+        std::ranges::all_of(seen, [](const auto& escape) { return escape.first == ">"; });
     return said.append(onlyArrows ? ", as a browser saves a page's text: save the page as 'HTML "
                                     "only' or its source"
                                   : ", as HTML escapes them: save the page's source, or ask for "
@@ -347,11 +337,9 @@ std::string textDifferencesSaid(std::string_view found, std::span<const Unit> un
     }
     for (std::size_t i = 0; i < differences.blankCount; ++i) {
         const auto& blanks = differences.blanks[i];
-        parts.push_back(blanksCounted(blanks.found)
-                            .append(" ")
-                            .append(blanksWhere(units, blanks.unit))
-                            .append(i == 0 ? " where the record format has " : " where it has ")
-                            .append(countWord(units[blanks.unit].text.size())));
+        parts.push_back(blanksCounted(blanks.found) + " " + blanksWhere(units, blanks.unit) +
+                        (i == 0 ? " where the record format has " : " where it has ") +
+                        countWord(units[blanks.unit].text.size()));
     }
     std::string said =
         place == Place::Own ? quoted(found).append(" has ")
@@ -418,8 +406,7 @@ const NearFormSearch::Shape& NearFormSearch::shapeOf(std::string_view text) {
         Shape(kReferenceRule.opener, true),  Shape(kNameRule.opener, true),
         Shape(kRecordMarker, false),         Shape(kPriceRule.closer, false),
         Shape(kThumbnailRule.opener, false), Shape(kThumbnailRule.closer, false)};
-    const auto shape = std::find_if(kShapes.begin(), kShapes.end(),
-                                    [text](const Shape& known) { return known.text == text; });
+    const auto* const shape = std::ranges::find(kShapes, text, &Shape::text);
     if (shape == kShapes.end()) {
         throw std::invalid_argument("not a text of the record format");
     }
@@ -429,7 +416,7 @@ const NearFormSearch::Shape& NearFormSearch::shapeOf(std::string_view text) {
 std::vector<std::string_view> missingTexts(const PageNote& note) {
     std::vector<std::string_view> texts;
     const auto add = [&texts](std::string_view text) {
-        if (std::find(texts.begin(), texts.end(), text) == texts.end()) {
+        if (std::ranges::find(texts, text) == texts.end()) {
             texts.push_back(text);
         }
     };
@@ -458,7 +445,7 @@ NearFormSearch::NearFormSearch(std::vector<std::string_view> wanted, SearchedRec
     }
     // Record markers are counted at their arrows.
     m_mostBefore = std::max(m_mostBefore, shapeOf(kRecordMarker).anchorAt);
-    if (std::find(wanted.begin(), wanted.end(), kThumbnailRule.closer) != wanted.end()) {
+    if (std::ranges::find(wanted, kThumbnailRule.closer) != wanted.end()) {
         m_thumbnailOpener = &shapeOf(kThumbnailRule.opener);
         m_mostBefore = std::max(m_mostBefore, m_thumbnailOpener->anchorAt);
     }
@@ -477,9 +464,7 @@ bool NearFormSearch::done() const {
 
 // Whether nothing is left to find past a place with `markersBefore` record markers before it.
 bool NearFormSearch::settled(std::uint64_t markersBefore) const {
-    const bool allFound = std::all_of(m_patterns.begin(), m_patterns.end(),
-                                      [](const Pattern& pattern) { return pattern.found; });
-    return allFound &&
+    return std::ranges::all_of(m_patterns, &Pattern::found) &&
            (m_records.missing.empty() || markersBefore > m_records.missing.back().record + 1);
 }
 
@@ -513,9 +498,7 @@ std::uint64_t NearFormSearch::recordOf(const Shape& shape, std::uint64_t markers
 
 // The record's note, if it lacks `text` and has no near form of it yet.
 RecordNote* NearFormSearch::lacking(std::uint64_t record, std::string_view text) {
-    const auto note = std::lower_bound(
-        m_records.missing.begin(), m_records.missing.end(), record,
-        [](const RecordNote& missing, std::uint64_t r) { return missing.record < r; });
+    const auto note = std::ranges::lower_bound(m_records.missing, record, {}, &RecordNote::record);
     if (note == m_records.missing.end() || note->record != record) {
         return nullptr;
     }

@@ -16,8 +16,7 @@ std::string named(std::string name, const std::string& explanation) {
 }
 
 const NearForm* nearFormOf(std::string_view text, std::span<const NearForm> near) {
-    const auto found = std::find_if(near.begin(), near.end(),
-                                    [text](const NearForm& form) { return form.text == text; });
+    const auto found = std::ranges::find(near, text, &NearForm::text);
     return found == near.end() ? nullptr : &*found;
 }
 
@@ -46,15 +45,12 @@ const NearForm* ownNearForm(const RecordNote& record, std::size_t column,
 
 std::string plainMissReason(std::size_t column, FieldMiss miss) {
     const FieldRule& rule = *kColumnRules.at(column);
-    switch (miss) {
-        case FieldMiss::NoOpener:
-            return "no " + quoted(rule.opener) + " in the record";
-        case FieldMiss::NoCloserAfter:
-            return quoted(rule.opener) + " found, but no " + quoted(rule.closer) + " after it";
-        case FieldMiss::Found:
-            break;
+    if (miss == FieldMiss::NoOpener) {
+        return "no " + quoted(rule.opener) + " in the record";
     }
-    return {};
+    return miss == FieldMiss::NoCloserAfter
+               ? quoted(rule.opener) + " found, but no " + quoted(rule.closer) + " after it"
+               : std::string();
 }
 
 // What a file that gave no row is, and what to do with it.
@@ -119,8 +115,7 @@ std::string quoted(std::string_view marker) {
 }
 
 bool anyMissing(const FieldMisses& misses) {
-    return std::any_of(misses.begin(), misses.end(),
-                       [](FieldMiss miss) { return miss != FieldMiss::Found; });
+    return std::ranges::any_of(misses, [](FieldMiss miss) { return miss != FieldMiss::Found; });
 }
 
 void PageCounts::add(const PageFinding& finding) {
@@ -141,11 +136,7 @@ PageCounts& PageCounts::operator+=(const PageCounts& other) {
 std::string recordName(std::string_view file, std::uint64_t record, std::uint64_t records) {
     std::string name(file);
     if (records > 1) {
-        name.append(" (")
-            .append(grouped(record + 1))
-            .append(" of ")
-            .append(grouped(records))
-            .append(")");
+        name += " (" + grouped(record + 1) + " of " + grouped(records) + ")";
     }
     return name;
 }

@@ -115,9 +115,8 @@ std::string missReason(const RecordNote& record, std::size_t column,
 std::string readingDescription(const TextReading& reading);
 
 // The lines telling of a page: one for a page without a record, else one for each record with a
-// field not found, each starting with the page's or record's name; a page read through a
-// wrapping says so first. Made one at a time, as a page
-// may hold millions.
+// field not found, each starting with the page's or record's name; a page read through a wrapping
+// says so first. Made one at a time, as a page may hold millions.
 std::size_t explanationLineCount(const PageNote& note);
 std::string explanationLine(const PageNote& note, std::size_t line);
 

@@ -392,8 +392,7 @@ void appendReadAgain(const FileSpan& span, const PageBytes& page, std::string& o
     }
 }
 
-// Appends the bytes of `span` to `out`: from memory when they are all still held, else read
-// again.
+// Appends the bytes of `span` to `out`: from memory when they are all still held, else read again.
 void appendSpan(const FileSpan& span, const PageBytes& page, std::string& out,
                 const StopFlag* stop) {
     if (span.begin >= page.heldFrom && span.end - page.heldFrom <= page.held.size()) {

@@ -29,10 +29,7 @@ bool blankAtEitherEnd(std::string_view text) {
 }  // namespace
 
 std::string shownName(std::string_view name) {
-    if (blankAtEitherEnd(name)) {
-        return std::string("\"").append(name).append("\"");
-    }
-    return std::string(name);
+    return blankAtEitherEnd(name) ? std::string("\"").append(name).append("\"") : std::string(name);
 }
 
 std::string summaryOf(const RunCounts& counts, std::string_view destination) {

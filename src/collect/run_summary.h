@@ -23,11 +23,10 @@ struct RunCounts {
 
 RunCounts countsOf(const Collected& collected);
 
-// "36 records written to output.txt from 41 pages (5 without a record, 2 with a field not
-// found, 1 with several records)", or "13 records written to products.xlsx, a workbook, from 41
-// pages (3 read through a wrapping); 1 value cut to 32,767 characters": the parenthesis names
-// only what occurred. A destination that begins or ends with a blank is quoted, so that the
-// blank shows.
+// "36 records written to output.txt from 41 pages (5 without a record, 2 with a field not found, 1
+// with several records)", or "13 records written to products.xlsx, a workbook, from 41 pages (3
+// read through a wrapping); 1 value cut to 32,767 characters": the parenthesis names only what
+// occurred. A destination that begins or ends with a blank is quoted, so that the blank shows.
 std::string summaryOf(const RunCounts& counts, std::string_view destination);
 // The summary's words before the destination and after it, for a window that shows the
 // destination in its own way.

@@ -96,15 +96,7 @@ void StoredZip::beginEntry() {
     }
     const bool zip64 = written.size >= kZip64Mark;
     append32(m_buffer, 0x04034B50);
-    append16(m_buffer, zip64 ? kZip64Version : kPlainVersion);
-    append16(m_buffer, 0);  // no flags
-    append16(m_buffer, 0);  // stored
-    append16(m_buffer, m_dosTime);
-    append16(m_buffer, m_dosDate);
-    append32(m_buffer, written.crc);
-    append32(m_buffer, field32(written.size));
-    append32(m_buffer, field32(written.size));
-    append16(m_buffer, entry.name().size());
+    appendEntryFields(written, entry.name().size(), zip64);
     append16(m_buffer, zip64 ? 20 : 0);
     m_buffer.append(entry.name());
     if (zip64) {
@@ -117,6 +109,20 @@ void StoredZip::beginEntry() {
     m_entryStart = m_offset + m_buffer.size();
     entry.restart();
     m_inEntry = true;
+}
+
+// What a local header and the central directory's entry share, from the version needed on: a
+// stored entry, without flags.
+void StoredZip::appendEntryFields(const Written& written, std::size_t nameSize, bool zip64) {
+    append16(m_buffer, zip64 ? kZip64Version : kPlainVersion);
+    append16(m_buffer, 0);  // no flags
+    append16(m_buffer, 0);  // stored
+    append16(m_buffer, m_dosTime);
+    append16(m_buffer, m_dosDate);
+    append32(m_buffer, written.crc);
+    append32(m_buffer, field32(written.size));
+    append32(m_buffer, field32(written.size));
+    append16(m_buffer, nameSize);
 }
 
 // A second making that gave other bytes would leave a zip whose readers fail on it.
@@ -143,15 +149,7 @@ void StoredZip::appendCentralDirectory() {
         const bool zip64 = !extra.empty();
         append32(m_buffer, 0x02014B50);
         append16(m_buffer, kZip64Version);  // made by: the version, on MS-DOS
-        append16(m_buffer, zip64 ? kZip64Version : kPlainVersion);
-        append16(m_buffer, 0);
-        append16(m_buffer, 0);
-        append16(m_buffer, m_dosTime);
-        append16(m_buffer, m_dosDate);
-        append32(m_buffer, written.crc);
-        append32(m_buffer, field32(written.size));
-        append32(m_buffer, field32(written.size));
-        append16(m_buffer, m_entries[i]->name().size());
+        appendEntryFields(written, m_entries[i]->name().size(), zip64);
         append16(m_buffer, zip64 ? extra.size() + 4 : 0);
         append16(m_buffer, 0);  // no comment
         append16(m_buffer, 0);  // on the first disk

@@ -51,6 +51,7 @@ private:
     void step();
     void beginEntry();
     void endEntry();
+    void appendEntryFields(const Written& written, std::size_t nameSize, bool zip64);
     void appendCentralDirectory();
 
     std::vector<std::unique_ptr<ZipEntry>> m_entries;

@@ -24,10 +24,9 @@ struct SubfolderPages {
 };
 
 // Each of the subfolders `names` of `folder` with pages that give rows, in the byte order of the
-// names. Their
-// records are counted and their rows thrown away. A subfolder or a file that cannot be read is
-// passed over: what is found only adds to what the user is told. Throws RunStopped once `stop`
-// (may be null) is requested.
+// names. Their records are counted and their rows thrown away. A subfolder or a file that cannot be
+// read is passed over: what is found only adds to what the user is told. Throws RunStopped once
+// `stop` (may be null) is requested.
 std::vector<SubfolderPages> subfoldersWithPages(const Folder& folder,
                                                 std::vector<std::string> names, bool unwrap,
                                                 const StopFlag* stop);

@@ -6,10 +6,9 @@
 namespace catalog {
 
 std::uint64_t textStart(const TextReading& reading, const std::optional<MhtmlMessage>& message) {
-    if (reading.marked != PageEncoding::Bytes) {
-        return kByteOrderMarkBytes;
-    }
-    return reading.mhtml && message ? message->bodyFrom : 0;
+    return reading.marked != PageEncoding::Bytes ? kByteOrderMarkBytes
+           : reading.mhtml && message            ? message->bodyFrom
+                                                 : 0;
 }
 
 PageDecoder::PageDecoder(const TextReading& reading, const std::optional<MhtmlMessage>& message) {

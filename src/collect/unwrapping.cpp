@@ -6,6 +6,17 @@
 
 namespace catalog {
 
+namespace {
+
+// Whether the clues seen let a candidate's reading count.
+bool allowedBy(const WrapClues& clues, Candidate::Needs needs) {
+    using Needs = Candidate::Needs;
+    return needs == Needs::Nothing || (needs == Needs::Price && clues.price) ||
+           (needs == Needs::PriceLe && clues.priceLe) || (needs == Needs::PriceBe && clues.priceBe);
+}
+
+}  // namespace
+
 std::vector<Candidate> candidatesFor(PageEncoding marked, bool mhtml, const WrapClues& clues) {
     using Needs = Candidate::Needs;
     if (marked != PageEncoding::Bytes) {
@@ -31,11 +42,8 @@ std::vector<Candidate> candidatesFor(PageEncoding marked, bool mhtml, const Wrap
     if (mhtml) {
         return all;  // the clues are those of its text parts, seen in the second reading
     }
-    std::erase_if(all, [&clues](const Candidate& candidate) {
-        return (candidate.needs == Needs::Price && !clues.price) ||
-               (candidate.needs == Needs::PriceLe && !clues.priceLe) ||
-               (candidate.needs == Needs::PriceBe && !clues.priceBe);
-    });
+    std::erase_if(
+        all, [&clues](const Candidate& candidate) { return !allowedBy(clues, candidate.needs); });
     for (Candidate& candidate : all) {
         candidate.needs = Needs::Nothing;
     }
@@ -77,21 +85,6 @@ bool WrappingChoice::settled() const {
            m_tried.front().candidate.needs == Candidate::Needs::Nothing;
 }
 
-bool WrappingChoice::counts(const Tried& tried) const {
-    const WrapClues& clues = m_baseClues.clues();
-    switch (tried.candidate.needs) {
-        case Candidate::Needs::Nothing:
-            return true;
-        case Candidate::Needs::Price:
-            return clues.price;
-        case Candidate::Needs::PriceLe:
-            return clues.priceLe;
-        case Candidate::Needs::PriceBe:
-            return clues.priceBe;
-    }
-    return false;
-}
-
 std::optional<TextReading> WrappingChoice::finish() {
     for (Tried& tried : m_tried) {
         if (!settled()) {
@@ -103,7 +96,7 @@ std::optional<TextReading> WrappingChoice::finish() {
         }
     }
     for (const Tried& tried : m_tried) {
-        if (tried.holdsMarker && counts(tried)) {
+        if (tried.holdsMarker && allowedBy(m_baseClues.clues(), tried.candidate.needs)) {
             return tried.candidate.reading;
         }
     }

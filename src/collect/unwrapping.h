@@ -1,10 +1,9 @@
-// Which wrapping a page without a record is read through. The first reading of a page looks, as
-// it passes, for the bytes `PRICE` (plain, or as UTF-16 of either byte order; and `PR` as UTF-32,
-// which is not read but named), and only a page
-// that holds them, or a single-file save, is read again: an image or an archive never is. That
-// second reading decodes every wrapping at once and looks for the record marker under each; the
-// first wrapping, in a fixed order, under which the page holds one is the page's reading, and a
-// third reading then makes its rows.
+// Which wrapping a page without a record is read through. The first reading of a page looks, as it
+// passes, for the bytes `PRICE` (plain, or as UTF-16 of either byte order; and `PR` as UTF-32,
+// which is not read but named), and only a page that holds them, or a single-file save, is read
+// again: an image or an archive never is. That second reading decodes every wrapping at once and
+// looks for the record marker under each; the first wrapping, in a fixed order, under which the
+// page holds one is the page's reading, and a third reading then makes its rows.
 #pragma once
 
 #include <array>
@@ -58,7 +57,6 @@ private:
     };
 
     void search(Tried& tried, std::size_t from);
-    bool counts(const Tried& tried) const;
 
     std::vector<Tried> m_tried;
     // Of the first candidate's text, a single-file save's text parts, until it holds a record:

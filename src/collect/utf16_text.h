@@ -29,8 +29,7 @@ public:
     // What finish() may write at most: a high surrogate and an odd byte left waiting.
     static constexpr std::size_t kMostFinishBytes = 6;
 
-    // `encoding` is one of the UTF-16 ones; Bytes, which needs no decoding, reads as
-    // little-endian.
+    // `encoding` is one of the UTF-16 ones; Bytes, which needs no decoding, reads as little-endian.
     explicit Utf16Decoder(PageEncoding encoding)
         : m_bigEndian(encoding == PageEncoding::Utf16BigEndian) {}
 
@@ -42,10 +41,9 @@ public:
     // each. `into` has room for kMostFinishBytes; returns how many bytes it wrote.
     std::size_t finish(char* into);
 
-    // The most decode() writes for `bytes` bytes, those waiting from earlier calls included:
-    // each code unit, the one an odd byte left waiting completes included, gives at most 3
-    // bytes (a pair gives 4 for 2 units), and a high surrogate waiting from an earlier call
-    // may turn into U+FFFD.
+    // The most decode() writes for `bytes` bytes, those waiting from earlier calls included: each
+    // code unit, the one an odd byte left waiting completes included, gives at most 3 bytes (a pair
+    // gives 4 for 2 units), and a high surrogate waiting from an earlier call may turn into U+FFFD.
     static constexpr std::size_t maxDecoded(std::size_t bytes) { return 3 * ((bytes + 1) / 2) + 3; }
 
 private:

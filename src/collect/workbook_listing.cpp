@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <functional>
+#include <numeric>
 #include <string>
+#include <utility>
 
 #include "collect/cell_text.h"
 #include "collect/listing_format.h"
@@ -40,11 +43,10 @@ public:
     std::string_view name() const override { return m_name; }
     void restart() override { m_given = false; }
     bool more(std::string& out) override {
-        if (m_given) {
+        if (std::exchange(m_given, true)) {
             return false;
         }
         out.append(m_text);
-        m_given = true;
         return true;
     }
 
@@ -179,18 +181,15 @@ public:
         m_cut = 0;
     }
     bool more(std::string& out) override {
-        switch (m_step) {
-            case Step::Start:
-                appendStart(out);
-                m_step = Step::Rows;
-                return true;
-            case Step::Rows:
-                appendRows(out);
-                return true;
-            case Step::Done:
-                break;
+        if (m_step == Step::Done) {
+            return false;
         }
-        return false;
+        if (std::exchange(m_step, Step::Rows) == Step::Start) {
+            appendStart(out);
+        } else {
+            appendRows(out);
+        }
+        return true;
     }
     std::size_t cut() const { return m_cut; }
 
@@ -227,9 +226,8 @@ private:
 
     std::array<std::size_t, kFieldCount> columnWidths() const {
         std::array<std::size_t, kFieldCount> widths{};
-        for (std::size_t column = 0; column < kFieldCount; ++column) {
-            widths[column] = kFieldNames[column].size();
-        }
+        std::ranges::transform(kFieldNames, widths.begin(),
+                               [](std::string_view name) { return name.size(); });
         for (std::size_t row = m_first; row < std::min(m_end, m_first + kRowsForWidths); ++row) {
             for (std::size_t column = 0; column < kFieldCount; ++column) {
                 widths[column] = std::max(widths[column],
@@ -313,11 +311,8 @@ WorkbookListing::WorkbookListing(const Listing& listing, const StopFlag* stop)
 WorkbookListing::~WorkbookListing() = default;
 
 std::size_t WorkbookListing::cutValues() const {
-    std::size_t cut = 0;
-    for (const Sheet* sheet : m_sheets) {
-        cut += sheet->cut();
-    }
-    return cut;
+    return std::transform_reduce(m_sheets.begin(), m_sheets.end(), std::size_t{0}, std::plus<>(),
+                                 [](const Sheet* sheet) { return sheet->cut(); });
 }
 
 }  // namespace catalog

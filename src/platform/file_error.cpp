@@ -4,25 +4,13 @@
 
 namespace catalog {
 
-namespace {
-
-std::string describe(int errorNumber, const std::string& detail = {}) {
-    std::string description = describeSystemError(errorNumber);
-    if (!detail.empty()) {
-        description.append(": ").append(detail);
-    }
-    return description;
-}
-
-}  // namespace
-
 void throwLastError(const char* operation, const std::string& path) {
     const int error = lastSystemError();
     throw FileError(operation, path, error);
 }
 
 FileError::FileError(std::string operation, std::string path, int errorNumber, std::string detail)
-    : std::runtime_error(describe(errorNumber, detail)),
+    : std::runtime_error(describeSystemError(errorNumber) + (detail.empty() ? "" : ": " + detail)),
       m_operation(std::move(operation)),
       m_path(std::move(path)),
       m_errorNumber(errorNumber) {}

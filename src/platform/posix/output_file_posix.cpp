@@ -366,16 +366,12 @@ void writeOutputFile(const std::string& filename, const PieceSource& pieces,
                      const std::function<bool()>& stopped) {
     try {
         const Target target = resolveTarget(filename);
-        switch (target.kind) {
-            case Target::Kind::Descriptor:
-                writeAll(target.descriptor, pieces, filename, stopped);
-                break;
-            case Target::Kind::Stream:
-                writeIntoStream(target, filename, pieces, stopped);
-                break;
-            case Target::Kind::File:
-                replaceFile(target, filename, pieces, stopped);
-                break;
+        if (target.kind == Target::Kind::Descriptor) {
+            writeAll(target.descriptor, pieces, filename, stopped);
+        } else if (target.kind == Target::Kind::Stream) {
+            writeIntoStream(target, filename, pieces, stopped);
+        } else {
+            replaceFile(target, filename, pieces, stopped);
         }
     } catch (const std::bad_alloc&) {
         throw FileError("write", filename, ENOMEM);
