@@ -102,14 +102,6 @@ Said saidOf(const RunFailure& failure) {
     return systemFailure(failure, path, words);
 }
 
-StatusText withPathMarked(std::string text, std::string_view path, std::string_view after) {
-    StatusText status;
-    status.pathStart = text.size();
-    status.pathLength = path.size();
-    status.text = text.append(path).append(after);
-    return status;
-}
-
 }  // namespace
 
 StatusText failureStatus(const RunFailure& failure) {
@@ -120,13 +112,13 @@ StatusText failureStatus(const RunFailure& failure) {
         const std::size_t name = !failure.name.empty() && description.starts_with(failure.name)
                                      ? failure.name.size()
                                      : 0;
-        status = withPathMarked("Name refused; nothing written: ", description.substr(0, name),
-                                description.substr(name));
+        status = withPath("Name refused; nothing written: ", description.substr(0, name),
+                          description.substr(name));
     } else if (failure.path.empty()) {
         status.text = "Failed; nothing written: " + oneLine(failure.description);
     } else {
         const Said said = saidOf(failure);
-        status = withPathMarked("Failed; nothing written: " + said.before, said.path, said.after);
+        status = withPath("Failed; nothing written: " + said.before, said.path, said.after);
     }
     status.details = failureTextFor(failure).details;
     return status;

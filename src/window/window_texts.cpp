@@ -20,21 +20,20 @@ namespace catalog::window {
 
 namespace {
 
-// `text` with `path` after it and `rest` after that, the path marked for shortening.
-StatusText withPath(std::string text, std::string_view path, std::string_view rest = {}) {
-    StatusText status;
-    status.pathStart = text.size();
-    status.pathLength = path.size();
-    status.text = std::move(text.append(path).append(rest));
-    return status;
-}
-
 // The data folder as the status names it: on one line, without the separator that ends it.
 std::string folderShown(const std::string& folder) {
     return std::string(withoutEndSeparator(oneLine(folder)));
 }
 
 }  // namespace
+
+StatusText withPath(std::string text, std::string_view path, std::string_view rest) {
+    StatusText status;
+    status.pathStart = text.size();
+    status.pathLength = path.size();
+    status.text = std::move(text.append(path).append(rest));
+    return status;
+}
 
 StatusText startStatus(const std::string& programDirectory) {
     return withPath("Reads the pages in ",

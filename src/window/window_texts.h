@@ -28,6 +28,9 @@ struct StatusText {
     std::size_t pathLength = 0;
 };
 
+// `text` with `path` after it and `rest` after that, the path marked for shortening.
+StatusText withPath(std::string text, std::string_view path, std::string_view rest = {});
+
 // Until the first run: where the pages are read from, the data folder beside `programDirectory`.
 StatusText startStatus(const std::string& programDirectory);
 
